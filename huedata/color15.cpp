@@ -1,0 +1,24 @@
+#include "color15.h"
+
+namespace huedata {
+
+namespace {
+
+// round(255 * k / 31) for k in 0..31, in integers; 255k/31 is never near a tie.
+constexpr std::uint8_t WidenChannel(unsigned k) {
+    return static_cast<std::uint8_t>((255U * k + 15U) / 31U);
+}
+
+}  // namespace
+
+Rgb24 ConvertColor(Color15 value) {
+    // Work on the 16 stored bits; the sign of the value never matters.
+    const auto bits = static_cast<std::uint16_t>(value);
+    return Rgb24{
+        .red = WidenChannel((bits >> 10U) & 0x1FU),
+        .green = WidenChannel((bits >> 5U) & 0x1FU),
+        .blue = WidenChannel(bits & 0x1FU),
+    };
+}
+
+}  // namespace huedata

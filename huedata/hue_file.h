@@ -1,0 +1,66 @@
+// The hue file: where each entry lies, and reading one entry from disk.
+//
+// The file is a run of 708-byte blocks, each a 4-byte header followed by eight 88-byte
+// entries. Entries are found by arithmetic alone; no header, count or index is read.
+#pragma once
+
+#include "color15.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace huedata {
+
+// A hue's entry number in the file, counted from 0.
+using HueId = std::int16_t;
+
+inline constexpr std::size_t HueRecordSize = 88;
+inline constexpr std::size_t HueBlockHeaderSize = 4;
+inline constexpr std::size_t HuesPerBlock = 8;
+inline constexpr std::size_t HueBlockSize = HueBlockHeaderSize + HuesPerBlock * HueRecordSize;
+
+// One 88-byte entry as stored (all integers little-endian on disk).
+struct HueRecord {
+    std::array<Color15, 32> Colors;
+    std::int16_t TableStart;
+    std::int16_t TableEnd;
+    std::array<unsigned char, 20> Name;  // raw bytes, as stored; not always zero-terminated
+
+    friend bool operator==(const HueRecord&, const HueRecord&) = default;
+};
+
+// 1-based file position of entry `id`: id * 88 + (id / 8 + 1) * 4 + 1.
+// Negative identifiers give positions below 1, which ReadHueRecord refuses.
+constexpr std::int32_t HuePosition(HueId id) {
+    const auto headerCount = static_cast<std::int32_t>(id / 8 + 1);
+    return std::int32_t{id} * 88 + headerCount * 4 + 1;
+}
+
+// Decodes the 88 stored bytes of one entry. Pure: no I/O.
+HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes);
+
+// Why a hue entry could not be read. what() names the file as given and the reason.
+class HueFileError : public std::runtime_error {
+public:
+    HueFileError(std::filesystem::path path, std::string reason);
+
+    const std::filesystem::path& path() const noexcept { return path_; }
+    // The reason alone, in words a user understands, without the file name.
+    const std::string& reason() const noexcept { return reason_; }
+
+private:
+    std::filesystem::path path_;
+    std::string reason_;
+};
+
+// Reads the entry whose first byte is at the 1-based `position` of the regular file at
+// `path`. Opens read-only, never blocks on pipes or devices, keeps nothing open afterwards.
+// Throws HueFileError when the file cannot be read or ends before the entry's 88 bytes.
+HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position);
+
+}  // namespace huedata

@@ -1,0 +1,60 @@
+#include "hue_text.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#if defined(_WIN32)
+#define NOMINMAX
+#include <windows.h>
+#endif
+
+namespace huedata {
+
+namespace {
+
+#if !defined(_WIN32)
+// Windows-1252 bytes 0x80..0x9F; the five it leaves undefined map to the same code point,
+// as Windows itself does. Every other byte is its own code point.
+constexpr std::array<char16_t, 32> Windows1252High = {
+    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
+};
+
+char16_t FromWindows1252(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return Windows1252High[byte - 0x80U];
+    return char16_t{byte};
+}
+#endif
+
+}  // namespace
+
+std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
+    const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
+    const auto length = static_cast<std::size_t>(end - name.begin());
+#if defined(_WIN32)
+    std::array<wchar_t, 20> wide{};
+    const int count =
+        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(name.data()),
+                            static_cast<int>(length), wide.data(), static_cast<int>(wide.size()));
+    return std::u16string(wide.begin(), wide.begin() + std::max(count, 0));
+#else
+    std::u16string text(length, u'\0');
+    std::transform(name.begin(), end, text.begin(), FromWindows1252);
+    return text;
+#endif
+}
+
+std::string HexText(std::int16_t value) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    auto bits = static_cast<std::uint16_t>(value);
+    std::string text;
+    do {
+        text.insert(text.begin(), Digits[bits & 0xFU]);
+        bits = static_cast<std::uint16_t>(bits >> 4U);
+    } while (bits != 0);
+    return text;
+}
+
+}  // namespace huedata

@@ -1,0 +1,55 @@
+#include "huedata/color15.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+using huedata::Color15;
+using huedata::ConvertColor;
+using huedata::Rgb24;
+
+// The definition the conversion must meet, worked in floating point like the file's authors.
+std::uint8_t ReferenceChannel(unsigned fiveBits) {
+    return static_cast<std::uint8_t>(std::nearbyint(fiveBits / 31.0 * 255.0));
+}
+
+Color15 AsColor15(unsigned bits) {
+    return static_cast<Color15>(static_cast<std::uint16_t>(bits));
+}
+
+TEST(ConvertColor, MatchesTheFiveToEightBitMappingForEveryValue) {
+    for (unsigned bits = 0; bits <= 0xFFFF; ++bits) {
+        const Rgb24 rgb = ConvertColor(AsColor15(bits));
+        ASSERT_EQ(rgb.blue, ReferenceChannel(bits & 0x1FU)) << std::hex << bits;
+        ASSERT_EQ(rgb.green, ReferenceChannel((bits & 0x3E0U) / 32U)) << std::hex << bits;
+        ASSERT_EQ(rgb.red, ReferenceChannel((bits & 0x7C00U) / 1024U)) << std::hex << bits;
+        ASSERT_EQ(rgb.packed(), rgb.red + 256U * rgb.green + 65536U * rgb.blue) << std::hex << bits;
+        ASSERT_EQ(rgb, ConvertColor(AsColor15(bits ^ 0x8000U))) << "bit 15 matters for " << bits;
+    }
+}
+
+TEST(ConvertColor, ScalesRatherThanShiftsOrReplicatesBits) {
+    // 3 is where bit replication (24) and plain shifting (24) both go wrong.
+    const unsigned expected[] = {0, 8, 16, 25, 33};
+    for (unsigned k = 0; k < 5; ++k) EXPECT_EQ(ConvertColor(AsColor15(k)).blue, expected[k]) << k;
+    EXPECT_EQ(ConvertColor(AsColor15(15)).blue, 123);
+    EXPECT_EQ(ConvertColor(AsColor15(16)).blue, 132);
+    EXPECT_EQ(ConvertColor(AsColor15(29)).blue, 239);
+    EXPECT_EQ(ConvertColor(AsColor15(30)).blue, 247);
+}
+
+TEST(ConvertColor, Landmarks) {
+    EXPECT_EQ(ConvertColor(AsColor15(0x0000)), (Rgb24{0, 0, 0}));
+    EXPECT_EQ(ConvertColor(AsColor15(0x7FFF)), (Rgb24{255, 255, 255}));
+    EXPECT_EQ(ConvertColor(-1), (Rgb24{255, 255, 255}));
+    EXPECT_EQ(ConvertColor(AsColor15(0x8000)), (Rgb24{0, 0, 0}));
+    EXPECT_EQ(ConvertColor(AsColor15(0x4210)), (Rgb24{132, 132, 132}));
+    EXPECT_EQ(ConvertColor(AsColor15(0x001F)).packed(), 0xFF0000U);
+    EXPECT_EQ(ConvertColor(AsColor15(0x03E0)).packed(), 0x00FF00U);
+    EXPECT_EQ(ConvertColor(AsColor15(0x7C00)).packed(), 0x0000FFU);
+}
+
+}  // namespace

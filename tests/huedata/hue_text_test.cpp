@@ -1,0 +1,45 @@
+#include "huedata/hue_text.h"
+
+#include "tools/hue_image.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using huedata::HexText;
+using huedata::HueNameText;
+using huetools::NameBytes;
+
+TEST(HexText, UpperCaseWithoutLeadingZerosAndTwosComplementForNegatives) {
+    EXPECT_EQ(HexText(0), "0");
+    EXPECT_EQ(HexText(0x1F), "1F");
+    EXPECT_EQ(HexText(0x0ABC), "ABC");
+    EXPECT_EQ(HexText(0x7FFF), "7FFF");
+    EXPECT_EQ(HexText(INT16_MIN), "8000");
+    EXPECT_EQ(HexText(-1), "FFFF");
+}
+
+TEST(HueNameText, StopsAtTheFirstZeroByte) {
+    EXPECT_EQ(HueNameText(NameBytes("Abc")), u"Abc");
+    EXPECT_EQ(HueNameText(NameBytes("")), u"");
+    EXPECT_EQ(HueNameText(NameBytes(std::string("AB\0CD", 5))), u"AB");
+}
+
+TEST(HueNameText, UsesAllTwentyBytesWhenNoneIsZero) {
+    EXPECT_EQ(HueNameText(NameBytes("ABCDEFGHIJKLMNOPQRST")), u"ABCDEFGHIJKLMNOPQRST");
+}
+
+TEST(HueNameText, DecodesWindows1252Letters) {
+    EXPECT_EQ(HueNameText(NameBytes("Cr\xE8me br\xFBl\xE9"
+                                    "e")),
+              u"Crème brûlée");
+    EXPECT_EQ(HueNameText(NameBytes("\x80\x8A\x9F\xFF")), u"€ŠŸÿ");
+    // Bytes Windows-1252 leaves undefined keep their own code point rather than vanish.
+    EXPECT_EQ(HueNameText(NameBytes("\x81\x8D")), u"\u0081\u008D");
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include "huedata/hue_file.h"
+
+#include "tools/hue_image.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using huedata::HueFileError;
+using huedata::HuePosition;
+using huedata::HueRecord;
+using huedata::ReadHueRecord;
+
+// Headers this loud would show up in any record that strayed into one.
+constexpr std::uint32_t LoudHeader = 0xA5A5A5A5;
+
+HueRecord DistinctRecord(int id) {
+    HueRecord hue{};
+    for (int i = 0; i < 32; ++i) {
+        hue.Colors[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(id * 32 + i);
+    }
+    hue.TableStart = static_cast<std::int16_t>(id);
+    hue.TableEnd = static_cast<std::int16_t>(-id - 1);
+    hue.Name = huetools::NameBytes("Hue " + std::to_string(id));
+    return hue;
+}
+
+std::vector<HueRecord> DistinctRecords(int count) {
+    std::vector<HueRecord> hues;
+    for (int id = 0; id < count; ++id) hues.push_back(DistinctRecord(id));
+    return hues;
+}
+
+class ReadHueRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "hue-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path WriteHueFile(const std::string& name, const std::vector<HueRecord>& hues) {
+        return WriteFile(name, huetools::HueFileImage(hues, LoudHeader));
+    }
+    fs::path WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
+        const fs::path path = dir_ / name;
+        huetools::WriteBytes(path, bytes);
+        return path;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ReadHueRecordTest, ReadsEveryListedEntryAndNoBlockHeader) {
+    const auto hues = DistinctRecords(3000);
+    const fs::path path = WriteHueFile("hues.mul", hues);
+    for (int id = 0; id <= 2998; ++id) {
+        ASSERT_EQ(ReadHueRecord(path, HuePosition(static_cast<huedata::HueId>(id))), hues[id])
+            << "entry " << id;
+    }
+}
+
+TEST_F(ReadHueRecordTest, DecodesLittleEndianFieldsAtTheirOffsets) {
+    // Built by hand, not by our encoder, so that a shared misunderstanding cannot hide.
+    std::vector<unsigned char> bytes(712 + 88, 0xA5);
+    unsigned char* entry = bytes.data() + 712;
+    entry[0] = 0x34, entry[1] = 0x12;    // colour 0
+    entry[62] = 0xFF, entry[63] = 0xFF;  // colour 31
+    entry[64] = 0x00, entry[65] = 0x80;  // table start
+    entry[66] = 0xFF, entry[67] = 0x7F;  // table end
+    for (int i = 0; i < 20; ++i) entry[68 + i] = static_cast<unsigned char>('A' + i);
+    const HueRecord hue = ReadHueRecord(WriteFile("hand.mul", bytes), 713);
+    EXPECT_EQ(hue.Colors[0], 0x1234);
+    EXPECT_EQ(hue.Colors[1], static_cast<std::int16_t>(0xA5A5));
+    EXPECT_EQ(hue.Colors[31], -1);
+    EXPECT_EQ(hue.TableStart, -32768);
+    EXPECT_EQ(hue.TableEnd, 0x7FFF);
+    EXPECT_EQ(std::string(hue.Name.begin(), hue.Name.end()), "ABCDEFGHIJKLMNOPQRST");
+}
+
+TEST_F(ReadHueRecordTest, ReadsAfreshEachTime) {
+    const fs::path first = WriteHueFile("first.mul", DistinctRecords(16));
+    EXPECT_EQ(ReadHueRecord(first, HuePosition(9)), ReadHueRecord(first, HuePosition(9)));
+
+    auto changed = DistinctRecords(16);
+    changed[9].Name = huetools::NameBytes("Changed on disk");
+    WriteHueFile("first.mul", changed);
+    EXPECT_EQ(ReadHueRecord(first, HuePosition(9)), changed[9]);
+
+    auto other = DistinctRecords(16);
+    other[9].TableStart = 0x0777;
+    EXPECT_EQ(ReadHueRecord(WriteHueFile("other.mul", other), HuePosition(9)), other[9]);
+}
+
+TEST_F(ReadHueRecordTest, AFileEndingExactlyAtTheEntryIsEnough) {
+    const auto image = huetools::HueFileImage(DistinctRecords(9), LoudHeader);
+    ASSERT_EQ(image.size(), 712U + 88U);
+    EXPECT_EQ(ReadHueRecord(WriteFile("exact.mul", image), HuePosition(8)), DistinctRecord(8));
+}
+
+// Reads and expects a HueFileError naming the file as given and containing `reason`.
+void ExpectReadFails(const fs::path& path, std::int32_t position, const std::string& reason) {
+    try {
+        ReadHueRecord(path, position);
+        ADD_FAILURE() << "read of " << path << " at " << position << " succeeded";
+    } catch (const HueFileError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("\"" + path.string() + "\""), std::string::npos) << message;
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+        EXPECT_EQ(error.path(), path);
+        EXPECT_NE(message.find(error.reason()), std::string::npos) << message;
+    }
+}
+
+TEST_F(ReadHueRecordTest, AShortFileIsAnErrorNamingTheRangeAndSize) {
+    auto image = huetools::HueFileImage(DistinctRecords(9), LoudHeader);
+    image.pop_back();
+    ExpectReadFails(WriteFile("short.mul", image), HuePosition(8),
+                    "799 bytes long, too short for the hue entry at byte offsets 712 to 799");
+    ExpectReadFails(WriteFile("empty.mul", {}), HuePosition(0), "0 bytes long");
+}
+
+TEST_F(ReadHueRecordTest, MissingEmptyAndDirectoryPathsAreErrors) {
+    ExpectReadFails(dir_ / "absent.mul", HuePosition(0), "No such file or directory");
+    ExpectReadFails("", HuePosition(0), "no file name was given");
+    ExpectReadFails(dir_, HuePosition(0), "Is a directory");
+}
+
+TEST_F(ReadHueRecordTest, PipesAndDevicesFailAtOnceInsteadOfBlocking) {
+    const fs::path pipe = dir_ / "pipe.mul";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ExpectReadFails(pipe, HuePosition(0), "named pipe, not a regular file");
+    ExpectReadFails("/dev/zero", HuePosition(0), "device, not a regular file");
+}
+
+TEST_F(ReadHueRecordTest, PositionsBelowOneAreErrors) {
+    const fs::path path = WriteHueFile("hues.mul", DistinctRecords(8));
+    ExpectReadFails(path, 0, "position 0 lies before the start of the file");
+    ExpectReadFails(path, HuePosition(-1), "before the start of the file");
+}
+
+TEST_F(ReadHueRecordTest, UnreadableFileIsAnError) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may read any file";
+    const fs::path path = WriteHueFile("locked.mul", DistinctRecords(8));
+    fs::permissions(path, fs::perms::none);
+    ExpectReadFails(path, HuePosition(0), "Permission denied");
+}
+
+std::size_t OpenDescriptorCount() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+}
+
+TEST_F(ReadHueRecordTest, LeavesNothingOpenAndTheFileUnchanged) {
+    if (!fs::exists("/proc/self/fd")) GTEST_SKIP() << "no /proc to count descriptors";
+    const fs::path path = WriteHueFile("hues.mul", DistinctRecords(16));
+    const auto before = fs::last_write_time(path);
+    const std::size_t open = OpenDescriptorCount();
+    for (int i = 0; i < 50; ++i) {
+        ReadHueRecord(path, HuePosition(15));
+        EXPECT_THROW(ReadHueRecord(path, HuePosition(16)), HueFileError);
+        EXPECT_THROW(ReadHueRecord(dir_, HuePosition(0)), HueFileError);
+    }
+    EXPECT_EQ(OpenDescriptorCount(), open);
+    EXPECT_EQ(fs::last_write_time(path), before);
+}
+
+}  // namespace

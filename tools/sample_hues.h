@@ -1,0 +1,21 @@
+// The deterministic sample hue file that ships with the demo: 3,000 entries of named
+// gradients, greys and a few edge values, all made here from arithmetic.
+#pragma once
+
+#include "huedata/hue_file.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace huetools {
+
+inline constexpr std::size_t SampleHueCount = 3000;
+// Deliberately loud, so that a reader that strays into a block header shows it.
+inline constexpr std::uint32_t SampleBlockHeader = 0xDEADBEEF;
+// The viewer's default path; on POSIX systems it is an ordinary relative file name.
+inline constexpr std::string_view DefaultHuesFileName = "c:\\program files\\ardenmoor\\hues.mul";
+
+std::vector<huedata::HueRecord> SampleHues();
+
+}  // namespace huetools
