@@ -1,0 +1,210 @@
+#include "main_window.h"
+
+#include "huedata/color15.h"
+#include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
+#include "system_colors.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringListModel>
+
+#include <filesystem>
+
+namespace {
+
+constexpr int HighestListedHueId = 2998;
+
+// Geometry is laid out in twips, as the window was designed; 15 twips make one pixel.
+QRect FromTwips(int left, int top, int width, int height) {
+    constexpr int TwipsPerPixel = 15;
+    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
+                 height / TwipsPerPixel);
+}
+
+// Built once: refilling the list then only shares this list with the model.
+const QStringList& IdentifierTexts() {
+    static const QStringList texts = [] {
+        QStringList list;
+        list.reserve(HighestListedHueId + 1);
+        for (int id = 0; id <= HighestListedHueId; ++id) list.append(QString::number(id));
+        return list;
+    }();
+    return texts;
+}
+
+std::filesystem::path PathFromText(const QString& text) {
+#if defined(Q_OS_WIN)
+    return std::filesystem::path(text.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+#endif
+}
+
+void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+QColor SwatchColor(huedata::Color15 value) {
+    const huedata::Rgb24 rgb = huedata::ConvertColor(value);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+}  // namespace
+
+void ShowErrorMessageBox(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::warning(parent, title, text);
+}
+
+frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
+    : QWidget(parent), reportError_(std::move(reportError)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Hues Read by Brannick"));
+    setFixedSize(FromTwips(0, 0, 6375, 3165).size());
+    setAutoFillBackground(true);
+    SetBackground(this, QPalette::Window, QColor(192, 192, 192));
+    createControls();
+    setTabOrder();
+    connectActions();
+}
+
+void frmMain::createControls() {
+    const QColor activeBorder = ActiveBorderColor();
+    auto makeLineEdit = [&](const char* name, const QRect& geometry, const QString& text) {
+        auto* edit = new QLineEdit(text, this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setGeometry(geometry);
+        SetBackground(edit, QPalette::Base, activeBorder);
+        return edit;
+    };
+    auto makeLabel = [&](const char* name, const QRect& geometry, const QString& caption) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setGeometry(geometry);
+        return label;
+    };
+
+    lstID = new QListView(this);
+    lstID->setObjectName(QStringLiteral("lstID"));
+    lstID->setGeometry(FromTwips(0, 0, 1215, 3150));
+    lstID->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstID->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstID->setUniformItemSizes(true);  // lets 2,999 rows lay out without measuring each
+    SetBackground(lstID, QPalette::Base, activeBorder);
+    lstIDItems = new QStringListModel(this);
+    lstID->setModel(lstIDItems);
+
+    for (int i = 0; i < SwatchCount; ++i) {
+        // Each swatch is a pixel wider than the step between them, so the strip has no gaps.
+        QLabel* swatch = makeLabel("picHue", FromTwips(1920 + 120 * i, 120, 135, 1215), {});
+        swatch->setObjectName(QStringLiteral("picHue(%1)").arg(i));
+        swatch->setFrameShape(QFrame::NoFrame);
+        swatch->setAutoFillBackground(true);
+        picHue[static_cast<std::size_t>(i)] = swatch;
+    }
+
+    Label1 = makeLabel("Label1", FromTwips(1320, 1680, 975, 195), QStringLiteral("Hues Name : "));
+    txtName = makeLineEdit("txtName", FromTwips(1320, 1920, 1935, 285), {});
+    Label2 = makeLabel("Label2", FromTwips(4560, 1680, 1470, 195),
+                       QStringLiteral("Table Start (in hex) : "));
+    txtStart = makeLineEdit("txtStart", FromTwips(4320, 1920, 1935, 285), {});
+    cmdGetIt = new QPushButton(QStringLiteral("Get It!"), this);
+    cmdGetIt->setObjectName(QStringLiteral("cmdGetIt"));
+    cmdGetIt->setGeometry(FromTwips(1320, 2280, 975, 375));
+    Label3 = makeLabel("Label3", FromTwips(4560, 2520, 1425, 195),
+                       QStringLiteral("Table End (in hex) : "));
+    txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath);
+    txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {});
+
+    // The result fields are written by the viewer only; they stay selectable for copying.
+    for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
+}
+
+void frmMain::setTabOrder() {
+    QWidget* const order[] = {txtName, cmdGetIt, lstID, txtHuesPath, txtStart, txtEnd};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void frmMain::connectActions() {
+    connect(cmdGetIt, &QPushButton::clicked, this, &frmMain::cmdGetIt_Click);
+    connect(lstID->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmMain::onSelectionChanged);
+    connect(lstID, &QListView::clicked, this, &frmMain::onItemClicked);
+    lstID->viewport()->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Seen before the list handles the event, so the flags describe the press in progress.
+    if (watched == lstID->viewport() && event->type() == QEvent::MouseButtonPress) {
+        mouseButtonDown_ = true;
+        selectionChangedByPress_ = false;
+    } else if (watched == lstID->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        mouseButtonDown_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// A new selection, by mouse or keyboard. Clearing the list leaves none, so it reads nothing.
+void frmMain::onSelectionChanged() {
+    selectionChangedByPress_ = mouseButtonDown_;
+    lstID_Click();
+}
+
+// A click on the entry that was already selected reads it again, e.g. after fixing the path.
+void frmMain::onItemClicked(const QModelIndex& index) {
+    if (selectionChangedByPress_ || !lstID->selectionModel()->isSelected(index)) return;
+    lstID_Click();
+}
+
+void frmMain::cmdGetIt_Click() {
+    lstIDItems->setStringList(IdentifierTexts());
+}
+
+void frmMain::lstID_Click() {
+    const QModelIndexList selected = lstID->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return;
+    const QString item = selected.first().data().toString();
+    bool isNumber = false;
+    const short id = item.toShort(&isNumber, 10);
+    if (!isNumber) {
+        reportReadFailure(item, tr("\"%1\" is not a hue identifier from 0 to 32767.").arg(item));
+        return;
+    }
+    try {
+        ReadHue(huedata::HuePosition(id));
+    } catch (const huedata::HueFileError& error) {
+        reportReadFailure(item, QString::fromLocal8Bit(error.reason()));
+    }
+}
+
+void frmMain::ReadHue(std::int32_t position) {
+    // Read first: a failed read must leave everything on screen as it was.
+    const huedata::HueRecord hue =
+        huedata::ReadHueRecord(PathFromText(txtHuesPath->text()), position);
+    ShowHue(hue);
+}
+
+void frmMain::ShowHue(const huedata::HueRecord& hue) {
+    txtName->setText(QString::fromStdU16String(huedata::HueNameText(hue.Name)));
+    txtStart->setText(QString::fromStdString(huedata::HexText(hue.TableStart)));
+    txtEnd->setText(QString::fromStdString(huedata::HexText(hue.TableEnd)));
+    for (std::size_t i = 0; i < picHue.size(); ++i) {
+        SetBackground(picHue[i], QPalette::Window, SwatchColor(hue.Colors[i]));
+    }
+}
+
+void frmMain::reportReadFailure(const QString& item, const QString& reason) {
+    const QString text = tr("Could not read hue %1 from the hue file \"%2\".\n\n%3")
+                             .arg(item, txtHuesPath->text(), reason);
+    reportError_(this, windowTitle(), text);
+}
