@@ -21,8 +21,11 @@ std::int16_t LittleEndian16(const unsigned char* bytes) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U)));
 }
 
-std::string QuotedPathText(const std::filesystem::path& path) {
-    return "\"" + path.string() + "\"";
+// Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
+std::string ErrorMessage(const std::filesystem::path& path, const std::string& reason) {
+    std::string message = "Cannot read hue file \"";
+    message.append(path.string()).append("\": ").append(reason);
+    return message;
 }
 
 std::string SystemReason(int error) {
@@ -139,7 +142,7 @@ RecordBytes ReadRecordBytes(const std::filesystem::path& path, std::int64_t offs
 }  // namespace
 
 HueFileError::HueFileError(std::filesystem::path path, std::string reason)
-    : std::runtime_error("Cannot read hue file " + QuotedPathText(path) + ": " + reason),
+    : std::runtime_error(ErrorMessage(path, reason)),
       path_(std::move(path)),
       reason_(std::move(reason)) {}
 

@@ -47,6 +47,14 @@ std::filesystem::path PathFromText(const QString& text) {
 #endif
 }
 
+// The captions were sized for an 8-point Arial-like face; wider default fonts would clip them.
+QFont CaptionFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
 void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(role, color);
@@ -71,6 +79,7 @@ frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
     setFixedSize(FromTwips(0, 0, 6375, 3165).size());
     setAutoFillBackground(true);
     SetBackground(this, QPalette::Window, QColor(192, 192, 192));
+    setFont(CaptionFont());
     createControls();
     setTabOrder();
     connectActions();
@@ -122,6 +131,7 @@ void frmMain::createControls() {
     Label3 = makeLabel("Label3", FromTwips(4560, 2520, 1425, 195),
                        QStringLiteral("Table End (in hex) : "));
     txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath);
+    txtHuesPath->setCursorPosition(0);  // show the start of a path too long for the field
     txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {});
 
     // The result fields are written by the viewer only; they stay selectable for copying.
@@ -177,7 +187,7 @@ void frmMain::lstID_Click() {
     bool isNumber = false;
     const short id = item.toShort(&isNumber, 10);
     if (!isNumber) {
-        reportReadFailure(item, tr("\"%1\" is not a hue identifier from 0 to 32767.").arg(item));
+        reportReadFailure(item, tr("\"%1\" is not a hue identifier from 0 to 32767").arg(item));
         return;
     }
     try {
@@ -204,7 +214,7 @@ void frmMain::ShowHue(const huedata::HueRecord& hue) {
 }
 
 void frmMain::reportReadFailure(const QString& item, const QString& reason) {
-    const QString text = tr("Could not read hue %1 from the hue file \"%2\".\n\n%3")
+    const QString text = tr("Could not read hue %1 from the hue file \"%2\".\n\n%3.")
                              .arg(item, txtHuesPath->text(), reason);
     reportError_(this, windowTitle(), text);
 }
