@@ -12,6 +12,17 @@ namespace huedata {
 
 namespace {
 
+constexpr char HexDigits[] = "0123456789ABCDEF";
+
+// Fixed-width upper-case hex of the low `digits` nibbles.
+std::string PaddedHex(std::uint32_t value, int digits) {
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (auto it = text.rbegin(); it != text.rend(); ++it, value >>= 4U) {
+        *it = HexDigits[value & 0xFU];
+    }
+    return text;
+}
+
 #if !defined(_WIN32)
 // Windows-1252 bytes 0x80..0x9F; the five it leaves undefined map to the same code point,
 // as Windows itself does. Every other byte is its own code point.
@@ -47,14 +58,23 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
 }
 
 std::string HexText(std::int16_t value) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
     auto bits = static_cast<std::uint16_t>(value);
     std::string text;
     do {
-        text.insert(text.begin(), Digits[bits & 0xFU]);
+        text.insert(text.begin(), HexDigits[bits & 0xFU]);
         bits = static_cast<std::uint16_t>(bits >> 4U);
     } while (bits != 0);
     return text;
+}
+
+std::string Color15Text(Color15 value) {
+    return "0x" + PaddedHex(static_cast<std::uint16_t>(value), 4);
+}
+
+std::string RgbText(Rgb24 color) {
+    const std::uint32_t rgb =
+        (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue;
+    return "#" + PaddedHex(rgb, 6);
 }
 
 }  // namespace huedata

@@ -1,6 +1,8 @@
 // The texts shown for a hue: its name and its table values in hexadecimal.
 #pragma once
 
+#include "color15.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -14,5 +16,11 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name);
 // The value's 16 bits as unsigned hexadecimal: upper case, no prefix, no leading zeros.
 // Negative values show their two's complement, so -1 is "FFFF" and 0 is "0".
 std::string HexText(std::int16_t value);
+
+// A stored colour value as written in tooltips: "0x" and four upper-case hex digits.
+std::string Color15Text(Color15 value);
+
+// A 24-bit colour in the familiar web form, e.g. "#FF0000".
+std::string RgbText(Rgb24 color);
 
 }  // namespace huedata

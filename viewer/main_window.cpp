@@ -61,9 +61,19 @@ void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
     widget->setPalette(palette);
 }
 
-QColor SwatchColor(huedata::Color15 value) {
+QString SwatchName(int index) {
+    return QObject::tr("Colour %1").arg(index);
+}
+
+// Tooltip and spoken name of a swatch, e.g. "Colour 5: 0x7C00 → #FF0000" and "Colour 5, #FF0000".
+void ShowSwatch(QLabel* swatch, int index, huedata::Color15 value) {
     const huedata::Rgb24 rgb = huedata::ConvertColor(value);
-    return QColor(rgb.red, rgb.green, rgb.blue);
+    const QString rgbText = QString::fromStdString(huedata::RgbText(rgb));
+    SetBackground(swatch, QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
+    swatch->setToolTip(
+        QStringLiteral("%1: %2 \u2192 %3")
+            .arg(SwatchName(index), QString::fromStdString(huedata::Color15Text(value)), rgbText));
+    swatch->setAccessibleName(QStringLiteral("%1, %2").arg(SwatchName(index), rgbText));
 }
 
 }  // namespace
@@ -117,6 +127,7 @@ void frmMain::createControls() {
         swatch->setObjectName(QStringLiteral("picHue(%1)").arg(i));
         swatch->setFrameShape(QFrame::NoFrame);
         swatch->setAutoFillBackground(true);
+        swatch->setAccessibleName(SwatchName(i));
         picHue[static_cast<std::size_t>(i)] = swatch;
     }
 
@@ -133,6 +144,12 @@ void frmMain::createControls() {
     txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath);
     txtHuesPath->setCursorPosition(0);  // show the start of a path too long for the field
     txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {});
+
+    lstID->setAccessibleName(tr("Hue identifiers"));
+    txtHuesPath->setAccessibleName(tr("Hue file path"));
+    txtName->setAccessibleName(tr("Hue name"));
+    txtStart->setAccessibleName(tr("Table start"));
+    txtEnd->setAccessibleName(tr("Table end"));
 
     // The result fields are written by the viewer only; they stay selectable for copying.
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
@@ -209,7 +226,7 @@ void frmMain::ShowHue(const huedata::HueRecord& hue) {
     txtStart->setText(QString::fromStdString(huedata::HexText(hue.TableStart)));
     txtEnd->setText(QString::fromStdString(huedata::HexText(hue.TableEnd)));
     for (std::size_t i = 0; i < picHue.size(); ++i) {
-        SetBackground(picHue[i], QPalette::Window, SwatchColor(hue.Colors[i]));
+        ShowSwatch(picHue[i], static_cast<int>(i), hue.Colors[i]);
     }
 }
 

@@ -23,6 +23,15 @@ TEST(HexText, UpperCaseWithoutLeadingZerosAndTwosComplementForNegatives) {
     EXPECT_EQ(HexText(-1), "FFFF");
 }
 
+TEST(ColourTexts, KeepLeadingZerosAndShowTheStoredBits) {
+    EXPECT_EQ(huedata::Color15Text(0x7C00), "0x7C00");
+    EXPECT_EQ(huedata::Color15Text(0x001F), "0x001F");
+    EXPECT_EQ(huedata::Color15Text(-1), "0xFFFF");
+    EXPECT_EQ(huedata::RgbText({255, 0, 0}), "#FF0000");
+    EXPECT_EQ(huedata::RgbText({0, 8, 255}), "#0008FF");
+    EXPECT_EQ(huedata::RgbText({0, 0, 0}), "#000000");
+}
+
 TEST(HueNameText, StopsAtTheFirstZeroByte) {
     EXPECT_EQ(HueNameText(NameBytes("Abc")), u"Abc");
     EXPECT_EQ(HueNameText(NameBytes("")), u"");

@@ -11,6 +11,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +46,58 @@ HueRecord NumberedHue(int id) {
 QString NameOf(int id) {
     return QStringLiteral("Hue %1").arg(id);
 }
+
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Counts what the kernel saw done to one file: every open for writing shows up as an
+// IN_CLOSE_WRITE when closed, even if nothing was written.
+class FileAccessWatch {
+public:
+    explicit FileAccessWatch(const std::filesystem::path& path)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        ::inotify_add_watch(fd_, path.c_str(),
+                            IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_MODIFY | IN_ATTRIB);
+    }
+    FileAccessWatch(const FileAccessWatch&) = delete;
+    FileAccessWatch& operator=(const FileAccessWatch&) = delete;
+    ~FileAccessWatch() { ::close(fd_); }
+
+    struct Accesses {
+        int readOnlyOpens = 0;
+        int writes = 0;  // opens for writing, changes of contents or attributes
+        bool operator==(const Accesses&) const = default;
+    };
+
+    // What happened since the last call. inotify merges an event with an identical unread
+    // one, so callers take them after every step.
+    Accesses take() {
+        drain();
+        Accesses seen;
+        for (const std::uint32_t mask : events_) {
+            if (mask & IN_CLOSE_NOWRITE) ++seen.readOnlyOpens;
+            if (mask & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB)) ++seen.writes;
+        }
+        events_.clear();
+        return seen;
+    }
+
+private:
+    void drain() {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                events_.push_back(event->mask);
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+    }
+    int fd_;
+    std::vector<std::uint32_t> events_;
+};
 
 }  // namespace
 
@@ -269,6 +328,48 @@ private slots:
         QCOMPARE(shownAt(5), QColor(255, 0, 0));
         QCOMPARE(shownAt(6), QColor(0, 255, 0));
         QCOMPARE(shownAt(31), QColor(Qt::white));
+    }
+
+    void aSessionOnlyEverReadsTheHueFile() {
+        const QString path = writeNumberedHues(QStringLiteral("hues.mul"), 64);
+        const std::filesystem::path file = path.toStdString();
+        const std::vector<char> bytesBefore = FileBytes(file);
+        const auto modifiedBefore = std::filesystem::last_write_time(file);
+        FileAccessWatch watch(file);
+
+        const std::function<void()> selections[] = {
+            [&] { clickItem(3); }, [&] { clickItem(40); },
+            [&] { QTest::keyClick(list(), Qt::Key_Down); },
+            [&] { clickItem(41); },  // already selected: read again
+        };
+        usePath(path);
+        pressGetIt();
+        for (const auto& select : selections) {
+            select();
+            QVERIFY(watch.take() == (FileAccessWatch::Accesses{.readOnlyOpens = 1, .writes = 0}));
+        }
+        QCOMPARE(field("txtName")->text(), NameOf(41));
+        QVERIFY(FileBytes(file) == bytesBefore);
+        QVERIFY(std::filesystem::last_write_time(file) == modifiedBefore);
+    }
+
+    void controlsHaveSpokenNamesAndSwatchesExplainTheirColours() {
+        QCOMPARE(list()->accessibleName(), QStringLiteral("Hue identifiers"));
+        QCOMPARE(field("txtHuesPath")->accessibleName(), QStringLiteral("Hue file path"));
+        QCOMPARE(field("txtName")->accessibleName(), QStringLiteral("Hue name"));
+        QCOMPARE(field("txtStart")->accessibleName(), QStringLiteral("Table start"));
+        QCOMPARE(field("txtEnd")->accessibleName(), QStringLiteral("Table end"));
+        QVERIFY(swatch(5)->toolTip().isEmpty());
+
+        HueRecord hue = NumberedHue(0);
+        hue.Colors[5] = 0x7C00;
+        hue.Colors[31] = static_cast<std::int16_t>(0x801F);
+        usePath(writeHueFile(QStringLiteral("named.mul"), {hue}));
+        window_->ReadHue(huedata::HuePosition(0));
+        QCOMPARE(swatch(5)->toolTip(), QString::fromUtf8("Colour 5: 0x7C00 → #FF0000"));
+        QCOMPARE(swatch(5)->accessibleName(), QStringLiteral("Colour 5, #FF0000"));
+        QCOMPARE(swatch(31)->toolTip(), QString::fromUtf8("Colour 31: 0x801F → #0000FF"));
+        QCOMPARE(swatch(31)->accessibleName(), QStringLiteral("Colour 31, #0000FF"));
     }
 
     void aFailedReadIsReportedOnceAndChangesNothing_data() {
