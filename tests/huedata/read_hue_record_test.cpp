@@ -37,6 +37,7 @@ HueRecord DistinctRecord(int id) {
 
 std::vector<HueRecord> DistinctRecords(int count) {
     std::vector<HueRecord> hues;
+    hues.reserve(static_cast<std::size_t>(count));
     for (int id = 0; id < count; ++id) hues.push_back(DistinctRecord(id));
     return hues;
 }
@@ -58,7 +59,7 @@ protected:
         return WriteFile(name, huetools::HueFileImage(hues, LoudHeader));
     }
     fs::path WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-        const fs::path path = dir_ / name;
+        fs::path path = dir_ / name;
         huetools::WriteBytes(path, bytes);
         return path;
     }
@@ -70,7 +71,8 @@ TEST_F(ReadHueRecordTest, ReadsEveryListedEntryAndNoBlockHeader) {
     const auto hues = DistinctRecords(3000);
     const fs::path path = WriteHueFile("hues.mul", hues);
     for (int id = 0; id <= 2998; ++id) {
-        ASSERT_EQ(ReadHueRecord(path, HuePosition(static_cast<huedata::HueId>(id))), hues[id])
+        ASSERT_EQ(ReadHueRecord(path, HuePosition(static_cast<huedata::HueId>(id))),
+                  hues[static_cast<std::size_t>(id)])
             << "entry " << id;
     }
 }

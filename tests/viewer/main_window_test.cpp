@@ -120,12 +120,13 @@ private:
     QLabel* swatch(int i) { return control<QLabel>(QStringLiteral("picHue(%1)").arg(i)); }
 
     QString writeHueFile(const QString& name, const std::vector<HueRecord>& hues) {
-        const QString path = dir_.filePath(name);
+        QString path = dir_.filePath(name);
         huetools::WriteBytes(path.toStdString(), huetools::HueFileImage(hues, 0xA5A5A5A5));
         return path;
     }
     QString writeNumberedHues(const QString& name, int count = 3000) {
         std::vector<HueRecord> hues;
+        hues.reserve(static_cast<std::size_t>(count));
         for (int id = 0; id < count; ++id) hues.push_back(NumberedHue(id));
         return writeHueFile(name, hues);
     }

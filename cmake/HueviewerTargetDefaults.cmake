@@ -1,5 +1,8 @@
-# Strict warnings for our own targets only; third-party code keeps its own flags.
-function(hueviewer_set_warnings target)
+# What every target of ours gets: standard C++20 and strict warnings. Set per target, so
+# third-party code keeps its own flags.
+function(hueviewer_target_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive-)
     if(HUEVIEWER_WARNINGS_AS_ERRORS)
