@@ -2,10 +2,29 @@
 #include "viewer/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
+
+namespace {
+
+// Rendered at the usual sizes up front: X11 window managers take the window icon as
+// pixmaps and get nothing from a purely scalable one.
+QIcon ApplicationIcon() {
+    const QIcon scalable(QStringLiteral(":/icons/hueviewer.svg"));
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addPixmap(scalable.pixmap(QSize(size, size)));
+    }
+    return icon;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hueviewer"));
+    // Lets desktops match the window to hueviewer.desktop and so to its icon.
+    QApplication::setDesktopFileName(QStringLiteral("hueviewer"));
+    QApplication::setWindowIcon(ApplicationIcon());
     frmMain window;
     window.show();
     return QApplication::exec();

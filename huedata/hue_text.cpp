@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string_view>
 
 #if defined(_WIN32)
 #define NOMINMAX
@@ -14,10 +15,12 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
-// Fixed-width upper-case hex of the low `digits` nibbles.
-std::string PaddedHex(std::uint32_t value, int digits) {
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (auto it = text.rbegin(); it != text.rend(); ++it, value >>= 4U) {
+// `prefix` then the low `digits` nibbles of `value` in fixed-width upper-case hex. Built in
+// place: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
+std::string PrefixedHex(std::string_view prefix, std::uint32_t value, std::size_t digits) {
+    std::string text(prefix);
+    text.resize(prefix.size() + digits, '0');
+    for (auto it = text.rbegin(); digits > 0; ++it, --digits, value >>= 4U) {
         *it = HexDigits[value & 0xFU];
     }
     return text;
@@ -68,13 +71,13 @@ std::string HexText(std::int16_t value) {
 }
 
 std::string Color15Text(Color15 value) {
-    return "0x" + PaddedHex(static_cast<std::uint16_t>(value), 4);
+    return PrefixedHex("0x", static_cast<std::uint16_t>(value), 4);
 }
 
 std::string RgbText(Rgb24 color) {
     const std::uint32_t rgb =
         (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue;
-    return "#" + PaddedHex(rgb, 6);
+    return PrefixedHex("#", rgb, 6);
 }
 
 }  // namespace huedata
