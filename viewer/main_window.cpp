@@ -91,7 +91,7 @@ frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
     SetBackground(this, QPalette::Window, QColor(192, 192, 192));
     setFont(CaptionFont());
     createControls();
-    setTabOrder();
+    applyTabOrder();
     connectActions();
 }
 
@@ -155,7 +155,7 @@ void frmMain::createControls() {
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
 }
 
-void frmMain::setTabOrder() {
+void frmMain::applyTabOrder() {
     QWidget* const order[] = {txtName, cmdGetIt, lstID, txtHuesPath, txtStart, txtEnd};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);

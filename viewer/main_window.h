@@ -50,7 +50,7 @@ protected:
 
 private:
     void createControls();
-    void setTabOrder();
+    void applyTabOrder();
     void connectActions();
     void onSelectionChanged();
     void onItemClicked(const QModelIndex& index);
