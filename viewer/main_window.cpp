@@ -97,16 +97,18 @@ frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
 
 void frmMain::createControls() {
     const QColor activeBorder = ActiveBorderColor();
-    auto makeLineEdit = [&](const char* name, const QRect& geometry, const QString& text) {
+    auto makeLineEdit = [&](const char* name, const QRect& geometry, const QString& text,
+                            const QString& spokenName) {
         auto* edit = new QLineEdit(text, this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(geometry);
+        edit->setAccessibleName(spokenName);
         SetBackground(edit, QPalette::Base, activeBorder);
         return edit;
     };
-    auto makeLabel = [&](const char* name, const QRect& geometry, const QString& caption) {
+    auto makeLabel = [&](const QString& name, const QRect& geometry, const QString& caption) {
         auto* label = new QLabel(caption, this);
-        label->setObjectName(QString::fromLatin1(name));
+        label->setObjectName(name);
         label->setGeometry(geometry);
         return label;
     };
@@ -117,39 +119,36 @@ void frmMain::createControls() {
     lstID->setSelectionMode(QAbstractItemView::SingleSelection);
     lstID->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstID->setUniformItemSizes(true);  // lets 2,999 rows lay out without measuring each
+    lstID->setAccessibleName(tr("Hue identifiers"));
     SetBackground(lstID, QPalette::Base, activeBorder);
     lstIDItems = new QStringListModel(this);
     lstID->setModel(lstIDItems);
 
     for (int i = 0; i < SwatchCount; ++i) {
         // Each swatch is a pixel wider than the step between them, so the strip has no gaps.
-        QLabel* swatch = makeLabel("picHue", FromTwips(1920 + 120 * i, 120, 135, 1215), {});
-        swatch->setObjectName(QStringLiteral("picHue(%1)").arg(i));
+        QLabel* swatch = makeLabel(QStringLiteral("picHue(%1)").arg(i),
+                                   FromTwips(1920 + 120 * i, 120, 135, 1215), {});
         swatch->setFrameShape(QFrame::NoFrame);
         swatch->setAutoFillBackground(true);
         swatch->setAccessibleName(SwatchName(i));
         picHue[static_cast<std::size_t>(i)] = swatch;
     }
 
-    Label1 = makeLabel("Label1", FromTwips(1320, 1680, 975, 195), QStringLiteral("Hues Name : "));
-    txtName = makeLineEdit("txtName", FromTwips(1320, 1920, 1935, 285), {});
-    Label2 = makeLabel("Label2", FromTwips(4560, 1680, 1470, 195),
+    Label1 = makeLabel(QStringLiteral("Label1"), FromTwips(1320, 1680, 975, 195),
+                       QStringLiteral("Hues Name : "));
+    txtName = makeLineEdit("txtName", FromTwips(1320, 1920, 1935, 285), {}, tr("Hue name"));
+    Label2 = makeLabel(QStringLiteral("Label2"), FromTwips(4560, 1680, 1470, 195),
                        QStringLiteral("Table Start (in hex) : "));
-    txtStart = makeLineEdit("txtStart", FromTwips(4320, 1920, 1935, 285), {});
+    txtStart = makeLineEdit("txtStart", FromTwips(4320, 1920, 1935, 285), {}, tr("Table start"));
     cmdGetIt = new QPushButton(QStringLiteral("Get It!"), this);
     cmdGetIt->setObjectName(QStringLiteral("cmdGetIt"));
     cmdGetIt->setGeometry(FromTwips(1320, 2280, 975, 375));
-    Label3 = makeLabel("Label3", FromTwips(4560, 2520, 1425, 195),
+    Label3 = makeLabel(QStringLiteral("Label3"), FromTwips(4560, 2520, 1425, 195),
                        QStringLiteral("Table End (in hex) : "));
-    txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath);
+    txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath,
+                               tr("Hue file path"));
     txtHuesPath->setCursorPosition(0);  // show the start of a path too long for the field
-    txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {});
-
-    lstID->setAccessibleName(tr("Hue identifiers"));
-    txtHuesPath->setAccessibleName(tr("Hue file path"));
-    txtName->setAccessibleName(tr("Hue name"));
-    txtStart->setAccessibleName(tr("Table start"));
-    txtEnd->setAccessibleName(tr("Table end"));
+    txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {}, tr("Table end"));
 
     // The result fields are written by the viewer only; they stay selectable for copying.
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
