@@ -1,12 +1,23 @@
 #include "color15.h"
 
+#include <array>
+
 namespace huedata {
 
 namespace {
 
-// round(255 * k / 31) for k in 0..31, in integers; 255k/31 is never near a tie.
+// round(255 * k / 31) for k in 0..31, in integers; 255k/31 is never near a tie. A table,
+// as a listing of a whole file converts some 100,000 colours.
+constexpr auto WidenedChannels = [] {
+    std::array<std::uint8_t, 32> widened{};
+    for (unsigned k = 0; k < widened.size(); ++k) {
+        widened[k] = static_cast<std::uint8_t>((255U * k + 15U) / 31U);
+    }
+    return widened;
+}();
+
 constexpr std::uint8_t WidenChannel(unsigned k) {
-    return static_cast<std::uint8_t>((255U * k + 15U) / 31U);
+    return WidenedChannels[k];
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The hue file: where each entry lies, and reading one entry from disk.
+// The hue file: where each entry lies, and reading one entry or the whole file from disk.
 //
 // The file is a run of 708-byte blocks, each a 4-byte header followed by eight 88-byte
 // entries. Entries are found by arithmetic alone; no header, count or index is read.
@@ -13,6 +13,8 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace huedata {
 
@@ -23,6 +25,12 @@ inline constexpr std::size_t HueRecordSize = 88;
 inline constexpr std::size_t HueBlockHeaderSize = 4;
 inline constexpr std::size_t HuesPerBlock = 8;
 inline constexpr std::size_t HueBlockSize = HueBlockHeaderSize + HuesPerBlock * HueRecordSize;
+// Where the application that owns the hue file keeps it; used as it stands, so on other
+// systems it is a file of that odd name in the current folder.
+inline constexpr std::string_view DefaultHueFilePath = R"(c:\program files\ardenmoor\hues.mul)";
+
+// Every identifier a 16-bit HueId can name: 0 to 32767.
+inline constexpr std::size_t MaxHueCount = 32768;
 
 // One 88-byte entry as stored (all integers little-endian on disk).
 struct HueRecord {
@@ -41,8 +49,19 @@ constexpr std::int32_t HuePosition(HueId id) {
     return std::int32_t{id} * 88 + headerCount * 4 + 1;
 }
 
+// How many entries lie wholly inside a file of `fileSize` bytes, capped at MaxHueCount.
+// Stray bytes after the last whole entry hold no hue.
+std::size_t HueCountForSize(std::uint64_t fileSize);
+
 // Decodes the 88 stored bytes of one entry. Pure: no I/O.
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes);
+
+// The path as UTF-8 text for messages. Never throws, whatever the path holds: on Windows,
+// UTF-16 that is not well formed comes out with replacement characters.
+std::string PathText(const std::filesystem::path& path);
+
+// A path from UTF-8 text, such as a command-line argument, whatever the system's code page.
+std::filesystem::path PathFromUtf8(std::string_view text);
 
 // Why a hue entry could not be read. what() names the file as given and the reason.
 class HueFileError : public std::runtime_error {
@@ -50,7 +69,7 @@ public:
     HueFileError(std::filesystem::path path, std::string reason);
 
     const std::filesystem::path& path() const noexcept { return path_; }
-    // The reason alone, in words a user understands, without the file name.
+    // The reason alone as a sentence that starts with a capital letter, without the file name.
     const std::string& reason() const noexcept { return reason_; }
 
 private:
@@ -62,5 +81,10 @@ private:
 // `path`. Opens read-only, never blocks on pipes or devices, keeps nothing open afterwards.
 // Throws HueFileError when the file cannot be read or ends before the entry's 88 bytes.
 HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position);
+
+// Reads every entry that lies wholly inside the regular file at `path`, in identifier order
+// (index = HueId): one open, one read up to the end of the last whole entry. The same
+// refusals as ReadHueRecord; a file too short for even entry 0 gives an empty list.
+std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path);
 
 }  // namespace huedata

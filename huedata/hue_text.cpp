@@ -15,17 +15,6 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
-// `prefix` then the low `digits` nibbles of `value` in fixed-width upper-case hex. Built in
-// place: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
-std::string PrefixedHex(std::string_view prefix, std::uint32_t value, std::size_t digits) {
-    std::string text(prefix);
-    text.resize(prefix.size() + digits, '0');
-    for (auto it = text.rbegin(); digits > 0; ++it, --digits, value >>= 4U) {
-        *it = HexDigits[value & 0xFU];
-    }
-    return text;
-}
-
 #if !defined(_WIN32)
 // Windows-1252 bytes 0x80..0x9F; the five it leaves undefined map to the same code point,
 // as Windows itself does. Every other byte is its own code point.
@@ -60,6 +49,33 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
 #endif
 }
 
+std::string Utf8Text(std::u16string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        const bool high = code >= 0xD800 && code <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10U) + (text[++i] - 0xDC00U);
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            utf8.push_back(static_cast<char>(code));
+            continue;
+        }
+        const int tail = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+        constexpr unsigned char Lead[] = {0, 0xC0, 0xE0, 0xF0};
+        utf8.push_back(
+            static_cast<char>(Lead[tail] | (code >> (6U * static_cast<unsigned>(tail)))));
+        for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6) {
+            utf8.push_back(
+                static_cast<char>(0x80U | ((code >> static_cast<unsigned>(shift)) & 0x3FU)));
+        }
+    }
+    return utf8;
+}
+
 std::string HexText(std::int16_t value) {
     auto bits = static_cast<std::uint16_t>(value);
     std::string text;
@@ -71,13 +87,15 @@ std::string HexText(std::int16_t value) {
 }
 
 std::string Color15Text(Color15 value) {
-    return PrefixedHex("0x", static_cast<std::uint16_t>(value), 4);
+    std::string text(6, '\0');
+    WriteColor15Text(text.data(), value);
+    return text;
 }
 
 std::string RgbText(Rgb24 color) {
-    const std::uint32_t rgb =
-        (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue;
-    return PrefixedHex("#", rgb, 6);
+    std::string text(7, '\0');
+    WriteRgbText(text.data(), color);
+    return text;
 }
 
 }  // namespace huedata

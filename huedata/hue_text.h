@@ -6,12 +6,16 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace huedata {
 
 // The name bytes before the first zero byte (all 20 when there is none), decoded from the
 // system's ANSI code page on Windows and from Windows-1252 everywhere else.
 std::u16string HueNameText(const std::array<unsigned char, 20>& name);
+
+// UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.
+std::string Utf8Text(std::u16string_view text);
 
 // The value's 16 bits as unsigned hexadecimal: upper case, no prefix, no leading zeros.
 // Negative values show their two's complement, so -1 is "FFFF" and 0 is "0".
@@ -22,5 +26,24 @@ std::string Color15Text(Color15 value);
 
 // A 24-bit colour in the familiar web form, e.g. "#FF0000".
 std::string RgbText(Rgb24 color);
+
+// The same two texts written at `out` (6 and 7 characters); return the end. Inline, for
+// writers of many colours.
+inline char* WriteHexDigits(char* out, std::uint32_t value, int digits) {
+    constexpr char Digits[] = "0123456789ABCDEF";
+    for (int i = digits - 1; i >= 0; --i, value >>= 4U) out[i] = Digits[value & 0xFU];
+    return out + digits;
+}
+inline char* WriteColor15Text(char* out, Color15 value) {
+    out[0] = '0';
+    out[1] = 'x';
+    return WriteHexDigits(out + 2, static_cast<std::uint16_t>(value), 4);
+}
+inline char* WriteRgbText(char* out, Rgb24 color) {
+    *out = '#';
+    return WriteHexDigits(
+        out + 1,
+        (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue, 6);
+}
 
 }  // namespace huedata

@@ -14,7 +14,7 @@ inline constexpr std::size_t SampleHueCount = 3000;
 // Deliberately loud, so that a reader that strays into a block header shows it.
 inline constexpr std::uint32_t SampleBlockHeader = 0xDEADBEEF;
 // The viewer's default path; on POSIX systems it is an ordinary relative file name.
-inline constexpr std::string_view DefaultHuesFileName = R"(c:\program files\ardenmoor\hues.mul)";
+inline constexpr std::string_view DefaultHuesFileName = huedata::DefaultHueFilePath;
 
 std::vector<huedata::HueRecord> SampleHues();
 

@@ -51,4 +51,11 @@ TEST(HueNameText, DecodesWindows1252Letters) {
     EXPECT_EQ(HueNameText(NameBytes("\x81\x8D")), u"\u0081\u008D");
 }
 
+TEST(Utf8Text, EncodesEveryLengthAndReplacesUnpairedSurrogates) {
+    EXPECT_EQ(huedata::Utf8Text(u"A\u00E9\u20AC\U0001F308"),
+              "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88");
+    EXPECT_EQ(huedata::Utf8Text(std::u16string{u'x', char16_t{0xD800}, u'y'}), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(huedata::Utf8Text(std::u16string{char16_t{0xDC00}}), "\xEF\xBF\xBD");
+}
+
 }  // namespace

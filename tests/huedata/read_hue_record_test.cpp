@@ -1,16 +1,20 @@
 #include "huedata/hue_file.h"
 
 #include "tests/support/numbered_hues.h"
+#include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,24 +24,23 @@ namespace fs = std::filesystem;
 using huedata::HueFileError;
 using huedata::HuePosition;
 using huedata::HueRecord;
+using huedata::ReadHueFile;
 using huedata::ReadHueRecord;
 
 // Headers this loud would show up in any record that strayed into one.
 constexpr std::uint32_t LoudHeader = 0xA5A5A5A5;
 
+// The reasons the system gives, which differ between Windows and POSIX systems.
+#if defined(_WIN32)
+constexpr const char* NoSuchFile = "The system cannot find the file specified";
+constexpr const char* IsAFolder = "It is a folder, not a file";
+#else
+constexpr const char* NoSuchFile = "No such file or directory";
+constexpr const char* IsAFolder = "Is a directory";
+#endif
+
 class ReadHueRecordTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "hue-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(dir_, ignored);
-    }
-
     fs::path WriteHueFile(const std::string& name, const std::vector<HueRecord>& hues) {
         return WriteFile(name, huetools::HueFileImage(hues, LoudHeader));
     }
@@ -47,7 +50,8 @@ protected:
         return path;
     }
 
-    fs::path dir_;
+    TempDir tempDir_;
+    const fs::path& dir_ = tempDir_.path();
 };
 
 TEST_F(ReadHueRecordTest, ReadsEveryListedEntryAndNoBlockHeader) {
@@ -78,18 +82,29 @@ TEST_F(ReadHueRecordTest, DecodesLittleEndianFieldsAtTheirOffsets) {
     EXPECT_EQ(std::string(hue.Name.begin(), hue.Name.end()), "ABCDEFGHIJKLMNOPQRST");
 }
 
-// Reads and expects a HueFileError naming the file as given and containing `reason`.
-void ExpectReadFails(const fs::path& path, std::int32_t position, const std::string& reason) {
+// Runs `read` and expects a HueFileError naming the file as given and containing `reason`.
+void ExpectFailure(const fs::path& path, const std::function<void()>& read,
+                   const std::string& reason) {
     try {
-        ReadHueRecord(path, position);
-        ADD_FAILURE() << "read of " << path << " at " << position << " succeeded";
+        read();
+        ADD_FAILURE() << "read of " << path << " succeeded";
     } catch (const HueFileError& error) {
         const std::string message = error.what();
-        EXPECT_NE(message.find("\"" + path.string() + "\""), std::string::npos) << message;
+        EXPECT_NE(message.find("\"" + huedata::PathText(path) + "\""), std::string::npos)
+            << message;
         EXPECT_NE(message.find(reason), std::string::npos) << message;
         EXPECT_EQ(error.path(), path);
         EXPECT_NE(message.find(error.reason()), std::string::npos) << message;
     }
+}
+
+// Both the entry read and the whole-file read refuse what they cannot read, alike.
+void ExpectReadFails(const fs::path& path, std::int32_t position, const std::string& reason) {
+    ExpectFailure(
+        path, [&] { ReadHueRecord(path, position); }, reason);
+    if (position >= 1)
+        ExpectFailure(
+            path, [&] { ReadHueFile(path); }, reason);
 }
 
 TEST_F(ReadHueRecordTest, AFileMustHoldTheWholeEntry) {
@@ -97,28 +112,66 @@ TEST_F(ReadHueRecordTest, AFileMustHoldTheWholeEntry) {
     ASSERT_EQ(image.size(), 712U + 88U);
     EXPECT_EQ(ReadHueRecord(WriteFile("exact.mul", image), HuePosition(8)), NumberedHue(8));
     image.pop_back();
-    ExpectReadFails(WriteFile("short.mul", image), HuePosition(8),
-                    "799 bytes long, too short for the hue entry at byte offsets 712 to 799");
-    ExpectReadFails(WriteFile("empty.mul", {}), HuePosition(0), "0 bytes long");
+    const fs::path shortFile = WriteFile("short.mul", image);
+    ExpectFailure(
+        shortFile, [&] { ReadHueRecord(shortFile, HuePosition(8)); },
+        "The file is 799 bytes long, too short for the hue entry at byte offsets 712 to 799");
+    const fs::path empty = WriteFile("empty.mul", {});
+    ExpectFailure(
+        empty, [&] { ReadHueRecord(empty, HuePosition(0)); }, "0 bytes long");
 }
 
 TEST_F(ReadHueRecordTest, MissingEmptyAndDirectoryPathsAreErrors) {
-    ExpectReadFails(dir_ / "absent.mul", HuePosition(0), "No such file or directory");
-    ExpectReadFails("", HuePosition(0), "no file name was given");
-    ExpectReadFails(dir_, HuePosition(0), "Is a directory");
+    ExpectReadFails(dir_ / "absent.mul", HuePosition(0), NoSuchFile);
+    ExpectReadFails("", HuePosition(0), "No file name was given");
+    ExpectReadFails(dir_, HuePosition(0), IsAFolder);
 }
 
+TEST_F(ReadHueRecordTest, ReadsAWholeFileUpToItsLastWholeEntry) {
+    const auto hues = NumberedHues(3000);
+    auto image = huetools::HueFileImage(hues, LoudHeader);
+    EXPECT_EQ(ReadHueFile(WriteFile("hues.mul", image)), hues);
+    // Stray bytes after the last whole entry, and a lone block header, are no hue.
+    image.resize(image.size() + 87, 0x5A);
+    EXPECT_EQ(ReadHueFile(WriteFile("stray.mul", image)), hues);
+    const auto eight = huetools::HueFileImage(NumberedHues(8), LoudHeader);
+    std::vector<unsigned char> withHeader(eight);
+    withHeader.insert(withHeader.end(), {0xA5, 0xA5, 0xA5, 0xA5});
+    EXPECT_EQ(ReadHueFile(WriteFile("header.mul", withHeader)), NumberedHues(8));
+    EXPECT_TRUE(ReadHueFile(WriteFile("empty.mul", {})).empty());
+}
+
+TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {
+    struct Case {
+        std::uint64_t size;
+        std::size_t count;
+    };
+    for (const auto& [size, count] : std::vector<Case>{{0, 0},
+                                                       {91, 0},
+                                                       {92, 1},
+                                                       {707, 7},
+                                                       {708, 8},
+                                                       {712, 8},
+                                                       {800, 9},
+                                                       {265500, 3000},
+                                                       {2899969, 32768},
+                                                       {1ULL << 40, 32768}}) {
+        EXPECT_EQ(huedata::HueCountForSize(size), count) << size;
+    }
+}
+
+TEST_F(ReadHueRecordTest, PositionsBelowOneAreErrors) {
+    const fs::path path = WriteHueFile("hues.mul", NumberedHues(8));
+    ExpectReadFails(path, 0, "Position 0 lies before the start of the file");
+    ExpectReadFails(path, HuePosition(-1), "before the start of the file");
+}
+
+#if !defined(_WIN32)
 TEST_F(ReadHueRecordTest, PipesAndDevicesFailAtOnceInsteadOfBlocking) {
     const fs::path pipe = dir_ / "pipe.mul";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     ExpectReadFails(pipe, HuePosition(0), "named pipe, not a regular file");
     ExpectReadFails("/dev/zero", HuePosition(0), "device, not a regular file");
-}
-
-TEST_F(ReadHueRecordTest, PositionsBelowOneAreErrors) {
-    const fs::path path = WriteHueFile("hues.mul", NumberedHues(8));
-    ExpectReadFails(path, 0, "position 0 lies before the start of the file");
-    ExpectReadFails(path, HuePosition(-1), "before the start of the file");
 }
 
 TEST_F(ReadHueRecordTest, UnreadableFileIsAnError) {
@@ -144,5 +197,6 @@ TEST_F(ReadHueRecordTest, LeavesNothingOpen) {
     }
     EXPECT_EQ(OpenDescriptorCount(), open);
 }
+#endif
 
 }  // namespace

@@ -1,0 +1,62 @@
+#include "oklab.h"
+
+#include <array>
+#include <cmath>
+
+namespace huedata {
+
+namespace {
+
+using Matrix = std::array<std::array<double, 3>, 3>;
+
+// Linear sRGB to XYZ (D65), from the sRGB primaries as CSS Color 4 gives them.
+constexpr Matrix LinearSrgbToXyz = {{
+    {506752.0 / 1228815.0, 87881.0 / 245763.0, 12673.0 / 70218.0},
+    {87098.0 / 409605.0, 175762.0 / 245763.0, 12673.0 / 175545.0},
+    {7918.0 / 409605.0, 87881.0 / 737289.0, 1001167.0 / 1053270.0},
+}};
+
+// Ottosson's M1 (XYZ to cone response) and M2 (compressed cone response to Lab).
+constexpr Matrix XyzToLms = {{
+    {0.8189330101, 0.3618667424, -0.1288597137},
+    {0.0329845436, 0.9293118715, 0.0361456387},
+    {0.0482003018, 0.2643662691, 0.6338517070},
+}};
+constexpr Matrix LmsToLab = {{
+    {0.2104542553, 0.7936177850, -0.0040720468},
+    {1.9779984951, -2.4285922050, 0.4505937099},
+    {0.0259040371, 0.7827717662, -0.8086757660},
+}};
+
+std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) {
+    return {m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
+            m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
+            m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
+}
+
+double LinearFromSrgb(std::uint8_t channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+}  // namespace
+
+OkLab OkLabFromXyz(double x, double y, double z) {
+    const auto lms = Multiply(XyzToLms, {x, y, z});
+    const auto lab = Multiply(LmsToLab, {std::cbrt(lms[0]), std::cbrt(lms[1]), std::cbrt(lms[2])});
+    return {lab[0], lab[1], lab[2]};
+}
+
+OkLab OkLabFromSrgb(Rgb24 color) {
+    const auto xyz = Multiply(
+        LinearSrgbToXyz,
+        {LinearFromSrgb(color.red), LinearFromSrgb(color.green), LinearFromSrgb(color.blue)});
+    return OkLabFromXyz(xyz[0], xyz[1], xyz[2]);
+}
+
+double DeltaEOK(const OkLab& first, const OkLab& second) {
+    const double dL = first.L - second.L, da = first.a - second.a, db = first.b - second.b;
+    return std::sqrt(dL * dL + da * da + db * db);
+}
+
+}  // namespace huedata

@@ -1,0 +1,22 @@
+// Perceptual colour distance: OKLab (Björn Ottosson, 2020) and deltaEOK, the Euclidean
+// distance in it, as CSS Color Module Level 4 defines them for sRGB colours.
+#pragma once
+
+#include "color15.h"
+
+namespace huedata {
+
+struct OkLab {
+    double L, a, b;
+};
+
+// CIE XYZ (D65, Y of white = 1) to OKLab.
+OkLab OkLabFromXyz(double x, double y, double z);
+
+// An sRGB colour, decoded with the standard sRGB transfer function, to OKLab.
+OkLab OkLabFromSrgb(Rgb24 color);
+
+// deltaEOK: the straight-line distance between two colours in OKLab.
+double DeltaEOK(const OkLab& first, const OkLab& second);
+
+}  // namespace huedata

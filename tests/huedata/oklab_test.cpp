@@ -1,0 +1,47 @@
+#include "huedata/oklab.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using huedata::OkLab;
+
+void ExpectNear(const OkLab& actual, const OkLab& expected, double tolerance) {
+    EXPECT_NEAR(actual.L, expected.L, tolerance);
+    EXPECT_NEAR(actual.a, expected.a, tolerance);
+    EXPECT_NEAR(actual.b, expected.b, tolerance);
+}
+
+// The XYZ to OKLab pairs Björn Ottosson published with OKLab, to the three decimals given.
+TEST(OkLab, MatchesThePublishedReferenceValues) {
+    struct Case {
+        double x, y, z;
+        OkLab lab;
+    };
+    for (const Case& c : std::vector<Case>{{0.950, 1.000, 1.089, {1.000, 0.000, 0.000}},
+                                           {1.000, 0.000, 0.000, {0.450, 1.236, -0.019}},
+                                           {0.000, 1.000, 0.000, {0.922, -0.671, 0.263}},
+                                           {0.000, 0.000, 1.000, {0.153, -1.415, -0.449}}}) {
+        SCOPED_TRACE(testing::Message() << c.x << ' ' << c.y << ' ' << c.z);
+        ExpectNear(huedata::OkLabFromXyz(c.x, c.y, c.z), c.lab, 0.0015);
+    }
+}
+
+// sRGB primaries as CSS Color 4 converts them, with the sRGB transfer function.
+TEST(OkLab, ConvertsSrgbThroughItsTransferFunction) {
+    ExpectNear(huedata::OkLabFromSrgb({255, 0, 0}), {0.62796, 0.22486, 0.12585}, 2e-4);
+    ExpectNear(huedata::OkLabFromSrgb({0, 255, 0}), {0.86644, -0.23389, 0.17950}, 2e-4);
+    ExpectNear(huedata::OkLabFromSrgb({0, 0, 255}), {0.45201, -0.03246, -0.31153}, 2e-4);
+    ExpectNear(huedata::OkLabFromSrgb({255, 255, 255}), {1.0, 0.0, 0.0}, 2e-4);
+    // Mid grey: the transfer function, not a straight line, gives L of about 0.5999.
+    ExpectNear(huedata::OkLabFromSrgb({128, 128, 128}), {0.59987, 0.0, 0.0}, 2e-4);
+}
+
+TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
+    EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.5, 0.1, -0.1}, {0.5, 0.1, -0.1}), 0.0);
+    EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.1, 0.0, 0.0}, {0.4, 0.4, 0.0}), 0.5);
+}
+
+}  // namespace
