@@ -203,13 +203,14 @@ void frmMain::lstID_Click() {
     bool isNumber = false;
     const short id = item.toShort(&isNumber, 10);
     if (!isNumber) {
-        reportReadFailure(item, tr("\"%1\" is not a hue identifier from 0 to 32767").arg(item));
+        reportReadFailure(item,
+                          tr("The item \"%1\" is not a hue identifier from 0 to 32767").arg(item));
         return;
     }
     try {
         ReadHue(huedata::HuePosition(id));
     } catch (const huedata::HueFileError& error) {
-        reportReadFailure(item, QString::fromLocal8Bit(error.reason()));
+        reportReadFailure(item, QString::fromStdString(error.reason()));
     }
 }
 
@@ -230,7 +231,8 @@ void frmMain::ShowHue(const huedata::HueRecord& hue) {
 }
 
 void frmMain::reportReadFailure(const QString& item, const QString& reason) {
-    const QString text = tr("Could not read hue %1 from the hue file \"%2\".\n\n%3.")
+    // The reason starts a sentence of its own with a capital letter.
+    const QString text = tr("Could not read hue %1 from the hue file \"%2\". %3.")
                              .arg(item, txtHuesPath->text(), reason);
     reportError_(this, windowTitle(), text);
 }
