@@ -1,4 +1,5 @@
-// Reading one hue entry, against the floor of a bare open + pread + close of the same bytes.
+// Reading one hue entry, and a whole hue file, each against the floor of a bare open, read
+// and close of the same bytes.
 #include "bench_file.h"
 #include "huedata/hue_file.h"
 
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,26 @@ void BM_RawRead(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RawRead);
+
+void BM_ReadHueFile(benchmark::State& state) {
+    const BenchHueFile file;
+    for (auto _ : state) benchmark::DoNotOptimize(huedata::ReadHueFile(file.path()));
+}
+BENCHMARK(BM_ReadHueFile);
+
+// The same bytes ReadHueFile reads for the 3,000 sample hues, into a buffer of their own,
+// without decoding them.
+void BM_RawReadWholeFile(benchmark::State& state) {
+    const BenchHueFile file;
+    for (auto _ : state) {
+        std::vector<unsigned char> bytes(huetools::SampleHueCount / 8 * huedata::HueBlockSize);
+        const int fd = ::open(file.path().c_str(), O_RDONLY);
+        benchmark::DoNotOptimize(::pread(fd, bytes.data(), bytes.size(), 0));
+        ::close(fd);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(BM_RawReadWholeFile);
 
 }  // namespace
 

@@ -2,37 +2,12 @@
 // (little-endian), the rest is the file. A read must either return exactly the 88 bytes at
 // that position or fail with HueFileError; nothing else is acceptable.
 #include "huedata/hue_file.h"
+#include "scratch_file.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
-
-#include <unistd.h>
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-const std::filesystem::path& ScratchFile() {
-    static const std::filesystem::path path = [] {
-        std::string name = (std::filesystem::temp_directory_path() / "hue-fuzz-XXXXXX").string();
-        const int fd = ::mkstemp(name.data());
-        Require(fd >= 0);
-        ::close(fd);
-        std::atexit([] { std::filesystem::remove(ScratchFile()); });
-        return std::filesystem::path(name);
-    }();
-    return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return -1;
@@ -40,11 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::uint32_t{data[0]} | (std::uint32_t{data[1]} << 8U) | (std::uint32_t{data[2]} << 16U) |
         (std::uint32_t{data[3]} << 24U));
     const std::span<const std::uint8_t> contents(data + 4, size - 4);
-    {
-        std::ofstream file(ScratchFile(), std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(contents.data()),
-                   static_cast<std::streamsize>(contents.size()));
-    }
+    WriteScratchFile(contents);
 
     const bool fits =
         position >= 1 && std::int64_t{position} - 1 + std::int64_t{huedata::HueRecordSize} <=

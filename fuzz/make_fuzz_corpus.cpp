@@ -1,5 +1,5 @@
 // Writes the fuzzers' starting inputs from our own sample hues:
-// make_fuzz_corpus RECORD_DIR READ_DIR
+// make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR
 #include "huedata/hue_file.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,14 @@ std::vector<unsigned char> PositionThenFile(std::int32_t position,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR\n";
+    if (argc != 4) {
+        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR\n";
         return 2;
     }
     const std::filesystem::path recordDir = argv[1];
     const std::filesystem::path readDir = argv[2];
-    std::filesystem::create_directories(recordDir);
-    std::filesystem::create_directories(readDir);
+    const std::filesystem::path fileDir = argv[3];
+    for (const auto& dir : {recordDir, readDir, fileDir}) std::filesystem::create_directories(dir);
 
     const auto hues = huetools::SampleHues();
     for (const int id : {0, 1, 2, 3, 2998}) {
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
 
     const std::vector<huedata::HueRecord> firstBlocks(hues.begin(), hues.begin() + 16);
     auto file = huetools::HueFileImage(firstBlocks, huetools::SampleBlockHeader);
+    huetools::WriteBytes(fileDir / "two-blocks", file);
+    huetools::WriteBytes(fileDir / "one-entry", std::span(file).first(4 + huedata::HueRecordSize));
     huetools::WriteBytes(readDir / "entry-0", PositionThenFile(huedata::HuePosition(0), file));
     huetools::WriteBytes(readDir / "entry-8", PositionThenFile(huedata::HuePosition(8), file));
     huetools::WriteBytes(readDir / "entry-15", PositionThenFile(huedata::HuePosition(15), file));

@@ -1,5 +1,5 @@
 # Installs the build into a scratch prefix and checks that the program, its desktop entry
-# and its icon land where desktops look for them.
+# and its icon land where desktops look for them, with the hues command line beside it.
 # Usage: cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -9,6 +9,7 @@ if(NOT result EQUAL 0)
 endif()
 foreach(expected
     bin/hueviewer
+    bin/hues
     share/applications/hueviewer.desktop
     share/icons/hicolor/scalable/apps/hueviewer.svg)
   if(NOT EXISTS "${PREFIX}/${expected}")

@@ -1,0 +1,170 @@
+#include "app.h"
+
+#include "csv_format.h"
+#include "export.h"
+#include "find.h"
+#include "hue_view.h"
+#include "ids.h"
+#include "json_format.h"
+#include "nearest.h"
+#include "text_format.h"
+
+#include "huedata/hue_file.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <optional>
+#include <sstream>
+
+namespace hues {
+
+namespace {
+
+struct Choices {
+    std::string file{huedata::DefaultHueFilePath};
+    std::vector<std::string> ids;
+    std::string format = "text";
+    std::string text;
+    std::string colour;
+    std::size_t count = 10;
+    std::string exportKind;
+    std::optional<std::string> output;
+};
+
+struct Commands {
+    CLI::App* show;
+    CLI::App* list;
+    CLI::App* find;
+    CLI::App* nearest;
+    CLI::App* exportHues;
+};
+
+void AddFormatOption(CLI::App* command, Choices& choices) {
+    command->add_option("--format", choices.format, "Output format: text, json or csv")
+        ->check(CLI::IsMember({"text", "json", "csv"}))
+        ->capture_default_str();
+}
+
+Commands AddCommands(CLI::App& app, Choices& choices) {
+    Commands commands{};
+    commands.show = app.add_subcommand("show", "Show the given hues in full, in the order given");
+    commands.show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
+        ->required();
+    AddFormatOption(commands.show, choices);
+
+    commands.list = app.add_subcommand("list", "List every hue the file holds");
+    AddFormatOption(commands.list, choices);
+
+    commands.find = app.add_subcommand(
+        "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none");
+    commands.find->add_option("TEXT", choices.text, "Text to look for in hue names")->required();
+    AddFormatOption(commands.find, choices);
+
+    commands.nearest = app.add_subcommand(
+        "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)");
+    commands.nearest->add_option("COLOUR", choices.colour, "A colour as #RRGGBB or RRGGBB")
+        ->required();
+    commands.nearest->add_option("-n", choices.count, "How many hues to list")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    AddFormatOption(commands.nearest, choices);
+
+    commands.exportHues = app.add_subcommand(
+        "export", "Export all hues, or those given, as a GIMP palette or a web page");
+    commands.exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
+        ->required()
+        ->check(CLI::IsMember({"gpl", "html"}));
+    commands.exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
+    commands.exportHues->add_option("-o,--output", choices.output,
+                                    "Write to this file (atomically) instead of standard output");
+    return commands;
+}
+
+std::string HuesIn(const std::string& format, std::span<const HueView> hues, bool full,
+                   TextStyle style) {
+    if (format == "json") return HuesJson(hues);
+    if (format == "csv") return HuesCsv(hues);
+    return full ? ShowText(hues, style) : ListText(hues, style);
+}
+
+std::string MatchesIn(const std::string& format, std::span<const NearMatch> matches,
+                      TextStyle style) {
+    if (format == "json") return NearestJson(matches);
+    if (format == "csv") return NearestCsv(matches);
+    return NearestText(matches, style);
+}
+
+// Everything is read and checked before the first byte is printed.
+Outcome RunCommand(const Commands& commands, const Choices& choices, const Environment& env) {
+    const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
+    // Arguments are checked before the file is read, so that a typo is named as such.
+    const std::vector<int> ids = ParseIds(choices.ids);
+    const std::optional<huedata::Rgb24> colour =
+        commands.nearest->parsed() ? std::optional(ParseColour(choices.colour)) : std::nullopt;
+    const HueFile file = LoadHueFile(huedata::PathFromUtf8(choices.file));
+
+    if (commands.show->parsed()) {
+        return {Success, HuesIn(choices.format, ViewsOf(file, ids), true, style), {}};
+    }
+    if (commands.list->parsed()) {
+        return {Success, HuesIn(choices.format, AllViews(file), false, style), {}};
+    }
+    if (commands.find->parsed()) {
+        const auto found = FindHues(file, choices.text);
+        return {found.empty() ? NothingFound : Success,
+                HuesIn(choices.format, found, false, style),
+                {}};
+    }
+    if (commands.nearest->parsed()) {
+        return {Success,
+                MatchesIn(choices.format, NearestHues(file, *colour, choices.count), style),
+                {}};
+    }
+    const auto hues = ids.empty() ? AllViews(file) : ViewsOf(file, ids);
+    std::optional<std::filesystem::path> output;
+    if (choices.output) output = huedata::PathFromUtf8(*choices.output);
+    return {Success, ExportHues(file, hues, choices.exportKind, output), {}};
+}
+
+Outcome FailureOutcome(const std::string& message) {
+    return {Failure, {}, "hues: " + message + "\n"};
+}
+
+}  // namespace
+
+Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment) {
+    CLI::App app{"Finds hues in a hue file by number, name or colour, and exports them.", "hues"};
+    // A Windows build would otherwise take "/x" as an option.
+    app.allow_windows_style_options(false);
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.set_version_flag("--version", "hues " HUES_VERSION);
+    Choices choices;
+    app.add_option("-f,--file", choices.file, "The hue file")->capture_default_str();
+    const Commands commands = AddCommands(app, choices);
+
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::Success& shown) {
+        std::ostringstream out;
+        std::ostringstream err;
+        app.exit(shown, out, err);
+        return {Success, out.str(), err.str()};
+    } catch (const CLI::ParseError& error) {
+        const auto unused = app.remaining();
+        if (app.get_subcommands().empty() && !unused.empty()) {
+            return FailureOutcome("'" + unused.front() +
+                                  "' is not a command: use show, list, find, nearest or export");
+        }
+        return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
+    }
+    try {
+        return RunCommand(commands, choices, environment);
+    } catch (const HuesError& error) {
+        return FailureOutcome(error.what());
+    }
+}
+
+}  // namespace hues

@@ -1,0 +1,55 @@
+#include "csv_format.h"
+
+#include "text_builder.h"
+
+#include <string_view>
+
+namespace hues {
+
+namespace {
+
+void Field(TextBuilder& text, std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        text << field;
+        return;
+    }
+    text << '"';
+    for (const char c : field) {
+        if (c == '"') text << '"';
+        text << c;
+    }
+    text << '"';
+}
+
+}  // namespace
+
+std::string HuesCsv(std::span<const HueView> hues) {
+    TextBuilder text(hues.size() * 300 + 300);
+    text << "id,name,table_start,table_end";
+    for (int i = 0; i < 32; ++i) text << ",color" << i;
+    text << "\r\n";
+    for (const HueView& hue : hues) {
+        text << hue.id << ',';
+        Field(text, hue.name);
+        text << ',' << hue.record.TableStart << ',' << hue.record.TableEnd;
+        for (const huedata::Color15 value : hue.record.Colors) {
+            text << ',' << huedata::ConvertColor(value);
+        }
+        text << "\r\n";
+    }
+    return std::move(text).Take();
+}
+
+std::string NearestCsv(std::span<const NearMatch> matches) {
+    TextBuilder text;
+    text << "id,name,index,color,distance\r\n";
+    for (const NearMatch& match : matches) {
+        text << match.hue.id << ',';
+        Field(text, match.hue.name);
+        text << ',' << match.index << ',' << match.color;
+        text.Format(FMT_COMPILE(",{}\r\n"), match.distance);
+    }
+    return std::move(text).Take();
+}
+
+}  // namespace hues

@@ -1,0 +1,22 @@
+// `find`: hues whose name contains a text, ignoring case for every letter of Windows-1252.
+#pragma once
+
+#include "hue_view.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hues {
+
+// The text with every Windows-1252 letter in lower case (A-Z, À-Þ but ×, Š, Œ, Ž, Ÿ), so
+// that two texts compare without case. Other characters stay as they are.
+std::u16string FoldCase(std::u16string_view text);
+
+// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
+std::u16string Utf16Text(std::string_view utf8);
+
+// The hues whose name contains `text` (UTF-8), ignoring case, in identifier order.
+std::vector<HueView> FindHues(const HueFile& file, std::string_view text);
+
+}  // namespace hues

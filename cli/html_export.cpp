@@ -1,0 +1,121 @@
+#include "html_export.h"
+
+#include "huedata/hue_text.h"
+
+#include "text_builder.h"
+
+namespace hues {
+
+namespace {
+
+// Colour cells use the bgcolor attribute: the shortest markup that paints a cell, which
+// keeps 3,000 hues well under 4 MB. CSS counters number them for the hover label.
+constexpr std::string_view PageStart = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>{title}</title>
+<style>
+body{{font:14px/1.4 system-ui,sans-serif;margin:1em;color:#111;background:#fff}}
+h1{{font-size:1.3em;margin:0 0 .5em}}
+#filter{{font:inherit;padding:.2em .4em;width:18em}}
+table{{border-collapse:collapse;margin-top:.5em}}
+th,td{{padding:0 .5em;text-align:left;white-space:pre}}
+thead th{{position:sticky;top:0;background:#fff;border-bottom:1px solid #999}}
+td:first-child,td:nth-child(3),td:nth-child(4){{text-align:right;font-family:monospace}}
+tbody tr{{counter-reset:c -1}}
+tbody tr:target{{outline:2px solid #06c}}
+td[bgcolor]{{counter-increment:c;width:10px;min-width:10px;height:22px;padding:0;position:relative}}
+td[bgcolor]:hover{{outline:1px solid #000;z-index:1}}
+td[bgcolor]:hover::after{{content:"Colour " counter(c) ": " attr(bgcolor);position:absolute;
+left:0;top:100%;z-index:2;padding:1px 4px;font:12px monospace;color:#000;background:#ffe;
+border:1px solid #777;white-space:nowrap}}
+</style>
+</head>
+<body>
+<h1>{title}</h1>
+<p><input id="filter" type="search" placeholder="Filter by id or name" aria-label="Filter by id or name" hidden> <span id="count">{count} hues</span></p>
+<table>
+<thead><tr><th>Id</th><th>Name</th><th>Start</th><th>End</th><th colspan="32">Colours</th></tr></thead>
+<tbody>
+)";
+
+constexpr std::string_view PageEnd = R"(</tbody>
+</table>
+<script>
+const filter = document.getElementById("filter");
+const count = document.getElementById("count");
+const rows = Array.from(document.querySelectorAll("tbody tr"));
+filter.hidden = false;
+filter.addEventListener("input", () => {
+  const wanted = filter.value.trim().toLowerCase();
+  let shown = 0;
+  for (const row of rows) {
+    const show = !wanted || row.cells[0].textContent === wanted ||
+                 row.cells[1].textContent.toLowerCase().includes(wanted);
+    row.hidden = !show;
+    if (show) shown++;
+  }
+  count.textContent = wanted ? shown + " of " + rows.length + " hues" : rows.length + " hues";
+});
+</script>
+</body>
+</html>
+)";
+
+void AppendRow(TextBuilder& page, const HueView& hue) {
+    page << "<tr id=\"hue-" << hue.id << "\" data-colors=\"";
+    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+        if (i != 0) page << ' ';
+        page << huedata::ConvertColor(hue.record.Colors[i]);
+    }
+    page << "\"><td>" << hue.id << "<td>" << HtmlEscaped(PrintableText(hue.name)) << "<td>"
+         << huedata::HexText(hue.record.TableStart) << "<td>"
+         << huedata::HexText(hue.record.TableEnd);
+    for (const huedata::Color15 value : hue.record.Colors) {
+        page << "<td bgcolor=" << huedata::ConvertColor(value) << '>';
+    }
+    page << '\n';
+}
+
+}  // namespace
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string HtmlPage(std::span<const HueView> hues, std::string_view title) {
+    TextBuilder page(hues.size() * 1000 + PageStart.size() + PageEnd.size());
+    page << fmt::format(fmt::runtime(PageStart),
+                        fmt::arg("title", HtmlEscaped(PrintableText(title))),
+                        fmt::arg("count", hues.size()));
+    for (const HueView& hue : hues) AppendRow(page, hue);
+    page << PageEnd;
+    return std::move(page).Take();
+}
+
+}  // namespace hues

@@ -1,0 +1,19 @@
+// Export as one self-contained web page: a table with a row per hue (id="hue-N", its 32
+// colours in data-colors), a filter box when scripts run, and every hue shown when not.
+#pragma once
+
+#include "hue_view.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace hues {
+
+// `title` names the page, usually the hue file's name. Names are always escaped as text.
+std::string HtmlPage(std::span<const HueView> hues, std::string_view title);
+
+// Text made safe for HTML content and quoted attribute values.
+std::string HtmlEscaped(std::string_view text);
+
+}  // namespace hues

@@ -1,0 +1,54 @@
+// The hues a command works on: the loaded hue file, one hue ready to print, and the error
+// every command reports through.
+#pragma once
+
+#include "huedata/hue_file.h"
+
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hues {
+
+// A failure to report as "hues: <message>" with exit status 2.
+class HuesError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Every hue of one hue file, read once; hues[id] is hue id.
+struct HueFile {
+    std::filesystem::path path;
+    std::vector<huedata::HueRecord> hues;
+};
+
+// Reads the whole file; a failure becomes a HuesError naming the file and the reason.
+HueFile LoadHueFile(const std::filesystem::path& path);
+
+// One hue with its identifier and its name as UTF-8.
+struct HueView {
+    int id;
+    std::string name;
+    huedata::HueRecord record;
+};
+
+HueView ViewOf(const HueFile& file, int id);
+
+// The given hues, in the order given. Throws HuesError for one the file does not hold.
+std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids);
+
+// Every hue of the file, in identifier order.
+std::vector<HueView> AllViews(const HueFile& file);
+
+// The text with each control character replaced by U+FFFD, so that a name can never move
+// a terminal's cursor, break a line of a palette file or hide in a web page.
+std::string PrintableText(std::string_view utf8);
+
+// The file name without its folders; both separators count, as a hue file path is often a
+// Windows path even where it is read.
+std::string FileNameText(const std::filesystem::path& path);
+
+}  // namespace hues

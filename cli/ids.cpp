@@ -1,0 +1,46 @@
+#include "ids.h"
+
+#include "hue_view.h"
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace hues {
+
+namespace {
+
+// Plain decimal digits only: no sign, no spaces, nothing after.
+std::optional<int> ParseId(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text.front() == '-' || error != std::errc{} ||
+        end != text.data() + text.size() || value > HighestHueId) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+[[noreturn]] void ThrowBadId(const std::string& argument, const std::string& why) {
+    throw HuesError("'" + argument + "' " + why);
+}
+
+}  // namespace
+
+std::vector<int> ParseIds(std::span<const std::string> arguments) {
+    std::vector<int> ids;
+    for (const std::string& argument : arguments) {
+        const auto dash = argument.find('-', 1);
+        const std::string_view text = argument;
+        const auto first = ParseId(text.substr(0, dash));
+        const auto last = dash == std::string::npos ? first : ParseId(text.substr(dash + 1));
+        if (!first || !last) {
+            ThrowBadId(argument, "is not a hue identifier: give N or A-B, each from 0 to 32767");
+        }
+        if (*first > *last) ThrowBadId(argument, "is a range that runs backwards");
+        for (int id = *first; id <= *last; ++id) ids.push_back(id);
+    }
+    return ids;
+}
+
+}  // namespace hues

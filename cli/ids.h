@@ -1,0 +1,16 @@
+// Hue identifiers as the command line gives them: N or an inclusive range A-B.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace hues {
+
+inline constexpr int HighestHueId = 32767;
+
+// Expands each argument, in the order given; a range A-B needs A <= B. Throws HuesError
+// naming the argument that is not an identifier or range from 0 to 32767.
+std::vector<int> ParseIds(std::span<const std::string> arguments);
+
+}  // namespace hues

@@ -1,0 +1,19 @@
+// The JSON format: always an array, one object per hue or per match.
+#pragma once
+
+#include "hue_view.h"
+#include "nearest.h"
+
+#include <span>
+#include <string>
+
+namespace hues {
+
+// [{"id", "name", "table_start", "table_end", "colors": [32 "#RRGGBB"], "stored": [32 values]}]
+// Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
+std::string HuesJson(std::span<const HueView> hues);
+
+// [{"id", "name", "index", "color", "distance"}]
+std::string NearestJson(std::span<const NearMatch> matches);
+
+}  // namespace hues

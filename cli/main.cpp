@@ -1,0 +1,54 @@
+// hues: the hue file on the command line.
+#include "app.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include "platform_windows.h"
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+#if !defined(_WIN32)
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) != 0;
+}
+
+bool Write(std::FILE* stream, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#if defined(_WIN32)
+    using namespace hues::windows;
+    PrepareStandardStreams();
+    (void)argc, (void)argv;
+#endif
+    const char* noColor = std::getenv("NO_COLOR");
+    const hues::Environment environment{
+        .stdoutIsTerminal = IsTerminal(stdout),
+        .noColor = noColor != nullptr && noColor[0] != '\0',
+    };
+    hues::Outcome outcome = hues::RunHues(Arguments(argc, argv), environment);
+    if (!Write(stdout, outcome.out) || std::fflush(stdout) != 0) {
+        outcome.status = hues::Failure;
+        outcome.err +=
+            "hues: cannot write to standard output: " + std::string(std::strerror(errno)) + "\n";
+    }
+    Write(stderr, outcome.err);
+    return outcome.status;
+}

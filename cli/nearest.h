@@ -1,0 +1,28 @@
+// `nearest`: the hues whose closest colour is nearest to a given colour, by deltaEOK.
+#pragma once
+
+#include "hue_view.h"
+
+#include "huedata/color15.h"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace hues {
+
+// A hue's best colour for the target: the first index with the smallest distance.
+struct NearMatch {
+    HueView hue;
+    int index;
+    huedata::Rgb24 color;
+    double distance;
+};
+
+// "#RRGGBB" or "RRGGBB", hex digits in either case. Throws HuesError for anything else.
+huedata::Rgb24 ParseColour(std::string_view text);
+
+// The `count` hues nearest to `target`, nearest first; equal distances in identifier order.
+std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count);
+
+}  // namespace hues

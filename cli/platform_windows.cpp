@@ -1,0 +1,60 @@
+#include "platform_windows.h"
+
+#include "huedata/hue_file.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#include <windows.h>
+
+namespace hues::windows {
+
+namespace {
+
+HANDLE HandleOf(std::FILE* stream) {
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+}
+
+std::wstring WideFromUtf8(const std::string& text) {
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
+    return wide;
+}
+
+}  // namespace
+
+void PrepareStandardStreams() {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
+std::vector<std::string> Arguments(int, char**) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        // The same conversion the paths in messages get: never throws.
+        arguments.push_back(huedata::PathText(std::filesystem::path(wide[i])));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+bool IsTerminal(std::FILE* stream) {
+    DWORD mode = 0;
+    return GetConsoleMode(HandleOf(stream), &mode) != 0;
+}
+
+bool Write(std::FILE* stream, const std::string& text) {
+    if (!IsTerminal(stream)) {
+        return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    }
+    const std::wstring wide = WideFromUtf8(text);
+    DWORD written = 0;
+    return wide.empty() || WriteConsoleW(HandleOf(stream), wide.data(),
+                                         static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
+}
+
+}  // namespace hues::windows

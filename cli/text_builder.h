@@ -1,0 +1,83 @@
+// Builds a large output text from many small pieces.
+#pragma once
+
+#include "huedata/color15.h"
+#include "huedata/hue_text.h"
+
+#include <fmt/compile.h>
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <charconv>
+#include <concepts>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace hues {
+
+// A listing of 3,000 hues is some 100,000 short pieces. std::string's appending members are
+// compiled into the library, a call each; these are inline and write straight into spare
+// capacity, several times faster.
+class TextBuilder {
+public:
+    explicit TextBuilder(std::size_t expectedSize = 0) { text_.resize(expectedSize); }
+
+    TextBuilder& operator<<(char c) {
+        Ensure(1);
+        text_[size_++] = c;
+        return *this;
+    }
+    TextBuilder& operator<<(std::string_view piece) {
+        Ensure(piece.size());
+        std::memcpy(text_.data() + size_, piece.data(), piece.size());
+        size_ += piece.size();
+        return *this;
+    }
+    template <std::integral Number>
+    requires(!std::same_as<Number, char>) TextBuilder& operator<<(Number number) {
+        Ensure(24);
+        size_ = static_cast<std::size_t>(
+            std::to_chars(text_.data() + size_, text_.data() + text_.size(), number).ptr -
+            text_.data());
+        return *this;
+    }
+    // A colour as #RRGGBB.
+    TextBuilder& operator<<(huedata::Rgb24 color) {
+        Ensure(7);
+        size_ = static_cast<std::size_t>(huedata::WriteRgbText(text_.data() + size_, color) -
+                                         text_.data());
+        return *this;
+    }
+    // The stored value as 0xNNNN.
+    TextBuilder& Stored(huedata::Color15 value) {
+        Ensure(6);
+        size_ = static_cast<std::size_t>(huedata::WriteColor15Text(text_.data() + size_, value) -
+                                         text_.data());
+        return *this;
+    }
+    // For padding and the like; `format` is FMT_COMPILE("...").
+    template <typename CompiledFormat, typename... Args>
+    TextBuilder& Format(const CompiledFormat& format, const Args&... args) {
+        fmt::basic_memory_buffer<char, 128> piece;
+        fmt::format_to(std::back_inserter(piece), format, args...);
+        return *this << std::string_view(piece.data(), piece.size());
+    }
+    bool empty() const { return size_ == 0; }
+
+    std::string Take() && {
+        text_.resize(size_);
+        return std::move(text_);
+    }
+
+private:
+    void Ensure(std::size_t more) {
+        if (size_ + more > text_.size())
+            text_.resize(std::max(text_.size() * 2, size_ + more + 256));
+    }
+
+    std::string text_;
+    std::size_t size_ = 0;
+};
+
+}  // namespace hues

@@ -1,0 +1,88 @@
+#include "text_format.h"
+
+#include "text_builder.h"
+
+#include "huedata/hue_text.h"
+
+namespace hues {
+
+namespace {
+
+using huedata::ConvertColor;
+
+void ColourCell(TextBuilder& text, huedata::Rgb24 c, std::string_view cell) {
+    text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm' << cell;
+}
+
+void ColourStrip(TextBuilder& text, const huedata::HueRecord& hue) {
+    for (const huedata::Color15 stored : hue.Colors) ColourCell(text, ConvertColor(stored), "  ");
+    text << "\x1b[0m";
+}
+
+// The name padded to `width` characters, counting UTF-8 sequences rather than bytes.
+void PaddedName(TextBuilder& text, const std::string& name, std::size_t width) {
+    const std::string printable = PrintableText(name);
+    std::size_t characters = 0;
+    for (const char c : printable) characters += (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
+    text << printable;
+    for (; characters < width; ++characters) text << ' ';
+}
+
+}  // namespace
+
+std::string ShowText(std::span<const HueView> hues, TextStyle style) {
+    TextBuilder text(hues.size() * (style.colourStrip ? 1200 : 800));
+    for (const HueView& hue : hues) {
+        if (!text.empty()) text << '\n';
+        text << "Hue " << hue.id << "\nHues Name : " << PrintableText(hue.name)
+             << "\nTable Start (in hex) : " << huedata::HexText(hue.record.TableStart)
+             << "\nTable End (in hex) : " << huedata::HexText(hue.record.TableEnd) << '\n';
+        if (style.colourStrip) {
+            ColourStrip(text, hue.record);
+            text << '\n';
+        }
+        for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+            const auto stored = hue.record.Colors[i];
+            if (i < 10) text << ' ';
+            text << i << "  ";
+            text.Stored(stored) << "  " << ConvertColor(stored) << '\n';
+        }
+    }
+    return std::move(text).Take();
+}
+
+std::string ListText(std::span<const HueView> hues, TextStyle style) {
+    TextBuilder text(hues.size() * (style.colourStrip ? 700 : 48));
+    for (const HueView& hue : hues) {
+        text.Format(FMT_COMPILE("{:>5}  "), hue.id);
+        PaddedName(text, hue.name, 20);
+        text.Format(FMT_COMPILE("  {:>4}  {:>4}"), huedata::HexText(hue.record.TableStart),
+                    huedata::HexText(hue.record.TableEnd));
+        if (style.colourStrip) {
+            text << "  ";
+            ColourStrip(text, hue.record);
+        }
+        text << '\n';
+    }
+    return std::move(text).Take();
+}
+
+std::string NearestText(std::span<const NearMatch> matches, TextStyle style) {
+    TextBuilder text;
+    for (const NearMatch& match : matches) {
+        text.Format(FMT_COMPILE("{:>5}  "), match.hue.id);
+        PaddedName(text, match.hue.name, 20);
+        text.Format(FMT_COMPILE("  colour {:>2}  "), match.index);
+        text << match.color;
+        text.Format(FMT_COMPILE("  {:.6f}"), match.distance);
+        if (style.colourStrip) {
+            text << "  ";
+            ColourCell(text, match.color, "    ");
+            text << "\x1b[0m";
+        }
+        text << '\n';
+    }
+    return std::move(text).Take();
+}
+
+}  // namespace hues

@@ -1,0 +1,34 @@
+# The header-only libraries of `hues` (CLI11, nlohmann/json, {fmt}) as targets
+# hueviewer::cli11, hueviewer::json and hueviewer::fmt.
+#
+# Natively they come from their Debian packages' CMake files. A cross build cannot use
+# those, as they point into the host's /usr/include, where the host's C library headers
+# would shadow the target's; so there the library's own header folder alone is copied into
+# the build tree and used from there.
+include_guard(GLOBAL)
+
+function(_hueviewer_staged_headers name folder)
+  find_path(_${name}_root "${folder}" PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT _${name}_root)
+    message(FATAL_ERROR "${folder}/ not found in /usr/include: install its Debian -dev package")
+  endif()
+  set(staged "${PROJECT_BINARY_DIR}/staged-headers/${name}")
+  file(COPY "${_${name}_root}/${folder}" DESTINATION "${staged}")
+  add_library(hueviewer_${name} INTERFACE)
+  target_include_directories(hueviewer_${name} SYSTEM INTERFACE "${staged}")
+  add_library(hueviewer::${name} ALIAS hueviewer_${name})
+endfunction()
+
+if(CMAKE_CROSSCOMPILING)
+  _hueviewer_staged_headers(cli11 CLI)
+  _hueviewer_staged_headers(json nlohmann)
+  _hueviewer_staged_headers(fmt fmt)
+  target_compile_definitions(hueviewer_fmt INTERFACE FMT_HEADER_ONLY=1)
+else()
+  find_package(CLI11 CONFIG REQUIRED GLOBAL)
+  find_package(nlohmann_json 3 CONFIG REQUIRED GLOBAL)
+  find_package(fmt CONFIG REQUIRED GLOBAL)
+  add_library(hueviewer::cli11 ALIAS CLI11::CLI11)
+  add_library(hueviewer::json ALIAS nlohmann_json::nlohmann_json)
+  add_library(hueviewer::fmt ALIAS fmt::fmt-header-only)
+endif()

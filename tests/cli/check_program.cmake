@@ -1,0 +1,34 @@
+# Runs the hues program as a script would and checks its exit statuses and streams.
+# Usage: cmake -DHUES=... -DEMULATOR=... -DMAKE_SAMPLE=... -DWORK_DIR=... -P check_program.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/hues.mul"
+  RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "could not write the sample hue file")
+endif()
+
+string(ASCII 27 escape)
+
+# run(<expected status> <stdout regex> <stderr regex> args...)
+function(run expected out_pattern err_pattern)
+  execute_process(COMMAND ${EMULATOR} "${HUES}" ${ARGN}
+    WORKING_DIRECTORY "${WORK_DIR}"
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status STREQUAL "${expected}" OR NOT out MATCHES "${out_pattern}"
+     OR NOT err MATCHES "${err_pattern}" OR out MATCHES "${escape}")
+    message(SEND_ERROR "hues ${ARGN}: status ${status} (expected ${expected})\n"
+                       "stdout: ${out}\nstderr: ${err}")
+  endif()
+endfunction()
+
+run(0 "^hues [0-9]+\\.[0-9]+\\.[0-9]+\n$" "^$" --version)
+run(0 "show" "^$" --help)
+# Names arrive as UTF-8; output that is not a terminal never gets colour escapes.
+run(0 "^Hue 3\nHues Name : Crème Brûlée Gold\n" "^$" -f hues.mul show 3)
+run(0 "\n 2999  [^\n]+\n$" "^$" -f hues.mul list --format text)
+run(1 "^$" "^$" -f hues.mul find "no such name")
+run(2 "^$" "^hues: [^\n]*absent\\.mul: [^\n]+\n$" -f absent.mul list)
+run(2 "^$" "^hues: [^\n]+\n$" -f hues.mul show 3000)
+run(2 "^$" "^hues: [^\n]+\n$" -f hues.mul nearest blue)
+run(2 "^$" "^hues: [^\n]+\n$" bogus)

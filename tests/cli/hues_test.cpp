@@ -1,0 +1,246 @@
+#include "cli/app.h"
+
+#include "huedata/hue_text.h"
+#include "tests/support/numbered_hues.h"
+#include "tests/support/temp_dir.h"
+#include "tools/hue_image.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using hues::Outcome;
+using nlohmann::json;
+
+std::string FileText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// 3,000 numbered hues, of which a few carry the names and values the cases below need.
+class HuesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto hues = NumberedHues(3000);
+        hues[8].Name = huetools::NameBytes("Cr\xE8me");
+        hues[8].TableStart = -1;
+        hues[8].TableEnd = 0x1234;
+        hues[8].Colors = {};
+        hues[8].Colors[0] = 0x7C00;  // #FF0000
+        hues[8].Colors[5] = 0x7C00;
+        hues[9].Name = huetools::NameBytes("Red, \"Hot\"");
+        hues[10].Name = huetools::NameBytes("<b onclick=x()>");
+        hues[11].Name = huetools::NameBytes("\x8A\x8C\x9F \xC9t\xE9");  // ŠŒŸ Été
+        hues[12].Name = huetools::NameBytes("Bell\x07\x1B[2J");
+        hues[13].Colors.fill(0x001F);
+        huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
+    }
+
+    Outcome Run(std::vector<std::string> arguments, hues::Environment environment = {}) {
+        arguments.insert(arguments.begin(), {"-f", file_.string()});
+        return hues::RunHues(arguments, environment);
+    }
+    // A failure: status 2, nothing printed, one "hues: " line that contains `reason`.
+    void ExpectFailure(const Outcome& outcome, const std::string& reason) {
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err.rfind("hues: ", 0), 0U) << outcome.err;
+        EXPECT_EQ(LineCount(outcome.err), 1U) << outcome.err;
+        EXPECT_NE(outcome.err.find(reason), std::string::npos) << outcome.err;
+    }
+
+    TempDir dir_;
+    fs::path file_ = dir_ / "hues.mul";
+};
+
+TEST_F(HuesTest, ShowGivesTheHueInEveryFormat) {
+    const Outcome text = Run({"show", "8"});
+    EXPECT_EQ(text.status, 0);
+    for (const char* line :
+         {"Hue 8\n", "Hues Name : Cr\xC3\xA8me\n", "Table Start (in hex) : FFFF\n",
+          "Table End (in hex) : 1234\n", "\n 0  0x7C00  #FF0000\n", "\n 1  0x0000  #000000\n",
+          "\n31  0x0000  #000000\n"}) {
+        EXPECT_NE(text.out.find(line), std::string::npos) << line;
+    }
+
+    const json hue = json::parse(Run({"show", "8", "--format", "json"}).out).at(0);
+    EXPECT_EQ(hue.at("id"), 8);
+    EXPECT_EQ(hue.at("name"), "Cr\xC3\xA8me");
+    EXPECT_EQ(hue.at("table_start"), -1);
+    EXPECT_EQ(hue.at("table_end"), 4660);
+    EXPECT_EQ(hue.at("colors").size(), 32U);
+    EXPECT_EQ(hue.at("colors").at(5), "#FF0000");
+    EXPECT_EQ(json::parse(Run({"show", "2", "--format", "json"}).out).at(0).at("stored").at(31),
+              2 * 32 + 31);
+    EXPECT_EQ(json::parse(Run({"show", "2999", "--format", "json"}).out).at(0).at("stored").at(0),
+              static_cast<std::uint16_t>(2999 * 32));
+
+    const std::string csv = Run({"show", "9", "8", "--format", "csv"}).out;
+    EXPECT_EQ(csv.rfind("id,name,table_start,table_end,color0,color1,", 0), 0U);
+    EXPECT_NE(csv.find(",color31\r\n9,\"Red, \"\"Hot\"\"\",9,-10,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n8,Cr\xC3\xA8me,-1,4660,#FF0000,#000000,"), std::string::npos);
+}
+
+TEST_F(HuesTest, IdentifiersAndRangesKeepTheirOrder) {
+    const json hues = json::parse(Run({"show", "7", "2-4", "2999", "--format", "json"}).out);
+    std::vector<int> ids;
+    for (const json& hue : hues) ids.push_back(hue.at("id"));
+    EXPECT_EQ(ids, (std::vector<int>{7, 2, 3, 4, 2999}));
+
+    for (const char* bad : {"x", "-1", "32768", "1-", "1-2-3", "+5", " 5", ""}) {
+        ExpectFailure(Run({"show", bad}), "is not a hue identifier");
+    }
+    ExpectFailure(Run({"show", "4-2"}), "runs backwards");
+    ExpectFailure(Run({"show", "3000"}),
+                  "hue 3000 is past the end of the file, which holds hues 0 to 2999");
+}
+
+TEST_F(HuesTest, ListHoldsEveryWholeEntryPastTheWindowsLastIdentifier) {
+    const std::string list = Run({"list"}).out;
+    EXPECT_EQ(LineCount(list), 3000U);
+    EXPECT_EQ(list.substr(list.rfind('\n', list.size() - 2) + 1),
+              " 2999  Hue 2999               BB7  F448\n");
+    EXPECT_EQ(json::parse(Run({"list", "--format", "json"}).out).size(), 3000U);
+    EXPECT_EQ(LineCount(Run({"list", "--format", "csv"}).out), 3001U);
+}
+
+TEST_F(HuesTest, FindIgnoresCaseForWindows1252Letters) {
+    struct Case {
+        const char* text;
+        std::vector<int> ids;
+    };
+    for (const auto& [text, expected] : std::vector<Case>{
+             {"CR\xC3\x88ME", {8}},               // CRÈME
+             {"\xC5\xA1\xC5\x93\xC3\xBF", {11}},  // šœÿ
+             {"\xC3\x89T\xC3\x89", {11}},         // ÉTÉ
+             {"hue 299", {299, 2990, 2991, 2992, 2993, 2994, 2995, 2996, 2997, 2998, 2999}}}) {
+        const Outcome found = Run({"find", text, "--format", "json"});
+        EXPECT_EQ(found.status, 0) << text;
+        std::vector<int> ids;
+        for (const json& hue : json::parse(found.out)) ids.push_back(hue.at("id"));
+        EXPECT_EQ(ids, expected) << text;
+    }
+    const Outcome none = Run({"find", "no such hue"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(Run({"find", "no such hue", "--format", "json"}).out, "[]\n");
+}
+
+TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
+    // Pure red is hue 8's colours 0 and 5: distance 0 at the first of them.
+    const json best = json::parse(Run({"nearest", "#ff0000", "-n", "2", "--format", "json"}).out);
+    ASSERT_EQ(best.size(), 2U);
+    EXPECT_EQ(best[0], json::parse(R"({"id": 8, "name": "Crème", "index": 0, "color": "#FF0000",
+                                     "distance": 0.0})"));
+    // Hue 992 (992 * 32 = 0x7C00) also starts with pure red: a tie, after hue 8.
+    EXPECT_EQ(best[1].at("id"), 992);
+    EXPECT_EQ(best[1].at("distance"), 0.0);
+
+    // Black is colour 1 onwards of hue 8 and colour 0 of hue 0: a tie, broken by identifier.
+    const json black = json::parse(Run({"nearest", "000000", "-n", "3", "--format", "json"}).out);
+    EXPECT_EQ(black[0].at("id"), 0);
+    EXPECT_EQ(black[1].at("id"), 8);
+    EXPECT_EQ(black[1].at("index"), 1);
+
+    // Hue 13 is all pure blue. deltaEOK from red is the distance between the OKLab values
+    // published for the two sRGB primaries: (0.62796, 0.22486, 0.12585) and
+    // (0.45201, -0.03246, -0.31153), which is 0.53710.
+    const json all = json::parse(Run({"nearest", "FF0000", "-n", "5000", "--format", "json"}).out);
+    ASSERT_EQ(all.size(), 3000U);
+    const auto blue =
+        std::find_if(all.begin(), all.end(), [](const json& m) { return m.at("id") == 13; });
+    ASSERT_NE(blue, all.end());
+    EXPECT_NEAR(blue->at("distance").get<double>(), 0.53710, 2e-4);
+    EXPECT_EQ(blue->at("color"), "#0000FF");
+
+    EXPECT_EQ(LineCount(Run({"nearest", "#123456"}).out), 10U);
+    for (const char* bad : {"#12345", "12345G", "#1234567", "red", "##123456"}) {
+        ExpectFailure(Run({"nearest", bad}), "is not a colour");
+    }
+    ExpectFailure(Run({"nearest", "#123456", "-n", "0"}), "-n");
+}
+
+TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
+    const std::string page = Run({"export", "html", "10", "12"}).out;
+    EXPECT_NE(page.find("<td>&lt;b onclick=x()&gt;<td>"), std::string::npos);
+    EXPECT_EQ(page.find("<b onclick"), std::string::npos);
+    const std::string shown = Run({"show", "12"}).out;
+    EXPECT_EQ(shown.find('\x1B'), std::string::npos);
+    EXPECT_EQ(shown.find('\x07'), std::string::npos);
+    EXPECT_NE(shown.find("Bell\xEF\xBF\xBD\xEF\xBF\xBD[2J"), std::string::npos);
+}
+
+TEST_F(HuesTest, TheColourStripIsOnlyForATerminalWithoutNoColor) {
+    const char* red = "\x1b[48;2;255;0;0m";
+    EXPECT_NE(Run({"show", "8"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);
+    EXPECT_NE(Run({"list"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);
+    EXPECT_EQ(Run({"show", "8"}, {.stdoutIsTerminal = true, .noColor = true}).out.find('\x1b'),
+              std::string::npos);
+    EXPECT_EQ(Run({"show", "8"}).out.find('\x1b'), std::string::npos);
+}
+
+TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
+    const std::string palette = Run({"export", "gpl", "8", "1"}).out;
+    EXPECT_EQ(palette.rfind("GIMP Palette\nName: hues.mul\nColumns: 32\n#\n", 0), 0U);
+    EXPECT_EQ(LineCount(palette), 4U + 64U);
+    EXPECT_NE(palette.find("\n255   0   0\tHue 8 colour 0 Cr\xC3\xA8me\n"), std::string::npos);
+    EXPECT_NE(palette.find("\n  0   8 255\tHue 1 colour 31 Hue 1\n"), std::string::npos);
+
+    const std::string page = Run({"export", "html"}).out;
+    EXPECT_LT(page.size(), 4U << 20U);
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(page.find("<tr id=\"hue-8\" data-colors=\"#FF0000 #000000 "), std::string::npos);
+    EXPECT_NE(page.find("<tr id=\"hue-2999\""), std::string::npos);
+    for (const char* external : {"src=", "href=", "@import", "url("}) {
+        EXPECT_EQ(page.find(external), std::string::npos) << external;
+    }
+}
+
+TEST_F(HuesTest, OutputFilesAreReplacedWholeOrNotAtAll) {
+    const fs::path target = dir_ / "out.gpl";
+    huetools::WriteBytes(target, std::vector<unsigned char>{'o', 'l', 'd'});
+    EXPECT_EQ(Run({"export", "gpl", "8", "-o", target.string()}).status, 0);
+    EXPECT_EQ(FileText(target), Run({"export", "gpl", "8"}).out);
+
+    huetools::WriteBytes(target, std::vector<unsigned char>{'o', 'l', 'd'});
+    ExpectFailure(Run({"export", "gpl", "3000", "-o", target.string()}), "past the end");
+    ExpectFailure(Run({"export", "html", "-o", (dir_ / "no" / "x.html").string()}),
+                  "cannot write " + (dir_ / "no" / "x.html").string());
+    // Any path to the hue file itself, even through another folder, is refused.
+    fs::create_directory(dir_ / "sub");
+    const std::string detour = (dir_ / "sub" / ".." / "hues.mul").string();
+    const std::string before = FileText(file_);
+    ExpectFailure(Run({"export", "html", "-o", detour}), "refusing to write over the hue file");
+    EXPECT_EQ(FileText(file_), before);
+    EXPECT_EQ(FileText(target), "old");
+    std::vector<fs::path> left;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) left.push_back(entry.path());
+    EXPECT_EQ(left.size(), 3U);  // the hue file, out.gpl and sub: no temporary file
+}
+
+TEST_F(HuesTest, BadUsageAndUnreadableFilesFailWithOneLine) {
+    ExpectFailure(hues::RunHues({"-f", (dir_ / "absent.mul").string(), "list"}, {}),
+                  (dir_ / "absent.mul").string() + ": ");
+    ExpectFailure(hues::RunHues({"-f", dir_.path().string(), "list"}, {}), dir_.path().string());
+    ExpectFailure(Run({}), "A subcommand is required");
+    ExpectFailure(Run({"paint"}), "'paint' is not a command");
+    ExpectFailure(Run({"show", "1", "--format", "xml"}), "xml");
+    ExpectFailure(Run({"export", "pdf"}), "pdf");
+    const Outcome help = Run({"find", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--format"), std::string::npos);
+}
+
+}  // namespace
