@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #if defined(_WIN32)
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <unistd.h>

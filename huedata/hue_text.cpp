@@ -5,7 +5,6 @@
 #include <string_view>
 
 #if defined(_WIN32)
-#define NOMINMAX
 #include <windows.h>
 #endif
 
