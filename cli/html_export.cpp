@@ -8,8 +8,12 @@ namespace hues {
 
 namespace {
 
-// Colour cells use the bgcolor attribute: the shortest markup that paints a cell, which
-// keeps 3,000 hues well under 4 MB. CSS counters number them for the hover label.
+// Each strip is one element painted by a gradient of 32 hard-edged stops: a table cell per
+// colour would make a page of 3,000 hues some 100,000 cells, which a browser takes
+// seconds to lay out. The script adds the filter box and the label that names the colour
+// under the pointer; without it the page still shows every hue.
+constexpr int SwatchWidth = 10;
+
 constexpr std::string_view PageStart = R"(<!DOCTYPE html>
 <html lang="en">
 <head>
@@ -24,20 +28,20 @@ table{{border-collapse:collapse;margin-top:.5em}}
 th,td{{padding:0 .5em;text-align:left;white-space:pre}}
 thead th{{position:sticky;top:0;background:#fff;border-bottom:1px solid #999}}
 td:first-child,td:nth-child(3),td:nth-child(4){{text-align:right;font-family:monospace}}
-tbody tr{{counter-reset:c -1}}
+tbody tr{{scroll-margin-top:2em}}
 tbody tr:target{{outline:2px solid #06c}}
-td[bgcolor]{{counter-increment:c;width:10px;min-width:10px;height:22px;padding:0;position:relative}}
-td[bgcolor]:hover{{outline:1px solid #000;z-index:1}}
-td[bgcolor]:hover::after{{content:"Colour " counter(c) ": " attr(bgcolor);position:absolute;
-left:0;top:100%;z-index:2;padding:1px 4px;font:12px monospace;color:#000;background:#ffe;
-border:1px solid #777;white-space:nowrap}}
+td:last-child{{white-space:normal;padding:1px .5em}}
+.s{{width:{strip}px;height:20px}}
+#tip{{position:fixed;z-index:1;padding:1px 4px;font:12px monospace;color:#000;background:#ffe;
+border:1px solid #777;pointer-events:none;white-space:nowrap}}
 </style>
 </head>
 <body>
 <h1>{title}</h1>
 <p><input id="filter" type="search" placeholder="Filter by id or name" aria-label="Filter by id or name" hidden> <span id="count">{count} hues</span></p>
+<div id="tip" hidden></div>
 <table>
-<thead><tr><th>Id</th><th>Name</th><th>Start</th><th>End</th><th colspan="32">Colours</th></tr></thead>
+<thead><tr><th>Id</th><th>Name</th><th>Start</th><th>End</th><th>Colours</th></tr></thead>
 <tbody>
 )";
 
@@ -46,6 +50,7 @@ constexpr std::string_view PageEnd = R"(</tbody>
 <script>
 const filter = document.getElementById("filter");
 const count = document.getElementById("count");
+const tip = document.getElementById("tip");
 const rows = Array.from(document.querySelectorAll("tbody tr"));
 filter.hidden = false;
 filter.addEventListener("input", () => {
@@ -59,6 +64,18 @@ filter.addEventListener("input", () => {
   }
   count.textContent = wanted ? shown + " of " + rows.length + " hues" : rows.length + " hues";
 });
+document.querySelector("tbody").addEventListener("mousemove", (event) => {
+  const strip = event.target.closest(".s");
+  if (!strip) { tip.hidden = true; return; }
+  const colours = strip.closest("tr").dataset.colors.split(" ");
+  const box = strip.getBoundingClientRect();
+  const index = Math.min(31, Math.floor((event.clientX - box.left) / box.width * 32));
+  tip.textContent = "Colour " + index + ": " + colours[index];
+  tip.style.left = event.clientX + 12 + "px";
+  tip.style.top = event.clientY + 16 + "px";
+  tip.hidden = false;
+});
+document.querySelector("tbody").addEventListener("mouseleave", () => { tip.hidden = true; });
 </script>
 </body>
 </html>
@@ -73,9 +90,12 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
     page << "\"><td>" << hue.id << "<td>" << HtmlEscaped(PrintableText(hue.name)) << "<td>"
          << huedata::HexText(hue.record.TableStart) << "<td>"
          << huedata::HexText(hue.record.TableEnd);
-    for (const huedata::Color15 value : hue.record.Colors) {
-        page << "<td bgcolor=" << huedata::ConvertColor(value) << '>';
+    page << "<td><div class=s style=\"background:linear-gradient(90deg";
+    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+        page << ',' << huedata::ConvertColor(hue.record.Colors[i]) << " 0 "
+             << (static_cast<int>(i) + 1) * SwatchWidth << "px";
     }
+    page << ")\"></div>";
     page << '\n';
 }
 
@@ -112,7 +132,7 @@ std::string HtmlPage(std::span<const HueView> hues, std::string_view title) {
     TextBuilder page(hues.size() * 1000 + PageStart.size() + PageEnd.size());
     page << fmt::format(fmt::runtime(PageStart),
                         fmt::arg("title", HtmlEscaped(PrintableText(title))),
-                        fmt::arg("count", hues.size()));
+                        fmt::arg("count", hues.size()), fmt::arg("strip", 32 * SwatchWidth));
     for (const HueView& hue : hues) AppendRow(page, hue);
     page << PageEnd;
     return std::move(page).Take();
