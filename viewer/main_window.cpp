@@ -5,15 +5,27 @@
 #include "huedata/hue_text.h"
 #include "system_colors.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QStyle>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -76,14 +88,32 @@ void ShowSwatch(QLabel* swatch, int index, huedata::Color15 value) {
     swatch->setAccessibleName(QStringLiteral("%1, %2").arg(SwatchName(index), rgbText));
 }
 
+// The one local file a drag carries, or nothing.
+QString DroppedFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QUrl url = mime->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+void CopyToClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
 }  // namespace
+
+QString ChooseHueFileInDialog(QWidget* parent, const QString& currentPath) {
+    const QFileInfo current(currentPath);
+    return QFileDialog::getOpenFileName(parent, QObject::tr("Choose the hue file"),
+                                        current.exists() ? current.absolutePath() : QString(),
+                                        QObject::tr("Hue files (*.mul);;All files (*)"));
+}
 
 void ShowErrorMessageBox(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::warning(parent, title, text);
 }
 
-frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
-    : QWidget(parent), reportError_(std::move(reportError)) {
+frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, QWidget* parent)
+    : QWidget(parent), reportError_(std::move(reportError)), chooseFile_(std::move(chooseFile)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Hues Read by Brannick"));
     setFixedSize(FromTwips(0, 0, 6375, 3165).size());
@@ -91,8 +121,10 @@ frmMain::frmMain(ErrorReporter reportError, QWidget* parent)
     SetBackground(this, QPalette::Window, QColor(192, 192, 192));
     setFont(CaptionFont());
     createControls();
+    addBrowseAction();
     applyTabOrder();
     connectActions();
+    setAcceptDrops(true);
 }
 
 void frmMain::createControls() {
@@ -131,6 +163,9 @@ void frmMain::createControls() {
         swatch->setFrameShape(QFrame::NoFrame);
         swatch->setAutoFillBackground(true);
         swatch->setAccessibleName(SwatchName(i));
+        swatch->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(swatch, &QLabel::customContextMenuRequested, this,
+                [this, i](const QPoint& position) { showSwatchMenu(i, position); });
         picHue[static_cast<std::size_t>(i)] = swatch;
     }
 
@@ -154,6 +189,59 @@ void frmMain::createControls() {
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
 }
 
+// A trailing action inside the path field, so the window's layout stays as it is.
+void frmMain::addBrowseAction() {
+    QAction* browse = txtHuesPath->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                             QLineEdit::TrailingPosition);
+    browse->setObjectName(QStringLiteral("actBrowse"));
+    browse->setToolTip(tr("Choose the hue file\u2026"));
+    connect(browse, &QAction::triggered, this, [this] {
+        const QString chosen = chooseFile_(this, txtHuesPath->text());
+        if (!chosen.isEmpty()) usePath(chosen);
+    });
+}
+
+// As with a typed path, nothing is read until the next selection.
+void frmMain::usePath(const QString& path) {
+    txtHuesPath->setText(QDir::toNativeSeparators(path));
+    txtHuesPath->setCursorPosition(0);
+}
+
+void frmMain::showSwatchMenu(int index, const QPoint& position) {
+    if (!shownColors_) return;  // nothing to copy before a hue is shown
+    const huedata::Color15 stored = (*shownColors_)[static_cast<std::size_t>(index)];
+    const QString rgb = QString::fromStdString(huedata::RgbText(huedata::ConvertColor(stored)));
+    const QString value = QString::fromStdString(huedata::Color15Text(stored));
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("swatchMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(tr("Copy %1").arg(rgb), this, [rgb] { CopyToClipboard(rgb); });
+    menu->addAction(tr("Copy %1").arg(value), this, [value] { CopyToClipboard(value); });
+    menu->popup(picHue[static_cast<std::size_t>(index)]->mapToGlobal(position));
+}
+
+// Takes a drag that carries one local file, and on the drop puts that file in the path field.
+bool frmMain::takeFileDrop(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+        return false;
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString file = DroppedFile(drop->mimeData());
+    if (file.isEmpty()) return false;
+    if (type == QEvent::Drop) usePath(file);
+    drop->acceptProposedAction();
+    return true;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    takeFileDrop(event);
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    takeFileDrop(event);
+}
+
 void frmMain::applyTabOrder() {
     QWidget* const order[] = {txtName, cmdGetIt, lstID, txtHuesPath, txtStart, txtEnd};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
@@ -167,9 +255,12 @@ void frmMain::connectActions() {
             &frmMain::onSelectionChanged);
     connect(lstID, &QListView::clicked, this, &frmMain::onItemClicked);
     lstID->viewport()->installEventFilter(this);
+    txtHuesPath->installEventFilter(this);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The path field would paste a dropped file's URL as text; it takes the file instead.
+    if (watched == txtHuesPath && takeFileDrop(event)) return true;
     // Seen before the list handles the event, so the flags describe the press in progress.
     if (watched == lstID->viewport() && event->type() == QEvent::MouseButtonPress) {
         mouseButtonDown_ = true;
@@ -228,6 +319,7 @@ void frmMain::ShowHue(const huedata::HueRecord& hue) {
     for (std::size_t i = 0; i < picHue.size(); ++i) {
         ShowSwatch(picHue[i], static_cast<int>(i), hue.Colors[i]);
     }
+    shownColors_ = hue.Colors;
 }
 
 void frmMain::reportReadFailure(const QString& item, const QString& reason) {

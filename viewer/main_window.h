@@ -9,7 +9,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -28,6 +31,12 @@ using ErrorReporter =
 // The reporter a running program uses: a modal message box.
 void ShowErrorMessageBox(QWidget* parent, const QString& title, const QString& text);
 
+// Asks the user for a hue file, starting from `currentPath`; an empty result means none.
+using FileChooser = std::function<QString(QWidget* parent, const QString& currentPath)>;
+
+// The chooser a running program uses: a file dialog for hue files and all files.
+QString ChooseHueFileInDialog(QWidget* parent, const QString& currentPath);
+
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -36,7 +45,8 @@ public:
     static inline const QString DefaultHuesPath =
         QStringLiteral("c:\\program files\\ardenmoor\\hues.mul");
 
-    explicit frmMain(ErrorReporter reportError = ShowErrorMessageBox, QWidget* parent = nullptr);
+    explicit frmMain(ErrorReporter reportError = ShowErrorMessageBox,
+                     FileChooser chooseFile = ChooseHueFileInDialog, QWidget* parent = nullptr);
 
     // The two user actions; public so that tests and benchmarks can drive them directly.
     void cmdGetIt_Click();
@@ -47,6 +57,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A hue file dropped from a file manager goes into the path field, as if chosen.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -56,8 +69,15 @@ private:
     void onItemClicked(const QModelIndex& index);
     void ShowHue(const huedata::HueRecord& hue);
     void reportReadFailure(const QString& item, const QString& reason);
+    void addBrowseAction();
+    void showSwatchMenu(int index, const QPoint& position);
+    void usePath(const QString& path);
+    bool takeFileDrop(QEvent* event);
 
     ErrorReporter reportError_;
+    FileChooser chooseFile_;
+    // The stored colours on show; none before the first hue is read.
+    std::optional<std::array<std::int16_t, SwatchCount>> shownColors_;
     // A mouse press that changes the selection reads the hue at once; the click that ends
     // the same press must not read it a second time.
     bool mouseButtonDown_ = false;

@@ -4,9 +4,15 @@
 #include "tests/support/numbered_hues.h"
 #include "tools/hue_image.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTemporaryDir>
@@ -56,7 +62,9 @@ class MainWindowTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    QStringList reports_;  // title and text of each report
+    QStringList reports_;        // title and text of each report
+    QStringList chooserStarts_;  // the path the file chooser was opened with, each time
+    QString chosenFile_;         // what the file chooser answers
     std::unique_ptr<frmMain> window_;
 
     template <typename T>
@@ -100,9 +108,14 @@ private slots:
     void init() {
         QVERIFY(dir_.isValid());
         reports_.clear();
-        window_ =
-            std::make_unique<frmMain>([this](QWidget*, const QString& title, const QString& text) {
+        chooserStarts_.clear();
+        window_ = std::make_unique<frmMain>(
+            [this](QWidget*, const QString& title, const QString& text) {
                 reports_ << title + QLatin1Char('|') + text;
+            },
+            [this](QWidget*, const QString& current) {
+                chooserStarts_ << current;
+                return chosenFile_;
             });
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -217,6 +230,78 @@ private slots:
         const char* const fields[] = {"txtHuesPath", "txtName", "txtStart", "txtEnd"};
         for (int i = 0; i < spoken.size(); ++i)
             QCOMPARE(field(fields[i])->accessibleName(), spoken[i]);
+    }
+
+    // The menu a right-click on swatch `i` opens, or null when it opens none.
+    QMenu* rightClickSwatch(int i) {
+        const QPoint at(2, 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, swatch(i)->mapToGlobal(at));
+        QApplication::sendEvent(swatch(i), &event);
+        const auto menus = window_->findChildren<QMenu*>(QStringLiteral("swatchMenu"));
+        return menus.isEmpty() ? nullptr : menus.last();
+    }
+
+    void aSwatchMenuCopiesTheColourOnceAHueIsShown() {
+        QVERIFY(rightClickSwatch(5) == nullptr);
+        HueRecord hue = NumberedHue(0);
+        hue.Colors[5] = 0x7C00;
+        usePath(writeHueFile(QStringLiteral("menu.mul"), {hue}));
+        window_->ReadHue(huedata::HuePosition(0));
+
+        for (const auto& [entry, copied] : {std::pair{0, "#FF0000"}, std::pair{1, "0x7C00"}}) {
+            QMenu* menu = rightClickSwatch(5);
+            QVERIFY(menu != nullptr);
+            QStringList texts;
+            for (const QAction* action : menu->actions()) texts << action->text();
+            QCOMPARE(texts, QStringList({"Copy #FF0000", "Copy 0x7C00"}));
+            menu->actions().at(entry)->trigger();
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromLatin1(copied));
+            menu->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+    void theBrowseActionFillsThePathAndReadsNothing() {
+        const QString chosen = writeHueFile(QStringLiteral("chosen.mul"), NumberedHues(4));
+        auto* browse = field("txtHuesPath")->findChild<QAction*>(QStringLiteral("actBrowse"));
+        QVERIFY(browse != nullptr);
+        QCOMPARE(browse->toolTip(), QString::fromUtf8("Choose the hue file…"));
+        QVERIFY(!browse->icon().isNull());
+
+        chosenFile_.clear();  // cancelled: the path stays
+        browse->trigger();
+        QCOMPARE(field("txtHuesPath")->text(),
+                 QStringLiteral(R"(c:\program files\ardenmoor\hues.mul)"));
+        chosenFile_ = chosen;
+        browse->trigger();
+        QCOMPARE(chooserStarts_.size(), 2);
+        QCOMPARE(field("txtHuesPath")->text(), QDir::toNativeSeparators(chosen));
+        QCOMPARE(shownName(), QString());
+        pressGetIt();
+        clickItem(3);
+        QCOMPARE(shownName(), NameOf(3));
+        QVERIFY(reports_.isEmpty());
+    }
+
+    void droppingAFileFillsThePath_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("on the window") << "frmMain";
+        QTest::newRow("on the path field") << "txtHuesPath";
+    }
+    void droppingAFileFillsThePath() {
+        QFETCH(QString, target);
+        QWidget* widget = target == QLatin1String("frmMain") ? static_cast<QWidget*>(window_.get())
+                                                             : field("txtHuesPath");
+        const QString dropped = dir_.filePath(QStringLiteral("dropped.mul"));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(dropped)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(widget, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(widget, &drop);
+        QCOMPARE(field("txtHuesPath")->text(), QDir::toNativeSeparators(dropped));
+        QCOMPARE(shownName(), QString());  // the file need not even exist until a selection
     }
 
     void aSessionOnlyEverReadsTheHueFile() {
