@@ -9,7 +9,7 @@ namespace {
 // Rendered at the usual sizes up front: X11 window managers take the window icon as
 // pixmaps and get nothing from a purely scalable one.
 QIcon ApplicationIcon() {
-    const QIcon scalable(QStringLiteral(":/icons/hueviewer.svg"));
+    const QIcon scalable(QStringLiteral(":/icons/org.hueviewer.HueViewer.svg"));
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         icon.addPixmap(scalable.pixmap(QSize(size, size)));
@@ -22,8 +22,8 @@ QIcon ApplicationIcon() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hueviewer"));
-    // Lets desktops match the window to hueviewer.desktop and so to its icon.
-    QApplication::setDesktopFileName(QStringLiteral("hueviewer"));
+    // Lets desktops match the window to its desktop entry and so to its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.hueviewer.HueViewer"));
     QApplication::setWindowIcon(ApplicationIcon());
     frmMain window;
     window.show();

@@ -10,8 +10,11 @@ endif()
 foreach(expected
     bin/hueviewer
     bin/hues
-    share/applications/hueviewer.desktop
-    share/icons/hicolor/scalable/apps/hueviewer.svg)
+    share/applications/org.hueviewer.HueViewer.desktop
+    share/icons/hicolor/scalable/apps/org.hueviewer.HueViewer.svg
+    share/metainfo/org.hueviewer.HueViewer.metainfo.xml
+    share/man/man1/hueviewer.1.gz
+    share/man/man1/hues.1.gz)
   if(NOT EXISTS "${PREFIX}/${expected}")
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
