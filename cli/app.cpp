@@ -81,22 +81,24 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
     return commands;
 }
 
-std::string HuesIn(const std::string& format, std::span<const HueView> hues, bool full,
-                   TextStyle style) {
-    if (format == "json") return HuesJson(hues);
-    if (format == "csv") return HuesCsv(hues);
-    return full ? ShowText(hues, style) : ListText(hues, style);
+void WriteHues(const std::string& format, std::span<const HueView> hues, bool full, TextStyle style,
+               TextBuilder& out) {
+    if (format == "json") return HuesJson(hues, out);
+    if (format == "csv") return HuesCsv(hues, out);
+    return full ? ShowText(hues, style, out) : ListText(hues, style, out);
 }
 
-std::string MatchesIn(const std::string& format, std::span<const NearMatch> matches,
-                      TextStyle style) {
-    if (format == "json") return NearestJson(matches);
-    if (format == "csv") return NearestCsv(matches);
-    return NearestText(matches, style);
+void WriteMatches(const std::string& format, std::span<const NearMatch> matches, TextStyle style,
+                  TextBuilder& out) {
+    if (format == "json") return NearestJson(matches, out);
+    if (format == "csv") return NearestCsv(matches, out);
+    return NearestText(matches, style, out);
 }
 
-// Everything is read and checked before the first byte is printed.
-Outcome RunCommand(const Commands& commands, const Choices& choices, const Environment& env) {
+// Runs one command and returns its exit status. Each reads and checks everything it needs
+// before it writes the first byte to `out`.
+int RunCommand(const Commands& commands, const Choices& choices, const Environment& env,
+               TextBuilder& out) {
     const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
     // Arguments are checked before the file is read, so that a typo is named as such.
     const std::vector<int> ids = ParseIds(choices.ids);
@@ -105,26 +107,29 @@ Outcome RunCommand(const Commands& commands, const Choices& choices, const Envir
     const HueFile file = LoadHueFile(huedata::PathFromUtf8(choices.file));
 
     if (commands.show->parsed()) {
-        return {Success, HuesIn(choices.format, ViewsOf(file, ids), true, style), {}};
+        WriteHues(choices.format, ViewsOf(file, ids), true, style, out);
+        return Success;
     }
     if (commands.list->parsed()) {
-        return {Success, HuesIn(choices.format, AllViews(file), false, style), {}};
+        WriteHues(choices.format, AllViews(file), false, style, out);
+        return Success;
     }
     if (commands.find->parsed()) {
         const auto found = FindHues(file, choices.text);
-        return {found.empty() ? NothingFound : Success,
-                HuesIn(choices.format, found, false, style),
-                {}};
+        WriteHues(choices.format, found, false, style, out);
+        return found.empty() ? NothingFound : Success;
     }
     if (commands.nearest->parsed()) {
-        return {Success,
-                MatchesIn(choices.format, NearestHues(file, *colour, choices.count), style),
-                {}};
+        WriteMatches(choices.format, NearestHues(file, *colour, choices.count), style, out);
+        return Success;
     }
     const auto hues = ids.empty() ? AllViews(file) : ViewsOf(file, ids);
-    std::optional<std::filesystem::path> output;
-    if (choices.output) output = huedata::PathFromUtf8(*choices.output);
-    return {Success, ExportHues(file, hues, choices.exportKind, output), {}};
+    if (choices.output) {
+        ExportHuesToFile(file, hues, choices.exportKind, huedata::PathFromUtf8(*choices.output));
+    } else {
+        ExportHues(file, hues, choices.exportKind, out);
+    }
+    return Success;
 }
 
 Outcome FailureOutcome(const std::string& message) {
@@ -133,7 +138,8 @@ Outcome FailureOutcome(const std::string& message) {
 
 }  // namespace
 
-Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment) {
+Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
+                const TextSink& out) {
     CLI::App app{"Finds hues in a hue file by number, name or colour, and exports them.", "hues"};
     // A Windows build would otherwise take "/x" as an option.
     app.allow_windows_style_options(false);
@@ -148,10 +154,11 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     try {
         app.parse(reversed);
     } catch (const CLI::Success& shown) {
-        std::ostringstream out;
+        std::ostringstream help;
         std::ostringstream err;
-        app.exit(shown, out, err);
-        return {Success, out.str(), err.str()};
+        app.exit(shown, help, err);
+        out(help.str());
+        return {Success, {}, err.str()};
     } catch (const CLI::ParseError& error) {
         const auto unused = app.remaining();
         if (app.get_subcommands().empty() && !unused.empty()) {
@@ -161,10 +168,21 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }
     try {
-        return RunCommand(commands, choices, environment);
+        TextBuilder builder(out);
+        const int status = RunCommand(commands, choices, environment, builder);
+        builder.Flush();
+        return {status, {}, {}};
     } catch (const HuesError& error) {
         return FailureOutcome(error.what());
     }
+}
+
+Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment) {
+    std::string printed;
+    Outcome outcome =
+        RunHues(arguments, environment, [&](std::string_view piece) { printed.append(piece); });
+    outcome.out = std::move(printed);
+    return outcome;
 }
 
 }  // namespace hues

@@ -3,6 +3,8 @@
 // ever printed and tests can run it in-process.
 #pragma once
 
+#include "text_builder.h"
+
 #include <string>
 #include <vector>
 
@@ -21,11 +23,16 @@ struct Environment {
 
 struct Outcome {
     int status = Success;
-    std::string out;  // for standard output
+    std::string out;  // for standard output, when no sink took it
     std::string err;  // for standard error: one line starting "hues: " on failure
 };
 
-// `arguments` are UTF-8, without the program name.
+// `arguments` are UTF-8, without the program name. What goes to standard output is handed
+// to `out` piece by piece, and only once everything has been read and checked.
+Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
+                const TextSink& out);
+
+// The same, keeping standard output in the outcome.
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment);
 
 }  // namespace hues

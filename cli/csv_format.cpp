@@ -23,8 +23,7 @@ void Field(TextBuilder& text, std::string_view field) {
 
 }  // namespace
 
-std::string HuesCsv(std::span<const HueView> hues) {
-    TextBuilder text(hues.size() * 300 + 300);
+void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
     text << "id,name,table_start,table_end";
     for (int i = 0; i < 32; ++i) text << ",color" << i;
     text << "\r\n";
@@ -37,11 +36,9 @@ std::string HuesCsv(std::span<const HueView> hues) {
         }
         text << "\r\n";
     }
-    return std::move(text).Take();
 }
 
-std::string NearestCsv(std::span<const NearMatch> matches) {
-    TextBuilder text;
+void NearestCsv(std::span<const NearMatch> matches, TextBuilder& text) {
     text << "id,name,index,color,distance\r\n";
     for (const NearMatch& match : matches) {
         text << match.hue.id << ',';
@@ -49,7 +46,6 @@ std::string NearestCsv(std::span<const NearMatch> matches) {
         text << ',' << match.index << ',' << match.color;
         text.Format(FMT_COMPILE(",{}\r\n"), match.distance);
     }
-    return std::move(text).Take();
 }
 
 }  // namespace hues

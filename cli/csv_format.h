@@ -2,6 +2,8 @@
 // line ended by CR LF; a field with a comma, a quote or a line break is quoted.
 #pragma once
 
+#include "text_builder.h"
+
 #include "hue_view.h"
 #include "nearest.h"
 
@@ -11,9 +13,9 @@
 namespace hues {
 
 // id,name,table_start,table_end,color0,...,color31 with colours as #RRGGBB.
-std::string HuesCsv(std::span<const HueView> hues);
+void HuesCsv(std::span<const HueView> hues, TextBuilder& out);
 
 // id,name,index,color,distance
-std::string NearestCsv(std::span<const NearMatch> matches);
+void NearestCsv(std::span<const NearMatch> matches, TextBuilder& out);
 
 }  // namespace hues

@@ -6,13 +6,20 @@
 
 namespace hues {
 
-std::string ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
-                       const std::optional<std::filesystem::path>& output) {
+void ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+                TextBuilder& out) {
     const std::string name = FileNameText(file.path);
-    std::string contents = kind == "gpl" ? GimpPalette(hues, name) : HtmlPage(hues, name);
-    if (!output) return contents;
-    WriteFileAtomically(*output, contents, file.path);
-    return {};
+    if (kind == "gpl") {
+        GimpPalette(hues, name, out);
+    } else {
+        HtmlPage(hues, name, out);
+    }
+}
+
+void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+                      const std::filesystem::path& output) {
+    WriteFileAtomically(
+        output, [&](TextBuilder& out) { ExportHues(file, hues, kind, out); }, file.path);
 }
 
 }  // namespace hues

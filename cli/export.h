@@ -2,15 +2,20 @@
 #pragma once
 
 #include "hue_view.h"
+#include "text_builder.h"
 
-#include <optional>
+#include <filesystem>
+#include <span>
 #include <string>
 
 namespace hues {
 
-// Builds the export of `hues` in `kind` ("gpl" or "html"). With `output`, writes it there
-// atomically (never over the hue file) and returns nothing to print.
-std::string ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
-                       const std::optional<std::filesystem::path>& output);
+// Writes the export of `hues` in `kind` ("gpl" or "html") to `out`.
+void ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+                TextBuilder& out);
+
+// Writes the same export to the file `output` atomically, never over the hue file.
+void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+                      const std::filesystem::path& output);
 
 }  // namespace hues

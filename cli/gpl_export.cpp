@@ -26,8 +26,7 @@ void Channel(TextBuilder& text, std::uint8_t value) {
 
 }  // namespace
 
-std::string GimpPalette(std::span<const HueView> hues, std::string_view paletteName) {
-    TextBuilder text(hues.size() * 32 * 48 + 64);
+void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& text) {
     text << "GIMP Palette\nName: " << PrintableText(paletteName) << "\nColumns: 32\n#\n";
     for (const HueView& hue : hues) {
         const std::string name = PrintableText(hue.name);
@@ -43,7 +42,6 @@ std::string GimpPalette(std::span<const HueView> hues, std::string_view paletteN
             text << '\n';
         }
     }
-    return std::move(text).Take();
 }
 
 }  // namespace hues

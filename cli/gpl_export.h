@@ -2,6 +2,8 @@
 // row per hue, each colour labelled with its hue, its index and the hue's name.
 #pragma once
 
+#include "text_builder.h"
+
 #include "hue_view.h"
 
 #include <span>
@@ -10,6 +12,6 @@
 
 namespace hues {
 
-std::string GimpPalette(std::span<const HueView> hues, std::string_view paletteName);
+void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out);
 
 }  // namespace hues

@@ -128,14 +128,12 @@ std::string HtmlEscaped(std::string_view text) {
     return escaped;
 }
 
-std::string HtmlPage(std::span<const HueView> hues, std::string_view title) {
-    TextBuilder page(hues.size() * 1000 + PageStart.size() + PageEnd.size());
+void HtmlPage(std::span<const HueView> hues, std::string_view title, TextBuilder& page) {
     page << fmt::format(fmt::runtime(PageStart),
                         fmt::arg("title", HtmlEscaped(PrintableText(title))),
                         fmt::arg("count", hues.size()), fmt::arg("strip", 32 * SwatchWidth));
     for (const HueView& hue : hues) AppendRow(page, hue);
     page << PageEnd;
-    return std::move(page).Take();
 }
 
 }  // namespace hues

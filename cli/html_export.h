@@ -2,6 +2,8 @@
 // colours in data-colors), a filter box when scripts run, and every hue shown when not.
 #pragma once
 
+#include "text_builder.h"
+
 #include "hue_view.h"
 
 #include <span>
@@ -11,7 +13,7 @@
 namespace hues {
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
-std::string HtmlPage(std::span<const HueView> hues, std::string_view title);
+void HtmlPage(std::span<const HueView> hues, std::string_view title, TextBuilder& out);
 
 // Text made safe for HTML content and quoted attribute values.
 std::string HtmlEscaped(std::string_view text);

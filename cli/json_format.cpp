@@ -42,9 +42,11 @@ void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
 
 // One object per line inside the array: readable, and still a single JSON text.
 template <typename Item, typename AppendObject>
-std::string ArrayText(std::span<const Item> items, AppendObject appendObject) {
-    if (items.empty()) return "[]\n";
-    TextBuilder text(items.size() * 640);
+void WriteArray(std::span<const Item> items, AppendObject appendObject, TextBuilder& text) {
+    if (items.empty()) {
+        text << "[]\n";
+        return;
+    }
     text << "[\n";
     for (std::size_t i = 0; i < items.size(); ++i) {
         text << "  ";
@@ -52,17 +54,16 @@ std::string ArrayText(std::span<const Item> items, AppendObject appendObject) {
         text << (i + 1 < items.size() ? ",\n" : "\n");
     }
     text << "]\n";
-    return std::move(text).Take();
 }
 
 }  // namespace
 
-std::string HuesJson(std::span<const HueView> hues) {
-    return ArrayText(hues, AppendHueObject);
+void HuesJson(std::span<const HueView> hues, TextBuilder& text) {
+    WriteArray(hues, AppendHueObject, text);
 }
 
-std::string NearestJson(std::span<const NearMatch> matches) {
-    return ArrayText(matches, AppendMatchObject);
+void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
+    WriteArray(matches, AppendMatchObject, text);
 }
 
 }  // namespace hues

@@ -1,6 +1,8 @@
 // The JSON format: always an array, one object per hue or per match.
 #pragma once
 
+#include "text_builder.h"
+
 #include "hue_view.h"
 #include "nearest.h"
 
@@ -11,9 +13,9 @@ namespace hues {
 
 // [{"id", "name", "table_start", "table_end", "colors": [32 "#RRGGBB"], "stored": [32 values]}]
 // Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
-std::string HuesJson(std::span<const HueView> hues);
+void HuesJson(std::span<const HueView> hues, TextBuilder& out);
 
 // [{"id", "name", "index", "color", "distance"}]
-std::string NearestJson(std::span<const NearMatch> matches);
+void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
 
 }  // namespace hues

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #if defined(_WIN32)
@@ -25,7 +26,7 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
 }
 
-bool Write(std::FILE* stream, const std::string& text) {
+bool Write(std::FILE* stream, std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 #endif
@@ -43,11 +44,18 @@ int main(int argc, char** argv) {
         .stdoutIsTerminal = IsTerminal(stdout),
         .noColor = noColor != nullptr && noColor[0] != '\0',
     };
-    hues::Outcome outcome = hues::RunHues(Arguments(argc, argv), environment);
-    if (!Write(stdout, outcome.out) || std::fflush(stdout) != 0) {
+    // After a failed write the rest is not attempted: the first reason is the one to give.
+    int writeError = 0;
+    hues::Outcome outcome =
+        hues::RunHues(Arguments(argc, argv), environment, [&](std::string_view piece) {
+            if (writeError == 0 && !Write(stdout, piece)) writeError = errno;
+        });
+    if (writeError == 0 && std::fflush(stdout) != 0) writeError = errno;
+    if (writeError != 0) {
         outcome.status = hues::Failure;
         outcome.err +=
-            "hues: cannot write to standard output: " + std::string(std::strerror(errno)) + "\n";
+            "hues: cannot write to standard output: " + std::string(std::strerror(writeError)) +
+            "\n";
     }
     Write(stderr, outcome.err);
     return outcome.status;

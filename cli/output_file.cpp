@@ -92,7 +92,7 @@ bool WriteAll(int fd, std::string_view contents) {
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& target, std::string_view contents,
+void WriteFileAtomically(const fs::path& target, const std::function<void(TextBuilder&)>& write,
                          const fs::path& protectedFile) {
     if (IsSameFile(target, protectedFile)) {
         throw HuesError("refusing to write over the hue file " + huedata::PathText(protectedFile) +
@@ -103,8 +103,18 @@ void WriteFileAtomically(const fs::path& target, std::string_view contents,
     fs::path temporary;
     const int fd = CreateTemporary(target, temporary);
     if (fd < 0) ThrowWriteError(target, std::strerror(errno));
-    const bool written = WriteAll(fd, contents);
-    std::string reason = written ? "" : std::strerror(errno);
+    std::string reason;
+    TextBuilder out([&](std::string_view piece) {
+        if (reason.empty() && !WriteAll(fd, piece)) reason = std::strerror(errno);
+    });
+    try {
+        write(out);
+        out.Flush();
+    } catch (...) {
+        Close(fd);
+        fs::remove(temporary, error);
+        throw;
+    }
     if (Close(fd) != 0 && reason.empty()) reason = std::strerror(errno);
     if (reason.empty()) reason = Replace(temporary, target);
     if (!reason.empty()) {

@@ -1,16 +1,19 @@
 // Writing an export to a file so that nothing is ever half written or lost.
 #pragma once
 
+#include "text_builder.h"
+
 #include <filesystem>
-#include <string_view>
+#include <functional>
 
 namespace hues {
 
-// Writes `contents` to a new temporary file in the target's folder, then renames it over
-// `target`. On any failure throws HuesError naming `target`, removes the temporary file and
-// leaves an existing `target` as it was. Refuses a `target` that is, by any path, the same
-// file as `protectedFile` (the hue file being read).
-void WriteFileAtomically(const std::filesystem::path& target, std::string_view contents,
+// Has `write` write the contents to a new temporary file in the target's folder, then
+// renames that over `target`. On any failure throws HuesError naming `target`, removes the
+// temporary file and leaves an existing `target` as it was. Refuses a `target` that is, by any
+// path, the same file as `protectedFile` (the hue file being read).
+void WriteFileAtomically(const std::filesystem::path& target,
+                         const std::function<void(TextBuilder&)>& write,
                          const std::filesystem::path& protectedFile);
 
 }  // namespace hues

@@ -16,7 +16,7 @@ HANDLE HandleOf(std::FILE* stream) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
 }
 
-std::wstring WideFromUtf8(const std::string& text) {
+std::wstring WideFromUtf8(std::string_view text) {
     const int length = static_cast<int>(text.size());
     const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
@@ -48,7 +48,7 @@ bool IsTerminal(std::FILE* stream) {
     return GetConsoleMode(HandleOf(stream), &mode) != 0;
 }
 
-bool Write(std::FILE* stream, const std::string& text) {
+bool Write(std::FILE* stream, std::string_view text) {
     if (!IsTerminal(stream)) {
         return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
     }

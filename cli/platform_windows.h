@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hues::windows {
@@ -18,6 +19,6 @@ std::vector<std::string> Arguments(int argc, char** argv);
 bool IsTerminal(std::FILE* stream);
 
 // Writes UTF-8 text: as UTF-16 to a console (whatever its code page), as bytes elsewhere.
-bool Write(std::FILE* stream, const std::string& text);
+bool Write(std::FILE* stream, std::string_view text);
 
 }  // namespace hues::windows

@@ -11,17 +11,24 @@
 #include <charconv>
 #include <concepts>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace hues {
 
+// Where finished text goes, piece by piece.
+using TextSink = std::function<void(std::string_view)>;
+
 // A listing of 3,000 hues is some 100,000 short pieces. std::string's appending members are
 // compiled into the library, a call each; these are inline and write straight into spare
-// capacity, several times faster.
+// capacity, several times faster. With a sink, the text is handed on whenever the buffer
+// fills, always between two pieces, so a long listing never sits in memory whole.
 class TextBuilder {
 public:
-    explicit TextBuilder(std::size_t expectedSize = 0) { text_.resize(expectedSize); }
+    static constexpr std::size_t ChunkSize = 64 * 1024;
+
+    explicit TextBuilder(TextSink sink = {}) : sink_(std::move(sink)) { text_.resize(ChunkSize); }
 
     TextBuilder& operator<<(char c) {
         Ensure(1);
@@ -63,8 +70,14 @@ public:
         fmt::format_to(std::back_inserter(piece), format, args...);
         return *this << std::string_view(piece.data(), piece.size());
     }
-    bool empty() const { return size_ == 0; }
+    // Hands what is built so far to the sink, if there is one.
+    void Flush() {
+        if (!sink_ || size_ == 0) return;
+        sink_(std::string_view(text_.data(), size_));
+        size_ = 0;
+    }
 
+    // The whole text, for a builder without a sink.
     std::string Take() && {
         text_.resize(size_);
         return std::move(text_);
@@ -72,10 +85,12 @@ public:
 
 private:
     void Ensure(std::size_t more) {
-        if (size_ + more > text_.size())
-            text_.resize(std::max(text_.size() * 2, size_ + more + 256));
+        if (size_ + more <= text_.size()) return;
+        Flush();
+        if (size_ + more > text_.size()) text_.resize(std::max(text_.size() * 2, size_ + more));
     }
 
+    TextSink sink_;
     std::string text_;
     std::size_t size_ = 0;
 };

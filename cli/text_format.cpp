@@ -30,10 +30,9 @@ void PaddedName(TextBuilder& text, const std::string& name, std::size_t width) {
 
 }  // namespace
 
-std::string ShowText(std::span<const HueView> hues, TextStyle style) {
-    TextBuilder text(hues.size() * (style.colourStrip ? 1200 : 800));
+void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
     for (const HueView& hue : hues) {
-        if (!text.empty()) text << '\n';
+        if (&hue != hues.data()) text << '\n';
         text << "Hue " << hue.id << "\nHues Name : " << PrintableText(hue.name)
              << "\nTable Start (in hex) : " << huedata::HexText(hue.record.TableStart)
              << "\nTable End (in hex) : " << huedata::HexText(hue.record.TableEnd) << '\n';
@@ -48,11 +47,9 @@ std::string ShowText(std::span<const HueView> hues, TextStyle style) {
             text.Stored(stored) << "  " << ConvertColor(stored) << '\n';
         }
     }
-    return std::move(text).Take();
 }
 
-std::string ListText(std::span<const HueView> hues, TextStyle style) {
-    TextBuilder text(hues.size() * (style.colourStrip ? 700 : 48));
+void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
     for (const HueView& hue : hues) {
         text.Format(FMT_COMPILE("{:>5}  "), hue.id);
         PaddedName(text, hue.name, 20);
@@ -64,11 +61,9 @@ std::string ListText(std::span<const HueView> hues, TextStyle style) {
         }
         text << '\n';
     }
-    return std::move(text).Take();
 }
 
-std::string NearestText(std::span<const NearMatch> matches, TextStyle style) {
-    TextBuilder text;
+void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilder& text) {
     for (const NearMatch& match : matches) {
         text.Format(FMT_COMPILE("{:>5}  "), match.hue.id);
         PaddedName(text, match.hue.name, 20);
@@ -82,7 +77,6 @@ std::string NearestText(std::span<const NearMatch> matches, TextStyle style) {
         }
         text << '\n';
     }
-    return std::move(text).Take();
 }
 
 }  // namespace hues

@@ -1,6 +1,8 @@
 // The text format: for people at a terminal or reading a redirected file.
 #pragma once
 
+#include "text_builder.h"
+
 #include "hue_view.h"
 #include "nearest.h"
 
@@ -16,12 +18,12 @@ struct TextStyle {
 
 // Each hue in full: its name and table values as the window shows them, then each colour
 // as its stored value and as #RRGGBB.
-std::string ShowText(std::span<const HueView> hues, TextStyle style);
+void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& out);
 
 // One line a hue: identifier, name, table start and end in hex.
-std::string ListText(std::span<const HueView> hues, TextStyle style);
+void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& out);
 
 // One line a match: identifier, name, colour index, colour and distance.
-std::string NearestText(std::span<const NearMatch> matches, TextStyle style);
+void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilder& out);
 
 }  // namespace hues

@@ -34,9 +34,18 @@ std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) 
             m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
 }
 
+// The sRGB transfer function undone, for each of the 256 channel values: a table, as
+// comparing a whole file converts tens of thousands of colours.
 double LinearFromSrgb(std::uint8_t channel) {
-    const double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    static const auto linear = [] {
+        std::array<double, 256> table{};
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const double c = static_cast<double>(i) / 255.0;
+            table[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return table;
+    }();
+    return linear[channel];
 }
 
 }  // namespace
