@@ -28,10 +28,11 @@ hueviewer shows one hue at a time in a small window: its name, its table values
 in hexadecimal and its colours as a strip of 32 swatches. hues finds hues by
 name or by the nearest colour and exports them as a GIMP palette, a web page,
 JSON or CSV.]=])
-  # The libraries the programs link come from dpkg-shlibdeps; Qt's platform plugins are
-  # loaded at run time, where it cannot see them.
+  # The libraries the programs link come from dpkg-shlibdeps. It cannot see what is loaded
+  # at run time: Qt's platform plugins, and the Arial-metric font the window's captions are
+  # sized for (without it, a wider default font clips them).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
   # Renders the window icon from its SVG.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6")
   set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
