@@ -13,7 +13,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <optional>
 #include <sstream>
 

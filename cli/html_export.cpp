@@ -81,26 +81,7 @@ document.querySelector("tbody").addEventListener("mouseleave", () => { tip.hidde
 </html>
 )";
 
-void AppendRow(TextBuilder& page, const HueView& hue) {
-    page << "<tr id=\"hue-" << hue.id << "\" data-colors=\"";
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-        if (i != 0) page << ' ';
-        page << huedata::ConvertColor(hue.record.Colors[i]);
-    }
-    page << "\"><td>" << hue.id << "<td>" << HtmlEscaped(PrintableText(hue.name)) << "<td>"
-         << huedata::HexText(hue.record.TableStart) << "<td>"
-         << huedata::HexText(hue.record.TableEnd);
-    page << "<td><div class=s style=\"background:linear-gradient(90deg";
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-        page << ',' << huedata::ConvertColor(hue.record.Colors[i]) << " 0 "
-             << (static_cast<int>(i) + 1) * SwatchWidth << "px";
-    }
-    page << ")\"></div>";
-    page << '\n';
-}
-
-}  // namespace
-
+// Text made safe for HTML content and quoted attribute values.
 std::string HtmlEscaped(std::string_view text) {
     std::string escaped;
     escaped.reserve(text.size());
@@ -127,6 +108,26 @@ std::string HtmlEscaped(std::string_view text) {
     }
     return escaped;
 }
+
+void AppendRow(TextBuilder& page, const HueView& hue) {
+    page << "<tr id=\"hue-" << hue.id << "\" data-colors=\"";
+    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+        if (i != 0) page << ' ';
+        page << huedata::ConvertColor(hue.record.Colors[i]);
+    }
+    page << "\"><td>" << hue.id << "<td>" << HtmlEscaped(PrintableText(hue.name)) << "<td>"
+         << huedata::HexText(hue.record.TableStart) << "<td>"
+         << huedata::HexText(hue.record.TableEnd);
+    page << "<td><div class=s style=\"background:linear-gradient(90deg";
+    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+        page << ',' << huedata::ConvertColor(hue.record.Colors[i]) << " 0 "
+             << (static_cast<int>(i) + 1) * SwatchWidth << "px";
+    }
+    page << ")\"></div>";
+    page << '\n';
+}
+
+}  // namespace
 
 void HtmlPage(std::span<const HueView> hues, std::string_view title, TextBuilder& page) {
     page << fmt::format(fmt::runtime(PageStart),

@@ -15,7 +15,4 @@ namespace hues {
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
 void HtmlPage(std::span<const HueView> hues, std::string_view title, TextBuilder& out);
 
-// Text made safe for HTML content and quoted attribute values.
-std::string HtmlEscaped(std::string_view text);
-
 }  // namespace hues

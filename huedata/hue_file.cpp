@@ -42,7 +42,9 @@ std::uint64_t EndOfEntries(std::size_t count) {
     return blocks * HueBlockSize + (rest == 0 ? 0 : HueBlockHeaderSize + rest * HueRecordSize);
 }
 
-void ThrowIfNoName(const std::filesystem::path& path);
+void ThrowIfNoName(const std::filesystem::path& path) {
+    if (path.empty()) throw HueFileError(path, "No file name was given");
+}
 
 #if defined(_WIN32)
 
@@ -213,10 +215,6 @@ std::size_t ReadAt(const OpenFile& file, const std::filesystem::path& path, std:
 }
 
 #endif
-
-void ThrowIfNoName(const std::filesystem::path& path) {
-    if (path.empty()) throw HueFileError(path, "No file name was given");
-}
 
 std::int64_t OffsetOfPosition(const std::filesystem::path& path, std::int32_t position) {
     if (position < 1) {
