@@ -1,5 +1,5 @@
 // Starts the viewer: one window, no command line of its own.
-#include "viewer/main_window.h"
+#include "viewer/qt/main_window.h"
 
 #include <QApplication>
 #include <QIcon>

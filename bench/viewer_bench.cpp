@@ -1,7 +1,7 @@
 // The window's two actions on a real, offscreen window: filling the list, and one selection
 // through to a repainted window with the file read included.
 #include "bench_file.h"
-#include "viewer/main_window.h"
+#include "viewer/qt/main_window.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>

@@ -75,6 +75,42 @@ std::string Utf8Text(std::u16string_view text) {
     return utf8;
 }
 
+std::u16string Utf16Text(std::string_view utf8) {
+    std::u16string text;
+    text.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int tail = lead < 0x80                   ? 0
+                         : lead >= 0xC2 && lead < 0xE0 ? 1
+                         : lead >= 0xE0 && lead < 0xF0 ? 2
+                         : lead >= 0xF0 && lead < 0xF5 ? 3
+                                                       : -1;
+        char32_t code = tail <= 0 ? lead : lead & (0x3FU >> static_cast<unsigned>(tail));
+        bool wellFormed = tail >= 0 && i + static_cast<std::size_t>(tail) < utf8.size();
+        for (int k = 1; wellFormed && k <= tail; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+            wellFormed = (next & 0xC0U) == 0x80U;
+            code = (code << 6U) | (next & 0x3FU);
+        }
+        constexpr char32_t Smallest[] = {0, 0x80, 0x800, 0x10000};
+        wellFormed = wellFormed && code >= Smallest[std::max(tail, 0)] && code <= 0x10FFFF &&
+                     (code < 0xD800 || code > 0xDFFF);
+        if (!wellFormed) {
+            text.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(tail) + 1;
+        if (code >= 0x10000) {
+            text.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10U)));
+            text.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FFU)));
+        } else {
+            text.push_back(static_cast<char16_t>(code));
+        }
+    }
+    return text;
+}
+
 std::string HexText(std::int16_t value) {
     auto bits = static_cast<std::uint16_t>(value);
     std::string text;

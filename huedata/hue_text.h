@@ -17,6 +17,9 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name);
 // UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.
 std::string Utf8Text(std::u16string_view text);
 
+// UTF-8 text as UTF-16; a byte that starts no well-formed sequence becomes U+FFFD.
+std::u16string Utf16Text(std::string_view utf8);
+
 // The value's 16 bits as unsigned hexadecimal: upper case, no prefix, no leading zeros.
 // Negative values show their two's complement, so -1 is "FFFF" and 0 is "0".
 std::string HexText(std::int16_t value);

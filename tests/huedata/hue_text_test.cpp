@@ -58,4 +58,12 @@ TEST(Utf8Text, EncodesEveryLengthAndReplacesUnpairedSurrogates) {
     EXPECT_EQ(huedata::Utf8Text(std::u16string{char16_t{0xDC00}}), "\xEF\xBF\xBD");
 }
 
+TEST(Utf16Text, DecodesEveryLengthAndReplacesWhatIsNotUtf8) {
+    EXPECT_EQ(huedata::Utf16Text("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88"),
+              u"A\u00E9\u20AC\U0001F308");
+    // A stray continuation, an overlong form, an encoded surrogate and a cut-off sequence.
+    EXPECT_EQ(huedata::Utf16Text("\x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
+              u"\uFFFDx\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+}
+
 }  // namespace

@@ -20,9 +20,10 @@ class QModelIndex;
 class QPushButton;
 class QStringListModel;
 
-namespace huedata {
-struct HueRecord;
-}
+#include "viewer/form_layout.h"
+#include "viewer/hue_display.h"
+
+#include <string_view>
 
 // Tells the user that an action failed; the window goes on afterwards.
 using ErrorReporter =
@@ -41,9 +42,7 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int SwatchCount = 32;
-    static inline const QString DefaultHuesPath =
-        QStringLiteral("c:\\program files\\ardenmoor\\hues.mul");
+    static constexpr int SwatchCount = viewer::SwatchCount;
 
     explicit frmMain(ErrorReporter reportError = ShowErrorMessageBox,
                      FileChooser chooseFile = ChooseHueFileInDialog, QWidget* parent = nullptr);
@@ -63,12 +62,13 @@ protected:
 
 private:
     void createControls();
+    QLabel* makeSwatch(int index);
     void applyTabOrder();
     void connectActions();
     void onSelectionChanged();
     void onItemClicked(const QModelIndex& index);
-    void ShowHue(const huedata::HueRecord& hue);
-    void reportReadFailure(const QString& item, const QString& reason);
+    void ShowHue(const viewer::ShownHue& hue);
+    void reportReadFailure(std::u16string_view item, std::u16string_view reason);
     void addBrowseAction();
     void showSwatchMenu(int index, const QPoint& position);
     void usePath(const QString& path);
@@ -76,8 +76,8 @@ private:
 
     ErrorReporter reportError_;
     FileChooser chooseFile_;
-    // The stored colours on show; none before the first hue is read.
-    std::optional<std::array<std::int16_t, SwatchCount>> shownColors_;
+    // The hue on show; none before the first hue is read.
+    std::optional<viewer::ShownHue> shown_;
     // A mouse press that changes the selection reads the hue at once; the click that ends
     // the same press must not read it a second time.
     bool mouseButtonDown_ = false;

@@ -1,9 +1,10 @@
 #include "main_window.h"
 
-#include "huedata/color15.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 #include "system_colors.h"
+#include "viewer/form_layout.h"
+#include "viewer/hue_display.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -31,32 +32,53 @@
 
 namespace {
 
-constexpr int HighestListedHueId = 2998;
+QString FromUtf16(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-// Geometry is laid out in twips, as the window was designed; 15 twips make one pixel.
-QRect FromTwips(int left, int top, int width, int height) {
-    constexpr int TwipsPerPixel = 15;
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-                 height / TwipsPerPixel);
+// Geometry is laid out in twips, as the window was designed; Qt scales pixels for the screen.
+QRect FromTwips(const viewer::Rect& twips) {
+    const viewer::Rect pixels = viewer::TwipsToPixels(twips, 96);
+    return QRect(pixels.left, pixels.top, pixels.width, pixels.height);
 }
 
 // Built once: refilling the list then only shares this list with the model.
 const QStringList& IdentifierTexts() {
     static const QStringList texts = [] {
         QStringList list;
-        list.reserve(HighestListedHueId + 1);
-        for (int id = 0; id <= HighestListedHueId; ++id) list.append(QString::number(id));
+        list.reserve(viewer::ListedHueCount);
+        for (int i = 0; i < viewer::ListedHueCount; ++i) {
+            list.append(FromUtf16(viewer::ListItemText(i)));
+        }
         return list;
     }();
     return texts;
 }
 
+// Each kind of control of the shared table as a widget.
+QWidget* MakeControl(const viewer::ControlSpec& spec, QWidget* parent) {
+    const QString text = FromUtf16(spec.text);
+    switch (spec.kind) {
+        case viewer::ControlKind::ListBox: {
+            auto* list = new QListView(parent);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            list->setUniformItemSizes(true);  // lets 2,999 rows lay out without measuring each
+            return list;
+        }
+        case viewer::ControlKind::Button:
+            return new QPushButton(text, parent);
+        case viewer::ControlKind::TextField:
+            return new QLineEdit(text, parent);
+        case viewer::ControlKind::Caption:
+        case viewer::ControlKind::Swatch:
+            break;
+    }
+    return new QLabel(text, parent);
+}
+
 std::filesystem::path PathFromText(const QString& text) {
-#if defined(Q_OS_WIN)
-    return std::filesystem::path(text.toStdWString());
-#else
     return std::filesystem::path(QFile::encodeName(text).toStdString());
-#endif
 }
 
 // The captions were sized for an 8-point Arial-like face; wider default fonts would clip them.
@@ -73,19 +95,10 @@ void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
     widget->setPalette(palette);
 }
 
-QString SwatchName(int index) {
-    return QObject::tr("Colour %1").arg(index);
-}
-
-// Tooltip and spoken name of a swatch, e.g. "Colour 5: 0x7C00 → #FF0000" and "Colour 5, #FF0000".
-void ShowSwatch(QLabel* swatch, int index, huedata::Color15 value) {
-    const huedata::Rgb24 rgb = huedata::ConvertColor(value);
-    const QString rgbText = QString::fromStdString(huedata::RgbText(rgb));
-    SetBackground(swatch, QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
-    swatch->setToolTip(
-        QStringLiteral("%1: %2 \u2192 %3")
-            .arg(SwatchName(index), QString::fromStdString(huedata::Color15Text(value)), rgbText));
-    swatch->setAccessibleName(QStringLiteral("%1, %2").arg(SwatchName(index), rgbText));
+void ShowSwatch(QLabel* swatch, int index, const viewer::Swatch& shown) {
+    SetBackground(swatch, QPalette::Window, QColor(shown.rgb.red, shown.rgb.green, shown.rgb.blue));
+    swatch->setToolTip(FromUtf16(viewer::SwatchTooltip(index, shown)));
+    swatch->setAccessibleName(FromUtf16(viewer::SwatchSpokenName(index, shown)));
 }
 
 // The one local file a drag carries, or nothing.
@@ -103,9 +116,10 @@ void CopyToClipboard(const QString& text) {
 
 QString ChooseHueFileInDialog(QWidget* parent, const QString& currentPath) {
     const QFileInfo current(currentPath);
-    return QFileDialog::getOpenFileName(parent, QObject::tr("Choose the hue file"),
-                                        current.exists() ? current.absolutePath() : QString(),
-                                        QObject::tr("Hue files (*.mul);;All files (*)"));
+    return QFileDialog::getOpenFileName(
+        parent, FromUtf16(viewer::BrowseDialogTitle),
+        current.exists() ? current.absolutePath() : QString(),
+        FromUtf16(viewer::HueFilesFilter) + QStringLiteral(";;") + QObject::tr("All files (*)"));
 }
 
 void ShowErrorMessageBox(QWidget* parent, const QString& title, const QString& text) {
@@ -115,10 +129,11 @@ void ShowErrorMessageBox(QWidget* parent, const QString& title, const QString& t
 frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, QWidget* parent)
     : QWidget(parent), reportError_(std::move(reportError)), chooseFile_(std::move(chooseFile)) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Hues Read by Brannick"));
-    setFixedSize(FromTwips(0, 0, 6375, 3165).size());
+    setWindowTitle(FromUtf16(viewer::WindowCaption));
+    setFixedSize(FromTwips(viewer::ClientTwips).size());
     setAutoFillBackground(true);
-    SetBackground(this, QPalette::Window, QColor(192, 192, 192));
+    SetBackground(this, QPalette::Window,
+                  QColor(viewer::WindowGrey, viewer::WindowGrey, viewer::WindowGrey));
     setFont(CaptionFont());
     createControls();
     addBrowseAction();
@@ -128,65 +143,49 @@ frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, QWidget* par
 }
 
 void frmMain::createControls() {
-    const QColor activeBorder = ActiveBorderColor();
-    auto makeLineEdit = [&](const char* name, const QRect& geometry, const QString& text,
-                            const QString& spokenName) {
-        auto* edit = new QLineEdit(text, this);
-        edit->setObjectName(QString::fromLatin1(name));
-        edit->setGeometry(geometry);
-        edit->setAccessibleName(spokenName);
-        SetBackground(edit, QPalette::Base, activeBorder);
-        return edit;
-    };
-    auto makeLabel = [&](const QString& name, const QRect& geometry, const QString& caption) {
-        auto* label = new QLabel(caption, this);
-        label->setObjectName(name);
-        label->setGeometry(geometry);
-        return label;
-    };
-
-    lstID = new QListView(this);
-    lstID->setObjectName(QStringLiteral("lstID"));
-    lstID->setGeometry(FromTwips(0, 0, 1215, 3150));
-    lstID->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstID->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstID->setUniformItemSizes(true);  // lets 2,999 rows lay out without measuring each
-    lstID->setAccessibleName(tr("Hue identifiers"));
-    SetBackground(lstID, QPalette::Base, activeBorder);
+    for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
+        if (spec.kind == viewer::ControlKind::Swatch) {
+            for (int i = 0; i < SwatchCount; ++i) {
+                picHue[static_cast<std::size_t>(i)] = makeSwatch(i);
+            }
+            continue;
+        }
+        QWidget* control = MakeControl(spec, this);
+        control->setObjectName(
+            QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
+        control->setGeometry(FromTwips(spec.twips));
+        control->setAccessibleName(FromUtf16(spec.spokenName));
+        if (spec.background == viewer::Background::ActiveBorder) {
+            SetBackground(control, QPalette::Base, ActiveBorderColor());
+        }
+    }
+    lstID = findChild<QListView*>(QStringLiteral("lstID"));
     lstIDItems = new QStringListModel(this);
     lstID->setModel(lstIDItems);
-
-    for (int i = 0; i < SwatchCount; ++i) {
-        // Each swatch is a pixel wider than the step between them, so the strip has no gaps.
-        QLabel* swatch = makeLabel(QStringLiteral("picHue(%1)").arg(i),
-                                   FromTwips(1920 + 120 * i, 120, 135, 1215), {});
-        swatch->setFrameShape(QFrame::NoFrame);
-        swatch->setAutoFillBackground(true);
-        swatch->setAccessibleName(SwatchName(i));
-        swatch->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(swatch, &QLabel::customContextMenuRequested, this,
-                [this, i](const QPoint& position) { showSwatchMenu(i, position); });
-        picHue[static_cast<std::size_t>(i)] = swatch;
-    }
-
-    Label1 = makeLabel(QStringLiteral("Label1"), FromTwips(1320, 1680, 975, 195),
-                       QStringLiteral("Hues Name : "));
-    txtName = makeLineEdit("txtName", FromTwips(1320, 1920, 1935, 285), {}, tr("Hue name"));
-    Label2 = makeLabel(QStringLiteral("Label2"), FromTwips(4560, 1680, 1470, 195),
-                       QStringLiteral("Table Start (in hex) : "));
-    txtStart = makeLineEdit("txtStart", FromTwips(4320, 1920, 1935, 285), {}, tr("Table start"));
-    cmdGetIt = new QPushButton(QStringLiteral("Get It!"), this);
-    cmdGetIt->setObjectName(QStringLiteral("cmdGetIt"));
-    cmdGetIt->setGeometry(FromTwips(1320, 2280, 975, 375));
-    Label3 = makeLabel(QStringLiteral("Label3"), FromTwips(4560, 2520, 1425, 195),
-                       QStringLiteral("Table End (in hex) : "));
-    txtHuesPath = makeLineEdit("txtHuesPath", FromTwips(1320, 2760, 2895, 285), DefaultHuesPath,
-                               tr("Hue file path"));
+    cmdGetIt = findChild<QPushButton*>(QStringLiteral("cmdGetIt"));
+    Label1 = findChild<QLabel*>(QStringLiteral("Label1"));
+    Label2 = findChild<QLabel*>(QStringLiteral("Label2"));
+    Label3 = findChild<QLabel*>(QStringLiteral("Label3"));
+    txtName = findChild<QLineEdit*>(QStringLiteral("txtName"));
+    txtStart = findChild<QLineEdit*>(QStringLiteral("txtStart"));
+    txtEnd = findChild<QLineEdit*>(QStringLiteral("txtEnd"));
+    txtHuesPath = findChild<QLineEdit*>(QStringLiteral("txtHuesPath"));
     txtHuesPath->setCursorPosition(0);  // show the start of a path too long for the field
-    txtEnd = makeLineEdit("txtEnd", FromTwips(4320, 2760, 1935, 285), {}, tr("Table end"));
-
     // The result fields are written by the viewer only; they stay selectable for copying.
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
+}
+
+QLabel* frmMain::makeSwatch(int index) {
+    auto* swatch = new QLabel(this);
+    swatch->setObjectName(QStringLiteral("picHue(%1)").arg(index));
+    swatch->setGeometry(FromTwips(viewer::SwatchTwips(index)));
+    swatch->setFrameShape(QFrame::NoFrame);
+    swatch->setAutoFillBackground(true);
+    swatch->setAccessibleName(FromUtf16(viewer::SwatchName(index)));
+    swatch->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(swatch, &QLabel::customContextMenuRequested, this,
+            [this, index](const QPoint& position) { showSwatchMenu(index, position); });
+    return swatch;
 }
 
 // A trailing action inside the path field, so the window's layout stays as it is.
@@ -194,7 +193,8 @@ void frmMain::addBrowseAction() {
     QAction* browse = txtHuesPath->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                              QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("actBrowse"));
-    browse->setToolTip(tr("Choose the hue file\u2026"));
+    browse->setText(FromUtf16(viewer::BrowseButtonName));  // its spoken name
+    browse->setToolTip(FromUtf16(viewer::BrowseButtonName));
     connect(browse, &QAction::triggered, this, [this] {
         const QString chosen = chooseFile_(this, txtHuesPath->text());
         if (!chosen.isEmpty()) usePath(chosen);
@@ -208,15 +208,16 @@ void frmMain::usePath(const QString& path) {
 }
 
 void frmMain::showSwatchMenu(int index, const QPoint& position) {
-    if (!shownColors_) return;  // nothing to copy before a hue is shown
-    const huedata::Color15 stored = (*shownColors_)[static_cast<std::size_t>(index)];
-    const QString rgb = QString::fromStdString(huedata::RgbText(huedata::ConvertColor(stored)));
-    const QString value = QString::fromStdString(huedata::Color15Text(stored));
+    if (!shown_) return;  // nothing to copy before a hue is shown
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("swatchMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(tr("Copy %1").arg(rgb), this, [rgb] { CopyToClipboard(rgb); });
-    menu->addAction(tr("Copy %1").arg(value), this, [value] { CopyToClipboard(value); });
+    for (const std::u16string& copied :
+         viewer::SwatchCopyTexts(shown_->swatches[static_cast<std::size_t>(index)])) {
+        const QString text = FromUtf16(copied);
+        menu->addAction(FromUtf16(viewer::CopyMenuText(copied)), this,
+                        [text] { CopyToClipboard(text); });
+    }
     menu->popup(picHue[static_cast<std::size_t>(index)]->mapToGlobal(position));
 }
 
@@ -290,18 +291,16 @@ void frmMain::cmdGetIt_Click() {
 void frmMain::lstID_Click() {
     const QModelIndexList selected = lstID->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return;
-    const QString item = selected.first().data().toString();
-    bool isNumber = false;
-    const short id = item.toShort(&isNumber, 10);
-    if (!isNumber) {
-        reportReadFailure(item,
-                          tr("The item \"%1\" is not a hue identifier from 0 to 32767").arg(item));
+    const std::u16string item = selected.first().data().toString().toStdU16String();
+    const std::optional<huedata::HueId> id = viewer::ParseListItem(item);
+    if (!id) {
+        reportReadFailure(item, viewer::NotAnIdentifierReason(item));
         return;
     }
     try {
-        ReadHue(huedata::HuePosition(id));
+        ReadHue(huedata::HuePosition(*id));
     } catch (const huedata::HueFileError& error) {
-        reportReadFailure(item, QString::fromStdString(error.reason()));
+        reportReadFailure(item, huedata::Utf16Text(error.reason()));
     }
 }
 
@@ -309,22 +308,21 @@ void frmMain::ReadHue(std::int32_t position) {
     // Read first: a failed read must leave everything on screen as it was.
     const huedata::HueRecord hue =
         huedata::ReadHueRecord(PathFromText(txtHuesPath->text()), position);
-    ShowHue(hue);
+    ShowHue(viewer::ShowHue(hue));
 }
 
-void frmMain::ShowHue(const huedata::HueRecord& hue) {
-    txtName->setText(QString::fromStdU16String(huedata::HueNameText(hue.Name)));
-    txtStart->setText(QString::fromStdString(huedata::HexText(hue.TableStart)));
-    txtEnd->setText(QString::fromStdString(huedata::HexText(hue.TableEnd)));
+void frmMain::ShowHue(const viewer::ShownHue& hue) {
+    txtName->setText(FromUtf16(hue.name));
+    txtStart->setText(FromUtf16(hue.tableStart));
+    txtEnd->setText(FromUtf16(hue.tableEnd));
     for (std::size_t i = 0; i < picHue.size(); ++i) {
-        ShowSwatch(picHue[i], static_cast<int>(i), hue.Colors[i]);
+        ShowSwatch(picHue[i], static_cast<int>(i), hue.swatches[i]);
     }
-    shownColors_ = hue.Colors;
+    shown_ = hue;
 }
 
-void frmMain::reportReadFailure(const QString& item, const QString& reason) {
-    // The reason starts a sentence of its own with a capital letter.
-    const QString text = tr("Could not read hue %1 from the hue file \"%2\". %3.")
-                             .arg(item, txtHuesPath->text(), reason);
+void frmMain::reportReadFailure(std::u16string_view item, std::u16string_view reason) {
+    const QString text =
+        FromUtf16(viewer::ReadFailureMessage(item, txtHuesPath->text().toStdU16String(), reason));
     reportError_(this, windowTitle(), text);
 }

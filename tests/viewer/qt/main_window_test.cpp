@@ -1,9 +1,11 @@
-#include "viewer/main_window.h"
+#include "viewer/qt/main_window.h"
 
 #include "huedata/hue_file.h"
 #include "tests/support/numbered_hues.h"
 #include "tools/hue_image.h"
+#include "viewer/form_layout.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <sys/inotify.h>
@@ -136,6 +139,26 @@ private slots:
         for (int i = 1; i < frmMain::SwatchCount; ++i) {
             QCOMPARE(swatch(i)->geometry(), swatch(i - 1)->geometry().translated(8, 0));
         }
+
+        // Every control has a name a screen reader speaks, the browse button inside the path
+        // field too (what the accessibility bridge reads).
+        const auto buttons = field("txtHuesPath")->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 1);
+        QList<QWidget*> controls{buttons.first()};
+        for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
+            if (spec.kind != viewer::ControlKind::Swatch) {
+                controls << control<QWidget>(
+                    QString::fromLatin1(spec.name.data(), spec.name.size()));
+            }
+        }
+        for (int i = 0; i < frmMain::SwatchCount; ++i) controls << swatch(i);
+        for (QWidget* widget : controls) {
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY2(spoken && !spoken->text(QAccessible::Name).isEmpty(),
+                     qPrintable(widget->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(controls.first())->text(QAccessible::Name),
+                 QString::fromUtf8("Choose the hue file…"));
 
         QWidget* focus = field("txtName");
         for (const char* next : {"cmdGetIt", "lstID", "txtHuesPath", "txtStart", "txtEnd"}) {

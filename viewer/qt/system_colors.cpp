@@ -1,0 +1,5 @@
+#include "system_colors.h"
+
+QColor ActiveBorderColor() {
+    return QColor(212, 208, 200);
+}
