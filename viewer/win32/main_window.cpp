@@ -1,0 +1,599 @@
+#include "main_window.h"
+
+#include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
+#include "viewer/form_layout.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <oleacc.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t WindowClassName[] = L"HueViewerMainWindow";
+
+// Control ids stay clear of IDOK and IDCANCEL, which dialog keyboard handling sends itself.
+constexpr int FirstControlId = 100;  // + index in the control table
+constexpr int FirstSwatchId = 200;   // + swatch index
+constexpr int BrowseButtonId = 300;
+constexpr UINT_PTR SubclassId = 1;
+
+// The font this layout was drawn for; Windows maps it to Microsoft Sans Serif.
+constexpr wchar_t LayoutFontFace[] = L"MS Sans Serif";
+constexpr int LayoutFontPoints = 8;
+
+const wchar_t* Wide(std::u16string_view text) {
+    return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+std::wstring WideString(std::u16string_view text) {
+    return {text.begin(), text.end()};
+}
+
+std::u16string Utf16(std::wstring_view text) {
+    return {text.begin(), text.end()};
+}
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+COLORREF WindowGrey() {
+    return RGB(viewer::WindowGrey, viewer::WindowGrey, viewer::WindowGrey);
+}
+
+int Scale(int value, int dpi) {
+    return MulDiv(value, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
+// The browse button's side at 96 DPI: it sits inside the path field's 19-pixel height.
+constexpr int BrowseButtonSide = 17;
+
+const wchar_t* WindowClassFor(viewer::ControlKind kind) {
+    switch (kind) {
+        case viewer::ControlKind::ListBox:
+            return WC_LISTBOXW;
+        case viewer::ControlKind::TextField:
+            return WC_EDITW;
+        case viewer::ControlKind::Button:
+            return WC_BUTTONW;
+        case viewer::ControlKind::Caption:
+        case viewer::ControlKind::Swatch:
+            break;
+    }
+    return WC_STATICW;
+}
+
+DWORD StyleFor(const viewer::ControlSpec& spec) {
+    constexpr DWORD Child = WS_CHILD | WS_VISIBLE;
+    switch (spec.kind) {
+        case viewer::ControlKind::ListBox:
+            return Child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        case viewer::ControlKind::TextField: {
+            const bool isPath = spec.name == "txtHuesPath";
+            // The viewer writes the result fields; they stay selectable for copying.
+            return Child | WS_TABSTOP | ES_AUTOHSCROLL | (isPath ? 0U : DWORD{ES_READONLY});
+        }
+        case viewer::ControlKind::Button:
+            return Child | WS_TABSTOP | BS_PUSHBUTTON;
+        case viewer::ControlKind::Caption:
+            return Child | SS_LEFT | SS_NOPREFIX;
+        case viewer::ControlKind::Swatch:
+            // Drawn by the window; the text is only the spoken name. SS_NOTIFY lets the swatch
+            // take the mouse for its tooltip and menu.
+            return Child | SS_OWNERDRAW | SS_NOTIFY;
+    }
+    return Child;
+}
+
+// Screen readers name a field after the caption before it; the list and the path field
+// have none, so they carry their name as an annotation.
+void AnnotateSpokenName(HWND control, std::u16string_view name) {
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return;
+    }
+    const std::wstring text = WideString(name);
+    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                             PROPID_ACC_NAME, text.c_str());
+    services->Release();
+}
+
+// The system's file dialog wants its filters as pairs of zero-terminated strings.
+std::wstring DialogFilter() {
+    std::wstring filter = WideString(viewer::HueFilesFilter);
+    filter += L'\0';
+    filter += L"*.mul";
+    filter += L'\0';
+    filter += L"All files (*.*)";
+    filter += L'\0';
+    filter += L"*.*";
+    filter += L'\0';
+    return filter;
+}
+
+bool PutOnClipboard(HWND owner, const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) return false;
+    std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+    GlobalUnlock(memory);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!taken) GlobalFree(memory);
+    return taken;
+}
+
+bool IsEditControl(HWND hwnd) {
+    std::array<wchar_t, 16> name{};
+    GetClassNameW(hwnd, name.data(), static_cast<int>(name.size()));
+    return CompareStringOrdinal(name.data(), -1, WC_EDITW, -1, TRUE) == CSTR_EQUAL;
+}
+
+ATOM RegisterWindowClass() {
+    static const ATOM atom = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window once it is made
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = WindowClassName;
+        return RegisterClassExW(&windowClass);
+    }();
+    return atom;
+}
+
+constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+}  // namespace
+
+void ShowErrorMessageBox(HWND owner, const std::wstring& title, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+std::wstring ChooseHueFileInDialog(HWND owner, const std::wstring& currentPath) {
+    const std::wstring filter = DialogFilter();
+    const std::wstring title = WideString(viewer::BrowseDialogTitle);
+    // Long paths are welcome: the program declares itself long-path aware.
+    std::wstring file(32768, L'\0');
+    std::error_code error;
+    const std::filesystem::path current(currentPath);
+    const std::wstring folder =
+        std::filesystem::is_regular_file(current, error) ? current.parent_path().wstring() : L"";
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&dialog)) return {};
+    file.resize(std::char_traits<wchar_t>::length(file.c_str()));
+    return file;
+}
+
+UINT TrackMenu(HWND owner, HMENU menu, POINT screenPoint) {
+    return static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
+                                              screenPoint.y, owner, nullptr));
+}
+
+frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, MenuPicker pickFromMenu)
+    : reportError_(std::move(reportError)),
+      chooseFile_(std::move(chooseFile)),
+      pickFromMenu_(std::move(pickFromMenu)) {
+    windowBrush_ = CreateSolidBrush(WindowGrey());
+    activeBorderBrush_ = CreateSolidBrush(GetSysColor(COLOR_ACTIVEBORDER));
+    hwnd_ = CreateWindowExW(0, MAKEINTATOM(RegisterWindowClass()), Wide(viewer::WindowCaption),
+                            WindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&frmMain::WindowProc));
+    createControls();
+    createBrowseButton();
+    createTooltips();
+    layOut(static_cast<int>(GetDpiForWindow(hwnd_)));
+    DragAcceptFiles(hwnd_, TRUE);
+}
+
+frmMain::~frmMain() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (font_ != nullptr) DeleteObject(font_);
+    DeleteObject(windowBrush_);
+    DeleteObject(activeBorderBrush_);
+}
+
+HWND frmMain::control(std::string_view name) const {
+    const auto& controls = viewer::MainFormControls;
+    const auto found = std::find_if(controls.begin(), controls.end(),
+                                    [name](const auto& spec) { return spec.name == name; });
+    if (found == controls.end()) return nullptr;
+    return GetDlgItem(hwnd_, FirstControlId + static_cast<int>(found - controls.begin()));
+}
+
+// Made in the table's order, which is the tab order, each caption just before its field.
+void frmMain::createControls() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto make = [&](const wchar_t* windowClass, std::u16string_view text, DWORD style,
+                          DWORD exStyle, int id) {
+        return CreateWindowExW(exStyle, windowClass, Wide(text), style, 0, 0, 0, 0, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                               nullptr);
+    };
+    for (std::size_t index = 0; index < viewer::MainFormControls.size(); ++index) {
+        const viewer::ControlSpec& spec = viewer::MainFormControls[index];
+        if (spec.kind == viewer::ControlKind::Swatch) {
+            for (int i = 0; i < SwatchCount; ++i) {
+                const std::u16string name = viewer::SwatchName(i);
+                picHue[static_cast<std::size_t>(i)] =
+                    make(WC_STATICW, name, StyleFor(spec), 0, FirstSwatchId + i);
+            }
+            continue;
+        }
+        const bool sunken = spec.kind == viewer::ControlKind::ListBox ||
+                            spec.kind == viewer::ControlKind::TextField;
+        // A list box shows no text of its own; its window text is a name some readers speak.
+        const std::u16string text(spec.kind == viewer::ControlKind::ListBox ? spec.spokenName
+                                                                            : spec.text);
+        make(WindowClassFor(spec.kind), text.c_str(), StyleFor(spec), sunken ? WS_EX_CLIENTEDGE : 0,
+             FirstControlId + static_cast<int>(index));
+    }
+    lstID = control("lstID");
+    cmdGetIt = control("cmdGetIt");
+    Label1 = control("Label1");
+    Label2 = control("Label2");
+    Label3 = control("Label3");
+    txtName = control("txtName");
+    txtStart = control("txtStart");
+    txtEnd = control("txtEnd");
+    txtHuesPath = control("txtHuesPath");
+    AnnotateSpokenName(lstID, viewer::Control("lstID").spokenName);
+    AnnotateSpokenName(txtHuesPath, viewer::Control("txtHuesPath").spokenName);
+    // The list reads a click on its selected entry again; the path field hands its browse
+    // button's clicks on to this window.
+    SetWindowSubclass(lstID, &frmMain::ControlProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(txtHuesPath, &frmMain::ControlProc, SubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+}
+
+// A small button inside the right end of the path field, so the window's layout stays.
+void frmMain::createBrowseButton() {
+    browse_ =
+        CreateWindowExW(0, WC_BUTTONW, Wide(viewer::BrowseButtonName),
+                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0, 0, 0, txtHuesPath,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(BrowseButtonId)),
+                        GetModuleHandleW(nullptr), nullptr);
+}
+
+void frmMain::createTooltips() {
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    std::vector<HWND> tools(picHue.begin(), picHue.end());
+    tools.push_back(browse_);
+    for (HWND tool : tools) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = GetParent(tool);
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    setTooltip(browse_, WideString(viewer::BrowseButtonName));
+}
+
+void frmMain::setTooltip(HWND tool, const std::wstring& text) const {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Every control at its place in twips for `dpi`, and the font made again for it.
+void frmMain::layOut(int dpi) {
+    dpi_ = dpi;
+    // The frame as it is, rather than as AdjustWindowRectExForDpi predicts it: the client
+    // area must come out exact even where the frame does not follow the DPI.
+    const viewer::Rect client = viewer::TwipsToPixels(viewer::ClientTwips, dpi);
+    RECT outer{};
+    RECT inner{};
+    GetWindowRect(hwnd_, &outer);
+    GetClientRect(hwnd_, &inner);
+    SetWindowPos(hwnd_, nullptr, 0, 0, client.width + (outer.right - outer.left) - inner.right,
+                 client.height + (outer.bottom - outer.top) - inner.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HFONT oldFont = font_;
+    font_ = CreateFontW(-MulDiv(LayoutFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, LayoutFontFace);
+    const auto place = [&](HWND control, const viewer::Rect& twips) {
+        const viewer::Rect pixels = viewer::TwipsToPixels(twips, dpi);
+        MoveWindow(control, pixels.left, pixels.top, pixels.width, pixels.height, TRUE);
+        // Without a font of their own, controls fall back to the bold System font.
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    };
+    for (std::size_t index = 0; index < viewer::MainFormControls.size(); ++index) {
+        const viewer::ControlSpec& spec = viewer::MainFormControls[index];
+        if (spec.kind != viewer::ControlKind::Swatch) {
+            place(GetDlgItem(hwnd_, FirstControlId + static_cast<int>(index)), spec.twips);
+        }
+    }
+    for (int i = 0; i < SwatchCount; ++i) place(swatch(i), viewer::SwatchTwips(i));
+    SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+    // The browse button fills the field's inner height at its right end; text stops before it.
+    GetClientRect(txtHuesPath, &inner);
+    const int side = std::min(Scale(BrowseButtonSide, dpi), static_cast<int>(inner.bottom));
+    MoveWindow(browse_, inner.right - side, (inner.bottom - side) / 2, side, side, TRUE);
+    const int iconSide = Scale(16, dpi) <= side - 2 ? Scale(16, dpi) : side - 2;
+    HANDLE folder = LoadImageW(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEW(4), IMAGE_ICON,
+                               iconSide, iconSide, LR_SHARED);
+    SendMessageW(browse_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(folder));
+    SendMessageW(txtHuesPath, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, side + Scale(1, dpi)));
+    if (oldFont != nullptr) DeleteObject(oldFont);
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            return onControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, windowBrush_);
+            return 1;
+        }
+        case WM_DRAWITEM:
+            onDrawSwatch(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CONTEXTMENU:
+            onContextMenu(reinterpret_cast<HWND>(wParam),
+                          {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_DROPFILES:
+            onDropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            onActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            layOut(LOWORD(wParam));
+            return 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_NCDESTROY:
+            hwnd_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK frmMain::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR /*id*/, DWORD_PTR self) {
+    auto* window = reinterpret_cast<frmMain*>(self);
+    if (message == WM_COMMAND && LOWORD(wParam) == BrowseButtonId) {
+        window->onCommand(BrowseButtonId, HIWORD(wParam));
+        return 0;
+    }
+    if (message == WM_LBUTTONDOWN && hwnd == window->lstID) {
+        // The list reports no change for a click on the entry already selected; that click
+        // reads it again, e.g. after the path was fixed.
+        const LRESULT before = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        const LRESULT hit = SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lParam);
+        if (before != LB_ERR && HIWORD(hit) == 0 && LOWORD(hit) == before &&
+            SendMessageW(hwnd, LB_GETCURSEL, 0, 0) == before) {
+            window->lstID_Click();
+        }
+        return result;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &frmMain::ControlProc, SubclassId);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void frmMain::onCommand(int id, int code) {
+    if (id == GetDlgCtrlID(cmdGetIt) && code == BN_CLICKED) {
+        cmdGetIt_Click();
+    } else if (id == GetDlgCtrlID(lstID) && code == LBN_SELCHANGE) {
+        lstID_Click();
+    } else if (id == BrowseButtonId && code == BN_CLICKED) {
+        onBrowse();
+    }
+}
+
+LRESULT frmMain::onControlColor(HDC dc, HWND control) {
+    const bool isField = control == lstID || control == txtName || control == txtStart ||
+                         control == txtEnd || control == txtHuesPath;
+    if (isField) {
+        SetBkColor(dc, GetSysColor(COLOR_ACTIVEBORDER));
+        return reinterpret_cast<LRESULT>(activeBorderBrush_);
+    }
+    SetBkColor(dc, WindowGrey());
+    return reinterpret_cast<LRESULT>(windowBrush_);
+}
+
+void frmMain::onDrawSwatch(const DRAWITEMSTRUCT& item) const {
+    const auto index = static_cast<std::size_t>(static_cast<int>(item.CtlID) - FirstSwatchId);
+    COLORREF color = WindowGrey();  // the form's grey until a hue is shown
+    if (shown_ && index < shown_->swatches.size()) {
+        const huedata::Rgb24 rgb = shown_->swatches[index].rgb;
+        color = RGB(rgb.red, rgb.green, rgb.blue);
+    }
+    SetDCBrushColor(item.hDC, color);
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void frmMain::onContextMenu(HWND target, POINT screenPoint) {
+    const auto found = std::find(picHue.begin(), picHue.end(), target);
+    if (found == picHue.end() || !shown_) return;      // nothing to copy before a hue is shown
+    if (screenPoint.x == -1 && screenPoint.y == -1) {  // from the keyboard: below the swatch
+        RECT rect{};
+        GetWindowRect(target, &rect);
+        screenPoint = {rect.left, rect.bottom};
+    }
+    const auto texts =
+        viewer::SwatchCopyTexts(shown_->swatches[static_cast<std::size_t>(found - picHue.begin())]);
+    HMENU menu = CreatePopupMenu();
+    for (UINT entry = 0; entry < texts.size(); ++entry) {
+        AppendMenuW(menu, MF_STRING, entry + 1, Wide(viewer::CopyMenuText(texts[entry])));
+    }
+    const UINT chosen = pickFromMenu_(hwnd_, menu, screenPoint);
+    DestroyMenu(menu);
+    if (chosen >= 1 && chosen <= texts.size()) PutOnClipboard(hwnd_, WideString(texts[chosen - 1]));
+}
+
+void frmMain::onDropFiles(HDROP drop) {
+    // One file goes into the path field, as if chosen; nothing is read until a selection.
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        std::wstring file(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+        file.resize(DragQueryFileW(drop, 0, file.data(), static_cast<UINT>(file.size())));
+        usePath(file);
+    }
+    DragFinish(drop);
+}
+
+// Focus comes back to the control that had it when the window is activated again.
+void frmMain::onActivate(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        focusBeforeDeactivation_ = focus != nullptr && IsChild(hwnd_, focus) ? focus : nullptr;
+    } else if (focusBeforeDeactivation_ != nullptr && IsWindow(focusBeforeDeactivation_)) {
+        SetFocus(focusBeforeDeactivation_);
+    } else {
+        SetFocus(txtName);
+    }
+}
+
+void frmMain::onBrowse() {
+    const std::wstring chosen = chooseFile_(hwnd_, WindowText(txtHuesPath));
+    if (!chosen.empty()) usePath(chosen);
+}
+
+void frmMain::usePath(const std::wstring& path) {
+    SetWindowTextW(txtHuesPath, path.c_str());
+}
+
+bool frmMain::TranslateKeyboard(MSG& message) {
+    // The plain edit control has no Ctrl+A of its own; people expect it to select all.
+    if (message.message == WM_KEYDOWN && message.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0 && IsEditControl(message.hwnd) && IsChild(hwnd_, message.hwnd)) {
+        SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
+        return true;
+    }
+    return IsDialogMessageW(hwnd_, &message) != FALSE;
+}
+
+int frmMain::Run() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (hwnd_ != nullptr && TranslateKeyboard(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void frmMain::cmdGetIt_Click() {
+    // Drawn once at the end: 2,999 single redraws would make the button feel slow.
+    SendMessageW(lstID, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(lstID, LB_RESETCONTENT, 0, 0);
+    SendMessageW(lstID, LB_INITSTORAGE, viewer::ListedHueCount, viewer::ListedHueCount * 5 * 2);
+    for (int i = 0; i < viewer::ListedHueCount; ++i) {
+        SendMessageW(lstID, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Wide(viewer::ListItemText(i))));
+    }
+    SendMessageW(lstID, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(lstID, nullptr, TRUE);
+}
+
+void frmMain::lstID_Click() {
+    const LRESULT selected = SendMessageW(lstID, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR) return;
+    std::wstring item(static_cast<std::size_t>(
+                          SendMessageW(lstID, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0)) +
+                          1,
+                      L'\0');
+    item.resize(static_cast<std::size_t>(SendMessageW(
+        lstID, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(item.data()))));
+    const std::u16string itemText = Utf16(item);
+    const std::optional<huedata::HueId> id = viewer::ParseListItem(itemText);
+    if (!id) {
+        reportReadFailure(itemText, viewer::NotAnIdentifierReason(itemText));
+        return;
+    }
+    try {
+        ReadHue(huedata::HuePosition(*id));
+    } catch (const huedata::HueFileError& error) {
+        reportReadFailure(itemText, huedata::Utf16Text(error.reason()));
+    }
+}
+
+void frmMain::ReadHue(std::int32_t position) {
+    // Read first: a failed read must leave everything on screen as it was. The path goes to
+    // the core as UTF-16, so any file name works.
+    const huedata::HueRecord hue =
+        huedata::ReadHueRecord(std::filesystem::path(WindowText(txtHuesPath)), position);
+    ShowHue(viewer::ShowHue(hue));
+}
+
+void frmMain::ShowHue(const viewer::ShownHue& hue) {
+    SetWindowTextW(txtName, Wide(hue.name));
+    SetWindowTextW(txtStart, Wide(hue.tableStart));
+    SetWindowTextW(txtEnd, Wide(hue.tableEnd));
+    shown_ = hue;
+    for (int i = 0; i < SwatchCount; ++i) {
+        const viewer::Swatch& shown = hue.swatches[static_cast<std::size_t>(i)];
+        SetWindowTextW(swatch(i), Wide(viewer::SwatchSpokenName(i, shown)));
+        setTooltip(swatch(i), WideString(viewer::SwatchTooltip(i, shown)));
+        InvalidateRect(swatch(i), nullptr, FALSE);
+    }
+}
+
+void frmMain::reportReadFailure(std::u16string_view item, std::u16string_view reason) {
+    const std::u16string text =
+        viewer::ReadFailureMessage(item, Utf16(WindowText(txtHuesPath)), reason);
+    reportError_(hwnd_, WideString(viewer::WindowCaption), WideString(text));
+}
