@@ -9,7 +9,10 @@ set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 # Every program stands on its own: no MinGW runtime DLLs to carry along or to find.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT -s)
+# Static programs carry only the parts of the runtime they use, and are optimised for size:
+# the people who download them wait for bytes, while their time goes to system calls.
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG" CACHE STRING "Flags of Release builds")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

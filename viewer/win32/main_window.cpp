@@ -77,19 +77,26 @@ DWORD StyleFor(const viewer::ControlSpec& spec) {
     constexpr DWORD Child = WS_CHILD | WS_VISIBLE;
     switch (spec.kind) {
         case viewer::ControlKind::ListBox:
-            return Child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+            // The items are numbers the list need not store: it holds only their count and
+            // asks the window to draw each, so "Get It!" fills it at once (see ListItemText).
+            return Child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                   LBS_NODATA | LBS_OWNERDRAWFIXED;
         case viewer::ControlKind::TextField: {
             const bool isPath = spec.name == "txtHuesPath";
             // The viewer writes the result fields; they stay selectable for copying.
-            return Child | WS_TABSTOP | ES_AUTOHSCROLL | (isPath ? 0U : DWORD{ES_READONLY});
+            // The browse button lies over the path field's right end; the field must not paint
+            // over it.
+            return Child | WS_TABSTOP | ES_AUTOHSCROLL |
+                   (isPath ? DWORD{WS_CLIPSIBLINGS} : DWORD{ES_READONLY});
         }
         case viewer::ControlKind::Button:
             return Child | WS_TABSTOP | BS_PUSHBUTTON;
         case viewer::ControlKind::Caption:
             return Child | SS_LEFT | SS_NOPREFIX;
         case viewer::ControlKind::Swatch:
-            // Drawn by the window; the text is only the spoken name. SS_NOTIFY lets the swatch
-            // take the mouse for its tooltip and menu.
+            // Drawn by the window; the text is only the spoken name, "Colour N" (the tooltip tells
+            // the colour: renaming 32 windows on every selection is slow). SS_NOTIFY lets the
+            // swatch take the mouse for its tooltip and menu.
             return Child | SS_OWNERDRAW | SS_NOTIFY;
     }
     return Child;
@@ -145,6 +152,28 @@ bool IsEditControl(HWND hwnd) {
     return CompareStringOrdinal(name.data(), -1, WC_EDITW, -1, TRUE) == CSTR_EQUAL;
 }
 
+// The height of a line of text in `font`, as a list box gives its items.
+int TextHeight(HWND hwnd, HFONT font) {
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return static_cast<int>(metrics.tmHeight);
+}
+
+// The folder of the file at `path` when there is one, to open the dialog there.
+std::wstring FolderOfExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        slash == std::wstring::npos) {
+        return {};
+    }
+    return path.substr(0, slash);
+}
+
 ATOM RegisterWindowClass() {
     static const ATOM atom = [] {
         WNDCLASSEXW windowClass{};
@@ -172,10 +201,7 @@ std::wstring ChooseHueFileInDialog(HWND owner, const std::wstring& currentPath) 
     const std::wstring title = WideString(viewer::BrowseDialogTitle);
     // Long paths are welcome: the program declares itself long-path aware.
     std::wstring file(32768, L'\0');
-    std::error_code error;
-    const std::filesystem::path current(currentPath);
-    const std::wstring folder =
-        std::filesystem::is_regular_file(current, error) ? current.parent_path().wstring() : L"";
+    const std::wstring folder = FolderOfExistingFile(currentPath);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -267,20 +293,17 @@ void frmMain::createControls() {
     txtHuesPath = control("txtHuesPath");
     AnnotateSpokenName(lstID, viewer::Control("lstID").spokenName);
     AnnotateSpokenName(txtHuesPath, viewer::Control("txtHuesPath").spokenName);
-    // The list reads a click on its selected entry again; the path field hands its browse
-    // button's clicks on to this window.
+    // The list reads a click on its selected entry again, and gives its items' texts.
     SetWindowSubclass(lstID, &frmMain::ControlProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowSubclass(txtHuesPath, &frmMain::ControlProc, SubclassId,
-                      reinterpret_cast<DWORD_PTR>(this));
 }
 
-// A small button inside the right end of the path field, so the window's layout stays.
+// A small button inside the right end of the path field, so the window's layout stays. It
+// lies over the field rather than in it: an edit control paints over children of its own.
 void frmMain::createBrowseButton() {
-    browse_ =
-        CreateWindowExW(0, WC_BUTTONW, Wide(viewer::BrowseButtonName),
-                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0, 0, 0, txtHuesPath,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(BrowseButtonId)),
-                        GetModuleHandleW(nullptr), nullptr);
+    browse_ = CreateWindowExW(0, WC_BUTTONW, Wide(viewer::BrowseButtonName),
+                              WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0, 0, 0, hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(BrowseButtonId)),
+                              GetModuleHandleW(nullptr), nullptr);
 }
 
 void frmMain::createTooltips() {
@@ -342,12 +365,15 @@ void frmMain::layOut(int dpi) {
         }
     }
     for (int i = 0; i < SwatchCount; ++i) place(swatch(i), viewer::SwatchTwips(i));
+    SendMessageW(lstID, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(lstID, font_), 0));
     SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     // The browse button fills the field's inner height at its right end; text stops before it.
     GetClientRect(txtHuesPath, &inner);
     const int side = std::min(Scale(BrowseButtonSide, dpi), static_cast<int>(inner.bottom));
-    MoveWindow(browse_, inner.right - side, (inner.bottom - side) / 2, side, side, TRUE);
+    POINT corner{inner.right - side, (inner.bottom - side) / 2};
+    MapWindowPoints(txtHuesPath, hwnd_, &corner, 1);
+    SetWindowPos(browse_, HWND_TOP, corner.x, corner.y, side, side, SWP_NOACTIVATE);
     const int iconSide = Scale(16, dpi) <= side - 2 ? Scale(16, dpi) : side - 2;
     HANDLE folder = LoadImageW(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEW(4), IMAGE_ICON,
                                iconSide, iconSide, LR_SHARED);
@@ -377,8 +403,19 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             FillRect(reinterpret_cast<HDC>(wParam), &client, windowBrush_);
             return 1;
         }
-        case WM_DRAWITEM:
-            onDrawSwatch(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_LISTBOX) {
+                onDrawListItem(item);
+            } else {
+                onDrawSwatch(item);
+            }
+            return TRUE;
+        }
+        case WM_MEASUREITEM:
+            // Made before its font; layOut sets the height for the font once there is one.
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+                static_cast<UINT>(Scale(13, dpi_));
             return TRUE;
         case WM_CONTEXTMENU:
             onContextMenu(reinterpret_cast<HWND>(wParam),
@@ -412,9 +449,15 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK frmMain::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR /*id*/, DWORD_PTR self) {
     auto* window = reinterpret_cast<frmMain*>(self);
-    if (message == WM_COMMAND && LOWORD(wParam) == BrowseButtonId) {
-        window->onCommand(BrowseButtonId, HIWORD(wParam));
-        return 0;
+    if ((message == LB_GETTEXT || message == LB_GETTEXTLEN) && hwnd == window->lstID) {
+        // The list stores no text; its items' texts, for this window and for screen readers.
+        const auto count = static_cast<WPARAM>(SendMessageW(hwnd, LB_GETCOUNT, 0, 0));
+        if (wParam >= count) return LB_ERR;
+        const std::u16string text = viewer::ListItemText(static_cast<int>(wParam));
+        if (message == LB_GETTEXT) {
+            std::copy_n(text.c_str(), text.size() + 1, reinterpret_cast<wchar_t*>(lParam));
+        }
+        return static_cast<LRESULT>(text.size());
     }
     if (message == WM_LBUTTONDOWN && hwnd == window->lstID) {
         // The list reports no change for a click on the entry already selected; that click
@@ -435,7 +478,10 @@ LRESULT CALLBACK frmMain::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LP
 }
 
 void frmMain::onCommand(int id, int code) {
-    if (id == GetDlgCtrlID(cmdGetIt) && code == BN_CLICKED) {
+    // Enter: the dialog keyboard asks for the default command, which is the focused button.
+    if (id == IDOK && GetFocus() == cmdGetIt) {
+        SendMessageW(cmdGetIt, BM_CLICK, 0, 0);
+    } else if (id == GetDlgCtrlID(cmdGetIt) && code == BN_CLICKED) {
         cmdGetIt_Click();
     } else if (id == GetDlgCtrlID(lstID) && code == LBN_SELCHANGE) {
         lstID_Click();
@@ -453,6 +499,26 @@ LRESULT frmMain::onControlColor(HDC dc, HWND control) {
     }
     SetBkColor(dc, WindowGrey());
     return reinterpret_cast<LRESULT>(windowBrush_);
+}
+
+// An item as the list box would draw its own text: highlighted when selected.
+void frmMain::onDrawListItem(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) {  // an empty list with the focus
+        if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(item.hDC, &item.rcItem);
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_ACTIVEBORDER);
+    SetDCBrushColor(item.hDC, back);
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetBkColor(item.hDC, back);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::u16string text = viewer::ListItemText(static_cast<int>(item.itemID));
+    RECT box = item.rcItem;
+    box.left += Scale(2, dpi_);
+    DrawTextW(item.hDC, Wide(text), static_cast<int>(text.size()), &box,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void frmMain::onDrawSwatch(const DRAWITEMSTRUCT& item) const {
@@ -537,15 +603,8 @@ int frmMain::Run() {
 }
 
 void frmMain::cmdGetIt_Click() {
-    // Drawn once at the end: 2,999 single redraws would make the button feel slow.
-    SendMessageW(lstID, WM_SETREDRAW, FALSE, 0);
     SendMessageW(lstID, LB_RESETCONTENT, 0, 0);
-    SendMessageW(lstID, LB_INITSTORAGE, viewer::ListedHueCount, viewer::ListedHueCount * 5 * 2);
-    for (int i = 0; i < viewer::ListedHueCount; ++i) {
-        SendMessageW(lstID, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(Wide(viewer::ListItemText(i))));
-    }
-    SendMessageW(lstID, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(lstID, LB_SETCOUNT, viewer::ListedHueCount, 0);
     InvalidateRect(lstID, nullptr, TRUE);
 }
 
@@ -586,7 +645,6 @@ void frmMain::ShowHue(const viewer::ShownHue& hue) {
     shown_ = hue;
     for (int i = 0; i < SwatchCount; ++i) {
         const viewer::Swatch& shown = hue.swatches[static_cast<std::size_t>(i)];
-        SetWindowTextW(swatch(i), Wide(viewer::SwatchSpokenName(i, shown)));
         setTooltip(swatch(i), WideString(viewer::SwatchTooltip(i, shown)));
         InvalidateRect(swatch(i), nullptr, FALSE);
     }

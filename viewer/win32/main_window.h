@@ -46,7 +46,7 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     // A control by its name in the control table ("lstID", "txtHuesPath"...), a swatch by
-    // index, and the browse button inside the path field.
+    // index, and the browse button at the right end of the path field.
     HWND control(std::string_view name) const;
     HWND swatch(int index) const { return picHue[static_cast<std::size_t>(index)]; }
     HWND browseButton() const { return browse_; }
@@ -77,6 +77,7 @@ private:
     void layOut(int dpi);
     void onCommand(int id, int code);
     LRESULT onControlColor(HDC dc, HWND control);
+    void onDrawListItem(const DRAWITEMSTRUCT& item) const;
     void onDrawSwatch(const DRAWITEMSTRUCT& item) const;
     void onContextMenu(HWND target, POINT screenPoint);
     void onDropFiles(HDROP drop);
