@@ -1,5 +1,5 @@
-# What `cpack` makes of an install: on Windows a zip of hues.exe with its README and
-# LICENSE; elsewhere one Debian package, hueviewer, with both programs.
+# What `cpack` makes of an install: on Windows a zip of hueviewer.exe and hues.exe with the
+# README and LICENSE; elsewhere one Debian package, hueviewer, with both programs.
 include_guard(GLOBAL)
 
 set(CPACK_PACKAGE_NAME hueviewer)
@@ -11,7 +11,7 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "hues-${PROJECT_VERSION}-windows-x86_64")
+  set(CPACK_PACKAGE_FILE_NAME "hueviewer-${PROJECT_VERSION}-windows-x86_64")
   install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION .)
 else()
   add_subdirectory("${PROJECT_SOURCE_DIR}/packaging" "${PROJECT_BINARY_DIR}/packaging")
