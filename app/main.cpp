@@ -1,8 +1,11 @@
-// Starts the viewer: one window, no command line of its own.
+// Starts the viewer: one window, with the hue file it was given, if any, in its path field.
 #include "viewer/qt/main_window.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -27,5 +30,10 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ApplicationIcon());
     frmMain window;
     window.show();
+    std::vector<std::u16string> arguments;
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+        arguments.push_back(argument.toStdU16String());
+    }
+    window.StartWith(arguments);
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include "system_colors.h"
 #include "viewer/form_layout.h"
 #include "viewer/hue_display.h"
+#include "viewer/start_arguments.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -282,6 +283,13 @@ void frmMain::onSelectionChanged() {
 void frmMain::onItemClicked(const QModelIndex& index) {
     if (selectionChangedByPress_ || !lstID->selectionModel()->isSelected(index)) return;
     lstID_Click();
+}
+
+void frmMain::StartWith(const std::vector<std::u16string>& arguments) {
+    const viewer::StartArguments start = viewer::ParseStartArguments(arguments);
+    if (start.path) usePath(FromUtf16(*start.path));
+    const std::u16string ignored = viewer::IgnoredArgumentsMessage(start);
+    if (!ignored.empty()) reportError_(this, windowTitle(), FromUtf16(ignored));
 }
 
 void frmMain::cmdGetIt_Click() {

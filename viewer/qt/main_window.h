@@ -23,7 +23,9 @@ class QStringListModel;
 #include "viewer/form_layout.h"
 #include "viewer/hue_display.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 // Tells the user that an action failed; the window goes on afterwards.
 using ErrorReporter =
@@ -50,6 +52,9 @@ public:
     // The two user actions; public so that tests and benchmarks can drive them directly.
     void cmdGetIt_Click();
     void lstID_Click();
+    // Takes the arguments the program was started with: one hue file goes into the path
+    // field; anything else is ignored, and the report says what.
+    void StartWith(const std::vector<std::u16string>& arguments);
     // Reads the hue at a 1-based file position and shows it. Throws huedata::HueFileError
     // before changing anything on screen when the file cannot be read.
     void ReadHue(std::int32_t position);

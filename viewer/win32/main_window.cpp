@@ -3,6 +3,7 @@
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 #include "viewer/form_layout.h"
+#include "viewer/start_arguments.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -600,6 +601,14 @@ int frmMain::Run() {
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+void frmMain::StartWith(const std::vector<std::u16string>& arguments) {
+    const viewer::StartArguments start = viewer::ParseStartArguments(arguments);
+    if (start.path) usePath(WideString(*start.path));
+    const std::u16string ignored = viewer::IgnoredArgumentsMessage(start);
+    if (!ignored.empty())
+        reportError_(hwnd_, WideString(viewer::WindowCaption), WideString(ignored));
 }
 
 void frmMain::cmdGetIt_Click() {

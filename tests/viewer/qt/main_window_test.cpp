@@ -327,6 +327,31 @@ private slots:
         QCOMPARE(shownName(), QString());  // the file need not even exist until a selection
     }
 
+    void startsWithTheFileItWasGiven_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reported");
+        const QString standard = QStringLiteral(R"(c:\program files\ardenmoor\hues.mul)");
+        QTest::newRow("none") << QStringList{} << standard << QString();
+        QTest::newRow("one file") << QStringList{QString::fromUtf8("hüe 中文.mul")}
+                                  << QString::fromUtf8("hüe 中文.mul") << QString();
+        QTest::newRow("an option") << QStringList{"--verbose"} << standard << "\"--verbose\"";
+        QTest::newRow("two files")
+            << QStringList{"a.mul", "b.mul"} << standard << "\"a.mul\", \"b.mul\"";
+    }
+    void startsWithTheFileItWasGiven() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, path);
+        QFETCH(QString, reported);
+        std::vector<std::u16string> given;
+        for (const QString& argument : arguments) given.push_back(argument.toStdU16String());
+        window_->StartWith(given);
+        QCOMPARE(field("txtHuesPath")->text(), path);
+        QCOMPARE(reports_.size(), reported.isEmpty() ? 0 : 1);
+        if (!reported.isEmpty()) QVERIFY2(reports_[0].contains(reported), qPrintable(reports_[0]));
+        QCOMPARE(shownName(), QString());  // nothing is read until a selection
+    }
+
     void aSessionOnlyEverReadsTheHueFile() {
         const QString path = writeHueFile(QStringLiteral("hues.mul"), NumberedHues(64));
         const std::filesystem::path file = path.toStdString();

@@ -396,6 +396,31 @@ TEST_F(Win32WindowTest, BrowseDropAndKeyboardConveniences) {
     EXPECT_TRUE(reports_.empty());
 }
 
+TEST_F(Win32WindowTest, StartsWithTheFileItWasGiven) {
+    const std::wstring standard = LR"(c:\program files\ardenmoor\hues.mul)";
+    const struct {
+        std::vector<std::u16string> arguments;
+        std::wstring path;
+        std::wstring reported;
+    } cases[] = {
+        {{}, standard, L""},
+        {{u"C:\\h\u00FCe \u4E2D\u6587.mul"}, L"C:\\h\u00FCe \u4E2D\u6587.mul", L""},
+        {{u"--verbose"}, standard, L"\"--verbose\""},
+        {{u"a.mul", u"b.mul"}, standard, L"\"a.mul\", \"b.mul\""},
+    };
+    for (const auto& [arguments, path, reported] : cases) {
+        reports_.clear();
+        usePath(standard);
+        window_->StartWith(arguments);
+        EXPECT_EQ(TextOf(control("txtHuesPath")), path);
+        ASSERT_EQ(reports_.size(), reported.empty() ? 0U : 1U) << path;
+        if (!reported.empty()) {
+            EXPECT_NE(reports_[0].find(reported), std::wstring::npos) << reports_[0];
+        }
+        EXPECT_EQ(shownName(), L"");  // nothing is read until a selection
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
