@@ -10,6 +10,10 @@ set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/packages")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
+  # The zip is the portable choice; the installer is made beside it by the build.
+  if(HUEVIEWER_BUILD_VIEWER)
+    add_subdirectory("${PROJECT_SOURCE_DIR}/packaging/windows" "${PROJECT_BINARY_DIR}/packaging")
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "hueviewer-${PROJECT_VERSION}-windows-x86_64")
   install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION .)
