@@ -36,6 +36,9 @@ int WriteSome(int fd, const char* data, std::size_t size) {
 int Close(int fd) {
     return ::_close(fd);
 }
+bool FlushToDisk(int fd) {
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) != 0;
+}
 // The reason for a failure, or an empty text on success.
 std::string Replace(const fs::path& from, const fs::path& to) {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
@@ -51,6 +54,9 @@ ssize_t WriteSome(int fd, const char* data, std::size_t size) {
 }
 int Close(int fd) {
     return ::close(fd);
+}
+bool FlushToDisk(int fd) {
+    return ::fsync(fd) == 0;
 }
 // The reason for a failure, or an empty text on success.
 std::string Replace(const fs::path& from, const fs::path& to) {
@@ -115,6 +121,9 @@ void WriteFileAtomically(const fs::path& target, const std::function<void(TextBu
         fs::remove(temporary, error);
         throw;
     }
+    // On disk before it takes the old file's name: a power cut must never leave an empty file
+    // where the old one was.
+    if (reason.empty() && !FlushToDisk(fd)) reason = std::strerror(errno);
     if (Close(fd) != 0 && reason.empty()) reason = std::strerror(errno);
     if (reason.empty()) reason = Replace(temporary, target);
     if (!reason.empty()) {
