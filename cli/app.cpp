@@ -7,6 +7,7 @@
 #include "ids.h"
 #include "json_format.h"
 #include "nearest.h"
+#include "sample_picture.h"
 #include "text_format.h"
 
 #include "huedata/hue_file.h"
@@ -28,6 +29,7 @@ struct Choices {
     std::string colour;
     std::size_t count = 10;
     std::string exportKind;
+    std::optional<std::string> sample;
     std::optional<std::string> output;
 };
 
@@ -77,6 +79,9 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
     commands.exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
     commands.exportHues->add_option("-o,--output", choices.output,
                                     "Write to this file (atomically) instead of standard output");
+    commands.exportHues->add_option(
+        "--sample", choices.sample,
+        "html: a PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
     return commands;
 }
 
@@ -123,10 +128,17 @@ int RunCommand(const Commands& commands, const Choices& choices, const Environme
         return Success;
     }
     const auto hues = ids.empty() ? AllViews(file) : ViewsOf(file, ids);
+    if (choices.sample && choices.exportKind != "html") {
+        throw HuesError("--sample goes with export html: a palette has no pictures");
+    }
+    const std::optional<SamplePicture> sample =
+        choices.sample ? std::optional(ReadSamplePicture(huedata::PathFromUtf8(*choices.sample)))
+                       : std::nullopt;
+    const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
     if (choices.output) {
-        ExportHuesToFile(file, hues, choices.exportKind, huedata::PathFromUtf8(*choices.output));
+        ExportHuesToFile(file, hues, request, huedata::PathFromUtf8(*choices.output));
     } else {
-        ExportHues(file, hues, choices.exportKind, out);
+        ExportHues(file, hues, request, out);
     }
     return Success;
 }

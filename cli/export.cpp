@@ -6,20 +6,20 @@
 
 namespace hues {
 
-void ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+void ExportHues(const HueFile& file, std::span<const HueView> hues, const ExportRequest& request,
                 TextBuilder& out) {
     const std::string name = FileNameText(file.path);
-    if (kind == "gpl") {
+    if (request.kind == "gpl") {
         GimpPalette(hues, name, out);
     } else {
-        HtmlPage(hues, name, out);
+        HtmlPage(hues, name, request.sample, out);
     }
 }
 
-void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
-                      const std::filesystem::path& output) {
+void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues,
+                      const ExportRequest& request, const std::filesystem::path& output) {
     WriteFileAtomically(
-        output, [&](TextBuilder& out) { ExportHues(file, hues, kind, out); }, file.path);
+        output, [&](TextBuilder& out) { ExportHues(file, hues, request, out); }, file.path);
 }
 
 }  // namespace hues

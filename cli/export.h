@@ -2,6 +2,7 @@
 #pragma once
 
 #include "hue_view.h"
+#include "sample_picture.h"
 #include "text_builder.h"
 
 #include <filesystem>
@@ -10,12 +11,17 @@
 
 namespace hues {
 
-// Writes the export of `hues` in `kind` ("gpl" or "html") to `out`.
-void ExportHues(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
+struct ExportRequest {
+    std::string kind;                       // "gpl" or "html"
+    const SamplePicture* sample = nullptr;  // html: the picture to show each hue on
+};
+
+// Writes the export of `hues` to `out`.
+void ExportHues(const HueFile& file, std::span<const HueView> hues, const ExportRequest& request,
                 TextBuilder& out);
 
 // Writes the same export to the file `output` atomically, never over the hue file.
-void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues, const std::string& kind,
-                      const std::filesystem::path& output);
+void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues,
+                      const ExportRequest& request, const std::filesystem::path& output);
 
 }  // namespace hues

@@ -1,10 +1,13 @@
-// Export as one self-contained web page: a table with a row per hue (id="hue-N", its 32
-// colours in data-colors), a filter box when scripts run, and every hue shown when not.
+// Export as one self-contained web page and hue picker: a table with a row per hue
+// (id="hue-N", its 32 colours in data-colors); when scripts run, a filter by name, ordering
+// by the nearest colour, copying ids and colours, and a sample picture painted with each hue.
+// Every hue shows when scripts do not run.
 #pragma once
 
 #include "text_builder.h"
 
 #include "hue_view.h"
+#include "sample_picture.h"
 
 #include <span>
 #include <string>
@@ -13,6 +16,8 @@
 namespace hues {
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
-void HtmlPage(std::span<const HueView> hues, std::string_view title, TextBuilder& out);
+// `sample`, when given, is embedded and painted with each hue.
+void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
+              TextBuilder& out);
 
 }  // namespace hues

@@ -34,8 +34,9 @@ std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) 
             m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
 }
 
-// The sRGB transfer function undone, for each of the 256 channel values: a table, as
-// comparing a whole file converts tens of thousands of colours.
+}  // namespace
+
+// A table of the 256 values, as comparing a whole file converts tens of thousands of colours.
 double LinearFromSrgb(std::uint8_t channel) {
     static const auto linear = [] {
         std::array<double, 256> table{};
@@ -47,8 +48,6 @@ double LinearFromSrgb(std::uint8_t channel) {
     }();
     return linear[channel];
 }
-
-}  // namespace
 
 OkLab OkLabFromXyz(double x, double y, double z) {
     const auto lms = Multiply(XyzToLms, {x, y, z});

@@ -4,11 +4,16 @@
 
 #include "color15.h"
 
+#include <cstdint>
+
 namespace huedata {
 
 struct OkLab {
     double L, a, b;
 };
+
+// An 8-bit sRGB channel with the standard sRGB transfer function undone: 0 to 1.
+double LinearFromSrgb(std::uint8_t channel);
 
 // CIE XYZ (D65, Y of white = 1) to OKLab.
 OkLab OkLabFromXyz(double x, double y, double z);

@@ -208,6 +208,51 @@ TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
     }
 }
 
+// The first bytes of a PNG file: its signature and a header chunk of the given size.
+std::vector<unsigned char> PngStart(std::uint32_t width, std::uint32_t height) {
+    std::vector<unsigned char> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                        0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    for (const std::uint32_t side : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            bytes.push_back(static_cast<unsigned char>(side >> static_cast<unsigned>(shift)));
+        }
+    }
+    bytes.resize(33);
+    return bytes;
+}
+
+TEST_F(HuesTest, APageTakesOnlyASmallPngAsItsSample) {
+    const fs::path good = dir_ / "good.png";
+    huetools::WriteBytes(good, PngStart(512, 3));
+    const std::string page = Run({"export", "html", "8", "--sample", good.string()}).out;
+    EXPECT_NE(page.find("const SAMPLE = \"data:image/png;base64,iVBORw0KGgo"), std::string::npos);
+    EXPECT_NE(page.find("<td><canvas></canvas>"), std::string::npos);
+
+    std::vector<unsigned char> large = PngStart(16, 16);
+    large.resize((1U << 20U) + 1);
+    const struct {
+        const char* name;
+        std::vector<unsigned char> bytes;
+        const char* reason;
+    } bad[] = {
+        {"wide.png", PngStart(513, 1), "is 513 x 1 pixels; it may be at most 512 x 512"},
+        {"tall.png", PngStart(1, 600), "is 1 x 600 pixels"},
+        {"large.png", large, "is 1048577 bytes; it may be at most 1 MiB"},
+        {"picture.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, "is not a PNG file"},
+    };
+    const fs::path output = dir_ / "page.html";
+    for (const auto& [name, bytes, reason] : bad) {
+        huetools::WriteBytes(dir_ / name, bytes);
+        const std::string path = (dir_ / name).string();
+        ExpectFailure(Run({"export", "html", "--sample", path, "-o", output.string()}),
+                      path + ": the sample picture " + reason);
+    }
+    ExpectFailure(Run({"export", "html", "--sample", (dir_ / "absent.png").string()}),
+                  "absent.png: No such file or directory");
+    ExpectFailure(Run({"export", "gpl", "--sample", good.string()}), "--sample goes with");
+    EXPECT_FALSE(fs::exists(output));
+}
+
 TEST_F(HuesTest, OutputFilesAreReplacedWholeOrNotAtAll) {
     const fs::path target = dir_ / "out.gpl";
     huetools::WriteBytes(target, std::vector<unsigned char>{'o', 'l', 'd'});

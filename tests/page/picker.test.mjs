@@ -1,0 +1,170 @@
+// The page `hues export html` writes, driven in Debian's chromium: finding by colour agrees
+// with `hues nearest`, filter and colour together, copying, the sample picture painted pixel
+// by pixel, and no request leaving the page.
+import { after, before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdirSync, writeFileSync } from "node:fs";
+import { createServer } from "node:http";
+import { readFile } from "node:fs/promises";
+import { join } from "node:path";
+import { deflateSync } from "node:zlib";
+import { chromium } from "playwright-core";
+
+const { HUES, MAKE_SAMPLE, WORK_DIR } = process.env;
+const hueFile = join(WORK_DIR, "hues.mul");
+const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
+
+// A PNG of RGBA pixels in one row, written by hand so the test needs nothing else.
+function png(pixels) {
+  const crcTable = Array.from({ length: 256 }, (_, n) => {
+    for (let k = 0; k < 8; k++) n = n & 1 ? 0xedb88320 ^ (n >>> 1) : n >>> 1;
+    return n >>> 0;
+  });
+  const crc = (bytes) => {
+    let c = 0xffffffff;
+    for (const byte of bytes) c = crcTable[(c ^ byte) & 255] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  };
+  const chunk = (type, data) => {
+    const body = Buffer.concat([Buffer.from(type, "latin1"), data]);
+    const length = Buffer.alloc(4);
+    length.writeUInt32BE(data.length);
+    const check = Buffer.alloc(4);
+    check.writeUInt32BE(crc(body));
+    return Buffer.concat([length, body, check]);
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(pixels.length, 0);
+  header.writeUInt32BE(1, 4);
+  header.set([8, 6, 0, 0, 0], 8);  // 8 bits per channel, RGBA
+  const row = Buffer.from([0, ...pixels.flat()]);
+  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
+                        chunk("IHDR", header), chunk("IDAT", deflateSync(row)),
+                        chunk("IEND", Buffer.alloc(0))]);
+}
+
+const testPicture = [[8, 8, 8, 255], [255, 255, 255, 255], [0, 0, 0, 0], [255, 0, 0, 255]];
+let browser, server, served = [];
+
+before(async () => {
+  mkdirSync(WORK_DIR, { recursive: true });
+  execFileSync(MAKE_SAMPLE, [hueFile]);
+  writeFileSync(join(WORK_DIR, "grey.png"), png(testPicture));
+  hues("export", "html", "-o", join(WORK_DIR, "page.html"));
+  hues("export", "html", "--sample", join(WORK_DIR, "grey.png"), "-o",
+       join(WORK_DIR, "sampled.html"));
+  server = createServer(async (request, response) => {
+    served.push(request.url);
+    response.setHeader("content-type", "text/html; charset=utf-8");
+    response.end(await readFile(join(WORK_DIR, request.url.slice(1))));
+  });
+  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  browser = await chromium.launch({
+    executablePath: "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+async function open(name) {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const requests = [];
+  page.on("request", (request) => requests.push(request.url()));
+  await page.goto(`http://127.0.0.1:${server.address().port}/${name}`);
+  return { context, page, requests };
+}
+
+const shownIds = (page) =>
+  page.$$eval("tbody tr", (rows) => rows.filter((row) => !row.hidden).map((row) => +row.id.slice(4)));
+
+async function chooseColour(page, hex) {
+  await page.fill("#colour-text", hex);
+  await page.press("#colour-text", "Enter");
+}
+
+test("ordering by a colour is exactly the ranking of hues nearest", async () => {
+  const { context, page } = await open("page.html");
+  for (const hex of ["#FF8800", "#3366CC", "#000000", "#7F7F7F", "#12AB34"]) {
+    await chooseColour(page, hex);
+    const expected = JSON.parse(hues("nearest", hex, "-n", "3000", "--format", "json"));
+    assert.deepEqual(await shownIds(page), expected.map((hue) => hue.id), hex);
+    const first = page.locator(`#hue-${expected[0].id}`);
+    assert.equal(await first.locator("td").nth(5).textContent(), expected[0].distance.toFixed(4));
+    const marked = await first.locator(".strip i").evaluate((mark) => parseFloat(mark.style.left));
+    assert.equal(marked, expected[0].index * 100 / 32, hex);
+  }
+  await context.close();
+});
+
+test("the name filter and a colour work together, and Clear restores id order", async () => {
+  const { context, page } = await open("page.html");
+  await page.fill("#filter", "amber");
+  await chooseColour(page, "#FF8800");
+  const amber = JSON.parse(hues("nearest", "#FF8800", "-n", "3000", "--format", "json"))
+    .filter((hue) => hue.name.toLowerCase().includes("amber")).map((hue) => hue.id);
+  assert.ok(amber.length > 1);
+  assert.deepEqual(await shownIds(page), amber);
+  await page.fill("#filter", "");
+  await page.click("#clear");
+  assert.deepEqual(await shownIds(page), Array.from({ length: 3000 }, (_, id) => id));
+  assert.equal(await page.locator("#hue-7 td").nth(5).isVisible(), false);
+  await context.close();
+});
+
+test("an id and a colour are copied with one click each, and the copy is announced", async () => {
+  const { context, page } = await open("page.html");
+  await context.grantPermissions(["clipboard-read", "clipboard-write"]);
+  await page.click("#hue-1234 td:first-child button");
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), "1234");
+  assert.equal(await page.textContent("#status"), "Copied 1234");
+  assert.equal(await page.getAttribute("#status", "aria-live"), "polite");
+
+  const strip = page.locator("#hue-5 .strip");
+  const box = await strip.boundingBox();
+  await strip.click({ position: { x: box.width * (3.5 / 32), y: box.height / 2 } });
+  const colours = (await page.getAttribute("#hue-5", "data-colors")).split(" ");
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), colours[3]);
+  await context.close();
+});
+
+test("the sample picture is painted with each hue, pixel by pixel", async () => {
+  const { context, page } = await open("sampled.html");
+  const painted = async () => {
+    const row = page.locator("#hue-8");
+    await row.scrollIntoViewIfNeeded();
+    await page.waitForFunction(() => {
+      const canvas = document.querySelector("#hue-8 canvas");
+      return canvas.width === 4 && canvas.getContext("2d").getImageData(1, 0, 1, 1).data[3] === 255;
+    });
+    return row.locator("canvas").evaluate((canvas) =>
+      Array.from(canvas.getContext("2d").getImageData(0, 0, 4, 1).data));
+  };
+  const colours = (await page.getAttribute("#hue-8", "data-colors")).split(" ")
+    .map((hex) => [1, 3, 5].map((at) => parseInt(hex.slice(at, at + 2), 16)));
+  const level8 = [...colours[1], 255], level255 = [...colours[31], 255];
+  assert.deepEqual(await painted(),
+                   [...level8, ...level255, 0, 0, 0, 0, ...level255]);
+  await page.check("#only-grey");
+  assert.deepEqual(await painted(), [...level8, ...level255, 0, 0, 0, 0, 255, 0, 0, 255]);
+  await context.close();
+});
+
+test("the page makes no request of its own", async () => {
+  served = [];
+  const { context, page, requests } = await open("sampled.html");
+  await chooseColour(page, "#123456");
+  await page.fill("#filter", "amber");
+  await page.locator("tbody tr:not([hidden]) canvas").last().scrollIntoViewIfNeeded();
+  await page.waitForTimeout(200);
+  const others = requests.filter((url) => !url.endsWith("/sampled.html") && !url.startsWith("data:"));
+  assert.deepEqual(others, []);
+  assert.deepEqual(served, ["/sampled.html"]);
+  await context.close();
+});
