@@ -2,7 +2,9 @@
 
 #include "text_builder.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace hues {
 
@@ -20,8 +22,8 @@ constexpr auto ChannelTexts = [] {
     return texts;
 }();
 
-void Channel(TextBuilder& text, std::uint8_t value) {
-    text << std::string_view(ChannelTexts[value].data(), 3);
+char* Channel(char* out, std::uint8_t value) {
+    return std::copy_n(ChannelTexts[value].data(), 3, out);
 }
 
 }  // namespace
@@ -30,17 +32,26 @@ void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, Te
     text << "GIMP Palette\nName: " << PrintableText(paletteName) << "\nColumns: 32\n#\n";
     for (const HueView& hue : hues) {
         const std::string name = PrintableText(hue.name);
+        // Each line: "RRR GGG BBB\tHue <id> colour <i>[ <name>]\n"; room for all 32 at once.
+        char* out = text.Reserve(32 * (11 + 5 + 11 + 8 + 2 + 1 + name.size() + 1));
         for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
             const huedata::Rgb24 c = huedata::ConvertColor(hue.record.Colors[i]);
-            Channel(text, c.red);
-            text << ' ';
-            Channel(text, c.green);
-            text << ' ';
-            Channel(text, c.blue);
-            text << "\tHue " << hue.id << " colour " << i;
-            if (!name.empty()) text << ' ' << name;
-            text << '\n';
+            out = Channel(out, c.red);
+            *out++ = ' ';
+            out = Channel(out, c.green);
+            *out++ = ' ';
+            out = Channel(out, c.blue);
+            out = std::copy_n("\tHue ", 5, out);
+            out = std::to_chars(out, out + 11, hue.id).ptr;
+            out = std::copy_n(" colour ", 8, out);
+            out = std::to_chars(out, out + 2, i).ptr;
+            if (!name.empty()) {
+                *out++ = ' ';
+                out = std::copy(name.begin(), name.end(), out);
+            }
+            *out++ = '\n';
         }
+        text.Commit(out);
     }
 }
 

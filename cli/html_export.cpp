@@ -5,6 +5,9 @@
 
 #include "text_builder.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace hues {
 
 namespace {
@@ -301,19 +304,27 @@ std::string HtmlEscaped(std::string_view text) {
 
 void AppendRow(TextBuilder& page, const HueView& hue, bool withSample) {
     page << "<tr id=\"hue-" << hue.id << "\" data-colors=\"";
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-        if (i != 0) page << ' ';
-        page << huedata::ConvertColor(hue.record.Colors[i]);
+    const auto& colors = hue.record.Colors;
+    char* out = page.Reserve(colors.size() * 8);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        if (i != 0) *out++ = ' ';
+        out = huedata::WriteStoredAsRgbText(out, colors[i]);
     }
+    page.Commit(out);
     page << "\"><td><button type=button>" << hue.id << "</button><td>"
          << HtmlEscaped(PrintableText(hue.name)) << "<td>"
          << huedata::HexText(hue.record.TableStart) << "<td>"
          << huedata::HexText(hue.record.TableEnd);
     page << "<td><div class=strip style=\"background:linear-gradient(90deg";
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-        page << ',' << huedata::ConvertColor(hue.record.Colors[i]) << " 0 "
-             << (static_cast<int>(i) + 1) * SwatchWidth << "px";
+    // ",#RRGGBB 0 320px" a colour.
+    out = page.Reserve(colors.size() * 16);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        *out++ = ',';
+        out = std::copy_n(" 0 ", 3, huedata::WriteStoredAsRgbText(out, colors[i]));
+        out = std::to_chars(out, out + 3, (static_cast<int>(i) + 1) * SwatchWidth).ptr;
+        out = std::copy_n("px", 2, out);
     }
+    page.Commit(out);
     page << ")\"></div><td>";
     if (withSample) page << "<td><canvas></canvas>";
     page << '\n';

@@ -35,6 +35,14 @@ public:
         text_[size_++] = c;
         return *this;
     }
+    // A literal: its length is known here, so the copy compiles to a few moves.
+    template <std::size_t N>
+    TextBuilder& operator<<(const char (&literal)[N]) {
+        Ensure(N - 1);
+        std::memcpy(text_.data() + size_, literal, N - 1);
+        size_ += N - 1;
+        return *this;
+    }
     TextBuilder& operator<<(std::string_view piece) {
         Ensure(piece.size());
         std::memcpy(text_.data() + size_, piece.data(), piece.size());
@@ -63,6 +71,14 @@ public:
                                          text_.data());
         return *this;
     }
+    // Room for `most` characters written straight at the returned pointer; Commit(end) then
+    // takes them. For writers of many short numbers, which would otherwise check for room
+    // before each.
+    char* Reserve(std::size_t most) {
+        Ensure(most);
+        return text_.data() + size_;
+    }
+    void Commit(const char* end) { size_ = static_cast<std::size_t>(end - text_.data()); }
     // For padding and the like; `format` is FMT_COMPILE("...").
     template <typename CompiledFormat, typename... Args>
     TextBuilder& Format(const CompiledFormat& format, const Args&... args) {

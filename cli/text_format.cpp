@@ -4,6 +4,8 @@
 
 #include "huedata/hue_text.h"
 
+#include <algorithm>
+
 namespace hues {
 
 namespace {
@@ -40,12 +42,17 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
             ColourStrip(text, hue.record);
             text << '\n';
         }
+        // " 5  0x7C00  #FF0000" a line; room for all 32 at once.
+        char* out = text.Reserve(hue.record.Colors.size() * 22);
         for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
             const auto stored = hue.record.Colors[i];
-            if (i < 10) text << ' ';
-            text << i << "  ";
-            text.Stored(stored) << "  " << ConvertColor(stored) << '\n';
+            *out++ = i < 10 ? ' ' : static_cast<char>('0' + i / 10);
+            *out++ = static_cast<char>('0' + i % 10);
+            out = huedata::WriteColor15Text(std::copy_n("  ", 2, out), stored);
+            out = huedata::WriteStoredAsRgbText(std::copy_n("  ", 2, out), stored);
+            *out++ = '\n';
         }
+        text.Commit(out);
     }
 }
 

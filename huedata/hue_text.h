@@ -49,4 +49,26 @@ inline char* WriteRgbText(char* out, Rgb24 color) {
         (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue, 6);
 }
 
+// The colour a stored value shows, written as "#RRGGBB" at `out` (7 characters) straight from
+// its three 5-bit channels; returns the end. For writers of whole files of colours.
+inline char* WriteStoredAsRgbText(char* out, Color15 value) {
+    static constexpr auto HexOfChannel = [] {
+        constexpr char Digits[] = "0123456789ABCDEF";
+        std::array<std::array<char, 2>, 32> hex{};
+        for (unsigned k = 0; k < hex.size(); ++k) {
+            const unsigned widened = (255U * k + 15U) / 31U;  // as ConvertColor widens
+            hex[k] = {Digits[widened >> 4U], Digits[widened & 0xFU]};
+        }
+        return hex;
+    }();
+    const auto bits = static_cast<std::uint16_t>(value);
+    *out = '#';
+    for (const unsigned shift : {10U, 5U, 0U}) {
+        const auto& pair = HexOfChannel[(bits >> shift) & 0x1FU];
+        *++out = pair[0];
+        *++out = pair[1];
+    }
+    return out + 1;
+}
+
 }  // namespace huedata

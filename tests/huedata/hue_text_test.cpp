@@ -58,6 +58,15 @@ TEST(Utf8Text, EncodesEveryLengthAndReplacesUnpairedSurrogates) {
     EXPECT_EQ(huedata::Utf8Text(std::u16string{char16_t{0xDC00}}), "\xEF\xBF\xBD");
 }
 
+TEST(WriteStoredAsRgbText, WritesWhatConvertColorGivesForEveryStoredValue) {
+    for (int value = -32768; value <= 32767; ++value) {
+        const auto stored = static_cast<huedata::Color15>(value);
+        std::string text(7, '\0');
+        huedata::WriteStoredAsRgbText(text.data(), stored);
+        ASSERT_EQ(text, huedata::RgbText(huedata::ConvertColor(stored))) << value;
+    }
+}
+
 TEST(Utf16Text, DecodesEveryLengthAndReplacesWhatIsNotUtf8) {
     EXPECT_EQ(huedata::Utf16Text("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88"),
               u"A\u00E9\u20AC\U0001F308");
