@@ -73,9 +73,10 @@ std::string Base64(const std::string& bytes) {
     std::string text;
     text.reserve((bytes.size() + 2) / 3 * 4);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16U;
-        if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8U;
-        if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+        const auto byte = [&](std::size_t at) -> std::uint32_t {
+            return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0U;
+        };
+        const std::uint32_t group = (byte(i) << 16U) | (byte(i + 1) << 8U) | byte(i + 2);
         text += Digits[(group >> 18U) & 63U];
         text += Digits[(group >> 12U) & 63U];
         text += i + 1 < bytes.size() ? Digits[(group >> 6U) & 63U] : '=';

@@ -13,12 +13,7 @@ std::u16string Ascii(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-}  // namespace
-
-std::u16string ListItemText(int index) {
-    return Ascii(std::to_string(index));
-}
-
+// The identifier a list item names, or nothing when its text is no 16-bit decimal number.
 std::optional<huedata::HueId> ParseListItem(std::u16string_view text) {
     std::string ascii;
     for (const char16_t c : text) {
@@ -33,8 +28,25 @@ std::optional<huedata::HueId> ParseListItem(std::u16string_view text) {
     return id;
 }
 
-std::u16string NotAnIdentifierReason(std::u16string_view item) {
-    return u"The item \"" + std::u16string(item) + u"\" is not a hue identifier from 0 to 32767";
+}  // namespace
+
+std::u16string ListItemText(int index) {
+    return Ascii(std::to_string(index));
+}
+
+std::optional<std::u16string> ReadSelectedItem(
+    std::u16string_view item, const std::function<void(std::int32_t position)>& readHue) {
+    const std::optional<huedata::HueId> id = ParseListItem(item);
+    if (!id) {
+        return u"The item \"" + std::u16string(item) +
+               u"\" is not a hue identifier from 0 to 32767";
+    }
+    try {
+        readHue(huedata::HuePosition(*id));
+    } catch (const huedata::HueFileError& error) {
+        return huedata::Utf16Text(error.reason());
+    }
+    return std::nullopt;
 }
 
 ShownHue ShowHue(const huedata::HueRecord& hue) {

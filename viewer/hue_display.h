@@ -7,6 +7,8 @@
 #include "huedata/hue_file.h"
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,11 +19,11 @@ namespace viewer {
 inline constexpr int ListedHueCount = 2999;
 std::u16string ListItemText(int index);
 
-// The identifier a list item names, or nothing when its text is no 16-bit decimal number.
-std::optional<huedata::HueId> ParseListItem(std::u16string_view text);
-
-// The reason given when an item names no identifier.
-std::u16string NotAnIdentifierReason(std::u16string_view item);
+// What a selection does with the item it selected: the hue it names, read by `readHue`
+// (given the entry's 1-based file position). Gives the reason when the item names no hue or
+// the read fails, for the window's report; nothing when the hue was read and shown.
+std::optional<std::u16string> ReadSelectedItem(
+    std::u16string_view item, const std::function<void(std::int32_t position)>& readHue);
 
 struct Swatch {
     huedata::Color15 stored;

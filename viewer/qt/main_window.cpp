@@ -300,16 +300,9 @@ void frmMain::lstID_Click() {
     const QModelIndexList selected = lstID->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return;
     const std::u16string item = selected.first().data().toString().toStdU16String();
-    const std::optional<huedata::HueId> id = viewer::ParseListItem(item);
-    if (!id) {
-        reportReadFailure(item, viewer::NotAnIdentifierReason(item));
-        return;
-    }
-    try {
-        ReadHue(huedata::HuePosition(*id));
-    } catch (const huedata::HueFileError& error) {
-        reportReadFailure(item, huedata::Utf16Text(error.reason()));
-    }
+    const auto failure =
+        viewer::ReadSelectedItem(item, [this](std::int32_t position) { ReadHue(position); });
+    if (failure) reportReadFailure(item, *failure);
 }
 
 void frmMain::ReadHue(std::int32_t position) {

@@ -627,16 +627,9 @@ void frmMain::lstID_Click() {
     item.resize(static_cast<std::size_t>(SendMessageW(
         lstID, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(item.data()))));
     const std::u16string itemText = Utf16(item);
-    const std::optional<huedata::HueId> id = viewer::ParseListItem(itemText);
-    if (!id) {
-        reportReadFailure(itemText, viewer::NotAnIdentifierReason(itemText));
-        return;
-    }
-    try {
-        ReadHue(huedata::HuePosition(*id));
-    } catch (const huedata::HueFileError& error) {
-        reportReadFailure(itemText, huedata::Utf16Text(error.reason()));
-    }
+    const auto failure =
+        viewer::ReadSelectedItem(itemText, [this](std::int32_t position) { ReadHue(position); });
+    if (failure) reportReadFailure(itemText, *failure);
 }
 
 void frmMain::ReadHue(std::int32_t position) {
