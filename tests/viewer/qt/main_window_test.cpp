@@ -147,8 +147,7 @@ private slots:
         QList<QWidget*> controls{buttons.first()};
         for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
             if (spec.kind != viewer::ControlKind::Swatch) {
-                controls << control<QWidget>(
-                    QString::fromLatin1(spec.name.data(), spec.name.size()));
+                controls << control<QWidget>(QString::fromLatin1(spec.name));
             }
         }
         for (int i = 0; i < frmMain::SwatchCount; ++i) controls << swatch(i);
@@ -337,7 +336,7 @@ private slots:
                                   << QString::fromUtf8("hüe 中文.mul") << QString();
         QTest::newRow("an option") << QStringList{"--verbose"} << standard << "\"--verbose\"";
         QTest::newRow("two files")
-            << QStringList{"a.mul", "b.mul"} << standard << "\"a.mul\", \"b.mul\"";
+            << QStringList{"a.mul", "b.mul"} << standard << R"("a.mul", "b.mul")";
     }
     void startsWithTheFileItWasGiven() {
         QFETCH(QStringList, arguments);
