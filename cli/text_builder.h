@@ -64,13 +64,6 @@ public:
                                          text_.data());
         return *this;
     }
-    // The stored value as 0xNNNN.
-    TextBuilder& Stored(huedata::Color15 value) {
-        Ensure(6);
-        size_ = static_cast<std::size_t>(huedata::WriteColor15Text(text_.data() + size_, value) -
-                                         text_.data());
-        return *this;
-    }
     // Room for `most` characters written straight at the returned pointer; Commit(end) then
     // takes them. For writers of many short numbers, which would otherwise check for room
     // before each.

@@ -6,13 +6,18 @@
 
 namespace viewer {
 
-const ControlSpec& Control(std::string_view name) {
-    const auto found = std::find_if(MainFormControls.begin(), MainFormControls.end(),
-                                    [name](const ControlSpec& spec) { return spec.name == name; });
+std::size_t ControlIndex(std::string_view name) {
+    const auto found =
+        std::find_if(MainFormControls.begin(), MainFormControls.end(),
+                     [name](const FormControl& entry) { return entry.name == name; });
     if (found == MainFormControls.end()) {
         throw std::logic_error("the main form has no control " + std::string(name));
     }
-    return *found;
+    return static_cast<std::size_t>(found - MainFormControls.begin());
+}
+
+const FormControl& Control(std::string_view name) {
+    return MainFormControls[ControlIndex(name)];
 }
 
 Rect SwatchTwips(int index) {

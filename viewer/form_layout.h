@@ -22,7 +22,7 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-struct ControlSpec {
+struct FormControl {
     std::string_view name;
     ControlKind kind;
     Rect twips;    // the first of the group for the swatches
@@ -45,7 +45,7 @@ inline constexpr int SwatchStepTwips = 120;
 // In tab-index order of the controls that take focus, each caption just before its field
 // (screen readers name a field after the caption before it). Creating the controls in this
 // order gives the tab order.
-inline constexpr std::array<ControlSpec, 10> MainFormControls{{
+inline constexpr std::array<FormControl, 10> MainFormControls{{
     {"Label1",
      ControlKind::Caption,
      {1320, 1680, 975, 195},
@@ -112,8 +112,9 @@ inline constexpr std::array<ControlSpec, 10> MainFormControls{{
     {"picHue", ControlKind::Swatch, {1920, 120, 135, 1215}, 9, u"", Background::Window, u""},
 }};
 
-// The control called `name`; the table must hold it.
-const ControlSpec& Control(std::string_view name);
+// The place of the control called `name` in the table, and the control; the table must hold it.
+std::size_t ControlIndex(std::string_view name);
+const FormControl& Control(std::string_view name);
 
 // Swatch `index`'s place in twips.
 Rect SwatchTwips(int index);

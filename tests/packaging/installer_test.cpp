@@ -125,35 +125,19 @@ protected:
     }
 };
 
-// The text of the path field of the first window of the process's main thread.
-std::wstring PathFieldOf(DWORD threadId) {
-    std::vector<std::wstring> texts;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM found) {
-            EnumChildWindows(
-                window,
-                [](HWND child, LPARAM out) {
-                    std::array<wchar_t, 512> text{};
-                    std::array<wchar_t, 16> type{};
-                    GetClassNameW(child, type.data(), static_cast<int>(type.size()));
-                    SendMessageW(child, WM_GETTEXT, text.size(),
-                                 reinterpret_cast<LPARAM>(text.data()));
-                    if (std::wstring(type.data()) == L"Edit") {
-                        reinterpret_cast<std::vector<std::wstring>*>(out)->emplace_back(
-                            text.data());
-                    }
-                    return TRUE;
-                },
-                found);
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    for (const std::wstring& text : texts) {
-        if (text.ends_with(L".mul")) return text;
+// The text of the path field of the viewer's window, which is then closed: the edit field
+// that holds a hue file's name.
+std::wstring PathFieldOfViewer() {
+    HWND window = FindWindowW(L"HueViewerMainWindow", nullptr);
+    std::wstring path;
+    for (HWND edit = FindWindowExW(window, nullptr, L"Edit", nullptr); edit != nullptr;
+         edit = FindWindowExW(window, edit, L"Edit", nullptr)) {
+        std::array<wchar_t, 512> text{};
+        SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        if (std::wstring_view(text.data()).ends_with(L".mul")) path = text.data();
     }
-    return {};
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return path;
 }
 
 TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
@@ -193,7 +177,7 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
     WaitForInputIdle(process.hProcess, 30000);
-    EXPECT_EQ(PathFieldOf(process.dwThreadId), given);
+    EXPECT_EQ(PathFieldOfViewer(), given);
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

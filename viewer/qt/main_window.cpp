@@ -57,9 +57,9 @@ const QStringList& IdentifierTexts() {
 }
 
 // Each kind of control of the shared table as a widget.
-QWidget* MakeControl(const viewer::ControlSpec& spec, QWidget* parent) {
-    const QString text = FromUtf16(spec.text);
-    switch (spec.kind) {
+QWidget* MakeControl(const viewer::FormControl& entry, QWidget* parent) {
+    const QString text = FromUtf16(entry.text);
+    switch (entry.kind) {
         case viewer::ControlKind::ListBox: {
             auto* list = new QListView(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -144,19 +144,19 @@ frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, QWidget* par
 }
 
 void frmMain::createControls() {
-    for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
-        if (spec.kind == viewer::ControlKind::Swatch) {
+    for (const viewer::FormControl& entry : viewer::MainFormControls) {
+        if (entry.kind == viewer::ControlKind::Swatch) {
             for (int i = 0; i < SwatchCount; ++i) {
                 picHue[static_cast<std::size_t>(i)] = makeSwatch(i);
             }
             continue;
         }
-        QWidget* control = MakeControl(spec, this);
+        QWidget* control = MakeControl(entry, this);
         control->setObjectName(
-            QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
-        control->setGeometry(FromTwips(spec.twips));
-        control->setAccessibleName(FromUtf16(spec.spokenName));
-        if (spec.background == viewer::Background::ActiveBorder) {
+            QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));
+        control->setGeometry(FromTwips(entry.twips));
+        control->setAccessibleName(FromUtf16(entry.spokenName));
+        if (entry.background == viewer::Background::ActiveBorder) {
             SetBackground(control, QPalette::Base, ActiveBorderColor());
         }
     }

@@ -74,16 +74,16 @@ const wchar_t* WindowClassFor(viewer::ControlKind kind) {
     return WC_STATICW;
 }
 
-DWORD StyleFor(const viewer::ControlSpec& spec) {
+DWORD StyleFor(const viewer::FormControl& entry) {
     constexpr DWORD Child = WS_CHILD | WS_VISIBLE;
-    switch (spec.kind) {
+    switch (entry.kind) {
         case viewer::ControlKind::ListBox:
             // The items are numbers the list need not store: it holds only their count and
             // asks the window to draw each, so "Get It!" fills it at once (see ListItemText).
             return Child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
                    LBS_NODATA | LBS_OWNERDRAWFIXED;
         case viewer::ControlKind::TextField: {
-            const bool isPath = spec.name == "txtHuesPath";
+            const bool isPath = entry.name == "txtHuesPath";
             // The viewer writes the result fields; they stay selectable for copying.
             // The browse button lies over the path field's right end; the field must not paint
             // over it.
@@ -249,11 +249,7 @@ frmMain::~frmMain() {
 }
 
 HWND frmMain::control(std::string_view name) const {
-    const auto& controls = viewer::MainFormControls;
-    const auto found = std::find_if(controls.begin(), controls.end(),
-                                    [name](const auto& spec) { return spec.name == name; });
-    if (found == controls.end()) return nullptr;
-    return GetDlgItem(hwnd_, FirstControlId + static_cast<int>(found - controls.begin()));
+    return GetDlgItem(hwnd_, FirstControlId + static_cast<int>(viewer::ControlIndex(name)));
 }
 
 // Made in the table's order, which is the tab order, each caption just before its field.
@@ -266,22 +262,22 @@ void frmMain::createControls() {
                                nullptr);
     };
     for (std::size_t index = 0; index < viewer::MainFormControls.size(); ++index) {
-        const viewer::ControlSpec& spec = viewer::MainFormControls[index];
-        if (spec.kind == viewer::ControlKind::Swatch) {
+        const viewer::FormControl& entry = viewer::MainFormControls[index];
+        if (entry.kind == viewer::ControlKind::Swatch) {
             for (int i = 0; i < SwatchCount; ++i) {
                 const std::u16string name = viewer::SwatchName(i);
                 picHue[static_cast<std::size_t>(i)] =
-                    make(WC_STATICW, name, StyleFor(spec), 0, FirstSwatchId + i);
+                    make(WC_STATICW, name, StyleFor(entry), 0, FirstSwatchId + i);
             }
             continue;
         }
-        const bool sunken = spec.kind == viewer::ControlKind::ListBox ||
-                            spec.kind == viewer::ControlKind::TextField;
+        const bool sunken = entry.kind == viewer::ControlKind::ListBox ||
+                            entry.kind == viewer::ControlKind::TextField;
         // A list box shows no text of its own; its window text is a name some readers speak.
-        const std::u16string text(spec.kind == viewer::ControlKind::ListBox ? spec.spokenName
-                                                                            : spec.text);
-        make(WindowClassFor(spec.kind), text.c_str(), StyleFor(spec), sunken ? WS_EX_CLIENTEDGE : 0,
-             FirstControlId + static_cast<int>(index));
+        const std::u16string text(entry.kind == viewer::ControlKind::ListBox ? entry.spokenName
+                                                                             : entry.text);
+        make(WindowClassFor(entry.kind), text.c_str(), StyleFor(entry),
+             sunken ? WS_EX_CLIENTEDGE : 0, FirstControlId + static_cast<int>(index));
     }
     lstID = control("lstID");
     cmdGetIt = control("cmdGetIt");
@@ -360,9 +356,9 @@ void frmMain::layOut(int dpi) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     };
     for (std::size_t index = 0; index < viewer::MainFormControls.size(); ++index) {
-        const viewer::ControlSpec& spec = viewer::MainFormControls[index];
-        if (spec.kind != viewer::ControlKind::Swatch) {
-            place(GetDlgItem(hwnd_, FirstControlId + static_cast<int>(index)), spec.twips);
+        const viewer::FormControl& entry = viewer::MainFormControls[index];
+        if (entry.kind != viewer::ControlKind::Swatch) {
+            place(GetDlgItem(hwnd_, FirstControlId + static_cast<int>(index)), entry.twips);
         }
     }
     for (int i = 0; i < SwatchCount; ++i) place(swatch(i), viewer::SwatchTwips(i));

@@ -145,9 +145,9 @@ private slots:
         const auto buttons = field("txtHuesPath")->findChildren<QToolButton*>();
         QCOMPARE(buttons.size(), 1);
         QList<QWidget*> controls{buttons.first()};
-        for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
-            if (spec.kind != viewer::ControlKind::Swatch) {
-                controls << control<QWidget>(QString::fromLatin1(spec.name));
+        for (const viewer::FormControl& entry : viewer::MainFormControls) {
+            if (entry.kind != viewer::ControlKind::Swatch) {
+                controls << control<QWidget>(QString::fromLatin1(entry.name));
             }
         }
         for (int i = 0; i < frmMain::SwatchCount; ++i) controls << swatch(i);

@@ -220,14 +220,14 @@ TEST_F(Win32WindowTest, LaysOutTheTableAtEachDpiWithCaptionsThatFit) {
         GetClientRect(window_->hwnd(), &client);
         EXPECT_EQ(client.right, dpi == 96 ? 425 : 638);
         EXPECT_EQ(client.bottom, dpi == 96 ? 211 : 317);
-        for (const viewer::ControlSpec& spec : viewer::MainFormControls) {
-            if (spec.kind == viewer::ControlKind::Swatch) continue;
-            HWND hwnd = control(spec.name.data());
-            ExpectPlacedAt(placeOf(hwnd), viewer::TwipsToPixels(spec.twips, dpi),
-                           std::string(spec.name) + " at " + std::to_string(dpi));
-            EXPECT_NE(SendMessageW(hwnd, WM_GETFONT, 0, 0), 0) << spec.name;
-            EXPECT_FALSE(AccessibleName(hwnd).empty()) << spec.name << " has no spoken name";
-            if (spec.kind != viewer::ControlKind::Caption) continue;
+        for (const viewer::FormControl& entry : viewer::MainFormControls) {
+            if (entry.kind == viewer::ControlKind::Swatch) continue;
+            HWND hwnd = control(entry.name.data());
+            ExpectPlacedAt(placeOf(hwnd), viewer::TwipsToPixels(entry.twips, dpi),
+                           std::string(entry.name) + " at " + std::to_string(dpi));
+            EXPECT_NE(SendMessageW(hwnd, WM_GETFONT, 0, 0), 0) << entry.name;
+            EXPECT_FALSE(AccessibleName(hwnd).empty()) << entry.name << " has no spoken name";
+            if (entry.kind != viewer::ControlKind::Caption) continue;
             // One line that fits: the caption's text at the control's own font.
             HDC dc = GetDC(hwnd);
             HGDIOBJ old =
@@ -239,8 +239,8 @@ TEST_F(Win32WindowTest, LaysOutTheTableAtEachDpiWithCaptionsThatFit) {
             ReleaseDC(hwnd, dc);
             RECT box{};
             GetClientRect(hwnd, &box);
-            EXPECT_LE(extent.cx, box.right) << spec.name << " at " << dpi;
-            EXPECT_LE(extent.cy, box.bottom) << spec.name << " at " << dpi;
+            EXPECT_LE(extent.cx, box.right) << entry.name << " at " << dpi;
+            EXPECT_LE(extent.cy, box.bottom) << entry.name << " at " << dpi;
         }
         for (int i = 0; i < frmMain::SwatchCount; ++i) {
             ExpectPlacedAt(placeOf(window_->swatch(i)),
