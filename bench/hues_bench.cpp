@@ -1,0 +1,149 @@
+// Whole runs of `hues` on the 3,000-hue sample, each beside the run it is measured against:
+// a command with a short output against `hues --version` (the program's own start-up), a
+// long listing against `cat` of the same bytes to the same place, and `-o` against
+// `dd conv=fsync` of the same bytes into a file. The runs are interleaved, one of each per
+// round, so that a machine whose speed drifts (a shared sandbox does) slows both sides of a
+// comparison alike; medians are reported.
+//
+//   hues_bench PATH/TO/hues [ROUNDS]
+
+#include "bench_file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+using Command = std::vector<std::string>;
+
+// Runs `command` with its standard output going to `output` (created or truncated) and its
+// errors discarded; returns the wall-clock time from spawn to exit in microseconds.
+double TimedRun(const Command& command, const std::string& output) {
+    std::vector<char*> argv;
+    for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "hues_bench: %s failed\n", command.front().c_str());
+        std::exit(1);
+    }
+    const auto end = std::chrono::steady_clock::now();
+    posix_spawn_file_actions_destroy(&actions);
+    return std::chrono::duration<double, std::micro>(end - start).count();
+}
+
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+struct Comparison {
+    std::string label;
+    Command measured;
+    Command reference;
+    std::string referenceLabel;
+};
+
+struct Times {
+    std::vector<double> measured;
+    std::vector<double> reference;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: hues_bench PATH/TO/hues [ROUNDS]\n");
+        return 2;
+    }
+    const std::string hues = std::filesystem::absolute(argv[1]).string();
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 200;
+    const BenchHueFile sample;
+    const std::string file = sample.path().string();
+    const std::string dir = sample.path().parent_path().string();
+
+    auto huesRun = [&](const std::vector<std::string>& words) {
+        Command command{hues, "-f", file};
+        command.insert(command.end(), words.begin(), words.end());
+        return command;
+    };
+    auto labelOf = [](const std::vector<std::string>& words) {
+        std::string label;
+        for (const auto& word : words) label += (label.empty() ? "" : " ") + word;
+        return label;
+    };
+    // The bytes a long listing writes, kept for the plain copy to move.
+    int saved = 0;
+    auto savedOutput = [&](const Command& command) {
+        const std::string path = dir + "/out" + std::to_string(saved++);
+        TimedRun(command, path);
+        return path;
+    };
+
+    const Command startUp = huesRun({"--version"});
+    std::vector<Comparison> comparisons;
+    for (const auto& words : std::vector<std::vector<std::string>>{
+             {"show", "8"}, {"find", "scarlet"}, {"nearest", "#FF8800"}}) {
+        comparisons.push_back({labelOf(words), huesRun(words), startUp, "hues --version"});
+    }
+    for (const auto& words : std::vector<std::vector<std::string>>{{"list"},
+                                                                   {"list", "--format", "json"},
+                                                                   {"list", "--format", "csv"},
+                                                                   {"show", "0-2999"},
+                                                                   {"export", "gpl"},
+                                                                   {"export", "html"}}) {
+        const Command command = huesRun(words);
+        comparisons.push_back({labelOf(words), command, {"cat", savedOutput(command)}, "cat"});
+    }
+    for (const std::string kind : {"gpl", "html"}) {
+        const std::string bytes = savedOutput(huesRun({"export", kind}));
+        const std::string target = dir + "/written." + kind;
+        comparisons.push_back(
+            {"export " + kind + " -o FILE",
+             huesRun({"export", kind, "-o", target}),
+             {"dd", "if=" + bytes, "of=" + target, "bs=64K", "conv=fsync", "status=none"},
+             "dd conv=fsync"});
+    }
+
+    // Both sides of every comparison write their standard output to /dev/null.
+    constexpr int WarmUpRounds = 10;
+    std::vector<Times> times(comparisons.size());
+    for (int round = 0; round < WarmUpRounds + rounds; ++round) {
+        for (std::size_t i = 0; i < comparisons.size(); ++i) {
+            const double measured = TimedRun(comparisons[i].measured, "/dev/null");
+            const double reference = TimedRun(comparisons[i].reference, "/dev/null");
+            if (round < WarmUpRounds) continue;
+            times[i].measured.push_back(measured);
+            times[i].reference.push_back(reference);
+        }
+    }
+
+    std::printf("%-26s %10s   %-15s %10s %7s  (medians of %d rounds, goal <= 1.5x)\n", "hues",
+                "time", "against", "time", "ratio", rounds);
+    for (std::size_t i = 0; i < comparisons.size(); ++i) {
+        const double measured = Median(times[i].measured);
+        const double reference = Median(times[i].reference);
+        std::printf("%-26s %7.0f us   %-15s %7.0f us %6.2fx\n", comparisons[i].label.c_str(),
+                    measured, comparisons[i].referenceLabel.c_str(), reference,
+                    measured / reference);
+    }
+}
