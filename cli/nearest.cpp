@@ -3,28 +3,70 @@
 #include "huedata/oklab.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cctype>
 #include <charconv>
-#include <optional>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace hues {
 
 namespace {
 
-// Stored colours repeat a great deal across a file; each of the 32,768 values is turned
-// into OKLab at most once.
-class OkLabCache {
+// Each stored value's distance to the target. Stored colours repeat a great deal (the 96,000
+// of a large file take some 5,000 values), so the values in use are marked first and measured
+// once each: quickly, to within QuickDistanceError. Only a value that may be some hue's nearest
+// colour is then measured exactly, a few hundred in a whole file. The table is left
+// uninitialised: only entries of values in use are ever read.
+class Distances {
 public:
-    const huedata::OkLab& operator[](huedata::Color15 value) {
-        const auto key = static_cast<std::uint16_t>(value) & 0x7FFFU;
-        auto& slot = slots_[key];
-        if (!slot) slot = huedata::OkLabFromSrgb(huedata::ConvertColor(value));
-        return *slot;
+    Distances(const HueFile& file, const huedata::Rgb24& target)
+        : target_(huedata::OkLabFromSrgb(target)) {
+        Bits used{};
+        for (const auto& hue : file.hues) {
+            for (const huedata::Color15 value : hue.Colors) Mark(used, Key(value));
+        }
+        for (std::size_t word = 0; word < used.size(); ++word) {
+            for (std::uint64_t bits = used[word]; bits != 0; bits &= bits - 1) {
+                const std::size_t key =
+                    word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                distances_[key] =
+                    huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(ColorOf(key)), target_);
+            }
+        }
+    }
+
+    // Exact, or within QuickDistanceError of it.
+    double operator[](huedata::Color15 value) const { return distances_[Key(value)]; }
+
+    double Exact(huedata::Color15 value) {
+        const auto key = Key(value);
+        if ((exact_[key / 64] >> (key % 64) & 1U) == 0) {
+            distances_[key] = huedata::DeltaEOK(huedata::OkLabFromSrgb(ColorOf(key)), target_);
+            Mark(exact_, key);
+        }
+        return distances_[key];
     }
 
 private:
-    std::vector<std::optional<huedata::OkLab>> slots_ = decltype(slots_)(32768);
+    using Bits = std::array<std::uint64_t, 32768 / 64>;
+
+    // ConvertColor ignores the top bit.
+    static std::size_t Key(huedata::Color15 value) {
+        return static_cast<std::uint16_t>(value) & 0x7FFFU;
+    }
+    static huedata::Rgb24 ColorOf(std::size_t key) {
+        return huedata::ConvertColor(static_cast<huedata::Color15>(key));
+    }
+    static void Mark(Bits& bits, std::size_t key) {
+        bits[key / 64] |= std::uint64_t{1} << (key % 64);
+    }
+
+    huedata::OkLab target_;
+    Bits exact_{};
+    std::unique_ptr<double[]> distances_ = std::make_unique_for_overwrite<double[]>(32768);
 };
 
 struct Candidate {
@@ -33,13 +75,17 @@ struct Candidate {
     double distance;
 };
 
-Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, const huedata::OkLab& target,
-                     OkLabCache& cache) {
-    Candidate best{id, 0, huedata::DeltaEOK(cache[hue.Colors[0]], target)};
-    for (int i = 1; i < static_cast<int>(hue.Colors.size()); ++i) {
-        const double distance =
-            huedata::DeltaEOK(cache[hue.Colors[static_cast<std::size_t>(i)]], target);
-        if (distance < best.distance) best = {id, i, distance};
+// The first colour at the smallest exact distance. Every colour whose distance may be the
+// smallest, given the quick distances' error, is measured exactly; the others cannot win.
+Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
+    double nearest = distances[hue.Colors[0]];
+    for (const huedata::Color15 value : hue.Colors) nearest = std::min(nearest, distances[value]);
+    const double reach = nearest + 2 * huedata::QuickDistanceError;
+    Candidate best{id, -1, 0.0};
+    for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
+        if (distances[hue.Colors[i]] > reach) continue;
+        const double distance = distances.Exact(hue.Colors[i]);
+        if (best.index < 0 || distance < best.distance) best = {id, static_cast<int>(i), distance};
     }
     return best;
 }
@@ -64,12 +110,11 @@ huedata::Rgb24 ParseColour(std::string_view text) {
 }
 
 std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count) {
-    OkLabCache cache;
-    const huedata::OkLab wanted = huedata::OkLabFromSrgb(target);
+    Distances distances(file, target);
     std::vector<Candidate> candidates;
     candidates.reserve(file.hues.size());
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        candidates.push_back(BestColour(file.hues[id], id, wanted, cache));
+        candidates.push_back(BestColour(file.hues[id], id, distances));
     }
     const auto kept = std::min(count, candidates.size());
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept),

@@ -1,7 +1,9 @@
 #include "oklab.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace huedata {
 
@@ -34,6 +36,40 @@ std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) 
             m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
 }
 
+// A cube root within 1e-14 of std::cbrt's, relatively, over the whole range of a double's
+// exponents, in a fraction of its time: a first guess from the bits, whose exponent divided by
+// three is the root's (3.5% off at worst), then two steps of Halley's method, each of which
+// roughly cubes the relative error.
+double QuickCbrt(double x) {
+    if (x == 0.0) return x;
+    const double a = std::fabs(x);
+    double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(a) / 3 + 0x2A9F7893782DA1CEULL);
+    for (int step = 0; step < 2; ++step) {
+        const double cube = y * y * y;
+        y *= (cube + 2.0 * a) / (2.0 * cube + a);
+    }
+    return std::copysign(y, x);
+}
+
+template <double (*CubeRoot)(double)>
+OkLab OkLabFromXyzWith(double x, double y, double z) {
+    const auto lms = Multiply(XyzToLms, {x, y, z});
+    const auto lab = Multiply(LmsToLab, {CubeRoot(lms[0]), CubeRoot(lms[1]), CubeRoot(lms[2])});
+    return {lab[0], lab[1], lab[2]};
+}
+
+template <double (*CubeRoot)(double)>
+OkLab OkLabFromSrgbWith(Rgb24 color) {
+    const auto xyz = Multiply(
+        LinearSrgbToXyz,
+        {LinearFromSrgb(color.red), LinearFromSrgb(color.green), LinearFromSrgb(color.blue)});
+    return OkLabFromXyzWith<CubeRoot>(xyz[0], xyz[1], xyz[2]);
+}
+
+double ExactCbrt(double x) {
+    return std::cbrt(x);
+}
+
 }  // namespace
 
 // A table of the 256 values, as comparing a whole file converts tens of thousands of colours.
@@ -50,16 +86,15 @@ double LinearFromSrgb(std::uint8_t channel) {
 }
 
 OkLab OkLabFromXyz(double x, double y, double z) {
-    const auto lms = Multiply(XyzToLms, {x, y, z});
-    const auto lab = Multiply(LmsToLab, {std::cbrt(lms[0]), std::cbrt(lms[1]), std::cbrt(lms[2])});
-    return {lab[0], lab[1], lab[2]};
+    return OkLabFromXyzWith<ExactCbrt>(x, y, z);
 }
 
 OkLab OkLabFromSrgb(Rgb24 color) {
-    const auto xyz = Multiply(
-        LinearSrgbToXyz,
-        {LinearFromSrgb(color.red), LinearFromSrgb(color.green), LinearFromSrgb(color.blue)});
-    return OkLabFromXyz(xyz[0], xyz[1], xyz[2]);
+    return OkLabFromSrgbWith<ExactCbrt>(color);
+}
+
+OkLab QuickOkLabFromSrgb(Rgb24 color) {
+    return OkLabFromSrgbWith<QuickCbrt>(color);
 }
 
 double DeltaEOK(const OkLab& first, const OkLab& second) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -42,6 +44,23 @@ TEST(OkLab, ConvertsSrgbThroughItsTransferFunction) {
 TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
     EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.5, 0.1, -0.1}, {0.5, 0.1, -0.1}), 0.0);
     EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.1, 0.0, 0.0}, {0.4, 0.4, 0.0}), 0.5);
+}
+
+// The quick conversion ranks colours for `hues nearest`, which trusts its error bound to find
+// every colour that may be nearest: check it on every colour a stored value can show.
+TEST(QuickOkLab, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColour) {
+    for (const huedata::Rgb24 target :
+         {huedata::Rgb24{0, 0, 0}, huedata::Rgb24{255, 136, 0}, huedata::Rgb24{18, 52, 86}}) {
+        const OkLab wanted = huedata::OkLabFromSrgb(target);
+        double worst = 0.0;
+        for (int value = 0; value < 32768; ++value) {
+            const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(value));
+            worst = std::max(
+                worst, std::abs(huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(color), wanted) -
+                                huedata::DeltaEOK(huedata::OkLabFromSrgb(color), wanted)));
+        }
+        EXPECT_LT(worst, huedata::QuickDistanceError / 1000);
+    }
 }
 
 }  // namespace
