@@ -2,6 +2,8 @@
 
 #include "huedata/hue_text.h"
 
+#include <algorithm>
+
 namespace hues {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
@@ -14,7 +16,7 @@ HueFile LoadHueFile(const std::filesystem::path& path) {
 
 HueView ViewOf(const HueFile& file, int id) {
     const auto& record = file.hues.at(static_cast<std::size_t>(id));
-    return HueView{id, huedata::Utf8Text(huedata::HueNameText(record.Name)), record};
+    return HueView{id, huedata::HueNameUtf8Text(record.Name), record};
 }
 
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {
@@ -43,21 +45,25 @@ std::vector<HueView> AllViews(const HueFile& file) {
 }
 
 std::string PrintableText(std::string_view utf8) {
-    std::string text;
-    text.reserve(utf8.size());
+    std::string text(3 * utf8.size(), '\0');
+    text.resize(static_cast<std::size_t>(WritePrintableText(text.data(), utf8) - text.data()));
+    return text;
+}
+
+char* WritePrintableText(char* out, std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(utf8[i]);
         // C1 controls arrive as C2 80..C2 9F.
         const bool c1 =
             byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
         if (byte < 0x20 || byte == 0x7F || c1) {
-            text += "\xEF\xBF\xBD";
+            out = std::copy_n("\xEF\xBF\xBD", 3, out);
             if (c1) ++i;
         } else {
-            text.push_back(utf8[i]);
+            *out++ = utf8[i];
         }
     }
-    return text;
+    return out;
 }
 
 std::string FileNameText(const std::filesystem::path& path) {

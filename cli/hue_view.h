@@ -47,6 +47,10 @@ std::vector<HueView> AllViews(const HueFile& file);
 // a terminal's cursor, break a line of a palette file or hide in a web page.
 std::string PrintableText(std::string_view utf8);
 
+// The same text written at `out`, which has room for 3 * utf8.size() characters; returns the
+// end. For writers of whole files of names.
+char* WritePrintableText(char* out, std::string_view utf8);
+
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.
 std::string FileNameText(const std::filesystem::path& path);

@@ -57,7 +57,7 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
     out = std::copy_n(R"(],"stored":[)", 12, out);
     for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
         if (i != 0) *out++ = ',';
-        out = std::to_chars(out, out + 5, static_cast<std::uint16_t>(hue.record.Colors[i])).ptr;
+        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(hue.record.Colors[i]));
     }
     *out++ = ']';
     *out++ = '}';

@@ -293,18 +293,27 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
 std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path) {
     const OpenFile file = OpenRegularFile(path);
     const std::size_t count = HueCountForSize(static_cast<std::uint64_t>(file.size()));
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(EndOfEntries(count)));
-    const std::size_t got = ReadAt(file, path, 0, bytes);
-    if (got < bytes.size()) {
-        throw HueFileError(
-            path, "The file shrank to " + std::to_string(got) + " bytes while it was being read");
-    }
+    const std::uint64_t end = EndOfEntries(count);
+    // Whole blocks at a time through one small buffer, so entries never straddle two reads
+    // and the file's bytes are not held twice, once raw and once decoded.
+    constexpr std::uint64_t BytesPerRead = 64 * 1024 / HueBlockSize * HueBlockSize;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(end, BytesPerRead)));
     std::vector<HueRecord> hues;
     hues.reserve(count);
-    for (std::size_t id = 0; id < count; ++id) {
-        const std::uint64_t offset = EndOfEntries(id + 1) - HueRecordSize;
-        hues.push_back(DecodeHueRecord(
-            std::span<const unsigned char, HueRecordSize>(bytes.data() + offset, HueRecordSize)));
+    for (std::uint64_t offset = 0; offset < end; offset += bytes.size()) {
+        const std::span<unsigned char> chunk(
+            bytes.data(),
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), end - offset)));
+        const std::size_t got = ReadAt(file, path, static_cast<std::int64_t>(offset), chunk);
+        if (got < chunk.size()) {
+            throw HueFileError(path, "The file shrank to " + std::to_string(offset + got) +
+                                         " bytes while it was being read");
+        }
+        while (hues.size() < count && EndOfEntries(hues.size() + 1) <= offset + chunk.size()) {
+            const std::uint64_t at = EndOfEntries(hues.size() + 1) - HueRecordSize - offset;
+            hues.push_back(DecodeHueRecord(
+                std::span<const unsigned char, HueRecordSize>(bytes.data() + at, HueRecordSize)));
+        }
     }
     return hues;
 }

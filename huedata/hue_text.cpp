@@ -24,10 +24,30 @@ constexpr std::array<char16_t, 32> Windows1252High = {
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
 
-char16_t FromWindows1252(unsigned char byte) {
+constexpr char16_t FromWindows1252(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return Windows1252High[byte - 0x80U];
     return char16_t{byte};
 }
+
+// Each byte's character in UTF-8: up to three bytes, then the count.
+constexpr auto Utf8OfWindows1252 = [] {
+    std::array<std::array<char, 4>, 256> table{};
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        const unsigned code = FromWindows1252(static_cast<unsigned char>(byte));
+        auto& entry = table[byte];
+        if (code < 0x80) {
+            entry = {static_cast<char>(code), 0, 0, 1};
+        } else if (code < 0x800) {
+            entry = {static_cast<char>(0xC0U | (code >> 6U)),
+                     static_cast<char>(0x80U | (code & 0x3FU)), 0, 2};
+        } else {
+            entry = {static_cast<char>(0xE0U | (code >> 12U)),
+                     static_cast<char>(0x80U | ((code >> 6U) & 0x3FU)),
+                     static_cast<char>(0x80U | (code & 0x3FU)), 3};
+        }
+    }
+    return table;
+}();
 #endif
 
 }  // namespace
@@ -45,6 +65,23 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
     std::u16string text(length, u'\0');
     std::transform(name.begin(), end, text.begin(), FromWindows1252);
     return text;
+#endif
+}
+
+std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
+#if defined(_WIN32)
+    return Utf8Text(HueNameText(name));
+#else
+    // Built on the stack, so that a short name costs no allocation at all.
+    std::array<char, 20 * 3> utf8{};
+    std::size_t size = 0;
+    for (const unsigned char byte : name) {
+        if (byte == 0) break;
+        const auto& character = Utf8OfWindows1252[byte];
+        std::copy_n(character.begin(), 3, utf8.begin() + static_cast<std::ptrdiff_t>(size));
+        size += static_cast<unsigned char>(character[3]);
+    }
+    return std::string(utf8.data(), size);
 #endif
 }
 

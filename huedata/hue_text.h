@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace huedata {
 // The name bytes before the first zero byte (all 20 when there is none), decoded from the
 // system's ANSI code page on Windows and from Windows-1252 everywhere else.
 std::u16string HueNameText(const std::array<unsigned char, 20>& name);
+
+// The same name as UTF-8, in one step: for writers of whole files of names.
+std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name);
 
 // UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.
 std::string Utf8Text(std::u16string_view text);
@@ -50,7 +54,8 @@ inline char* WriteRgbText(char* out, Rgb24 color) {
 }
 
 // The colour a stored value shows, written as "#RRGGBB" at `out` (7 characters) straight from
-// its three 5-bit channels; returns the end. For writers of whole files of colours.
+// its three 5-bit channels; returns the end. For writers of whole files of colours: red and
+// green come as one piece from a table of their 1,024 pairs, blue from one of 32.
 inline char* WriteStoredAsRgbText(char* out, Color15 value) {
     static constexpr auto HexOfChannel = [] {
         constexpr char Digits[] = "0123456789ABCDEF";
@@ -61,14 +66,20 @@ inline char* WriteStoredAsRgbText(char* out, Color15 value) {
         }
         return hex;
     }();
+    static constexpr auto HexOfRedGreen = [] {
+        std::array<std::array<char, 4>, 32 * 32> hex{};
+        for (unsigned k = 0; k < hex.size(); ++k) {
+            const auto& red = HexOfChannel[k >> 5U];
+            const auto& green = HexOfChannel[k & 0x1FU];
+            hex[k] = {red[0], red[1], green[0], green[1]};
+        }
+        return hex;
+    }();
     const auto bits = static_cast<std::uint16_t>(value);
     *out = '#';
-    for (const unsigned shift : {10U, 5U, 0U}) {
-        const auto& pair = HexOfChannel[(bits >> shift) & 0x1FU];
-        *++out = pair[0];
-        *++out = pair[1];
-    }
-    return out + 1;
+    std::memcpy(out + 1, HexOfRedGreen[(bits >> 5U) & 0x3FFU].data(), 4);
+    std::memcpy(out + 5, HexOfChannel[bits & 0x1FU].data(), 2);
+    return out + 7;
 }
 
 }  // namespace huedata

@@ -1,6 +1,9 @@
 #include "cli/app.h"
+#include "cli/text_builder.h"
 
+#include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
+#include "huedata/oklab.h"
 #include "tests/support/numbered_hues.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
@@ -9,9 +12,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -172,14 +177,52 @@ TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
     ExpectFailure(Run({"nearest", "#123456", "-n", "0"}), "-n");
 }
 
+TEST(WriteSmallDecimal, WritesEveryValueAsToStringDoes) {
+    for (std::uint32_t value = 0; value < 100000; ++value) {
+        std::array<char, 8> digits{};
+        char* end = hues::WriteSmallDecimal(digits.data(), value);
+        ASSERT_EQ(std::string(digits.data(), end), std::to_string(value));
+    }
+}
+
+// The search measures exactly only the colours that may be nearest; it must agree with
+// measuring every colour of every hue.
+TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColour) {
+    const auto hues = huedata::ReadHueFile(file_);
+    for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
+             {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}, {"#808080", {128, 128, 128}}}) {
+        const huedata::OkLab wanted = huedata::OkLabFromSrgb(color);
+        const json all =
+            json::parse(Run({"nearest", target, "-n", "3000", "--format", "json"}).out);
+        ASSERT_EQ(all.size(), hues.size());
+        for (std::size_t rank = 0; rank < all.size(); ++rank) {
+            const auto& colors = hues[all[rank].at("id").get<std::size_t>()].Colors;
+            std::vector<double> distances;
+            for (const auto value : colors) {
+                distances.push_back(huedata::DeltaEOK(
+                    huedata::OkLabFromSrgb(huedata::ConvertColor(value)), wanted));
+            }
+            const auto best = std::min_element(distances.begin(), distances.end());
+            ASSERT_EQ(all[rank].at("index"), best - distances.begin()) << target << rank;
+            ASSERT_EQ(all[rank].at("distance"), *best) << target << rank;
+        }
+    }
+}
+
 TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
     const std::string page = Run({"export", "html", "10", "12"}).out;
     EXPECT_NE(page.find("<td>&lt;b onclick=x()&gt;<td>"), std::string::npos);
     EXPECT_EQ(page.find("<b onclick"), std::string::npos);
-    const std::string shown = Run({"show", "12"}).out;
-    EXPECT_EQ(shown.find('\x1B'), std::string::npos);
-    EXPECT_EQ(shown.find('\x07'), std::string::npos);
-    EXPECT_NE(shown.find("Bell\xEF\xBF\xBD\xEF\xBF\xBD[2J"), std::string::npos);
+    for (const auto& command :
+         std::vector<std::vector<std::string>>{{"show", "12"},
+                                               {"list"},
+                                               {"nearest", "#000000", "-n", "9999"},
+                                               {"export", "gpl", "12"}}) {
+        const std::string shown = Run(command).out;
+        EXPECT_EQ(shown.find('\x1B'), std::string::npos) << command[0];
+        EXPECT_EQ(shown.find('\x07'), std::string::npos) << command[0];
+        EXPECT_NE(shown.find("Bell\xEF\xBF\xBD\xEF\xBF\xBD[2J"), std::string::npos) << command[0];
+    }
 }
 
 TEST_F(HuesTest, TheColourStripIsOnlyForATerminalWithoutNoColor) {

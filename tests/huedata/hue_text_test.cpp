@@ -51,6 +51,14 @@ TEST(HueNameText, DecodesWindows1252Letters) {
     EXPECT_EQ(HueNameText(NameBytes("\x81\x8D")), u"\u0081\u008D");
 }
 
+TEST(HueNameUtf8Text, IsTheNameTextInUtf8ForEveryByteAndAtFullLength) {
+    for (int byte = 1; byte < 256; ++byte) {
+        const auto name = NameBytes(std::string(20, static_cast<char>(byte)));
+        ASSERT_EQ(huedata::HueNameUtf8Text(name), huedata::Utf8Text(HueNameText(name))) << byte;
+    }
+    EXPECT_EQ(huedata::HueNameUtf8Text(NameBytes(std::string("Cr\xE8me\0x", 7))), "Cr\xC3\xA8me");
+}
+
 TEST(Utf8Text, EncodesEveryLengthAndReplacesUnpairedSurrogates) {
     EXPECT_EQ(huedata::Utf8Text(u"A\u00E9\u20AC\U0001F308"),
               "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88");
