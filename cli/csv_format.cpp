@@ -2,6 +2,7 @@
 
 #include "text_builder.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace hues {
@@ -30,11 +31,13 @@ void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
     for (const HueView& hue : hues) {
         text << hue.id << ',';
         Field(text, hue.name);
-        text << ',' << hue.record.TableStart << ',' << hue.record.TableEnd;
-        for (const huedata::Color15 value : hue.record.Colors) {
-            text << ',' << huedata::ConvertColor(value);
+        text << ',' << hue.record->TableStart << ',' << hue.record->TableEnd;
+        char* out = text.Reserve(hue.record->Colors.size() * 8 + 2);
+        for (const huedata::Color15 value : hue.record->Colors) {
+            *out++ = ',';
+            out = huedata::WriteStoredAsRgbText(out, value);
         }
-        text << "\r\n";
+        text.Commit(std::copy_n("\r\n", 2, out));
     }
 }
 

@@ -4,26 +4,44 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace hues {
 
 namespace {
 
-// GIMP writes each channel right-aligned in three columns; so do we. From a table, as an
-// export of a whole file writes some 300,000 of them.
-constexpr auto ChannelTexts = [] {
-    std::array<std::array<char, 3>, 256> texts{};
-    for (unsigned value = 0; value < texts.size(); ++value) {
-        texts[value] = {value < 100 ? ' ' : static_cast<char>('0' + value / 100),
-                        value < 10 ? ' ' : static_cast<char>('0' + value / 10 % 10),
-                        static_cast<char>('0' + value % 10)};
+// GIMP writes each channel right-aligned in three columns; so do we. An export of a whole file
+// writes some 100,000 lines, so each line's colour comes whole from tables of the 32 texts
+// each 5-bit channel can show: "RRR ", "GGG " and "BBB\t".
+using ChannelTexts = std::array<std::array<char, 4>, 32>;
+
+constexpr ChannelTexts ChannelTextsEndingIn(char last) {
+    ChannelTexts texts{};
+    for (unsigned k = 0; k < texts.size(); ++k) {
+        const unsigned value = (255U * k + 15U) / 31U;  // as ConvertColor widens
+        texts[k] = {value < 100 ? ' ' : static_cast<char>('0' + value / 100),
+                    value < 10 ? ' ' : static_cast<char>('0' + value / 10 % 10),
+                    static_cast<char>('0' + value % 10), last};
     }
     return texts;
-}();
+}
 
-char* Channel(char* out, std::uint8_t value) {
-    return std::copy_n(ChannelTexts[value].data(), 3, out);
+constexpr ChannelTexts RedOrGreenTexts = ChannelTextsEndingIn(' ');
+constexpr ChannelTexts BlueTexts = ChannelTextsEndingIn('\t');
+
+// The first `size` characters of `piece` written at `out`. A copy of a fixed size is a few
+// moves, where one of a varying size is a call; so a short piece is copied as 32 or 64
+// characters and the end moved back. `piece` holds at least 64 and `out` has room for 64 more.
+char* WritePiece(char* out, const char* piece, std::size_t size) {
+    if (size <= 32) {
+        std::memcpy(out, piece, 32);
+    } else if (size <= 64) {
+        std::memcpy(out, piece, 64);
+    } else {
+        std::memcpy(out, piece, size);
+    }
+    return out + size;
 }
 
 }  // namespace
@@ -31,25 +49,32 @@ char* Channel(char* out, std::uint8_t value) {
 void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& text) {
     text << "GIMP Palette\nName: " << PrintableText(paletteName) << "\nColumns: 32\n#\n";
     for (const HueView& hue : hues) {
-        const std::string name = PrintableText(hue.name);
-        // Each line: "RRR GGG BBB\tHue <id> colour <i>[ <name>]\n"; room for all 32 at once.
-        char* out = text.Reserve(32 * (11 + 5 + 11 + 8 + 2 + 1 + name.size() + 1));
-        for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-            const huedata::Rgb24 c = huedata::ConvertColor(hue.record.Colors[i]);
-            out = Channel(out, c.red);
-            *out++ = ' ';
-            out = Channel(out, c.green);
-            *out++ = ' ';
-            out = Channel(out, c.blue);
-            out = std::copy_n("\tHue ", 5, out);
-            out = std::to_chars(out, out + 11, hue.id).ptr;
-            out = std::copy_n(" colour ", 8, out);
-            out = std::to_chars(out, out + 2, i).ptr;
-            if (!name.empty()) {
-                *out++ = ' ';
-                out = std::copy(name.begin(), name.end(), out);
-            }
-            *out++ = '\n';
+        // Each line: "RRR GGG BBB\tHue <id> colour <i>[ <name>]\n". What follows the colour
+        // number is the same on all 32 lines, and so is what comes before it.
+        // Left uninitialised: bytes past a piece's end are copied but then written over.
+        using Piece = std::array<char, 64 + 3 * 20 * 3>;
+        Piece before;
+        char* beforeEnd = std::copy_n("Hue ", 4, before.data());
+        beforeEnd = std::copy_n(" colour ", 8,
+                                WriteSmallDecimal(beforeEnd, static_cast<std::uint32_t>(hue.id)));
+        Piece after;  // " ", the printable name, "\n"
+        char* afterEnd = after.data();
+        if (!hue.name.empty()) *afterEnd++ = ' ';
+        afterEnd = WritePrintableText(afterEnd, hue.name);
+        *afterEnd++ = '\n';
+        const auto beforeSize = static_cast<std::size_t>(beforeEnd - before.data());
+        const auto afterSize = static_cast<std::size_t>(afterEnd - after.data());
+
+        char* out =
+            text.Reserve(hue.record->Colors.size() * (12 + beforeSize + 2 + afterSize) + 64);
+        for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
+            const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
+            out = std::copy_n(RedOrGreenTexts[(bits >> 10U) & 0x1FU].data(), 4, out);
+            out = std::copy_n(RedOrGreenTexts[(bits >> 5U) & 0x1FU].data(), 4, out);
+            out = std::copy_n(BlueTexts[bits & 0x1FU].data(), 4, out);
+            out = WritePiece(out, before.data(), beforeSize);
+            out = WriteSmallDecimal(out, static_cast<std::uint32_t>(i));
+            out = WritePiece(out, after.data(), afterSize);
         }
         text.Commit(out);
     }

@@ -6,7 +6,8 @@
 #include "text_builder.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
+#include <cstring>
 
 namespace hues {
 
@@ -274,55 +275,88 @@ if (SAMPLE) {
 </html>
 )";
 
-// Text made safe for HTML content and quoted attribute values.
-std::string HtmlEscaped(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
+// Text made safe for HTML content and quoted attribute values, written at `out`, which has
+// room for 6 * text.size() characters; returns the end.
+char* WriteHtmlEscaped(char* out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
             case '&':
-                escaped += "&amp;";
+                out = std::copy_n("&amp;", 5, out);
                 break;
             case '<':
-                escaped += "&lt;";
+                out = std::copy_n("&lt;", 4, out);
                 break;
             case '>':
-                escaped += "&gt;";
+                out = std::copy_n("&gt;", 4, out);
                 break;
             case '"':
-                escaped += "&quot;";
+                out = std::copy_n("&quot;", 6, out);
                 break;
             case '\'':
-                escaped += "&#39;";
+                out = std::copy_n("&#39;", 5, out);
                 break;
             default:
-                escaped += c;
+                *out++ = c;
         }
     }
+    return out;
+}
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string escaped(6 * text.size(), '\0');
+    escaped.resize(
+        static_cast<std::size_t>(WriteHtmlEscaped(escaped.data(), text) - escaped.data()));
     return escaped;
 }
 
+// ",#RRGGBB 0 10px" to ",#RRGGBB 0 320px": where each colour of a strip ends.
+struct StopEnd {
+    std::array<char, 8> text;
+    std::size_t size;
+};
+constexpr auto StopEnds = [] {
+    std::array<StopEnd, 32> ends{};
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        auto& [text, size] = ends[i];
+        const auto width = static_cast<unsigned>(i + 1) * SwatchWidth;
+        text = {' ', '0', ' '};
+        size = 3;
+        if (width >= 100) text[size++] = static_cast<char>('0' + width / 100);
+        text[size++] = static_cast<char>('0' + width / 10 % 10);
+        text[size++] = static_cast<char>('0' + width % 10);
+        text[size++] = 'p';
+        text[size++] = 'x';
+    }
+    return ends;
+}();
+
 void AppendRow(TextBuilder& page, const HueView& hue, bool withSample) {
     page << "<tr id=\"hue-" << hue.id << "\" data-colors=\"";
-    const auto& colors = hue.record.Colors;
+    const auto& colors = hue.record->Colors;
     char* out = page.Reserve(colors.size() * 8);
     for (std::size_t i = 0; i < colors.size(); ++i) {
         if (i != 0) *out++ = ' ';
         out = huedata::WriteStoredAsRgbText(out, colors[i]);
     }
     page.Commit(out);
-    page << "\"><td><button type=button>" << hue.id << "</button><td>"
-         << HtmlEscaped(PrintableText(hue.name)) << "<td>"
-         << huedata::HexText(hue.record.TableStart) << "<td>"
-         << huedata::HexText(hue.record.TableEnd);
+    page << "\"><td><button type=button>" << hue.id << "</button><td>";
+    // A name is 20 characters of at most 3 bytes each; the cut only guards the buffer.
+    std::array<char, 3 * 3 * 20> printable;
+    const std::string_view name(
+        printable.data(),
+        WritePrintableText(printable.data(), std::string_view(hue.name).substr(0, 3 * 20)));
+    out = page.Reserve(6 * name.size() + 4 + 4 + 4 + 4);
+    out = std::copy_n("<td>", 4, WriteHtmlEscaped(out, name));
+    out = std::copy_n("<td>", 4, huedata::WriteHexText(out, hue.record->TableStart));
+    page.Commit(huedata::WriteHexText(out, hue.record->TableEnd));
     page << "<td><div class=strip style=\"background:linear-gradient(90deg";
-    // ",#RRGGBB 0 320px" a colour.
-    out = page.Reserve(colors.size() * 16);
+    // ",#RRGGBB 0 320px" a colour; each end copied whole, then cut to its size.
+    out = page.Reserve(colors.size() * 16 + 8);
     for (std::size_t i = 0; i < colors.size(); ++i) {
         *out++ = ',';
-        out = std::copy_n(" 0 ", 3, huedata::WriteStoredAsRgbText(out, colors[i]));
-        out = std::to_chars(out, out + 3, (static_cast<int>(i) + 1) * SwatchWidth).ptr;
-        out = std::copy_n("px", 2, out);
+        out = huedata::WriteStoredAsRgbText(out, colors[i]);
+        std::memcpy(out, StopEnds[i].text.data(), StopEnds[i].text.size());
+        out += StopEnds[i].size;
     }
     page.Commit(out);
     page << ")\"></div><td>";

@@ -16,7 +16,7 @@ HueFile LoadHueFile(const std::filesystem::path& path) {
 
 HueView ViewOf(const HueFile& file, int id) {
     const auto& record = file.hues.at(static_cast<std::size_t>(id));
-    return HueView{id, huedata::HueNameUtf8Text(record.Name), record};
+    return HueView{id, huedata::HueNameUtf8Text(record.Name), &record};
 }
 
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {

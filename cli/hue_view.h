@@ -28,11 +28,12 @@ struct HueFile {
 // Reads the whole file; a failure becomes a HuesError naming the file and the reason.
 HueFile LoadHueFile(const std::filesystem::path& path);
 
-// One hue with its identifier and its name as UTF-8.
+// One hue with its identifier and its name as UTF-8. The record stays in its HueFile, which
+// outlives the view: a listing of a whole file would otherwise copy all of it once more.
 struct HueView {
     int id;
     std::string name;
-    huedata::HueRecord record;
+    const huedata::HueRecord* record;
 };
 
 HueView ViewOf(const HueFile& file, int id);

@@ -44,20 +44,20 @@ void AppendJsonString(TextBuilder& text, std::string_view utf8) {
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
     text << R"({"id":)" << hue.id << R"(,"name":)";
     AppendJsonString(text, hue.name);
-    text << R"(,"table_start":)" << hue.record.TableStart << R"(,"table_end":)"
-         << hue.record.TableEnd << R"(,"colors":[)";
+    text << R"(,"table_start":)" << hue.record->TableStart << R"(,"table_end":)"
+         << hue.record->TableEnd << R"(,"colors":[)";
     constexpr std::size_t MostPerColour = 10 + 6;  // "#RRGGBB", and 65535,
-    char* out = text.Reserve(hue.record.Colors.size() * MostPerColour + 16);
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+    char* out = text.Reserve(hue.record->Colors.size() * MostPerColour + 16);
+    for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
         if (i != 0) *out++ = ',';
         *out++ = '"';
-        out = huedata::WriteStoredAsRgbText(out, hue.record.Colors[i]);
+        out = huedata::WriteStoredAsRgbText(out, hue.record->Colors[i]);
         *out++ = '"';
     }
     out = std::copy_n(R"(],"stored":[)", 12, out);
-    for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
+    for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
         if (i != 0) *out++ = ',';
-        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(hue.record.Colors[i]));
+        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(hue.record->Colors[i]));
     }
     *out++ = ']';
     *out++ = '}';

@@ -126,7 +126,7 @@ std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, s
     for (std::size_t i = 0; i < kept; ++i) {
         const Candidate& best = candidates[i];
         const HueView hue = ViewOf(file, static_cast<int>(best.id));
-        const auto stored = hue.record.Colors[static_cast<std::size_t>(best.index)];
+        const auto stored = hue.record->Colors[static_cast<std::size_t>(best.index)];
         matches.push_back({hue, best.index, huedata::ConvertColor(stored), best.distance});
     }
     return matches;

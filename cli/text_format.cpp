@@ -5,6 +5,8 @@
 #include "huedata/hue_text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace hues {
 
@@ -21,34 +23,77 @@ void ColourStrip(TextBuilder& text, const huedata::HueRecord& hue) {
     text << "\x1b[0m";
 }
 
-// The name padded to `width` characters, counting UTF-8 sequences rather than bytes.
-void PaddedName(TextBuilder& text, const std::string& name, std::size_t width) {
-    const std::string printable = PrintableText(name);
-    std::size_t characters = 0;
-    for (const char c : printable) characters += (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-    text << printable;
-    for (; characters < width; ++characters) text << ' ';
+// `digits` right-aligned in `width` columns.
+char* WriteRightAligned(char* out, const char* digits, const char* end, std::size_t width) {
+    const auto length = static_cast<std::size_t>(end - digits);
+    if (length < width) out = std::fill_n(out, width - length, ' ');
+    return std::copy(digits, end, out);
 }
+
+char* WriteId(char* out, int id) {
+    std::array<char, 8> digits{};
+    return WriteRightAligned(out, digits.data(),
+                             WriteSmallDecimal(digits.data(), static_cast<std::uint32_t>(id)), 5);
+}
+
+char* WriteTableValue(char* out, std::int16_t value) {
+    std::array<char, 4> digits{};
+    return WriteRightAligned(out, digits.data(), huedata::WriteHexText(digits.data(), value), 4);
+}
+
+// The printable name padded to `width` characters, counting UTF-8 sequences rather than bytes.
+// Room for MostPaddedName(name, width) characters is needed.
+char* WritePaddedName(char* out, std::string_view name, std::size_t width) {
+    char* const start = out;
+    out = WritePrintableText(out, name);
+    const auto characters = static_cast<std::size_t>(std::count_if(
+        start, out, [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
+    return characters < width ? std::fill_n(out, width - characters, ' ') : out;
+}
+
+std::size_t MostPaddedName(std::string_view name, std::size_t width) {
+    return 3 * name.size() + width;
+}
+
+// " 5  0x" to "31  0x": how each colour's line of a hue in full begins.
+constexpr auto LineStarts = [] {
+    std::array<std::array<char, 6>, 32> starts{};
+    for (unsigned i = 0; i < starts.size(); ++i) {
+        starts[i] = {i < 10 ? ' ' : static_cast<char>('0' + i / 10),
+                     static_cast<char>('0' + i % 10),
+                     ' ',
+                     ' ',
+                     '0',
+                     'x'};
+    }
+    return starts;
+}();
 
 }  // namespace
 
 void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
     for (const HueView& hue : hues) {
         if (&hue != hues.data()) text << '\n';
-        text << "Hue " << hue.id << "\nHues Name : " << PrintableText(hue.name)
-             << "\nTable Start (in hex) : " << huedata::HexText(hue.record.TableStart)
-             << "\nTable End (in hex) : " << huedata::HexText(hue.record.TableEnd) << '\n';
+        text << "Hue " << hue.id << "\nHues Name : ";
+        text.Commit(WritePrintableText(text.Reserve(3 * hue.name.size()), hue.name));
+        text << "\nTable Start (in hex) : ";
+        text.Commit(huedata::WriteHexText(text.Reserve(4), hue.record->TableStart));
+        text << "\nTable End (in hex) : ";
+        text.Commit(huedata::WriteHexText(text.Reserve(4), hue.record->TableEnd));
+        text << '\n';
         if (style.colourStrip) {
-            ColourStrip(text, hue.record);
+            ColourStrip(text, *hue.record);
             text << '\n';
         }
         // " 5  0x7C00  #FF0000" a line; room for all 32 at once.
-        char* out = text.Reserve(hue.record.Colors.size() * 22);
-        for (std::size_t i = 0; i < hue.record.Colors.size(); ++i) {
-            const auto stored = hue.record.Colors[i];
-            *out++ = i < 10 ? ' ' : static_cast<char>('0' + i / 10);
-            *out++ = static_cast<char>('0' + i % 10);
-            out = huedata::WriteColor15Text(std::copy_n("  ", 2, out), stored);
+        constexpr std::size_t LineSize = 2 + 2 + 6 + 2 + 7 + 1;
+        char* out = text.Reserve(hue.record->Colors.size() * LineSize);
+        for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
+            const auto stored = hue.record->Colors[i];
+            const auto bits = static_cast<std::uint16_t>(stored);
+            out = std::copy_n(LineStarts[i].data(), 6, out);
+            out = std::copy_n(huedata::HexOfByte[bits >> 8U].data(), 2, out);
+            out = std::copy_n(huedata::HexOfByte[bits & 0xFFU].data(), 2, out);
             out = huedata::WriteStoredAsRgbText(std::copy_n("  ", 2, out), stored);
             *out++ = '\n';
         }
@@ -58,13 +103,15 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
 
 void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
     for (const HueView& hue : hues) {
-        text.Format(FMT_COMPILE("{:>5}  "), hue.id);
-        PaddedName(text, hue.name, 20);
-        text.Format(FMT_COMPILE("  {:>4}  {:>4}"), huedata::HexText(hue.record.TableStart),
-                    huedata::HexText(hue.record.TableEnd));
+        // "    5  Name padded to 20        FFFF     0" a line.
+        char* out = text.Reserve(5 + 2 + MostPaddedName(hue.name, 20) + 2 + 4 + 2 + 4);
+        out = WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue.id)), hue.name, 20);
+        out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableStart);
+        out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableEnd);
+        text.Commit(out);
         if (style.colourStrip) {
             text << "  ";
-            ColourStrip(text, hue.record);
+            ColourStrip(text, *hue.record);
         }
         text << '\n';
     }
@@ -72,8 +119,9 @@ void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
 
 void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilder& text) {
     for (const NearMatch& match : matches) {
-        text.Format(FMT_COMPILE("{:>5}  "), match.hue.id);
-        PaddedName(text, match.hue.name, 20);
+        char* out = text.Reserve(5 + 2 + MostPaddedName(match.hue.name, 20));
+        text.Commit(
+            WritePaddedName(std::copy_n("  ", 2, WriteId(out, match.hue.id)), match.hue.name, 20));
         text.Format(FMT_COMPILE("  colour {:>2}  "), match.index);
         text << match.color;
         text.Format(FMT_COMPILE("  {:.6f}"), match.distance);

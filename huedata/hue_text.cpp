@@ -12,8 +12,6 @@ namespace huedata {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 #if !defined(_WIN32)
 // Windows-1252 bytes 0x80..0x9F; the five it leaves undefined map to the same code point,
 // as Windows itself does. Every other byte is its own code point.
@@ -149,13 +147,8 @@ std::u16string Utf16Text(std::string_view utf8) {
 }
 
 std::string HexText(std::int16_t value) {
-    auto bits = static_cast<std::uint16_t>(value);
-    std::string text;
-    do {
-        text.insert(text.begin(), HexDigits[bits & 0xFU]);
-        bits = static_cast<std::uint16_t>(bits >> 4U);
-    } while (bits != 0);
-    return text;
+    std::array<char, 4> text{};
+    return {text.data(), WriteHexText(text.data(), value)};
 }
 
 std::string Color15Text(Color15 value) {

@@ -3,7 +3,9 @@
 
 #include "color15.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -34,23 +36,37 @@ std::string Color15Text(Color15 value);
 // A 24-bit colour in the familiar web form, e.g. "#FF0000".
 std::string RgbText(Rgb24 color);
 
-// The same two texts written at `out` (6 and 7 characters); return the end. Inline, for
-// writers of many colours.
-inline char* WriteHexDigits(char* out, std::uint32_t value, int digits) {
+// Each byte's two upper-case hexadecimal digits.
+inline constexpr auto HexOfByte = [] {
     constexpr char Digits[] = "0123456789ABCDEF";
-    for (int i = digits - 1; i >= 0; --i, value >>= 4U) out[i] = Digits[value & 0xFU];
-    return out + digits;
+    std::array<std::array<char, 2>, 256> hex{};
+    for (unsigned byte = 0; byte < hex.size(); ++byte) hex[byte] = {Digits[byte >> 4U], Digits[byte & 0xFU]};
+    return hex;
+}();
+
+// The texts above written at `out`; each returns the end. Inline, for writers of many numbers.
+inline char* WriteHexText(char* out, std::int16_t value) {
+    const auto bits = static_cast<std::uint16_t>(value);
+    const int digits = bits == 0 ? 1 : (std::bit_width(bits) + 3) / 4;
+    std::array<char, 4> all{};
+    std::memcpy(all.data(), HexOfByte[bits >> 8U].data(), 2);
+    std::memcpy(all.data() + 2, HexOfByte[bits & 0xFFU].data(), 2);
+    return std::copy_n(all.end() - digits, digits, out);
 }
 inline char* WriteColor15Text(char* out, Color15 value) {
+    const auto bits = static_cast<std::uint16_t>(value);
     out[0] = '0';
     out[1] = 'x';
-    return WriteHexDigits(out + 2, static_cast<std::uint16_t>(value), 4);
+    std::memcpy(out + 2, HexOfByte[bits >> 8U].data(), 2);
+    std::memcpy(out + 4, HexOfByte[bits & 0xFFU].data(), 2);
+    return out + 6;
 }
 inline char* WriteRgbText(char* out, Rgb24 color) {
-    *out = '#';
-    return WriteHexDigits(
-        out + 1,
-        (std::uint32_t{color.red} << 16U) | (std::uint32_t{color.green} << 8U) | color.blue, 6);
+    out[0] = '#';
+    std::memcpy(out + 1, HexOfByte[color.red].data(), 2);
+    std::memcpy(out + 3, HexOfByte[color.green].data(), 2);
+    std::memcpy(out + 5, HexOfByte[color.blue].data(), 2);
+    return out + 7;
 }
 
 // The colour a stored value shows, written as "#RRGGBB" at `out` (7 characters) straight from
@@ -58,11 +74,9 @@ inline char* WriteRgbText(char* out, Rgb24 color) {
 // green come as one piece from a table of their 1,024 pairs, blue from one of 32.
 inline char* WriteStoredAsRgbText(char* out, Color15 value) {
     static constexpr auto HexOfChannel = [] {
-        constexpr char Digits[] = "0123456789ABCDEF";
         std::array<std::array<char, 2>, 32> hex{};
         for (unsigned k = 0; k < hex.size(); ++k) {
-            const unsigned widened = (255U * k + 15U) / 31U;  // as ConvertColor widens
-            hex[k] = {Digits[widened >> 4U], Digits[widened & 0xFU]};
+            hex[k] = HexOfByte[(255U * k + 15U) / 31U];  // as ConvertColor widens
         }
         return hex;
     }();
