@@ -8,6 +8,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -75,12 +76,25 @@ struct Candidate {
     double distance;
 };
 
-// The first colour at the smallest exact distance. Every colour whose distance may be the
-// smallest, given the quick distances' error, is measured exactly; the others cannot win.
+// The first colour at the smallest exact distance. Every colour whose quick distance comes
+// within twice the error of the smallest may be it, and is measured exactly; the others cannot
+// win. Mostly one colour is that near, which a single pass finds by keeping the runner-up.
 Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
+    std::size_t first = 0;
     double nearest = distances[hue.Colors[0]];
-    for (const huedata::Color15 value : hue.Colors) nearest = std::min(nearest, distances[value]);
+    double runnerUp = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 1; i < hue.Colors.size(); ++i) {
+        const double distance = distances[hue.Colors[i]];
+        if (distance < nearest) {
+            runnerUp = nearest;
+            nearest = distance;
+            first = i;
+        } else if (distance < runnerUp) {
+            runnerUp = distance;
+        }
+    }
     const double reach = nearest + 2 * huedata::QuickDistanceError;
+    if (runnerUp > reach) return {id, static_cast<int>(first), distances.Exact(hue.Colors[first])};
     Candidate best{id, -1, 0.0};
     for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
         if (distances[hue.Colors[i]] > reach) continue;

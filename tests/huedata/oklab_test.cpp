@@ -47,20 +47,17 @@ TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
 }
 
 // The quick conversion ranks colours for `hues nearest`, which trusts its error bound to find
-// every colour that may be nearest: check it on every colour a stored value can show.
-TEST(QuickOkLab, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColour) {
-    for (const huedata::Rgb24 target :
-         {huedata::Rgb24{0, 0, 0}, huedata::Rgb24{255, 136, 0}, huedata::Rgb24{18, 52, 86}}) {
-        const OkLab wanted = huedata::OkLabFromSrgb(target);
-        double worst = 0.0;
-        for (int value = 0; value < 32768; ++value) {
-            const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(value));
-            worst = std::max(
-                worst, std::abs(huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(color), wanted) -
-                                huedata::DeltaEOK(huedata::OkLabFromSrgb(color), wanted)));
-        }
-        EXPECT_LT(worst, huedata::QuickDistanceError / 1000);
+// every colour that may be nearest. By the triangle inequality a distance measured on it is
+// off by at most the quick point's distance from the exact one, whatever the target: so
+// checking that on every colour a stored value can show proves the bound for every search.
+TEST(QuickOkLab, StaysWithinItsErrorOfTheExactPointForEveryStoredColour) {
+    double worst = 0.0;
+    for (int value = 0; value < 32768; ++value) {
+        const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(value));
+        worst = std::max(worst, huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(color),
+                                                  huedata::OkLabFromSrgb(color)));
     }
+    EXPECT_LT(worst, huedata::QuickDistanceError / 2);
 }
 
 }  // namespace
