@@ -8,9 +8,10 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace hues {
 
@@ -18,56 +19,67 @@ namespace {
 
 // Each stored value's distance to the target. Stored colours repeat a great deal (the 96,000
 // of a large file take some 5,000 values), so the values in use are marked first and measured
-// once each: quickly, to within QuickDistanceError. Only a value that may be some hue's nearest
-// colour is then measured exactly, a few hundred in a whole file. The table is left
-// uninitialised: only entries of values in use are ever read.
+// once each, all together: quickly, to within QuickDistanceError, in single precision. Only a value
+// that may be some hue's nearest colour is then measured exactly, a few hundred in a whole file.
+// The distances lie side by side, found through a table from value to place that is written only
+// where a value is in use: memory is touched, page by page, only as far as it is needed.
 class Distances {
 public:
     Distances(const HueFile& file, const huedata::Rgb24& target)
         : target_(huedata::OkLabFromSrgb(target)) {
-        Bits used{};
+        std::array<std::uint64_t, 32768 / 64> used{};
         for (const auto& hue : file.hues) {
-            for (const huedata::Color15 value : hue.Colors) Mark(used, Key(value));
+            for (const huedata::Color15 value : hue.Colors) {
+                used[Key(value) / 64] |= std::uint64_t{1} << (Key(value) % 64);
+            }
         }
+        std::size_t count = 0;
+        for (const std::uint64_t bits : used)
+            count += static_cast<std::size_t>(std::popcount(bits));
+        keys_.reserve(count);
+        std::vector<huedata::Rgb24> colors;
+        colors.reserve(count);
         for (std::size_t word = 0; word < used.size(); ++word) {
             for (std::uint64_t bits = used[word]; bits != 0; bits &= bits - 1) {
                 const std::size_t key =
                     word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-                distances_[key] =
-                    huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(ColorOf(key)), target_);
+                places_[key] = static_cast<std::uint16_t>(keys_.size());
+                keys_.push_back(static_cast<std::uint16_t>(key));
+                colors.push_back(huedata::ConvertColor(static_cast<huedata::Color15>(key)));
             }
         }
+        quick_.resize(count);
+        exact_.resize(count);
+        measured_.resize(count);
+        huedata::QuickDeltaEOK(target_, colors, quick_);
     }
 
-    // Exact, or within QuickDistanceError of it.
-    double operator[](huedata::Color15 value) const { return distances_[Key(value)]; }
+    // Within QuickDistanceError of the exact distance.
+    float Quick(huedata::Color15 value) const { return quick_[places_[Key(value)]]; }
 
     double Exact(huedata::Color15 value) {
-        const auto key = Key(value);
-        if ((exact_[key / 64] >> (key % 64) & 1U) == 0) {
-            distances_[key] = huedata::DeltaEOK(huedata::OkLabFromSrgb(ColorOf(key)), target_);
-            Mark(exact_, key);
+        const std::size_t place = places_[Key(value)];
+        if (measured_[place] == 0) {
+            const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(keys_[place]));
+            exact_[place] = huedata::DeltaEOK(huedata::OkLabFromSrgb(color), target_);
+            measured_[place] = 1;
         }
-        return distances_[key];
+        return exact_[place];
     }
 
 private:
-    using Bits = std::array<std::uint64_t, 32768 / 64>;
-
     // ConvertColor ignores the top bit.
     static std::size_t Key(huedata::Color15 value) {
         return static_cast<std::uint16_t>(value) & 0x7FFFU;
     }
-    static huedata::Rgb24 ColorOf(std::size_t key) {
-        return huedata::ConvertColor(static_cast<huedata::Color15>(key));
-    }
-    static void Mark(Bits& bits, std::size_t key) {
-        bits[key / 64] |= std::uint64_t{1} << (key % 64);
-    }
 
     huedata::OkLab target_;
-    Bits exact_{};
-    std::unique_ptr<double[]> distances_ = std::make_unique_for_overwrite<double[]>(32768);
+    std::unique_ptr<std::uint16_t[]> places_ =
+        std::make_unique_for_overwrite<std::uint16_t[]>(32768);
+    std::vector<std::uint16_t> keys_;
+    std::vector<float> quick_;
+    std::vector<double> exact_;
+    std::vector<unsigned char> measured_;
 };
 
 struct Candidate {
@@ -78,26 +90,16 @@ struct Candidate {
 
 // The first colour at the smallest exact distance. Every colour whose quick distance comes
 // within twice the error of the smallest may be it, and is measured exactly; the others cannot
-// win. Mostly one colour is that near, which a single pass finds by keeping the runner-up.
+// win. Mostly that is one colour.
 Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
-    std::size_t first = 0;
-    double nearest = distances[hue.Colors[0]];
-    double runnerUp = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 1; i < hue.Colors.size(); ++i) {
-        const double distance = distances[hue.Colors[i]];
-        if (distance < nearest) {
-            runnerUp = nearest;
-            nearest = distance;
-            first = i;
-        } else if (distance < runnerUp) {
-            runnerUp = distance;
-        }
-    }
+    std::array<float, std::tuple_size_v<decltype(hue.Colors)>> near{};
+    for (std::size_t i = 0; i < near.size(); ++i) near[i] = distances.Quick(hue.Colors[i]);
+    float nearest = near[0];
+    for (const float distance : near) nearest = std::min(nearest, distance);
     const double reach = nearest + 2 * huedata::QuickDistanceError;
-    if (runnerUp > reach) return {id, static_cast<int>(first), distances.Exact(hue.Colors[first])};
     Candidate best{id, -1, 0.0};
-    for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
-        if (distances[hue.Colors[i]] > reach) continue;
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        if (near[i] > reach) continue;
         const double distance = distances.Exact(hue.Colors[i]);
         if (best.index < 0 || distance < best.distance) best = {id, static_cast<int>(i), distance};
     }

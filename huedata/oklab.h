@@ -5,6 +5,7 @@
 #include "color15.h"
 
 #include <cstdint>
+#include <span>
 
 namespace huedata {
 
@@ -21,12 +22,15 @@ OkLab OkLabFromXyz(double x, double y, double z);
 // An sRGB colour, decoded with the standard sRGB transfer function, to OKLab.
 OkLab OkLabFromSrgb(Rgb24 color);
 
-// Nearly the same, in a fraction of the time: for ranking many colours, of which only the few
-// nearest need the exact value. For every colour a 15-bit stored value shows, the quick point
-// lies within QuickDistanceError of the exact one (5e-5 at worst), so a deltaEOK measured on it
-// is off by no more than that.
-OkLab QuickOkLabFromSrgb(Rgb24 color);
+// deltaEOK from `target` to each of `colors`, into `distances`, quickly: in single precision,
+// with a cube root good to 5e-5, over whole vectors of colours at a time. For ranking many
+// colours, of which only the few nearest need the exact value: for every colour a 15-bit
+// stored value shows, each distance is within QuickDistanceError of the exact one.
+void QuickDeltaEOK(const OkLab& target, std::span<const Rgb24> colors, std::span<float> distances);
 inline constexpr double QuickDistanceError = 2e-4;
+
+// The point those distances are measured from.
+OkLab QuickOkLabFromSrgb(Rgb24 color);
 
 // deltaEOK: the straight-line distance between two colours in OKLab.
 double DeltaEOK(const OkLab& first, const OkLab& second);

@@ -46,18 +46,31 @@ TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
     EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.1, 0.0, 0.0}, {0.4, 0.4, 0.0}), 0.5);
 }
 
-// The quick conversion ranks colours for `hues nearest`, which trusts its error bound to find
-// every colour that may be nearest. By the triangle inequality a distance measured on it is
-// off by at most the quick point's distance from the exact one, whatever the target: so
-// checking that on every colour a stored value can show proves the bound for every search.
-TEST(QuickOkLab, StaysWithinItsErrorOfTheExactPointForEveryStoredColour) {
-    double worst = 0.0;
+// The quick distances rank colours for `hues nearest`, which trusts their error bound to find
+// every colour that may be nearest. A quick distance is off by at most the quick point's
+// distance from the exact one (the triangle inequality) plus its own rounding: so checking
+// both on every colour a stored value can show proves the bound for every search.
+TEST(QuickDeltaEOK, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColour) {
+    std::vector<huedata::Rgb24> colors;
+    double worstPoint = 0.0;
     for (int value = 0; value < 32768; ++value) {
-        const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(value));
-        worst = std::max(worst, huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(color),
-                                                  huedata::OkLabFromSrgb(color)));
+        colors.push_back(huedata::ConvertColor(static_cast<huedata::Color15>(value)));
+        worstPoint =
+            std::max(worstPoint, huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(colors.back()),
+                                                   huedata::OkLabFromSrgb(colors.back())));
     }
-    EXPECT_LT(worst, huedata::QuickDistanceError / 2);
+    EXPECT_LT(worstPoint, huedata::QuickDistanceError / 2);
+    for (const huedata::Rgb24 target : {huedata::Rgb24{0, 0, 0}, huedata::Rgb24{255, 255, 255},
+                                        huedata::Rgb24{255, 136, 0}, huedata::Rgb24{18, 52, 86}}) {
+        const OkLab wanted = huedata::OkLabFromSrgb(target);
+        std::vector<float> quick(colors.size());
+        huedata::QuickDeltaEOK(wanted, colors, quick);
+        for (std::size_t i = 0; i < colors.size(); ++i) {
+            ASSERT_NEAR(quick[i], huedata::DeltaEOK(huedata::OkLabFromSrgb(colors[i]), wanted),
+                        worstPoint + huedata::QuickDistanceError / 4)
+                << i;
+        }
+    }
 }
 
 }  // namespace
