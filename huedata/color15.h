@@ -1,6 +1,7 @@
 // 15-bit hue colours and their widening to 24-bit colour.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace huedata {
@@ -19,7 +20,26 @@ struct Rgb24 {
     friend constexpr bool operator==(const Rgb24&, const Rgb24&) = default;
 };
 
-// Widens each 5-bit channel k to round(255 * k / 31), so 31 becomes full intensity.
-Rgb24 ConvertColor(Color15 value);
+// round(255 * k / 31) for k in 0..31, in integers; 255k/31 is never near a tie. A table,
+// as a listing of a whole file converts some 100,000 colours.
+inline constexpr auto WidenedChannels = [] {
+    std::array<std::uint8_t, 32> widened{};
+    for (unsigned k = 0; k < widened.size(); ++k) {
+        widened[k] = static_cast<std::uint8_t>((255U * k + 15U) / 31U);
+    }
+    return widened;
+}();
+
+// Widens each 5-bit channel k to round(255 * k / 31), so 31 becomes full intensity. Inline,
+// for the loops over whole files of colours.
+constexpr Rgb24 ConvertColor(Color15 value) {
+    // Work on the 16 stored bits; the sign of the value never matters.
+    const auto bits = static_cast<std::uint16_t>(value);
+    return Rgb24{
+        .red = WidenedChannels[(bits >> 10U) & 0x1FU],
+        .green = WidenedChannels[(bits >> 5U) & 0x1FU],
+        .blue = WidenedChannels[bits & 0x1FU],
+    };
+}
 
 }  // namespace huedata
