@@ -67,7 +67,8 @@ class TextBuilder {
 public:
     static constexpr std::size_t ChunkSize = 64 * 1024;
 
-    explicit TextBuilder(TextSink sink = {}) : sink_(std::move(sink)) { text_.resize(ChunkSize); }
+    // The buffer starts small and grows to ChunkSize: a short answer touches a page, not 16.
+    explicit TextBuilder(TextSink sink = {}) : sink_(std::move(sink)) { text_.resize(4096); }
 
     TextBuilder& operator<<(char c) {
         Ensure(1);
@@ -138,7 +139,7 @@ private:
             MakeRoom(more);
     }
     void MakeRoom(std::size_t more) {
-        Flush();
+        if (text_.size() >= ChunkSize) Flush();
         if (size_ + more > text_.size()) text_.resize(std::max(text_.size() * 2, size_ + more));
     }
 
