@@ -1,7 +1,9 @@
 #include "hue_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -262,8 +264,19 @@ std::size_t HueCountForSize(std::uint64_t fileSize) {
     return static_cast<std::size_t>(std::min<std::uint64_t>(count, MaxHueCount));
 }
 
+// On a little-endian machine an entry's bytes are exactly the record's, field for field.
+constexpr bool EntryIsRecordLayout =
+    std::endian::native == std::endian::little && sizeof(HueRecord) == HueRecordSize &&
+    offsetof(HueRecord, TableStart) == 64 && offsetof(HueRecord, TableEnd) == 66 &&
+    offsetof(HueRecord, Name) == 68;
+
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes) {
     HueRecord record{};
+    if constexpr (EntryIsRecordLayout) {
+        // One copy: a whole file is some 3,000 entries.
+        std::memcpy(&record, bytes.data(), HueRecordSize);
+        return record;
+    }
     const unsigned char* cursor = bytes.data();
     for (Color15& color : record.Colors) {
         color = LittleEndian16(cursor);
