@@ -92,7 +92,7 @@ struct Candidate {
 // within twice the error of the smallest may be it, and is measured exactly; the others cannot
 // win. Mostly that is one colour.
 Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
-    std::array<float, std::tuple_size_v<decltype(hue.Colors)>> near{};
+    std::array<float, std::tuple_size_v<decltype(hue.Colors)>> near;  // each written below
     for (std::size_t i = 0; i < near.size(); ++i) near[i] = distances.Quick(hue.Colors[i]);
     float nearest = near[0];
     for (const float distance : near) nearest = std::min(nearest, distance);
