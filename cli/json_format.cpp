@@ -48,18 +48,20 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
          << hue.record->TableEnd << R"(,"colors":[)";
     constexpr std::size_t MostPerColour = 10 + 6;  // "#RRGGBB", and 65535,
     char* out = text.Reserve(hue.record->Colors.size() * MostPerColour + 16);
-    for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
-        if (i != 0) *out++ = ',';
-        *out++ = '"';
-        out = huedata::WriteStoredAsRgbText(out, hue.record->Colors[i]);
-        *out++ = '"';
+    // Each item ends in a comma; the last one gives way to the closing bracket.
+    for (const huedata::Color15 value : hue.record->Colors) {
+        out[0] = '"';
+        huedata::WriteStoredAsRgbText(out + 1, value);
+        out[8] = '"';
+        out[9] = ',';
+        out += 10;
     }
-    out = std::copy_n(R"(],"stored":[)", 12, out);
-    for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
-        if (i != 0) *out++ = ',';
-        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(hue.record->Colors[i]));
+    out = std::copy_n(R"(],"stored":[)", 12, out - 1);
+    for (const huedata::Color15 value : hue.record->Colors) {
+        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(value));
+        *out++ = ',';
     }
-    *out++ = ']';
+    out[-1] = ']';
     *out++ = '}';
     text.Commit(out);
 }
