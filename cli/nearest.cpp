@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace hues {
@@ -88,18 +87,22 @@ struct Candidate {
     double distance;
 };
 
+// The hue's smallest quick distance, within QuickDistanceError of its smallest exact one.
+float QuickNearest(const huedata::HueRecord& hue, const Distances& distances) {
+    float nearest = distances.Quick(hue.Colors[0]);
+    for (const huedata::Color15 value : hue.Colors)
+        nearest = std::min(nearest, distances.Quick(value));
+    return nearest;
+}
+
 // The first colour at the smallest exact distance. Every colour whose quick distance comes
 // within twice the error of the smallest may be it, and is measured exactly; the others cannot
 // win. Mostly that is one colour.
 Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
-    std::array<float, std::tuple_size_v<decltype(hue.Colors)>> near;  // each written below
-    for (std::size_t i = 0; i < near.size(); ++i) near[i] = distances.Quick(hue.Colors[i]);
-    float nearest = near[0];
-    for (const float distance : near) nearest = std::min(nearest, distance);
-    const double reach = nearest + 2 * huedata::QuickDistanceError;
+    const double reach = QuickNearest(hue, distances) + 2 * huedata::QuickDistanceError;
     Candidate best{id, -1, 0.0};
-    for (std::size_t i = 0; i < near.size(); ++i) {
-        if (near[i] > reach) continue;
+    for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
+        if (distances.Quick(hue.Colors[i]) > reach) continue;
         const double distance = distances.Exact(hue.Colors[i]);
         if (best.index < 0 || distance < best.distance) best = {id, static_cast<int>(i), distance};
     }
@@ -126,13 +129,23 @@ huedata::Rgb24 ParseColour(std::string_view text) {
 }
 
 std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count) {
+    const auto kept = std::min(count, file.hues.size());
+    if (kept == 0) return {};
     Distances distances(file, target);
-    std::vector<Candidate> candidates;
-    candidates.reserve(file.hues.size());
+    std::vector<float> nearest(file.hues.size());
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        candidates.push_back(BestColour(file.hues[id], id, distances));
+        nearest[id] = QuickNearest(file.hues[id], distances);
     }
-    const auto kept = std::min(count, candidates.size());
+    // A hue whose quick distance lies more than twice the error beyond the kept-th smallest
+    // is exactly farther than all of those hues, so only the others are measured exactly.
+    std::vector<float> order = nearest;
+    std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(kept - 1),
+                     order.end());
+    const double reach = order[kept - 1] + 2 * huedata::QuickDistanceError;
+    std::vector<Candidate> candidates;
+    for (std::size_t id = 0; id < file.hues.size(); ++id) {
+        if (nearest[id] <= reach) candidates.push_back(BestColour(file.hues[id], id, distances));
+    }
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept),
                       candidates.end(), [](const Candidate& x, const Candidate& y) {
                           return x.distance != y.distance ? x.distance < y.distance : x.id < y.id;

@@ -185,8 +185,8 @@ TEST(WriteSmallDecimal, WritesEveryValueAsToStringDoes) {
     }
 }
 
-// The search measures exactly only the colours that may be nearest; it must agree with
-// measuring every colour of every hue.
+// The search measures exactly only the colours and hues that may be nearest; it must agree
+// with measuring every colour of every hue.
 TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColour) {
     const auto hues = huedata::ReadHueFile(file_);
     for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
@@ -206,6 +206,9 @@ TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColour) {
             ASSERT_EQ(all[rank].at("index"), best - distances.begin()) << target << rank;
             ASSERT_EQ(all[rank].at("distance"), *best) << target << rank;
         }
+        // Asked for a few, it measures exactly only the hues that may be among them.
+        const json few = json::parse(Run({"nearest", target, "-n", "7", "--format", "json"}).out);
+        EXPECT_EQ(few, json(std::vector<json>(all.begin(), all.begin() + 7))) << target;
     }
 }
 
