@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -70,11 +71,15 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
 #if defined(_WIN32)
     return Utf8Text(HueNameText(name));
 #else
+    const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
+    // Most names are plain ASCII, which is already UTF-8.
+    if (std::all_of(name.begin(), end, [](unsigned char byte) { return byte < 0x80; })) {
+        return std::string(name.begin(), end);
+    }
     // Built on the stack, so that a short name costs no allocation at all.
     std::array<char, 20 * 3> utf8{};
     std::size_t size = 0;
-    for (const unsigned char byte : name) {
-        if (byte == 0) break;
+    for (const unsigned char byte : std::span(name.begin(), end)) {
         const auto& character = Utf8OfWindows1252[byte];
         std::copy_n(character.begin(), 3, utf8.begin() + static_cast<std::ptrdiff_t>(size));
         size += static_cast<unsigned char>(character[3]);
