@@ -10,7 +10,11 @@ namespace hues {
 namespace {
 
 void Field(TextBuilder& text, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    // One pass of comparisons: find_first_of searches the field once for each of the four.
+    const bool plain = std::none_of(field.begin(), field.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain) {
         text << field;
         return;
     }
