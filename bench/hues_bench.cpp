@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
     // The bytes a long listing writes, kept for the plain copy to move.
     int saved = 0;
     auto savedOutput = [&](const Command& command) {
-        const std::string path = dir + "/out" + std::to_string(saved++);
+        std::string path = dir + "/out";
+        path += std::to_string(saved++);
         TimedRun(command, path);
         return path;
     };
@@ -116,7 +117,8 @@ int main(int argc, char** argv) {
     }
     for (const std::string kind : {"gpl", "html"}) {
         const std::string bytes = savedOutput(huesRun({"export", kind}));
-        const std::string target = dir + "/written." + kind;
+        std::string target = dir + "/written.";
+        target += kind;
         comparisons.push_back(
             {"export " + kind + " -o FILE",
              huesRun({"export", kind, "-o", target}),

@@ -341,10 +341,11 @@ void AppendRow(TextBuilder& page, const HueView& hue, bool withSample) {
     page.Commit(out);
     page << "\"><td><button type=button>" << hue.id << "</button><td>";
     // A name is 20 characters of at most 3 bytes each; the cut only guards the buffer.
-    std::array<char, 3 * 3 * 20> printable;
+    constexpr std::size_t MostNameBytes = 60;
+    std::array<char, 3 * MostNameBytes> printable;
     const std::string_view name(
         printable.data(),
-        WritePrintableText(printable.data(), std::string_view(hue.name).substr(0, 3 * 20)));
+        WritePrintableText(printable.data(), std::string_view(hue.name).substr(0, MostNameBytes)));
     out = page.Reserve(6 * name.size() + 4 + 4 + 4 + 4);
     out = std::copy_n("<td>", 4, WriteHtmlEscaped(out, name));
     out = std::copy_n("<td>", 4, huedata::WriteHexText(out, hue.record->TableStart));

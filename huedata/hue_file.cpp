@@ -309,7 +309,7 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path) {
     const std::uint64_t end = EndOfEntries(count);
     // Whole blocks at a time through one small buffer, so entries never straddle two reads
     // and the file's bytes are not held twice, once raw and once decoded.
-    constexpr std::uint64_t BytesPerRead = 64 * 1024 / HueBlockSize * HueBlockSize;
+    constexpr std::uint64_t BytesPerRead = std::uint64_t{64} * 1024 / HueBlockSize * HueBlockSize;
     std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(end, BytesPerRead)));
     std::vector<HueRecord> hues;
     hues.reserve(count);

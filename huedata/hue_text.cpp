@@ -77,7 +77,7 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
         return std::string(name.begin(), end);
     }
     // Built on the stack, so that a short name costs no allocation at all.
-    std::array<char, 20 * 3> utf8{};
+    std::array<char, std::size_t{20} * 3> utf8{};
     std::size_t size = 0;
     for (const unsigned char byte : std::span(name.begin(), end)) {
         const auto& character = Utf8OfWindows1252[byte];

@@ -40,7 +40,8 @@ std::string RgbText(Rgb24 color);
 inline constexpr auto HexOfByte = [] {
     constexpr char Digits[] = "0123456789ABCDEF";
     std::array<std::array<char, 2>, 256> hex{};
-    for (unsigned byte = 0; byte < hex.size(); ++byte) hex[byte] = {Digits[byte >> 4U], Digits[byte & 0xFU]};
+    for (unsigned byte = 0; byte < hex.size(); ++byte)
+        hex[byte] = {Digits[byte >> 4U], Digits[byte & 0xFU]};
     return hex;
 }();
 
@@ -81,7 +82,7 @@ inline char* WriteStoredAsRgbText(char* out, Color15 value) {
         return hex;
     }();
     static constexpr auto HexOfRedGreen = [] {
-        std::array<std::array<char, 4>, 32 * 32> hex{};
+        std::array<std::array<char, 4>, std::size_t{32} * 32> hex{};
         for (unsigned k = 0; k < hex.size(); ++k) {
             const auto& red = HexOfChannel[k >> 5U];
             const auto& green = HexOfChannel[k & 0x1FU];

@@ -47,9 +47,6 @@ constexpr Matrix Product(const Matrix& a, const Matrix& b) {
     return product;
 }
 
-// For the quick conversion: linear sRGB straight to cone response, one product instead of two.
-constexpr Matrix LinearSrgbToLms = Product(XyzToLms, LinearSrgbToXyz);
-
 // The quick conversion works in single precision, four colours to a vector register.
 using QuickMatrix = std::array<std::array<float, 3>, 3>;
 
@@ -61,6 +58,7 @@ constexpr QuickMatrix InSinglePrecision(const Matrix& m) {
     return single;
 }
 
+// Linear sRGB straight to cone response: one product instead of two.
 constexpr QuickMatrix QuickLinearSrgbToLms = InSinglePrecision(Product(XyzToLms, LinearSrgbToXyz));
 constexpr QuickMatrix QuickLmsToLab = InSinglePrecision(LmsToLab);
 
@@ -69,7 +67,7 @@ constexpr QuickMatrix QuickLmsToLab = InSinglePrecision(LmsToLab);
 // method, which roughly cubes the relative error. The root of 0 comes out as 1e-13, near
 // enough; with no branch, a loop of it vectorises.
 inline float QuickCbrt(float a) {
-    const float guess = std::bit_cast<float>(std::bit_cast<std::uint32_t>(a) / 3U + 0x2A5137A0U);
+    const auto guess = std::bit_cast<float>(std::bit_cast<std::uint32_t>(a) / 3U + 0x2A5137A0U);
     const float cube = guess * guess * guess;
     return guess * (cube + 2.0F * a) / (2.0F * cube + a);
 }

@@ -198,6 +198,7 @@ TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColour) {
         for (std::size_t rank = 0; rank < all.size(); ++rank) {
             const auto& colors = hues[all[rank].at("id").get<std::size_t>()].Colors;
             std::vector<double> distances;
+            distances.reserve(colors.size());
             for (const auto value : colors) {
                 distances.push_back(huedata::DeltaEOK(
                     huedata::OkLabFromSrgb(huedata::ConvertColor(value)), wanted));
