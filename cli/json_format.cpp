@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
+#include <cstdlib>
 
 #include <fmt/compile.h>
 
@@ -18,11 +18,10 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// A name as a JSON string: quotes, backslashes and control characters escaped, the rest
-// (UTF-8) as it is. By hand: the library's quoting builds a value per name, a tenth of the
-// time of a whole listing.
-void AppendJsonString(TextBuilder& text, std::string_view utf8) {
-    char* out = text.Reserve(utf8.size() * 6 + 2);
+// A name as a JSON string, written at `out`, which has room for 6 * utf8.size() + 2
+// characters: quotes, backslashes and control characters escaped, the rest (UTF-8) as it is.
+// By hand: the library's quoting builds a value per name, a tenth of the time of a listing.
+char* WriteJsonString(char* out, std::string_view utf8) {
     *out++ = '"';
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -36,28 +35,43 @@ void AppendJsonString(TextBuilder& text, std::string_view utf8) {
         }
     }
     *out++ = '"';
-    text.Commit(out);
+    return out;
+}
+
+template <std::size_t N>
+char* WriteLiteral(char* out, const char (&literal)[N]) {
+    return std::copy_n(literal, N - 1, out);
+}
+
+// A table value, -32,768 to 32,767.
+char* WriteTableValue(char* out, std::int16_t value) {
+    if (value < 0) *out++ = '-';
+    return WriteSmallDecimal(out, static_cast<std::uint32_t>(std::abs(int{value})));
 }
 
 // Written directly rather than through a json value: a document of 3,000 hues would build
-// some 200,000 values only to print them. One reservation per hue covers all its numbers.
+// some 200,000 values only to print them. One reservation covers the whole hue.
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
-    text << R"({"id":)" << hue.id << R"(,"name":)";
-    AppendJsonString(text, hue.name);
-    text << R"(,"table_start":)" << hue.record->TableStart << R"(,"table_end":)"
-         << hue.record->TableEnd << R"(,"colors":[)";
+    const huedata::HueRecord& record = *hue.record;
     constexpr std::size_t MostPerColour = 10 + 6;  // "#RRGGBB", and 65535,
-    char* out = text.Reserve(hue.record->Colors.size() * MostPerColour + 16);
+    constexpr std::size_t MostOfTheRest = 96;      // the keys, the brackets and three numbers
+    char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
+                             record.Colors.size() * MostPerColour);
+    out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
+    out = WriteJsonString(WriteLiteral(out, R"(,"name":)"), hue.name);
+    out = WriteTableValue(WriteLiteral(out, R"(,"table_start":)"), record.TableStart);
+    out = WriteTableValue(WriteLiteral(out, R"(,"table_end":)"), record.TableEnd);
+    out = WriteLiteral(out, R"(,"colors":[)");
     // Each item ends in a comma; the last one gives way to the closing bracket.
-    for (const huedata::Color15 value : hue.record->Colors) {
+    for (const huedata::Color15 value : record.Colors) {
         out[0] = '"';
         huedata::WriteStoredAsRgbText(out + 1, value);
         out[8] = '"';
         out[9] = ',';
         out += 10;
     }
-    out = std::copy_n(R"(],"stored":[)", 12, out - 1);
-    for (const huedata::Color15 value : hue.record->Colors) {
+    out = WriteLiteral(out - 1, R"(],"stored":[)");
+    for (const huedata::Color15 value : record.Colors) {
         out = WriteSmallDecimal(out, static_cast<std::uint16_t>(value));
         *out++ = ',';
     }
