@@ -74,7 +74,8 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     // Most names are plain ASCII, which is already UTF-8.
     if (std::all_of(name.begin(), end, [](unsigned char byte) { return byte < 0x80; })) {
-        return std::string(name.begin(), end);
+        return std::string(reinterpret_cast<const char*>(name.data()),
+                           static_cast<std::size_t>(end - name.begin()));
     }
     // Built on the stack, so that a short name costs no allocation at all.
     std::array<char, std::size_t{20} * 3> utf8{};
