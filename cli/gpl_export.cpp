@@ -19,7 +19,7 @@ using ChannelTexts = std::array<std::array<char, 4>, 32>;
 constexpr ChannelTexts ChannelTextsEndingIn(char last) {
     ChannelTexts texts{};
     for (unsigned k = 0; k < texts.size(); ++k) {
-        const unsigned value = (255U * k + 15U) / 31U;  // as ConvertColor widens
+        const unsigned value = huedata::WidenedChannels[k];
         texts[k] = {value < 100 ? ' ' : static_cast<char>('0' + value / 100),
                     value < 10 ? ' ' : static_cast<char>('0' + value / 10 % 10),
                     static_cast<char>('0' + value % 10), last};

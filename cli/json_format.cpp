@@ -43,8 +43,8 @@ char* WriteLiteral(char* out, const char (&literal)[N]) {
     return std::copy_n(literal, N - 1, out);
 }
 
-// A table value, -32,768 to 32,767.
-char* WriteTableValue(char* out, std::int16_t value) {
+// A table value, -32,768 to 32,767, in decimal.
+char* WriteSignedDecimal(char* out, std::int16_t value) {
     if (value < 0) *out++ = '-';
     return WriteSmallDecimal(out, static_cast<std::uint32_t>(std::abs(int{value})));
 }
@@ -59,8 +59,8 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
                              record.Colors.size() * MostPerColour);
     out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
     out = WriteJsonString(WriteLiteral(out, R"(,"name":)"), hue.name);
-    out = WriteTableValue(WriteLiteral(out, R"(,"table_start":)"), record.TableStart);
-    out = WriteTableValue(WriteLiteral(out, R"(,"table_end":)"), record.TableEnd);
+    out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_start":)"), record.TableStart);
+    out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_end":)"), record.TableEnd);
     out = WriteLiteral(out, R"(,"colors":[)");
     // Each item ends in a comma; the last one gives way to the closing bracket.
     for (const huedata::Color15 value : record.Colors) {

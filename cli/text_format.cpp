@@ -55,16 +55,12 @@ std::size_t MostPaddedName(std::string_view name, std::size_t width) {
     return 3 * name.size() + width;
 }
 
-// " 5  0x" to "31  0x": how each colour's line of a hue in full begins.
+// " 5  " to "31  ": how each colour's line of a hue in full begins.
 constexpr auto LineStarts = [] {
-    std::array<std::array<char, 6>, 32> starts{};
+    std::array<std::array<char, 4>, 32> starts{};
     for (unsigned i = 0; i < starts.size(); ++i) {
         starts[i] = {i < 10 ? ' ' : static_cast<char>('0' + i / 10),
-                     static_cast<char>('0' + i % 10),
-                     ' ',
-                     ' ',
-                     '0',
-                     'x'};
+                     static_cast<char>('0' + i % 10), ' ', ' '};
     }
     return starts;
 }();
@@ -90,10 +86,7 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
         char* out = text.Reserve(hue.record->Colors.size() * LineSize);
         for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
             const auto stored = hue.record->Colors[i];
-            const auto bits = static_cast<std::uint16_t>(stored);
-            out = std::copy_n(LineStarts[i].data(), 6, out);
-            out = std::copy_n(huedata::HexOfByte[bits >> 8U].data(), 2, out);
-            out = std::copy_n(huedata::HexOfByte[bits & 0xFFU].data(), 2, out);
+            out = huedata::WriteColor15Text(std::copy_n(LineStarts[i].data(), 4, out), stored);
             out = huedata::WriteStoredAsRgbText(std::copy_n("  ", 2, out), stored);
             *out++ = '\n';
         }

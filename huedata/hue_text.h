@@ -77,7 +77,7 @@ inline char* WriteStoredAsRgbText(char* out, Color15 value) {
     static constexpr auto HexOfChannel = [] {
         std::array<std::array<char, 2>, 32> hex{};
         for (unsigned k = 0; k < hex.size(); ++k) {
-            hex[k] = HexOfByte[(255U * k + 15U) / 31U];  // as ConvertColor widens
+            hex[k] = HexOfByte[WidenedChannels[k]];
         }
         return hex;
     }();

@@ -31,7 +31,7 @@ constexpr Matrix LmsToLab = {{
     {0.0259040371, 0.7827717662, -0.8086757660},
 }};
 
-constexpr std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) {
+std::array<double, 3> Multiply(const Matrix& m, const std::array<double, 3>& v) {
     return {m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
             m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
             m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
@@ -85,7 +85,7 @@ QuickLms QuickLmsFromSrgb(Rgb24 color) {
             m[2][0] * r + m[2][1] * g + m[2][2] * b};
 }
 
-std::array<float, 3> QuickLabFromLms(float l, float m, float s) {
+inline std::array<float, 3> QuickLabFromLms(float l, float m, float s) {
     const auto& k = QuickLmsToLab;
     const float lc = QuickCbrt(l), mc = QuickCbrt(m), sc = QuickCbrt(s);
     return {k[0][0] * lc + k[0][1] * mc + k[0][2] * sc, k[1][0] * lc + k[1][1] * mc + k[1][2] * sc,
@@ -131,7 +131,6 @@ void QuickDeltaEOK(const OkLab& target, std::span<const Rgb24> colors, std::span
     // the square roots, which would not (they may set errno).
     constexpr std::size_t Block = 256;
     std::array<float, Block> l{}, m{}, s{}, squared{};
-    const auto& k = QuickLmsToLab;
     const auto targetL = static_cast<float>(target.L);
     const auto targetA = static_cast<float>(target.a);
     const auto targetB = static_cast<float>(target.b);
@@ -144,10 +143,8 @@ void QuickDeltaEOK(const OkLab& target, std::span<const Rgb24> colors, std::span
             s[i] = lms.s;
         }
         for (std::size_t i = 0; i < count; ++i) {
-            const float lc = QuickCbrt(l[i]), mc = QuickCbrt(m[i]), sc = QuickCbrt(s[i]);
-            const float dL = k[0][0] * lc + k[0][1] * mc + k[0][2] * sc - targetL;
-            const float da = k[1][0] * lc + k[1][1] * mc + k[1][2] * sc - targetA;
-            const float db = k[2][0] * lc + k[2][1] * mc + k[2][2] * sc - targetB;
+            const auto lab = QuickLabFromLms(l[i], m[i], s[i]);
+            const float dL = lab[0] - targetL, da = lab[1] - targetA, db = lab[2] - targetB;
             squared[i] = dL * dL + da * da + db * db;
         }
         for (std::size_t i = 0; i < count; ++i) distances[start + i] = std::sqrt(squared[i]);
