@@ -1,6 +1,8 @@
 #include "app.h"
 
 #include "csv_format.h"
+#include "diff.h"
+#include "edit.h"
 #include "export.h"
 #include "find.h"
 #include "hue_view.h"
@@ -31,6 +33,19 @@ struct Choices {
     std::string exportKind;
     std::optional<std::string> sample;
     std::optional<std::string> output;
+    // build, apply, set and diff
+    std::vector<std::string> sources;
+    std::optional<std::string> base;
+    std::size_t least = 0;
+    bool strict = false;
+    bool noBackup = false;
+    int id = 0;
+    std::optional<std::string> name;
+    std::vector<std::string> table;
+    std::optional<std::string> colors;
+    std::optional<std::string> gradient;
+    std::optional<int> copyOf;
+    std::string first, second;
 };
 
 struct Commands {
@@ -39,10 +54,72 @@ struct Commands {
     CLI::App* find;
     CLI::App* nearest;
     CLI::App* exportHues;
+    CLI::App* build;
+    CLI::App* apply;
+    CLI::App* set;
+    CLI::App* diff;
 };
 
 void AddFormatOption(CLI::App* command, Choices& choices) {
     command->add_option("--format", choices.format, "Output format: text, json or csv")
+        ->check(CLI::IsMember({"text", "json", "csv"}))
+        ->capture_default_str();
+}
+
+void AddStrictAndBackup(CLI::App* command, Choices& choices, bool backup) {
+    command->add_flag("--strict", choices.strict,
+                      "A colour no hue can hold exactly is an error, not a warning");
+    if (backup) {
+        command->add_flag("--no-backup", choices.noBackup,
+                          "Keep no copy of the previous file as FILE.bak");
+    }
+}
+
+void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
+    const char* sources =
+        "JSON (as list --format json writes) or CSV (as list --format csv "
+        "writes) files; - is standard input";
+    commands.build = app.add_subcommand("build", "Make a hue file from hues as text");
+    commands.build->add_option("SOURCE", choices.sources, sources)->required();
+    commands.build->add_option("-o,--output", choices.output, "The hue file to write (atomically)")
+        ->required();
+    commands.build->add_option("--base", choices.base,
+                               "Start from this hue file's bytes; sources change only the fields "
+                               "they name");
+    commands.build->add_option("--count", choices.least, "Hold at least N hues")
+        ->check(CLI::Range(0, 32768));
+    AddStrictAndBackup(commands.build, choices, false);
+
+    commands.apply = app.add_subcommand(
+        "apply", "Change the hue file in place with hues as text, as build --base would");
+    commands.apply->add_option("SOURCE", choices.sources, sources)->required();
+    AddStrictAndBackup(commands.apply, choices, true);
+
+    commands.set = app.add_subcommand("set", "Change one hue of the hue file in place");
+    commands.set->add_option("ID", choices.id, "The hue to change, 0 to 32767")
+        ->required()
+        ->check(CLI::Range(0, 32767));
+    commands.set->add_option("--name", choices.name, "The name (at most 20 bytes in Windows-1252)");
+    commands.set->add_option("--table", choices.table, "Table start and end, -32768 to 32767")
+        ->expected(2);
+    auto* colors =
+        commands.set->add_option("--colors", choices.colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
+    commands.set
+        ->add_option("--gradient", choices.gradient,
+                     "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop to stop in OKLab")
+        ->excludes(colors);
+    commands.set
+        ->add_option("--copy-of", choices.copyOf,
+                     "Start from this hue of the file; the other options change it")
+        ->check(CLI::Range(0, 32767));
+    AddStrictAndBackup(commands.set, choices, true);
+
+    commands.diff = app.add_subcommand(
+        "diff", "Show what differs between two hue files; exit status 1 if anything does");
+    commands.diff->add_option("A", choices.first, "The first hue file")->required();
+    commands.diff->add_option("B", choices.second, "The second hue file")->required();
+    commands.diff
+        ->add_option("--format", choices.format, "text, csv, or json: a patch for build --base A")
         ->check(CLI::IsMember({"text", "json", "csv"}))
         ->capture_default_str();
 }
@@ -82,6 +159,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
     commands.exportHues->add_option(
         "--sample", choices.sample,
         "html: a PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
+    AddEditCommands(app, choices, commands);
     return commands;
 }
 
@@ -101,6 +179,54 @@ void WriteMatches(const std::string& format, std::span<const NearMatch> matches,
 
 // Runs one command and returns its exit status. Each reads and checks everything it needs
 // before it writes the first byte to `out`.
+// The commands that make and change hue files. Returns the exit status; what they say on
+// standard error goes to `err`.
+std::optional<int> RunEditCommand(const Commands& commands, const Choices& choices,
+                                  const Environment& env, TextBuilder& out, std::string& err) {
+    const auto path = [](const std::string& text) { return huedata::PathFromUtf8(text); };
+    if (commands.build->parsed()) {
+        err +=
+            BuildHueFile({.sources = choices.sources,
+                          .output = path(*choices.output),
+                          .base = choices.base ? std::optional(path(*choices.base)) : std::nullopt,
+                          .count = choices.least,
+                          .strict = choices.strict},
+                         env);
+        return Success;
+    }
+    if (commands.apply->parsed()) {
+        err += ApplyToHueFile({.file = path(choices.file),
+                               .sources = choices.sources,
+                               .keepBackup = !choices.noBackup,
+                               .strict = choices.strict},
+                              env);
+        return Success;
+    }
+    if (commands.set->parsed()) {
+        err += SetHue({.file = path(choices.file),
+                       .id = choices.id,
+                       .name = choices.name,
+                       .table = choices.table,
+                       .colors = choices.colors,
+                       .gradient = choices.gradient,
+                       .copyOf = choices.copyOf,
+                       .keepBackup = !choices.noBackup,
+                       .strict = choices.strict});
+        return Success;
+    }
+    if (commands.diff->parsed()) {
+        const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
+        const DiffOutcome diff = DiffHueFiles({.first = path(choices.first),
+                                               .second = path(choices.second),
+                                               .format = choices.format,
+                                               .style = style},
+                                              out);
+        err += diff.note;
+        return diff.differ ? Differ : Success;
+    }
+    return std::nullopt;
+}
+
 int RunCommand(const Commands& commands, const Choices& choices, const Environment& env,
                TextBuilder& out) {
     const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
@@ -151,7 +277,10 @@ Outcome FailureOutcome(const std::string& message) {
 
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
                 const TextSink& out) {
-    CLI::App app{"Finds hues in a hue file by number, name or colour, and exports them.", "hues"};
+    CLI::App app{
+        "Finds hues in a hue file by number, name or colour, exports them, makes hue "
+        "files from text and changes them.",
+        "hues"};
     // A Windows build would otherwise take "/x" as an option.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
@@ -173,16 +302,21 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     } catch (const CLI::ParseError& error) {
         const auto unused = app.remaining();
         if (app.get_subcommands().empty() && !unused.empty()) {
-            return FailureOutcome("'" + unused.front() +
-                                  "' is not a command: use show, list, find, nearest or export");
+            return FailureOutcome(
+                "'" + unused.front() +
+                "' is not a command: use show, list, find, nearest, export, build, apply, "
+                "set or diff");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }
     try {
         TextBuilder builder(out);
-        const int status = RunCommand(commands, choices, environment, builder);
+        std::string err;
+        const std::optional<int> edited =
+            RunEditCommand(commands, choices, environment, builder, err);
+        const int status = edited ? *edited : RunCommand(commands, choices, environment, builder);
         builder.Flush();
-        return {status, {}, {}};
+        return {status, {}, err};
     } catch (const HuesError& error) {
         return FailureOutcome(error.what());
     }

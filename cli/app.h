@@ -5,6 +5,7 @@
 
 #include "text_builder.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,15 @@ namespace hues {
 enum ExitStatus : int {
     Success = 0,
     NothingFound = 1,  // `find` matched no hue, as grep does
+    Differ = 1,        // `diff` found the files differ, as diff does
     Failure = 2,       // bad usage, unreadable input, a failed write
 };
 
 struct Environment {
     bool stdoutIsTerminal = false;
     bool noColor = false;  // NO_COLOR is set
+    // All of standard input, for a source given as "-"; read only when one is.
+    std::function<std::string()> readStandardInput = [] { return std::string(); };
 };
 
 struct Outcome {

@@ -19,7 +19,8 @@ void ExportHues(const HueFile& file, std::span<const HueView> hues, const Export
 void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues,
                       const ExportRequest& request, const std::filesystem::path& output) {
     WriteFileAtomically(
-        output, [&](TextBuilder& out) { ExportHues(file, hues, request, out); }, file.path);
+        output, [&](TextBuilder& out) { ExportHues(file, hues, request, out); },
+        std::span(&file.path, 1));
 }
 
 }  // namespace hues

@@ -8,7 +8,9 @@ namespace hues {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
     try {
-        return HueFile{path, huedata::ReadHueFile(path)};
+        HueFile file{path, {}, {}};
+        file.hues = huedata::ReadHueFile(path, &file.blockHeaders);
+        return file;
     } catch (const huedata::HueFileError& error) {
         throw HuesError(huedata::PathText(path) + ": " + error.reason());
     }
@@ -16,7 +18,13 @@ HueFile LoadHueFile(const std::filesystem::path& path) {
 
 HueView ViewOf(const HueFile& file, int id) {
     const auto& record = file.hues.at(static_cast<std::size_t>(id));
-    return HueView{id, huedata::HueNameUtf8Text(record.Name), &record};
+    HueView view{id, huedata::HueNameUtf8Text(record.Name), &record};
+    const auto block = static_cast<std::size_t>(id) / huedata::HuesPerBlock;
+    if (id % huedata::HuesPerBlock == 0 && block < file.blockHeaders.size() &&
+        file.blockHeaders[block] != 0) {
+        view.blockHeader = file.blockHeaders[block];
+    }
+    return view;
 }
 
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {

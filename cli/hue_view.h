@@ -4,7 +4,9 @@
 
 #include "huedata/hue_file.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -23,6 +25,7 @@ public:
 struct HueFile {
     std::filesystem::path path;
     std::vector<huedata::HueRecord> hues;
+    std::vector<std::uint32_t> blockHeaders;  // blockHeaders[b] heads hues 8b to 8b + 7
 };
 
 // Reads the whole file; a failure becomes a HuesError naming the file and the reason.
@@ -34,6 +37,9 @@ struct HueView {
     int id;
     std::string name;
     const huedata::HueRecord* record;
+    // The header of the block this hue starts, where the text form must give it: a header
+    // that is not 0, or in a patch one that differs.
+    std::optional<std::uint32_t> blockHeader = std::nullopt;
 };
 
 HueView ViewOf(const HueFile& file, int id);

@@ -54,11 +54,23 @@ char* WriteSignedDecimal(char* out, std::int16_t value) {
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
     const huedata::HueRecord& record = *hue.record;
     constexpr std::size_t MostPerColour = 10 + 6;  // "#RRGGBB", and 65535,
-    constexpr std::size_t MostOfTheRest = 96;      // the keys, the brackets and three numbers
+    constexpr std::size_t MostOfTheRest = 200;     // the keys, the brackets, numbers, name_bytes
     char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
                              record.Colors.size() * MostPerColour);
     out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
+    if (hue.blockHeader) {
+        out = fmt::format_to(WriteLiteral(out, R"(,"block_header":)"), FMT_COMPILE("{}"),
+                             *hue.blockHeader);
+    }
     out = WriteJsonString(WriteLiteral(out, R"(,"name":)"), hue.name);
+    // Only where the name alone would not give its bytes back, so the text stays lossless.
+    if (!huedata::HueNameRoundTrips(record.Name)) {
+        out = WriteLiteral(out, R"(,"name_bytes":")");
+        for (const unsigned char byte : record.Name) {
+            out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
+        }
+        *out++ = '"';
+    }
     out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_start":)"), record.TableStart);
     out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_end":)"), record.TableEnd);
     out = WriteLiteral(out, R"(,"colors":[)");

@@ -1,6 +1,7 @@
 // hues: the hue file on the command line.
 #include "app.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,16 @@ bool Write(std::FILE* stream, std::string_view text) {
 }
 #endif
 
+// All of standard input, as bytes.
+std::string ReadStandardInput() {
+    std::string text;
+    std::array<char, 64 * 1024> buffer{};
+    for (std::size_t got = 0; (got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0;) {
+        text.append(buffer.data(), got);
+    }
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +64,7 @@ int main(int argc, char** argv) {
     const hues::Environment environment{
         .stdoutIsTerminal = IsTerminal(stdout),
         .noColor = noColor != nullptr && noColor[0] != '\0',
+        .readStandardInput = ReadStandardInput,
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
     int writeError = 0;

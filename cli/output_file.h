@@ -5,15 +5,16 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 
 namespace hues {
 
 // Has `write` write the contents to a new temporary file in the target's folder, then
 // renames that over `target`. On any failure throws HuesError naming `target`, removes the
 // temporary file and leaves an existing `target` as it was. Refuses a `target` that is, by any
-// path, the same file as `protectedFile` (the hue file being read).
+// path, the same file as one of `protectedFiles` (the files being read).
 void WriteFileAtomically(const std::filesystem::path& target,
                          const std::function<void(TextBuilder&)>& write,
-                         const std::filesystem::path& protectedFile);
+                         std::span<const std::filesystem::path> protectedFiles);
 
 }  // namespace hues

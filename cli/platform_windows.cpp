@@ -27,6 +27,7 @@ std::wstring WideFromUtf8(std::string_view text) {
 }  // namespace
 
 void PrepareStandardStreams() {
+    ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }

@@ -10,7 +10,7 @@
 
 namespace hues::windows {
 
-// Puts standard output and error in binary mode, so that UTF-8 bytes pass unchanged.
+// Puts the standard streams in binary mode, so that UTF-8 bytes pass unchanged.
 void PrepareStandardStreams();
 
 // The command line's arguments as UTF-8, without the program name.

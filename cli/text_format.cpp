@@ -18,11 +18,6 @@ void ColourCell(TextBuilder& text, huedata::Rgb24 c, std::string_view cell) {
     text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm' << cell;
 }
 
-void ColourStrip(TextBuilder& text, const huedata::HueRecord& hue) {
-    for (const huedata::Color15 stored : hue.Colors) ColourCell(text, ConvertColor(stored), "  ");
-    text << "\x1b[0m";
-}
-
 // `digits` right-aligned in `width` columns.
 char* WriteRightAligned(char* out, const char* digits, const char* end, std::size_t width) {
     const auto length = static_cast<std::size_t>(end - digits);
@@ -66,6 +61,11 @@ constexpr auto LineStarts = [] {
 }();
 
 }  // namespace
+
+void ColourStrip(TextBuilder& text, const huedata::HueRecord& hue) {
+    for (const huedata::Color15 stored : hue.Colors) ColourCell(text, ConvertColor(stored), "  ");
+    text << "\x1b[0m";
+}
 
 void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
     for (const HueView& hue : hues) {

@@ -16,6 +16,9 @@ struct TextStyle {
     bool colourStrip = false;
 };
 
+// The hue's 32 colours as cells of 24-bit terminal colour, two characters wide.
+void ColourStrip(TextBuilder& out, const huedata::HueRecord& hue);
+
 // Each hue in full: its name and table values as the window shows them, then each colour
 // as its stored value and as #RRGGBB.
 void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& out);

@@ -42,4 +42,27 @@ constexpr Rgb24 ConvertColor(Color15 value) {
     };
 }
 
+// The 5-bit channel whose widened value lies nearest to an 8-bit one; of two equally near,
+// the lower. A table of all 256, the inverse of WidenedChannels.
+inline constexpr auto NarrowedChannels = [] {
+    std::array<std::uint8_t, 256> narrowed{};
+    for (unsigned c = 0; c < narrowed.size(); ++c) {
+        unsigned best = 0;
+        for (unsigned k = 1; k < WidenedChannels.size(); ++k) {
+            const auto distance = [c](unsigned w) { return w > c ? w - c : c - w; };
+            if (distance(WidenedChannels[k]) < distance(WidenedChannels[best])) best = k;
+        }
+        narrowed[c] = static_cast<std::uint8_t>(best);
+    }
+    return narrowed;
+}();
+
+// The stored value (bit 15 clear) whose colour is nearest to `color`, channel by channel.
+// ConvertColor gives `color` back exactly when it is one of the 32,768 colours a hue can hold.
+constexpr Color15 NearestColor15(Rgb24 color) {
+    return static_cast<Color15>((NarrowedChannels[color.red] << 10U) |
+                                (NarrowedChannels[color.green] << 5U) |
+                                NarrowedChannels[color.blue]);
+}
+
 }  // namespace huedata

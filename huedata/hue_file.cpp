@@ -24,6 +24,11 @@ std::int16_t LittleEndian16(const unsigned char* bytes) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U)));
 }
 
+std::uint32_t LittleEndian32(const unsigned char* bytes) {
+    return std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8U) |
+           (std::uint32_t{bytes[2]} << 16U) | (std::uint32_t{bytes[3]} << 24U);
+}
+
 // Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
 std::string ErrorMessage(const std::filesystem::path& path, const std::string& reason) {
     std::string message = "Cannot read hue file \"";
@@ -35,13 +40,6 @@ std::string TooShortReason(std::int64_t fileSize, std::int64_t offset) {
     return "The file is " + std::to_string(fileSize) +
            " bytes long, too short for the hue entry at byte offsets " + std::to_string(offset) +
            " to " + std::to_string(offset + static_cast<std::int64_t>(HueRecordSize) - 1);
-}
-
-// Byte offset just past the last of the first `count` entries.
-std::uint64_t EndOfEntries(std::size_t count) {
-    const std::uint64_t blocks = count / HuesPerBlock;
-    const std::uint64_t rest = count % HuesPerBlock;
-    return blocks * HueBlockSize + (rest == 0 ? 0 : HueBlockHeaderSize + rest * HueRecordSize);
 }
 
 void ThrowIfNoName(const std::filesystem::path& path) {
@@ -303,7 +301,8 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
     return DecodeHueRecord(bytes);
 }
 
-std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path) {
+std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
+                                   std::vector<std::uint32_t>* blockHeaders) {
     const OpenFile file = OpenRegularFile(path);
     const std::size_t count = HueCountForSize(static_cast<std::uint64_t>(file.size()));
     const std::uint64_t end = EndOfEntries(count);
@@ -322,6 +321,11 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path) {
             throw HueFileError(path, "The file shrank to " + std::to_string(offset + got) +
                                          " bytes while it was being read");
         }
+        // Chunks hold whole blocks, so each block's header lies in the chunk of its entries.
+        for (std::uint64_t at = 0; blockHeaders != nullptr && at < chunk.size();
+             at += HueBlockSize) {
+            blockHeaders->push_back(LittleEndian32(chunk.data() + at));
+        }
         while (hues.size() < count && EndOfEntries(hues.size() + 1) <= offset + chunk.size()) {
             const std::uint64_t at = EndOfEntries(hues.size() + 1) - HueRecordSize - offset;
             hues.push_back(DecodeHueRecord(
@@ -329,6 +333,23 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path) {
         }
     }
     return hues;
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
+                                         std::uint64_t mostBytes) {
+    const OpenFile file = OpenRegularFile(path);
+    const auto size = static_cast<std::uint64_t>(file.size());
+    if (size > mostBytes) {
+        throw HueFileError(path, "The file is " + std::to_string(size) + " bytes long, more than " +
+                                     std::to_string(mostBytes) + " this command takes");
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    const std::size_t got = ReadAt(file, path, 0, bytes);
+    if (got < bytes.size()) {
+        throw HueFileError(
+            path, "The file shrank to " + std::to_string(got) + " bytes while it was being read");
+    }
+    return bytes;
 }
 
 }  // namespace huedata

@@ -49,6 +49,18 @@ constexpr std::int32_t HuePosition(HueId id) {
     return std::int32_t{id} * 88 + headerCount * 4 + 1;
 }
 
+// 0-based byte offset of entry `id`: where HuePosition(id) - 1 points, for any id up to 32767.
+constexpr std::uint64_t HueOffset(std::size_t id) {
+    return id / HuesPerBlock * HueBlockSize + HueBlockHeaderSize +
+           id % HuesPerBlock * HueRecordSize;
+}
+
+// Byte offset just past the last of the first `count` entries: the size of a file that holds
+// exactly `count` hues and nothing after them.
+constexpr std::uint64_t EndOfEntries(std::size_t count) {
+    return count == 0 ? 0 : HueOffset(count - 1) + HueRecordSize;
+}
+
 // How many entries lie wholly inside a file of `fileSize` bytes, capped at MaxHueCount.
 // Stray bytes after the last whole entry hold no hue.
 std::size_t HueCountForSize(std::uint64_t fileSize);
@@ -85,6 +97,16 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
 // Reads every entry that lies wholly inside the regular file at `path`, in identifier order
 // (index = HueId): one open, one read up to the end of the last whole entry. The same
 // refusals as ReadHueRecord; a file too short for even entry 0 gives an empty list.
-std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path);
+// With `blockHeaders`, the 4-byte header of each block that holds an entry is kept there too.
+std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
+                                   std::vector<std::uint32_t>* blockHeaders = nullptr);
+
+// The largest file ReadFileBytes takes: every entry the format allows, and room to spare.
+inline constexpr std::uint64_t MostHueFileBytes = std::uint64_t{16} << 20U;
+
+// Every byte of the regular file at `path`, stray bytes after the last entry included. The
+// same refusals as ReadHueRecord, and a file over `mostBytes` is refused as far too large.
+std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
+                                         std::uint64_t mostBytes = MostHueFileBytes);
 
 }  // namespace huedata

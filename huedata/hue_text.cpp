@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -13,7 +14,6 @@ namespace huedata {
 
 namespace {
 
-#if !defined(_WIN32)
 // Windows-1252 bytes 0x80..0x9F; the five it leaves undefined map to the same code point,
 // as Windows itself does. Every other byte is its own code point.
 constexpr std::array<char16_t, 32> Windows1252High = {
@@ -22,6 +22,18 @@ constexpr std::array<char16_t, 32> Windows1252High = {
     u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
+
+// The Windows-1252 byte of a character, or 0 where it has none (the C1 controls, the five
+// undefined bytes among them, are no characters of it).
+unsigned char Windows1252Byte(char16_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<unsigned char>(code);
+    if (code < 0xA0) return 0;
+    const auto* found = std::find(Windows1252High.begin(), Windows1252High.end(), code);
+    if (found == Windows1252High.end()) return 0;
+    return static_cast<unsigned char>(0x80 + (found - Windows1252High.begin()));
+}
+
+#if !defined(_WIN32)
 
 constexpr char16_t FromWindows1252(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return Windows1252High[byte - 0x80U];
@@ -86,6 +98,49 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
         size += static_cast<unsigned char>(character[3]);
     }
     return std::string(utf8.data(), size);
+#endif
+}
+
+std::array<unsigned char, 20> HueNameBytes(std::string_view utf8) {
+    const std::u16string text = Utf16Text(utf8);
+    if (Utf8Text(text) != utf8) throw std::invalid_argument("it is not valid UTF-8");
+    std::array<unsigned char, 20> bytes{};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t code = text[i];
+        if (code == 0) throw std::invalid_argument("it holds a NUL character, which ends a name");
+        const unsigned char byte = Windows1252Byte(code);
+        if (byte == 0) {
+            const bool pair = code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size();
+            const char32_t scalar =
+                pair ? 0x10000 + ((code - 0xD800U) << 10U) + (text[i + 1] - 0xDC00U) : code;
+            std::string hex;
+            for (char32_t rest = scalar; rest != 0 || hex.size() < 4; rest >>= 4U) {
+                hex.insert(hex.begin(), "0123456789ABCDEF"[rest & 0xFU]);
+            }
+            throw std::invalid_argument("U+" + hex + " has no byte in Windows-1252");
+        }
+        if (i >= bytes.size()) {
+            throw std::invalid_argument("it is " + std::to_string(text.size()) +
+                                        " bytes long in Windows-1252; a name holds at most 20");
+        }
+        bytes[i] = byte;
+    }
+    return bytes;
+}
+
+bool HueNameRoundTrips(const std::array<unsigned char, 20>& name) {
+#if defined(_WIN32)
+    // The ANSI code page decodes the name here, which need not be Windows-1252.
+    try {
+        return HueNameBytes(HueNameUtf8Text(name)) == name;
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+#else
+    const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
+    return std::all_of(name.begin(), end,
+                       [](unsigned char byte) { return Windows1252Byte(FromWindows1252(byte)); }) &&
+           std::all_of(end, name.end(), [](unsigned char byte) { return byte == 0; });
 #endif
 }
 

@@ -20,6 +20,15 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name);
 // The same name as UTF-8, in one step: for writers of whole files of names.
 std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name);
 
+// A name given as UTF-8 text as the 20 bytes a hue stores: Windows-1252 on every system,
+// padded with zero bytes. Throws std::invalid_argument saying why when the text is not valid
+// UTF-8, holds a character Windows-1252 lacks (or NUL), or takes more than 20 bytes.
+std::array<unsigned char, 20> HueNameBytes(std::string_view utf8);
+
+// Whether HueNameBytes(HueNameUtf8Text(name)) gives back exactly these 20 bytes: not when
+// bytes follow the first zero byte, nor when one has no character in the code page.
+bool HueNameRoundTrips(const std::array<unsigned char, 20>& name);
+
 // UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.
 std::string Utf8Text(std::u16string_view text);
 

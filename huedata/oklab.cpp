@@ -47,6 +47,30 @@ constexpr Matrix Product(const Matrix& a, const Matrix& b) {
     return product;
 }
 
+// The way back, from the same matrices, so that a colour goes there and back unchanged.
+constexpr Matrix Inverse(const Matrix& m) {
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    Matrix inverse{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            // The cofactor of m[j][i], from the rows and columns other than j and i.
+            const std::size_t r0 = (j + 1) % 3, r1 = (j + 2) % 3, c0 = (i + 1) % 3,
+                              c1 = (i + 2) % 3;
+            inverse[i][j] = (m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0]) / det;
+        }
+    }
+    return inverse;
+}
+
+// An sRGB channel from its linear value, 0..255, clamped and rounded.
+std::uint8_t SrgbFromLinear(double linear) {
+    const double c =
+        linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    return static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0));
+}
+
 // The quick conversion works in single precision, four colours to a vector register.
 using QuickMatrix = std::array<std::array<float, 3>, 3>;
 
@@ -118,6 +142,17 @@ OkLab OkLabFromSrgb(Rgb24 color) {
         LinearSrgbToXyz,
         {LinearFromSrgb(color.red), LinearFromSrgb(color.green), LinearFromSrgb(color.blue)});
     return OkLabFromXyz(xyz[0], xyz[1], xyz[2]);
+}
+
+Rgb24 SrgbFromOkLab(const OkLab& lab) {
+    static const Matrix labToLms = Inverse(LmsToLab);
+    static const Matrix xyzToLinearSrgb = Inverse(LinearSrgbToXyz);
+    static const Matrix lmsToXyz = Inverse(XyzToLms);
+    const auto root = Multiply(labToLms, {lab.L, lab.a, lab.b});
+    const auto xyz = Multiply(lmsToXyz, {root[0] * root[0] * root[0], root[1] * root[1] * root[1],
+                                         root[2] * root[2] * root[2]});
+    const auto linear = Multiply(xyzToLinearSrgb, xyz);
+    return {SrgbFromLinear(linear[0]), SrgbFromLinear(linear[1]), SrgbFromLinear(linear[2])};
 }
 
 OkLab QuickOkLabFromSrgb(Rgb24 color) {

@@ -22,6 +22,10 @@ OkLab OkLabFromXyz(double x, double y, double z);
 // An sRGB colour, decoded with the standard sRGB transfer function, to OKLab.
 OkLab OkLabFromSrgb(Rgb24 color);
 
+// The inverse of OkLabFromSrgb: the sRGB colour of an OKLab point, each channel clamped to
+// 0..255 and rounded to the nearest.
+Rgb24 SrgbFromOkLab(const OkLab& lab);
+
 // deltaEOK from `target` to each of `colors`, into `distances`, quickly: in single precision,
 // with a cube root good to 5e-5, over whole vectors of colours at a time. For ranking many
 // colours, of which only the few nearest need the exact value: for every colour a 15-bit

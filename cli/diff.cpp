@@ -1,0 +1,220 @@
+#include "diff.h"
+
+#include "hue_view.h"
+#include "json_format.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace hues {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+struct Side {
+    std::string name;
+    Bytes bytes;
+    std::size_t count;
+};
+
+Side ReadSide(const fs::path& path) {
+    try {
+        Bytes bytes = huedata::ReadFileBytes(path);
+        const std::size_t count = huedata::HueCountForSize(bytes.size());
+        return {huedata::PathText(path), std::move(bytes), count};
+    } catch (const huedata::HueFileError& error) {
+        throw HuesError(huedata::PathText(path) + ": " + error.reason());
+    }
+}
+
+// One hue that differs: held by one file or both.
+struct HueDifference {
+    std::size_t id;
+    std::optional<huedata::HueRecord> first, second;
+    std::uint32_t firstHeader = 0, secondHeader = 0;  // of the block it starts, if it does
+};
+
+std::vector<HueDifference> Differences(const Side& a, const Side& b) {
+    std::vector<HueDifference> differences;
+    for (std::size_t id = 0; id < std::max(a.count, b.count); ++id) {
+        HueDifference hue{id, std::nullopt, std::nullopt};
+        if (id < a.count) hue.first = huedata::HueAt(a.bytes, id);
+        if (id < b.count) hue.second = huedata::HueAt(b.bytes, id);
+        if (id % huedata::HuesPerBlock == 0) {
+            hue.firstHeader = huedata::BlockHeaderAt(a.bytes, id / huedata::HuesPerBlock);
+            hue.secondHeader = huedata::BlockHeaderAt(b.bytes, id / huedata::HuesPerBlock);
+        }
+        if (hue.first != hue.second || hue.firstHeader != hue.secondHeader) {
+            differences.push_back(hue);
+        }
+    }
+    return differences;
+}
+
+std::string NameShown(const huedata::HueRecord& hue) {
+    return "\"" + PrintableText(huedata::HueNameUtf8Text(hue.Name)) + "\"";
+}
+
+std::string NameBytesShown(const huedata::HueRecord& hue) {
+    std::string hex;
+    for (const unsigned char byte : hue.Name) hex.append(huedata::HexOfByte[byte].data(), 2);
+    return hex;
+}
+
+std::string ColourShown(huedata::Color15 value) {
+    return huedata::Color15Text(value) + " " + huedata::RgbText(huedata::ConvertColor(value));
+}
+
+// Each differing field as (field, old, new).
+template <typename Row>
+void ForEachField(const HueDifference& hue, Row row) {
+    if (hue.firstHeader != hue.secondHeader) {
+        row("block_header", fmt::format("0x{:08X}", hue.firstHeader),
+            fmt::format("0x{:08X}", hue.secondHeader));
+    }
+    if (!hue.first || !hue.second) {
+        row("hue", hue.first ? "present" : "absent", hue.second ? "present" : "absent");
+        return;
+    }
+    const huedata::HueRecord& a = *hue.first;
+    const huedata::HueRecord& b = *hue.second;
+    if (a.Name != b.Name) {
+        const bool sameText = NameShown(a) == NameShown(b);
+        row(sameText ? "name_bytes" : "name", sameText ? NameBytesShown(a) : NameShown(a),
+            sameText ? NameBytesShown(b) : NameShown(b));
+    }
+    if (a.TableStart != b.TableStart)
+        row("table_start", std::to_string(a.TableStart), std::to_string(b.TableStart));
+    if (a.TableEnd != b.TableEnd)
+        row("table_end", std::to_string(a.TableEnd), std::to_string(b.TableEnd));
+    for (std::size_t i = 0; i < a.Colors.size(); ++i) {
+        if (a.Colors[i] != b.Colors[i]) {
+            row("color" + std::to_string(i), ColourShown(a.Colors[i]), ColourShown(b.Colors[i]));
+        }
+    }
+}
+
+void WriteText(const Side& a, const Side& b, std::span<const HueDifference> differences,
+               TextStyle style, TextBuilder& out) {
+    for (const HueDifference& hue : differences) {
+        out << "hue " << hue.id;
+        if (!hue.first)
+            out << ": only in " << b.name << ' ' << NameShown(*hue.second);
+        else if (!hue.second)
+            out << ": only in " << a.name << ' ' << NameShown(*hue.first);
+        else
+            out << ' ' << NameShown(*hue.second);
+        out << '\n';
+        ForEachField(hue,
+                     [&](const std::string& field, const std::string& old, const std::string& now) {
+                         if (field != "hue")
+                             out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
+                     });
+        if (style.colourStrip && hue.first && hue.second &&
+            hue.first->Colors != hue.second->Colors) {
+            out << "  old ";
+            ColourStrip(out, *hue.first);
+            out << "\n  new ";
+            ColourStrip(out, *hue.second);
+            out << '\n';
+        }
+    }
+    if (a.bytes.size() != b.bytes.size()) {
+        out << "size: " << a.bytes.size() << " \xE2\x86\x92 " << b.bytes.size() << " bytes ("
+            << a.count << " \xE2\x86\x92 " << b.count << " hues)\n";
+    } else if (a.bytes != b.bytes && differences.empty()) {
+        out << "the bytes after the last hue differ\n";
+    }
+}
+
+void WriteCsv(const Side& a, const Side& b, std::span<const HueDifference> differences,
+              TextBuilder& out) {
+    out << "id,field,old,new\r\n";
+    for (const HueDifference& hue : differences) {
+        ForEachField(
+            hue, [&](const std::string& field, const std::string& old, const std::string& now) {
+                // Names are quoted already; a quote inside one is doubled.
+                const auto quoted = [](const std::string& value) {
+                    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+                    std::string text = "\"";
+                    for (const char c : value)
+                        text += c == '"' ? std::string("\"\"") : std::string(1, c);
+                    return text + "\"";
+                };
+                out << hue.id << ',' << field << ',' << quoted(old) << ',' << quoted(now) << "\r\n";
+            });
+    }
+    if (a.bytes.size() != b.bytes.size()) {
+        out << ",file_size," << a.bytes.size() << ',' << b.bytes.size() << "\r\n";
+    }
+}
+
+// The patch: the second file's whole hue for every hue that differs and that it holds, with
+// its block header wherever that differs from the first file's.
+std::vector<huedata::HueChange> Patch(std::span<const HueDifference> differences) {
+    std::vector<huedata::HueChange> patch;
+    for (const HueDifference& hue : differences) {
+        if (!hue.second) continue;
+        huedata::HueChange change;
+        change.id = static_cast<int>(hue.id);
+        change.name = hue.second->Name;
+        change.tableStart = hue.second->TableStart;
+        change.tableEnd = hue.second->TableEnd;
+        change.colors = hue.second->Colors;
+        if (hue.firstHeader != hue.secondHeader) change.blockHeader = hue.secondHeader;
+        patch.push_back(change);
+    }
+    return patch;
+}
+
+std::string PatchNote(const Side& a, const Side& b, std::span<const huedata::HueChange> patch) {
+    Bytes rebuilt = a.bytes;
+    huedata::ApplyHueChanges(rebuilt, patch);
+    if (rebuilt == b.bytes) return {};
+    if (a.count > b.count) {
+        return "hues: note: " + a.name + " holds hues " + std::to_string(b.count) + " to " +
+               std::to_string(a.count - 1) + ", which " + b.name +
+               " lacks; a patch cannot remove hues, so it does not rebuild " + b.name + "\n";
+    }
+    return "hues: note: the files differ in bytes after their last hues, which a patch cannot "
+           "carry, so it does not rebuild " +
+           b.name + " to the byte\n";
+}
+
+}  // namespace
+
+DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
+    const Side a = ReadSide(request.first);
+    const Side b = ReadSide(request.second);
+    const std::vector<HueDifference> differences = Differences(a, b);
+    DiffOutcome outcome{.differ = a.bytes != b.bytes, .note = {}};
+    if (request.format == "csv") {
+        WriteCsv(a, b, differences, out);
+    } else if (request.format == "json") {
+        const std::vector<huedata::HueChange> patch = Patch(differences);
+        std::vector<HueView> views;
+        views.reserve(patch.size());
+        std::size_t next = 0;
+        for (const HueDifference& hue : differences) {
+            if (!hue.second) continue;
+            views.push_back(HueView{static_cast<int>(hue.id),
+                                    huedata::HueNameUtf8Text(hue.second->Name), &*hue.second,
+                                    patch[next++].blockHeader});
+        }
+        HuesJson(views, out);
+        outcome.note = PatchNote(a, b, patch);
+    } else {
+        WriteText(a, b, differences, request.style, out);
+    }
+    return outcome;
+}
+
+}  // namespace hues

@@ -1,0 +1,242 @@
+#include "edit.h"
+
+#include "hue_source.h"
+#include "hue_view.h"
+#include "ids.h"
+#include "nearest.h"
+#include "output_file.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
+#include "huedata/safe_write.h"
+
+#include <charconv>
+#include <stdexcept>
+
+namespace hues {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A source of text may be as large as the JSON of every hue the format allows, and more.
+constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
+
+std::vector<SourceText> ReadSources(std::span<const std::string> names,
+                                    const Environment& environment) {
+    std::vector<SourceText> sources;
+    for (const std::string& name : names) {
+        if (name == "-") {
+            sources.push_back({"standard input", environment.readStandardInput()});
+            continue;
+        }
+        try {
+            const auto bytes = huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
+            sources.push_back({name, std::string(bytes.begin(), bytes.end())});
+        } catch (const huedata::HueFileError& error) {
+            throw HuesError(name + ": " + error.reason());
+        }
+    }
+    return sources;
+}
+
+// Runs a read or a write of the core, naming the file of any failure as every command does.
+template <typename Work>
+auto Reporting(Work work) {
+    try {
+        return work();
+    } catch (const huedata::HueFileError& error) {
+        throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
+    } catch (const huedata::FileWriteError& error) {
+        throw HuesError(error.what());
+    }
+}
+
+std::size_t HuesChanged(std::span<const unsigned char> before, std::span<const unsigned char> after,
+                        std::span<const huedata::HueChange> changes) {
+    std::size_t changed = 0;
+    for (const huedata::HueChange& change : changes) {
+        const auto id = static_cast<std::size_t>(change.id);
+        const auto block = id / huedata::HuesPerBlock;
+        const bool differs =
+            huedata::HueAt(before, id) != huedata::HueAt(after, id) ||
+            id >= huedata::HueCountForSize(before.size()) ||
+            (id % huedata::HuesPerBlock == 0 &&
+             huedata::BlockHeaderAt(before, block) != huedata::BlockHeaderAt(after, block));
+        changed += differs ? 1 : 0;
+    }
+    return changed;
+}
+
+// The one line an edit in place ends with.
+std::string Report(const std::string& what, const fs::path& file,
+                   const huedata::EditOutcome& outcome) {
+    if (!outcome.changed) {
+        return "hues: " + huedata::PathText(file) + " already holds " + what +
+               " as given; nothing changed\n";
+    }
+    if (outcome.backup) {
+        return "hues: " + what + " changed; previous file kept as " +
+               huedata::PathText(*outcome.backup) + "\n";
+    }
+    return "hues: " + what + " changed in " + huedata::PathText(file) + "\n";
+}
+
+std::int16_t TableValue(const std::string& text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
+        value < -32768 || value > 32767) {
+        throw HuesError("--table: '" + text + "' is not a table value from -32768 to 32767");
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+std::vector<huedata::Rgb24> ColourList(const std::string& option, const std::string& text) {
+    std::vector<huedata::Rgb24> colours;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        try {
+            colours.push_back(ParseColour(text.substr(start, comma - start)));
+        } catch (const HuesError& error) {
+            throw HuesError(option + ": " + error.what());
+        }
+        if (comma == std::string::npos) return colours;
+        start = comma + 1;
+    }
+}
+
+std::array<huedata::Color15, 32> StoredColours(std::span<const huedata::Rgb24> colours, bool strict,
+                                               std::string& warning) {
+    std::array<huedata::Color15, 32> stored{};
+    int inexact = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const int before = inexact;
+        stored[i] = StoredColour(colours[i], inexact);
+        if (inexact != before && strict) {
+            throw HuesError("colour " + std::to_string(i) + ": " + huedata::RgbText(colours[i]) +
+                            " is not a colour a hue can hold; the nearest is " +
+                            huedata::RgbText(huedata::ConvertColor(stored[i])));
+        }
+    }
+    if (inexact > 0) {
+        warning = "hues: warning: " + std::to_string(inexact) +
+                  (inexact == 1 ? " colour was" : " colours were") +
+                  " taken to the nearest a hue can hold (--strict makes this an error)\n";
+    }
+    return stored;
+}
+
+// The change `set` asks for, checked in full before the file is touched.
+huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
+    huedata::HueChange change;
+    change.id = request.id;
+    if (request.name) {
+        try {
+            change.name = huedata::HueNameBytes(*request.name);
+        } catch (const std::invalid_argument& why) {
+            throw HuesError("--name: \"" + PrintableText(*request.name) +
+                            "\" cannot be stored: " + why.what());
+        }
+    }
+    if (!request.table.empty()) {
+        change.tableStart = TableValue(request.table.at(0));
+        change.tableEnd = TableValue(request.table.at(1));
+    }
+    if (request.colors) {
+        const auto colours = ColourList("--colors", *request.colors);
+        if (colours.size() != 32) {
+            throw HuesError("--colors: gives " + std::to_string(colours.size()) +
+                            " colours; a hue has 32");
+        }
+        change.colors = StoredColours(colours, request.strict, warning);
+    }
+    if (request.gradient) {
+        const auto stops = ColourList("--gradient", *request.gradient);
+        if (stops.size() < 2 || stops.size() > 32) {
+            throw HuesError("--gradient: gives " + std::to_string(stops.size()) +
+                            " colours; give 2 to 32 stops");
+        }
+        change.colors = StoredColours(GradientColours(stops), request.strict, warning);
+    }
+    if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
+        throw HuesError(
+            "set: nothing to change: give --name, --table, --colors, --gradient or --copy-of");
+    }
+    return change;
+}
+
+}  // namespace
+
+std::string BuildHueFile(const BuildRequest& request, const Environment& environment) {
+    const std::vector<SourceText> sources = ReadSources(request.sources, environment);
+    const SourceHues hues = ReadHueSources(sources, request.strict);
+    std::vector<unsigned char> image;
+    if (request.base) image = Reporting([&] { return huedata::ReadFileBytes(*request.base); });
+    huedata::ApplyHueChanges(image, hues.changes, request.count);
+
+    std::vector<fs::path> read;
+    for (const std::string& source : request.sources) {
+        if (source != "-") read.push_back(huedata::PathFromUtf8(source));
+    }
+    if (request.base) read.push_back(*request.base);
+    WriteFileAtomically(
+        request.output,
+        [&](TextBuilder& out) {
+            out << std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
+        },
+        read);
+    return hues.warning;
+}
+
+std::string ApplyToHueFile(const ApplyRequest& request, const Environment& environment) {
+    const std::vector<SourceText> sources = ReadSources(request.sources, environment);
+    const SourceHues hues = ReadHueSources(sources, request.strict);
+    std::size_t changed = 0;
+    const auto outcome = Reporting([&] {
+        return huedata::EditFileSafely(
+            request.file,
+            [&](std::vector<unsigned char> image) {
+                const std::vector<unsigned char> before = image;
+                huedata::ApplyHueChanges(image, hues.changes);
+                changed = HuesChanged(before, image, hues.changes);
+                return std::optional(std::move(image));
+            },
+            request.keepBackup);
+    });
+    const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
+    return hues.warning + Report(outcome.changed ? what : "these hues", request.file, outcome);
+}
+
+std::string SetHue(const SetRequest& request) {
+    std::string warning;
+    huedata::HueChange change = SetChange(request, warning);
+    const auto outcome = Reporting([&] {
+        return huedata::EditFileSafely(
+            request.file,
+            [&](std::vector<unsigned char> image) {
+                if (request.copyOf) {
+                    const std::size_t held = huedata::HueCountForSize(image.size());
+                    if (static_cast<std::size_t>(*request.copyOf) >= held) {
+                        throw HuesError(huedata::PathText(request.file) + ": --copy-of: hue " +
+                                        std::to_string(*request.copyOf) +
+                                        " is past the end of the file, which holds " +
+                                        std::to_string(held) + " hues");
+                    }
+                    const huedata::HueRecord copied =
+                        huedata::HueAt(image, static_cast<std::size_t>(*request.copyOf));
+                    if (!change.name) change.name = copied.Name;
+                    if (!change.tableStart) change.tableStart = copied.TableStart;
+                    if (!change.tableEnd) change.tableEnd = copied.TableEnd;
+                    if (!change.colors) change.colors = copied.Colors;
+                }
+                huedata::ApplyHueChanges(image, std::span(&change, 1));
+                return std::optional(std::move(image));
+            },
+            request.keepBackup);
+    });
+    return warning + Report("hue " + std::to_string(request.id), request.file, outcome);
+}
+
+}  // namespace hues

@@ -1,0 +1,521 @@
+#include "hue_source.h"
+
+#include "hue_view.h"
+#include "ids.h"
+#include "nearest.h"
+
+#include "huedata/hue_text.h"
+#include "huedata/oklab.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+namespace hues {
+
+namespace {
+
+using json = nlohmann::json;
+using huedata::Color15;
+using huedata::Rgb24;
+
+// Where a hue stands in its source, for messages: a line, and in JSON a column.
+struct Place {
+    const SourceText* source;
+    std::size_t offset;  // of the hue's first character
+    bool withColumn;
+};
+
+std::string PlaceText(const Place& place) {
+    const std::string_view text = place.source->text;
+    const std::string_view before = text.substr(0, std::min(place.offset, text.size()));
+    const std::size_t line =
+        1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    std::string where = place.source->name + ":" + std::to_string(line);
+    if (place.withColumn) where += ":" + std::to_string(place.offset - lineStart + 1);
+    return where;
+}
+
+[[noreturn]] void Fault(const Place& place, std::optional<int> id, const std::string& field,
+                        const std::string& reason) {
+    std::string message = PlaceText(place) + ": ";
+    if (id) message += "hue " + std::to_string(*id) + ": ";
+    if (!field.empty()) message += field + ": ";
+    throw HuesError(message + reason);
+}
+
+// The first colour that was not exactly one a hue can hold, and how many there were.
+struct Inexact {
+    int count = 0;
+    std::string first;
+};
+
+// Reads the fields of one hue, whichever form it came in, and checks them.
+class HueReader {
+public:
+    HueReader(const Place& place, bool strict, Inexact& inexact)
+        : place_(place), strict_(strict), inexact_(inexact) {}
+
+    void Id(std::int64_t id) {
+        if (id < 0 || id > HighestHueId)
+            Fail("id", "must be from 0 to 32767, not " + std::to_string(id));
+        change_.id = static_cast<int>(id);
+        id_ = change_.id;
+    }
+    void Name(const std::string& text) {
+        try {
+            name_ = huedata::HueNameBytes(text);
+        } catch (const std::invalid_argument& why) {
+            Fail("name", "\"" + PrintableText(text) + "\" cannot be stored: " + why.what());
+        }
+        nameText_ = text;
+    }
+    void NameBytes(std::string_view hex) {
+        std::array<unsigned char, 20> bytes{};
+        const bool fits = hex.size() == 40 && std::all_of(hex.begin(), hex.end(), [](char c) {
+                              return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                          });
+        if (!fits) Fail("name_bytes", "must be 40 hexadecimal digits (the 20 bytes of the name)");
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            std::from_chars(hex.data() + 2 * i, hex.data() + 2 * i + 2, bytes[i], 16);
+        }
+        nameBytes_ = bytes;
+    }
+    void Table(const char* field, std::int64_t value) {
+        if (value < -32768 || value > 32767) {
+            Fail(field, "must be from -32768 to 32767, not " + std::to_string(value));
+        }
+        (std::string_view(field) == "table_start" ? change_.tableStart : change_.tableEnd) =
+            static_cast<std::int16_t>(value);
+    }
+    void Colour(std::size_t index, std::string_view text) {
+        try {
+            colours_[index] = ParseColour(text);
+        } catch (const HuesError& why) {
+            Fail(ColourField(index), why.what());
+        }
+    }
+    void Stored(std::size_t index, std::int64_t value) {
+        if (value < 0 || value > 65535) {
+            Fail("stored[" + std::to_string(index) + "]",
+                 "must be from 0 to 65535, not " + std::to_string(value));
+        }
+        stored_[index] = static_cast<Color15>(static_cast<std::uint16_t>(value));
+    }
+    void BlockHeader(std::int64_t value) {
+        if (value < 0 || value > std::int64_t{0xFFFFFFFF}) {
+            Fail("block_header", "must be from 0 to 4294967295, not " + std::to_string(value));
+        }
+        change_.blockHeader = static_cast<std::uint32_t>(value);
+    }
+    void HasColours() { hasColours_ = true; }
+    void HasStored() { hasStored_ = true; }
+
+    [[noreturn]] void Fail(const std::string& field, const std::string& reason) const {
+        Fault(place_, id_, field, reason);
+    }
+
+    // The change, once every field is read: a name typed over its bytes wins, and so does a
+    // colour changed over its stored value.
+    huedata::HueChange Finish() {
+        if (change_.blockHeader && change_.id % huedata::HuesPerBlock != 0) {
+            Fail("block_header",
+                 "only the first hue of a block, whose id is a multiple of 8, "
+                 "carries one");
+        }
+        change_.name = nameBytes_;
+        if (nameText_ && (!nameBytes_ || huedata::HueNameUtf8Text(*nameBytes_) != *nameText_)) {
+            change_.name = name_;
+        }
+        if (hasColours_ || hasStored_) {
+            std::array<Color15, 32> colors{};
+            for (std::size_t i = 0; i < colors.size(); ++i) {
+                const bool agree = hasStored_ && (!hasColours_ ||
+                                                  huedata::ConvertColor(stored_[i]) == colours_[i]);
+                colors[i] = agree ? stored_[i] : Edited(i);
+            }
+            change_.colors = colors;
+        }
+        return change_;
+    }
+
+    static std::string ColourField(std::size_t index) {
+        return "colors[" + std::to_string(index) + "]";
+    }
+
+private:
+    Color15 Edited(std::size_t index) {
+        const Rgb24 colour = colours_[index];
+        int inexact = 0;
+        const Color15 stored = StoredColour(colour, inexact);
+        if (inexact != 0) {
+            const std::string what = huedata::RgbText(colour) +
+                                     " is not a colour a hue can hold; the nearest is " +
+                                     huedata::RgbText(huedata::ConvertColor(stored));
+            if (strict_) Fail(ColourField(index), what);
+            if (inexact_.count++ == 0) {
+                inexact_.first = PlaceText(place_) + ": hue " + std::to_string(change_.id) + ": " +
+                                 ColourField(index) + ": " + what;
+            }
+        }
+        return stored;
+    }
+
+    Place place_;
+    bool strict_;
+    Inexact& inexact_;
+    std::optional<int> id_;
+    huedata::HueChange change_;
+    std::optional<std::array<unsigned char, 20>> name_, nameBytes_;
+    std::optional<std::string> nameText_;
+    std::array<Rgb24, 32> colours_{};
+    std::array<Color15, 32> stored_{};
+    bool hasColours_ = false, hasStored_ = false;
+};
+
+// ---- JSON ----
+
+// Where each hue object of a well-formed document starts: the items of the outer array, or
+// the one object.
+std::vector<std::size_t> ItemOffsets(std::string_view text) {
+    std::vector<std::size_t> items;
+    int depth = 0;
+    bool inString = false, awaiting = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+        if ((depth == 1 && awaiting && c != ']') || (depth == 0 && c == '{')) {
+            items.push_back(i);
+            awaiting = false;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') {
+            awaiting = depth == 0 && c == '[';
+            ++depth;
+        }
+        if (c == ']' || c == '}') --depth;
+        if (c == ',' && depth == 1) awaiting = true;
+    }
+    return items;
+}
+
+std::string Shown(const json& value) {
+    std::string text = value.dump();
+    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    return text;
+}
+
+std::int64_t Integer(const HueReader& reader, const std::string& field, const json& value) {
+    if (value.is_number_unsigned()) {
+        return static_cast<std::int64_t>(std::min<std::uint64_t>(
+            value.get<std::uint64_t>(), std::numeric_limits<std::int64_t>::max()));
+    }
+    if (!value.is_number_integer())
+        reader.Fail(field, "expected a whole number, found " + Shown(value));
+    return value.get<std::int64_t>();
+}
+
+const std::string& String(const HueReader& reader, const std::string& field, const json& value) {
+    if (!value.is_string()) reader.Fail(field, "expected a string, found " + Shown(value));
+    return value.get_ref<const std::string&>();
+}
+
+const json::array_t& ArrayOf32(const HueReader& reader, const std::string& field,
+                               const json& value) {
+    if (!value.is_array()) reader.Fail(field, "expected an array of 32, found " + Shown(value));
+    const auto& items = value.get_ref<const json::array_t&>();
+    if (items.size() != 32) {
+        reader.Fail(field, "has " + std::to_string(items.size()) + " items; a hue has 32 colours");
+    }
+    return items;
+}
+
+huedata::HueChange ReadJsonHue(const json& object, const Place& place, bool strict,
+                               Inexact& inexact) {
+    HueReader reader(place, strict, inexact);
+    if (!object.is_object())
+        Fault(place, std::nullopt, "", "expected a hue object, found " + Shown(object));
+    const auto id = object.find("id");
+    if (id == object.end()) Fault(place, std::nullopt, "", "the hue object has no \"id\"");
+    reader.Id(Integer(reader, "id", *id));
+    for (const auto& [key, value] : object.items()) {
+        if (key == "id") continue;
+        if (key == "name") {
+            reader.Name(String(reader, key, value));
+        } else if (key == "name_bytes") {
+            reader.NameBytes(String(reader, key, value));
+        } else if (key == "table_start" || key == "table_end") {
+            reader.Table(key == "table_start" ? "table_start" : "table_end",
+                         Integer(reader, key, value));
+        } else if (key == "block_header") {
+            reader.BlockHeader(Integer(reader, key, value));
+        } else if (key == "colors") {
+            const auto& items = ArrayOf32(reader, key, value);
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                reader.Colour(i, String(reader, HueReader::ColourField(i), items[i]));
+            }
+            reader.HasColours();
+        } else if (key == "stored") {
+            const auto& items = ArrayOf32(reader, key, value);
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                reader.Stored(i, Integer(reader, "stored[" + std::to_string(i) + "]", items[i]));
+            }
+            reader.HasStored();
+        } else {
+            reader.Fail(key,
+                        "is not a field of a hue: id, block_header, name, name_bytes, "
+                        "table_start, table_end, colors, stored");
+        }
+    }
+    return reader.Finish();
+}
+
+// The text of a parse error without the library's prefix ("[json.exception...] ... column N: ").
+std::string ParseErrorText(const json::parse_error& error) {
+    const std::string text = error.what();
+    const auto column = text.find("column ");
+    const auto colon = text.find(": ", column == std::string::npos ? 0 : column);
+    return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
+void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
+              std::vector<std::pair<huedata::HueChange, Place>>& hues) {
+    json document;
+    try {
+        document = json::parse(source.text);
+    } catch (const json::parse_error& error) {
+        const Place place{&source, error.byte == 0 ? 0 : error.byte - 1, true};
+        Fault(place, std::nullopt, "", "not valid JSON: " + ParseErrorText(error));
+    }
+    const std::vector<std::size_t> offsets = ItemOffsets(source.text);
+    const auto placeOf = [&](std::size_t item) {
+        return Place{&source, item < offsets.size() ? offsets[item] : 0, true};
+    };
+    if (document.is_object()) {
+        hues.emplace_back(ReadJsonHue(document, placeOf(0), strict, inexact), placeOf(0));
+        return;
+    }
+    if (!document.is_array()) {
+        Fault(Place{&source, 0, true}, std::nullopt, "",
+              "expected an array of hue objects or one hue object");
+    }
+    hues.reserve(hues.size() + document.size());
+    for (std::size_t i = 0; i < document.size(); ++i) {
+        hues.emplace_back(ReadJsonHue(document[i], placeOf(i), strict, inexact), placeOf(i));
+    }
+}
+
+// ---- CSV (RFC 4180; line breaks CRLF or LF) ----
+
+struct CsvRow {
+    std::size_t offset;  // of the row's first character
+    std::vector<std::string> fields;
+};
+
+std::vector<CsvRow> CsvRows(const SourceText& source) {
+    const std::string_view text = source.text;
+    std::vector<CsvRow> rows;
+    CsvRow row{0, {}};
+    std::string field;
+    bool quoted = false, inQuotes = false;
+    const auto endRow = [&] {
+        row.fields.push_back(std::move(field));
+        field.clear();
+        const bool blank = row.fields.size() == 1 && row.fields[0].empty() && !quoted;
+        if (!blank) rows.push_back(std::move(row));
+        row = CsvRow{0, {}};
+        quoted = false;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (row.fields.empty() && field.empty() && !quoted) row.offset = i;
+        if (inQuotes) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                inQuotes = false;
+        } else if (c == '"' && field.empty() && !quoted) {
+            inQuotes = quoted = true;
+        } else if (c == ',') {
+            row.fields.push_back(std::move(field));
+            field.clear();
+            quoted = false;
+        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            if (c == '\r') ++i;
+            endRow();
+        } else {
+            field += c;
+        }
+    }
+    if (inQuotes)
+        Fault(Place{&source, row.offset, false}, std::nullopt, "",
+              "a quoted field is never closed");
+    if (!row.fields.empty() || !field.empty() || quoted) endRow();
+    return rows;
+}
+
+// The index of a colour column, "color0" to "color31", as the export names them.
+std::optional<std::size_t> ColourColumn(std::string_view column) {
+    if (!column.starts_with("color")) return std::nullopt;
+    const std::string_view digits = column.substr(5);
+    std::size_t index = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
+        index >= 32 || (digits.size() > 1 && digits[0] == '0')) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+std::int64_t CsvInteger(const HueReader& reader, const std::string& field,
+                        const std::string& text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        reader.Fail(field, "expected a whole number, found \"" + PrintableText(text) + "\"");
+    }
+    return value;
+}
+
+void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
+             std::vector<std::pair<huedata::HueChange, Place>>& hues) {
+    const std::vector<CsvRow> rows = CsvRows(source);
+    if (rows.empty()) return;
+    const std::vector<std::string>& header = rows.front().fields;
+    const Place headerPlace{&source, rows.front().offset, false};
+    int colourColumns = 0;
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const std::string& column = header[i];
+        const bool colour = ColourColumn(column).has_value();
+        const bool known = colour || column == "id" || column == "name" ||
+                           column == "table_start" || column == "table_end";
+        if (!known) {
+            Fault(headerPlace, std::nullopt, column,
+                  "is not a column of a hue: id, name, table_start, table_end, color0 to color31");
+        }
+        if (std::count(header.begin(), header.end(), column) > 1) {
+            Fault(headerPlace, std::nullopt, column, "is a column given twice");
+        }
+        colourColumns += colour ? 1 : 0;
+    }
+    if (std::find(header.begin(), header.end(), "id") == header.end()) {
+        Fault(headerPlace, std::nullopt, "", "the header has no column \"id\"");
+    }
+    if (colourColumns != 0 && colourColumns != 32) {
+        Fault(headerPlace, std::nullopt, "",
+              "the header has " + std::to_string(colourColumns) +
+                  " of the 32 colour columns color0 to color31; give all or none");
+    }
+    const auto idColumn =
+        static_cast<std::size_t>(std::find(header.begin(), header.end(), "id") - header.begin());
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const CsvRow& row = rows[r];
+        const Place place{&source, row.offset, false};
+        HueReader reader(place, strict, inexact);
+        if (row.fields.size() != header.size()) {
+            Fault(place, std::nullopt, "",
+                  "the row has " + std::to_string(row.fields.size()) + " fields; the header has " +
+                      std::to_string(header.size()));
+        }
+        reader.Id(CsvInteger(reader, "id", row.fields[idColumn]));
+        for (std::size_t i = 0; i < header.size(); ++i) {
+            const std::string& column = header[i];
+            const std::string& value = row.fields[i];
+            if (column == "name") reader.Name(value);
+            if (column == "table_start")
+                reader.Table("table_start", CsvInteger(reader, column, value));
+            if (column == "table_end") reader.Table("table_end", CsvInteger(reader, column, value));
+            if (const auto index = ColourColumn(column)) reader.Colour(*index, value);
+        }
+        if (colourColumns != 0) reader.HasColours();
+        hues.emplace_back(reader.Finish(), place);
+    }
+}
+
+bool LooksLikeJson(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const auto first = text.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
+}
+
+}  // namespace
+
+SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
+    Inexact inexact;
+    std::vector<std::pair<huedata::HueChange, Place>> hues;
+    for (const SourceText& source : sources) {
+        if (source.text.find_first_not_of(" \t\r\n") == std::string::npos) {
+            Fault(Place{&source, 0, false}, std::nullopt, "",
+                  "holds no hues: give JSON (as list --format json writes) or CSV");
+        }
+        if (LooksLikeJson(source.text)) {
+            ReadJson(source, strict, inexact, hues);
+        } else {
+            ReadCsv(source, strict, inexact, hues);
+        }
+    }
+    std::vector<const Place*> firstPlace(static_cast<std::size_t>(HighestHueId) + 1, nullptr);
+    SourceHues read;
+    read.changes.reserve(hues.size());
+    for (const auto& [change, place] : hues) {
+        const Place*& first = firstPlace[static_cast<std::size_t>(change.id)];
+        if (first != nullptr) {
+            Fault(place, change.id, "id", "is given twice; first at " + PlaceText(*first));
+        }
+        first = &place;
+        read.changes.push_back(change);
+    }
+    if (inexact.count > 0) {
+        read.warning = "hues: warning: " + std::to_string(inexact.count) +
+                       (inexact.count == 1 ? " colour was" : " colours were") +
+                       " taken to the nearest a hue can hold, the first at " + inexact.first +
+                       " (--strict makes this an error)\n";
+    }
+    return read;
+}
+
+Color15 StoredColour(Rgb24 colour, int& inexact) {
+    const Color15 stored = huedata::NearestColor15(colour);
+    if (huedata::ConvertColor(stored) != colour) ++inexact;
+    return stored;
+}
+
+std::array<Rgb24, 32> GradientColours(std::span<const Rgb24> stops) {
+    std::array<Rgb24, 32> colours{};
+    const std::size_t gaps = stops.size() - 1;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        // Colour i lies i * gaps / 31 of the way along the stops.
+        const std::size_t stop = i * gaps / 31;
+        const std::size_t rest = i * gaps % 31;
+        if (rest == 0) {
+            colours[i] = stops[stop];
+            continue;
+        }
+        const huedata::OkLab from = huedata::OkLabFromSrgb(stops[stop]);
+        const huedata::OkLab to = huedata::OkLabFromSrgb(stops[stop + 1]);
+        const double t = static_cast<double>(rest) / 31.0;
+        colours[i] =
+            huedata::SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
+                                    from.b + (to.b - from.b) * t});
+    }
+    return colours;
+}
+
+}  // namespace hues

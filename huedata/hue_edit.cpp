@@ -1,0 +1,68 @@
+#include "hue_edit.h"
+
+#include <algorithm>
+
+namespace huedata {
+
+namespace {
+
+unsigned char* PutLittleEndian(unsigned char* out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i, value >>= 8U) *out++ = static_cast<unsigned char>(value);
+    return out;
+}
+
+unsigned char* PutInt16(unsigned char* out, std::int16_t value) {
+    return PutLittleEndian(out, static_cast<std::uint16_t>(value), 2);
+}
+
+}  // namespace
+
+void EncodeHueRecord(const HueRecord& record, std::span<unsigned char, HueRecordSize> bytes) {
+    unsigned char* out = bytes.data();
+    for (const Color15 color : record.Colors) out = PutInt16(out, color);
+    out = PutInt16(PutInt16(out, record.TableStart), record.TableEnd);
+    std::copy(record.Name.begin(), record.Name.end(), out);
+}
+
+std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t block) {
+    std::uint32_t header = 0;
+    const std::size_t at = block * HueBlockSize;
+    for (std::size_t i = HueBlockHeaderSize; i-- > 0;) {
+        header = (header << 8U) | (at + i < image.size() ? image[at + i] : 0U);
+    }
+    return header;
+}
+
+HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
+    std::array<unsigned char, HueRecordSize> bytes{};
+    const auto at = static_cast<std::size_t>(HueOffset(id));
+    if (at < image.size()) {
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(at),
+                    std::min(HueRecordSize, image.size() - at), bytes.begin());
+    }
+    return DecodeHueRecord(bytes);
+}
+
+void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
+                     std::size_t leastCount) {
+    std::size_t count = leastCount;
+    for (const HueChange& change : changes) {
+        count = std::max(count, static_cast<std::size_t>(change.id) + 1);
+    }
+    image.resize(std::max(image.size(), static_cast<std::size_t>(EndOfEntries(count))));
+    for (const HueChange& change : changes) {
+        unsigned char* entry = image.data() + HueOffset(static_cast<std::size_t>(change.id));
+        if (change.colors) {
+            unsigned char* out = entry;
+            for (const Color15 color : *change.colors) out = PutInt16(out, color);
+        }
+        if (change.tableStart) PutInt16(entry + 64, *change.tableStart);
+        if (change.tableEnd) PutInt16(entry + 66, *change.tableEnd);
+        if (change.name) std::copy(change.name->begin(), change.name->end(), entry + 68);
+        if (change.blockHeader && change.id % HuesPerBlock == 0) {
+            PutLittleEndian(entry - HueBlockHeaderSize, *change.blockHeader, 4);
+        }
+    }
+}
+
+}  // namespace huedata

@@ -1,0 +1,42 @@
+// Changing a hue file's bytes: a hue written back as stored, and changes to some fields of some
+// hues laid over a file's bytes without disturbing any other byte.
+#pragma once
+
+#include "hue_file.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace huedata {
+
+// The 88 bytes of one entry as a hue file stores them (little-endian).
+void EncodeHueRecord(const HueRecord& record, std::span<unsigned char, HueRecordSize> bytes);
+
+// The fields of one hue to change; those left empty keep the bytes they have.
+struct HueChange {
+    int id = 0;  // 0 to 32767
+    std::optional<std::array<unsigned char, 20>> name;
+    std::optional<std::int16_t> tableStart;
+    std::optional<std::int16_t> tableEnd;
+    std::optional<std::array<Color15, 32>> colors;
+    // The header of the block this hue starts; only for the first hue of a block.
+    std::optional<std::uint32_t> blockHeader;
+
+    friend bool operator==(const HueChange&, const HueChange&) = default;
+};
+
+// The header of block `block` in a file's bytes; 0 where the file ends before it.
+std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t block);
+
+// The hue `id` of a file's bytes as it would read, bytes past the end counting as zero.
+HueRecord HueAt(std::span<const unsigned char> image, std::size_t id);
+
+// Lays the changes over a file's bytes, in order. The file first grows, with zero bytes, to
+// hold at least `leastCount` hues and every hue changed; nothing else is added or removed.
+void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
+                     std::size_t leastCount = 0);
+
+}  // namespace huedata
