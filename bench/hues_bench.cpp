@@ -1,7 +1,9 @@
 // Whole runs of `hues` on the 3,000-hue sample, each beside the run it is measured against:
 // a command with a short output against `hues --version` (the program's own start-up), a
 // long listing against `cat` of the same bytes to the same place, and `-o` against
-// `dd conv=fsync` of the same bytes into a file. The runs are interleaved, one of each per
+// `dd conv=fsync` of the same bytes into a file; `build` from JSON against the JSON library's
+// own parse of that JSON, and an edit in place (`set`, `apply`) against `dd conv=fsync` of the
+// hue file's bytes. The runs are interleaved, one of each per
 // round, so that a machine whose speed drifts (a shared sandbox does) slows both sides of a
 // comparison alike; medians are reported.
 //
@@ -59,6 +61,8 @@ double Median(std::vector<double> times) {
 struct Comparison {
     std::string label;
     Command measured;
+    // Taken in turn instead of `measured`, where a run must change something each time.
+    std::vector<Command> alternatives;
     Command reference;
     std::string referenceLabel;
 };
@@ -104,7 +108,7 @@ int main(int argc, char** argv) {
     std::vector<Comparison> comparisons;
     for (const auto& words : std::vector<std::vector<std::string>>{
              {"show", "8"}, {"find", "scarlet"}, {"nearest", "#FF8800"}}) {
-        comparisons.push_back({labelOf(words), huesRun(words), startUp, "hues --version"});
+        comparisons.push_back({labelOf(words), huesRun(words), {}, startUp, "hues --version"});
     }
     for (const auto& words : std::vector<std::vector<std::string>>{{"list"},
                                                                    {"list", "--format", "json"},
@@ -113,7 +117,7 @@ int main(int argc, char** argv) {
                                                                    {"export", "gpl"},
                                                                    {"export", "html"}}) {
         const Command command = huesRun(words);
-        comparisons.push_back({labelOf(words), command, {"cat", savedOutput(command)}, "cat"});
+        comparisons.push_back({labelOf(words), command, {}, {"cat", savedOutput(command)}, "cat"});
     }
     for (const std::string kind : {"gpl", "html"}) {
         const std::string bytes = savedOutput(huesRun({"export", kind}));
@@ -122,16 +126,48 @@ int main(int argc, char** argv) {
         comparisons.push_back(
             {"export " + kind + " -o FILE",
              huesRun({"export", kind, "-o", target}),
+             {},
              {"dd", "if=" + bytes, "of=" + target, "bs=64K", "conv=fsync", "status=none"},
              "dd conv=fsync"});
     }
+
+    // Making and changing hue files.
+    const std::string json = savedOutput(huesRun({"list", "--format", "json"}));
+    comparisons.push_back({"build JSON -o FILE",
+                           {hues, "build", json, "-o", dir + "/built.mul"},
+                           {},
+                           {JSON_PARSE, json},
+                           "json parse"});
+    const Command ddHueFile = {"dd",    "if=" + file, "of=" + dir + "/copy.mul",
+                               "bs=1M", "conv=fsync", "status=none"};
+    comparisons.push_back(
+        {"set 8 --name ...",
+         {},
+         {huesRun({"set", "8", "--name", "Even"}), huesRun({"set", "8", "--name", "Odd"})},
+         ddHueFile,
+         "dd conv=fsync"});
+    std::vector<Command> applies;
+    for (const std::string name : {"Even", "Odd"}) {
+        const std::string patch = dir + "/patch-" + name + ".json";
+        if (std::FILE* out = std::fopen(patch.c_str(), "w")) {
+            std::fprintf(out, "[{\"id\":9,\"name\":\"%s\"}]\n", name.c_str());
+            std::fclose(out);
+        }
+        applies.push_back(huesRun({"apply", patch}));
+    }
+    comparisons.push_back({"apply (one hue)", {}, applies, ddHueFile, "dd conv=fsync"});
 
     // Both sides of every comparison write their standard output to /dev/null.
     constexpr int WarmUpRounds = 10;
     std::vector<Times> times(comparisons.size());
     for (int round = 0; round < WarmUpRounds + rounds; ++round) {
         for (std::size_t i = 0; i < comparisons.size(); ++i) {
-            const double measured = TimedRun(comparisons[i].measured, "/dev/null");
+            const auto& alternatives = comparisons[i].alternatives;
+            const double measured =
+                TimedRun(alternatives.empty()
+                             ? comparisons[i].measured
+                             : alternatives[static_cast<std::size_t>(round) % alternatives.size()],
+                         "/dev/null");
             const double reference = TimedRun(comparisons[i].reference, "/dev/null");
             if (round < WarmUpRounds) continue;
             times[i].measured.push_back(measured);

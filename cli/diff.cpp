@@ -59,8 +59,11 @@ std::vector<HueDifference> Differences(const Side& a, const Side& b) {
     return differences;
 }
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
 std::string NameShown(const huedata::HueRecord& hue) {
-    return "\"" + PrintableText(huedata::HueNameUtf8Text(hue.Name)) + "\"";
+    std::string shown = "\"";
+    shown.append(PrintableText(huedata::HueNameUtf8Text(hue.Name))).append("\"");
+    return shown;
 }
 
 std::string NameBytesShown(const huedata::HueRecord& hue) {

@@ -10,6 +10,7 @@
 #include "huedata/hue_text.h"
 #include "huedata/safe_write.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 
@@ -107,9 +108,9 @@ std::vector<huedata::Rgb24> ColourList(const std::string& option, const std::str
     }
 }
 
-std::array<huedata::Color15, 32> StoredColours(std::span<const huedata::Rgb24> colours, bool strict,
-                                               std::string& warning) {
-    std::array<huedata::Color15, 32> stored{};
+std::vector<huedata::Color15> StoredColours(std::span<const huedata::Rgb24> colours, bool strict,
+                                            std::string& warning) {
+    std::vector<huedata::Color15> stored(colours.size());
     int inexact = 0;
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const int before = inexact;
@@ -150,7 +151,9 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             throw HuesError("--colors: gives " + std::to_string(colours.size()) +
                             " colours; a hue has 32");
         }
-        change.colors = StoredColours(colours, request.strict, warning);
+        const auto stored = StoredColours(colours, request.strict, warning);
+        change.colors.emplace();
+        std::ranges::copy(stored, change.colors->begin());
     }
     if (request.gradient) {
         const auto stops = ColourList("--gradient", *request.gradient);
@@ -158,7 +161,12 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             throw HuesError("--gradient: gives " + std::to_string(stops.size()) +
                             " colours; give 2 to 32 stops");
         }
-        change.colors = StoredColours(GradientColours(stops), request.strict, warning);
+        // The stops are what the user typed; the colours between them are made, and simply
+        // taken to the nearest a hue can hold.
+        StoredColours(stops, request.strict, warning);
+        std::array<huedata::Color15, 32> colours{};
+        std::ranges::transform(GradientColours(stops), colours.begin(), huedata::NearestColor15);
+        change.colors = colours;
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw HuesError(

@@ -48,8 +48,9 @@ std::string PlaceText(const Place& place) {
                         const std::string& reason) {
     std::string message = PlaceText(place) + ": ";
     if (id) message += "hue " + std::to_string(*id) + ": ";
-    if (!field.empty()) message += field + ": ";
-    throw HuesError(message + reason);
+    // What the source holds is shown as it is, but never with a line break or an escape.
+    if (!field.empty()) message += PrintableText(field) + ": ";
+    throw HuesError(message + PrintableText(reason));
 }
 
 // The first colour that was not exactly one a hue can hold, and how many there were.
@@ -70,14 +71,7 @@ public:
         change_.id = static_cast<int>(id);
         id_ = change_.id;
     }
-    void Name(const std::string& text) {
-        try {
-            name_ = huedata::HueNameBytes(text);
-        } catch (const std::invalid_argument& why) {
-            Fail("name", "\"" + PrintableText(text) + "\" cannot be stored: " + why.what());
-        }
-        nameText_ = text;
-    }
+    void Name(const std::string& text) { nameText_ = text; }
     void NameBytes(std::string_view hex) {
         std::array<unsigned char, 20> bytes{};
         const bool fits = hex.size() == 40 && std::all_of(hex.begin(), hex.end(), [](char c) {
@@ -126,14 +120,20 @@ public:
     // The change, once every field is read: a name typed over its bytes wins, and so does a
     // colour changed over its stored value.
     huedata::HueChange Finish() {
-        if (change_.blockHeader && change_.id % huedata::HuesPerBlock != 0) {
+        if (change_.blockHeader &&
+            static_cast<std::size_t>(change_.id) % huedata::HuesPerBlock != 0) {
             Fail("block_header",
                  "only the first hue of a block, whose id is a multiple of 8, "
                  "carries one");
         }
         change_.name = nameBytes_;
         if (nameText_ && (!nameBytes_ || huedata::HueNameUtf8Text(*nameBytes_) != *nameText_)) {
-            change_.name = name_;
+            try {
+                change_.name = huedata::HueNameBytes(*nameText_);
+            } catch (const std::invalid_argument& why) {
+                Fail("name",
+                     "\"" + PrintableText(*nameText_) + "\" cannot be stored: " + why.what());
+            }
         }
         if (hasColours_ || hasStored_) {
             std::array<Color15, 32> colors{};
@@ -174,7 +174,7 @@ private:
     Inexact& inexact_;
     std::optional<int> id_;
     huedata::HueChange change_;
-    std::optional<std::array<unsigned char, 20>> name_, nameBytes_;
+    std::optional<std::array<unsigned char, 20>> nameBytes_;
     std::optional<std::string> nameText_;
     std::array<Rgb24, 32> colours_{};
     std::array<Color15, 32> stored_{};
@@ -286,7 +286,7 @@ huedata::HueChange ReadJsonHue(const json& object, const Place& place, bool stri
 }
 
 // The text of a parse error without the library's prefix ("[json.exception...] ... column N: ").
-std::string ParseErrorText(const json::parse_error& error) {
+std::string ParseErrorText(const json::exception& error) {
     const std::string text = error.what();
     const auto column = text.find("column ");
     const auto colon = text.find(": ", column == std::string::npos ? 0 : column);
@@ -301,6 +301,8 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
     } catch (const json::parse_error& error) {
         const Place place{&source, error.byte == 0 ? 0 : error.byte - 1, true};
         Fault(place, std::nullopt, "", "not valid JSON: " + ParseErrorText(error));
+    } catch (const json::exception& error) {  // a number too large for any type, say
+        Fault(Place{&source, 0, true}, std::nullopt, "", "not valid JSON: " + ParseErrorText(error));
     }
     const std::vector<std::size_t> offsets = ItemOffsets(source.text);
     const auto placeOf = [&](std::size_t item) {

@@ -20,8 +20,8 @@ HueView ViewOf(const HueFile& file, int id) {
     const auto& record = file.hues.at(static_cast<std::size_t>(id));
     HueView view{id, huedata::HueNameUtf8Text(record.Name), &record};
     const auto block = static_cast<std::size_t>(id) / huedata::HuesPerBlock;
-    if (id % huedata::HuesPerBlock == 0 && block < file.blockHeaders.size() &&
-        file.blockHeaders[block] != 0) {
+    if (static_cast<std::size_t>(id) % huedata::HuesPerBlock == 0 &&
+        block < file.blockHeaders.size() && file.blockHeaders[block] != 0) {
         view.blockHeader = file.blockHeaders[block];
     }
     return view;

@@ -1,5 +1,5 @@
 // Writes the fuzzers' starting inputs from our own sample hues:
-// make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR
+// make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR
 #include "huedata/hue_file.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
@@ -26,14 +26,17 @@ std::vector<unsigned char> PositionThenFile(std::int32_t position,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR\n";
+    if (argc != 5) {
+        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR\n";
         return 2;
     }
     const std::filesystem::path recordDir = argv[1];
     const std::filesystem::path readDir = argv[2];
     const std::filesystem::path fileDir = argv[3];
-    for (const auto& dir : {recordDir, readDir, fileDir}) std::filesystem::create_directories(dir);
+    const std::filesystem::path sourceDir = argv[4];
+    for (const auto& dir : {recordDir, readDir, fileDir, sourceDir}) {
+        std::filesystem::create_directories(dir);
+    }
 
     const auto hues = huetools::SampleHues();
     for (const int id : {0, 1, 2, 3, 2998}) {
@@ -52,5 +55,22 @@ int main(int argc, char** argv) {
     file.resize(file.size() - 1);
     huetools::WriteBytes(readDir / "one-byte-short",
                          PositionThenFile(huedata::HuePosition(15), file));
+    // Hues as text, in each form a source takes: every field, a patch, and CSV.
+    std::string colours = "\"#FF0000\"", stored = "64512";
+    for (int i = 1; i < 32; ++i) colours += ",\"#00FF00\"", stored += ",992";
+    const std::string sources[] = {
+        "[\n  {\"id\":8,\"block_header\":3735928559,\"name\":\"Cr\u00e8me\",\"name_bytes\":"
+        "\"4372E86D6500787800000000000000000000000A\",\"table_start\":-1,\"table_end\":31,"
+        "\"colors\":[" +
+            colours + "],\"stored\":[" + stored + "]}\n]\n",
+        "{\"id\":3,\"table_end\":7}",
+        "id,name,table_start,table_end\r\n1,\"Red, \"\"Hot\"\"\",0,31\r\n2,Blue,-5,5\r\n",
+    };
+    for (std::size_t i = 0; i < std::size(sources); ++i) {
+        const std::string& text = sources[i];
+        huetools::WriteBytes(
+            sourceDir / ("source-" + std::to_string(i)),
+            std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+    }
     return 0;
 }

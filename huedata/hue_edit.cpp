@@ -59,7 +59,7 @@ void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChang
         if (change.tableStart) PutInt16(entry + 64, *change.tableStart);
         if (change.tableEnd) PutInt16(entry + 66, *change.tableEnd);
         if (change.name) std::copy(change.name->begin(), change.name->end(), entry + 68);
-        if (change.blockHeader && change.id % HuesPerBlock == 0) {
+        if (change.blockHeader && static_cast<std::size_t>(change.id) % HuesPerBlock == 0) {
             PutLittleEndian(entry - HueBlockHeaderSize, *change.blockHeader, 4);
         }
     }

@@ -18,12 +18,12 @@ void EncodeHueRecord(const HueRecord& record, std::span<unsigned char, HueRecord
 // The fields of one hue to change; those left empty keep the bytes they have.
 struct HueChange {
     int id = 0;  // 0 to 32767
-    std::optional<std::array<unsigned char, 20>> name;
-    std::optional<std::int16_t> tableStart;
-    std::optional<std::int16_t> tableEnd;
-    std::optional<std::array<Color15, 32>> colors;
+    std::optional<std::array<unsigned char, 20>> name = std::nullopt;
+    std::optional<std::int16_t> tableStart = std::nullopt;
+    std::optional<std::int16_t> tableEnd = std::nullopt;
+    std::optional<std::array<Color15, 32>> colors = std::nullopt;
     // The header of the block this hue starts; only for the first hue of a block.
-    std::optional<std::uint32_t> blockHeader;
+    std::optional<std::uint32_t> blockHeader = std::nullopt;
 
     friend bool operator==(const HueChange&, const HueChange&) = default;
 };

@@ -35,10 +35,6 @@ fs::path Beside(const fs::path& target, std::string_view suffix) {
     return target.parent_path() / name;
 }
 
-fs::path FolderOf(const fs::path& target) {
-    return target.has_parent_path() ? target.parent_path() : fs::path(".");
-}
-
 // The file a chain of symbolic links ends at, which need not exist yet.
 fs::path ThroughLinks(fs::path target) {
     for (int depth = 0; depth < 40; ++depth) {
@@ -278,7 +274,8 @@ std::string Replace(const fs::path& from, const fs::path& to) {
 
 // The rename itself is on disk only once the folder is.
 void FlushFolder(const fs::path& target) {
-    const int fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     (void)::fsync(fd);
     ::close(fd);

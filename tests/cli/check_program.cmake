@@ -36,3 +36,19 @@ run(2 "^$" "^hues: [^\n]*nö 中文\\.mul: [^\n]+\n$" -f "nö 中文.mul" show 8
 run(2 "^$" "^hues: [^\n]+\n$" -f hues.mul show 3000)
 run(2 "^$" "^hues: [^\n]+\n$" -f hues.mul nearest blue)
 run(2 "^$" "^hues: [^\n]+\n$" bogus)
+
+# Hues to text and back, on every system to the same bytes; a file name outside any code page
+# edited in place, with its backup beside it; and the exit statuses of diff.
+run(0 "^\\[\n  {\"id\":0,\"block_header\":3735928559," "^$" -f hues.mul list --format json)
+execute_process(COMMAND ${EMULATOR} "${HUES}" -f hues.mul list --format json
+  WORKING_DIRECTORY "${WORK_DIR}" OUTPUT_FILE "${WORK_DIR}/hues.json")
+run(0 "^$" "^$" build hues.json -o rebuilt.mul)
+file(SHA256 "${WORK_DIR}/rebuilt.mul" rebuilt)
+if(NOT rebuilt STREQUAL "4da7cb9563d7205da630ec4943e4ad9069855de1eb087c0c2a8530dade291606")
+  message(SEND_ERROR "hues build gave other bytes than the sample file: ${rebuilt}")
+endif()
+run(0 "^$" "^hues: hue 5 changed; previous file kept as [^\n]*hüe 中文\\.mul\\.bak\n$"
+    -f "hüe 中文.mul" set 5 --name "Crème" --table -1 31)
+run(1 "^hue 5 \"Crème\"\n  name: \"[^\n]+\" → \"Crème\"\n  table_start: " "^$"
+    diff hues.mul "hüe 中文.mul")
+run(0 "^\\[\\]\n$" "^$" diff hues.mul rebuilt.mul --format json)

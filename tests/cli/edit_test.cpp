@@ -1,0 +1,234 @@
+// Making and changing hue files: text round trips to the byte, patches, edits in place that
+// touch only their hue, and input that is refused before anything is written.
+#include "cli/app.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/hue_file.h"
+#include "tests/support/temp_dir.h"
+#include "tools/hue_image.h"
+#include "tools/sample_hues.h"
+
+#include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+using hues::Outcome;
+
+Bytes FileBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::set<fs::path> FolderContents(const fs::path& folder) {
+    std::set<fs::path> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+// Every byte at random: block headers, names with bytes after their end and bytes no code
+// page defines, colours with their top bit set.
+Bytes RandomHueFile(std::mt19937& random, std::size_t count) {
+    Bytes image(huedata::EndOfEntries(count));
+    for (unsigned char& byte : image) byte = static_cast<unsigned char>(random());
+    return image;
+}
+
+class EditTest : public ::testing::Test {
+protected:
+    Outcome Run(std::vector<std::string> arguments, const std::string& input = {}) {
+        hues::Environment environment;
+        environment.readStandardInput = [input] { return input; };
+        return hues::RunHues(arguments, environment);
+    }
+    fs::path Write(const std::string& name, const Bytes& bytes) {
+        huetools::WriteBytes(dir_ / name, bytes);
+        return dir_ / name;
+    }
+    // `list --format json` of a file, built again from standard input.
+    Bytes RoundTrip(const fs::path& file) {
+        const Outcome json = Run({"-f", file.string(), "list", "--format", "json"});
+        const fs::path built = dir_ / "built.mul";
+        EXPECT_EQ(Run({"build", "-", "-o", built.string()}, json.out).status, 0);
+        return FileBytes(built);
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(EditTest, TextRoundTripsAndPatchesRebuildEveryFileToTheByte) {
+    std::mt19937 random(20261207);
+    std::vector<Bytes> files = {
+        huetools::HueFileImage(huetools::SampleHues(), huetools::SampleBlockHeader),
+        RandomHueFile(random, 1), RandomHueFile(random, 77), RandomHueFile(random, 3000),
+        RandomHueFile(random, huedata::MaxHueCount)};
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        SCOPED_TRACE("file " + std::to_string(f));
+        const fs::path a = Write("a.mul", files[f]);
+        EXPECT_EQ(RoundTrip(a), files[f]);
+
+        // Another file: some hues changed field by field, a header, and hues added.
+        Bytes changed = files[f];
+        const std::size_t count = huedata::HueCountForSize(changed.size());
+        std::vector<huedata::HueChange> changes = {
+            {.id = 0, .name = huetools::NameBytes("Changed"), .blockHeader = 7U},
+            {.id = static_cast<int>(count - 1), .tableEnd = std::int16_t{-5}}};
+        if (count < huedata::MaxHueCount) changes.push_back({.id = static_cast<int>(count + 9)});
+        huedata::ApplyHueChanges(changed, changes);
+        const fs::path b = Write("b.mul", changed);
+
+        const Outcome patch = Run({"diff", a.string(), b.string(), "--format", "json"});
+        EXPECT_EQ(patch.status, 1);
+        const fs::path rebuilt = dir_ / "rebuilt.mul";
+        EXPECT_EQ(
+            Run({"build", "--base", a.string(), "-", "-o", rebuilt.string()}, patch.out).status, 0);
+        EXPECT_EQ(FileBytes(rebuilt), changed);
+        EXPECT_EQ(Run({"diff", b.string(), rebuilt.string()}).status, 0);
+    }
+}
+
+TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
+    std::mt19937 random(7);
+    const Bytes old = RandomHueFile(random, 100);
+    const fs::path file = Write("hues.mul", old);
+    const Outcome set = Run({"-f", file.string(), "set", "42", "--name", "Crème", "--table", "-1",
+                             "300", "--gradient", "#FF0000,#0000FF"});
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.err, "hues: hue 42 changed; previous file kept as " + file.string() + ".bak\n");
+    const Bytes now = FileBytes(file);
+    const auto start = huedata::HueOffset(42);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (i < start || i >= start + huedata::HueRecordSize) {
+            ASSERT_EQ(now[i], old[i]) << i;
+        }
+    }
+    const huedata::HueRecord hue = huedata::HueAt(now, 42);
+    EXPECT_EQ(hue.Name, huetools::NameBytes("Cr\xE8me"));
+    EXPECT_EQ(hue.TableStart, -1);
+    EXPECT_EQ(hue.TableEnd, 300);
+    // A gradient's stops are its ends, exactly; with 32 stops every colour is one.
+    EXPECT_EQ(hue.Colors[0], 0x7C00);
+    EXPECT_EQ(hue.Colors[31], 0x001F);
+    EXPECT_EQ(FileBytes(file.string() + ".bak"), old);
+
+    // A copy, then the same again: nothing to change, so the file and its backup stay.
+    ASSERT_EQ(Run({"-f", file.string(), "set", "43", "--copy-of", "42", "--no-backup"}).status, 0);
+    EXPECT_EQ(huedata::HueAt(FileBytes(file), 43), hue);
+    const Outcome again = Run({"-f", file.string(), "set", "43", "--copy-of", "42"});
+    EXPECT_NE(again.err.find("nothing changed"), std::string::npos) << again.err;
+    EXPECT_EQ(FileBytes(file.string() + ".bak"), old);
+    EXPECT_EQ(FolderContents(dir_.path()), (std::set<fs::path>{"hues.mul", "hues.mul.bak"}));
+}
+
+TEST_F(EditTest, EditedColoursWinOverStoredOnesAndInexactOnesAreReported) {
+    const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
+    std::string colors, stored;
+    for (int i = 0; i < 32; ++i) {
+        colors += std::string(i == 0 ? "" : ",") + (i == 0  ? "\"#FF0000\""
+                                                    : i < 3 ? "\"#123456\""
+                                                            : "\"#000000\"");
+        stored +=
+            std::string(i == 0 ? "" : ",") + (i == 0 ? "64512" : "0");  // 0xFC00: red, top bit set
+    }
+    const std::string source = R"({"id":1,"colors":[)" + colors + R"(],"stored":[)" + stored + "]}";
+    const Outcome apply = Run({"-f", file.string(), "apply", "-", "--no-backup"}, source);
+    EXPECT_EQ(apply.status, 0);
+    EXPECT_EQ(apply.err.find("hues: warning: 2 colours were taken to the nearest"), 0U)
+        << apply.err;
+    const huedata::HueRecord hue = huedata::HueAt(FileBytes(file), 1);
+    EXPECT_EQ(static_cast<std::uint16_t>(hue.Colors[0]), 0xFC00);  // agrees: the stored value stays
+    EXPECT_EQ(huedata::ConvertColor(hue.Colors[1]), (huedata::Rgb24{0x10, 0x31, 0x52}));
+
+    const Outcome strict = Run({"-f", file.string(), "apply", "-", "--strict"}, source);
+    EXPECT_EQ(strict.status, 2);
+    EXPECT_NE(strict.err.find("standard input:1:1: hue 1: colors[1]: #123456 is not a colour"),
+              std::string::npos)
+        << strict.err;
+}
+
+TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
+    const std::string thirtyOne = R"(["#000000")" + std::string(30 * 10, ' ') + "]";
+    const struct {
+        std::string source, reason;
+    } cases[] = {
+        {"[{\"id\":1,", "standard input:1:10: not valid JSON"},
+        {"[1]", "standard input:1:2: expected a hue object, found 1"},
+        {R"([{"id":1,"name":5}])", "hue 1: name: expected a string, found 5"},
+        {R"({"id":1,"colors":["#000000","#000000"]})", "hue 1: colors: has 2 items; a hue has 32"},
+        {R"({"id":32768})", "id: must be from 0 to 32767"},
+        {"[{\"id\":1},\n {\"id\":1}]",
+         "standard input:2:2: hue 1: id: is given twice; first at standard input:1:2"},
+        {R"({"id":1,"name":"abcdefghijklmnopqrstu"})", "21 bytes long in Windows-1252"},
+        {R"({"id":1,"name":"中"})", "U+4E2D has no byte in Windows-1252"},
+        {R"({"id":1,"name_bytes":"41"})", "name_bytes: must be 40 hexadecimal digits"},
+        {R"({"id":1,"table_start":40000})", "table_start: must be from -32768 to 32767"},
+        {R"({"id":1,"block_header":1})", "only the first hue of a block"},
+        {R"({"id":1,"colour":[]})", "colour: is not a field of a hue"},
+        {"id,name\r\n1,a,b\r\n", "standard input:2: the row has 3 fields; the header has 2"},
+        {"id,color0\n1,#FF0000\n", "1 of the 32 colour columns"},
+        {"id,table_end\n1,x\n", "standard input:2: hue 1: table_end: expected a whole number"},
+        {"id,name\n1,\"open\n", "a quoted field is never closed"},
+        {" \n", "holds no hues"},
+    };
+    const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
+    const auto before = FolderContents(dir_.path());
+    for (const auto& [source, reason] : cases) {
+        for (const auto& command :
+             {std::vector<std::string>{"build", "-", "-o", (dir_ / "out.mul").string()},
+              std::vector<std::string>{"-f", file.string(), "apply", "-"}}) {
+            const Outcome outcome = Run(command, source);
+            EXPECT_EQ(outcome.status, 2) << source;
+            EXPECT_NE(outcome.err.find(reason), std::string::npos) << source << "\n" << outcome.err;
+            EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+        }
+    }
+    EXPECT_EQ(FolderContents(dir_.path()), before);
+    EXPECT_EQ(FileBytes(file), Bytes(huedata::EndOfEntries(8)));
+}
+
+#if defined(_WIN32)
+TEST_F(EditTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
+    const Bytes old(huedata::EndOfEntries(16));
+    const fs::path file = Write("hues.mul", old);
+    // Held as the application that owns a hue file holds it while it runs: others may read it,
+    // but neither write nor delete it.
+    const HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Outcome set = Run({"-f", file.string(), "set", "1", "--name", "x"});
+    CloseHandle(held);
+    EXPECT_EQ(set.status, 2);
+    EXPECT_NE(set.err.find("is in use by another program; close it and try again"),
+              std::string::npos)
+        << set.err;
+    EXPECT_EQ(FileBytes(file), old);
+    EXPECT_EQ(FolderContents(dir_.path()), std::set<fs::path>{"hues.mul"});
+}
+#else
+TEST_F(EditTest, AnEditKeepsPermissionsAndWritesThroughALink) {
+    const Bytes old(huedata::EndOfEntries(16));
+    const fs::path real = Write("real.mul", old);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, dir_ / "link.mul");
+    ASSERT_EQ(Run({"-f", (dir_ / "link.mul").string(), "set", "3", "--name", "x"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.mul"));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(huedata::HueAt(FileBytes(real), 3).Name, huetools::NameBytes("x"));
+    EXPECT_EQ(FileBytes(dir_ / "real.mul.bak"), old);
+}
+#endif
+
+}  // namespace
