@@ -1,7 +1,7 @@
-// Export as one self-contained web page and hue picker: a table with a row per hue
-// (id="hue-N", its 32 colours in data-colors); when scripts run, a filter by name, ordering
-// by the nearest colour, copying ids and colours, and a sample picture painted with each hue.
-// Every hue shows when scripts do not run.
+// Export as one self-contained web page and hue picker, made from the web files in cli/page:
+// when scripts run, the rows on screen (id="hue-N", its 32 colours in data-colors), a filter
+// by name, ordering by the nearest colour, copying ids and colours, and a sample picture
+// painted with each hue; when they do not, a plain table of every hue.
 #pragma once
 
 #include "text_builder.h"

@@ -302,7 +302,8 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
         const Place place{&source, error.byte == 0 ? 0 : error.byte - 1, true};
         Fault(place, std::nullopt, "", "not valid JSON: " + ParseErrorText(error));
     } catch (const json::exception& error) {  // a number too large for any type, say
-        Fault(Place{&source, 0, true}, std::nullopt, "", "not valid JSON: " + ParseErrorText(error));
+        Fault(Place{&source, 0, true}, std::nullopt, "",
+              "not valid JSON: " + ParseErrorText(error));
     }
     const std::vector<std::size_t> offsets = ItemOffsets(source.text);
     const auto placeOf = [&](std::size_t item) {

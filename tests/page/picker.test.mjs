@@ -1,6 +1,7 @@
 // The page `hues export html` writes, driven in Debian's chromium: finding by colour agrees
-// with `hues nearest`, filter and colour together, copying, the sample picture painted pixel
-// by pixel, and no request leaving the page.
+// with `hues nearest`, filter and colour together, links and keys, copying, the sample picture
+// painted pixel by pixel, the plain table without scripts, the largest file, and no request
+// leaving the page.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -13,6 +14,7 @@ import { chromium } from "playwright-core";
 
 const { HUES, MAKE_SAMPLE, WORK_DIR } = process.env;
 const hueFile = join(WORK_DIR, "hues.mul");
+const largestFile = join(WORK_DIR, "largest.mul");
 const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
 
 // A PNG of RGBA pixels in one row, written by hand so the test needs nothing else.
@@ -54,6 +56,8 @@ before(async () => {
   hues("export", "html", "-o", join(WORK_DIR, "page.html"));
   hues("export", "html", "--sample", join(WORK_DIR, "grey.png"), "-o",
        join(WORK_DIR, "sampled.html"));
+  execFileSync(MAKE_SAMPLE, [largestFile, "32768"]);
+  execFileSync(HUES, ["-f", largestFile, "export", "html", "-o", join(WORK_DIR, "largest.html")]);
   server = createServer(async (request, response) => {
     served.push(request.url);
     response.setHeader("content-type", "text/html; charset=utf-8");
@@ -72,8 +76,8 @@ after(async () => {
   server?.close();
 });
 
-async function open(name) {
-  const context = await browser.newContext();
+async function open(name, options = {}) {
+  const context = await browser.newContext(options);
   const page = await context.newPage();
   const requests = [];
   page.on("request", (request) => requests.push(request.url()));
@@ -81,8 +85,27 @@ async function open(name) {
   return { context, page, requests };
 }
 
-const shownIds = (page) =>
-  page.$$eval("tbody tr", (rows) => rows.filter((row) => !row.hidden).map((row) => +row.id.slice(4)));
+// Every hue the page shows, in order, as a reader meets them: the page makes only the rows on
+// screen, so it is read a screen at a time, each row by its place (aria-rowindex). A tall
+// window (`tall`) takes fewer screens.
+const tall = { viewport: { width: 1280, height: 4000 } };
+const shownIds = (page) => page.evaluate(async () => {
+  const table = document.getElementById("hues");
+  const ids = new Array(+table.getAttribute("aria-rowcount") - 1);
+  let seen = 0;
+  for (let y = 0; seen < ids.length && y <= document.body.scrollHeight; y += innerHeight) {
+    scrollTo(0, y);
+    await new Promise(requestAnimationFrame);
+    await new Promise(requestAnimationFrame);
+    for (const row of table.tBodies[0].rows) {
+      const at = +row.getAttribute("aria-rowindex") - 2;
+      if (ids[at] === undefined) seen++;
+      ids[at] = +row.id.slice(4);
+    }
+  }
+  scrollTo(0, 0);
+  return ids;
+});
 
 async function chooseColour(page, hex) {
   await page.fill("#colour-text", hex);
@@ -90,7 +113,7 @@ async function chooseColour(page, hex) {
 }
 
 test("ordering by a colour is exactly the ranking of hues nearest", async () => {
-  const { context, page } = await open("page.html");
+  const { context, page } = await open("page.html", tall);
   for (const hex of ["#FF8800", "#3366CC", "#000000", "#7F7F7F", "#12AB34"]) {
     await chooseColour(page, hex);
     const expected = JSON.parse(hues("nearest", hex, "-n", "3000", "--format", "json"));
@@ -104,7 +127,7 @@ test("ordering by a colour is exactly the ranking of hues nearest", async () => 
 });
 
 test("the name filter and a colour work together, and Clear restores id order", async () => {
-  const { context, page } = await open("page.html");
+  const { context, page } = await open("page.html", tall);
   await page.fill("#filter", "amber");
   await chooseColour(page, "#FF8800");
   const amber = JSON.parse(hues("nearest", "#FF8800", "-n", "3000", "--format", "json"))
@@ -119,13 +142,14 @@ test("the name filter and a colour work together, and Clear restores id order", 
 });
 
 test("an id and a colour are copied with one click each, and the copy is announced", async () => {
-  const { context, page } = await open("page.html");
+  const { context, page } = await open("page.html#hue-1234");
   await context.grantPermissions(["clipboard-read", "clipboard-write"]);
   await page.click("#hue-1234 td:first-child button");
   assert.equal(await page.evaluate(() => navigator.clipboard.readText()), "1234");
   assert.equal(await page.textContent("#status"), "Copied 1234");
   assert.equal(await page.getAttribute("#status", "aria-live"), "polite");
 
+  await page.evaluate(() => { location.hash = "#hue-5"; });
   const strip = page.locator("#hue-5 .strip");
   const box = await strip.boundingBox();
   await strip.click({ position: { x: box.width * (3.5 / 32), y: box.height / 2 } });
@@ -153,6 +177,40 @@ test("the sample picture is painted with each hue, pixel by pixel", async () => 
                    [...level8, ...level255, 0, 0, 0, 0, ...level255]);
   await page.check("#only-grey");
   assert.deepEqual(await painted(), [...level8, ...level255, 0, 0, 0, 0, 255, 0, 0, 255]);
+  await context.close();
+});
+
+test("a link or a key brings a hue's row onto the screen, and the row is marked", async () => {
+  const { context, page } = await open("page.html#hue-2500");
+  const row = page.locator("#hue-2500");
+  assert.ok(await row.isVisible());
+  assert.match(await row.getAttribute("class"), /target/);
+  await row.locator("button").focus();
+  for (let i = 0; i < 3; i++) await page.keyboard.press("ArrowDown");
+  assert.equal(await page.evaluate(() => document.activeElement.textContent), "2503");
+  await page.keyboard.press("PageDown");
+  assert.equal(await page.evaluate(() => document.activeElement.textContent), "2523");
+  assert.ok(await page.locator("#hue-2523").isVisible());
+  await context.close();
+});
+
+test("without scripts the page is a plain table of every hue", async () => {
+  const { context, page } = await open("page.html#hue-2000", { javaScriptEnabled: false });
+  assert.equal(await page.locator("noscript tbody tr, body > table:visible tbody tr").count(), 3000);
+  assert.ok(await page.locator("#hue-2000").isVisible());
+  assert.equal(await page.locator("#controls").isVisible(), false);
+  await context.close();
+});
+
+test("the largest file the format allows: every hue reachable and ranked", async () => {
+  const { context, page } = await open("largest.html#hue-32767");
+  assert.ok(await page.locator("#hue-32767").isVisible());
+  assert.equal(await page.getAttribute("#hues", "aria-rowcount"), "32769");
+  const expected = JSON.parse(execFileSync(HUES, ["-f", largestFile, "nearest", "#3366CC", "-n",
+    "40", "--format", "json"], { encoding: "utf8", maxBuffer: 1 << 26 }));
+  await chooseColour(page, "#3366CC");
+  const top = await page.$$eval("#hues tbody tr", (rows) => rows.slice(0, 40).map((row) => +row.id.slice(4)));
+  assert.deepEqual(top, expected.map((hue) => hue.id));
   await context.close();
 });
 

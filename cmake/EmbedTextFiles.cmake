@@ -1,0 +1,18 @@
+# Writes a header that holds text files as string constants, so a program carries them:
+#   cmake -DOUTPUT=header.h -DNAMESPACE=ns -DFILES="Name=path;Name2=path2" -P EmbedTextFiles.cmake
+set(text "// Made by the build from the files named below; edit those, not this.\n#pragma once\n\n")
+string(APPEND text "#include <string_view>\n\nnamespace ${NAMESPACE} {\n")
+foreach(entry IN LISTS FILES)
+  string(REGEX REPLACE "=.*" "" name "${entry}")
+  string(REGEX REPLACE "^[^=]*=" "" path "${entry}")
+  file(READ "${path}" content)
+  if(content MATCHES "\\)embedded\"")
+    message(FATAL_ERROR "${path} holds the text that ends the string it is embedded in")
+  endif()
+  get_filename_component(file_name "${path}" NAME)
+  string(APPEND text "\n// ${file_name}\ninline constexpr std::string_view ${name} = R\"embedded(${content})embedded\";\n")
+endforeach()
+string(APPEND text "\n}  // namespace ${NAMESPACE}\n")
+file(WRITE "${OUTPUT}.new" "${text}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
