@@ -149,7 +149,7 @@ void FlushFolder(const fs::path&) {}  // MOVEFILE_WRITE_THROUGH has done it
 
 // A program that holds the file open without letting others delete it (as the application
 // that owns a hue file does while it runs) would make the rename fail half way: ask first.
-void RefuseIfInUse(const fs::path& target) {
+void CheckReplaceable(const fs::path& target) {
     const HANDLE handle =
         CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
@@ -281,7 +281,13 @@ void FlushFolder(const fs::path& target) {
     ::close(fd);
 }
 
-void RefuseIfInUse(const fs::path&) {}  // renaming over an open file is fine here
+// Renaming over an open file is fine here, but a file its owner made read-only stays as it
+// is, though its folder would let it be replaced.
+void CheckReplaceable(const fs::path& target) {
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+        Fail(target, SystemReason(errno));
+    }
+}
 
 struct Stamp {
     dev_t device = 0;
@@ -356,7 +362,7 @@ void WriteFileSafely(const fs::path& target, const std::function<void(const Byte
     const fs::path file = ThroughLinks(target);
     std::error_code error;
     if (fs::is_directory(file, error)) Fail(target, SystemReason(EISDIR));
-    RefuseIfInUse(file);
+    CheckReplaceable(file);
     const Turn turn(file);
     ReplaceWith(file,
                 [&](NewFile& out) {
@@ -371,7 +377,7 @@ EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool ke
     // Read once before the turn is taken, so that a file that is missing, unreadable or no
     // hue file is refused without a trace in its folder.
     (void)ReadFileBytes(file);
-    RefuseIfInUse(file);
+    CheckReplaceable(file);
     const Turn turn(file);
     const Stamp read = StampOf(file);
     std::vector<unsigned char> old = ReadFileBytes(file);

@@ -12,6 +12,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <fstream>
@@ -228,6 +230,16 @@ TEST_F(EditTest, AnEditKeepsPermissionsAndWritesThroughALink) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(huedata::HueAt(FileBytes(real), 3).Name, huetools::NameBytes("x"));
     EXPECT_EQ(FileBytes(dir_ / "real.mul.bak"), old);
+}
+
+TEST_F(EditTest, AReadOnlyFileIsLeftAlone) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
+    fs::permissions(file, fs::perms::owner_read);
+    const Outcome set = Run({"-f", file.string(), "set", "1", "--name", "x"});
+    EXPECT_EQ(set.status, 2);
+    EXPECT_NE(set.err.find("Permission denied"), std::string::npos) << set.err;
+    EXPECT_EQ(FileBytes(file), Bytes(huedata::EndOfEntries(8)));
 }
 #endif
 
