@@ -106,51 +106,77 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
     page << ")\"></div>\n";
 }
 
-// A name as a string in a script: quotes, backslashes and "<" (which could end the script)
-// escaped; names are printable already.
-void AppendScriptString(TextBuilder& page, std::string_view text) {
-    page << '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            page << '\\' << c;
-        else if (c == '<')
-            page << "\\u003C";
-        else
-            page << c;
-    }
-    page << '"';
-}
-
-// Little-endian 16-bit values as base64, which the script reads into a typed array.
-std::string Base64Of16(const std::vector<std::uint16_t>& values) {
-    std::string bytes;
-    bytes.reserve(values.size() * 2);
-    for (const std::uint16_t value : values) {
-        bytes.push_back(static_cast<char>(value & 0xFFU));
-        bytes.push_back(static_cast<char>(value >> 8U));
-    }
-    return Base64(bytes);
-}
-
-// The hues for the script: ids, then table values and stored colours (34 values a hue), then
-// the names as they are shown.
-void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
-    std::vector<std::uint16_t> ids, values;
-    ids.reserve(hues.size());
-    values.reserve(hues.size() * 34);
-    for (const HueView& hue : hues) {
-        ids.push_back(static_cast<std::uint16_t>(hue.id));
-        values.push_back(static_cast<std::uint16_t>(hue.record->TableStart));
-        values.push_back(static_cast<std::uint16_t>(hue.record->TableEnd));
-        for (const huedata::Color15 color : hue.record->Colors) {
-            values.push_back(static_cast<std::uint16_t>(color));
+// A name as a string in a script, written at `out`: quotes, backslashes and "<" (which could
+// end the script) escaped, control characters shown as U+FFFD. Room: 18 * name.size() + 2.
+char* WriteScriptString(char* out, std::string_view name) {
+    std::array<char, 3 * 60> printable;
+    const char* end = WritePrintableText(printable.data(), name.substr(0, 60));
+    *out++ = '"';
+    for (const char* c = printable.data(); c != end; ++c) {
+        if (*c == '"' || *c == '\\') {
+            *out++ = '\\';
+            *out++ = *c;
+        } else if (*c == '<') {
+            out = std::copy_n("\\u003C", 6, out);
+        } else {
+            *out++ = *c;
         }
     }
-    page << "const HUES = {ids: \"" << Base64Of16(ids) << "\",\nvalues: \"" << Base64Of16(values)
-         << "\",\nnames: [";
+    *out++ = '"';
+    return out;
+}
+
+// Bytes as base64, a slice at a time straight into the page.
+void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
+    constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    constexpr std::size_t Slice = 3 * 1024;
+    for (std::size_t start = 0; start < bytes.size(); start += Slice) {
+        const auto slice = bytes.subspan(start, std::min(Slice, bytes.size() - start));
+        char* out = page.Reserve(Slice / 3 * 4);
+        for (std::size_t i = 0; i < slice.size(); i += 3) {
+            const auto byte = [&](std::size_t at) -> std::uint32_t {
+                return at < slice.size() ? slice[at] : 0U;
+            };
+            const std::uint32_t group = (byte(i) << 16U) | (byte(i + 1) << 8U) | byte(i + 2);
+            out[0] = Digits[(group >> 18U) & 63U];
+            out[1] = Digits[(group >> 12U) & 63U];
+            out[2] = i + 1 < slice.size() ? Digits[(group >> 6U) & 63U] : '=';
+            out[3] = i + 2 < slice.size() ? Digits[group & 63U] : '=';
+            out += 4;
+        }
+        page.Commit(out);
+    }
+}
+
+void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
+    bytes.push_back(static_cast<unsigned char>(value & 0xFFU));
+    bytes.push_back(static_cast<unsigned char>(value >> 8U));
+}
+
+// The hues for the script: ids, then table values and stored colours (34 values a hue), as
+// little-endian 16-bit values in base64, which the script reads into typed arrays; then the
+// names as they are shown.
+void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
+    std::vector<unsigned char> ids, values;
+    ids.reserve(hues.size() * 2);
+    values.reserve(hues.size() * 68);
+    for (const HueView& hue : hues) {
+        PutLittleEndian16(ids, static_cast<std::uint16_t>(hue.id));
+        PutLittleEndian16(values, static_cast<std::uint16_t>(hue.record->TableStart));
+        PutLittleEndian16(values, static_cast<std::uint16_t>(hue.record->TableEnd));
+        for (const huedata::Color15 color : hue.record->Colors) {
+            PutLittleEndian16(values, static_cast<std::uint16_t>(color));
+        }
+    }
+    page << "const HUES = {ids: \"";
+    AppendBase64(page, ids);
+    page << "\",\nvalues: \"";
+    AppendBase64(page, values);
+    page << "\",\nnames: [";
     for (std::size_t i = 0; i < hues.size(); ++i) {
-        if (i != 0) page << ',';
-        AppendScriptString(page, PrintableText(hues[i].name));
+        char* out = page.Reserve(18 * 60 + 3);
+        if (i != 0) *out++ = ',';
+        page.Commit(WriteScriptString(out, hues[i].name));
     }
     page << "]};\n";
 }

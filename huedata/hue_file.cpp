@@ -335,6 +335,10 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
     return hues;
 }
 
+std::uint64_t ReadableFileSize(const std::filesystem::path& path) {
+    return static_cast<std::uint64_t>(OpenRegularFile(path).size());
+}
+
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
                                          std::uint64_t mostBytes) {
     const OpenFile file = OpenRegularFile(path);

@@ -101,6 +101,10 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
 std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
                                    std::vector<std::uint32_t>* blockHeaders = nullptr);
 
+// The size of the regular file at `path`, with the same refusals as ReadHueRecord: a check that
+// a file can be read, without reading it.
+std::uint64_t ReadableFileSize(const std::filesystem::path& path);
+
 // The largest file ReadFileBytes takes: every entry the format allows, and room to spare.
 inline constexpr std::uint64_t MostHueFileBytes = std::uint64_t{16} << 20U;
 

@@ -374,9 +374,9 @@ void WriteFileSafely(const fs::path& target, const std::function<void(const Byte
 
 EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool keepBackup) {
     const fs::path file = ThroughLinks(target);
-    // Read once before the turn is taken, so that a file that is missing, unreadable or no
-    // hue file is refused without a trace in its folder.
-    (void)ReadFileBytes(file);
+    // Checked before the turn is taken, so that a file that is missing, unreadable or no
+    // regular file is refused without a trace in its folder.
+    (void)ReadableFileSize(file);
     CheckReplaceable(file);
     const Turn turn(file);
     const Stamp read = StampOf(file);
