@@ -9,8 +9,12 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace hues {
+
+// One field, quoted where it holds a comma, a quote or a line break.
+void CsvField(TextBuilder& out, std::string_view field);
 
 // id,name,table_start,table_end,color0,...,color31 with colours as #RRGGBB.
 void HuesCsv(std::span<const HueView> hues, TextBuilder& out);

@@ -1,5 +1,6 @@
 #include "diff.h"
 
+#include "csv_format.h"
 #include "hue_view.h"
 #include "json_format.h"
 
@@ -142,18 +143,14 @@ void WriteCsv(const Side& a, const Side& b, std::span<const HueDifference> diffe
               TextBuilder& out) {
     out << "id,field,old,new\r\n";
     for (const HueDifference& hue : differences) {
-        ForEachField(
-            hue, [&](const std::string& field, const std::string& old, const std::string& now) {
-                // Names are quoted already; a quote inside one is doubled.
-                const auto quoted = [](const std::string& value) {
-                    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
-                    std::string text = "\"";
-                    for (const char c : value)
-                        text += c == '"' ? std::string("\"\"") : std::string(1, c);
-                    return text + "\"";
-                };
-                out << hue.id << ',' << field << ',' << quoted(old) << ',' << quoted(now) << "\r\n";
-            });
+        ForEachField(hue,
+                     [&](const std::string& field, const std::string& old, const std::string& now) {
+                         out << hue.id << ',' << field << ',';
+                         CsvField(out, old);
+                         out << ',';
+                         CsvField(out, now);
+                         out << "\r\n";
+                     });
     }
     if (a.bytes.size() != b.bytes.size()) {
         out << ",file_size," << a.bytes.size() << ',' << b.bytes.size() << "\r\n";

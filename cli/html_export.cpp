@@ -126,7 +126,7 @@ char* WriteScriptString(char* out, std::string_view name) {
     return out;
 }
 
-// Bytes as base64, a slice at a time straight into the page.
+// Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
 void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
     constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     constexpr std::size_t Slice = 3 * 1024;
@@ -212,7 +212,11 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             AppendLinearTable(page);
             page << "const SAMPLE = ";
             if (sample != nullptr) {
-                page << "\"data:image/png;base64," << Base64(sample->png) << "\";\n";
+                page << "\"data:image/png;base64,";
+                AppendBase64(page,
+                             std::span(reinterpret_cast<const unsigned char*>(sample->png.data()),
+                                       sample->png.size()));
+                page << "\";\n";
             } else {
                 page << "null;\n";
             }

@@ -68,21 +68,4 @@ SamplePicture ReadSamplePicture(const std::filesystem::path& path) {
     return picture;
 }
 
-std::string Base64(const std::string& bytes) {
-    constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto byte = [&](std::size_t at) -> std::uint32_t {
-            return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0U;
-        };
-        const std::uint32_t group = (byte(i) << 16U) | (byte(i + 1) << 8U) | byte(i + 2);
-        text += Digits[(group >> 18U) & 63U];
-        text += Digits[(group >> 12U) & 63U];
-        text += i + 1 < bytes.size() ? Digits[(group >> 6U) & 63U] : '=';
-        text += i + 2 < bytes.size() ? Digits[group & 63U] : '=';
-    }
-    return text;
-}
-
 }  // namespace hues

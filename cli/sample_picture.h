@@ -21,7 +21,4 @@ struct SamplePicture {
 // is not a PNG within the limits.
 SamplePicture ReadSamplePicture(const std::filesystem::path& path);
 
-// The bytes as base64, for a data: URL.
-std::string Base64(const std::string& bytes);
-
 }  // namespace hues
