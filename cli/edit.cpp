@@ -53,22 +53,6 @@ auto Reporting(Work work) {
     }
 }
 
-std::size_t HuesChanged(std::span<const unsigned char> before, std::span<const unsigned char> after,
-                        std::span<const huedata::HueChange> changes) {
-    std::size_t changed = 0;
-    for (const huedata::HueChange& change : changes) {
-        const auto id = static_cast<std::size_t>(change.id);
-        const auto block = id / huedata::HuesPerBlock;
-        const bool differs =
-            huedata::HueAt(before, id) != huedata::HueAt(after, id) ||
-            id >= huedata::HueCountForSize(before.size()) ||
-            (id % huedata::HuesPerBlock == 0 &&
-             huedata::BlockHeaderAt(before, block) != huedata::BlockHeaderAt(after, block));
-        changed += differs ? 1 : 0;
-    }
-    return changed;
-}
-
 // The one line an edit in place ends with.
 std::string Report(const std::string& what, const fs::path& file,
                    const huedata::EditOutcome& outcome) {
@@ -175,6 +159,21 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     return change;
 }
 
+// --copy-of: the fields `change` leaves as they are come from hue `copyOf` of the file.
+void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsigned char> image,
+                   std::size_t held, const fs::path& file) {
+    if (static_cast<std::size_t>(copyOf) >= held) {
+        throw HuesError(huedata::PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
+                        " is past the end of the file, which holds " + std::to_string(held) +
+                        " hues");
+    }
+    const huedata::HueRecord copied = huedata::HueAt(image, static_cast<std::size_t>(copyOf));
+    if (!change.name) change.name = copied.Name;
+    if (!change.tableStart) change.tableStart = copied.TableStart;
+    if (!change.tableEnd) change.tableEnd = copied.TableEnd;
+    if (!change.colors) change.colors = copied.Colors;
+}
+
 }  // namespace
 
 std::string BuildHueFile(const BuildRequest& request, const Environment& environment) {
@@ -205,12 +204,14 @@ std::string ApplyToHueFile(const ApplyRequest& request, const Environment& envir
     const auto outcome = Reporting([&] {
         return huedata::EditFileSafely(
             request.file,
-            [&](std::vector<unsigned char> image) {
-                const std::vector<unsigned char> before = image;
-                huedata::ApplyHueChanges(image, hues.changes);
-                changed = HuesChanged(before, image, hues.changes);
-                return std::optional(std::move(image));
-            },
+            {.sizeFor =
+                 [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, hues.changes); },
+             .change =
+                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
+                     changed = huedata::ApplyHueChanges(image, huedata::HueCountForSize(sizeBefore),
+                                                        hues.changes);
+                     return changed > 0;
+                 }},
             request.keepBackup);
     });
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
@@ -220,28 +221,19 @@ std::string ApplyToHueFile(const ApplyRequest& request, const Environment& envir
 std::string SetHue(const SetRequest& request) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
+    const auto oneChange = [&] { return std::span(&change, 1); };
     const auto outcome = Reporting([&] {
         return huedata::EditFileSafely(
             request.file,
-            [&](std::vector<unsigned char> image) {
-                if (request.copyOf) {
-                    const std::size_t held = huedata::HueCountForSize(image.size());
-                    if (static_cast<std::size_t>(*request.copyOf) >= held) {
-                        throw HuesError(huedata::PathText(request.file) + ": --copy-of: hue " +
-                                        std::to_string(*request.copyOf) +
-                                        " is past the end of the file, which holds " +
-                                        std::to_string(held) + " hues");
-                    }
-                    const huedata::HueRecord copied =
-                        huedata::HueAt(image, static_cast<std::size_t>(*request.copyOf));
-                    if (!change.name) change.name = copied.Name;
-                    if (!change.tableStart) change.tableStart = copied.TableStart;
-                    if (!change.tableEnd) change.tableEnd = copied.TableEnd;
-                    if (!change.colors) change.colors = copied.Colors;
-                }
-                huedata::ApplyHueChanges(image, std::span(&change, 1));
-                return std::optional(std::move(image));
-            },
+            {.sizeFor =
+                 [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, oneChange()); },
+             .change =
+                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
+                     const std::size_t held = huedata::HueCountForSize(sizeBefore);
+                     if (request.copyOf)
+                         StartFromCopy(change, *request.copyOf, image, held, request.file);
+                     return huedata::ApplyHueChanges(image, held, oneChange()) > 0;
+                 }},
             request.keepBackup);
     });
     return warning + Report("hue " + std::to_string(request.id), request.file, outcome);

@@ -474,7 +474,12 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
             ReadCsv(source, strict, inexact, hues);
         }
     }
-    std::vector<const Place*> firstPlace(static_cast<std::size_t>(HighestHueId) + 1, nullptr);
+    // Sized to the ids given: a table for every id the format allows would cost a small
+    // edit more than the rest of its reading.
+    std::size_t idCount = 0;
+    for (const auto& hue : hues)
+        idCount = std::max(idCount, static_cast<std::size_t>(hue.first.id) + 1);
+    std::vector<const Place*> firstPlace(idCount, nullptr);
     SourceHues read;
     read.changes.reserve(hues.size());
     for (const auto& [change, place] : hues) {

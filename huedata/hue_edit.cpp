@@ -43,15 +43,24 @@ HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
     return DecodeHueRecord(bytes);
 }
 
-void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
-                     std::size_t leastCount) {
+std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,
+                                std::size_t leastCount) {
     std::size_t count = leastCount;
     for (const HueChange& change : changes) {
         count = std::max(count, static_cast<std::size_t>(change.id) + 1);
     }
-    image.resize(std::max(image.size(), static_cast<std::size_t>(EndOfEntries(count))));
+    return std::max(size, EndOfEntries(count));
+}
+
+std::size_t ApplyHueChanges(std::span<unsigned char> image, std::size_t heldBefore,
+                            std::span<const HueChange> changes) {
+    std::size_t altered = 0;
     for (const HueChange& change : changes) {
-        unsigned char* entry = image.data() + HueOffset(static_cast<std::size_t>(change.id));
+        const auto id = static_cast<std::size_t>(change.id);
+        unsigned char* entry = image.data() + HueOffset(id);
+        // The entry and the four bytes before it (a block's first hue's header), as they were.
+        std::array<unsigned char, HueBlockHeaderSize + HueRecordSize> before{};
+        std::copy_n(entry - HueBlockHeaderSize, before.size(), before.begin());
         if (change.colors) {
             unsigned char* out = entry;
             for (const Color15 color : *change.colors) out = PutInt16(out, color);
@@ -59,10 +68,20 @@ void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChang
         if (change.tableStart) PutInt16(entry + 64, *change.tableStart);
         if (change.tableEnd) PutInt16(entry + 66, *change.tableEnd);
         if (change.name) std::copy(change.name->begin(), change.name->end(), entry + 68);
-        if (change.blockHeader && static_cast<std::size_t>(change.id) % HuesPerBlock == 0) {
+        if (change.blockHeader && id % HuesPerBlock == 0) {
             PutLittleEndian(entry - HueBlockHeaderSize, *change.blockHeader, 4);
         }
+        const bool same = std::equal(before.begin(), before.end(), entry - HueBlockHeaderSize);
+        altered += id >= heldBefore || !same ? 1 : 0;
     }
+    return altered;
+}
+
+std::size_t ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
+                            std::size_t leastCount) {
+    const std::size_t heldBefore = HueCountForSize(image.size());
+    image.resize(static_cast<std::size_t>(SizeForHueChanges(image.size(), changes, leastCount)));
+    return ApplyHueChanges(std::span(image), heldBefore, changes);
 }
 
 }  // namespace huedata

@@ -34,9 +34,21 @@ std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t bl
 // The hue `id` of a file's bytes as it would read, bytes past the end counting as zero.
 HueRecord HueAt(std::span<const unsigned char> image, std::size_t id);
 
-// Lays the changes over a file's bytes, in order. The file first grows, with zero bytes, to
-// hold at least `leastCount` hues and every hue changed; nothing else is added or removed.
-void ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
-                     std::size_t leastCount = 0);
+// The size of a file of `size` bytes once it holds at least `leastCount` hues and every hue
+// changed: never less than it was.
+std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,
+                                std::size_t leastCount = 0);
+
+// Lays the changes over a file's bytes, in order; `image` is already at SizeForHueChanges'
+// size, the bytes it grew by zero, and `heldBefore` is how many hues it held before it grew.
+// Returns how many of the changes altered their hue: its bytes, its block's header, or a hue
+// the file did not hold before.
+std::size_t ApplyHueChanges(std::span<unsigned char> image, std::size_t heldBefore,
+                            std::span<const HueChange> changes);
+
+// The same, growing the bytes first, with zero bytes, to hold at least `leastCount` hues and
+// every hue changed; nothing else is added or removed.
+std::size_t ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
+                            std::size_t leastCount = 0);
 
 }  // namespace huedata

@@ -4,6 +4,7 @@
 // take turns, and an edit reads the file only once its turn has come, so no edit is lost.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -30,9 +31,14 @@ using ByteSink = std::function<bool(std::string_view)>;
 void WriteFileSafely(const std::filesystem::path& target,
                      const std::function<void(const ByteSink&)>& write);
 
-// What an edit makes of a file's bytes: the new bytes, or nothing to leave the file as it is.
-using FileEdit =
-    std::function<std::optional<std::vector<unsigned char>>(std::vector<unsigned char>)>;
+// An edit of a file's bytes, made in place.
+struct FileEdit {
+    // The size the file is to have, from the size it has: never less.
+    std::function<std::uint64_t(std::uint64_t size)> sizeFor;
+    // Changes `bytes`, already at that size with the bytes added zero; `sizeBefore` is the
+    // size the file had. Returns false where it changed none of them.
+    std::function<bool(std::span<unsigned char> bytes, std::uint64_t sizeBefore)> change;
+};
 
 struct EditOutcome {
     bool changed = false;
@@ -40,7 +46,7 @@ struct EditOutcome {
 };
 
 // Changes the existing file `target` in place: waits for its turn, reads the file, lets `edit`
-// make the new bytes and replaces the file atomically, keeping its permission bits. With
+// change its bytes and replaces the file atomically, keeping its permission bits. With
 // `keepBackup`, the previous file is kept first as FILE.bak beside the file (replacing an
 // older one). Throws FileWriteError (or HueFileError when the file cannot be read); whatever
 // `edit` throws goes through, and then nothing is written.

@@ -132,6 +132,14 @@ TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
     EXPECT_NE(again.err.find("nothing changed"), std::string::npos) << again.err;
     EXPECT_EQ(FileBytes(file.string() + ".bak"), old);
     EXPECT_EQ(FolderContents(dir_.path()), (std::set<fs::path>{"hues.mul", "hues.mul.bak"}));
+
+    // A hue past the end: the file grows by whole entries, and what it held stays.
+    const Bytes before = FileBytes(file);
+    ASSERT_EQ(Run({"-f", file.string(), "set", "101", "--table", "1", "2"}).status, 0);
+    const Bytes grown = FileBytes(file);
+    ASSERT_EQ(grown.size(), huedata::EndOfEntries(102));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), grown.begin()));
+    EXPECT_EQ(huedata::HueAt(grown, 101).TableEnd, 2);
 }
 
 TEST_F(EditTest, EditedColoursWinOverStoredOnesAndInexactOnesAreReported) {
