@@ -75,90 +75,115 @@ void AddStrictAndBackup(CLI::App* command, Choices& choices, bool backup) {
     }
 }
 
+// A command whose options are made only once it is named on the command line: a run needs
+// one command's, and making all nine commands' takes a noticeable part of a short run.
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* description,
+                     std::function<void(CLI::App*)> addOptions) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->preparse_callback(
+        [command, addOptions = std::move(addOptions)](std::size_t) { addOptions(command); });
+    return command;
+}
+
 void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
-    const char* sources =
+    static constexpr const char* Sources =
         "JSON (as list --format json writes) or CSV (as list --format csv "
         "writes) files; - is standard input";
-    commands.build = app.add_subcommand("build", "Make a hue file from hues as text");
-    commands.build->add_option("SOURCE", choices.sources, sources)->required();
-    commands.build->add_option("-o,--output", choices.output, "The hue file to write (atomically)")
-        ->required();
-    commands.build->add_option("--base", choices.base,
-                               "Start from this hue file's bytes; sources change only the fields "
-                               "they name");
-    commands.build->add_option("--count", choices.least, "Hold at least N hues")
-        ->check(CLI::Range(0, 32768));
-    AddStrictAndBackup(commands.build, choices, false);
+    commands.build =
+        AddCommand(app, "build", "Make a hue file from hues as text", [&choices](CLI::App* build) {
+            build->add_option("SOURCE", choices.sources, Sources)->required();
+            build->add_option("-o,--output", choices.output, "The hue file to write (atomically)")
+                ->required();
+            build->add_option("--base", choices.base,
+                              "Start from this hue file's bytes; sources change only the fields "
+                              "they name");
+            build->add_option("--count", choices.least, "Hold at least N hues")
+                ->check(CLI::Range(0, 32768));
+            AddStrictAndBackup(build, choices, false);
+        });
 
-    commands.apply = app.add_subcommand(
-        "apply", "Change the hue file in place with hues as text, as build --base would");
-    commands.apply->add_option("SOURCE", choices.sources, sources)->required();
-    AddStrictAndBackup(commands.apply, choices, true);
+    commands.apply = AddCommand(
+        app, "apply", "Change the hue file in place with hues as text, as build --base would",
+        [&choices](CLI::App* apply) {
+            apply->add_option("SOURCE", choices.sources, Sources)->required();
+            AddStrictAndBackup(apply, choices, true);
+        });
 
-    commands.set = app.add_subcommand("set", "Change one hue of the hue file in place");
-    commands.set->add_option("ID", choices.id, "The hue to change, 0 to 32767")
-        ->required()
-        ->check(CLI::Range(0, 32767));
-    commands.set->add_option("--name", choices.name, "The name (at most 20 bytes in Windows-1252)");
-    commands.set->add_option("--table", choices.table, "Table start and end, -32768 to 32767")
-        ->expected(2);
-    auto* colors =
-        commands.set->add_option("--colors", choices.colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
-    commands.set
-        ->add_option("--gradient", choices.gradient,
-                     "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop to stop in OKLab")
-        ->excludes(colors);
-    commands.set
-        ->add_option("--copy-of", choices.copyOf,
-                     "Start from this hue of the file; the other options change it")
-        ->check(CLI::Range(0, 32767));
-    AddStrictAndBackup(commands.set, choices, true);
+    commands.set = AddCommand(
+        app, "set", "Change one hue of the hue file in place", [&choices](CLI::App* set) {
+            set->add_option("ID", choices.id, "The hue to change, 0 to 32767")
+                ->required()
+                ->check(CLI::Range(0, 32767));
+            set->add_option("--name", choices.name, "The name (at most 20 bytes in Windows-1252)");
+            set->add_option("--table", choices.table, "Table start and end, -32768 to 32767")
+                ->expected(2);
+            auto* colors =
+                set->add_option("--colors", choices.colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
+            set->add_option(
+                   "--gradient", choices.gradient,
+                   "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop to stop in OKLab")
+                ->excludes(colors);
+            set->add_option("--copy-of", choices.copyOf,
+                            "Start from this hue of the file; the other options change it")
+                ->check(CLI::Range(0, 32767));
+            AddStrictAndBackup(set, choices, true);
+        });
 
-    commands.diff = app.add_subcommand(
-        "diff", "Show what differs between two hue files; exit status 1 if anything does");
-    commands.diff->add_option("A", choices.first, "The first hue file")->required();
-    commands.diff->add_option("B", choices.second, "The second hue file")->required();
-    commands.diff
-        ->add_option("--format", choices.format, "text, csv, or json: a patch for build --base A")
-        ->check(CLI::IsMember({"text", "json", "csv"}))
-        ->capture_default_str();
+    commands.diff = AddCommand(
+        app, "diff", "Show what differs between two hue files; exit status 1 if anything does",
+        [&choices](CLI::App* diff) {
+            diff->add_option("A", choices.first, "The first hue file")->required();
+            diff->add_option("B", choices.second, "The second hue file")->required();
+            diff->add_option("--format", choices.format,
+                             "text, csv, or json: a patch for build --base A")
+                ->check(CLI::IsMember({"text", "json", "csv"}))
+                ->capture_default_str();
+        });
 }
 
 Commands AddCommands(CLI::App& app, Choices& choices) {
     Commands commands{};
-    commands.show = app.add_subcommand("show", "Show the given hues in full, in the order given");
-    commands.show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
-        ->required();
-    AddFormatOption(commands.show, choices);
+    commands.show = AddCommand(
+        app, "show", "Show the given hues in full, in the order given", [&choices](CLI::App* show) {
+            show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
+                ->required();
+            AddFormatOption(show, choices);
+        });
 
-    commands.list = app.add_subcommand("list", "List every hue the file holds");
-    AddFormatOption(commands.list, choices);
+    commands.list = AddCommand(app, "list", "List every hue the file holds",
+                               [&choices](CLI::App* list) { AddFormatOption(list, choices); });
 
-    commands.find = app.add_subcommand(
-        "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none");
-    commands.find->add_option("TEXT", choices.text, "Text to look for in hue names")->required();
-    AddFormatOption(commands.find, choices);
+    commands.find = AddCommand(
+        app, "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none",
+        [&choices](CLI::App* find) {
+            find->add_option("TEXT", choices.text, "Text to look for in hue names")->required();
+            AddFormatOption(find, choices);
+        });
 
-    commands.nearest = app.add_subcommand(
-        "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)");
-    commands.nearest->add_option("COLOUR", choices.colour, "A colour as #RRGGBB or RRGGBB")
-        ->required();
-    commands.nearest->add_option("-n", choices.count, "How many hues to list")
-        ->check(CLI::PositiveNumber)
-        ->capture_default_str();
-    AddFormatOption(commands.nearest, choices);
+    commands.nearest = AddCommand(
+        app, "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)",
+        [&choices](CLI::App* nearest) {
+            nearest->add_option("COLOUR", choices.colour, "A colour as #RRGGBB or RRGGBB")
+                ->required();
+            nearest->add_option("-n", choices.count, "How many hues to list")
+                ->check(CLI::PositiveNumber)
+                ->capture_default_str();
+            AddFormatOption(nearest, choices);
+        });
 
-    commands.exportHues = app.add_subcommand(
-        "export", "Export all hues, or those given, as a GIMP palette or a web page");
-    commands.exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
-        ->required()
-        ->check(CLI::IsMember({"gpl", "html"}));
-    commands.exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
-    commands.exportHues->add_option("-o,--output", choices.output,
-                                    "Write to this file (atomically) instead of standard output");
-    commands.exportHues->add_option(
-        "--sample", choices.sample,
-        "html: a PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
+    commands.exportHues = AddCommand(
+        app, "export", "Export all hues, or those given, as a GIMP palette or a web page",
+        [&choices](CLI::App* exportHues) {
+            exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
+                ->required()
+                ->check(CLI::IsMember({"gpl", "html"}));
+            exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
+            exportHues->add_option("-o,--output", choices.output,
+                                   "Write to this file (atomically) instead of standard output");
+            exportHues->add_option(
+                "--sample", choices.sample,
+                "html: a PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
+        });
     AddEditCommands(app, choices, commands);
     return commands;
 }
