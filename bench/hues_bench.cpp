@@ -4,8 +4,8 @@
 // `dd conv=fsync` of the same bytes into a file; `build` from JSON against the JSON library's
 // own parse of that JSON, and an edit in place (`set`, `apply`) against `dd conv=fsync` of the
 // hue file's bytes. The runs are interleaved, one of each per
-// round, so that a machine whose speed drifts (a shared sandbox does) slows both sides of a
-// comparison alike; medians are reported.
+// round and each side first in turn, so that a machine whose speed drifts (a shared sandbox
+// does) slows both sides of a comparison alike; medians are reported.
 //
 //   hues_bench PATH/TO/hues [ROUNDS [HUES]]   (HUES: the file's size in hues, 3000 by default)
 
@@ -164,12 +164,19 @@ int main(int argc, char** argv) {
     for (int round = 0; round < WarmUpRounds + rounds; ++round) {
         for (std::size_t i = 0; i < comparisons.size(); ++i) {
             const auto& alternatives = comparisons[i].alternatives;
-            const double measured =
-                TimedRun(alternatives.empty()
-                             ? comparisons[i].measured
-                             : alternatives[static_cast<std::size_t>(round) % alternatives.size()],
-                         "/dev/null");
-            const double reference = TimedRun(comparisons[i].reference, "/dev/null");
+            const Command& measuredRun =
+                alternatives.empty()
+                    ? comparisons[i].measured
+                    : alternatives[static_cast<std::size_t>(round) % alternatives.size()];
+            // Each side goes first every other round: a run straight after a long one of
+            // another comparison starts slower, and that should not fall on one side only.
+            const bool measuredFirst = round % 2 == 0;
+            const double first =
+                TimedRun(measuredFirst ? measuredRun : comparisons[i].reference, "/dev/null");
+            const double second =
+                TimedRun(measuredFirst ? comparisons[i].reference : measuredRun, "/dev/null");
+            const double measured = measuredFirst ? first : second;
+            const double reference = measuredFirst ? second : first;
             if (round < WarmUpRounds) continue;
             times[i].measured.push_back(measured);
             times[i].reference.push_back(reference);
