@@ -225,9 +225,11 @@ private:
 class NewFile {
 public:
     NewFile(const fs::path& path) {
-        ::unlink(path.c_str());  // a leftover of a writer that was killed
-        // 0666 less the umask: the permissions any new file of the user gets.
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd_ = Create(path);
+        if (fd_ < 0 && errno == EEXIST) {
+            ::unlink(path.c_str());  // a leftover of a writer that was killed
+            fd_ = Create(path);
+        }
         if (fd_ < 0) reason_ = SystemReason(errno);
     }
     NewFile(const NewFile&) = delete;
@@ -264,6 +266,11 @@ public:
     }
 
 private:
+    // 0666 less the umask: the permissions any new file of the user gets.
+    static int Create(const fs::path& path) {
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    }
+
     int fd_ = -1;
     std::string reason_;
 };
@@ -391,8 +398,11 @@ void ReplaceWith(const fs::path& target, const std::function<void(NewFile&)>& wr
 void KeepBackup(const fs::path& target, const fs::path& backup) {
     const fs::path temporary = Beside(backup, ".hues-new");
     std::error_code error;
-    fs::remove(temporary, error);
     fs::create_hard_link(target, temporary, error);
+    if (error == std::errc::file_exists) {  // a leftover of a writer that was killed
+        fs::remove(temporary, error);
+        fs::create_hard_link(target, temporary, error);
+    }
     if (!error && Replace(temporary, backup).empty()) return;
     fs::remove(temporary, error);
     const std::vector<unsigned char> bytes = ReadFileBytes(target);
