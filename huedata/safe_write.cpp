@@ -312,11 +312,12 @@ Stamp StampOf(const fs::path& target) {
 #endif
 
 // A file's bytes for an edit, at the size the edit asks for. On POSIX a file that keeps its
-// size is mapped copy-on-write: its pages come straight from the system's cache, and only the
-// few an edit changes are copied, where reading the file would fill a fresh page for every
-// 4 KB, the larger part of a small edit's time. The file is only read, under our turn: only
-// a program that ignores turns and cuts the file short in that instant could stop the edit
-// midway (the write then fails with "Bad address"), and the file stays as it is either way.
+// size is mapped copy-on-write: its pages come straight from the system's cache, mapped in
+// runs as they are first touched, and only the few an edit changes are copied, where reading
+// the file would fill a fresh page for every 4 KB, the larger part of a small edit's time.
+// The file is only read, under our turn: only a program that ignores turns and cuts the file
+// short in that instant could stop the edit midway (the write then fails with "Bad
+// address"), and the file stays as it is either way.
 class EditImage {
 public:
     EditImage(const fs::path& file, const FileEdit& edit) {
@@ -352,7 +353,7 @@ private:
                            edit.sizeFor(static_cast<std::uint64_t>(info.st_size)) ==
                                static_cast<std::uint64_t>(info.st_size);
         void* mapped = suits ? ::mmap(nullptr, static_cast<std::size_t>(info.st_size),
-                                      PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0)
+                                      PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0)
                              : MAP_FAILED;
         ::close(fd);
         if (mapped == MAP_FAILED) return false;
