@@ -230,8 +230,9 @@ std::string SetHue(const SetRequest& request) {
              .change =
                  [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
                      const std::size_t held = huedata::HueCountForSize(sizeBefore);
-                     if (request.copyOf)
+                     if (request.copyOf) {
                          StartFromCopy(change, *request.copyOf, image, held, request.file);
+                     }
                      return huedata::ApplyHueChanges(image, held, oneChange()) > 0;
                  }},
             request.keepBackup);

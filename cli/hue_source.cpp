@@ -477,8 +477,9 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     // Sized to the ids given: a table for every id the format allows would cost a small
     // edit more than the rest of its reading.
     std::size_t idCount = 0;
-    for (const auto& hue : hues)
+    for (const auto& hue : hues) {
         idCount = std::max(idCount, static_cast<std::size_t>(hue.first.id) + 1);
+    }
     std::vector<const Place*> firstPlace(idCount, nullptr);
     SourceHues read;
     read.changes.reserve(hues.size());
