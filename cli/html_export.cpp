@@ -153,6 +153,21 @@ void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
     bytes.push_back(static_cast<unsigned char>(value >> 8U));
 }
 
+// A mark of the bytes, eight at a time (FNV-1a's prime over words): not a safeguard, only a
+// name for one file's hues that differs from another's.
+std::uint64_t Fingerprint(std::span<const unsigned char> bytes, std::uint64_t seed) {
+    std::uint64_t hash = seed ^ 0xCBF29CE484222325U;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + i, 8);
+        hash = (hash ^ word) * 0x100000001B3U;
+        hash ^= hash >> 32U;
+    }
+    for (; i < bytes.size(); ++i) hash = (hash ^ bytes[i]) * 0x100000001B3U;
+    return hash;
+}
+
 // The hues for the script: ids, then table values and stored colours (34 values a hue), as
 // little-endian 16-bit values in base64, which the script reads into typed arrays; then the
 // names as they are shown.
@@ -168,6 +183,8 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
             PutLittleEndian16(values, static_cast<std::uint16_t>(color));
         }
     }
+    std::uint64_t fingerprint = Fingerprint(values, Fingerprint(ids, 0));
+    for (const HueView& hue : hues) fingerprint = Fingerprint(hue.record->Name, fingerprint);
     page << "const HUES = {ids: \"";
     AppendBase64(page, ids);
     page << "\",\nvalues: \"";
@@ -178,7 +195,28 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
         if (i != 0) *out++ = ',';
         page.Commit(WriteScriptString(out, hues[i].name));
     }
-    page << "]};\n";
+    // The bytes of the names that their text, as shown, would not give back (a control
+    // character, a byte Windows-1252 leaves undefined, bytes after the first zero), so that an
+    // edit of another field keeps them.
+    page << "],\nnameBytes: {";
+    bool first = true;
+    for (std::size_t i = 0; i < hues.size(); ++i) {
+        const auto& name = hues[i].record->Name;
+        const auto end = std::find(name.begin(), name.end(), 0);
+        const bool control = std::any_of(name.begin(), end, [](unsigned char byte) {
+            return byte < 0x20 || byte == 0x7F;
+        });
+        if (!control && huedata::HueNameRoundTrips(name)) continue;
+        char* out = page.Reserve(16 + 2 * name.size());
+        out = fmt::format_to(out, "{}\"{}\":\"", first ? "" : ",", i);
+        for (const unsigned char byte : name) out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
+        *out++ = '"';
+        page.Commit(out);
+        first = false;
+    }
+    // Changes a person makes on the page are kept in the browser under this mark of the hues
+    // it was made from, so that they come back for these hues and for no others.
+    page << fmt::format("}},\nkey: \"{:016x}\"}};\n", fingerprint);
 }
 
 // The program's own linear channel values, so the page's OKLab is the program's.
@@ -196,7 +234,7 @@ void AppendLinearTable(TextBuilder& page) {
 void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
               TextBuilder& page) {
     // The page's {{places}} filled in turn.
-    std::string_view rest = page::PickerHtml;
+    std::string_view rest = page::PageHtml;
     for (auto open = rest.find("{{"); open != std::string_view::npos; open = rest.find("{{")) {
         const auto close = rest.find("}}", open);
         const std::string_view place = rest.substr(open + 2, close - open - 2);
@@ -204,7 +242,7 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         rest.remove_prefix(close + 2);
         if (place == "title") page << HtmlEscaped(PrintableText(title));
         if (place == "count") page << hues.size();
-        if (place == "style") page << page::PickerCss;
+        if (place == "style") page << page::PageCss;
         if (place == "rows") {
             for (const HueView& hue : hues) AppendRow(page, hue);
         }
@@ -222,7 +260,7 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             }
             AppendHueData(page, hues);
         }
-        if (place == "script") page << page::PickerJs;
+        if (place == "script") page << page::HuesJs << page::TableJs << page::EditorJs;
     }
     page << rest;
 }

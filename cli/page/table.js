@@ -1,42 +1,30 @@
-// The hue picker. The hues come as one compact block (HUES, before this script), and only the
-// rows on screen are made, so that a file of 32,768 hues loads, filters and ranks as quickly as
-// one of 3,000. Without scripts the page shows the plain table in <noscript> instead.
-"use strict";
+// The table of hues, its filter and its ranking. The hues come as one compact block (HUES,
+// before these scripts), and only the rows on screen are made, so that a file of 32,768 hues
+// loads, filters and ranks as quickly as one of 3,000. Without scripts the page shows the plain
+// table in <noscript> instead.
 
 const $ = (id) => document.getElementById(id);
 const filter = $("filter"), colour = $("colour"), colourText = $("colour-text");
-const onlyGrey = $("only-grey"), status = $("status"), count = $("count"), tip = $("tip");
+const onlyGrey = $("only-grey"), onlyChanged = $("only-changed"), status = $("status"), count = $("count"), tip = $("tip");
 const table = $("hues"), body = table.tBodies[0];
 
-// ---- The hues ----
+// ---- The hues: their values and names change as the editor changes them ----
 
-function bytesOf(base64) {
-  const text = atob(base64), bytes = new Uint8Array(text.length);
-  for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
-  return bytes;
-}
-const total = HUES.names.length;
-const ids = new Uint16Array(bytesOf(HUES.ids).buffer);
-// Per hue: table start, table end, then the 32 stored colour values.
-const values = new Uint16Array(bytesOf(HUES.values).buffer);
-const ValuesPerHue = 34;
-const names = HUES.names, lowerNames = names.map((name) => name.toLowerCase());
+const hues = loadHues(HUES);
+const { total, ids, values, names, placeOfId } = hues;
+const lowerNames = names.map((name) => name.toLowerCase());
 const idTexts = Array.from(ids, String);
-const placeOfId = new Map(Array.from(ids, (id, hue) => [id, hue]));
-
-const widened = Array.from({ length: 32 }, (_, k) => Math.floor((255 * k + 15) / 31));
-const hex2 = (n) => n.toString(16).toUpperCase().padStart(2, "0");
-// "#RRGGBB" of every stored value (bit 15 carries nothing).
-const rgbText = Array.from({ length: 32768 }, (_, v) =>
-  "#" + hex2(widened[v >> 10]) + hex2(widened[(v >> 5) & 31]) + hex2(widened[v & 31]));
 const colourOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
 const coloursOf = (hue) => Array.from({ length: 32 }, (_, i) => rgbText[colourOf(hue, i)]);
 const tableHex = (hue, which) => values[hue * ValuesPerHue + which].toString(16).toUpperCase();
+// The hues the editor has changed from the file as loaded, and the one it shows; it keeps both.
+const changedHues = new Set();
+let editingHue = null;
 
 // ---- What is shown: the filter, then the order ----
 
 let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
-let ranking = null;  // { hex, distances, best } while ordered by a colour
+let ranking = null;  // { hex, target, distances, best } while ordered by a colour
 
 function say(text) { status.textContent = text; }
 async function copy(text) {
@@ -45,6 +33,7 @@ async function copy(text) {
 }
 
 function passesFilter(hue, wanted) {
+  if (onlyChanged.checked && !changedHues.has(hue)) return false;
   return !wanted || idTexts[hue] === wanted || lowerNames[hue].includes(wanted);
 }
 
@@ -57,29 +46,13 @@ function rebuildOrder() {
     shown.sort((x, y) => distances[x] - distances[y] || ids[x] - ids[y]);
   }
   order = Int32Array.from(shown);
-  count.textContent = wanted ? shown.length + " of " + total + " hues" : total + " hues";
+  count.textContent = wanted || onlyChanged.checked ? shown.length + " of " + total + " hues" : total + " hues";
   table.setAttribute("aria-rowcount", order.length + 1);
   render(true);
 }
 
 // ---- Finding by colour: deltaEOK from the chosen colour to each hue's closest colour ----
 
-const M = [[506752 / 1228815, 87881 / 245763, 12673 / 70218],
-           [87098 / 409605, 175762 / 245763, 12673 / 175545],
-           [7918 / 409605, 87881 / 737289, 1001167 / 1053270]];
-const M1 = [[0.8189330101, 0.3618667424, -0.1288597137],
-            [0.0329845436, 0.9293118715, 0.0361456387],
-            [0.0482003018, 0.2643662691, 0.6338517070]];
-const M2 = [[0.2104542553, 0.7936177850, -0.0040720468],
-            [1.9779984951, -2.4285922050, 0.4505937099],
-            [0.0259040371, 0.7827717662, -0.8086757660]];
-const times = (m, v) => [m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
-                         m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
-                         m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]];
-function oklab(red, green, blue) {
-  const lms = times(M1, times(M, [LINEAR[red], LINEAR[green], LINEAR[blue]]));
-  return times(M2, lms.map(Math.cbrt));
-}
 // OKLab of every stored value, made on the first ranking: L, a, b one after another.
 let labOfValue = null;
 function labsOfValues() {
@@ -92,23 +65,30 @@ function labsOfValues() {
   return labOfValue;
 }
 
+// The distance from the OKLab point `target` to the hue's closest colour, into the ranking.
+function measure(hue, target, distances, best) {
+  const labs = labsOfValues(), [L, A, B] = target;
+  let nearest = Infinity, index = 0;
+  for (let i = 0, at = hue * ValuesPerHue + 2; i < 32; i++, at++) {
+    const v = (values[at] & 0x7fff) * 3;
+    const dL = labs[v] - L, da = labs[v + 1] - A, db = labs[v + 2] - B;
+    const d = Math.sqrt(dL * dL + da * da + db * db);
+    if (d < nearest) { nearest = d; index = i; }
+  }
+  distances[hue] = nearest;
+  best[hue] = index;
+}
+// A hue the editor changed is measured again; it keeps its place until the next ranking.
+function remeasure(hue) {
+  if (ranking) measure(hue, ranking.target, ranking.distances, ranking.best);
+}
+
 function rank(hex) {
   const n = parseInt(hex.slice(1), 16);
-  const [L, A, B] = oklab(n >> 16, (n >> 8) & 255, n & 255);
-  const labs = labsOfValues();
+  const target = oklab(n >> 16, (n >> 8) & 255, n & 255);
   const distances = new Float64Array(total), best = new Uint8Array(total);
-  for (let hue = 0; hue < total; hue++) {
-    let nearest = Infinity, index = 0;
-    for (let i = 0, at = hue * ValuesPerHue + 2; i < 32; i++, at++) {
-      const v = (values[at] & 0x7fff) * 3;
-      const dL = labs[v] - L, da = labs[v + 1] - A, db = labs[v + 2] - B;
-      const d = Math.sqrt(dL * dL + da * da + db * db);
-      if (d < nearest) { nearest = d; index = i; }
-    }
-    distances[hue] = nearest;
-    best[hue] = index;
-  }
-  ranking = { hex, distances, best };
+  for (let hue = 0; hue < total; hue++) measure(hue, target, distances, best);
+  ranking = { hex, target, distances, best };
   table.classList.add("ranked");
   colourText.value = hex;
   rebuildOrder();
@@ -133,20 +113,25 @@ function rowHtml(hue, position) {
   let stops = "";
   for (let i = 0; i < 32; i++) stops += "," + colours[i] + " 0 " + (i + 1) * 10 + "px";
   const name = names[hue].replace(/[&<>"']/g, (c) => "&#" + c.charCodeAt(0) + ";");
+  const changed = changedHues.has(hue);
+  const classes = (changed ? " changed" : "") + (hue === editingHue ? " editing" : "");
   let html = '<tr id="hue-' + ids[hue] + '" aria-rowindex="' + (position + 2) +
-    '" data-colors="' + colours.join(" ") + '"><td><button type=button>' + ids[hue] +
-    "</button><td>" + name + "<td>" + tableHex(hue, 0) + "<td>" + tableHex(hue, 1) +
+    (classes ? '" class="' + classes.slice(1) : "") + '" data-colors="' + colours.join(" ") +
+    '"><td><button type=button>' + ids[hue] + "</button>" +
+    (changed ? '<span class="visually-hidden"> changed</span>' : "") +
+    "<td>" + name + "<td>" + tableHex(hue, 0) + "<td>" + tableHex(hue, 1) +
     '<td><div class=strip style="background:linear-gradient(90deg' + stops + ')">';
   if (ranking) {
     const best = ranking.best[hue];
     html += '<i style="left:' + best * 100 / 32 + '%" title="Closest: colour ' + best + '"></i>';
   }
   html += "</div><td>" + (ranking ? ranking.distances[hue].toFixed(4) : "");
+  html += "<td>";
   if (sample) {
-    html += '<td><canvas width="' + sample.width + '" height="' + sample.height +
+    html += '<canvas width="' + sample.width + '" height="' + sample.height +
       '" aria-label="The picture in hue ' + ids[hue] + '"></canvas>';
   }
-  return html;
+  return html + '<td><button type=button class=edit aria-label="Edit hue ' + ids[hue] + '">Edit</button>';
 }
 
 function visibleRange() {
@@ -165,10 +150,11 @@ function render(anew) {
   for (let position = from; position < to; position++) html += rowHtml(order[position], position);
   body.style.paddingTop = from * rowHeight + "px";
   body.style.paddingBottom = (order.length - to) * rowHeight + "px";
-  const focused = document.activeElement && body.contains(document.activeElement)
-    ? document.activeElement.closest("tr").id : null;
+  const active = document.activeElement;
+  const focused = active && body.contains(active) ? active.closest("tr").id : null;
+  const which = focused && active.classList.contains("edit") ? "button.edit" : "button";
   body.innerHTML = html;
-  if (focused && $(focused)) $(focused).querySelector("button").focus({ preventScroll: true });
+  if (focused && $(focused)) $(focused).querySelector(which).focus({ preventScroll: true });
   markTarget();
   if (sample) for (const row of body.rows) paint(row);
 }
@@ -237,6 +223,8 @@ function stripIndex(strip, x) {
 body.addEventListener("click", (event) => {
   const button = event.target.closest("td:first-child button");
   if (button) return copy(button.textContent);
+  const edit = event.target.closest("button.edit");
+  if (edit) return openEditor(hueOfRow(edit.closest("tr")));
   const strip = event.target.closest(".strip");
   if (strip) copy(coloursOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
 });
@@ -259,7 +247,7 @@ body.addEventListener("keydown", (event) => {
   const position = Math.max(0, Math.min(order.length - 1, +row.getAttribute("aria-rowindex") - 2 + steps));
   showPosition(position);
   const next = document.getElementById("hue-" + ids[order[position]]);
-  if (next) next.querySelector("button").focus();
+  if (next) next.querySelector(event.target.classList.contains("edit") ? "button.edit" : "button").focus();
 });
 
 // ---- A hue on a picture: each pixel's level (its red >> 3) picks that colour of the hue;
@@ -267,9 +255,10 @@ body.addEventListener("keydown", (event) => {
 
 let sample = null;
 function paint(row) {
-  const canvas = row.cells[6] && row.cells[6].firstChild;
-  if (!canvas) return;
-  const hue = hueOfRow(row);
+  const canvas = row.cells[6].firstChild;
+  if (canvas) paintHue(canvas, hueOfRow(row));
+}
+function paintHue(canvas, hue) {
   const list = Array.from({ length: 32 }, (_, i) => parseInt(rgbText[colourOf(hue, i)].slice(1), 16));
   const out = new ImageData(sample.width, sample.height), from = sample.data, to = out.data;
   const greyOnly = onlyGrey.checked;
@@ -292,6 +281,7 @@ function useSample(pixels) {
   table.style.setProperty("--row", rowHeight + "px");
   table.classList.add("sampled");
   render(true);
+  showEditedSample();
 }
 function pixelsOf(image) {
   const canvas = document.createElement("canvas");
@@ -301,7 +291,8 @@ function pixelsOf(image) {
   context.drawImage(image, 0, 0);
   return context.getImageData(0, 0, image.width, image.height);
 }
-onlyGrey.addEventListener("change", () => { if (sample) render(true); });
+onlyGrey.addEventListener("change", () => { if (sample) render(true); showEditedSample(); });
+onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
 $("picture").addEventListener("change", async (event) => {
   const file = event.target.files[0];
   if (!file) return;

@@ -1,0 +1,323 @@
+// The hues and their arithmetic, as `hues` does it: the stored colours and their widening, the
+// nearest colour a hue can hold, OKLab and its gradients, names in Windows-1252, and hues as the
+// JSON text `hues list` writes and `hues apply` reads. No page in here: the tests run this file
+// in Node against the program's own output. LINEAR, the program's table of linear channel
+// values, comes before it.
+"use strict";
+
+const ValuesPerHue = 34;  // per hue: table start, table end, then the 32 stored colours
+
+// ---- Stored colours ----
+
+const widened = Array.from({ length: 32 }, (_, k) => Math.floor((255 * k + 15) / 31));
+// The 5-bit channel whose widened value lies nearest to an 8-bit one; of two, the lower.
+const narrowed = Array.from({ length: 256 }, (_, c) => {
+  let best = 0;
+  for (let k = 1; k < 32; k++) if (Math.abs(widened[k] - c) < Math.abs(widened[best] - c)) best = k;
+  return best;
+});
+const hex2 = (n) => n.toString(16).toUpperCase().padStart(2, "0");
+// "#RRGGBB" of every stored value (bit 15 carries nothing).
+const rgbText = Array.from({ length: 32768 }, (_, v) =>
+  "#" + hex2(widened[v >> 10]) + hex2(widened[(v >> 5) & 31]) + hex2(widened[v & 31]));
+const storedOfRgb = ([red, green, blue]) => (narrowed[red] << 10) | (narrowed[green] << 5) | narrowed[blue];
+const rgbOfStored = (v) => [widened[(v >> 10) & 31], widened[(v >> 5) & 31], widened[v & 31]];
+const rgbHex = ([red, green, blue]) => "#" + hex2(red) + hex2(green) + hex2(blue);
+
+// A colour typed as #RRGGBB or RRGGBB, as `hues` takes it; null when it is none.
+function parseColour(text) {
+  const match = /^#?([0-9a-fA-F]{6})$/.exec(text.trim());
+  if (!match) return null;
+  const n = parseInt(match[1], 16);
+  return [n >> 16, (n >> 8) & 255, n & 255];
+}
+
+// ---- OKLab, from the same matrices and in the same order of operations as the program ----
+
+const M = [[506752 / 1228815, 87881 / 245763, 12673 / 70218],
+           [87098 / 409605, 175762 / 245763, 12673 / 175545],
+           [7918 / 409605, 87881 / 737289, 1001167 / 1053270]];
+const M1 = [[0.8189330101, 0.3618667424, -0.1288597137],
+            [0.0329845436, 0.9293118715, 0.0361456387],
+            [0.0482003018, 0.2643662691, 0.6338517070]];
+const M2 = [[0.2104542553, 0.7936177850, -0.0040720468],
+            [1.9779984951, -2.4285922050, 0.4505937099],
+            [0.0259040371, 0.7827717662, -0.8086757660]];
+const times = (m, v) => [m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
+                         m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
+                         m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]];
+function inverse(m) {
+  const det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+              m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+              m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  return [0, 1, 2].map((i) => [0, 1, 2].map((j) => {
+    const r0 = (j + 1) % 3, r1 = (j + 2) % 3, c0 = (i + 1) % 3, c1 = (i + 2) % 3;
+    return (m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0]) / det;
+  }));
+}
+const M2Inverse = inverse(M2), M1Inverse = inverse(M1), MInverse = inverse(M);
+
+function oklab(red, green, blue) {
+  const lms = times(M1, times(M, [LINEAR[red], LINEAR[green], LINEAR[blue]]));
+  return times(M2, lms.map(Math.cbrt));
+}
+function srgbChannel(linear) {
+  const c = linear <= 0.0031308 ? linear * 12.92 : 1.055 * Math.pow(linear, 1 / 2.4) - 0.055;
+  return Math.round(Math.min(Math.max(c, 0), 1) * 255);
+}
+function srgbOfOklab(lab) {
+  const root = times(M2Inverse, lab);
+  const linear = times(MInverse, times(M1Inverse, root.map((r) => r * r * r)));
+  return linear.map(srgbChannel);
+}
+
+// The 32 colours of a gradient through `stops` ([r, g, b] each): each stop at an evenly spaced
+// colour, and between them the colours in between in OKLab.
+function gradientColours(stops) {
+  const gaps = stops.length - 1;
+  return Array.from({ length: 32 }, (_, i) => {
+    const stop = Math.floor(i * gaps / 31), rest = i * gaps % 31;
+    if (rest === 0) return stops[stop];
+    const from = oklab(...stops[stop]), to = oklab(...stops[stop + 1]), t = rest / 31;
+    return srgbOfOklab([0, 1, 2].map((c) => from[c] + (to[c] - from[c]) * t));
+  });
+}
+
+// ---- Names: 20 bytes of Windows-1252 ----
+
+// Bytes 0x80..0x9F; the five Windows-1252 leaves undefined map to the same code point.
+const High1252 = "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D" +
+  "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D" +
+  "\u017E\u0178";
+const charOf1252 = (byte) => (byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : String.fromCharCode(byte));
+// The byte of a character, or 0 where Windows-1252 has none (the C1 controls among them).
+function byteOf1252(code) {
+  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return code;
+  const at = code < 0xA0 ? -1 : High1252.indexOf(String.fromCharCode(code));
+  return at < 0 ? 0 : 0x80 + at;
+}
+const defined1252 = (byte) => byteOf1252(charOf1252(byte).charCodeAt(0)) === byte;
+
+class EditError extends Error {}
+
+// A name as the 20 bytes a hue stores, refused as `hues set --name` refuses it.
+function nameBytes(text) {
+  const bytes = new Uint8Array(20);
+  for (let i = 0; i < text.length; i++) {
+    const code = text.charCodeAt(i);
+    if (code === 0) throw new EditError("it holds a NUL character, which ends a name");
+    const byte = byteOf1252(code);
+    if (byte === 0) {
+      const scalar = text.codePointAt(i);
+      const hex = scalar.toString(16).toUpperCase().padStart(4, "0");
+      throw new EditError("U+" + hex + " (" + String.fromCodePoint(scalar) + ") has no byte in Windows-1252");
+    }
+    if (i >= 20) {
+      throw new EditError("it is " + text.length + " bytes long in Windows-1252; a name holds at most 20");
+    }
+    bytes[i] = byte;
+  }
+  return bytes;
+}
+// The name's text: the bytes before the first zero byte.
+function nameText(bytes) {
+  let text = "";
+  for (const byte of bytes) {
+    if (byte === 0) break;
+    text += charOf1252(byte);
+  }
+  return text;
+}
+// The text as the page shows it: a control character (C0, DEL, C1) as U+FFFD.
+const printable = (text) => text.replace(/[\u0000-\u001F\u007F-\u009F]/g, "\uFFFD");
+// Whether the name's text gives its bytes back (as `hues list` checks before it adds name_bytes).
+function nameRoundTrips(bytes) {
+  const end = bytes.indexOf(0) < 0 ? 20 : bytes.indexOf(0);
+  return bytes.slice(0, end).every(defined1252) && bytes.slice(end).every((byte) => byte === 0);
+}
+const bytesHex = (bytes) => Array.from(bytes, hex2).join("");
+const sameBytes = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
+
+// ---- The hues of a page: its block of data, and one hue at a time ----
+
+function bytesOfBase64(base64) {
+  const text = atob(base64), bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
+// The block `hues export html` writes: ids and values as little-endian 16-bit base64, names as
+// shown, and the bytes of the names their text would not give back.
+function loadHues(block) {
+  const ids = new Uint16Array(bytesOfBase64(block.ids).buffer);
+  const odd = new Map(Object.entries(block.nameBytes || {}).map(([hue, hex]) =>
+    [+hue, Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16))]));
+  return {
+    total: block.names.length,
+    ids,
+    values: new Uint16Array(bytesOfBase64(block.values).buffer),
+    names: block.names.slice(),
+    nameBytesOf: (hue) => odd.get(hue) || nameBytes(block.names[hue]),
+    putNameBytes: (hue, bytes) => odd.set(hue, bytes),
+    placeOfId: new Map(Array.from(ids, (id, hue) => [id, hue])),
+  };
+}
+
+// One hue's fields, apart from the file: its name as shown and as stored, and its 34 values.
+function hueOf(data, hue) {
+  const at = hue * ValuesPerHue;
+  return { name: data.names[hue], bytes: data.nameBytesOf(hue),
+           values: data.values.slice(at, at + ValuesPerHue) };
+}
+function putHue(data, hue, fields) {
+  data.names[hue] = fields.name;
+  data.putNameBytes(hue, fields.bytes);
+  data.values.set(fields.values, hue * ValuesPerHue);
+}
+function sameHue(a, b) { return sameBytes(a.bytes, b.bytes) && sameBytes(a.values, b.values); }
+
+// ---- Edits: each gives the hue as it is after it, with a note, or refuses with EditError ----
+
+const withValues = (hue, change) => {
+  const values = hue.values.slice();
+  change(values);
+  return { ...hue, values };
+};
+
+function withName(hue, text) {
+  try {
+    return { hue: { ...hue, name: text, bytes: nameBytes(text) } };
+  } catch (error) {
+    if (!(error instanceof EditError)) throw error;
+    throw new EditError('The name "' + printable(text) + '" cannot be stored: ' + error.message);
+  }
+}
+
+// A table value typed as the table shows it: hexadecimal, 0 to FFFF.
+function withTable(hue, which, text) {
+  const digits = text.trim().replace(/^0x/i, "");
+  if (!/^[0-9a-fA-F]{1,4}$/.test(digits)) {
+    throw new EditError("Table " + which + ": give 0 to FFFF in hexadecimal, not \"" + text.trim() + "\"");
+  }
+  return { hue: withValues(hue, (values) => { values[which === "start" ? 0 : 1] = parseInt(digits, 16); }) };
+}
+
+// Colours chosen by a person, as stored values; the note names those no hue can hold.
+function storedColours(colours) {
+  const stored = colours.map(storedOfRgb);
+  const inexact = colours.filter((colour, i) => rgbText[stored[i]] !== rgbHex(colour));
+  if (inexact.length === 0) return { stored };
+  const first = rgbHex(inexact[0]);
+  return { stored, note: inexact.length === 1
+    ? first + " is not a colour a hue can hold; it is now the nearest, " + rgbText[storedOfRgb(inexact[0])]
+    : inexact.length + " colours were taken to the nearest a hue can hold, the first " + first +
+      " to " + rgbText[storedOfRgb(inexact[0])] };
+}
+
+function withColour(hue, index, hex) {
+  const colour = parseColour(hex);
+  if (!colour) throw new EditError("Colour " + index + ": give #RRGGBB, not \"" + hex + "\"");
+  const { stored, note } = storedColours([colour]);
+  return { hue: withValues(hue, (values) => { values[2 + index] = stored[0]; }), note };
+}
+
+// Stops as `hues set --gradient` takes them: 2 to 32 colours, separated by commas.
+function withGradient(hue, text) {
+  const parts = text.split(",");
+  const stops = parts.map(parseColour);
+  const bad = stops.indexOf(null);
+  if (bad >= 0) throw new EditError("Gradient: \"" + parts[bad].trim() + "\" is not a colour: give #RRGGBB or RRGGBB");
+  if (stops.length < 2 || stops.length > 32) {
+    throw new EditError("Gradient: gives " + stops.length + " colours; give 2 to 32 stops");
+  }
+  // The stops are what the person typed; the colours between them are made, and simply taken
+  // to the nearest a hue can hold.
+  const { note } = storedColours(stops);
+  const colours = gradientColours(stops).map(storedOfRgb);
+  return { hue: withValues(hue, (values) => values.set(colours, 2)), note };
+}
+
+// A hue's object as `hues list --format json` writes it (block headers aside).
+function hueObject(id, hue) {
+  const object = { id, name: nameText(hue.bytes) };
+  if (!nameRoundTrips(hue.bytes)) object.name_bytes = bytesHex(hue.bytes);
+  const signed = (value) => (value << 16) >> 16;
+  object.table_start = signed(hue.values[0]);
+  object.table_end = signed(hue.values[1]);
+  const stored = Array.from(hue.values.subarray(2));
+  object.colors = stored.map((value) => rgbText[value & 0x7fff]);
+  object.stored = stored;
+  return object;
+}
+
+// A hue's JSON line (from `hues list --format json`, or another page) laid over this hue, read
+// as `hues apply` reads it: the fields it names, a name typed over its bytes wins, and so does a
+// colour changed over its stored value.
+function withPastedJson(hue, text) {
+  let object;
+  try {
+    object = JSON.parse(text.trim().replace(/,$/, ""));
+  } catch {
+    throw new EditError("The pasted text is not a hue's JSON line, as hues list --format json writes it");
+  }
+  if (!object || typeof object !== "object" || Array.isArray(object)) {
+    throw new EditError("The pasted text is not one hue object");
+  }
+  const fail = (field, why) => { throw new EditError("The pasted hue's " + field + " " + why); };
+  let next = { ...hue, values: hue.values.slice() };
+  if ("name_bytes" in object) {
+    if (!/^[0-9a-fA-F]{40}$/.test(object.name_bytes)) fail("name_bytes", "must be 40 hexadecimal digits");
+    const bytes = Uint8Array.from(object.name_bytes.match(/../g), (pair) => parseInt(pair, 16));
+    next = { ...next, bytes, name: printable(nameText(bytes)) };
+  }
+  if ("name" in object && (!("name_bytes" in object) || nameText(next.bytes) !== object.name)) {
+    if (typeof object.name !== "string") fail("name", "must be a string");
+    next = withName(next, object.name).hue;
+  }
+  for (const [field, at] of [["table_start", 0], ["table_end", 1]]) {
+    if (!(field in object)) continue;
+    const value = object[field];
+    if (!Number.isInteger(value) || value < -32768 || value > 32767) fail(field, "must be from -32768 to 32767");
+    next.values[at] = value & 0xffff;
+  }
+  const list = (field, valid) => {
+    const items = object[field];
+    if (!Array.isArray(items) || items.length !== 32 || !items.every(valid)) {
+      fail(field, "must be an array of 32 " + (field === "colors" ? "colours #RRGGBB" : "values 0 to 65535"));
+    }
+    return items;
+  };
+  const colours = "colors" in object ? list("colors", (c) => typeof c === "string" && parseColour(c)) : null;
+  const stored = "stored" in object ? list("stored", (v) => Number.isInteger(v) && v >= 0 && v <= 65535) : null;
+  let note;
+  if (colours) {
+    const edited = colours.map((text, i) => (stored && rgbText[stored[i] & 0x7fff] === rgbHex(parseColour(text)) ? null : parseColour(text)));
+    const taken = storedColours(edited.filter(Boolean));
+    note = taken.note;
+    let k = 0;
+    edited.forEach((colour, i) => { next.values[2 + i] = colour ? taken.stored[k++] : stored[i]; });
+  } else if (stored) {
+    next.values.set(stored, 2);
+  }
+  return { hue: next, note };
+}
+
+// What changed from `before` to `after`, as an object `hues apply` takes: the id and only the
+// fields that changed, so that it leaves every other field of the file as it finds it.
+function patchOf(id, before, after) {
+  const full = hueObject(id, after), patch = { id };
+  if (!sameBytes(before.bytes, after.bytes)) {
+    if ("name_bytes" in full) patch.name_bytes = full.name_bytes;
+    else patch.name = full.name;
+  }
+  if (before.values[0] !== after.values[0]) patch.table_start = full.table_start;
+  if (before.values[1] !== after.values[1]) patch.table_end = full.table_end;
+  if (!sameBytes(before.values.subarray(2), after.values.subarray(2))) {
+    patch.colors = full.colors;
+    patch.stored = full.stored;
+  }
+  return patch;
+}
+
+// A list of objects as `hues list --format json` writes one: an array, an object a line.
+const jsonLines = (objects) =>
+  objects.length === 0 ? "[]\n" : "[\n" + objects.map((o) => "  " + JSON.stringify(o)).join(",\n") + "\n]\n";
