@@ -5,17 +5,12 @@
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdirSync, writeFileSync } from "node:fs";
-import { createServer } from "node:http";
-import { readFile } from "node:fs/promises";
+import { writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { deflateSync } from "node:zlib";
-import { chromium } from "playwright-core";
+import { HUES, MAKE_SAMPLE, hues, startBrowser, workDir } from "./harness.mjs";
 
-const { HUES, MAKE_SAMPLE, WORK_DIR } = process.env;
-const hueFile = join(WORK_DIR, "hues.mul");
-const largestFile = join(WORK_DIR, "largest.mul");
-const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
+const largestFile = join(workDir, "largest.mul");
 
 // A PNG of RGBA pixels in one row, written by hand so the test needs nothing else.
 function png(pixels) {
@@ -47,41 +42,27 @@ function png(pixels) {
 }
 
 const testPicture = [[8, 8, 8, 255], [255, 255, 255, 255], [0, 0, 0, 0], [255, 0, 0, 255]];
-let browser, server, served = [];
+let browser, run;
 
 before(async () => {
-  mkdirSync(WORK_DIR, { recursive: true });
-  execFileSync(MAKE_SAMPLE, [hueFile]);
-  writeFileSync(join(WORK_DIR, "grey.png"), png(testPicture));
-  hues("export", "html", "-o", join(WORK_DIR, "page.html"));
-  hues("export", "html", "--sample", join(WORK_DIR, "grey.png"), "-o",
-       join(WORK_DIR, "sampled.html"));
+  run = await startBrowser();
+  browser = run.browser;
+  writeFileSync(join(workDir, "grey.png"), png(testPicture));
+  hues("export", "html", "-o", join(workDir, "page.html"));
+  hues("export", "html", "--sample", join(workDir, "grey.png"), "-o",
+       join(workDir, "sampled.html"));
   execFileSync(MAKE_SAMPLE, [largestFile, "32768"]);
-  execFileSync(HUES, ["-f", largestFile, "export", "html", "-o", join(WORK_DIR, "largest.html")]);
-  server = createServer(async (request, response) => {
-    served.push(request.url);
-    response.setHeader("content-type", "text/html; charset=utf-8");
-    response.end(await readFile(join(WORK_DIR, request.url.slice(1))));
-  });
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  browser = await chromium.launch({
-    executablePath: "/usr/bin/chromium",
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-  });
+  execFileSync(HUES, ["-f", largestFile, "export", "html", "-o", join(workDir, "largest.html")]);
 });
 
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+after(() => run?.stop());
 
 async function open(name, options = {}) {
   const context = await browser.newContext(options);
   const page = await context.newPage();
   const requests = [];
   page.on("request", (request) => requests.push(request.url()));
-  await page.goto(`http://127.0.0.1:${server.address().port}/${name}`);
+  await page.goto(run.address(name));
   return { context, page, requests };
 }
 
@@ -185,7 +166,7 @@ test("a link or a key brings a hue's row onto the screen, and the row is marked"
   const row = page.locator("#hue-2500");
   assert.ok(await row.isVisible());
   assert.match(await row.getAttribute("class"), /target/);
-  await row.locator("button").focus();
+  await row.locator("td:first-child button").focus();
   for (let i = 0; i < 3; i++) await page.keyboard.press("ArrowDown");
   assert.equal(await page.evaluate(() => document.activeElement.textContent), "2503");
   await page.keyboard.press("PageDown");
@@ -215,7 +196,7 @@ test("the largest file the format allows: every hue reachable and ranked", async
 });
 
 test("the page makes no request of its own", async () => {
-  served = [];
+  run.served.length = 0;
   const { context, page, requests } = await open("sampled.html");
   await chooseColour(page, "#123456");
   await page.fill("#filter", "amber");
@@ -223,6 +204,6 @@ test("the page makes no request of its own", async () => {
   await page.waitForTimeout(200);
   const others = requests.filter((url) => !url.endsWith("/sampled.html") && !url.startsWith("data:"));
   assert.deepEqual(others, []);
-  assert.deepEqual(served, ["/sampled.html"]);
+  assert.deepEqual(run.served, ["/sampled.html"]);
   await context.close();
 });

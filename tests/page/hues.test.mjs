@@ -1,0 +1,148 @@
+// The page's own arithmetic and its patches, in Node against the program: the colours, the
+// nearest colour a hue can hold and the gradients agree with `hues set`; names are stored and
+// refused as `hues set --name` does; and a patch made from any edits makes the file exactly the
+// hues the page shows, through `hues apply`.
+import { before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
+import { join } from "node:path";
+import { fileURLToPath } from "node:url";
+import vm from "node:vm";
+
+const { HUES, WORK_DIR } = process.env;
+const work = join(WORK_DIR, "arithmetic");
+const hueFile = join(work, "hues.mul");
+const huesScript = fileURLToPath(new URL("../../cli/page/hues.js", import.meta.url));
+const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
+const listed = () => JSON.parse(hues("list", "--format", "json"));
+
+// Numbers that are the same on every run, so that a failure can be run again.
+let state = 0x2545f491;
+const random = (n) => {
+  state ^= state << 13; state ^= state >>> 17; state ^= state << 5;
+  return (state >>> 0) % n;
+};
+const Count = 160;
+const randomColour = () => [random(256), random(256), random(256)];
+
+// The page's data block and hues.js, run as the page runs them.
+function loadPage(file) {
+  const page = readFileSync(file, "utf8");
+  const data = page.slice(page.indexOf("const LINEAR"), page.indexOf("// The hues and their arithmetic"));
+  const context = vm.createContext({ atob });
+  vm.runInContext(data + readFileSync(huesScript, "utf8"), context);
+  return vm.runInContext(`({ data: loadHues(HUES), hueOf, putHue, withName, withTable, withColour,
+    withGradient, withPastedJson, hueObject, patchOf, jsonLines, gradientColours, storedOfRgb,
+    rgbText, rgbHex, nameBytes, EditError })`, context);
+}
+
+// A file of Count hues with what a page must keep: colours with bit 15 set, a name with a control
+// character, one with a byte Windows-1252 leaves undefined, one with bytes after its end.
+function makeHueFile() {
+  const objects = Array.from({ length: Count }, (_, id) => ({
+    id, name: "Hue " + id, table_start: id * 200 - 15000, table_end: -id,
+    stored: Array.from({ length: 32 }, () => random(65536)),
+  }));
+  const oddNames = ["4F64640948756500000000000000000000000000", "4E6F8100000000000000000000000000000000",
+                    "456E6400416674657200000000000000000000"];
+  oddNames.forEach((hex, i) => { delete objects[i + 1].name; objects[i + 1].name_bytes = hex.padEnd(40, "0"); });
+  writeFileSync(join(work, "hues.json"), JSON.stringify(objects));
+  execFileSync(HUES, ["build", join(work, "hues.json"), "-o", hueFile]);
+}
+
+let page;
+before(() => {
+  mkdirSync(work, { recursive: true });
+  makeHueFile();
+  hues("export", "html", "-o", join(work, "page.html"));
+  page = loadPage(join(work, "page.html"));
+});
+
+test("colours, the nearest colour a hue can hold and gradients agree with hues set", () => {
+  const expected = new Map();
+  for (let id = 0; id < Count; id++) {
+    if (id % 4 === 3) {
+      const colours = Array.from({ length: 32 }, randomColour);
+      hues("set", String(id), "--no-backup", "--colors", colours.map(page.rgbHex).join(","));
+      expected.set(id, { what: "colours", stored: colours.map((colour) => page.storedOfRgb(colour)) });
+      continue;
+    }
+    // 2 to 32 stops, some of them the same colour or the corners of the colour cube.
+    const stops = Array.from({ length: 2 + random(31) }, () =>
+      random(5) === 0 ? [0, 255, 0].map(() => 255 * random(2)) : randomColour());
+    if (random(4) === 0) stops[1] = stops[0];
+    const text = stops.map(page.rgbHex).join(",");
+    hues("set", String(id), "--no-backup", "--gradient", text);
+    expected.set(id, { what: text, stored: [...page.gradientColours(stops)].map((colour) => page.storedOfRgb(colour)) });
+  }
+  for (const hue of listed()) {
+    const { what, stored } = expected.get(hue.id);
+    assert.deepEqual(hue.stored, stored, `hue ${hue.id}: ${what}`);
+    assert.deepEqual(hue.colors, stored.map((value) => page.rgbText[value]), `hue ${hue.id}`);
+  }
+});
+
+test("names are stored, and refused, as hues set --name stores and refuses them", () => {
+  const names = ["Sunset", "Crème Brûlée", "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ", "Twenty Letters Here!",
+                 "Twenty-one letters !!", "Ā", "😀 smile", "tab\there", "ÿ", "", "\u0081"];
+  for (const name of names) {
+    let refusal = null, bytes = null;
+    try { bytes = page.nameBytes(name); } catch (error) { refusal = error.message; }
+    let program = null;
+    try { hues("set", "5", "--no-backup", "--name", name); } catch (error) { program = error.stderr; }
+    if (refusal) {
+      assert.ok(program, `hues set --name accepted ${JSON.stringify(name)}; the page refuses it`);
+      const why = refusal.match(/U\+[0-9A-F]+|\d+ bytes long/)[0];
+      assert.ok(program.includes(why), `${JSON.stringify(name)}: "${refusal}" against "${program}"`);
+      continue;
+    }
+    assert.equal(program, null, `the page takes ${JSON.stringify(name)}, hues set refused it: ${program}`);
+    const hue = listed()[5];
+    assert.deepEqual(page.hueObject(5, { bytes, values: new Uint16Array(34) }).name, hue.name);
+    assert.equal(hue.name_bytes, undefined, JSON.stringify(name));
+  }
+});
+
+test("a patch of any edits makes the file the hues the page shows, and names only what changed", () => {
+  hues("export", "html", "-o", join(work, "now.html"));  // the file as the tests above left it
+  page = loadPage(join(work, "now.html"));
+  const { data, hueOf, putHue } = page;
+  const loaded = new Map();
+  const edit = (hue, make) => {
+    try {
+      const { hue: after } = make(hueOf(data, hue));
+      if (!loaded.has(hue)) loaded.set(hue, hueOf(data, hue));
+      putHue(data, hue, after);
+    } catch (error) {
+      if (!(error instanceof page.EditError)) throw error;
+    }
+  };
+  const lines = listed().map((hue) => JSON.stringify(hue));
+  const edits = [
+    (hue) => page.withName(hue, ["Dawn", "Crème", "x".repeat(21), "Ā"][random(4)]),
+    (hue) => page.withTable(hue, random(2) ? "start" : "end", random(0x10000).toString(16)),
+    (hue) => page.withColour(hue, random(32), page.rgbHex(randomColour())),
+    (hue) => page.withGradient(hue, [randomColour(), randomColour(), randomColour()].map(page.rgbHex).join(",")),
+    () => ({ hue: hueOf(data, random(Count)) }),  // a copy of another hue
+    (hue) => page.withPastedJson(hue, lines[random(Count)] + ","),
+  ];
+  for (let i = 0; i < 120; i++) edit(random(Count), edits[random(edits.length)]);
+  edit(7, (hue) => page.withColour(hue, 0, "#FF0000"));
+  edit(7, () => ({ hue: loaded.get(7) }));  // back to the file as loaded: no longer a change
+
+  const patch = [...loaded].map(([hue, before]) => page.patchOf(data.ids[hue], before, hueOf(data, hue)))
+    .filter((object) => Object.keys(object).length > 1);
+  assert.ok(!patch.some((object) => object.id === 7), "a hue changed and changed back is in the patch");
+  const untouched = patch.find((object) => !("name" in object) && !("name_bytes" in object));
+  assert.ok(untouched, "no hue whose name stayed");
+  writeFileSync(join(work, "changes.json"), page.jsonLines(patch));
+  hues("apply", join(work, "changes.json"));
+  assert.deepEqual(listed(), Array.from({ length: Count }, (_, hue) =>
+    JSON.parse(JSON.stringify(page.hueObject(hue, hueOf(data, hue))))));
+
+  // Applied where the owner has since renamed a hue, the patch keeps the new name.
+  hues("set", String(untouched.id), "--name", "Renamed since");
+  hues("apply", join(work, "changes.json"));
+  assert.equal(listed()[untouched.id].name, "Renamed since");
+});
