@@ -1,7 +1,9 @@
 // The hue page's budgets in Debian's chromium, for each page given: its size, how long it takes
 // to load, until the first match of a name typed into the filter is the top row, until the
 // nearest hue to a chosen colour is the top row (each timed in the page, to the next frame),
-// how long a frame takes while scrolling, and the requests it makes. Medians of 5 loads.
+// how long a frame takes while scrolling, until the editor is open on a hue after its Edit
+// button is clicked, until a colour or a gradient committed there shows in the hue's row, and
+// the requests it makes. Medians of 5 loads.
 // Usage: node bench/page/page_bench.mjs PAGE.html...   (after npm ci --prefix tests/page)
 import { statSync } from "node:fs";
 import { resolve } from "node:path";
@@ -26,9 +28,16 @@ const typeFilter = `const filter = document.getElementById("filter");
   filter.value = argument; filter.dispatchEvent(new Event("input"));`;
 const chooseColour = `const colour = document.getElementById("colour");
   colour.value = argument; colour.dispatchEvent(new Event("input"));`;
+const openEditor = `document.querySelector("#hues tbody tr:nth-child(3) button.edit").click();`;
+const commitColour = `const input = document.querySelectorAll(".edit-colour")[argument % 32];
+  input.value = argument % 2 ? "#ff8800" : "#3366cc"; input.dispatchEvent(new Event("change"));`;
+const commitGradient = `document.getElementById("edit-gradient").value = argument;
+  document.getElementById("edit-gradient-apply").click();`;
 
 for (const file of process.argv.slice(2).map((name) => resolve(name))) {
   const loads = [], paints = [], filters = [], orders = [], frames = [];
+  const opens = [], colours = [], gradients = [];
+  let shownInRow = true;
   let requests = 0, topRowOk = true;
   for (let round = 0; round < 5; round++) {
     const page = await browser.newPage();
@@ -50,6 +59,17 @@ for (const file of process.argv.slice(2).map((name) => resolve(name))) {
         return !!box && box.top >= 0 && box.bottom <= innerHeight;
       });
     }
+    // The editor: opened on the third row, then a colour and a gradient committed, each checked
+    // in the hue's row.
+    await page.evaluate(() => scrollTo(0, 0));
+    opens.push(await timedInPage(page, openEditor));
+    for (let i = 0; i < 4; i++) {
+      colours.push(await timedInPage(page, commitColour, i));
+      shownInRow &&= await page.evaluate((i) => document.querySelector("#hues tbody tr.editing")
+        .dataset.colors.split(" ")[i % 32] === (i % 2 ? "#FF8400" : "#3163CE"), i);
+      gradients.push(await timedInPage(page, commitGradient, i % 2 ? "#FF6600,#660099" : "#000000,#FFFFFF,#00FF00"));
+    }
+    await page.evaluate(() => localStorage.clear());
     // Scrolling: a frame's time while the page is scrolled by a screen at every frame.
     frames.push(...await page.evaluate(async () => {
       const times = [];
@@ -72,6 +92,9 @@ for (const file of process.argv.slice(2).map((name) => resolve(name))) {
   console.log(`  filter: first match on top  ${median(filters).toFixed(0)} ms`);
   console.log(`  colour: nearest on top      ${median(orders).toFixed(0)} ms${topRowOk ? "" : " (NOT on top)"}`);
   console.log(`  scrolling, a frame          ${median(frames).toFixed(0)} ms (95th percentile ${worst.toFixed(0)} ms)`);
+  console.log(`  editor open on a hue         ${median(opens).toFixed(0)} ms`);
+  console.log(`  colour committed, in the row ${median(colours).toFixed(0)} ms${shownInRow ? "" : " (NOT in the row)"}`);
+  console.log(`  gradient committed, in row   ${median(gradients).toFixed(0)} ms`);
   console.log(`  requests                    ${requests}`);
 }
 await browser.close();
