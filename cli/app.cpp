@@ -3,6 +3,7 @@
 #include "csv_format.h"
 #include "diff.h"
 #include "edit.h"
+#include "edit_server.h"
 #include "export.h"
 #include "find.h"
 #include "hue_view.h"
@@ -46,6 +47,10 @@ struct Choices {
     std::optional<std::string> gradient;
     std::optional<int> copyOf;
     std::string first, second;
+    // edit
+    std::optional<std::uint16_t> port;
+    bool noBrowser = false;
+    bool fileGiven = false;
 };
 
 struct Commands {
@@ -58,6 +63,7 @@ struct Commands {
     CLI::App* apply;
     CLI::App* set;
     CLI::App* diff;
+    CLI::App* edit;
 };
 
 void AddFormatOption(CLI::App* command, Choices& choices) {
@@ -138,6 +144,17 @@ void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                              "text, csv, or json: a patch for build --base A")
                 ->check(CLI::IsMember({"text", "json", "csv"}))
                 ->capture_default_str();
+        });
+
+    commands.edit = AddCommand(
+        app, "edit",
+        "Edit the hue file in your browser: a page served on 127.0.0.1 that saves into the file",
+        [&choices](CLI::App* edit) {
+            edit->add_option("--port", choices.port,
+                             "Serve on this port (0: any free one); by default 48047, or the "
+                             "next free one");
+            edit->add_flag("--no-browser", choices.noBrowser,
+                           "Print the page's address, but open no browser");
         });
 }
 
@@ -239,6 +256,14 @@ std::optional<int> RunEditCommand(const Commands& commands, const Choices& choic
                        .strict = choices.strict});
         return Success;
     }
+    if (commands.edit->parsed()) {
+        ServeHueEditor({.file = path(choices.file),
+                        .fileGiven = choices.fileGiven,
+                        .port = choices.port,
+                        .openBrowser = !choices.noBrowser},
+                       {.printAddress = env.printNow, .tell = env.tellNow});
+        return Success;
+    }
     if (commands.diff->parsed()) {
         const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
         const DiffOutcome diff = DiffHueFiles({.first = path(choices.first),
@@ -312,7 +337,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     app.fallthrough();
     app.set_version_flag("--version", "hues " HUES_VERSION);
     Choices choices;
-    app.add_option("-f,--file", choices.file, "The hue file")->capture_default_str();
+    auto* file = app.add_option("-f,--file", choices.file, "The hue file")->capture_default_str();
     const Commands commands = AddCommands(app, choices);
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -330,10 +355,11 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
             return FailureOutcome(
                 "'" + unused.front() +
                 "' is not a command: use show, list, find, nearest, export, build, apply, "
-                "set or diff");
+                "set, diff or edit");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }
+    choices.fileGiven = file->count() > 0;
     try {
         TextBuilder builder(out);
         std::string err;

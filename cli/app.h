@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hues {
@@ -23,6 +24,9 @@ struct Environment {
     bool noColor = false;  // NO_COLOR is set
     // All of standard input, for a source given as "-"; read only when one is.
     std::function<std::string()> readStandardInput = [] { return std::string(); };
+    // For a command that runs until stopped (edit): a line written out at once.
+    std::function<void(std::string_view)> printNow = [](std::string_view) {};
+    std::function<void(std::string_view)> tellNow = [](std::string_view) {};
 };
 
 struct Outcome {

@@ -50,12 +50,16 @@ char* WriteHtmlEscaped(char* out, std::string_view text) {
     return out;
 }
 
-std::string HtmlEscaped(std::string_view text) {
+}  // namespace
+
+std::string HtmlEscapedText(std::string_view text) {
     std::string escaped(6 * text.size(), '\0');
     escaped.resize(
         static_cast<std::size_t>(WriteHtmlEscaped(escaped.data(), text) - escaped.data()));
     return escaped;
 }
+
+namespace {
 
 // ",#RRGGBB 0 10px" to ",#RRGGBB 0 320px": where each colour of a strip ends.
 struct StopEnd {
@@ -153,8 +157,7 @@ void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
     bytes.push_back(static_cast<unsigned char>(value >> 8U));
 }
 
-// A mark of the bytes, eight at a time (FNV-1a's prime over words): not a safeguard, only a
-// name for one file's hues that differs from another's.
+// A mark of the bytes, eight at a time (FNV-1a's prime over words).
 std::uint64_t Fingerprint(std::span<const unsigned char> bytes, std::uint64_t seed) {
     std::uint64_t hash = seed ^ 0xCBF29CE484222325U;
     std::size_t i = 0;
@@ -168,28 +171,43 @@ std::uint64_t Fingerprint(std::span<const unsigned char> bytes, std::uint64_t se
     return hash;
 }
 
+// The block's ids and values: ids, then table values and stored colours (34 values a hue),
+// little-endian 16-bit values.
+struct HueBlock {
+    std::vector<unsigned char> ids, values;
+};
+HueBlock BlockOf(std::span<const HueView> hues) {
+    HueBlock block;
+    block.ids.reserve(hues.size() * 2);
+    block.values.reserve(hues.size() * 68);
+    for (const HueView& hue : hues) {
+        PutLittleEndian16(block.ids, static_cast<std::uint16_t>(hue.id));
+        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableStart));
+        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableEnd));
+        for (const huedata::Color15 color : hue.record->Colors) {
+            PutLittleEndian16(block.values, static_cast<std::uint16_t>(color));
+        }
+    }
+    return block;
+}
+
+std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
+    std::uint64_t key = Fingerprint(block.values, Fingerprint(block.ids, 0));
+    for (const HueView& hue : hues) key = Fingerprint(hue.record->Name, key);
+    return fmt::format("{:016x}", key);
+}
+
 // The hues for the script: ids, then table values and stored colours (34 values a hue), as
 // little-endian 16-bit values in base64, which the script reads into typed arrays; then the
 // names as they are shown.
 void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
-    std::vector<unsigned char> ids, values;
-    ids.reserve(hues.size() * 2);
-    values.reserve(hues.size() * 68);
-    for (const HueView& hue : hues) {
-        PutLittleEndian16(ids, static_cast<std::uint16_t>(hue.id));
-        PutLittleEndian16(values, static_cast<std::uint16_t>(hue.record->TableStart));
-        PutLittleEndian16(values, static_cast<std::uint16_t>(hue.record->TableEnd));
-        for (const huedata::Color15 color : hue.record->Colors) {
-            PutLittleEndian16(values, static_cast<std::uint16_t>(color));
-        }
-    }
-    std::uint64_t fingerprint = Fingerprint(values, Fingerprint(ids, 0));
-    for (const HueView& hue : hues) fingerprint = Fingerprint(hue.record->Name, fingerprint);
-    page << "const HUES = {ids: \"";
-    AppendBase64(page, ids);
-    page << "\",\nvalues: \"";
-    AppendBase64(page, values);
-    page << "\",\nnames: [";
+    const HueBlock block = BlockOf(hues);
+    // Written as JSON, which the page's script reads as it stands.
+    page << "const HUES = {\"ids\": \"";
+    AppendBase64(page, block.ids);
+    page << "\",\n\"values\": \"";
+    AppendBase64(page, block.values);
+    page << "\",\n\"names\": [";
     for (std::size_t i = 0; i < hues.size(); ++i) {
         char* out = page.Reserve(18 * 60 + 3);
         if (i != 0) *out++ = ',';
@@ -198,7 +216,7 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     // The bytes of the names that their text, as shown, would not give back (a control
     // character, a byte Windows-1252 leaves undefined, bytes after the first zero), so that an
     // edit of another field keeps them.
-    page << "],\nnameBytes: {";
+    page << "],\n\"nameBytes\": {";
     bool first = true;
     for (std::size_t i = 0; i < hues.size(); ++i) {
         const auto& name = hues[i].record->Name;
@@ -216,7 +234,7 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     }
     // Changes a person makes on the page are kept in the browser under this mark of the hues
     // it was made from, so that they come back for these hues and for no others.
-    page << fmt::format("}},\nkey: \"{:016x}\"}};\n", fingerprint);
+    page << "},\n\"key\": \"" << KeyOf(block, hues) << "\"};\n";
 }
 
 // The program's own linear channel values, so the page's OKLab is the program's.
@@ -232,7 +250,7 @@ void AppendLinearTable(TextBuilder& page) {
 }  // namespace
 
 void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& page) {
+              TextBuilder& page, const ServedPage* served) {
     // The page's {{places}} filled in turn.
     std::string_view rest = page::PageHtml;
     for (auto open = rest.find("{{"); open != std::string_view::npos; open = rest.find("{{")) {
@@ -240,7 +258,8 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         const std::string_view place = rest.substr(open + 2, close - open - 2);
         page << rest.substr(0, open);
         rest.remove_prefix(close + 2);
-        if (place == "title") page << HtmlEscaped(PrintableText(title));
+        if (place == "title") page << HtmlEscapedText(PrintableText(title));
+        if (place == "policy") page << PageSecurityPolicy(served != nullptr);
         if (place == "count") page << hues.size();
         if (place == "style") page << page::PageCss;
         if (place == "rows") {
@@ -259,10 +278,29 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
                 page << "null;\n";
             }
             AppendHueData(page, hues);
+            page << "const SERVED = ";
+            page << (served ? "{\"stamp\": \"" + served->stamp + "\"};\n" : std::string("null;\n"));
         }
-        if (place == "script") page << page::HuesJs << page::TableJs << page::EditorJs;
+        if (place == "script") {
+            page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs;
+        }
     }
     page << rest;
+}
+
+std::string_view PageSecurityPolicy(bool served) {
+    return served ? "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                    "img-src data:; connect-src 'self'; form-action 'none'"
+                  : "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                    "img-src data:";
+}
+
+std::string StampOfBytes(std::span<const unsigned char> bytes) {
+    return fmt::format("{:016x}", Fingerprint(bytes, bytes.size()));
+}
+
+std::string HuePageKey(std::span<const HueView> hues) {
+    return KeyOf(BlockOf(hues), hues);
 }
 
 }  // namespace hues

@@ -9,15 +9,35 @@
 #include "hue_view.h"
 #include "sample_picture.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace hues {
 
+// What a page that `hues edit` serves adds to the exported one: saving into the hue file.
+struct ServedPage {
+    std::string stamp;  // StampOfBytes of the file the page was made from, which a save names
+};
+
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
 // `sample`, when given, is embedded and painted with each hue.
 void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& out);
+              TextBuilder& out, const ServedPage* served = nullptr);
+
+// The page's Content-Security-Policy: nothing from outside; a served page may also speak to
+// the server it came from.
+std::string_view PageSecurityPolicy(bool served);
+
+// A mark of a file's bytes, as 16 hexadecimal digits: not a safeguard against anyone, only a
+// name for one content that differs from another's.
+std::string StampOfBytes(std::span<const unsigned char> bytes);
+
+// Text made safe for HTML content and quoted attribute values.
+std::string HtmlEscapedText(std::string_view text);
+
+// The mark under which the page keeps a person's changes to these hues in the browser.
+std::string HuePageKey(std::span<const HueView> hues);
 
 }  // namespace hues

@@ -1,5 +1,6 @@
 #include "hue_view.h"
 
+#include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
@@ -14,6 +15,18 @@ HueFile LoadHueFile(const std::filesystem::path& path) {
     } catch (const huedata::HueFileError& error) {
         throw HuesError(huedata::PathText(path) + ": " + error.reason());
     }
+}
+
+HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
+    HueFile file{path, {}, {}};
+    const std::size_t count = huedata::HueCountForSize(bytes.size());
+    file.hues.reserve(count);
+    for (std::size_t id = 0; id < count; ++id) file.hues.push_back(huedata::HueAt(bytes, id));
+    const std::size_t blocks = (count + huedata::HuesPerBlock - 1) / huedata::HuesPerBlock;
+    for (std::size_t block = 0; block < blocks; ++block) {
+        file.blockHeaders.push_back(huedata::BlockHeaderAt(bytes, block));
+    }
+    return file;
 }
 
 HueView ViewOf(const HueFile& file, int id) {

@@ -42,6 +42,9 @@ struct HueView {
     std::optional<std::uint32_t> blockHeader = std::nullopt;
 };
 
+// The same from a file's bytes, read already: every entry that lies wholly inside them.
+HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes);
+
 HueView ViewOf(const HueFile& file, int id);
 
 // The given hues, in the order given. Throws HuesError for one the file does not hold.

@@ -65,6 +65,16 @@ int main(int argc, char** argv) {
         .stdoutIsTerminal = IsTerminal(stdout),
         .noColor = noColor != nullptr && noColor[0] != '\0',
         .readStandardInput = ReadStandardInput,
+        .printNow =
+            [](std::string_view line) {
+                Write(stdout, line);
+                std::fflush(stdout);
+            },
+        .tellNow =
+            [](std::string_view line) {
+                Write(stderr, line);
+                Write(stderr, "\n");
+            },
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
     int writeError = 0;

@@ -1,5 +1,5 @@
-# The header-only libraries of `hues` (CLI11, nlohmann/json, {fmt}) as targets
-# hueviewer::cli11, hueviewer::json and hueviewer::fmt.
+# The header-only libraries of `hues` (CLI11, nlohmann/json, {fmt}, Boost's Beast and Asio) as
+# targets hueviewer::cli11, hueviewer::json, hueviewer::fmt and hueviewer::boost.
 #
 # Natively they come from their Debian packages' CMake files. A cross build cannot use
 # those, as they point into the host's /usr/include, where the host's C library headers
@@ -20,6 +20,16 @@ function(_hueviewer_staged_headers name folder)
 endfunction()
 
 if(CMAKE_CROSSCOMPILING)
+  # Boost's headers are 160 MB: linked into the build tree, not copied.
+  find_path(_boost_root boost/beast.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT _boost_root)
+    message(FATAL_ERROR "boost/beast.hpp not found in /usr/include: install libboost-dev")
+  endif()
+  file(MAKE_DIRECTORY "${PROJECT_BINARY_DIR}/staged-headers/boost")
+  file(CREATE_LINK "${_boost_root}/boost" "${PROJECT_BINARY_DIR}/staged-headers/boost/boost" SYMBOLIC)
+  add_library(hueviewer_boost INTERFACE)
+  target_include_directories(hueviewer_boost SYSTEM INTERFACE "${PROJECT_BINARY_DIR}/staged-headers/boost")
+  add_library(hueviewer::boost ALIAS hueviewer_boost)
   _hueviewer_staged_headers(cli11 CLI)
   _hueviewer_staged_headers(json nlohmann)
   _hueviewer_staged_headers(fmt fmt)
@@ -31,4 +41,6 @@ else()
   add_library(hueviewer::cli11 ALIAS CLI11::CLI11)
   add_library(hueviewer::json ALIAS nlohmann_json::nlohmann_json)
   add_library(hueviewer::fmt ALIAS fmt::fmt-header-only)
+  find_package(Boost 1.74 CONFIG REQUIRED GLOBAL)
+  add_library(hueviewer::boost ALIAS Boost::headers)
 endif()

@@ -91,7 +91,7 @@ $("copy-changes").addEventListener("click", () => copy(changesJson()));
 
 // ---- Kept in the browser for these hues (HUES.key), and back when the page opens again ----
 
-const storageKey = "hue-changes:" + HUES.key;
+let storageKey = "hue-changes:" + HUES.key;
 const fieldsText = (fields) => [fields.name, bytesHex(fields.bytes), Array.from(fields.values)];
 const fieldsOf = ([name, hex, list]) =>
   ({ name, bytes: Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16)), values: Uint16Array.from(list) });
@@ -121,7 +121,7 @@ function restore() {
   } catch {
     kept = null;
   }
-  if (!kept) return;
+  if (!kept || kept.done.length + kept.undone.length === 0) return;
   for (const entry of kept.done) put(entry.hue, entry.after);
   done.push(...kept.done);
   undone.push(...kept.undone);
@@ -130,9 +130,10 @@ function restore() {
       " changed. Undo takes them back to the file as loaded");
   render(true);
 }
+let reloading = false;  // on purpose, with the changes kept: no need to ask
 addEventListener("pagehide", keep);
 addEventListener("beforeunload", (event) => {
-  if (changedHues.size > 0) event.preventDefault();
+  if (changedHues.size > 0 && !reloading) event.preventDefault();
 });
 
 // ---- The panel ----

@@ -1,0 +1,33 @@
+// `hues edit`: the hue editor page served on the loopback interface alone, saving straight
+// into the hue file, until Ctrl+C (SIGINT, SIGTERM; the console's Ctrl+C on Windows).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace hues {
+
+// The port hues edit serves on unless told another: the same from run to run, as the browser
+// keeps a page's unsaved changes per address. When it is taken, the next free one.
+inline constexpr std::uint16_t EditorPort = 48047;
+
+struct EditServerRequest {
+    std::filesystem::path file;
+    bool fileGiven = false;  // named with -f: missing or unreadable is an error before serving
+    std::optional<std::uint16_t> port;  // exactly this one; 0 any free port
+    bool openBrowser = true;
+};
+
+struct EditServerIo {
+    std::function<void(std::string_view)> printAddress;  // the one line for standard output
+    std::function<void(std::string_view)> tell;          // a line for the person (standard error)
+};
+
+// Serves until stopped. Throws HuesError for a file given that cannot be read or a port that
+// cannot be had, before anything is served.
+void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io);
+
+}  // namespace hues

@@ -1,0 +1,237 @@
+#include "editor_service.h"
+
+#include "hue_source.h"
+#include "hue_view.h"
+#include "html_export.h"
+#include "system.h"
+#include "text_builder.h"
+
+#include "cli/page_files.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/safe_write.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace hues {
+
+namespace {
+
+using json = nlohmann::json;
+
+EditorResponse Answer(unsigned status, const json& body) {
+    return {status, "application/json", body.dump()};
+}
+EditorResponse Refusal(unsigned status, const std::string& why) {
+    return Answer(status, {{"error", why}});
+}
+
+// The value of `name` in the query of `target`, as it stands (nothing here is escaped).
+std::string_view QueryValue(std::string_view target, std::string_view name) {
+    const auto question = target.find('?');
+    if (question == std::string_view::npos) return {};
+    std::string_view query = target.substr(question + 1);
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=') {
+            return pair.substr(name.size() + 1);
+        }
+        if (amp == std::string_view::npos) break;
+        query.remove_prefix(amp + 1);
+    }
+    return {};
+}
+
+std::string_view PathOf(std::string_view target) {
+    return target.substr(0, target.find('?'));
+}
+
+// The file's bytes, read once for both the page and its stamp, so that the stamp a save names
+// is the stamp of exactly what the page showed.
+struct ReadFile {
+    std::vector<unsigned char> bytes;
+    HueFile hues;
+};
+ReadFile ReadWhole(const std::filesystem::path& path) {
+    try {
+        ReadFile read{huedata::ReadFileBytes(path), {path, {}, {}}};
+        read.hues = HueFileFromBytes(path, read.bytes);
+        return read;
+    } catch (const huedata::HueFileError& error) {
+        throw HuesError(huedata::PathText(path) + ": " + error.reason());
+    }
+}
+
+// Thrown inside the edit's turn when the file is not what the page read: nothing is written.
+struct StaleFile {};
+
+std::string HuesText(std::size_t count) {
+    return count == 1 ? "1 hue" : std::to_string(count) + " hues";
+}
+
+}  // namespace
+
+EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
+                             std::uint16_t port)
+    : file_(std::move(file)), fileGiven_(fileGiven), secret_(std::move(secret)), port_(port) {}
+
+std::string_view EditorService::SecurityPolicy() {
+    return PageSecurityPolicy(true);
+}
+
+// Only the names the loopback address is reached by, with this server's port: a page of
+// another site that rebinds its own name to 127.0.0.1 sends its own name here.
+bool EditorService::FromThisServer(std::string_view host) const {
+    const std::string port = ":" + std::to_string(port_);
+    for (const std::string_view name : {"127.0.0.1", "localhost", "[::1]"}) {
+        if (host.size() == name.size() + port.size() && host.starts_with(name) &&
+            host.ends_with(port)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+EditorResponse EditorService::Handle(const EditorRequest& request) {
+    if (!FromThisServer(request.host)) {
+        return Refusal(403, "this server answers only at 127.0.0.1:" + std::to_string(port_));
+    }
+    if (!SameInConstantTime(QueryValue(request.target, "key"), secret_)) {
+        return Refusal(403, "the address lacks the secret hues edit printed");
+    }
+    const std::string_view path = PathOf(request.target);
+    const bool page = path == "/", save = path == "/save", open = path == "/open" && !fileGiven_;
+    if (!page && !save && !open) return Refusal(404, "there is nothing here");
+    if (page) {
+        if (request.method != "GET") return Refusal(405, "the page is read with GET");
+        return Page();
+    }
+    if (request.method != "POST") return Refusal(405, "changes are sent with POST");
+    // A page of another site may post here with the secret it cannot know, but never with this
+    // server's own origin.
+    const std::string origin = "http://" + request.host;
+    if (request.origin != origin) return Refusal(403, "changes come only from the editor's page");
+    if (!request.contentType.starts_with("application/json")) {
+        return Refusal(415, "changes are sent as application/json");
+    }
+    return save ? Save(QueryValue(request.target, "stamp"), request.body) : Open(request.body);
+}
+
+EditorResponse EditorService::Page() {
+    std::string body;
+    try {
+        const ReadFile read = ReadWhole(file_);
+        const ServedPage served{StampOfBytes(read.bytes)};
+        TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        HtmlPage(AllViews(read.hues), FileNameText(file_), nullptr, page, &served);
+        page.Flush();
+    } catch (const HuesError& error) {
+        // No hue file: the page says which file it looked for, and takes another path.
+        const std::string path = huedata::PathText(file_);
+        const std::string reason = std::string(error.what()).substr(path.size() + 2);
+        std::string_view rest = page::OpenHtml;
+        body.clear();
+        for (auto at = rest.find("{{"); at != std::string_view::npos; at = rest.find("{{")) {
+            const auto end = rest.find("}}", at);
+            const std::string_view place = rest.substr(at + 2, end - at - 2);
+            body.append(rest.substr(0, at));
+            if (place == "policy") body.append(PageSecurityPolicy(true));
+            if (place == "path") body.append(HtmlEscapedText(path));
+            if (place == "reason") body.append(HtmlEscapedText(reason));
+            rest.remove_prefix(end + 2);
+        }
+        body.append(rest);
+    }
+    return {200, "text/html; charset=utf-8", std::move(body)};
+}
+
+EditorResponse EditorService::Save(std::string_view stamp, const std::string& body) {
+    // Checked in full before the file is touched, with the words `hues apply changes.json` uses.
+    SourceHues hues;
+    try {
+        const std::array sources{SourceText{"changes.json", body}};
+        hues = ReadHueSources(sources, false);
+    } catch (const HuesError& error) {
+        return Refusal(400, error.what());
+    }
+    std::size_t changed = 0;
+    std::string newStamp, newKey;
+    huedata::EditOutcome outcome;
+    try {
+        outcome = huedata::EditFileSafely(
+            file_,
+            {.sizeFor =
+                 [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, hues.changes); },
+             .change =
+                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
+                     if (StampOfBytes(image.first(sizeBefore)) != stamp) throw StaleFile{};
+                     changed = huedata::ApplyHueChanges(image, huedata::HueCountForSize(sizeBefore),
+                                                        hues.changes);
+                     newStamp = StampOfBytes(image);
+                     const HueFile now = HueFileFromBytes(file_, image);
+                     newKey = HuePageKey(AllViews(now));
+                     return changed > 0;
+                 }},
+            true);
+    } catch (const StaleFile&) {
+        return Answer(409, {{"conflict", true},
+                            {"error", huedata::PathText(file_) +
+                                          " has changed since this page read it: nothing was "
+                                          "saved. Read the file again, keeping your changes, "
+                                          "then save."}});
+    } catch (const huedata::HueFileError& error) {
+        return Refusal(409, huedata::PathText(error.path()) + ": " + error.reason());
+    } catch (const huedata::FileWriteError& error) {
+        return Refusal(409, error.what());
+    }
+    std::string message = "Saved " + HuesText(changed) + " into " + huedata::PathText(file_);
+    if (!outcome.changed) message = huedata::PathText(file_) + " already holds these hues";
+    if (outcome.backup) {
+        message += "; the previous file is kept as " + huedata::PathText(*outcome.backup);
+    }
+    if (!outcome.changed) newStamp = std::string(stamp);
+    return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp},
+                        {"key", newKey}});
+}
+
+EditorResponse EditorService::Open(const std::string& body) {
+    const json request = json::parse(body, nullptr, false);
+    if (!request.is_object() || !request.contains("path") || !request["path"].is_string()) {
+        return Refusal(400, "give the path of a hue file");
+    }
+    const std::filesystem::path path = huedata::PathFromUtf8(request["path"].get<std::string>());
+    try {
+        huedata::ReadableFileSize(path);
+    } catch (const huedata::HueFileError& error) {
+        return Refusal(400, huedata::PathText(path) + ": " + error.reason());
+    }
+    file_ = path;
+    return Answer(200, {{"file", huedata::PathText(path)}});
+}
+
+std::string NewSecret() {
+    std::array<unsigned char, 32> bytes{};
+    SystemRandomBytes(bytes);
+    std::string hex;
+    for (const unsigned char byte : bytes) {
+        hex += "0123456789abcdef"[byte >> 4U];
+        hex += "0123456789abcdef"[byte & 0xFU];
+    }
+    return hex;
+}
+
+bool SameInConstantTime(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    unsigned difference = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        difference |= static_cast<unsigned char>(a[i]) ^ static_cast<unsigned char>(b[i]);
+    }
+    return difference == 0;
+}
+
+}  // namespace hues

@@ -1,0 +1,65 @@
+// What `hues edit` answers, apart from the network: each request checked before anything is
+// done for it (the address it was sent to, the secret, the page it came from, its form), then
+// the editor page made afresh from the hue file, a save into the file through the same safe
+// edit as `apply`, or another hue file opened when none was found.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace hues {
+
+struct EditorRequest {
+    std::string method;  // "GET", "POST", ...
+    std::string target;  // the path and the query
+    std::string host;    // the Host header
+    std::string origin;  // the Origin header, or empty
+    std::string contentType;
+    std::string body;
+};
+
+struct EditorResponse {
+    unsigned status = 200;
+    std::string contentType = "application/json";
+    std::string body;
+};
+
+// The largest request body taken: the patch of every hue the format allows, and room to spare.
+inline constexpr std::uint64_t MostEditorRequestBytes = std::uint64_t{40} << 20U;
+
+class EditorService {
+public:
+    // `fileGiven`: the file was named with -f, so the page may not open another.
+    EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
+                  std::uint16_t port);
+
+    EditorResponse Handle(const EditorRequest& request);
+
+    // The headers every answer carries, whatever it is.
+    static constexpr std::string_view NoSniff = "nosniff";
+    static constexpr std::string_view NoStore = "no-store";
+    static std::string_view SecurityPolicy();
+
+    std::string_view Secret() const { return secret_; }
+
+private:
+    bool FromThisServer(std::string_view host) const;
+    EditorResponse Page();
+    EditorResponse Save(std::string_view stamp, const std::string& body);
+    EditorResponse Open(const std::string& body);
+
+    std::filesystem::path file_;
+    bool fileGiven_;
+    std::string secret_;
+    std::uint16_t port_;
+};
+
+// A secret of 256 bits from the system's generator, as 64 hexadecimal digits.
+std::string NewSecret();
+
+// Whether two texts are the same, in a time that depends on their lengths alone.
+bool SameInConstantTime(std::string_view a, std::string_view b);
+
+}  // namespace hues

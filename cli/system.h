@@ -1,0 +1,20 @@
+// What `hues edit` asks of the system, one file for each system: random bytes from its
+// generator, and the person's own browser opened on an address.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace hues {
+
+// Fills `bytes` from the system's generator of random numbers; throws when it cannot.
+void SystemRandomBytes(std::span<unsigned char> bytes);
+
+// Opens the person's browser on `address` without waiting for it: `$BROWSER` or xdg-open on
+// Linux, the default browser on Windows. Nothing when it started; else why it did not, to say.
+// `report` is called later, from another thread, should the opener fail after it started.
+std::optional<std::string> OpenInBrowser(const std::string& address,
+                                         void (*report)(const std::string& why));
+
+}  // namespace hues
