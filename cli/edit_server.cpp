@@ -158,6 +158,11 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
         }
     }
     asio::io_context context(1);
+    // Caught from before the address is printed, so that a stop asked for at once is one.
+    // One thread: a save runs to its end before the signal's handler runs, so stopping never
+    // cuts one short.
+    asio::signal_set signals(context, SIGINT, SIGTERM);
+    signals.async_wait([&](beast::error_code, int) { context.stop(); });
     tcp::acceptor v4(context), v6(context);
     const auto loopback = asio::ip::make_address_v4("127.0.0.1");
     std::uint16_t port = request.port.value_or(EditorPort);
@@ -195,10 +200,6 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
 
     Accept(v4, service);
     if (v6.is_open()) Accept(v6, service);
-    // One thread: a save runs to its end before the signal's handler runs, so stopping never
-    // cuts one short.
-    asio::signal_set signals(context, SIGINT, SIGTERM);
-    signals.async_wait([&](beast::error_code, int) { context.stop(); });
     context.run();
     io.tell("hues: stopped");
 }

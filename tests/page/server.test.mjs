@@ -1,0 +1,221 @@
+// `hues edit` from outside the browser: every request it must refuse is refused and the file
+// stays as it was; a save is `hues apply`'s edit, refused whole when the file changed since the
+// page read it; a load of mixed requests from several clients leaves every save in the file or
+// refused; a kill -9 at any moment leaves a whole file and a server that starts again; and it
+// starts, tells and stops as a command should. HUES_RUNNER (wine, say) runs hues.exe.
+import { after, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync, spawn } from "node:child_process";
+import { copyFileSync, existsSync, mkdirSync, readFileSync, writeFileSync, chmodSync } from "node:fs";
+import { createServer, request } from "node:http";
+import { join } from "node:path";
+
+import { runner, serve, stopServers } from "./serve.mjs";
+
+const { MAKE_SAMPLE, WORK_DIR, HUES_RUNNER } = process.env;
+const work = join(WORK_DIR, "server");
+mkdirSync(work, { recursive: true });
+const sample = join(work, "sample.mul");
+execFileSync(MAKE_SAMPLE, [sample]);
+after(stopServers);
+const hues = (file, ...args) =>
+  execFileSync(runner[0], [...runner.slice(1), "-f", file, ...args],
+               { encoding: "utf8", stdio: "pipe", cwd: work, maxBuffer: 1 << 26 });
+
+// A fresh copy of the sample.
+function fresh(name) {
+  const file = join(work, name);
+  copyFileSync(sample, file);
+  return file;
+}
+
+// A request with the headers given as they are, Host and Origin included.
+function send(server, { method = "GET", path = "/", key = server.key, headers = {}, body } = {}) {
+  const target = path + (key === null ? "" : (path.includes("?") ? "&" : "?") + "key=" + key);
+  return new Promise((resolve, reject) => {
+    const sent = request({ host: "127.0.0.1", port: server.port, method, path: target,
+                           headers: { host: `127.0.0.1:${server.port}`, ...headers } }, (response) => {
+      let text = "";
+      response.setEncoding("utf8");
+      response.on("data", (piece) => { text += piece; });
+      response.on("end", () => resolve({ status: response.statusCode, headers: response.headers, text }));
+    });
+    sent.on("error", reject);
+    sent.end(body);
+  });
+}
+const stampOf = async (server) => /"stamp": "(\w+)"/.exec((await send(server)).text)[1];
+const save = (server, changes, stamp, headers = {}) => send(server, {
+  method: "POST", path: "/save?stamp=" + stamp, body: typeof changes === "string" ? changes : JSON.stringify(changes),
+  headers: { origin: `http://127.0.0.1:${server.port}`, "content-type": "application/json", ...headers } });
+
+test("every request without the secret, the server's host and its origin is refused", async () => {
+  const file = fresh("refused.mul");
+  const server = await serve(file);
+  const before = readFileSync(file);
+  const stamp = await stampOf(server);
+  const own = `http://127.0.0.1:${server.port}`;
+  const good = JSON.stringify([{ id: 3, name: "Refused" }]);
+  const json = { "content-type": "application/json", origin: own };
+  const cases = [
+    [403, "no secret", { key: null }],
+    [403, "a wrong secret", { key: "0".repeat(64) }],
+    [403, "a secret one digit short", { key: server.key.slice(1) }],
+    [403, "another site's name rebound to 127.0.0.1", { headers: { host: `attacker.example:${server.port}` } }],
+    [403, "another port", { headers: { host: `127.0.0.1:${server.port + 1}` } }],
+    [403, "a save from another origin", { method: "POST", path: `/save?stamp=${stamp}`, body: good, headers: { ...json, origin: "http://attacker.example" } }],
+    [403, "a save with no origin", { method: "POST", path: `/save?stamp=${stamp}`, body: good, headers: { "content-type": "application/json" } }],
+    [415, "a save as a form", { method: "POST", path: `/save?stamp=${stamp}`, body: good, headers: { ...json, "content-type": "application/x-www-form-urlencoded" } }],
+    [405, "a save by GET", { path: `/save?stamp=${stamp}` }],
+    [404, "a file named by the request", { path: "/../../etc/passwd" }],
+    [404, "the hue file by its name", { path: "/refused.mul" }],
+    [404, "another file opened, when -f named one", { method: "POST", path: "/open", body: '{"path":"/etc/passwd"}', headers: json }],
+    [413, "a body larger than any patch", { method: "POST", path: `/save?stamp=${stamp}`, headers: { ...json, "content-length": String(41 << 20) } }],
+    [400, "malformed JSON", { method: "POST", path: `/save?stamp=${stamp}`, body: "[{", headers: json }],
+  ];
+  for (const [status, what, options] of cases) {
+    const answer = await send(server, options).catch((error) => ({ status: "no answer: " + error.message }));
+    assert.equal(answer.status, status, what);
+    if (typeof answer.status !== "number") continue;
+    assert.equal(answer.headers["x-content-type-options"], "nosniff", what);
+    assert.equal(answer.headers["cache-control"], "no-store", what);
+    assert.match(answer.headers["content-security-policy"], /default-src 'none'/, what);
+    assert.ok(!Object.keys(answer.headers).some((name) => name.startsWith("access-control-")), what);
+  }
+  // An invalid change is refused with the words hues apply gives for the same text.
+  const invalid = '[\n  {"id":5,"name":"Ā is not Latin"}\n]\n';
+  writeFileSync(join(work, "changes.json"), invalid);
+  let applied = "";
+  try { hues(file, "apply", "changes.json"); } catch (error) { applied = error.stderr.trim(); }
+  const answer = await save(server, invalid, stamp);
+  assert.equal(answer.status, 400);
+  assert.equal("hues: " + JSON.parse(answer.text).error, applied);
+  assert.ok(readFileSync(file).equals(before), "a refused request changed the file");
+  assert.equal((await send(server)).status, 200);
+});
+
+test("a save is apply's edit; one naming a stale file is refused whole, and two at once", async () => {
+  const file = fresh("saved.mul"), expected = fresh("expected.mul");
+  const server = await serve(file);
+  const changes = [{ id: 8, name: "Saved" }, { id: 9, table_start: 4660 }];
+  const stamp = await stampOf(server);
+  const answer = await save(server, changes, stamp);
+  assert.equal(answer.status, 200, answer.text);
+  assert.match(JSON.parse(answer.text).message, /^Saved 2 hues into .*saved\.mul; the previous file is kept as .*saved\.mul\.bak$/);
+  writeFileSync(join(work, "changes.json"), JSON.stringify(changes));
+  hues(expected, "apply", join(work, "changes.json"));
+  assert.ok(readFileSync(file).equals(readFileSync(expected)));
+  assert.ok(readFileSync(file + ".bak").equals(readFileSync(sample)));
+  assert.equal(JSON.parse(answer.text).stamp, await stampOf(server));
+
+  // Changed since the page read it: by the save above, and by another program.
+  const now = readFileSync(file);
+  assert.equal((await save(server, [{ id: 1, name: "Late" }], stamp)).status, 409);
+  const fresher = await stampOf(server);
+  hues(file, "set", "2", "--name", "Elsewhere");
+  const refused = await save(server, [{ id: 1, name: "Late" }], fresher);
+  assert.equal(refused.status, 409);
+  assert.equal(JSON.parse(refused.text).conflict, true);
+  assert.equal(JSON.parse(hues(file, "show", "1", "--format", "json"))[0].name, JSON.parse(hues(sample, "show", "1", "--format", "json"))[0].name);
+  assert.notDeepEqual(readFileSync(file), now);
+
+  // Two saves from the same page at once: one is the file's, the other refused.
+  const current = await stampOf(server);
+  const both = await Promise.all([save(server, [{ id: 20, name: "First" }], current),
+                                  save(server, [{ id: 21, name: "Second" }], current)]);
+  assert.deepEqual(both.map((answer) => answer.status).sort(), [200, 409]);
+  const names = JSON.parse(hues(file, "show", "20", "21", "--format", "json")).map((hue) => hue.name);
+  assert.equal(names.filter((name) => name === "First" || name === "Second").length, 1);
+});
+
+test("a few hundred mixed requests from several clients: every save in the file or refused", async () => {
+  const file = fresh("load.mul");
+  const server = await serve(file);
+  const results = [];
+  await Promise.all(Array.from({ length: 6 }, async (_, client) => {
+    for (let i = 0; i < 50; i++) {
+      if (i % 3 !== 0) {
+        assert.equal((await send(server)).status, 200);
+        continue;
+      }
+      const id = 100 + client * 50 + i, name = `Load ${client}-${i}`;
+      const answer = await save(server, [{ id, name }], await stampOf(server));
+      results.push({ id, name, status: answer.status });
+    }
+  }));
+  const shown = new Map(JSON.parse(hues(file, "list", "--format", "json")).map((hue) => [hue.id, hue.name]));
+  for (const { id, name, status } of results) {
+    assert.ok(status === 200 || status === 409, `${name}: ${status}`);
+    assert.equal(shown.get(id) === name, status === 200, `${name}: answered ${status}`);
+  }
+  assert.ok(results.some((result) => result.status === 200));
+  assert.equal((await send(server)).status, 200);
+});
+
+test("killed at any moment of a save, the file is whole and the next hues edit works", async () => {
+  const file = fresh("killed.mul");
+  const size = readFileSync(file).length;
+  for (let round = 0; round < 6; round++) {
+    const server = await serve(file);
+    const stamp = await stampOf(server);
+    const saving = save(server, [{ id: round, name: `Killed ${round}`, table_start: round }], stamp).catch(() => null);
+    setTimeout(() => server.process.kill("SIGKILL"), round * 2);
+    await saving;
+    await server.exited;
+    const bytes = readFileSync(file);
+    assert.equal(bytes.length, size);
+    const name = JSON.parse(hues(file, "show", String(round), "--format", "json"))[0].name;
+    assert.ok(name === `Killed ${round}` || name === JSON.parse(hues(sample, "show", String(round), "--format", "json"))[0].name, name);
+  }
+  const server = await serve(file);
+  assert.equal((await send(server)).status, 200);
+});
+
+test("it says where it serves, stops at Ctrl+C, and names a missing file or a taken port", async () => {
+  const file = fresh("told.mul");
+  const server = await serve(file);
+  assert.equal(server.out, `http://127.0.0.1:${server.port}/?key=${server.key}\n`);
+  assert.match(server.key, /^[0-9a-f]{64}$/);
+  assert.notEqual((await serve(file)).key, server.key);
+  server.process.kill("SIGINT");
+  assert.equal(await server.exited, 0);
+  assert.match(server.err, /stopped/);
+  const terminated = await serve(file);
+  terminated.process.kill("SIGTERM");
+  assert.equal(await terminated.exited, 0);
+
+  await assert.rejects(serve(join(work, "missing.mul")), /exited 2: hues: .*missing\.mul: .*\n$/);
+  const taken = await serve(file);
+  await assert.rejects(serve(file, ["--port", String(taken.port)]),
+                       new RegExp(`port ${taken.port}: another program is using it`));
+  // The default port taken: the next free one, and it says so.
+  const holder = createServer();
+  const held = await new Promise((resolve) => holder.once("error", () => resolve(false)).listen(48047, "127.0.0.1", () => resolve(true)));
+  const moved = await serve(file, []);
+  if (held) assert.match(moved.err, /port 48047 is in use; serving on port 4804[89]/);
+  assert.notEqual(moved.port, 48047);
+  holder.close();
+});
+
+test("the browser is opened on the address, and a browser that fails is said to", async () => {
+  if (HUES_RUNNER) return;  // Windows opens its own default browser
+  const file = fresh("browser.mul"), seen = join(work, "browser-saw.txt");
+  const browser = join(work, "browser.sh");
+  writeFileSync(browser, `#!/bin/sh\necho "$1" > ${seen}\n`);
+  chmodSync(browser, 0o755);
+  const args = ["-f", file, "edit", "--port", "0"];
+  for (const [env, check] of [[{ BROWSER: browser }, null], [{ BROWSER: join(work, "no-browser") }, /could not be started/],
+                              [{ BROWSER: "false" }, /did not open a browser/]]) {
+    const child = spawn(runner[0], [...runner.slice(1), ...args], { env: { ...process.env, ...env } });
+    let out = "", err = "";
+    child.stdout.on("data", (data) => { out += data; });
+    child.stderr.on("data", (data) => { err += data; });
+    await new Promise((resolve) => setTimeout(resolve, 600));
+    child.kill("SIGINT");
+    await new Promise((resolve) => child.on("exit", resolve));
+    if (check) assert.match(err, check);
+    else assert.equal(readFileSync(seen, "utf8"), out);
+    assert.equal(out.split("\n").length, 2, "standard output holds the address alone");
+  }
+  assert.ok(existsSync(seen));
+});
