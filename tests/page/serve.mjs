@@ -7,9 +7,9 @@ export const runner = HUES_RUNNER ? [HUES_RUNNER, HUES] : [HUES];
 const servers = [];
 
 
-export function serve(file, args = ["--port", "0"], env = {}) {
+export function serve(file, args = ["--port", "0"], env = {}, cwd = undefined) {
   const child = spawn(runner[0], [...runner.slice(1), ...(file ? ["-f", file] : []), "edit", "--no-browser", ...args],
-                      { env: { ...process.env, ...env } });
+                      { env: { ...process.env, ...env }, cwd });
   const server = { process: child, err: "", exited: new Promise((resolve) => child.on("exit", (code) => resolve(code))) };
   child.stderr.on("data", (data) => { server.err += data; });
   servers.push(server);
