@@ -99,6 +99,7 @@ private:
         http::async_write(stream_, *response,
                           [self = shared_from_this(), response](beast::error_code error,
                                                                 std::size_t) {
+                              if (self->service_.StopAsked()) std::raise(SIGTERM);
                               if (error || !response->keep_alive()) return self->Close();
                               self->Read();
                           });

@@ -106,7 +106,8 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
     }
     const std::string_view path = PathOf(request.target);
     const bool page = path == "/", save = path == "/save", open = path == "/open" && !fileGiven_;
-    if (!page && !save && !open) return Refusal(404, "there is nothing here");
+    const bool stop = path == "/stop";
+    if (!page && !save && !open && !stop) return Refusal(404, "there is nothing here");
     if (page) {
         if (request.method != "GET") return Refusal(405, "the page is read with GET");
         return Page();
@@ -118,6 +119,10 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
     if (request.origin != origin) return Refusal(403, "changes come only from the editor's page");
     if (!request.contentType.starts_with("application/json")) {
         return Refusal(415, "changes are sent as application/json");
+    }
+    if (stop) {
+        stopAsked_ = true;
+        return Answer(200, {{"stopped", true}});
     }
     return save ? Save(QueryValue(request.target, "stamp"), request.body) : Open(request.body);
 }

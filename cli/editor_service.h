@@ -43,6 +43,8 @@ public:
     static std::string_view SecurityPolicy();
 
     std::string_view Secret() const { return secret_; }
+    // Whether the page asked the server to stop (started from a menu, it has no Ctrl+C).
+    bool StopAsked() const { return stopAsked_; }
 
 private:
     bool FromThisServer(std::string_view host) const;
@@ -54,6 +56,7 @@ private:
     bool fileGiven_;
     std::string secret_;
     std::uint16_t port_;
+    bool stopAsked_ = false;
 };
 
 // A secret of 256 bits from the system's generator, as 64 hexadecimal digits.

@@ -54,6 +54,17 @@ if (SERVED) {
     rebaseButton.hidden = !answer.conflict;
   }
   saveButton.addEventListener("click", save);
+  // Started from a menu, hues edit has no terminal to stop it in: the page stops it.
+  $("stop").addEventListener("click", async () => {
+    if (changedHues.size > 0 && !confirm("Stop hues edit? Your unsaved changes stay in this browser.")) return;
+    try {
+      await fetch("/stop" + location.search, { method: "POST", headers: { "Content-Type": "application/json" }, body: "{}" });
+      sayOfSave("hues edit has stopped: this page can no longer save", false);
+      saveButton.disabled = true;
+    } catch {
+      sayOfSave("hues edit does not answer: it may have stopped already", true);
+    }
+  });
   addEventListener("keydown", (event) => {
     if ((event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === "s") {
       event.preventDefault();

@@ -58,6 +58,10 @@ Section "${APP_NAME}" SecProgram
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\${APP_NAME}.lnk" "$INSTDIR\hueviewer.exe" "" \
         "$INSTDIR\hueviewer.exe" 0
+    ; The hue editor in the browser, on the default hue file; its console window shows the
+    ; address, and closing it (or Ctrl+C) stops the editor.
+    CreateShortcut "$SMPROGRAMS\Hue Editor.lnk" "$INSTDIR\hues.exe" "edit" \
+        "$INSTDIR\hueviewer.exe" 0
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${APP_NAME}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -114,6 +118,7 @@ Section "Uninstall"
     Delete "$INSTDIR\LICENSE"
     Delete "$INSTDIR\uninstall.exe"
     Delete "$SMPROGRAMS\${APP_NAME}.lnk"
+    Delete "$SMPROGRAMS\Hue Editor.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
     ; Only when empty: a file the user saved here stays, and so does its folder.
     RMDir "$INSTDIR"

@@ -109,6 +109,7 @@ class InstallerTest : public testing::Test {
 protected:
     const fs::path folder_ = KnownFolder(FOLDERID_LocalAppData) / L"Programs" / L"Hue Viewer";
     const fs::path shortcut_ = KnownFolder(FOLDERID_Programs) / L"Hue Viewer.lnk";
+    const fs::path editorShortcut_ = KnownFolder(FOLDERID_Programs) / L"Hue Editor.lnk";
 
     void install(const std::wstring& options = L"") {
         ASSERT_EQ(RunProgram(L"\"" + SetupProgram() + L"\" /S" + options), 0U);
@@ -146,6 +147,7 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
         EXPECT_TRUE(fs::is_regular_file(folder_ / file)) << fs::path(file);
     }
     EXPECT_TRUE(fs::is_regular_file(shortcut_));
+    EXPECT_TRUE(fs::is_regular_file(editorShortcut_));
     const std::wstring program = (folder_ / L"hueviewer.exe").wstring();
     const std::wstring uninstaller = (folder_ / L"uninstall.exe").wstring();
     const struct {
@@ -191,9 +193,9 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
     EXPECT_TRUE(fs::is_regular_file(shortcut_));
     int shortcuts = 0;
     for (const auto& entry : fs::directory_iterator(shortcut_.parent_path())) {
-        shortcuts += entry.path().filename().wstring().starts_with(L"Hue Viewer") ? 1 : 0;
+        shortcuts += entry.path().filename().wstring().starts_with(L"Hue ") ? 1 : 0;
     }
-    EXPECT_EQ(shortcuts, 1);
+    EXPECT_EQ(shortcuts, 2);
 
     uninstall();
     std::vector<fs::path> left;
@@ -201,6 +203,7 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
         left.push_back(entry.path().filename());
     EXPECT_EQ(left, std::vector<fs::path>{L"hues.html"});
     EXPECT_FALSE(fs::exists(shortcut_));
+    EXPECT_FALSE(fs::exists(editorShortcut_));
     fs::remove_all(folder_);
 }
 

@@ -115,5 +115,8 @@ test("without a file at the default path, the page names it and takes another", 
   await page.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
   assert.equal(nameOf(file, 3), "Opened");
   assert.ok(existsSync(file + ".bak"));
+  // Started from a menu there is no Ctrl+C: the page stops it.
+  await page.click("#stop");
+  assert.equal(await server.exited, 0);
   await context.close();
 });
