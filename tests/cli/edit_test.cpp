@@ -1,6 +1,7 @@
 // Making and changing hue files: text round trips to the byte, patches, edits in place that
 // touch only their hue, and input that is refused before anything is written.
 #include "cli/app.h"
+#include "cli/editor_service.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_file.h"
@@ -218,11 +219,25 @@ TEST_F(EditTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const Outcome set = Run({"-f", file.string(), "set", "1", "--name", "x"});
+    // A save from the editor's page is refused with the same words.
+    hues::EditorService editor(file, true, "secret", 8000);
+    const auto request = [&](std::string method, std::string target, std::string body) {
+        return editor.Handle({std::move(method), std::move(target), "127.0.0.1:8000",
+                              "http://127.0.0.1:8000", "application/json", std::move(body)});
+    };
+    const std::string page = request("GET", "/?key=secret", "").body;
+    const auto at = page.find("\"stamp\": \"") + 10;
+    const hues::EditorResponse save = request(
+        "POST", "/save?key=secret&stamp=" + page.substr(at, 16), R"([{"id":1,"name":"x"}])");
     CloseHandle(held);
     EXPECT_EQ(set.status, 2);
     EXPECT_NE(set.err.find("is in use by another program; close it and try again"),
               std::string::npos)
         << set.err;
+    EXPECT_EQ(save.status, 409u);
+    EXPECT_NE(save.body.find("is in use by another program; close it and try again"),
+              std::string::npos)
+        << save.body;
     EXPECT_EQ(FileBytes(file), old);
     EXPECT_EQ(FolderContents(dir_.path()), std::set<fs::path>{"hues.mul"});
 }

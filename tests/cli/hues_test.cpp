@@ -254,7 +254,7 @@ TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
                   "style=\"background:linear-gradient(90deg,#FF0000 0 10px,#000000 0 20px,"),
         std::string::npos);
     EXPECT_NE(page.find("<tr id=\"hue-2999\""), std::string::npos);
-    EXPECT_NE(page.find("\nconst HUES = {ids: \"AAABAAIA"), std::string::npos);  // 0, 1, 2, ...
+    EXPECT_NE(page.find("\nconst HUES = {\"ids\": \"AAABAAIA"), std::string::npos);  // 0, 1, 2, ...
     for (const char* external : {"src=", "href=", "@import", "url("}) {
         EXPECT_EQ(page.find(external), std::string::npos) << external;
     }

@@ -4,24 +4,28 @@ import { spawn } from "node:child_process";
 
 const { HUES, HUES_RUNNER } = process.env;
 export const runner = HUES_RUNNER ? [HUES_RUNNER, HUES] : [HUES];
+// A path as the program sees it: under Wine, on its drive Z:, the root of the Linux side.
+export const forHues = (path) => (HUES_RUNNER ? "Z:" + path.replaceAll("/", "\\") : path);
 const servers = [];
 
 
 export function serve(file, args = ["--port", "0"], env = {}, cwd = undefined) {
-  const child = spawn(runner[0], [...runner.slice(1), ...(file ? ["-f", file] : []), "edit", "--no-browser", ...args],
+  const child = spawn(runner[0], [...runner.slice(1), ...(file ? ["-f", forHues(file)] : []), "edit", "--no-browser", ...args],
                       { env: { ...process.env, ...env }, cwd });
   const server = { process: child, err: "", exited: new Promise((resolve) => child.on("exit", (code) => resolve(code))) };
   child.stderr.on("data", (data) => { server.err += data; });
   servers.push(server);
   return new Promise((resolve, reject) => {
     let out = "";
-    child.stdout.on("data", (data) => {
-      out += data;
-      if (!out.includes("\n")) return;
+    // Ready once the address is printed and the person told so, whichever stream comes first.
+    const ready = () => {
+      if (!out.includes("\n") || !server.err.includes("Ctrl+C stops")) return;
       const url = new URL(out.trim());
       Object.assign(server, { url, port: +url.port, key: url.searchParams.get("key"), out });
       resolve(server);
-    });
+    };
+    child.stdout.on("data", (data) => { out += data; ready(); });
+    child.stderr.on("data", ready);
     child.on("exit", (code) => reject(new Error(`hues edit exited ${code}: ${server.err}`)));
   });
 }
