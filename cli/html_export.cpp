@@ -263,7 +263,10 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         if (place == "count") page << hues.size();
         if (place == "style") page << page::PageCss;
         if (place == "rows") {
-            for (const HueView& hue : hues) AppendRow(page, hue);
+            // A served page saves through its script: without one it would be a slower copy
+            // of the exported page, so it leaves the plain table out.
+            if (served != nullptr) page << "<tr><td>The editor needs scripts: allow them for this page.\n";
+            for (const HueView& hue : served ? std::span<const HueView>() : hues) AppendRow(page, hue);
         }
         if (place == "data") {
             AppendLinearTable(page);
@@ -297,10 +300,6 @@ std::string_view PageSecurityPolicy(bool served) {
 
 std::string StampOfBytes(std::span<const unsigned char> bytes) {
     return fmt::format("{:016x}", Fingerprint(bytes, bytes.size()));
-}
-
-std::string HuePageKey(std::span<const HueView> hues) {
-    return KeyOf(BlockOf(hues), hues);
 }
 
 }  // namespace hues

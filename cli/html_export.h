@@ -37,7 +37,4 @@ std::string StampOfBytes(std::span<const unsigned char> bytes);
 // Text made safe for HTML content and quoted attribute values.
 std::string HtmlEscapedText(std::string_view text);
 
-// The mark under which the page keeps a person's changes to these hues in the browser.
-std::string HuePageKey(std::span<const HueView> hues);
-
 }  // namespace hues

@@ -4,7 +4,8 @@
 // how long a frame takes while scrolling, until the editor is open on a hue after its Edit
 // button is clicked, until a colour or a gradient committed there shows in the hue's row, and
 // the requests it makes. Medians of 5 loads.
-// Usage: node bench/page/page_bench.mjs PAGE.html...   (after npm ci --prefix tests/page)
+// Usage: node bench/page/page_bench.mjs PAGE.html|ADDRESS...   (after npm ci --prefix tests/page;
+// an address is a page `hues edit` serves, read afresh from the hue file at every load)
 import { statSync } from "node:fs";
 import { resolve } from "node:path";
 import { chromium } from "../../tests/page/node_modules/playwright-core/index.mjs";
@@ -34,15 +35,16 @@ const commitColour = `const input = document.querySelectorAll(".edit-colour")[ar
 const commitGradient = `document.getElementById("edit-gradient").value = argument;
   document.getElementById("edit-gradient-apply").click();`;
 
-for (const file of process.argv.slice(2).map((name) => resolve(name))) {
+for (const file of process.argv.slice(2).map((name) => (/^https?:/.test(name) ? name : resolve(name)))) {
+  const served = /^https?:/.test(file);
   const loads = [], paints = [], filters = [], orders = [], frames = [];
   const opens = [], colours = [], gradients = [];
   let shownInRow = true;
   let requests = 0, topRowOk = true;
   for (let round = 0; round < 5; round++) {
     const page = await browser.newPage();
-    page.on("request", (request) => { if (!request.url().startsWith("file:")) requests++; });
-    await page.goto("file://" + file, { waitUntil: "load" });
+    page.on("request", (request) => { if (request.url() !== (served ? file : "file://" + file)) requests++; });
+    await page.goto(served ? file : "file://" + file, { waitUntil: "load" });
     const timing = await page.evaluate(() => ({
       load: performance.getEntriesByType("navigation")[0].loadEventEnd,
       paint: performance.getEntriesByName("first-contentful-paint")[0]?.startTime ?? NaN,
@@ -88,7 +90,7 @@ for (const file of process.argv.slice(2).map((name) => resolve(name))) {
   }
   const worst = frames.sort((a, b) => a - b)[Math.floor(frames.length * 0.95)];
   console.log(file);
-  console.log(`  page size                   ${(statSync(file).size / 1e6).toFixed(2)} MB`);
+  if (!served) console.log(`  page size                   ${(statSync(file).size / 1e6).toFixed(2)} MB`);
   console.log(`  loaded                      ${median(loads).toFixed(0)} ms (first paint ${median(paints).toFixed(0)} ms)`);
   console.log(`  filter: first match on top  ${median(filters).toFixed(0)} ms`);
   console.log(`  colour: nearest on top      ${median(orders).toFixed(0)} ms${topRowOk ? "" : " (NOT on top)"}`);

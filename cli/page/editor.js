@@ -91,7 +91,8 @@ $("copy-changes").addEventListener("click", () => copy(changesJson()));
 
 // ---- Kept in the browser for these hues (HUES.key), and back when the page opens again ----
 
-let storageKey = "hue-changes:" + HUES.key;
+// A served page's hues are those of the file's bytes it names in its stamp.
+let storageKey = "hue-changes:" + (SERVED ? SERVED.stamp : HUES.key);
 const fieldsText = (fields) => [fields.name, bytesHex(fields.bytes), Array.from(fields.values)];
 const fieldsOf = ([name, hex, list]) =>
   ({ name, bytes: Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16)), values: Uint16Array.from(list) });

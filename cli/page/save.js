@@ -17,12 +17,12 @@ if (SERVED) {
 
   // The hues as they were sent are now the file's; a hue changed while the save was under way
   // stays changed. Undo starts again from the file as saved.
-  function becomeFile(sent, key) {
+  function becomeFile(sent) {
     for (const [hue, fields] of sent) loaded.set(hue, fields);
     for (const hue of [...changedHues]) if (sameHue(loaded.get(hue), hueOf(hues, hue))) changedHues.delete(hue);
     if (changedHues.size === 0) done.length = undone.length = 0;
     localStorage.removeItem(storageKey);
-    storageKey = "hue-changes:" + key;
+    storageKey = "hue-changes:" + stamp;
     keep();
     showChanges();
     render(true);
@@ -46,7 +46,7 @@ if (SERVED) {
     saving = saveButton.disabled = false;
     if (answer.ok) {
       stamp = answer.stamp;
-      becomeFile(sent, answer.key);
+      becomeFile(sent);
       rebaseButton.hidden = true;
       return sayOfSave(answer.message, false);
     }
