@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
             [](std::string_view line) {
                 Write(stderr, line);
                 Write(stderr, "\n");
+                std::fflush(stderr);  // Windows' C runtime buffers it when it is a pipe
             },
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
