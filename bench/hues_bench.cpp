@@ -149,7 +149,8 @@ int main(int argc, char** argv) {
          "dd conv=fsync"});
     std::vector<Command> applies;
     for (const std::string name : {"Even", "Odd"}) {
-        const std::string patch = dir + "/patch-" + name + ".json";
+        std::string patch = dir;
+        patch.append("/patch-").append(name).append(".json");
         if (std::FILE* out = std::fopen(patch.c_str(), "w")) {
             std::fprintf(out, "[{\"id\":9,\"name\":\"%s\"}]\n", name.c_str());
             std::fclose(out);

@@ -12,8 +12,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: json_parse FILE\n");
         return 2;
     }
-    std::ifstream file(argv[1], std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    const nlohmann::json document = nlohmann::json::parse(text);
-    return document.is_array() ? 0 : 1;
+    try {
+        std::ifstream file(argv[1], std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file),
+                               std::istreambuf_iterator<char>()};
+        const nlohmann::json document = nlohmann::json::parse(text);
+        return document.is_array() ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "json_parse: %s\n", error.what());
+        return 2;
+    }
 }

@@ -77,9 +77,9 @@ private:
     }
 
     static std::shared_ptr<http::response<http::string_body>> Response(unsigned status,
-                                                                        const std::string& type,
-                                                                        std::string body,
-                                                                        bool keepAlive) {
+                                                                       const std::string& type,
+                                                                       std::string body,
+                                                                       bool keepAlive) {
         auto response = std::make_shared<http::response<http::string_body>>(
             static_cast<http::status>(status), 11, std::move(body));
         response->set(http::field::server, "hues edit");
@@ -95,14 +95,14 @@ private:
         return response;
     }
 
-    void Write(std::shared_ptr<http::response<http::string_body>> response) {
-        http::async_write(stream_, *response,
-                          [self = shared_from_this(), response](beast::error_code error,
-                                                                std::size_t) {
-                              if (self->service_.StopAsked()) std::raise(SIGTERM);
-                              if (error || !response->keep_alive()) return self->Close();
-                              self->Read();
-                          });
+    void Write(const std::shared_ptr<http::response<http::string_body>>& response) {
+        http::async_write(
+            stream_, *response,
+            [self = shared_from_this(), response](beast::error_code error, std::size_t) {
+                if (self->service_.StopAsked()) std::raise(SIGTERM);
+                if (error || !response->keep_alive()) return self->Close();
+                self->Read();
+            });
     }
 
     void Close() {
@@ -187,8 +187,8 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     (void)Listen(v6, {asio::ip::address_v6::loopback(), port});
 
     EditorService service(request.file, request.fileGiven, NewSecret(), port);
-    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/?key=" +
-                                std::string(service.Secret());
+    const std::string address =
+        "http://127.0.0.1:" + std::to_string(port) + "/?key=" + std::string(service.Secret());
     io.printAddress(address + "\n");
     io.tell("hues: editing " + huedata::PathText(request.file) +
             " at the address above; Ctrl+C stops");

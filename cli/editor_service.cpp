@@ -1,8 +1,8 @@
 #include "editor_service.h"
 
+#include "html_export.h"
 #include "hue_source.h"
 #include "hue_view.h"
-#include "html_export.h"
 #include "system.h"
 #include "text_builder.h"
 

@@ -113,7 +113,7 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
 // A name as a string in a script, written at `out`: quotes, backslashes and "<" (which could
 // end the script) escaped, control characters shown as U+FFFD. Room: 18 * name.size() + 2.
 char* WriteScriptString(char* out, std::string_view name) {
-    std::array<char, 3 * 60> printable;
+    std::array<char, std::size_t{3} * 60> printable;
     const char* end = WritePrintableText(printable.data(), name.substr(0, 60));
     *out++ = '"';
     for (const char* c = printable.data(); c != end; ++c) {
@@ -133,7 +133,7 @@ char* WriteScriptString(char* out, std::string_view name) {
 // Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
 void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
     constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    constexpr std::size_t Slice = 3 * 1024;
+    constexpr std::size_t Slice = std::size_t{3} * 1024;
     for (std::size_t start = 0; start < bytes.size(); start += Slice) {
         const auto slice = bytes.subspan(start, std::min(Slice, bytes.size() - start));
         char* out = page.Reserve(Slice / 3 * 4);
@@ -203,7 +203,7 @@ std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
 void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     const HueBlock block = BlockOf(hues);
     // Written as JSON, which the page's script reads as it stands.
-    page << "const HUES = {\"ids\": \"";
+    page << R"(const HUES = {"ids": ")";
     AppendBase64(page, block.ids);
     page << "\",\n\"values\": \"";
     AppendBase64(page, block.values);
@@ -221,13 +221,13 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     for (std::size_t i = 0; i < hues.size(); ++i) {
         const auto& name = hues[i].record->Name;
         const auto end = std::find(name.begin(), name.end(), 0);
-        const bool control = std::any_of(name.begin(), end, [](unsigned char byte) {
-            return byte < 0x20 || byte == 0x7F;
-        });
+        const bool control = std::any_of(
+            name.begin(), end, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
         if (!control && huedata::HueNameRoundTrips(name)) continue;
         char* out = page.Reserve(16 + 2 * name.size());
-        out = fmt::format_to(out, "{}\"{}\":\"", first ? "" : ",", i);
-        for (const unsigned char byte : name) out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
+        out = fmt::format_to(out, R"({}"{}":")", first ? "" : ",", i);
+        for (const unsigned char byte : name)
+            out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
         *out++ = '"';
         page.Commit(out);
         first = false;
@@ -265,8 +265,10 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         if (place == "rows") {
             // A served page saves through its script: without one it would be a slower copy
             // of the exported page, so it leaves the plain table out.
-            if (served != nullptr) page << "<tr><td>The editor needs scripts: allow them for this page.\n";
-            for (const HueView& hue : served ? std::span<const HueView>() : hues) AppendRow(page, hue);
+            if (served != nullptr)
+                page << "<tr><td>The editor needs scripts: allow them for this page.\n";
+            for (const HueView& hue : served ? std::span<const HueView>() : hues)
+                AppendRow(page, hue);
         }
         if (place == "data") {
             AppendLinearTable(page);
@@ -282,7 +284,7 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             }
             AppendHueData(page, hues);
             page << "const SERVED = ";
-            page << (served ? "{\"stamp\": \"" + served->stamp + "\"};\n" : std::string("null;\n"));
+            page << (served ? R"({"stamp": ")" + served->stamp + "\"};\n" : std::string("null;\n"));
         }
         if (place == "script") {
             page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs;

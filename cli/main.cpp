@@ -38,7 +38,7 @@ bool Write(std::FILE* stream, std::string_view text) {
 // All of standard input, as bytes.
 std::string ReadStandardInput() {
     std::string text;
-    std::array<char, 64 * 1024> buffer{};
+    std::array<char, std::size_t{64} * 1024> buffer{};
     for (std::size_t got = 0; (got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0;) {
         text.append(buffer.data(), got);
     }

@@ -21,7 +21,8 @@ void SystemRandomBytes(std::span<unsigned char> bytes) {
     while (filled < bytes.size()) {
         const ssize_t got = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw std::runtime_error(std::string("no random bytes: ") + std::strerror(errno));
+        if (got < 0)
+            throw std::runtime_error(std::string("no random bytes: ") + std::strerror(errno));
         filled += static_cast<std::size_t>(got);
     }
 }

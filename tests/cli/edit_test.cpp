@@ -51,7 +51,7 @@ Bytes RandomHueFile(std::mt19937& random, std::size_t count) {
 
 class EditTest : public ::testing::Test {
 protected:
-    Outcome Run(std::vector<std::string> arguments, const std::string& input = {}) {
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& input = {}) {
         hues::Environment environment;
         environment.readStandardInput = [input] { return input; };
         return hues::RunHues(arguments, environment);
@@ -170,7 +170,7 @@ TEST_F(EditTest, EditedColoursWinOverStoredOnesAndInexactOnesAreReported) {
 }
 
 TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
-    const std::string thirtyOne = R"(["#000000")" + std::string(30 * 10, ' ') + "]";
+    const std::string thirtyOne = R"(["#000000")" + std::string(std::size_t{30} * 10, ' ') + "]";
     const struct {
         std::string source, reason;
     } cases[] = {

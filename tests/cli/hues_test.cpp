@@ -53,7 +53,7 @@ protected:
         huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
     }
 
-    Outcome Run(std::vector<std::string> arguments, hues::Environment environment = {}) {
+    Outcome Run(std::vector<std::string> arguments, const hues::Environment& environment = {}) {
         arguments.insert(arguments.begin(), {"-f", file_.string()});
         return hues::RunHues(arguments, environment);
     }

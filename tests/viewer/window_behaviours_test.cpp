@@ -54,7 +54,7 @@ protected:
     WindowDriver window_;
 
     fs::path writeHueFile(const fs::path& name, const std::vector<HueRecord>& hues) {
-        const fs::path path = dir_ / name;
+        fs::path path = dir_ / name;
         huetools::WriteBytes(path, huetools::HueFileImage(hues, 0xA5A5A5A5));
         return path;
     }
@@ -256,9 +256,9 @@ TEST_F(WindowBehaviour, AFailedReadIsReportedOnceAndChangesNothing) {
         window_.select(9);
         ASSERT_EQ(window_.reports().size(), reportsBefore + 1) << Narrow(path);
         const std::u16string& report = window_.reports().back();
-        const std::u16string expected =
-            u"Hues Read by Brannick|Could not read hue 9 from the hue file \"" + path + u"\". " +
-            reason;
+        std::u16string expected =
+            u"Hues Read by Brannick|Could not read hue 9 from the hue file \"";
+        expected.append(path).append(u"\". ").append(reason);
         EXPECT_EQ(report.substr(0, expected.size()), expected) << Narrow(report);
         if (reason.empty()) {
             EXPECT_GT(report.size(), expected.size() + 1) << "no reason given: " << Narrow(report);

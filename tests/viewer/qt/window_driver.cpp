@@ -49,7 +49,8 @@ struct WindowDriver::Window {
     T* control(std::string_view name) {
         if (name == "frmMain") return qobject_cast<T*>(&window);
         if (name == "browse") return qobject_cast<T*>(browseButton());
-        T* found = window.findChild<T*>(QString::fromLatin1(name.data(), name.size()));
+        T* found = window.findChild<T*>(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         if (!found) ADD_FAILURE() << "no control " << name;
         return found;
     }
