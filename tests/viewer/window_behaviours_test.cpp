@@ -176,8 +176,7 @@ TEST_F(WindowBehaviour, ShowsTheSelectedHueAndReadsAfreshEachTime) {
     EXPECT_EQ(window_.paintedColour(6), 0x00FF00U);
     EXPECT_EQ(window_.paintedColour(31), 0xFFFFFFU);
     EXPECT_EQ(window_.tooltip("picHue(6)"), u"Colour 6: 0x83E0 \u2192 #00FF00");
-    EXPECT_EQ(window_.spokenName("picHue(5)"),
-              ThisWindow.swatchesSpeakTheirColours ? u"Colour 5, #FF0000" : u"Colour 5");
+    EXPECT_EQ(window_.spokenName("picHue(5)"), u"Colour 5, #FF0000");
 
     hues[8].Name = huetools::NameBytes("Repainted");
     writeHueFile(unicode, hues);

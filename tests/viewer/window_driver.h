@@ -27,8 +27,6 @@ struct WindowDifferences {
     // bridge names a field after the caption before it instead, so there the suite asks only
     // that it has a name.
     bool fieldsSpeakTheirOwnNames;
-    // Once a hue is shown, a swatch's spoken name tells its colour too.
-    bool swatchesSpeakTheirColours;
 };
 extern const WindowDifferences ThisWindow;
 

@@ -12,7 +12,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <span>
 #include <vector>
 
 namespace {
@@ -95,25 +97,32 @@ DWORD StyleFor(const viewer::FormControl& entry) {
         case viewer::ControlKind::Caption:
             return Child | SS_LEFT | SS_NOPREFIX;
         case viewer::ControlKind::Swatch:
-            // Drawn by the window; the text is only the spoken name, "Colour N" (the tooltip tells
-            // the colour: renaming 32 windows on every selection is slow). SS_NOTIFY lets the
-            // swatch take the mouse for its tooltip and menu.
+            // Drawn by the window; the text is only the spoken name before a hue is shown,
+            // "Colour N" (then an annotation tells the colour too). SS_NOTIFY lets the swatch
+            // take the mouse for its tooltip and menu.
             return Child | SS_OWNERDRAW | SS_NOTIFY;
     }
     return Child;
 }
 
-// Screen readers name a field after the caption before it; the list and the path field
-// have none, so they carry their name as an annotation.
-void AnnotateSpokenName(HWND control, std::u16string_view name) {
+// A spoken name given as an annotation, not as the window's text: screen readers name a field
+// after the caption before it, and the list and the path field have none; a swatch's name
+// changes with every hue shown, and renaming its window would repaint it once more.
+struct SpokenName {
+    HWND control;
+    std::u16string name;
+};
+void AnnotateSpokenNames(std::span<const SpokenName> names) {
     IAccPropServices* services = nullptr;
     if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
         return;
     }
-    const std::wstring text = WideString(name);
-    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                             PROPID_ACC_NAME, text.c_str());
+    for (const auto& [control, name] : names) {
+        const std::wstring text = WideString(name);
+        services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                 PROPID_ACC_NAME, text.c_str());
+    }
     services->Release();
 }
 
@@ -288,8 +297,10 @@ void frmMain::createControls() {
     txtStart = control("txtStart");
     txtEnd = control("txtEnd");
     txtHuesPath = control("txtHuesPath");
-    AnnotateSpokenName(lstID, viewer::Control("lstID").spokenName);
-    AnnotateSpokenName(txtHuesPath, viewer::Control("txtHuesPath").spokenName);
+    const std::array names{
+        SpokenName{lstID, std::u16string(viewer::Control("lstID").spokenName)},
+        SpokenName{txtHuesPath, std::u16string(viewer::Control("txtHuesPath").spokenName)}};
+    AnnotateSpokenNames(names);
     // The list reads a click on its selected entry again, and gives its items' texts.
     SetWindowSubclass(lstID, &frmMain::ControlProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
@@ -641,11 +652,14 @@ void frmMain::ShowHue(const viewer::ShownHue& hue) {
     SetWindowTextW(txtStart, Wide(hue.tableStart));
     SetWindowTextW(txtEnd, Wide(hue.tableEnd));
     shown_ = hue;
+    std::vector<SpokenName> names;
     for (int i = 0; i < SwatchCount; ++i) {
         const viewer::Swatch& shown = hue.swatches[static_cast<std::size_t>(i)];
         setTooltip(swatch(i), WideString(viewer::SwatchTooltip(i, shown)));
+        names.push_back({swatch(i), viewer::SwatchSpokenName(i, shown)});
         InvalidateRect(swatch(i), nullptr, FALSE);
     }
+    AnnotateSpokenNames(names);
 }
 
 void frmMain::reportReadFailure(std::u16string_view item, std::u16string_view reason) {

@@ -30,8 +30,7 @@ QString FromUtf16(const std::u16string& text) {
 
 }  // namespace
 
-const WindowDifferences ThisWindow{.fieldsSpeakTheirOwnNames = true,
-                                   .swatchesSpeakTheirColours = true};
+const WindowDifferences ThisWindow{.fieldsSpeakTheirOwnNames = true};
 
 struct WindowDriver::Window {
     std::vector<std::u16string> reports;

@@ -78,8 +78,7 @@ void HoldControlKey(bool held) {
 
 }  // namespace
 
-const WindowDifferences ThisWindow{.fieldsSpeakTheirOwnNames = false,
-                                   .swatchesSpeakTheirColours = false};
+const WindowDifferences ThisWindow{.fieldsSpeakTheirOwnNames = false};
 
 struct WindowDriver::Window {
     std::vector<std::u16string> reports;
