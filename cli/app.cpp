@@ -284,10 +284,22 @@ int RunCommand(const Commands& commands, const Choices& choices, const Environme
     const std::vector<int> ids = ParseIds(choices.ids);
     const std::optional<huedata::Rgb24> colour =
         commands.nearest->parsed() ? std::optional(ParseColour(choices.colour)) : std::nullopt;
-    const HueFile file = LoadHueFile(huedata::PathFromUtf8(choices.file));
+    // Hues given by id are read one entry each, as the window reads them, so that a few of a
+    // large file cost what they cost of a small one; past some hundreds, the whole file at once
+    // is quicker.
+    constexpr std::size_t MostHuesReadAlone = 256;
+    const auto path = huedata::PathFromUtf8(choices.file);
+    HueFile file;
+    std::vector<HueView> given;
+    if (!ids.empty() && ids.size() <= MostHuesReadAlone) {
+        given = LoadViews(path, ids, file);
+    } else {
+        file = LoadHueFile(path);
+        if (!ids.empty()) given = ViewsOf(file, ids);
+    }
 
     if (commands.show->parsed()) {
-        WriteHues(choices.format, ViewsOf(file, ids), true, style, out);
+        WriteHues(choices.format, given, true, style, out);
         return Success;
     }
     if (commands.list->parsed()) {
@@ -303,7 +315,7 @@ int RunCommand(const Commands& commands, const Choices& choices, const Environme
         WriteMatches(choices.format, NearestHues(file, *colour, choices.count), style, out);
         return Success;
     }
-    const auto hues = ids.empty() ? AllViews(file) : ViewsOf(file, ids);
+    const auto hues = ids.empty() ? AllViews(file) : given;
     if (choices.sample && choices.exportKind != "html") {
         throw HuesError("--sample goes with export html: a palette has no pictures");
     }

@@ -40,18 +40,45 @@ HueView ViewOf(const HueFile& file, int id) {
     return view;
 }
 
+namespace {
+
+void CheckHeld(const std::filesystem::path& path, int id, std::size_t held) {
+    if (static_cast<std::size_t>(id) < held) return;
+    const std::string holds =
+        held == 0 ? "holds no hue" : "holds hues 0 to " + std::to_string(held - 1);
+    throw HuesError(huedata::PathText(path) + ": hue " + std::to_string(id) +
+                    " is past the end of the file, which " + holds);
+}
+
+}  // namespace
+
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {
     std::vector<HueView> views;
     views.reserve(ids.size());
     for (const int id : ids) {
-        if (static_cast<std::size_t>(id) >= file.hues.size()) {
-            const std::string held =
-                file.hues.empty() ? "holds no hue"
-                                  : "holds hues 0 to " + std::to_string(file.hues.size() - 1);
-            throw HuesError(huedata::PathText(file.path) + ": hue " + std::to_string(id) +
-                            " is past the end of the file, which " + held);
-        }
+        CheckHeld(file.path, id, file.hues.size());
         views.push_back(ViewOf(file, id));
+    }
+    return views;
+}
+
+std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<const int> ids,
+                               HueFile& file) {
+    huedata::SomeHues some;
+    try {
+        some = huedata::ReadSomeHues(path, ids);
+    } catch (const huedata::HueFileError& error) {
+        throw HuesError(huedata::PathText(path) + ": " + error.reason());
+    }
+    for (const int id : ids) CheckHeld(path, id, some.held);
+    file = HueFile{path, std::move(some.hues), {}};
+    std::vector<HueView> views;
+    views.reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const huedata::HueRecord& record = file.hues[i];
+        HueView view{ids[i], huedata::HueNameUtf8Text(record.Name), &record};
+        if (some.headers[i] != 0) view.blockHeader = some.headers[i];
+        views.push_back(std::move(view));
     }
     return views;
 }

@@ -50,6 +50,12 @@ HueView ViewOf(const HueFile& file, int id);
 // The given hues, in the order given. Throws HuesError for one the file does not hold.
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids);
 
+// The given hues alone, in the order given, read one entry at a time (a few of a large file
+// cost what they cost of a small one); `file` keeps their records. Throws HuesError as ViewsOf
+// does for one the file does not hold.
+std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<const int> ids,
+                               HueFile& file);
+
 // Every hue of the file, in identifier order.
 std::vector<HueView> AllViews(const HueFile& file);
 

@@ -335,6 +335,32 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
     return hues;
 }
 
+SomeHues ReadSomeHues(const std::filesystem::path& path, std::span<const int> ids) {
+    const OpenFile file = OpenRegularFile(path);
+    SomeHues some{HueCountForSize(static_cast<std::uint64_t>(file.size())), {}, {}};
+    some.hues.resize(ids.size());
+    some.headers.resize(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const auto id = static_cast<std::size_t>(ids[i]);
+        if (ids[i] < 0 || id >= some.held) continue;
+        // A block's first entry is read with the header before it, in the same read.
+        const bool first = id % HuesPerBlock == 0;
+        std::array<unsigned char, HueBlockHeaderSize + HueRecordSize> bytes{};
+        const std::span<unsigned char> wanted(bytes.data() + (first ? 0 : HueBlockHeaderSize),
+                                              first ? bytes.size() : HueRecordSize);
+        const auto offset = static_cast<std::int64_t>(HueOffset(id)) -
+                            (first ? static_cast<std::int64_t>(HueBlockHeaderSize) : 0);
+        if (ReadAt(file, path, offset, wanted) < wanted.size()) {
+            throw HueFileError(path, "The file shrank while it was being read");
+        }
+        some.headers[i] = first ? LittleEndian32(bytes.data()) : 0;
+        some.hues[i] = DecodeHueRecord(
+            std::span<const unsigned char, HueRecordSize>(bytes.data() + HueBlockHeaderSize,
+                                                          HueRecordSize));
+    }
+    return some;
+}
+
 std::uint64_t ReadableFileSize(const std::filesystem::path& path) {
     return static_cast<std::uint64_t>(OpenRegularFile(path).size());
 }

@@ -101,6 +101,15 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
 std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
                                    std::vector<std::uint32_t>* blockHeaders = nullptr);
 
+// Some entries of a file, for a command that shows only them: one open, and one read of each
+// entry (and of the header of a block one starts), however large the file.
+struct SomeHues {
+    std::size_t held = 0;                // how many entries the file holds
+    std::vector<HueRecord> hues;         // hues[i] is entry ids[i]; zero where it is not held
+    std::vector<std::uint32_t> headers;  // the header of the block entry ids[i] starts, else 0
+};
+SomeHues ReadSomeHues(const std::filesystem::path& path, std::span<const int> ids);
+
 // The size of the regular file at `path`, with the same refusals as ReadHueRecord: a check that
 // a file can be read, without reading it.
 std::uint64_t ReadableFileSize(const std::filesystem::path& path);

@@ -110,6 +110,16 @@ TEST_F(HuesTest, IdentifiersAndRangesKeepTheirOrder) {
     ExpectFailure(Run({"show", "4-2"}), "runs backwards");
     ExpectFailure(Run({"show", "3000"}),
                   "hue 3000 is past the end of the file, which holds hues 0 to 2999");
+
+    // A few hues are read an entry at a time, many with the whole file: the same hues, block
+    // headers and all.
+    const json alone = json::parse(Run({"show", "2990-2999", "0-200", "--format", "json"}).out);
+    const json whole = json::parse(Run({"show", "0-2999", "--format", "json"}).out);
+    ASSERT_EQ(alone.size(), 211U);
+    EXPECT_EQ(alone.at(0), whole.at(2990));
+    EXPECT_EQ(alone.at(10).at("block_header"), 0xDEADBEEFU);
+    for (std::size_t i = 10; i < alone.size(); ++i) EXPECT_EQ(alone.at(i), whole.at(i - 10));
+    ExpectFailure(Run({"show", "1", "3000"}), "past the end");
 }
 
 TEST_F(HuesTest, ListHoldsEveryWholeEntryPastTheWindowsLastIdentifier) {
