@@ -1,0 +1,106 @@
+// What the rest of huedata asks of the system, in one small interface with a file for each
+// system behind it (system_files_posix.cpp, system_files_windows.cpp): open a regular file and
+// read at an offset, a path's text, take a turn at writing a file, write a new file flushed to
+// disk, replace a file with it, flush a folder, a file's stamp, and a file's bytes mapped.
+// Internal to huedata: no header of its interface includes this.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace huedata::system {
+
+// ---- Reading ----
+
+// A regular file open for reading, closed when this ends. Opening refuses (HueFileError) a
+// missing file, a folder, a pipe or device, and never blocks on one; it shares the file, so a
+// program that keeps it open goes on using it.
+class ReadableFile {
+public:
+    explicit ReadableFile(const std::filesystem::path& path);
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
+    ~ReadableFile();
+
+    std::int64_t size() const noexcept { return size_; }
+    // Reads into `bytes` from `offset` until it is full or the file ends; returns the count read.
+    std::size_t ReadAt(std::int64_t offset, std::span<unsigned char> bytes) const;
+
+private:
+    std::filesystem::path path_;
+    std::intptr_t handle_ = -1;
+    std::int64_t size_ = 0;
+};
+
+// The system's words for a position before the start of a file.
+std::string InvalidPositionReason();
+
+// The system's words for a file that is a folder.
+std::string FolderReason();
+
+// A path as UTF-8 text, never throwing; a path from UTF-8 text.
+std::string PathText(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(std::string_view text);
+
+// ---- Writing ----
+
+// A turn at writing `target`: a lock file beside it (TurnFileFor) that the system releases
+// with the process, however it ends. Waits up to 30 s for another writer; throws
+// FileWriteError after that or when the lock file cannot be made.
+class Turn {
+public:
+    explicit Turn(const std::filesystem::path& target);
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+    ~Turn();
+
+private:
+    std::filesystem::path file_;
+    std::intptr_t handle_ = -1;
+};
+
+// A new file being written, replacing any leftover of that name; flushed to disk when finished.
+class NewFile {
+public:
+    explicit NewFile(const std::filesystem::path& path);
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    ~NewFile();
+
+    bool Write(std::string_view bytes);
+    // Gives it the permission bits (and owner, where allowed) of the file it replaces.
+    void KeepModeOf(const std::filesystem::path& original);
+    // Flushes and closes it: the reason for a failure, or an empty text.
+    std::string Finish();
+
+private:
+    std::intptr_t handle_ = -1;
+    std::string reason_;
+};
+
+// Renames `from` over `to` atomically: the reason for a failure, or an empty text.
+std::string Replace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Puts a rename in the folder of `target` on disk.
+void FlushFolder(const std::filesystem::path& target);
+
+// Throws FileWriteError when `target` may not be replaced: read-only, or held open by a
+// program that would make the rename fail half way.
+void CheckReplaceable(const std::filesystem::path& target);
+
+// What tells that someone else wrote a file since: its identity, size and time of writing.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0, size = 0, seconds = 0, nanoseconds = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+FileStamp StampOf(const std::filesystem::path& target);
+
+// The bytes of the regular file at `path` mapped copy-on-write, when it is not empty, at most
+// `most` bytes long, and the system maps files; else an empty span. Unmap gives it back.
+std::span<unsigned char> MapCopyOnWrite(const std::filesystem::path& path, std::uint64_t most);
+void Unmap(std::span<unsigned char> mapped);
+
+}  // namespace huedata::system
