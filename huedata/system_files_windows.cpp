@@ -133,8 +133,10 @@ std::string InvalidPositionReason() {
     return SystemReason(ERROR_NEGATIVE_SEEK);
 }
 
+// Our own words: Windows has no error of its own for this, and took EISDIR's number for one of
+// its own ("The device is not ready") while this was errno's.
 std::string FolderReason() {
-    return WriteReason(ERROR_DIRECTORY_NOT_SUPPORTED);
+    return "It is a folder, not a file";
 }
 
 std::string PathText(const fs::path& path) {
