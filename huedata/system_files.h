@@ -5,6 +5,7 @@
 // Internal to huedata: no header of its interface includes this.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -46,6 +47,11 @@ std::string PathText(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(std::string_view text);
 
 // ---- Writing ----
+
+// How long a writer waits for another one to finish before it gives up and says so, and how
+// often it looks.
+inline constexpr auto LongestWait = std::chrono::seconds(30);
+inline constexpr auto WaitStep = std::chrono::milliseconds(5);
 
 // A turn at writing `target`: a lock file beside it (TurnFileFor) that the system releases
 // with the process, however it ends. Waits up to 30 s for another writer; throws

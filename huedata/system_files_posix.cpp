@@ -5,7 +5,6 @@
 #include "safe_write.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -20,11 +19,6 @@ namespace huedata::system {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-// How long a writer waits for another one to finish before it gives up and says so.
-constexpr auto LongestWait = 30s;
-constexpr auto WaitStep = 5ms;
 
 std::string SystemReason(int error) {
     return std::strerror(error);

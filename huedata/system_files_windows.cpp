@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -17,11 +16,6 @@ namespace huedata::system {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-// How long a writer waits for another one to finish before it gives up and says so.
-constexpr auto LongestWait = 30s;
-constexpr auto WaitStep = 5ms;
 
 HANDLE Handle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);

@@ -290,11 +290,12 @@ function withPastedJson(hue, text) {
   const stored = "stored" in object ? list("stored", (v) => Number.isInteger(v) && v >= 0 && v <= 65535) : null;
   let note;
   if (colours) {
-    const edited = colours.map((text, i) => (stored && rgbText[stored[i] & 0x7fff] === rgbHex(parseColour(text)) ? null : parseColour(text)));
-    const taken = storedColours(edited.filter(Boolean));
+    const chosen = colours.map(parseColour);
+    const keeps = (i) => stored !== null && rgbText[stored[i] & 0x7fff] === rgbHex(chosen[i]);
+    const taken = storedColours(chosen.filter((_, i) => !keeps(i)));
     note = taken.note;
     let k = 0;
-    edited.forEach((colour, i) => { next.values[2 + i] = colour ? taken.stored[k++] : stored[i]; });
+    chosen.forEach((_, i) => { next.values[2 + i] = keeps(i) ? stored[i] : taken.stored[k++]; });
   } else if (stored) {
     next.values.set(stored, 2);
   }
