@@ -158,8 +158,8 @@ void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
 }
 
 // A mark of the bytes, eight at a time (FNV-1a's prime over words).
-std::uint64_t Fingerprint(std::span<const unsigned char> bytes, std::uint64_t seed) {
-    std::uint64_t hash = seed ^ 0xCBF29CE484222325U;
+std::uint64_t Fingerprint(std::span<const unsigned char> bytes, std::uint64_t start) {
+    std::uint64_t hash = start ^ 0xCBF29CE484222325U;
     std::size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
         std::uint64_t word = 0;
