@@ -97,17 +97,16 @@ DWORD StyleFor(const viewer::FormControl& entry) {
         case viewer::ControlKind::Caption:
             return Child | SS_LEFT | SS_NOPREFIX;
         case viewer::ControlKind::Swatch:
-            // Drawn by the window; the text is only the spoken name before a hue is shown,
-            // "Colour N" (then an annotation tells the colour too). SS_NOTIFY lets the swatch
-            // take the mouse for its tooltip and menu.
+            // Drawn by the window; the text is only the spoken name, "Colour N", and the colour
+            // too once a hue is shown. SS_NOTIFY lets the swatch take the mouse for its tooltip
+            // and menu.
             return Child | SS_OWNERDRAW | SS_NOTIFY;
     }
     return Child;
 }
 
-// A spoken name given as an annotation, not as the window's text: screen readers name a field
-// after the caption before it, and the list and the path field have none; a swatch's name
-// changes with every hue shown, and renaming its window would repaint it once more.
+// Screen readers name a field after the caption before it; the list and the path field have
+// none, so they carry their name as an annotation.
 struct SpokenName {
     HWND control;
     std::u16string name;
@@ -652,14 +651,17 @@ void frmMain::ShowHue(const viewer::ShownHue& hue) {
     SetWindowTextW(txtStart, Wide(hue.tableStart));
     SetWindowTextW(txtEnd, Wide(hue.tableEnd));
     shown_ = hue;
-    std::vector<SpokenName> names;
     for (int i = 0; i < SwatchCount; ++i) {
         const viewer::Swatch& shown = hue.swatches[static_cast<std::size_t>(i)];
-        setTooltip(swatch(i), WideString(viewer::SwatchTooltip(i, shown)));
-        names.push_back({swatch(i), viewer::SwatchSpokenName(i, shown)});
-        InvalidateRect(swatch(i), nullptr, FALSE);
+        const HWND control = swatch(i);
+        setTooltip(control, WideString(viewer::SwatchTooltip(i, shown)));
+        // The swatch's text is its spoken name, "Colour 5, #FF0000". A static control paints
+        // itself at once when renamed: not drawn meanwhile, it is painted once, with the rest.
+        SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+        SetWindowTextW(control, WideString(viewer::SwatchSpokenName(i, shown)).c_str());
+        SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(control, nullptr, FALSE);
     }
-    AnnotateSpokenNames(names);
 }
 
 void frmMain::reportReadFailure(std::u16string_view item, std::u16string_view reason) {
