@@ -129,13 +129,7 @@ beast::error_code Listen(tcp::acceptor& acceptor, const tcp::endpoint& endpoint)
     beast::error_code error;
     acceptor.open(endpoint.protocol(), error);
     if (error) return error;
-#if defined(_WIN32)
-    const BOOL exclusive = TRUE;
-    ::setsockopt(acceptor.native_handle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                 reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
-#else
-    acceptor.set_option(asio::socket_base::reuse_address(true), error);
-#endif
+    KeepPortToOurselves(static_cast<std::uintptr_t>(acceptor.native_handle()));
     if (endpoint.address().is_v6()) acceptor.set_option(asio::ip::v6_only(true), error);
     acceptor.bind(endpoint, error);
     if (!error) acceptor.listen(asio::socket_base::max_listen_connections, error);

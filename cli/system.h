@@ -2,6 +2,7 @@
 // generator, and the person's own browser opened on an address.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,11 @@ namespace hues {
 
 // Fills `bytes` from the system's generator of random numbers; throws when it cannot.
 void SystemRandomBytes(std::span<unsigned char> bytes);
+
+// Lets a listening socket be bound again at once when the server starts again, but never
+// share its port with another program: where SO_REUSEADDR would allow that (Windows), the port
+// is taken for this socket alone instead.
+void KeepPortToOurselves(std::uintptr_t socket);
 
 // Opens the person's browser on `address` without waiting for it: `$BROWSER` or xdg-open on
 // Linux, the default browser on Windows. Nothing when it started; else why it did not, to say.

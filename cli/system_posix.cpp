@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/random.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,11 @@ void SystemRandomBytes(std::span<unsigned char> bytes) {
             throw std::runtime_error(std::string("no random bytes: ") + std::strerror(errno));
         filled += static_cast<std::size_t>(got);
     }
+}
+
+void KeepPortToOurselves(std::uintptr_t socket) {
+    const int reuse = 1;
+    ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
 }
 
 std::optional<std::string> OpenInBrowser(const std::string& address,

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <winsock2.h>
+// After winsock2.h, which must come first.
 #include <windows.h>
 // After windows.h, which they build on.
 #include <bcrypt.h>
@@ -13,6 +15,12 @@ void SystemRandomBytes(std::span<unsigned char> bytes) {
     const NTSTATUS status = BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
                                             BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (status < 0) throw std::runtime_error("no random bytes from BCryptGenRandom");
+}
+
+void KeepPortToOurselves(std::uintptr_t socket) {
+    const BOOL exclusive = TRUE;
+    ::setsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                 reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
 }
 
 std::optional<std::string> OpenInBrowser(const std::string& address,

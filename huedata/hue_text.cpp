@@ -6,9 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include "system_files.h"
 
 namespace huedata {
 
@@ -32,8 +30,6 @@ unsigned char Windows1252Byte(char16_t code) {
     if (found == Windows1252High.end()) return 0;
     return static_cast<unsigned char>(0x80 + (found - Windows1252High.begin()));
 }
-
-#if !defined(_WIN32)
 
 constexpr char16_t FromWindows1252(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return Windows1252High[byte - 0x80U];
@@ -59,30 +55,22 @@ constexpr auto Utf8OfWindows1252 = [] {
     }
     return table;
 }();
-#endif
 
 }  // namespace
 
 std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     const auto length = static_cast<std::size_t>(end - name.begin());
-#if defined(_WIN32)
-    std::array<wchar_t, 20> wide{};
-    const int count =
-        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(name.data()),
-                            static_cast<int>(length), wide.data(), static_cast<int>(wide.size()));
-    return std::u16string(wide.begin(), wide.begin() + std::max(count, 0));
-#else
+    if (system::NamesInAnsiCodePage()) {
+        return system::AnsiCodePageText(std::span(name.data(), length));
+    }
     std::u16string text(length, u'\0');
     std::transform(name.begin(), end, text.begin(), FromWindows1252);
     return text;
-#endif
 }
 
 std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
-#if defined(_WIN32)
-    return Utf8Text(HueNameText(name));
-#else
+    if (system::NamesInAnsiCodePage()) return Utf8Text(HueNameText(name));
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     // Most names are plain ASCII, which is already UTF-8.
     if (std::all_of(name.begin(), end, [](unsigned char byte) { return byte < 0x80; })) {
@@ -98,7 +86,6 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
         size += static_cast<unsigned char>(character[3]);
     }
     return std::string(utf8.data(), size);
-#endif
 }
 
 std::array<unsigned char, 20> HueNameBytes(std::string_view utf8) {
@@ -129,19 +116,18 @@ std::array<unsigned char, 20> HueNameBytes(std::string_view utf8) {
 }
 
 bool HueNameRoundTrips(const std::array<unsigned char, 20>& name) {
-#if defined(_WIN32)
-    // The ANSI code page decodes the name here, which need not be Windows-1252.
-    try {
-        return HueNameBytes(HueNameUtf8Text(name)) == name;
-    } catch (const std::invalid_argument&) {
-        return false;
+    // The ANSI code page may decode the name, which need not be Windows-1252.
+    if (system::NamesInAnsiCodePage()) {
+        try {
+            return HueNameBytes(HueNameUtf8Text(name)) == name;
+        } catch (const std::invalid_argument&) {
+            return false;
+        }
     }
-#else
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     return std::all_of(name.begin(), end,
                        [](unsigned char byte) { return Windows1252Byte(FromWindows1252(byte)); }) &&
            std::all_of(end, name.end(), [](unsigned char byte) { return byte == 0; });
-#endif
 }
 
 std::string Utf8Text(std::u16string_view text) {

@@ -42,6 +42,11 @@ std::string InvalidPositionReason();
 // The system's words for a file that is a folder.
 std::string FolderReason();
 
+// Whether names are read in the system's ANSI code page (Windows), not in Windows-1252; and
+// `bytes` decoded in it.
+bool NamesInAnsiCodePage();
+std::u16string AnsiCodePageText(std::span<const unsigned char> bytes);
+
 // A path as UTF-8 text, never throwing; a path from UTF-8 text.
 std::string PathText(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(std::string_view text);

@@ -81,6 +81,15 @@ std::string FolderReason() {
     return SystemReason(EISDIR);
 }
 
+bool NamesInAnsiCodePage() {
+    return false;
+}
+
+// Not asked for where names are Windows-1252.
+std::u16string AnsiCodePageText(std::span<const unsigned char> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
 std::string PathText(const fs::path& path) {
     return path.native();
 }

@@ -5,6 +5,7 @@
 #include "safe_write.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <system_error>
 #include <thread>
@@ -131,6 +132,18 @@ std::string InvalidPositionReason() {
 // its own ("The device is not ready") while this was errno's.
 std::string FolderReason() {
     return "It is a folder, not a file";
+}
+
+bool NamesInAnsiCodePage() {
+    return true;
+}
+
+std::u16string AnsiCodePageText(std::span<const unsigned char> bytes) {
+    std::array<wchar_t, 64> wide{};
+    const int count = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes.data()),
+                                          static_cast<int>(std::min(bytes.size(), wide.size())),
+                                          wide.data(), static_cast<int>(wide.size()));
+    return std::u16string(wide.begin(), wide.begin() + std::max(count, 0));
 }
 
 std::string PathText(const fs::path& path) {
