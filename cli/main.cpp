@@ -1,5 +1,6 @@
 // hues: the hue file on the command line.
 #include "app.h"
+#include "platform.h"
 
 #include <array>
 #include <cerrno>
@@ -10,30 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#if defined(_WIN32)
-#include "platform_windows.h"
-#else
-#include <unistd.h>
-#endif
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace {
-
-#if !defined(_WIN32)
-std::vector<std::string> Arguments(int argc, char** argv) {
-    return {argv + std::min(argc, 1), argv + argc};
-}
-
-bool IsTerminal(std::FILE* stream) {
-    return ::isatty(::fileno(stream)) != 0;
-}
-
-bool Write(std::FILE* stream, std::string_view text) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-}
-#endif
 
 // All of standard input, as bytes.
 std::string ReadStandardInput() {
@@ -48,18 +26,8 @@ std::string ReadStandardInput() {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-    // A run holds a few buffers of some hundred kilobytes each, briefly. By default each would
-    // be mapped afresh and unmapped when freed; from the heap, a freed one is used again
-    // instead of new memory being faulted in page by page (about 0.1 ms of a `nearest`).
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
-#if defined(_WIN32)
-    using namespace hues::windows;
-    PrepareStandardStreams();
-    (void)argc, (void)argv;
-#endif
+    using namespace hues::platform;
+    PrepareProcess();
     const char* noColor = std::getenv("NO_COLOR");
     const hues::Environment environment{
         .stdoutIsTerminal = IsTerminal(stdout),

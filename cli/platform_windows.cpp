@@ -1,4 +1,4 @@
-#include "platform_windows.h"
+#include "platform.h"
 
 #include "huedata/hue_file.h"
 
@@ -8,7 +8,7 @@
 // After windows.h, which it builds on.
 #include <shellapi.h>
 
-namespace hues::windows {
+namespace hues::platform {
 
 namespace {
 
@@ -26,7 +26,7 @@ std::wstring WideFromUtf8(std::string_view text) {
 
 }  // namespace
 
-void PrepareStandardStreams() {
+void PrepareProcess() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
@@ -59,4 +59,4 @@ bool Write(std::FILE* stream, std::string_view text) {
                                          static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
 }
 
-}  // namespace hues::windows
+}  // namespace hues::platform
