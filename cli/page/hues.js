@@ -21,7 +21,6 @@ const hex2 = (n) => n.toString(16).toUpperCase().padStart(2, "0");
 const rgbText = Array.from({ length: 32768 }, (_, v) =>
   "#" + hex2(widened[v >> 10]) + hex2(widened[(v >> 5) & 31]) + hex2(widened[v & 31]));
 const storedOfRgb = ([red, green, blue]) => (narrowed[red] << 10) | (narrowed[green] << 5) | narrowed[blue];
-const rgbOfStored = (v) => [widened[(v >> 10) & 31], widened[(v >> 5) & 31], widened[v & 31]];
 const rgbHex = ([red, green, blue]) => "#" + hex2(red) + hex2(green) + hex2(blue);
 
 // A colour typed as #RRGGBB or RRGGBB, as `hues` takes it; null when it is none.
