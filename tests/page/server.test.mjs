@@ -174,7 +174,9 @@ test("killed at any moment of a save, the file is whole and the next hues edit w
 // Under Wine a Ctrl+C reaches a program through its console: one on a terminal of its own,
 // where the keys typed are a person's. Resolves with what it printed, once it ended with 0.
 function ctrlCInConsole(file) {
-  const command = [...runner, "-f", forHues(file), "edit", "--port", "0", "--no-browser"]
+  // exec: the shell that `script` starts would otherwise stay in the terminal's process group,
+  // and a shell that does not replace itself (dash) dies of the Ctrl+C.
+  const command = "exec " + [...runner, "-f", forHues(file), "edit", "--port", "0", "--no-browser"]
     .map((word) => "'" + word + "'").join(" ");
   const child = spawn("script", ["-qfec", command, "/dev/null"]);
   let printed = "";
