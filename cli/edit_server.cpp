@@ -172,7 +172,7 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
                                  : error.message()));
         }
     }
-    if (port != v4.local_endpoint().port()) port = v4.local_endpoint().port();  // --port 0
+    port = v4.local_endpoint().port();  // --port 0 takes the one the system gave
     if (!request.port && port != EditorPort) {
         io.tell("hues: port " + std::to_string(EditorPort) + " is in use; serving on port " +
                 std::to_string(port) + " instead");
