@@ -6,8 +6,6 @@
 #include "system.h"
 #include "text_builder.h"
 
-#include "cli/page_files.h"
-
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"
 
@@ -137,21 +135,13 @@ EditorResponse EditorService::Page() {
         HtmlPage(AllViews(read.hues), FileNameText(file_), nullptr, page, &served);
         page.Flush();
     } catch (const HuesError& error) {
-        // No hue file: the page says which file it looked for, and takes another path.
+        // No hue file: the page says which file it looked for and why it found none.
         const std::string path = huedata::PathText(file_);
         const std::string reason = std::string(error.what()).substr(path.size() + 2);
-        std::string_view rest = page::OpenHtml;
         body.clear();
-        for (auto at = rest.find("{{"); at != std::string_view::npos; at = rest.find("{{")) {
-            const auto end = rest.find("}}", at);
-            const std::string_view place = rest.substr(at + 2, end - at - 2);
-            body.append(rest.substr(0, at));
-            if (place == "policy") body.append(PageSecurityPolicy(true));
-            if (place == "path") body.append(HtmlEscapedText(path));
-            if (place == "reason") body.append(HtmlEscapedText(reason));
-            rest.remove_prefix(end + 2);
-        }
-        body.append(rest);
+        TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        NoFilePage(path, reason, fileGiven_, page);
+        page.Flush();
     }
     return {200, "text/html; charset=utf-8", std::move(body)};
 }

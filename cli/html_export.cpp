@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace hues {
@@ -247,17 +248,24 @@ void AppendLinearTable(TextBuilder& page) {
     page << "];\n";
 }
 
+// `text` written to `page` with each {{place}} in it handed in turn to `fill`, which writes
+// what stands there.
+void FillPlaces(std::string_view text, TextBuilder& page,
+                const std::function<void(std::string_view)>& fill) {
+    for (auto open = text.find("{{"); open != std::string_view::npos; open = text.find("{{")) {
+        const auto close = text.find("}}", open);
+        page << text.substr(0, open);
+        fill(text.substr(open + 2, close - open - 2));
+        text.remove_prefix(close + 2);
+    }
+    page << text;
+}
+
 }  // namespace
 
 void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
               TextBuilder& page, const ServedPage* served) {
-    // The page's {{places}} filled in turn.
-    std::string_view rest = page::PageHtml;
-    for (auto open = rest.find("{{"); open != std::string_view::npos; open = rest.find("{{")) {
-        const auto close = rest.find("}}", open);
-        const std::string_view place = rest.substr(open + 2, close - open - 2);
-        page << rest.substr(0, open);
-        rest.remove_prefix(close + 2);
+    FillPlaces(page::PageHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
         if (place == "count") page << hues.size();
@@ -289,8 +297,17 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         if (place == "script") {
             page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs;
         }
-    }
-    page << rest;
+    });
+}
+
+void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven, TextBuilder& page) {
+    FillPlaces(page::OpenHtml, page, [&](std::string_view place) {
+        if (place == "policy") page << PageSecurityPolicy(true);
+        if (place == "path") page << HtmlEscapedText(path);
+        if (place == "reason") page << HtmlEscapedText(reason);
+        // A file named on the command line is the one to edit: the page waits for it.
+        if (place == "kind") page << (pathGiven ? "given" : "asks");
+    });
 }
 
 std::string_view PageSecurityPolicy(bool served) {

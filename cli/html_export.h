@@ -26,6 +26,11 @@ struct ServedPage {
 void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
               TextBuilder& out, const ServedPage* served = nullptr);
 
+// The page `hues edit` serves when it finds no hue file to edit: it names the file it looked
+// for and why it could not read it. Without a file named on the command line (`pathGiven`
+// false) it also takes another path, which the script posts to /open.
+void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven, TextBuilder& out);
+
 // The page's Content-Security-Policy: nothing from outside; a served page may also speak to
 // the server it came from.
 std::string_view PageSecurityPolicy(bool served);

@@ -1,9 +1,10 @@
 // The editor as `hues edit` serves it, in Debian's chromium: Save writes the file as `hues set`
 // would, with its backup; a file changed meanwhile is refused and the person's changes go back
-// on top of it; two tabs saving at once lose nothing; without a file, the page asks for one.
+// on top of it; two tabs saving at once lose nothing; without a file, the page asks for one, or
+// waits for the one named with -f.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
-import { copyFileSync, existsSync, mkdirSync, readFileSync } from "node:fs";
+import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync } from "node:fs";
 import { execFileSync } from "node:child_process";
 import { join } from "node:path";
 import { hueFile, startBrowser, workDir } from "./harness.mjs";
@@ -94,7 +95,7 @@ test("two tabs saving at once: one saves, the other is refused, and neither lose
   await context.close();
 });
 
-test("without a file at the default path, the page names it and takes another", async () => {
+test("without a file at the default path, the page names it and takes another; one named with -f it waits for", async () => {
   const folder = join(workDir, "empty");
   mkdirSync(folder, { recursive: true });
   const server = await serve(null, ["--port", "0"], {}, folder);
@@ -118,5 +119,18 @@ test("without a file at the default path, the page names it and takes another", 
   // Started from a menu there is no Ctrl+C: the page stops it.
   await page.click("#stop");
   assert.equal(await server.exited, 0);
+
+  // The file named with -f gone for a while (another program replacing it): no other file
+  // is offered, and the page is the editor again once the file is back.
+  const given = fresh("given.mul"), away = given + ".away";
+  const named = await serve(given);
+  renameSync(given, away);
+  await page.goto(named.url.href);
+  assert.match(await page.textContent("#looked"), /given\.mul/);
+  assert.ok(await page.isHidden("#open-form"));
+  assert.ok(await page.isVisible("#reload"));
+  renameSync(away, given);
+  await page.reload();
+  assert.equal(await page.textContent("h1"), "given.mul");
   await context.close();
 });
