@@ -3,7 +3,7 @@
 // ever printed and tests can run it in-process.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
-#include "diff.h"
+#include "cli/diff.h"
 
-#include "csv_format.h"
-#include "hue_view.h"
-#include "json_format.h"
+#include "huetext/csv_format.h"
+#include "huetext/hue_view.h"
+#include "huetext/json_format.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"

@@ -2,8 +2,8 @@
 // as a table (CSV), or as a patch that `build --base` lays over the first file (JSON).
 #pragma once
 
-#include "text_builder.h"
-#include "text_format.h"
+#include "huetext/text_builder.h"
+#include "huetext/text_format.h"
 
 #include <filesystem>
 #include <string>

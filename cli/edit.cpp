@@ -1,10 +1,10 @@
-#include "edit.h"
+#include "cli/edit.h"
 
-#include "hue_source.h"
-#include "hue_view.h"
-#include "ids.h"
-#include "nearest.h"
-#include "output_file.h"
+#include "huetext/hue_source.h"
+#include "huetext/hue_view.h"
+#include "huetext/ids.h"
+#include "huetext/nearest.h"
+#include "huetext/output_file.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"

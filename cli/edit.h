@@ -2,7 +2,7 @@
 // losing a byte or an edit.
 #pragma once
 
-#include "app.h"
+#include "cli/app.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,8 +1,8 @@
-#include "export.h"
+#include "cli/export.h"
 
-#include "gpl_export.h"
-#include "html_export.h"
-#include "output_file.h"
+#include "huetext/gpl_export.h"
+#include "huetext/output_file.h"
+#include "page/html_export.h"
 
 namespace hues {
 

@@ -1,9 +1,9 @@
 // `export`: hues as a GIMP palette or a web page, to standard output or atomically to a file.
 #pragma once
 
-#include "hue_view.h"
-#include "sample_picture.h"
-#include "text_builder.h"
+#include "huetext/hue_view.h"
+#include "huetext/text_builder.h"
+#include "page/sample_picture.h"
 
 #include <filesystem>
 #include <span>

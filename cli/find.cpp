@@ -1,4 +1,4 @@
-#include "find.h"
+#include "cli/find.h"
 
 #include "huedata/hue_text.h"
 

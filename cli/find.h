@@ -1,7 +1,7 @@
 // `find`: hues whose name contains a text, ignoring case for every letter of Windows-1252.
 #pragma once
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 // hues: the hue file on the command line.
-#include "app.h"
-#include "platform.h"
+#include "cli/app.h"
+#include "cli/platform.h"
 
 #include <array>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // Arbitrary text as a source of hues (JSON or CSV): it is either refused with a message or
 // read into changes that keep the promises build relies on.
-#include "cli/hue_source.h"
-#include "cli/hue_view.h"
+#include "huetext/hue_source.h"
+#include "huetext/hue_view.h"
 
 #include "huedata/hue_edit.h"
 

@@ -1,7 +1,7 @@
 // Making and changing hue files: text round trips to the byte, patches, edits in place that
 // touch only their hue, and input that is refused before anything is written.
 #include "cli/app.h"
-#include "cli/editor_service.h"
+#include "server/editor_service.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_file.h"

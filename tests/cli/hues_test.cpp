@@ -1,5 +1,4 @@
 #include "cli/app.h"
-#include "cli/text_builder.h"
 
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
@@ -185,14 +184,6 @@ TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
         ExpectFailure(Run({"nearest", bad}), "is not a colour");
     }
     ExpectFailure(Run({"nearest", "#123456", "-n", "0"}), "-n");
-}
-
-TEST(WriteSmallDecimal, WritesEveryValueAsToStringDoes) {
-    for (std::uint32_t value = 0; value < 100000; ++value) {
-        std::array<char, 8> digits{};
-        char* end = hues::WriteSmallDecimal(digits.data(), value);
-        ASSERT_EQ(std::string(digits.data(), end), std::to_string(value));
-    }
 }
 
 // The search measures exactly only the colours and hues that may be nearest; it must agree

@@ -13,7 +13,7 @@ import vm from "node:vm";
 const { HUES, WORK_DIR } = process.env;
 const work = join(WORK_DIR, "arithmetic");
 const hueFile = join(work, "hues.mul");
-const huesScript = fileURLToPath(new URL("../../cli/page/hues.js", import.meta.url));
+const huesScript = fileURLToPath(new URL("../../page/web/hues.js", import.meta.url));
 const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
 const listed = () => JSON.parse(hues("list", "--format", "json"));
 

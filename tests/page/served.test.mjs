@@ -8,7 +8,7 @@ import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync } from "n
 import { execFileSync } from "node:child_process";
 import { join } from "node:path";
 import { hueFile, startBrowser, workDir } from "./harness.mjs";
-import { serve, stopServers } from "./serve.mjs";
+import { serve, stopServers } from "../server/serve.mjs";
 
 const { HUES } = process.env;
 let run;

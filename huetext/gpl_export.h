@@ -2,9 +2,9 @@
 // row per hue, each colour labelled with its hue, its index and the hue's name.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
-#include "csv_format.h"
+#include "huetext/csv_format.h"
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "ids.h"
+#include "huetext/ids.h"
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include <charconv>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "hue_source.h"
+#include "huetext/hue_source.h"
 
-#include "hue_view.h"
-#include "ids.h"
-#include "nearest.h"
+#include "huetext/hue_view.h"
+#include "huetext/ids.h"
+#include "huetext/nearest.h"
 
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"

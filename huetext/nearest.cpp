@@ -1,4 +1,4 @@
-#include "nearest.h"
+#include "huetext/nearest.h"
 
 #include "huedata/oklab.h"
 

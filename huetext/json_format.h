@@ -1,10 +1,10 @@
 // The JSON format: always an array, one object per hue or per match.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "hue_view.h"
-#include "nearest.h"
+#include "huetext/hue_view.h"
+#include "huetext/nearest.h"
 
 #include <span>
 #include <string>

@@ -1,13 +1,13 @@
-// Export as one self-contained web page and hue picker, made from the web files in cli/page:
+// Export as one self-contained web page and hue picker, made from the web files in page/web:
 // when scripts run, the rows on screen (id="hue-N", its 32 colours in data-colors), a filter
 // by name, ordering by the nearest colour, copying ids and colours, and a sample picture
 // painted with each hue; when they do not, a plain table of every hue.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "hue_view.h"
-#include "sample_picture.h"
+#include "huetext/hue_view.h"
+#include "page/sample_picture.h"
 
 #include <cstdint>
 #include <span>

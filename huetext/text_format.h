@@ -1,10 +1,10 @@
 // The text format: for people at a terminal or reading a redirected file.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "hue_view.h"
-#include "nearest.h"
+#include "huetext/hue_view.h"
+#include "huetext/nearest.h"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
-#include "sample_picture.h"
+#include "page/sample_picture.h"
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include "huedata/hue_file.h"
 

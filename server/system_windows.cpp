@@ -1,4 +1,4 @@
-#include "system.h"
+#include "server/system.h"
 
 #include <stdexcept>
 

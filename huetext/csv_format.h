@@ -2,10 +2,10 @@
 // line ended by CR LF; a field with a comma, a quote or a line break is quoted.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "hue_view.h"
-#include "nearest.h"
+#include "huetext/hue_view.h"
+#include "huetext/nearest.h"
 
 #include <span>
 #include <string>

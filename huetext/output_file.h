@@ -1,7 +1,7 @@
 // Writing an export to a file so that nothing is ever half written or lost.
 #pragma once
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include <filesystem>
 #include <functional>

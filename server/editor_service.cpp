@@ -1,10 +1,10 @@
-#include "editor_service.h"
+#include "server/editor_service.h"
 
-#include "html_export.h"
-#include "hue_source.h"
-#include "hue_view.h"
-#include "system.h"
-#include "text_builder.h"
+#include "huetext/hue_source.h"
+#include "huetext/hue_view.h"
+#include "huetext/text_builder.h"
+#include "page/html_export.h"
+#include "server/system.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"

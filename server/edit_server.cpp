@@ -1,8 +1,8 @@
-#include "edit_server.h"
+#include "server/edit_server.h"
 
-#include "editor_service.h"
-#include "hue_view.h"
-#include "system.h"
+#include "huetext/hue_view.h"
+#include "server/editor_service.h"
+#include "server/system.h"
 
 #include "huedata/hue_file.h"
 

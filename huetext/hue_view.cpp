@@ -1,4 +1,4 @@
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"

@@ -1,6 +1,6 @@
-#include "json_format.h"
+#include "huetext/json_format.h"
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include "huedata/hue_text.h"
 

@@ -1,7 +1,7 @@
 // `nearest`: the hues whose closest colour is nearest to a given colour, by deltaEOK.
 #pragma once
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include "huedata/color15.h"
 

@@ -1,11 +1,11 @@
-#include "html_export.h"
+#include "page/html_export.h"
 
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
-#include "cli/page_files.h"
+#include "page/page_files.h"
 
 #include <algorithm>
 #include <array>
@@ -17,7 +17,7 @@ namespace hues {
 
 namespace {
 
-// The page, its style and its script are web files of their own (cli/page), carried here as
+// The page, its style and its script are web files of their own (page/web), carried here as
 // text. The page holds every hue twice: as a plain table for browsers without scripts, and
 // as one compact block from which the script makes only the rows on screen, so a file of
 // 32,768 hues stays quick. The script ranks by the same OKLab arithmetic as `hues nearest`,

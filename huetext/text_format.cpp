@@ -1,6 +1,6 @@
-#include "text_format.h"
+#include "huetext/text_format.h"
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include "huedata/hue_text.h"
 

@@ -1,6 +1,6 @@
-#include "gpl_export.h"
+#include "huetext/gpl_export.h"
 
-#include "text_builder.h"
+#include "huetext/text_builder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "output_file.h"
+#include "huetext/output_file.h"
 
-#include "hue_view.h"
+#include "huetext/hue_view.h"
 
 #include "huedata/hue_file.h"
 #include "huedata/safe_write.h"
