@@ -91,6 +91,12 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description,
     return command;
 }
 
+void AddSampleOption(CLI::App* command, Choices& choices, const std::string& what) {
+    command->add_option(
+        "--sample", choices.sample,
+        what + " PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
+}
+
 void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
     static constexpr const char* Sources =
         "JSON (as list --format json writes) or CSV (as list --format csv "
@@ -155,6 +161,7 @@ void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                              "next free one");
             edit->add_flag("--no-browser", choices.noBrowser,
                            "Print the page's address, but open no browser");
+            AddSampleOption(edit, choices, "A");
         });
 }
 
@@ -197,9 +204,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
             exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
             exportHues->add_option("-o,--output", choices.output,
                                    "Write to this file (atomically) instead of standard output");
-            exportHues->add_option(
-                "--sample", choices.sample,
-                "html: a PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
+            AddSampleOption(exportHues, choices, "html: a");
         });
     AddEditCommands(app, choices, commands);
     return commands;
@@ -223,6 +228,12 @@ void WriteMatches(const std::string& format, std::span<const NearMatch> matches,
 // before it writes the first byte to `out`.
 // The commands that make and change hue files. Returns the exit status; what they say on
 // standard error goes to `err`.
+// The picture named with --sample, read and checked before anything is written or served.
+std::optional<SamplePicture> SampleChosen(const Choices& choices) {
+    if (!choices.sample) return std::nullopt;
+    return ReadSamplePicture(huedata::PathFromUtf8(*choices.sample));
+}
+
 std::optional<int> RunEditCommand(const Commands& commands, const Choices& choices,
                                   const Environment& env, TextBuilder& out, std::string& err) {
     const auto path = [](const std::string& text) { return huedata::PathFromUtf8(text); };
@@ -260,7 +271,8 @@ std::optional<int> RunEditCommand(const Commands& commands, const Choices& choic
         ServeHueEditor({.file = path(choices.file),
                         .fileGiven = choices.fileGiven,
                         .port = choices.port,
-                        .openBrowser = !choices.noBrowser},
+                        .openBrowser = !choices.noBrowser,
+                        .sample = SampleChosen(choices)},
                        {.printAddress = env.printNow, .tell = env.tellNow});
         return Success;
     }
@@ -319,9 +331,7 @@ int RunCommand(const Commands& commands, const Choices& choices, const Environme
     if (choices.sample && choices.exportKind != "html") {
         throw HuesError("--sample goes with export html: a palette has no pictures");
     }
-    const std::optional<SamplePicture> sample =
-        choices.sample ? std::optional(ReadSamplePicture(huedata::PathFromUtf8(*choices.sample)))
-                       : std::nullopt;
+    const std::optional<SamplePicture> sample = SampleChosen(choices);
     const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
     if (choices.output) {
         ExportHuesToFile(file, hues, request, huedata::PathFromUtf8(*choices.output));

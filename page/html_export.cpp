@@ -292,7 +292,9 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             }
             AppendHueData(page, hues);
             page << "const SERVED = ";
-            page << (served ? R"({"stamp": ")" + served->stamp + "\"};\n" : std::string("null;\n"));
+            page << (served ? R"({"stamp": ")" + served->stamp + R"(", "place": ")" +
+                                  served->place + "\"};\n"
+                            : std::string("null;\n"));
         }
         if (place == "script") {
             page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs;

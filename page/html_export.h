@@ -19,6 +19,7 @@ namespace hues {
 // What a page that `hues edit` serves adds to the exported one: saving into the hue file.
 struct ServedPage {
     std::string stamp;  // StampOfBytes of the file the page was made from, which a save names
+    std::string place;  // StampOfBytes of the file's path: what the browser keeps is kept per file
 };
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.

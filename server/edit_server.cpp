@@ -180,7 +180,7 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     // ::1 too, where the system has it; without it, 127.0.0.1 serves alone.
     (void)Listen(v6, {asio::ip::address_v6::loopback(), port});
 
-    EditorService service(request.file, request.fileGiven, NewSecret(), port);
+    EditorService service(request.file, request.fileGiven, NewSecret(), port, request.sample);
     const std::string address =
         "http://127.0.0.1:" + std::to_string(port) + "/?key=" + std::string(service.Secret());
     io.printAddress(address + "\n");

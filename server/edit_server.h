@@ -2,6 +2,8 @@
 // into the hue file, until Ctrl+C (SIGINT, SIGTERM; the console's Ctrl+C on Windows).
 #pragma once
 
+#include "page/sample_picture.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -19,6 +21,7 @@ struct EditServerRequest {
     bool fileGiven = false;  // named with -f: missing or unreadable is an error before serving
     std::optional<std::uint16_t> port;  // exactly this one; 0 any free port
     bool openBrowser = true;
+    std::optional<SamplePicture> sample;  // read and checked already
 };
 
 struct EditServerIo {

@@ -75,8 +75,12 @@ std::string HuesText(std::size_t count) {
 }  // namespace
 
 EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                             std::uint16_t port)
-    : file_(std::move(file)), fileGiven_(fileGiven), secret_(std::move(secret)), port_(port) {}
+                             std::uint16_t port, std::optional<SamplePicture> sample)
+    : file_(std::move(file)),
+      fileGiven_(fileGiven),
+      secret_(std::move(secret)),
+      port_(port),
+      sample_(std::move(sample)) {}
 
 std::string_view EditorService::SecurityPolicy() {
     return PageSecurityPolicy(true);
@@ -130,9 +134,13 @@ EditorResponse EditorService::Page() {
     std::string body;
     try {
         const ReadFile read = ReadWhole(file_);
-        const ServedPage served{StampOfBytes(read.bytes)};
+        const std::string path = huedata::PathText(file_);
+        const ServedPage served{
+            StampOfBytes(read.bytes),
+            StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()})};
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
-        HtmlPage(AllViews(read.hues), FileNameText(file_), nullptr, page, &served);
+        HtmlPage(AllViews(read.hues), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
+                 &served);
         page.Flush();
     } catch (const HuesError& error) {
         // No hue file: the page says which file it looked for and why it found none.

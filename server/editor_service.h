@@ -4,8 +4,11 @@
 // edit as `apply`, or another hue file opened when none was found.
 #pragma once
 
+#include "page/sample_picture.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +35,9 @@ inline constexpr std::uint64_t MostEditorRequestBytes = std::uint64_t{40} << 20U
 class EditorService {
 public:
     // `fileGiven`: the file was named with -f, so the page may not open another.
+    // `sample`, when given, is the picture the page shows every hue on.
     EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                  std::uint16_t port);
+                  std::uint16_t port, std::optional<SamplePicture> sample = std::nullopt);
 
     EditorResponse Handle(const EditorRequest& request);
 
@@ -56,6 +60,7 @@ private:
     bool fileGiven_;
     std::string secret_;
     std::uint16_t port_;
+    std::optional<SamplePicture> sample_;
     bool stopAsked_ = false;
 };
 

@@ -167,16 +167,24 @@ function renderSoon() {
 addEventListener("scroll", renderSoon, { passive: true });
 addEventListener("resize", renderSoon, { passive: true });
 
+// The changes bar (the count, Undo, Redo, Save and what a save said) sticks to the top of the
+// screen, and the table's header sticks just below it: what both cover is no place for a row.
+const changesBar = $("changes-bar");
+new ResizeObserver(() => {
+  document.documentElement.style.setProperty("--bar", changesBar.offsetHeight + "px");
+}).observe(changesBar);
+const covered = () => table.tHead.offsetHeight + changesBar.offsetHeight;
+
 // The first row shown just below the sticky header, when the table's top is off screen.
 function toTop() {
-  const top = body.getBoundingClientRect().top - table.tHead.offsetHeight;
+  const top = body.getBoundingClientRect().top - covered();
   if (top < 0) scrollBy(0, top);
   render(true);
 }
 // Brings the row at `position` of the order onto the screen.
 function showPosition(position) {
   const top = body.getBoundingClientRect().top + scrollY + position * rowHeight;
-  const header = table.tHead.offsetHeight;
+  const header = covered();
   if (top - scrollY < header || top + rowHeight - scrollY > innerHeight) {
     scrollTo(0, top - header - rowHeight);
   }
@@ -293,13 +301,69 @@ function pixelsOf(image) {
 }
 onlyGrey.addEventListener("change", () => { if (sample) render(true); showEditedSample(); });
 onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
+function dropSample() {
+  sample = null;
+  rowHeight = 22;
+  table.style.removeProperty("--row");
+  table.classList.remove("sampled");
+  render(true);
+  showEditedSample();
+}
+const pictureOf = (url) => new Promise((resolve, reject) => {
+  const image = new Image();
+  image.onload = () => resolve(pixelsOf(image));
+  image.onerror = reject;
+  image.src = url;
+});
+
+// ---- A picture chosen in the page is kept in the browser's storage for this file (the page's
+// own path, or the served file's), and comes back after a reload; a picture `hues` was given
+// anew (--sample) wins over one chosen with an older one. "Forget picture" drops it. ----
+
+const pictureKey = "hue-picture:" + (SERVED ? SERVED.place : location.pathname);
+const forgetPicture = $("forget-picture");
+function markOf(text) {  // FNV-1a: which --sample a kept picture was chosen over
+  let mark = 0x811c9dc5;
+  for (let i = 0; i < (text || "").length; i++) mark = Math.imul(mark ^ text.charCodeAt(i), 0x01000193);
+  return (text ? text.length : 0) + ":" + (mark >>> 0).toString(16);
+}
+function keptPicture() {
+  try {
+    const kept = JSON.parse(localStorage.getItem(pictureKey));
+    if (kept && kept.over === markOf(SAMPLE) && kept.url.startsWith("data:image/")) return kept;
+  } catch { /* nothing kept, or not by this page */ }
+  localStorage.removeItem(pictureKey);
+  return null;
+}
+const readAsUrl = (file) => new Promise((resolve, reject) => {
+  const reader = new FileReader();
+  reader.onload = () => resolve(reader.result);
+  reader.onerror = reject;
+  reader.readAsDataURL(file);
+});
 $("picture").addEventListener("change", async (event) => {
   const file = event.target.files[0];
   if (!file) return;
+  let url;
   try {
-    useSample(pixelsOf(await createImageBitmap(file)));
-    say("Showing each hue on " + file.name);
-  } catch { say("Could not read " + file.name + " as a picture"); }
+    url = await readAsUrl(file);
+    useSample(await pictureOf(url));
+  } catch { return say("Could not read " + file.name + " as a picture"); }
+  try {
+    localStorage.setItem(pictureKey, JSON.stringify({ name: file.name, url, over: markOf(SAMPLE) }));
+    forgetPicture.hidden = false;
+    say("Showing each hue on " + file.name + "; it comes back when this page is opened again");
+  } catch {
+    say("Showing each hue on " + file.name + "; too large to keep for the next visit");
+  }
+});
+forgetPicture.addEventListener("click", async () => {
+  localStorage.removeItem(pictureKey);
+  forgetPicture.hidden = true;
+  $("picture").value = "";
+  if (SAMPLE) useSample(await pictureOf(SAMPLE));
+  else dropSample();
+  say("The picture is forgotten");
 });
 
 // ---- Start ----
@@ -309,8 +373,12 @@ table.hidden = false;
 table.setAttribute("aria-rowcount", total + 1);
 render(true);
 goToHash();
-if (SAMPLE) {
-  const image = new Image();
-  image.onload = () => { useSample(pixelsOf(image)); goToHash(); };
-  image.src = SAMPLE;
+const kept = keptPicture();
+if (kept || SAMPLE) {
+  pictureOf(kept ? kept.url : SAMPLE).then((pixels) => {
+    useSample(pixels);
+    goToHash();
+    if (kept) say("Showing each hue on " + kept.name + ", the picture chosen last time");
+  }, () => say("Could not read the picture"));
 }
+forgetPicture.hidden = !kept;

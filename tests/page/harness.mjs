@@ -5,6 +5,7 @@ import { mkdirSync } from "node:fs";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
 import { basename, join } from "node:path";
+import { deflateSync } from "node:zlib";
 import { chromium } from "playwright-core";
 
 export const { HUES, MAKE_SAMPLE } = process.env;
@@ -36,4 +37,33 @@ export async function startBrowser() {
     address: (name) => `http://127.0.0.1:${server.address().port}/${name}`,
     stop: async () => { await browser.close(); server.close(); },
   };
+}
+
+// A PNG of RGBA pixels in one row, written by hand so the test needs nothing else.
+export function png(pixels) {
+  const crcTable = Array.from({ length: 256 }, (_, n) => {
+    for (let k = 0; k < 8; k++) n = n & 1 ? 0xedb88320 ^ (n >>> 1) : n >>> 1;
+    return n >>> 0;
+  });
+  const crc = (bytes) => {
+    let c = 0xffffffff;
+    for (const byte of bytes) c = crcTable[(c ^ byte) & 255] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  };
+  const chunk = (type, data) => {
+    const body = Buffer.concat([Buffer.from(type, "latin1"), data]);
+    const length = Buffer.alloc(4);
+    length.writeUInt32BE(data.length);
+    const check = Buffer.alloc(4);
+    check.writeUInt32BE(crc(body));
+    return Buffer.concat([length, body, check]);
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(pixels.length, 0);
+  header.writeUInt32BE(1, 4);
+  header.set([8, 6, 0, 0, 0], 8);  // 8 bits per channel, RGBA
+  const row = Buffer.from([0, ...pixels.flat()]);
+  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
+                        chunk("IHDR", header), chunk("IDAT", deflateSync(row)),
+                        chunk("IEND", Buffer.alloc(0))]);
 }

@@ -1,13 +1,15 @@
 // The editor as `hues edit` serves it, in Debian's chromium: Save writes the file as `hues set`
 // would, with its backup; a file changed meanwhile is refused and the person's changes go back
 // on top of it; two tabs saving at once lose nothing; without a file, the page asks for one, or
-// waits for the one named with -f.
+// waits for the one named with -f. At a small window, far down the table, Save and what it says
+// stay in view; a picture given to `hues edit`, or chosen in the page, paints every row, and the
+// chosen one comes back after a reload.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
-import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync } from "node:fs";
+import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync, writeFileSync } from "node:fs";
 import { execFileSync } from "node:child_process";
 import { join } from "node:path";
-import { hueFile, startBrowser, workDir } from "./harness.mjs";
+import { hueFile, png, startBrowser, workDir } from "./harness.mjs";
 import { serve, stopServers } from "../server/serve.mjs";
 
 const { HUES } = process.env;
@@ -132,5 +134,77 @@ test("without a file at the default path, the page names it and takes another; o
   renameSync(away, given);
   await page.reload();
   assert.equal(await page.textContent("h1"), "given.mul");
+  await context.close();
+});
+
+// Whether an element lies wholly inside the window.
+const inView = (page, selector) => page.$eval(selector, (element) => {
+  const box = element.getBoundingClientRect();
+  return box.height > 0 && box.top >= 0 && box.bottom <= innerHeight && box.left >= 0 && box.right <= innerWidth;
+});
+
+test("far down the table at a small window, the changes bar and what Save says stay in view", async () => {
+  const file = fresh("far.mul");
+  const server = await serve(file);
+  const context = await run.browser.newContext({ viewport: { width: 1280, height: 760 } });
+  const page = await context.newPage();
+  await page.goto(server.url.href);
+  await rename(page, 1500, "Far down");
+  // The row opened is not hidden under the bar or the table's header.
+  const [rowTop, headerBottom] = await page.evaluate(() => [
+    document.getElementById("hue-1500").getBoundingClientRect().top,
+    document.querySelector("#hues thead").getBoundingClientRect().bottom]);
+  assert.ok(rowTop >= headerBottom - 1, `row at ${rowTop}, header ends at ${headerBottom}`);
+  await page.keyboard.press("Control+s");
+  await page.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
+  assert.ok(await page.evaluate(() => scrollY) > 20000);
+  for (const control of ["#save-status", "#changes", "#undo", "#redo", "#save", "#stop"]) {
+    assert.ok(await inView(page, control), control + " is out of view");
+  }
+  // A refusal, with its way out, shows there too.
+  await rename(page, 1501, "Mine too");
+  hues(file, "set", "12", "--name", "Elsewhere");
+  await page.keyboard.press("Control+s");
+  await page.waitForSelector("#save-rebase:visible");
+  assert.equal((await status(page))[0], "alert");
+  assert.ok(await inView(page, "#save-status") && await inView(page, "#save-rebase"));
+  await context.close();
+});
+
+test("a picture given with --sample paints every row; one chosen in the page comes back after a reload", async () => {
+  const file = fresh("pictured.mul");
+  const given = join(workDir, "given.png"), chosen = join(workDir, "chosen.png");
+  writeFileSync(given, png([[8, 8, 8, 255], [255, 255, 255, 255]]));
+  writeFileSync(chosen, png([[255, 255, 255, 255], [8, 8, 8, 255], [0, 0, 0, 0]]));
+  const server = await serve(file, ["--port", "0", "--sample", given]);
+  const context = await run.browser.newContext();
+  const page = await context.newPage();
+  // The picture each shown row paints: its width, and the colour of its first pixel against the
+  // hue's colour for that pixel's level (8 >> 3 is colour 1, 255 >> 3 colour 31).
+  const painted = (width) => page.waitForFunction((width) => {
+    const rows = [...document.querySelectorAll("#hues tbody tr")];
+    return rows.length > 0 && rows.every((row) => {
+      const canvas = row.querySelector("canvas");
+      if (!canvas || canvas.width !== width) return false;
+      const pixel = canvas.getContext("2d").getImageData(0, 0, 1, 1).data;
+      const colours = row.dataset.colors.split(" ");
+      const level = width === 2 ? 1 : 31;
+      return "#" + [0, 1, 2].map((i) => pixel[i].toString(16).padStart(2, "0")).join("").toUpperCase() === colours[level];
+    });
+  }, width);
+  await page.goto(server.url.href);
+  await painted(2);
+  await page.click("#hue-5 button.edit");
+  assert.ok(await page.isVisible("#edit-sample"));
+  assert.ok(await page.isHidden("#forget-picture"));
+  await page.setInputFiles("#picture", chosen);
+  await painted(3);
+  await page.reload();
+  await painted(3);
+  assert.match(await page.textContent("#status"), /chosen\.png, the picture chosen last time/);
+  await page.click("#forget-picture");
+  await painted(2);
+  await page.reload();
+  await painted(2);
   await context.close();
 });

@@ -189,7 +189,7 @@ function ctrlCInConsole(file) {
   });
 }
 
-test("it says where it serves, stops at Ctrl+C, and names a missing file or a taken port", async () => {
+test("it says where it serves, stops at Ctrl+C, and names a missing file, a bad picture or a taken port", async () => {
   const file = fresh("told.mul");
   const server = await serve(file);
   assert.equal(server.out, `http://127.0.0.1:${server.port}/?key=${server.key}\n`);
@@ -207,6 +207,8 @@ test("it says where it serves, stops at Ctrl+C, and names a missing file or a ta
   }
 
   await assert.rejects(serve(join(work, "missing.mul")), /exited 2: hues: .*missing\.mul: .*\n$/);
+  // A picture is checked as export html checks it, before anything is served.
+  await assert.rejects(serve(file, ["--port", "0", "--sample", forHues(file)]), /exited 2: hues: .*told\.mul: .*PNG/);
   const taken = await serve(file);
   await assert.rejects(serve(file, ["--port", String(taken.port)]),
                        new RegExp(`port ${taken.port}: another program is using it`));
