@@ -118,9 +118,6 @@ void KeepBackup(const fs::path& target, const fs::path& backup) {
 
 }  // namespace
 
-FileWriteError::FileWriteError(const fs::path& path, const std::string& reason)
-    : std::runtime_error("cannot write " + PathText(path) + ": " + reason) {}
-
 fs::path TurnFileFor(const fs::path& target) {
     fs::path lock = target;
     lock += ".lock";
@@ -132,7 +129,7 @@ void WriteFileSafely(const fs::path& target, const std::function<void(const Byte
     std::error_code error;
     if (fs::is_directory(file, error)) Fail(target, system::FolderReason());
     system::CheckReplaceable(file);
-    const system::Turn turn(file);
+    const system::Turn turn(file, TurnFileFor(file));
     ReplaceWith(file,
                 [&](NewFile& out) {
                     if (fs::exists(file, error)) out.KeepModeOf(file);
@@ -147,7 +144,7 @@ EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool ke
     // regular file is refused without a trace in its folder.
     (void)ReadableFileSize(file);
     system::CheckReplaceable(file);
-    const system::Turn turn(file);
+    const system::Turn turn(file, TurnFileFor(file));
     const system::FileStamp read = system::StampOf(file);
     EditImage image(file, edit);
     const std::span<unsigned char> bytes = image.bytes();

@@ -4,6 +4,8 @@
 // take turns, and an edit reads the file only once its turn has come, so no edit is lost.
 #pragma once
 
+#include "hue_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -16,9 +18,12 @@
 namespace huedata {
 
 // Why a file could not be written. what() is "cannot write FILE: reason".
+// Made in the header: the system's files throw it, and a program that only reads (the window)
+// then needs nothing of the writer.
 class FileWriteError : public std::runtime_error {
 public:
-    FileWriteError(const std::filesystem::path& path, const std::string& reason);
+    FileWriteError(const std::filesystem::path& path, const std::string& reason)
+        : std::runtime_error("cannot write " + PathText(path) + ": " + reason) {}
 };
 
 // Where finished bytes go, piece by piece; returns false once a write has failed.

@@ -58,12 +58,12 @@ std::filesystem::path PathFromUtf8(std::string_view text);
 inline constexpr auto LongestWait = std::chrono::seconds(30);
 inline constexpr auto WaitStep = std::chrono::milliseconds(5);
 
-// A turn at writing `target`: a lock file beside it (TurnFileFor) that the system releases
-// with the process, however it ends. Waits up to 30 s for another writer; throws
+// A turn at writing `target`: the lock file `lockFile` beside it (TurnFileFor), which the system
+// releases with the process, however it ends. Waits up to 30 s for another writer; throws
 // FileWriteError after that or when the lock file cannot be made.
 class Turn {
 public:
-    explicit Turn(const std::filesystem::path& target);
+    Turn(const std::filesystem::path& target, const std::filesystem::path& lockFile);
     Turn(const Turn&) = delete;
     Turn& operator=(const Turn&) = delete;
     ~Turn();

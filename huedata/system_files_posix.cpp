@@ -100,7 +100,7 @@ fs::path PathFromUtf8(std::string_view text) {
 
 // An exclusive lock on the lock file. The holder removes the lock file when done; one who
 // locked a file already removed tries again on the new one.
-Turn::Turn(const fs::path& target) : file_(TurnFileFor(target)) {
+Turn::Turn(const fs::path& target, const fs::path& lockFile) : file_(lockFile) {
     const auto deadline = std::chrono::steady_clock::now() + LongestWait;
     for (;;) {
         const int fd = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);

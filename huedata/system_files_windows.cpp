@@ -162,7 +162,7 @@ fs::path PathFromUtf8(std::string_view text) {
 
 // A lock file opened for us alone, deleted when it is closed, so a writer that dies mid-turn
 // releases it with its handles.
-Turn::Turn(const fs::path& target) : file_(TurnFileFor(target)) {
+Turn::Turn(const fs::path& target, const fs::path& lockFile) : file_(lockFile) {
     const auto deadline = std::chrono::steady_clock::now() + LongestWait;
     for (;;) {
         const HANDLE handle = CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

@@ -125,6 +125,38 @@ TEST_F(WindowBehaviour, LaysOutTheTableAtEachDpiAndNamesEveryControl) {
     }
 }
 
+// Whatever face the system gives for the layout's font, each caption and the button show their
+// whole text inside their own rectangle, and each field a whole line, at every density; and the
+// swatches stay one strip, each overlapping the next.
+TEST_F(WindowBehaviour, EveryCaptionReadsWholeAndTheStripHasNoGapAtEachDpi) {
+    for (const int dpi : WindowDriver::Dpis()) {
+        window_.layOutAt(dpi);
+        for (const viewer::FormControl& entry : viewer::MainFormControls) {
+            if (entry.kind == viewer::ControlKind::Swatch ||
+                entry.kind == viewer::ControlKind::ListBox) {
+                continue;
+            }
+            EXPECT_TRUE(window_.readsWhole(entry.name)) << entry.name << " at " << dpi;
+        }
+        const viewer::Rect strip = viewer::TwipsToPixels(
+            {viewer::SwatchTwips(0).left, 0,
+             viewer::SwatchTwips(viewer::SwatchCount - 1).left +
+                 viewer::SwatchTwips(viewer::SwatchCount - 1).width - viewer::SwatchTwips(0).left,
+             0},
+            dpi);
+        const viewer::Rect first = window_.placeOf(SwatchControl(0));
+        const viewer::Rect last = window_.placeOf(SwatchControl(viewer::SwatchCount - 1));
+        EXPECT_EQ(first.left, strip.left) << dpi;
+        EXPECT_GE(last.left + last.width, strip.left + strip.width) << dpi;
+        for (int i = 1; i < viewer::SwatchCount; ++i) {
+            const viewer::Rect before = window_.placeOf(SwatchControl(i - 1));
+            const viewer::Rect next = window_.placeOf(SwatchControl(i));
+            EXPECT_GE(before.left + before.width, next.left + 1) << i << " at " << dpi;
+            EXPECT_LT(before.left, next.left) << i << " at " << dpi;
+        }
+    }
+}
+
 TEST_F(WindowBehaviour, GetItFillsTheListAndReadsNothing) {
     usePath(writeHueFile("hues.mul", NumberedHues(16)));
     window_.pressGetIt();

@@ -68,6 +68,9 @@ public:
     std::string nextInTabOrder(std::string_view control);
     viewer::Rect clientArea();
     viewer::Rect placeOf(std::string_view control);
+    // A caption's or the button's whole text shown on one line inside its own rectangle, in
+    // the font it has; for a text field, a line of its font inside it.
+    bool readsWhole(std::string_view control);
     bool browseHasIcon();
     std::u16string clipboardText();
     // Each report as "title|text", and the paths the file chooser was opened with.

@@ -6,6 +6,7 @@
 #include "viewer/form_layout.h"
 #include "viewer/hue_display.h"
 #include "viewer/start_arguments.h"
+#include "viewer/text_fit.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -27,6 +29,8 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QUrl>
 
 #include <filesystem>
@@ -82,12 +86,38 @@ std::filesystem::path PathFromText(const QString& text) {
     return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
-// The captions were sized for an 8-point Arial-like face; wider default fonts would clip them.
-QFont CaptionFont() {
-    QFont font(QStringLiteral("Arial"));
+// The layout was drawn for an 8-point Arial-like face; Qt's scaling takes its pixels to the
+// screen's density.
+constexpr std::u16string_view LayoutFontFace = u"Arial";
+
+QFont FontOf(const viewer::FontChoice& choice) {
+    QFont font(FromUtf16(choice.face));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setPixelSize(choice.pixels);
     return font;
+}
+
+// The font that fits `text` in `room` inside `control`, as Qt measures it there (in
+// device-independent pixels, as the layout is).
+viewer::FittedFont FitIn(const QWidget* control, const QString& text, const QSizeF& room) {
+    return viewer::FitText(
+        LayoutFontFace, 96, {room.width(), room.height()}, [&](const viewer::FontChoice& choice) {
+            const QFontMetricsF metrics(FontOf(choice), control);
+            return viewer::TextExtent{metrics.horizontalAdvance(text), metrics.height()};
+        });
+}
+
+// Where a field draws its text, and a button its caption, inside their frames.
+QRect TextRoom(const QLineEdit* field) {
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+    return field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+}
+QRect TextRoom(const QPushButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
 }
 
 void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
@@ -135,8 +165,9 @@ frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, QWidget* par
     setAutoFillBackground(true);
     SetBackground(this, QPalette::Window,
                   QColor(viewer::WindowGrey, viewer::WindowGrey, viewer::WindowGrey));
-    setFont(CaptionFont());
+    setFont(FontOf({LayoutFontFace, viewer::FontPixels(viewer::LayoutFontPoints, 96)}));
     createControls();
+    fitFonts();
     addBrowseAction();
     applyTabOrder();
     connectActions();
@@ -174,6 +205,32 @@ void frmMain::createControls() {
     txtHuesPath->setCursorPosition(0);  // show the start of a path too long for the field
     // The result fields are written by the viewer only; they stay selectable for copying.
     for (QLineEdit* result : {txtName, txtStart, txtEnd}) result->setReadOnly(true);
+}
+
+// The fields and the list keep the layout's font unless a line of it is too tall for a field;
+// each caption and the button get the font that shows their whole text inside their rectangle.
+// Made once: the layout is in device-independent pixels whatever the screen's density.
+void frmMain::fitFonts() {
+    const QRect field = TextRoom(txtName);
+    const QFont fieldFont = FontOf(FitIn(txtName, QString(), QSizeF(1e9, field.height())).font);
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{lstID, txtName, txtStart, txtEnd, txtHuesPath}) {
+        control->setFont(fieldFont);
+    }
+    for (QLabel* caption : {Label1, Label2, Label3}) {
+        const QString text = caption->text();
+        const viewer::FittedFont fitted = FitIn(caption, text, caption->contentsRect().size());
+        caption->setFont(FontOf(fitted.font));
+        if (fitted.elided) {
+            caption->setText(
+                QFontMetricsF(caption->font(), caption)
+                    .elidedText(text, Qt::ElideRight, caption->contentsRect().width()));
+            caption->setToolTip(text);
+        }
+    }
+    const viewer::FittedFont button = FitIn(cmdGetIt, cmdGetIt->text(), TextRoom(cmdGetIt).size());
+    cmdGetIt->setFont(FontOf(button.font));
+    if (button.elided) cmdGetIt->setToolTip(cmdGetIt->text());
 }
 
 QLabel* frmMain::makeSwatch(int index) {

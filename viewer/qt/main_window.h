@@ -67,6 +67,7 @@ protected:
 
 private:
     void createControls();
+    void fitFonts();
     QLabel* makeSwatch(int index);
     void applyTabOrder();
     void connectActions();

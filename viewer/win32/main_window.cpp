@@ -4,6 +4,7 @@
 #include "huedata/hue_text.h"
 #include "viewer/form_layout.h"
 #include "viewer/start_arguments.h"
+#include "viewer/text_fit.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -28,8 +29,7 @@ constexpr int BrowseButtonId = 300;
 constexpr UINT_PTR SubclassId = 1;
 
 // The font this layout was drawn for; Windows maps it to Microsoft Sans Serif.
-constexpr wchar_t LayoutFontFace[] = L"MS Sans Serif";
-constexpr int LayoutFontPoints = 8;
+constexpr std::u16string_view LayoutFontFace = u"MS Sans Serif";
 
 const wchar_t* Wide(std::u16string_view text) {
     return reinterpret_cast<const wchar_t*>(text.data());
@@ -95,7 +95,9 @@ DWORD StyleFor(const viewer::FormControl& entry) {
         case viewer::ControlKind::Button:
             return Child | WS_TABSTOP | BS_PUSHBUTTON;
         case viewer::ControlKind::Caption:
-            return Child | SS_LEFT | SS_NOPREFIX;
+            // One line, elided should no font fit (never wrapped to show only its first words);
+            // SS_NOTIFY lets it take the mouse for the tooltip that then shows it whole.
+            return Child | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY;
         case viewer::ControlKind::Swatch:
             // Drawn by the window; the text is only the spoken name, "Colour N", and the colour
             // too once a hue is shown. SS_NOTIFY lets the swatch take the mouse for its tooltip
@@ -161,15 +163,40 @@ bool IsEditControl(HWND hwnd) {
     return CompareStringOrdinal(name.data(), -1, WC_EDITW, -1, TRUE) == CSTR_EQUAL;
 }
 
-// The height of a line of text in `font`, as a list box gives its items.
-int TextHeight(HWND hwnd, HFONT font) {
+HFONT MakeFont(const viewer::FontChoice& font) {
+    const std::wstring face = WideString(font.face);
+    return CreateFontW(-font.pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, face.c_str());
+}
+
+// `text` as `hwnd` draws it in `font`: its width, and the height of its line.
+viewer::TextExtent MeasureIn(HWND hwnd, HFONT font, std::wstring_view text) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
-    return static_cast<int>(metrics.tmHeight);
+    return {static_cast<double>(extent.cx),
+            static_cast<double>(std::max<LONG>(extent.cy, metrics.tmHeight))};
+}
+
+// The font `text` fits `room` in, measured as `hwnd` draws it.
+viewer::FittedFont FitIn(HWND hwnd, std::wstring_view text, int dpi, viewer::TextExtent room) {
+    return viewer::FitText(LayoutFontFace, dpi, room, [&](const viewer::FontChoice& choice) {
+        HFONT font = MakeFont(choice);
+        const viewer::TextExtent extent = MeasureIn(hwnd, font, text);
+        DeleteObject(font);
+        return extent;
+    });
+}
+
+// The height of a line of text in `font`, as a list box gives its items.
+int TextHeight(HWND hwnd, HFONT font) {
+    return static_cast<int>(MeasureIn(hwnd, font, L"").height);
 }
 
 // The folder of the file at `path` when there is one, to open the dialog there.
@@ -252,6 +279,7 @@ frmMain::frmMain(ErrorReporter reportError, FileChooser chooseFile, MenuPicker p
 frmMain::~frmMain() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
     if (font_ != nullptr) DeleteObject(font_);
+    for (HFONT font : captionFonts_) DeleteObject(font);
     DeleteObject(windowBrush_);
     DeleteObject(activeBorderBrush_);
 }
@@ -318,8 +346,9 @@ void frmMain::createTooltips() {
                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
+    // The captions and the button show their whole text as a tip only when it is elided.
     std::vector<HWND> tools(picHue.begin(), picHue.end());
-    tools.push_back(browse_);
+    tools.insert(tools.end(), {browse_, Label1, Label2, Label3, cmdGetIt});
     for (HWND tool : tools) {
         TTTOOLINFOW info{};
         info.cbSize = sizeof info;
@@ -355,15 +384,9 @@ void frmMain::layOut(int dpi) {
                  client.height + (outer.bottom - outer.top) - inner.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    HFONT oldFont = font_;
-    font_ = CreateFontW(-MulDiv(LayoutFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, LayoutFontFace);
     const auto place = [&](HWND control, const viewer::Rect& twips) {
         const viewer::Rect pixels = viewer::TwipsToPixels(twips, dpi);
         MoveWindow(control, pixels.left, pixels.top, pixels.width, pixels.height, TRUE);
-        // Without a font of their own, controls fall back to the bold System font.
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     };
     for (std::size_t index = 0; index < viewer::MainFormControls.size(); ++index) {
         const viewer::FormControl& entry = viewer::MainFormControls[index];
@@ -372,8 +395,7 @@ void frmMain::layOut(int dpi) {
         }
     }
     for (int i = 0; i < SwatchCount; ++i) place(swatch(i), viewer::SwatchTwips(i));
-    SendMessageW(lstID, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(lstID, font_), 0));
-    SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    fitFonts(dpi);
 
     // The browse button fills the field's inner height at its right end; text stops before it.
     GetClientRect(txtHuesPath, &inner);
@@ -386,7 +408,45 @@ void frmMain::layOut(int dpi) {
                                iconSide, iconSide, LR_SHARED);
     SendMessageW(browse_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(folder));
     SendMessageW(txtHuesPath, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, side + Scale(1, dpi)));
+}
+
+// The fonts for `dpi`, from the face the layout was drawn for at its size, each made smaller
+// or narrower only where the system's face for it would not fit. Made when the density is, so
+// a selection never measures anything. Without a font of their own, controls would fall back
+// to the bold System font.
+void frmMain::fitFonts(int dpi) {
+    const auto setFont = [](HWND control, HFONT font) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    };
+    // The fields hold any text: theirs is fitted to their height alone.
+    RECT field{};
+    GetClientRect(txtName, &field);
+    const viewer::TextExtent fieldRoom{1e9, static_cast<double>(field.bottom)};
+    HFONT oldFont = font_;
+    font_ = MakeFont(FitIn(txtName, L"", dpi, fieldRoom).font);
+    for (HWND control : {lstID, txtName, txtStart, txtEnd, txtHuesPath}) setFont(control, font_);
+    for (int i = 0; i < SwatchCount; ++i) setFont(swatch(i), font_);
+    SendMessageW(lstID, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(lstID, font_), 0));
+    SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (oldFont != nullptr) DeleteObject(oldFont);
+
+    std::vector<HFONT> oldFonts = std::move(captionFonts_);
+    captionFonts_.clear();
+    // A push button draws its text inside its edges and the focus rectangle within them.
+    const int buttonInset = GetSystemMetricsForDpi(SM_CXEDGE, static_cast<UINT>(dpi)) * 2 + 2;
+    for (HWND control : {Label1, Label2, Label3, cmdGetIt}) {
+        RECT box{};
+        GetClientRect(control, &box);
+        const int inset = control == cmdGetIt ? buttonInset : 0;
+        const std::wstring text = WindowText(control);
+        const viewer::FittedFont fitted =
+            FitIn(control, text, dpi,
+                  {static_cast<double>(box.right - 2 * inset), static_cast<double>(box.bottom)});
+        captionFonts_.push_back(MakeFont(fitted.font));
+        setFont(control, captionFonts_.back());
+        setTooltip(control, fitted.elided ? text : std::wstring());
+    }
+    for (HFONT font : oldFonts) DeleteObject(font);
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

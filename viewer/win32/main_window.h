@@ -79,6 +79,7 @@ private:
     void createBrowseButton();
     void createTooltips();
     void layOut(int dpi);
+    void fitFonts(int dpi);
     void onCommand(int id, int code);
     LRESULT onControlColor(HDC dc, HWND control);
     void onDrawListItem(const DRAWITEMSTRUCT& item) const;
@@ -114,7 +115,10 @@ private:
     HWND focusBeforeDeactivation_ = nullptr;
 
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    // Made again for each density: the fields' and the list's font, and one for each caption
+    // and the button, fitted to its rectangle (see viewer/text_fit.h).
     HFONT font_ = nullptr;
+    std::vector<HFONT> captionFonts_;
     // Made once for the window's lifetime and freed with it.
     HBRUSH windowBrush_ = nullptr;
     HBRUSH activeBorderBrush_ = nullptr;

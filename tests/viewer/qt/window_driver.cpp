@@ -12,11 +12,15 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QFontMetricsF>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 #include <QtTest>
 
@@ -211,6 +215,32 @@ viewer::Rect WindowDriver::clientArea() {
 viewer::Rect WindowDriver::placeOf(std::string_view control) {
     const QRect place = window_->control(control)->geometry();
     return {place.x(), place.y(), place.width(), place.height()};
+}
+
+bool WindowDriver::readsWhole(std::string_view control) {
+    QWidget* widget = window_->control(control);
+    const QFontMetricsF metrics(widget->font(), widget);
+    QRect room = widget->contentsRect();
+    QString text;
+    if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+        QStyleOptionFrame option;
+        option.initFrom(field);
+        option.lineWidth =
+            field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+        room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+        return metrics.height() <= room.height();
+    }
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        text = button->text();
+    } else {
+        text = qobject_cast<QLabel*>(widget)->text();
+    }
+    const std::u16string_view whole = viewer::Control(control).text;
+    return text.toStdU16String() == whole && metrics.horizontalAdvance(text) <= room.width() &&
+           metrics.height() <= room.height();
 }
 
 bool WindowDriver::browseHasIcon() {
