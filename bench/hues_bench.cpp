@@ -65,6 +65,7 @@ struct Comparison {
     std::vector<Command> alternatives;
     Command reference;
     std::string referenceLabel;
+    std::vector<Command> referenceAlternatives = {};  // likewise for the reference
 };
 
 struct Times {
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
     }
     const std::string hues = std::filesystem::absolute(argv[1]).string();
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 200;
-    const BenchHueFile sample(argc > 3 ? static_cast<std::size_t>(std::atoi(argv[3])) : 3000);
+    const std::size_t count = argc > 3 ? static_cast<std::size_t>(std::atoi(argv[3])) : 3000;
+    const BenchHueFile sample(count);
     const std::string file = sample.path().string();
     const std::string dir = sample.path().parent_path().string();
 
@@ -159,6 +161,33 @@ int main(int argc, char** argv) {
     }
     comparisons.push_back({"apply (one hue)", {}, applies, ddHueFile, "dd conv=fsync"});
 
+    // Two sides with a thousand hues changed each (ours the even ids, theirs the odd ones)
+    // merged into a third file, beside an edit of one hue of the same file.
+    std::string sides[2];
+    for (int side = 0; side < 2; ++side) {
+        sides[side] = dir + (side == 0 ? "/ours.mul" : "/theirs.mul");
+        const std::string patch = sides[side] + ".json";
+        if (std::FILE* out = std::fopen(patch.c_str(), "w")) {
+            const int changed = std::min(1000, static_cast<int>(count) / 2);
+            for (int i = 0; i < changed; ++i) {
+                std::fprintf(out, "%s{\"id\":%d,\"name\":\"Side %d\"}", i == 0 ? "[" : ",",
+                             2 * i + side, side);
+            }
+            std::fprintf(out, "]\n");
+            std::fclose(out);
+        }
+        std::filesystem::copy_file(file, sides[side],
+                                   std::filesystem::copy_options::overwrite_existing);
+        TimedRun({hues, "-f", sides[side], "apply", patch, "--no-backup"}, "/dev/null");
+    }
+    comparisons.push_back(
+        {"merge (1,000 hues a side)",
+         {hues, "merge", file, sides[0], sides[1], "-o", dir + "/merged.mul"},
+         {},
+         {},
+         "hues set",
+         {huesRun({"set", "8", "--name", "Even"}), huesRun({"set", "8", "--name", "Odd"})}});
+
     // Both sides of every comparison write their standard output to /dev/null.
     constexpr int WarmUpRounds = 10;
     std::vector<Times> times(comparisons.size());
@@ -172,12 +201,17 @@ int main(int argc, char** argv) {
             // A run straight after a long one (the JSON build and parse) is slower by a
             // fifth or more; an untimed run first lets that pass before either side is timed,
             // and each side goes first every other round.
-            TimedRun(comparisons[i].reference, "/dev/null");
+            // An edit as the reference changes the file each time: the untimed run makes the
+            // other change.
+            const auto& others = comparisons[i].referenceAlternatives;
+            const auto turn = static_cast<std::size_t>(round);
+            const Command& referenceRun =
+                others.empty() ? comparisons[i].reference : others[turn % others.size()];
+            TimedRun(others.empty() ? referenceRun : others[(turn + 1) % others.size()],
+                     "/dev/null");
             const bool measuredFirst = round % 2 == 0;
-            const double first =
-                TimedRun(measuredFirst ? measuredRun : comparisons[i].reference, "/dev/null");
-            const double second =
-                TimedRun(measuredFirst ? comparisons[i].reference : measuredRun, "/dev/null");
+            const double first = TimedRun(measuredFirst ? measuredRun : referenceRun, "/dev/null");
+            const double second = TimedRun(measuredFirst ? referenceRun : measuredRun, "/dev/null");
             const double measured = measuredFirst ? first : second;
             const double reference = measuredFirst ? second : first;
             if (round < WarmUpRounds) continue;

@@ -4,6 +4,8 @@
 #include "cli/edit.h"
 #include "cli/export.h"
 #include "cli/find.h"
+#include "cli/git_setup.h"
+#include "cli/merge.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -47,6 +49,14 @@ struct Choices {
     std::optional<std::string> gradient;
     std::optional<int> copyOf;
     std::string first, second;
+    // merge
+    std::string mergeBase, ours, theirs;
+    std::optional<std::string> prefer;
+    std::optional<std::string> pathName;
+    // git-setup
+    bool global = false;
+    bool undo = false;
+    std::vector<std::string> patterns;
     // edit
     std::optional<std::uint16_t> port;
     bool noBrowser = false;
@@ -64,6 +74,8 @@ struct Commands {
     CLI::App* set;
     CLI::App* diff;
     CLI::App* edit;
+    CLI::App* merge;
+    CLI::App* gitSetup;
 };
 
 void AddFormatOption(CLI::App* command, Choices& choices) {
@@ -89,6 +101,38 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description,
     command->preparse_callback(
         [command, addOptions = std::move(addOptions)](std::size_t) { addOptions(command); });
     return command;
+}
+
+void AddMergeCommand(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.merge = AddCommand(
+        app, "merge",
+        "Merge two changes of a hue file by hue and field, as git's merge driver; exit status 1 "
+        "if conflicts remain",
+        [&choices](CLI::App* merge) {
+            merge->add_option("BASE", choices.mergeBase, "The common base (empty: none)")
+                ->required();
+            merge->add_option("OURS", choices.ours, "Our side, where the result goes")->required();
+            merge->add_option("THEIRS", choices.theirs, "Their side")->required();
+            merge->add_option("-o,--output", choices.output,
+                              "Write the result to this file instead of OURS");
+            merge
+                ->add_option("--prefer", choices.prefer,
+                             "Settle every conflict with ours or theirs (also HUES_MERGE_PREFER)")
+                ->check(CLI::IsMember({"ours", "theirs"}));
+            merge->add_option("-p,--path-name", choices.pathName,
+                              "The file's name in messages (git's %P)");
+        });
+    commands.gitSetup = AddCommand(
+        app, "git-setup",
+        "Teach git hue files here: diff through the JSON listing, hues merge as merge driver "
+        "and merge tool",
+        [&choices](CLI::App* setup) {
+            setup->add_option("PATTERN", choices.patterns,
+                              "Files that are hue files, as in .gitattributes (default hues.mul)");
+            setup->add_flag("--global", choices.global,
+                            "For all your repositories: your git configuration and attributes");
+            setup->add_flag("--undo", choices.undo, "Take away exactly what git-setup added");
+        });
 }
 
 void AddSampleOption(CLI::App* command, Choices& choices, const std::string& what) {
@@ -207,6 +251,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
             AddSampleOption(exportHues, choices, "html: a");
         });
     AddEditCommands(app, choices, commands);
+    AddMergeCommand(app, choices, commands);
     return commands;
 }
 
@@ -275,6 +320,22 @@ std::optional<int> RunEditCommand(const Commands& commands, const Choices& choic
                         .sample = SampleChosen(choices)},
                        {.printAddress = env.printNow, .tell = env.tellNow});
         return Success;
+    }
+    if (commands.gitSetup->parsed()) {
+        out << SetUpGit(
+            {.global = choices.global, .undo = choices.undo, .patterns = choices.patterns}, env);
+        return Success;
+    }
+    if (commands.merge->parsed()) {
+        const MergeReport merged = MergeFiles(
+            {.base = path(choices.mergeBase),
+             .ours = path(choices.ours),
+             .theirs = path(choices.theirs),
+             .output = choices.output ? std::optional(path(*choices.output)) : std::nullopt,
+             .prefer = choices.prefer ? choices.prefer : env.mergePrefer,
+             .name = choices.pathName});
+        err += merged.err;
+        return merged.status;
     }
     if (commands.diff->parsed()) {
         const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
@@ -377,7 +438,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
             return FailureOutcome(
                 "'" + unused.front() +
                 "' is not a command: use show, list, find, nearest, export, build, apply, "
-                "set, diff or edit");
+                "set, diff, edit, merge or git-setup");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }

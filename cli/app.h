@@ -6,6 +6,7 @@
 #include "huetext/text_builder.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +23,21 @@ enum ExitStatus : int {
 struct Environment {
     bool stdoutIsTerminal = false;
     bool noColor = false;  // NO_COLOR is set
+    // HUES_MERGE_PREFER, for hues merge run by git, which passes a merge driver no options.
+    std::optional<std::string> mergePrefer = std::nullopt;
     // All of standard input, for a source given as "-"; read only when one is.
     std::function<std::string()> readStandardInput = [] { return std::string(); };
     // For a command that runs until stopped (edit): a line written out at once.
     std::function<void(std::string_view)> printNow = [](std::string_view) {};
     std::function<void(std::string_view)> tellNow = [](std::string_view) {};
+    // For git-setup: this program's full path, an environment variable, and a program run with
+    // its standard output kept (platform.h's RunProgram).
+    std::string programPath = "hues";
+    std::function<std::optional<std::string>(const char*)> variable = [](const char*) {
+        return std::optional<std::string>();
+    };
+    std::function<int(const std::vector<std::string>&, std::string&, bool)> runProgram =
+        [](const std::vector<std::string>&, std::string&, bool) { return -1; };
 };
 
 struct Outcome {

@@ -29,9 +29,13 @@ int main(int argc, char** argv) {
     using namespace hues::platform;
     PrepareProcess();
     const char* noColor = std::getenv("NO_COLOR");
+    const char* mergePrefer = std::getenv("HUES_MERGE_PREFER");
     const hues::Environment environment{
         .stdoutIsTerminal = IsTerminal(stdout),
         .noColor = noColor != nullptr && noColor[0] != '\0',
+        .mergePrefer = mergePrefer != nullptr && mergePrefer[0] != '\0'
+                           ? std::optional<std::string>(mergePrefer)
+                           : std::nullopt,
         .readStandardInput = ReadStandardInput,
         .printNow =
             [](std::string_view line) {
@@ -44,6 +48,9 @@ int main(int argc, char** argv) {
                 Write(stderr, "\n");
                 std::fflush(stderr);  // Windows' C runtime buffers it when it is a pipe
             },
+        .programPath = ProgramPath(),
+        .variable = Variable,
+        .runProgram = RunProgram,
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
     int writeError = 0;

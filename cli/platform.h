@@ -1,9 +1,11 @@
 // `hues` at its edges, a file for each system (platform_posix.cpp, platform_windows.cpp): the
-// command line and the standard streams. On Windows it takes the command line as UTF-16 rather
-// than the ANSI argv, and writes UTF-8 text whether or not the output is a console.
+// command line, the standard streams, the program's own path and the programs it runs (git). On
+// Windows it takes the command line as UTF-16 rather than the ANSI argv, and writes UTF-8 text
+// whether or not the output is a console.
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +24,17 @@ bool IsTerminal(std::FILE* stream);
 // Writes UTF-8 text: on Windows as UTF-16 to a console (whatever its code page), as bytes
 // elsewhere.
 bool Write(std::FILE* stream, std::string_view text);
+
+// This program's own full path, for commands that tell other programs to run it.
+std::string ProgramPath();
+
+// An environment variable, as UTF-8; nothing where it is not set.
+std::optional<std::string> Variable(const char* name);
+
+// Runs the program `arguments[0]`, found on PATH, with the other arguments as they are (no
+// shell between) and standard input empty; what it writes to standard output goes to `output`,
+// and its standard error passes through, unless `quiet`. Returns its exit status, or -1 when
+// it cannot be started.
+int RunProgram(const std::vector<std::string>& arguments, std::string& output, bool quiet);
 
 }  // namespace hues::platform

@@ -1,5 +1,5 @@
 // Writes the fuzzers' starting inputs from our own sample hues:
-// make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR
+// make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR MERGE_DIR
 #include "huedata/hue_file.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
@@ -26,15 +26,16 @@ std::vector<unsigned char> PositionThenFile(std::int32_t position,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR\n";
+    if (argc != 6) {
+        std::cerr << "usage: make_fuzz_corpus RECORD_DIR READ_DIR FILE_DIR SOURCE_DIR MERGE_DIR\n";
         return 2;
     }
     const std::filesystem::path recordDir = argv[1];
     const std::filesystem::path readDir = argv[2];
     const std::filesystem::path fileDir = argv[3];
     const std::filesystem::path sourceDir = argv[4];
-    for (const auto& dir : {recordDir, readDir, fileDir, sourceDir}) {
+    const std::filesystem::path mergeDir = argv[5];
+    for (const auto& dir : {recordDir, readDir, fileDir, sourceDir, mergeDir}) {
         std::filesystem::create_directories(dir);
     }
 
@@ -47,6 +48,19 @@ int main(int argc, char** argv) {
     const std::vector<huedata::HueRecord> firstBlocks(hues.begin(), hues.begin() + 16);
     auto file = huetools::HueFileImage(firstBlocks, huetools::SampleBlockHeader);
     huetools::WriteBytes(fileDir / "two-blocks", file);
+    // Three sides of a merge: a name changed on both sides, a hue appended on one.
+    {
+        std::vector<unsigned char> ours = file, theirs = file;
+        ours[huedata::HueOffset(3) + 68] = 'O';
+        theirs[huedata::HueOffset(3) + 68] = 'T';
+        theirs.insert(theirs.end(), file.begin() + 4, file.begin() + 4 + huedata::HueRecordSize);
+        const auto sizes = static_cast<unsigned char>(file.size() & 0xFFU);
+        std::vector<unsigned char> input{sizes, static_cast<unsigned char>(file.size() >> 8U),
+                                         sizes, static_cast<unsigned char>(file.size() >> 8U)};
+        for (const auto* side : {&file, &ours, &theirs})
+            input.insert(input.end(), side->begin(), side->end());
+        huetools::WriteBytes(mergeDir / "name-both-sides", input);
+    }
     huetools::WriteBytes(fileDir / "one-entry", std::span(file).first(4 + huedata::HueRecordSize));
     huetools::WriteBytes(readDir / "entry-0", PositionThenFile(huedata::HuePosition(0), file));
     huetools::WriteBytes(readDir / "entry-8", PositionThenFile(huedata::HuePosition(8), file));

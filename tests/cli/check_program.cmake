@@ -52,3 +52,26 @@ run(0 "^$" "^hues: hue 5 changed; previous file kept as [^\n]*hüe 中文\\.mul\
 run(1 "^hue 5 \"Crème\"\n  name: \"[^\n]+\" → \"Crème\"\n  table_start: " "^$"
     diff hues.mul "hüe 中文.mul")
 run(0 "^\\[\\]\n$" "^$" diff hues.mul rebuilt.mul --format json)
+
+# Two changes of one file merged by hue and field, to the same bytes on every system: a conflict
+# names its hue and field with the three values, keeps ours and says so, exit status 1; a side
+# that cannot be read is an error, and nothing is written.
+foreach(side ours theirs)
+  file(COPY_FILE "${WORK_DIR}/hues.mul" "${WORK_DIR}/${side}.mul")
+endforeach()
+run(0 "^$" "^hues: hue 60 changed in [^\n]+\n$" -f ours.mul set 60 --name "Ours sixty" --no-backup)
+run(0 "^$" "^hues: hue 7 changed in [^\n]+\n$" -f ours.mul set 7 --table 3 4 --no-backup)
+run(0 "^$" "^hues: hue 60 changed in [^\n]+\n$" -f theirs.mul set 60 --name "Theirs sixty" --no-backup)
+run(0 "^$" "hues: hue 61 changed in [^\n]+\n$"
+    -f theirs.mul set 61 --gradient "#FF6600,#660099" --no-backup)
+run(1 "^$" "^ours\\.mul: hue 60 name: ours \"Ours sixty\", theirs \"Theirs sixty\", base \"Violet 2\"\nours\\.mul: 1 conflict left, [^\n]+\n$"
+    merge hues.mul ours.mul theirs.mul -o merged.mul)
+file(SHA256 "${WORK_DIR}/merged.mul" merged)
+if(NOT merged STREQUAL "d63565e10f2f5f1302913668a3e929042a871635200aac2f7ee6b61fe2346de8")
+  message(SEND_ERROR "hues merge gave other bytes: ${merged}")
+endif()
+run(2 "^$" "^hues: [^\n]*absent\\.mul: [^\n]+\n$" merge hues.mul absent.mul theirs.mul -o never.mul)
+if(EXISTS "${WORK_DIR}/never.mul")
+  message(SEND_ERROR "hues merge wrote a file after an error")
+endif()
+

@@ -1,0 +1,201 @@
+#include "cli/git_setup.h"
+
+#include "huetext/hue_view.h"
+#include "huetext/output_file.h"
+
+#include "huedata/hue_file.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+namespace hues {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// git, run in one repository or for the user's configuration.
+class Git {
+public:
+    Git(const Environment& environment, bool global)
+        : environment_(environment), scope_(global ? "--global" : "--local") {}
+
+    // What it printed, less the line's end; nothing when it failed. Its complaints are kept
+    // from the person: a failure here is an answer, not an error.
+    std::optional<std::string> Ask(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), "git");
+        std::string output;
+        const int status = environment_.runProgram(arguments, output, true);
+        if (status < 0) throw HuesError("git-setup: git cannot be run: is it installed?");
+        if (status != 0) return std::nullopt;
+        while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
+            output.pop_back();
+        }
+        return output;
+    }
+
+    void Config(const std::vector<std::string>& arguments) const {
+        std::vector<std::string> command{"git", "config", scope_};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        std::string output;
+        if (environment_.runProgram(command, output, false) != 0) {
+            throw HuesError("git-setup: git config " + scope_ + " " + arguments.front() +
+                            " failed");
+        }
+    }
+    std::optional<std::string> Get(const std::string& key) const {
+        return Ask({"config", scope_, "--get", key});
+    }
+    // Takes away a section of the configuration when nothing is left in it.
+    void RemoveIfEmpty(const std::string& section, const std::string& pattern) const {
+        if (!Ask({"config", scope_, "--get-regexp", pattern})) {
+            (void)Ask({"config", scope_, "--remove-section", section});
+        }
+    }
+
+private:
+    const Environment& environment_;
+    std::string scope_;
+};
+
+// Text as a POSIX shell reads it back: git runs drivers, text converters and tools through one.
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct Setting {
+    std::string key, value;
+};
+
+// This program by its full path, so that git finds it whether or not it is on PATH.
+std::vector<Setting> Settings(const std::string& hues) {
+    return {
+        {"diff.hues.textconv", hues + " list --format json -f"},
+        {"diff.hues.cachetextconv", "true"},
+        {"merge.hues.name", "hue files, merged by hue and field (hues merge)"},
+        {"merge.hues.driver", hues + " merge %O %A %B -p %P"},
+        {"mergetool.hues.cmd",
+         hues + " merge --resolve \"$BASE\" \"$LOCAL\" \"$REMOTE\" -o \"$MERGED\""},
+        {"mergetool.hues.trustExitCode", "true"},
+    };
+}
+// Each section of ours, and the names of the settings in it.
+const std::array<std::pair<std::string, std::string>, 3> Sections{{
+    {"diff.hues", "^diff\\.hues\\."},
+    {"merge.hues", "^merge\\.hues\\."},
+    {"mergetool.hues", "^mergetool\\.hues\\."},
+}};
+
+std::string AttributeLine(const std::string& pattern) {
+    return pattern + " diff=hues merge=hues";
+}
+
+// Where the attributes go: the repository's top, or the user's own attributes file.
+fs::path AttributesFile(const Git& git, const Environment& environment, bool global) {
+    if (!global) {
+        const auto top = git.Ask({"rev-parse", "--show-toplevel"});
+        if (!top) {
+            throw HuesError(
+                "git-setup: this is not inside a git repository; run it in one, or give "
+                "--global to set it up for all of yours");
+        }
+        return huedata::PathFromUtf8(*top) / ".gitattributes";
+    }
+    if (const auto configured =
+            git.Ask({"config", "--global", "--type=path", "--get", "core.attributesfile"})) {
+        return huedata::PathFromUtf8(*configured);
+    }
+    const auto xdg = environment.variable("XDG_CONFIG_HOME");
+    if (xdg && !xdg->empty()) return huedata::PathFromUtf8(*xdg) / "git" / "attributes";
+    auto home = environment.variable("HOME");
+    if (!home || home->empty()) home = environment.variable("USERPROFILE");
+    if (!home || home->empty()) throw HuesError("git-setup: no home folder (HOME) for --global");
+    return huedata::PathFromUtf8(*home) / ".config" / "git" / "attributes";
+}
+
+std::vector<std::string> LinesOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    WriteFileAtomically(file,
+                        [&](TextBuilder& out) {
+                            for (const std::string& line : lines) out << line << '\n';
+                        },
+                        {});
+}
+
+}  // namespace
+
+std::string SetUpGit(const GitSetupRequest& request, const Environment& environment) {
+    const Git git(environment, request.global);
+    const fs::path attributes = AttributesFile(git, environment, request.global);
+    std::vector<std::string> patterns = request.patterns;
+    if (patterns.empty()) patterns.emplace_back("hues.mul");
+    std::vector<std::string> lines = LinesOf(attributes);
+    const std::string where = huedata::PathText(attributes);
+    std::string said;
+
+    if (!request.undo) {
+        for (const Setting& setting : Settings(ShellQuoted(environment.programPath))) {
+            git.Config({setting.key, setting.value});
+            said += "set " + setting.key + " = " + setting.value + "\n";
+        }
+        const std::size_t before = lines.size();
+        for (const std::string& pattern : patterns) {
+            const std::string line = AttributeLine(pattern);
+            if (std::ranges::find(lines, line) != lines.end()) {
+                said += where + " has already: " + line + "\n";
+            } else {
+                lines.push_back(line);
+                said += where + ": added " + line + "\n";
+            }
+        }
+        if (lines.size() != before) WriteLines(attributes, lines);
+        return said;
+    }
+
+    for (const Setting& setting : Settings({})) {
+        if (!git.Get(setting.key)) continue;
+        git.Config({"--unset-all", setting.key});
+        said += "removed " + setting.key + "\n";
+    }
+    // A section left with nothing in it goes too; one that holds settings of the person's own
+    // stays.
+    for (const auto& [section, pattern] : Sections) git.RemoveIfEmpty(section, pattern);
+    const std::size_t before = lines.size();
+    for (const std::string& pattern : patterns) {
+        const std::string line = AttributeLine(pattern);
+        if (std::erase(lines, line) > 0) said += where + ": removed " + line + "\n";
+    }
+    if (lines.size() != before) {
+        const bool nothingLeft = std::ranges::all_of(lines, [](const std::string& line) {
+            return line.find_first_not_of(" \t") == std::string::npos;
+        });
+        if (nothingLeft) {
+            std::error_code error;
+            fs::remove(attributes, error);
+        } else {
+            WriteLines(attributes, lines);
+        }
+    }
+    if (said.empty()) said = "nothing of hues's was set up here\n";
+    return said;
+}
+
+}  // namespace hues

@@ -1,0 +1,24 @@
+// `hues git-setup`: teaches git hue files, in one repository or for all of the user's: `git
+// diff` and `git log -p` through the JSON listing, `hues merge` as the merge driver and the
+// resolver as a merge tool, and the attributes that give them the hue files. Run again, it
+// changes nothing; with `undo`, it takes away exactly what it added.
+#pragma once
+
+#include "cli/app.h"
+
+#include <string>
+#include <vector>
+
+namespace hues {
+
+struct GitSetupRequest {
+    bool global = false;  // the user's git configuration and attributes, not one repository's
+    bool undo = false;
+    std::vector<std::string> patterns;  // the files that are hue files; by default hues.mul
+};
+
+// Returns what it set or took away, for standard output. Throws HuesError outside a
+// repository without `global`, or when git cannot be run.
+std::string SetUpGit(const GitSetupRequest& request, const Environment& environment);
+
+}  // namespace hues

@@ -1,0 +1,137 @@
+#include "cli/merge.h"
+
+#include "huetext/hue_view.h"
+#include "huetext/output_file.h"
+
+#include "huedata/color15.h"
+#include "huedata/hue_file.h"
+#include "huedata/hue_merge.h"
+#include "huedata/hue_text.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace hues {
+
+namespace {
+
+namespace fs = std::filesystem;
+using huedata::MergeConflict;
+using huedata::MergeUnit;
+using Value = std::optional<std::vector<unsigned char>>;
+
+std::vector<unsigned char> ReadSide(const fs::path& path) {
+    try {
+        return huedata::ReadFileBytes(path);
+    } catch (const huedata::HueFileError& error) {
+        throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
+    }
+}
+
+unsigned LittleEndian(const std::vector<unsigned char>& bytes) {
+    unsigned value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8U) | bytes[i];
+    return value;
+}
+
+// A unit's value as `hues show` writes it; a side without the hue says why it has none.
+std::string ValueText(const MergeConflict& conflict, const Value& value, bool isBase) {
+    if (!value) return isBase ? "none" : "cut off";
+    switch (conflict.unit) {
+        case MergeUnit::Name: {
+            std::array<unsigned char, 20> name{};
+            std::ranges::copy(*value, name.begin());
+            return "\"" + PrintableText(huedata::HueNameUtf8Text(name)) + "\"";
+        }
+        case MergeUnit::TableStart:
+        case MergeUnit::TableEnd:
+            return huedata::HexText(static_cast<std::int16_t>(LittleEndian(*value)));
+        case MergeUnit::Colour: {
+            const auto stored = static_cast<huedata::Color15>(LittleEndian(*value));
+            return huedata::Color15Text(stored) + " " +
+                   huedata::RgbText(huedata::ConvertColor(stored));
+        }
+        case MergeUnit::BlockHeader:
+            return fmt::format("0x{:08X}", LittleEndian(*value));
+        case MergeUnit::Tail:
+            return fmt::format("{} byte{}", value->size(), value->size() == 1 ? "" : "s");
+    }
+    return {};
+}
+
+std::string UnitText(const MergeConflict& conflict) {
+    switch (conflict.unit) {
+        case MergeUnit::Name:
+            return fmt::format("hue {} name", conflict.hue);
+        case MergeUnit::TableStart:
+            return fmt::format("hue {} start", conflict.hue);
+        case MergeUnit::TableEnd:
+            return fmt::format("hue {} end", conflict.hue);
+        case MergeUnit::Colour:
+            return fmt::format("hue {} colour {}", conflict.hue, conflict.colour);
+        case MergeUnit::BlockHeader:
+            return fmt::format("block {} header", conflict.hue);
+        case MergeUnit::Tail:
+            return "the bytes after the last hue";
+    }
+    return {};
+}
+
+huedata::MergePreference PreferenceOf(const std::optional<std::string>& prefer) {
+    if (!prefer) return huedata::MergePreference::None;
+    if (*prefer == "ours") return huedata::MergePreference::Ours;
+    if (*prefer == "theirs") return huedata::MergePreference::Theirs;
+    throw HuesError("--prefer or HUES_MERGE_PREFER: \"" + PrintableText(*prefer) +
+                    "\" is neither ours nor theirs");
+}
+
+std::string ConflictLine(const std::string& file, const MergeConflict& conflict) {
+    return fmt::format("{}: {}: ours {}, theirs {}, base {}\n", file, UnitText(conflict),
+                       ValueText(conflict, conflict.ours, false),
+                       ValueText(conflict, conflict.theirs, false),
+                       ValueText(conflict, conflict.base, true));
+}
+
+}  // namespace
+
+MergeReport MergeFiles(const MergeRequest& request) {
+    const huedata::MergePreference prefer = PreferenceOf(request.prefer);
+    // Every side read and checked before anything is written.
+    const std::vector<unsigned char> base = ReadSide(request.base);
+    const std::vector<unsigned char> ours = ReadSide(request.ours);
+    const std::vector<unsigned char> theirs = ReadSide(request.theirs);
+    const huedata::MergeOutcome merged = huedata::MergeHueFiles(base, ours, theirs, prefer);
+    const fs::path target = request.output.value_or(request.ours);
+    const std::array others{request.base, request.theirs};
+    WriteFileAtomically(
+        target,
+        [&](TextBuilder& out) {
+            out << std::string_view(reinterpret_cast<const char*>(merged.bytes.data()),
+                                    merged.bytes.size());
+        },
+        others);
+
+    const std::string name = request.name.value_or(huedata::PathText(request.ours));
+    MergeReport report;
+    for (const MergeConflict& conflict : merged.conflicts)
+        report.err += ConflictLine(name, conflict);
+    const std::size_t count = merged.conflicts.size();
+    if (count == 0) return report;
+    const std::string conflicts = fmt::format("{} conflict{}", count, count == 1 ? "" : "s");
+    if (prefer != huedata::MergePreference::None) {
+        report.err +=
+            fmt::format("{}: {} settled with {} (--prefer)\n", name, conflicts, *request.prefer);
+        return report;
+    }
+    report.status = 1;
+    report.err += fmt::format(
+        "{}: {} left, ours kept in the file; resolve them by eye with git mergetool --tool=hues "
+        "(hues git-setup sets it up)\n",
+        name, conflicts);
+    return report;
+}
+
+}  // namespace hues

@@ -1,0 +1,29 @@
+// `hues merge`: two changes of one hue file brought together by hue and field (see
+// huedata/hue_merge.h), as git's merge driver wants it: the result into OURS unless told
+// another file, written whole or not at all; the conflicts named one line each on standard
+// error, with the values as `hues show` writes them.
+#pragma once
+
+#include "cli/app.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace hues {
+
+struct MergeRequest {
+    std::filesystem::path base, ours, theirs;
+    std::optional<std::filesystem::path> output;  // by default OURS
+    std::optional<std::string> prefer;            // "ours" or "theirs": every conflict so
+    std::optional<std::string> name;              // the file's name in messages (git's %P)
+};
+
+struct MergeReport {
+    int status = Success;  // Success, or 1 when conflicts remain
+    std::string err;       // the conflicts and the summary, for standard error
+};
+
+MergeReport MergeFiles(const MergeRequest& request);
+
+}  // namespace hues
