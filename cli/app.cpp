@@ -53,6 +53,7 @@ struct Choices {
     std::string mergeBase, ours, theirs;
     std::optional<std::string> prefer;
     std::optional<std::string> pathName;
+    bool resolve = false;
     // git-setup
     bool global = false;
     bool undo = false;
@@ -121,6 +122,12 @@ void AddMergeCommand(CLI::App& app, Choices& choices, Commands& commands) {
                 ->check(CLI::IsMember({"ours", "theirs"}));
             merge->add_option("-p,--path-name", choices.pathName,
                               "The file's name in messages (git's %P)");
+            merge->add_flag("--resolve", choices.resolve,
+                            "Resolve the conflicts by eye in your browser, as hues edit serves "
+                            "(git mergetool --tool=hues)");
+            merge->add_option("--port", choices.port, "With --resolve: as hues edit --port");
+            merge->add_flag("--no-browser", choices.noBrowser,
+                            "With --resolve: print the page's address, but open no browser");
         });
     commands.gitSetup = AddCommand(
         app, "git-setup",
@@ -333,9 +340,29 @@ std::optional<int> RunEditCommand(const Commands& commands, const Choices& choic
              .theirs = path(choices.theirs),
              .output = choices.output ? std::optional(path(*choices.output)) : std::nullopt,
              .prefer = choices.prefer ? choices.prefer : env.mergePrefer,
-             .name = choices.pathName});
+             .name = choices.pathName,
+             .resolving = choices.resolve});
         err += merged.err;
-        return merged.status;
+        if (!choices.resolve || merged.conflicts.empty()) return merged.status;
+        // What is left, resolved by eye: the page saves into the merged file, and a save that
+        // leaves no conflict ends it.
+        env.tellNow(err.substr(0, err.size() - 1));
+        err.clear();
+        const std::size_t left =
+            ServeHueEditor({.file = merged.written,
+                            .fileGiven = true,
+                            .port = choices.port,
+                            .openBrowser = !choices.noBrowser,
+                            .conflicts = merged.conflicts},
+                           {.printAddress = env.printNow, .tell = env.tellNow});
+        const std::string file = huedata::PathText(merged.written);
+        if (left == 0) {
+            err = "hues: the merge of " + file + " is resolved\n";
+            return Success;
+        }
+        err = "hues: " + std::to_string(left) + (left == 1 ? " conflict" : " conflicts") +
+              " left in " + file + ", ours kept there\n";
+        return 1;
     }
     if (commands.diff->parsed()) {
         const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};

@@ -115,9 +115,10 @@ MergeReport MergeFiles(const MergeRequest& request) {
         others);
 
     const std::string name = request.name.value_or(huedata::PathText(request.ours));
-    MergeReport report;
-    for (const MergeConflict& conflict : merged.conflicts)
+    MergeReport report{.written = target};
+    for (const MergeConflict& conflict : merged.conflicts) {
         report.err += ConflictLine(name, conflict);
+    }
     const std::size_t count = merged.conflicts.size();
     if (count == 0) return report;
     const std::string conflicts = fmt::format("{} conflict{}", count, count == 1 ? "" : "s");
@@ -127,6 +128,8 @@ MergeReport MergeFiles(const MergeRequest& request) {
         return report;
     }
     report.status = 1;
+    report.conflicts = merged.conflicts;
+    if (request.resolving) return report;
     report.err += fmt::format(
         "{}: {} left, ours kept in the file; resolve them by eye with git mergetool --tool=hues "
         "(hues git-setup sets it up)\n",

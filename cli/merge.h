@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "huedata/hue_merge.h"
 
 namespace hues {
 
@@ -17,11 +20,14 @@ struct MergeRequest {
     std::optional<std::filesystem::path> output;  // by default OURS
     std::optional<std::string> prefer;            // "ours" or "theirs": every conflict so
     std::optional<std::string> name;              // the file's name in messages (git's %P)
+    bool resolving = false;  // the conflicts go to the page next: no word on how to resolve
 };
 
 struct MergeReport {
     int status = Success;  // Success, or 1 when conflicts remain
-    std::string err;       // the conflicts and the summary, for standard error
+    std::string err = {};  // the conflicts and the summary, for standard error
+    std::filesystem::path written;
+    std::vector<huedata::MergeConflict> conflicts = {};  // those left in the file
 };
 
 MergeReport MergeFiles(const MergeRequest& request);

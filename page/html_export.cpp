@@ -291,13 +291,16 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
                 page << "null;\n";
             }
             AppendHueData(page, hues);
+            page << "const MERGE = "
+                 << (served && !served->conflicts.empty() ? served->conflicts : "null") << ";\n";
             page << "const SERVED = ";
             page << (served ? R"({"stamp": ")" + served->stamp + R"(", "place": ")" +
                                   served->place + "\"};\n"
                             : std::string("null;\n"));
         }
         if (place == "script") {
-            page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs;
+            page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs
+                 << page::ConflictsJs;
         }
     });
 }

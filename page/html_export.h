@@ -20,6 +20,7 @@ namespace hues {
 struct ServedPage {
     std::string stamp;  // StampOfBytes of the file the page was made from, which a save names
     std::string place;  // StampOfBytes of the file's path: what the browser keeps is kept per file
+    std::string conflicts;  // resolving a merge: its conflicts as JSON (see editor_service)
 };
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.

@@ -144,7 +144,7 @@ void ReportLater(const std::string& why) {
 
 }  // namespace
 
-void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
+std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     if (request.fileGiven) {
         try {
             huedata::ReadableFileSize(request.file);
@@ -180,12 +180,17 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     // ::1 too, where the system has it; without it, 127.0.0.1 serves alone.
     (void)Listen(v6, {asio::ip::address_v6::loopback(), port});
 
-    EditorService service(request.file, request.fileGiven, NewSecret(), port, request.sample);
+    EditorService service(request.file, request.fileGiven, NewSecret(), port, request.sample,
+                          request.conflicts);
     const std::string address =
         "http://127.0.0.1:" + std::to_string(port) + "/?key=" + std::string(service.Secret());
     io.printAddress(address + "\n");
-    io.tell("hues: editing " + huedata::PathText(request.file) +
-            " at the address above; Ctrl+C stops");
+    const std::size_t conflicts = request.conflicts.size();
+    io.tell("hues: " +
+            (conflicts == 0 ? std::string("editing ")
+                            : "resolving " + std::to_string(conflicts) +
+                                  (conflicts == 1 ? " conflict in " : " conflicts in ")) +
+            huedata::PathText(request.file) + " at the address above; Ctrl+C stops");
     if (request.openBrowser) {
         reportTo = io.tell;
         if (const auto why = OpenInBrowser(address, ReportLater)) {
@@ -197,6 +202,7 @@ void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     if (v6.is_open()) Accept(v6, service);
     context.run();
     io.tell("hues: stopped");
+    return service.ConflictsLeft();
 }
 
 }  // namespace hues

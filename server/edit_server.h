@@ -4,11 +4,14 @@
 
 #include "page/sample_picture.h"
 
+#include "huedata/hue_merge.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace hues {
 
@@ -21,7 +24,9 @@ struct EditServerRequest {
     bool fileGiven = false;  // named with -f: missing or unreadable is an error before serving
     std::optional<std::uint16_t> port;  // exactly this one; 0 any free port
     bool openBrowser = true;
-    std::optional<SamplePicture> sample;  // read and checked already
+    std::optional<SamplePicture> sample = std::nullopt;  // read and checked already
+    // Resolving a merge: the conflicts it left in the file, shown in the page's conflicts panel.
+    std::vector<huedata::MergeConflict> conflicts = {};
 };
 
 struct EditServerIo {
@@ -29,8 +34,9 @@ struct EditServerIo {
     std::function<void(std::string_view)> tell;          // a line for the person (standard error)
 };
 
-// Serves until stopped. Throws HuesError for a file given that cannot be read or a port that
-// cannot be had, before anything is served.
-void ServeHueEditor(const EditServerRequest& request, const EditServerIo& io);
+// Serves until stopped, or until a save leaves no conflict of a merge. Returns how many
+// conflicts were left then. Throws HuesError for a file given that cannot be read or a port
+// that cannot be had, before anything is served.
+std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io);
 
 }  // namespace hues

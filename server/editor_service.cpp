@@ -9,9 +9,11 @@
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,58 @@ namespace hues {
 namespace {
 
 using json = nlohmann::json;
+
+// The conflicts a merge left, for the page: each hue field's values as the page keeps them
+// (a name's 20 bytes in hex, a table value or stored colour as a number), a block's header as
+// a number under its first hue, the bytes after the last hue by their count; null where a side
+// has no such hue. Numbers, hex and field names only: nothing a script must escape.
+std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) {
+    json list = json::array();
+    for (const huedata::MergeConflict& conflict : conflicts) {
+        using huedata::MergeUnit;
+        const auto value = [&](const std::optional<std::vector<unsigned char>>& bytes) -> json {
+            if (!bytes) return nullptr;
+            if (conflict.unit == MergeUnit::Tail) return bytes->size();
+            if (conflict.unit == MergeUnit::Name) {
+                std::string hex;
+                for (const unsigned char byte : *bytes) hex += fmt::format("{:02X}", byte);
+                return hex;
+            }
+            std::uint32_t number = 0;
+            for (std::size_t i = bytes->size(); i-- > 0;) number = (number << 8U) | (*bytes)[i];
+            return number;
+        };
+        std::string field;
+        std::size_t hue = conflict.hue;
+        switch (conflict.unit) {
+            case MergeUnit::Name:
+                field = "name";
+                break;
+            case MergeUnit::TableStart:
+                field = "start";
+                break;
+            case MergeUnit::TableEnd:
+                field = "end";
+                break;
+            case MergeUnit::Colour:
+                field = "colour-" + std::to_string(conflict.colour);
+                break;
+            case MergeUnit::BlockHeader:
+                field = "header";
+                hue = conflict.hue * huedata::HuesPerBlock;
+                break;
+            case MergeUnit::Tail:
+                field = "tail";
+                break;
+        }
+        list.push_back({{"hue", hue},
+                        {"field", field},
+                        {"base", value(conflict.base)},
+                        {"ours", value(conflict.ours)},
+                        {"theirs", value(conflict.theirs)}});
+    }
+    return list.dump();
+}
 
 EditorResponse Answer(unsigned status, const json& body) {
     return {status, "application/json", body.dump()};
@@ -75,12 +129,15 @@ std::string HuesText(std::size_t count) {
 }  // namespace
 
 EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                             std::uint16_t port, std::optional<SamplePicture> sample)
+                             std::uint16_t port, std::optional<SamplePicture> sample,
+                             std::vector<huedata::MergeConflict> conflicts)
     : file_(std::move(file)),
       fileGiven_(fileGiven),
       secret_(std::move(secret)),
       port_(port),
-      sample_(std::move(sample)) {}
+      sample_(std::move(sample)),
+      conflicts_(std::move(conflicts)),
+      conflictsLeft_(conflicts_.size()) {}
 
 std::string_view EditorService::SecurityPolicy() {
     return PageSecurityPolicy(true);
@@ -127,7 +184,9 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
         stopAsked_ = true;
         return Answer(200, {{"stopped", true}});
     }
-    return save ? Save(QueryValue(request.target, "stamp"), request.body) : Open(request.body);
+    return save ? Save(QueryValue(request.target, "stamp"), QueryValue(request.target, "left"),
+                       request.body)
+                : Open(request.body);
 }
 
 EditorResponse EditorService::Page() {
@@ -137,7 +196,8 @@ EditorResponse EditorService::Page() {
         const std::string path = huedata::PathText(file_);
         const ServedPage served{
             StampOfBytes(read.bytes),
-            StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()})};
+            StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
+            conflicts_.empty() ? std::string() : ConflictsJson(conflicts_)};
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
         HtmlPage(AllViews(read.hues), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
                  &served);
@@ -154,7 +214,8 @@ EditorResponse EditorService::Page() {
     return {200, "text/html; charset=utf-8", std::move(body)};
 }
 
-EditorResponse EditorService::Save(std::string_view stamp, const std::string& body) {
+EditorResponse EditorService::Save(std::string_view stamp, std::string_view left,
+                                   const std::string& body) {
     // Checked in full before the file is touched, with the words `hues apply changes.json` uses.
     SourceHues hues;
     try {
@@ -179,7 +240,8 @@ EditorResponse EditorService::Save(std::string_view stamp, const std::string& bo
                      newStamp = StampOfBytes(image);
                      return changed > 0;
                  }},
-            true);
+            // A merge's result goes where git reads it, with no backup: git keeps every side.
+            conflicts_.empty());
     } catch (const StaleFile&) {
         return Answer(409, {{"conflict", true},
                             {"error", huedata::PathText(file_) +
@@ -197,7 +259,23 @@ EditorResponse EditorService::Save(std::string_view stamp, const std::string& bo
         message += "; the previous file is kept as " + huedata::PathText(*outcome.backup);
     }
     if (!outcome.changed) newStamp = std::string(stamp);
-    return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp}});
+    if (conflicts_.empty()) {
+        return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp}});
+    }
+    // The page counts what is left: only the person knows a conflict settled as ours.
+    std::size_t count = conflictsLeft_;
+    const auto [end, error] = std::from_chars(left.data(), left.data() + left.size(), count);
+    if (error != std::errc() || end != left.data() + left.size() || count > conflicts_.size()) {
+        count = conflictsLeft_;
+    }
+    conflictsLeft_ = count;
+    if (count == 0) {
+        stopAsked_ = true;
+        message += ". The merge is resolved: you may close this tab";
+    }
+    return Answer(
+        200,
+        {{"saved", changed}, {"message", message}, {"stamp", newStamp}, {"resolved", count == 0}});
 }
 
 EditorResponse EditorService::Open(const std::string& body) {

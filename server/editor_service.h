@@ -6,11 +6,14 @@
 
 #include "page/sample_picture.h"
 
+#include "huedata/hue_merge.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hues {
 
@@ -35,9 +38,11 @@ inline constexpr std::uint64_t MostEditorRequestBytes = std::uint64_t{40} << 20U
 class EditorService {
 public:
     // `fileGiven`: the file was named with -f, so the page may not open another.
-    // `sample`, when given, is the picture the page shows every hue on.
+    // `sample`, when given, is the picture the page shows every hue on. `conflicts`, when there
+    // are any, are those a merge left in the file, for the person to resolve in the page.
     EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                  std::uint16_t port, std::optional<SamplePicture> sample = std::nullopt);
+                  std::uint16_t port, std::optional<SamplePicture> sample = std::nullopt,
+                  std::vector<huedata::MergeConflict> conflicts = {});
 
     EditorResponse Handle(const EditorRequest& request);
 
@@ -49,11 +54,14 @@ public:
     std::string_view Secret() const { return secret_; }
     // Whether the page asked the server to stop (started from a menu, it has no Ctrl+C).
     bool StopAsked() const { return stopAsked_; }
+    // Resolving a merge: how many conflicts the file as last saved leaves, as the page counts
+    // them; a save that leaves none ends the server.
+    std::size_t ConflictsLeft() const { return conflictsLeft_; }
 
 private:
     bool FromThisServer(std::string_view host) const;
     EditorResponse Page();
-    EditorResponse Save(std::string_view stamp, const std::string& body);
+    EditorResponse Save(std::string_view stamp, std::string_view left, const std::string& body);
     EditorResponse Open(const std::string& body);
 
     std::filesystem::path file_;
@@ -61,6 +69,8 @@ private:
     std::string secret_;
     std::uint16_t port_;
     std::optional<SamplePicture> sample_;
+    std::vector<huedata::MergeConflict> conflicts_;
+    std::size_t conflictsLeft_;
     bool stopAsked_ = false;
 };
 

@@ -29,12 +29,15 @@ function put(hue, fields) {
   remeasure(hue);
 }
 
+// What else follows the hues as they change (a merge's conflicts).
+const changeListeners = [];
 function afterChange(hue) {
   if (onlyChanged.checked) rebuildOrder();
   else render(true);
   if (hue === editingHue) showEditor();
   showChanges();
   keepSoon();
+  for (const listener of changeListeners) listener(hue);
 }
 
 // A change the editor made: it shows at once, and can be undone.
@@ -75,9 +78,18 @@ function showChanges() {
 
 // ---- The changes as text: a patch that `hues apply` takes ----
 
+// Fields the hues of the page do not hold, by hue id (a block's header, chosen in a merge).
+const patchExtras = new Map();
 function changesJson() {
-  const changed = Array.from(changedHues).sort((a, b) => ids[a] - ids[b]);
-  return jsonLines(changed.map((hue) => patchOf(ids[hue], loaded.get(hue), hueOf(hues, hue))));
+  const changed = Array.from(changedHues);
+  for (const id of patchExtras.keys()) {
+    if (!changedHues.has(placeOfId.get(id))) changed.push(placeOfId.get(id));
+  }
+  changed.sort((a, b) => ids[a] - ids[b]);
+  return jsonLines(changed.map((hue) => ({
+    ...(changedHues.has(hue) ? patchOf(ids[hue], loaded.get(hue), hueOf(hues, hue)) : { id: ids[hue] }),
+    ...patchExtras.get(ids[hue]),
+  })));
 }
 $("download-changes").addEventListener("click", () => {
   const link = document.createElement("a");

@@ -4,6 +4,9 @@
 // offers to read the file again and put the person's changes back on top of it.
 
 const RebaseKey = "hue-changes-to-rebase";
+// What resolving a merge adds to a save: what is left to resolve, a save with nothing changed
+// once all is settled as ours, and what it says when none is left.
+const saveHooks = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
 
 if (SERVED) {
   const saveButton = $("save"), saveStatus = $("save-status"), rebaseButton = $("save-rebase");
@@ -30,13 +33,15 @@ if (SERVED) {
 
   async function save() {
     if (saving) return;
-    if (changedHues.size === 0) return sayOfSave("Nothing to save: no hue is changed", false);
+    if (changedHues.size === 0 && patchExtras.size === 0 && !saveHooks.mayBeEmpty()) {
+      return sayOfSave("Nothing to save: no hue is changed", false);
+    }
     saving = saveButton.disabled = true;
     sayOfSave("Saving…", false);
     const sent = new Map(Array.from(changedHues, (hue) => [hue, hueOf(hues, hue)]));
     let answer;
     try {
-      const response = await fetch("/save" + location.search + "&stamp=" + stamp, {
+      const response = await fetch("/save" + location.search + "&stamp=" + stamp + saveHooks.query(), {
         method: "POST", headers: { "Content-Type": "application/json" }, body: changesJson() });
       answer = { ...(await response.json()), ok: response.ok, status: response.status };
     } catch {
@@ -48,7 +53,8 @@ if (SERVED) {
       stamp = answer.stamp;
       becomeFile(sent);
       rebaseButton.hidden = true;
-      return sayOfSave(answer.message, false);
+      sayOfSave(answer.message, false);
+      return saveHooks.saved(answer);
     }
     sayOfSave(answer.error, true);
     rebaseButton.hidden = !answer.conflict;

@@ -267,7 +267,11 @@ function paint(row) {
   if (canvas) paintHue(canvas, hueOfRow(row));
 }
 function paintHue(canvas, hue) {
-  const list = Array.from({ length: 32 }, (_, i) => parseInt(rgbText[colourOf(hue, i)].slice(1), 16));
+  paintColours(canvas, Array.from({ length: 32 }, (_, i) => colourOf(hue, i)));
+}
+// The picture in 32 stored colours.
+function paintColours(canvas, stored) {
+  const list = stored.map((value) => parseInt(rgbText[value & 0x7fff].slice(1), 16));
   const out = new ImageData(sample.width, sample.height), from = sample.data, to = out.data;
   const greyOnly = onlyGrey.checked;
   for (let i = 0; i < from.length; i += 4) {
@@ -281,6 +285,8 @@ function paintHue(canvas, hue) {
   }
   canvas.getContext("2d").putImageData(out, 0, 0);
 }
+// What else shows the picture (a merge's conflicts), told when it changes.
+const sampleListeners = [];
 function useSample(pixels) {
   sample = pixels;
   // A row is as tall as its picture is shown: at most 128 x 64, never stretched.
@@ -290,6 +296,7 @@ function useSample(pixels) {
   table.classList.add("sampled");
   render(true);
   showEditedSample();
+  for (const listener of sampleListeners) listener();
 }
 function pixelsOf(image) {
   const canvas = document.createElement("canvas");
@@ -308,6 +315,7 @@ function dropSample() {
   table.classList.remove("sampled");
   render(true);
   showEditedSample();
+  for (const listener of sampleListeners) listener();
 }
 const pictureOf = (url) => new Promise((resolve, reject) => {
   const image = new Image();

@@ -6,11 +6,9 @@ import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync } from "node:fs";
-import { createRequire } from "node:module";
 import { join } from "node:path";
-import { HUES, hueFile, hues, startBrowser, workDir } from "./harness.mjs";
+import { HUES, axeFaults, hueFile, hues, startBrowser, workDir } from "./harness.mjs";
 
-const axeSource = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
 let run;
 
 before(async () => {
@@ -152,11 +150,7 @@ test("changes outlive the tab, come back with a message, and undo takes them to 
 test("the editor is reached, used and left by keyboard, and an audit finds no fault", async () => {
   const context = await newContext();
   const { page } = await open(context);
-  const audit = async () => {
-    await page.evaluate(axeSource);
-    const { violations } = await page.evaluate(() => axe.run());
-    return violations.map((fault) => fault.id + ": " + fault.nodes.map((node) => node.target).join(" "));
-  };
+  const audit = () => axeFaults(page);
   assert.deepEqual(await audit(), []);
   assert.equal(await page.getAttribute("#hue-5 button.edit", "aria-label"), "Edit hue 5");
   await page.focus("#hue-5 button.edit");

@@ -1,7 +1,8 @@
 // What the page's browser tests share: Debian's chromium driven by Playwright (never a browser
 // of its own), a server on the loopback interface for the pages the tests write, and `hues`.
 import { execFileSync } from "node:child_process";
-import { mkdirSync } from "node:fs";
+import { mkdirSync, readFileSync } from "node:fs";
+import { createRequire } from "node:module";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
 import { basename, join } from "node:path";
@@ -66,4 +67,12 @@ export function png(pixels) {
   return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
                         chunk("IHDR", header), chunk("IDAT", deflateSync(row)),
                         chunk("IEND", Buffer.alloc(0))]);
+}
+
+// The accessibility audit's faults on the page as it is, one line each.
+const axeSource = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+export async function axeFaults(page) {
+  await page.evaluate(axeSource);
+  const { violations } = await page.evaluate(() => axe.run());
+  return violations.map((fault) => fault.id + ": " + fault.nodes.map((node) => node.target).join(" "));
 }

@@ -10,8 +10,12 @@ const servers = [];
 
 
 export function serve(file, args = ["--port", "0"], env = {}, cwd = undefined) {
-  const child = spawn(runner[0], [...runner.slice(1), ...(file ? ["-f", forHues(file)] : []), "edit", "--no-browser", ...args],
-                      { env: { ...process.env, ...env }, cwd });
+  return serveWith([...(file ? ["-f", forHues(file)] : []), "edit", "--no-browser", ...args], env, cwd);
+}
+
+// The same for any command line of hues that serves a page (merge --resolve).
+export function serveWith(words, env = {}, cwd = undefined) {
+  const child = spawn(runner[0], [...runner.slice(1), ...words], { env: { ...process.env, ...env }, cwd });
   const server = { process: child, err: "", exited: new Promise((resolve) => child.on("exit", (code) => resolve(code))) };
   child.stderr.on("data", (data) => { server.err += data; });
   servers.push(server);
