@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
         if (std::FILE* out = std::fopen(patch.c_str(), "w")) {
             const int changed = std::min(1000, static_cast<int>(count) / 2);
             for (int i = 0; i < changed; ++i) {
-                std::fprintf(out, "%s{\"id\":%d,\"name\":\"Side %d\"}", i == 0 ? "[" : ",",
+                std::fprintf(out, R"(%s{"id":%d,"name":"Side %d"})", i == 0 ? "[" : ",",
                              2 * i + side, side);
             }
             std::fprintf(out, "]\n");

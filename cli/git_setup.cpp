@@ -82,7 +82,7 @@ std::vector<Setting> Settings(const std::string& hues) {
         {"merge.hues.name", "hue files, merged by hue and field (hues merge)"},
         {"merge.hues.driver", hues + " merge %O %A %B -p %P"},
         {"mergetool.hues.cmd",
-         hues + " merge --resolve \"$BASE\" \"$LOCAL\" \"$REMOTE\" -o \"$MERGED\""},
+         hues + R"( merge --resolve "$BASE" "$LOCAL" "$REMOTE" -o "$MERGED")"},
         {"mergetool.hues.trustExitCode", "true"},
     };
 }
@@ -160,10 +160,10 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
         for (const std::string& pattern : patterns) {
             const std::string line = AttributeLine(pattern);
             if (std::ranges::find(lines, line) != lines.end()) {
-                said += where + " has already: " + line + "\n";
+                said.append(where).append(" has already: ").append(line).append("\n");
             } else {
                 lines.push_back(line);
-                said += where + ": added " + line + "\n";
+                said.append(where).append(": added ").append(line).append("\n");
             }
         }
         if (lines.size() != before) WriteLines(attributes, lines);
@@ -181,7 +181,8 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
     const std::size_t before = lines.size();
     for (const std::string& pattern : patterns) {
         const std::string line = AttributeLine(pattern);
-        if (std::erase(lines, line) > 0) said += where + ": removed " + line + "\n";
+        if (std::erase(lines, line) > 0)
+            said.append(where).append(": removed ").append(line).append("\n");
     }
     if (lines.size() != before) {
         const bool nothingLeft = std::ranges::all_of(lines, [](const std::string& line) {

@@ -59,6 +59,7 @@ int RunProgram(const std::vector<std::string>& arguments, std::string& output, b
     posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
     if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);

@@ -25,8 +25,8 @@ namespace hues {
 inline char* WriteSmallDecimal(char* out, std::uint32_t value) {
     // "0000" to "9999", one after another.
     static constexpr auto Quads = [] {
-        std::array<char, 4 * 10000> quads{};
-        for (unsigned i = 0; i < 10000; ++i) {
+        std::array<char, std::size_t{4} * 10000> quads{};
+        for (std::size_t i = 0; i < 10000; ++i) {
             quads[4 * i] = static_cast<char>('0' + i / 1000);
             quads[4 * i + 1] = static_cast<char>('0' + i / 100 % 10);
             quads[4 * i + 2] = static_cast<char>('0' + i / 10 % 10);
@@ -36,7 +36,7 @@ inline char* WriteSmallDecimal(char* out, std::uint32_t value) {
     }();
     if (value >= 10000) {
         *out++ = static_cast<char>('0' + value / 10000);
-        std::memcpy(out, &Quads[4 * (value % 10000)], 4);
+        std::memcpy(out, &Quads[std::size_t{4} * (value % 10000)], 4);
         return out + 4;
     }
     // The group without its leading zeros: copied as four characters from where they end,
@@ -55,7 +55,7 @@ using TextSink = std::function<void(std::string_view)>;
 // fills, always between two pieces, so a long listing never sits in memory whole.
 class TextBuilder {
 public:
-    static constexpr std::size_t ChunkSize = 64 * 1024;
+    static constexpr std::size_t ChunkSize = std::size_t{64} * 1024;
 
     // The buffer starts small and grows to ChunkSize: a short answer touches a page, not 16.
     explicit TextBuilder(TextSink sink = {}) : sink_(std::move(sink)) { text_.resize(4096); }

@@ -9,7 +9,7 @@
 namespace hues {
 
 inline constexpr std::uint32_t LargestSampleSide = 512;
-inline constexpr std::uintmax_t LargestSampleBytes = 1024 * 1024;
+inline constexpr std::uintmax_t LargestSampleBytes = std::uintmax_t{1024} * 1024;
 
 struct SamplePicture {
     std::uint32_t width = 0;

@@ -49,8 +49,9 @@ TEST(MergeHueFiles, NamedCases) {
     }
     {  // one colour on both sides to different values: a conflict, ours kept or theirs preferred
         Bytes ours = base, theirs = base;
-        At(ours, 9, 2 * 7)[0] = 0x11;
-        At(theirs, 9, 2 * 7)[0] = 0x22;
+        constexpr std::size_t ColourSeven = 14;
+        At(ours, 9, ColourSeven)[0] = 0x11;
+        At(theirs, 9, ColourSeven)[0] = 0x22;
         const MergeOutcome merged = Merge(base, ours, theirs);
         EXPECT_EQ(merged.bytes, ours);
         ASSERT_EQ(merged.conflicts.size(), 1U);
