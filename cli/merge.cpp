@@ -44,7 +44,7 @@ std::string ValueText(const MergeConflict& conflict, const Value& value, bool is
         case MergeUnit::Name: {
             std::array<unsigned char, 20> name{};
             std::ranges::copy(*value, name.begin());
-            return "\"" + PrintableText(huedata::HueNameUtf8Text(name)) + "\"";
+            return fmt::format("\"{}\"", PrintableText(huedata::HueNameUtf8Text(name)));
         }
         case MergeUnit::TableStart:
         case MergeUnit::TableEnd:
