@@ -162,7 +162,10 @@ int main(int argc, char** argv) {
     comparisons.push_back({"apply (one hue)", {}, applies, ddHueFile, "dd conv=fsync"});
 
     // Two sides with a thousand hues changed each (ours the even ids, theirs the odd ones)
-    // merged into a third file, beside an edit of one hue of the same file.
+    // merged into a third file, beside an edit of one hue of the same file. Their base is a
+    // copy: the edits above change the file itself.
+    const std::string base = dir + "/base.mul";
+    std::filesystem::copy_file(file, base, std::filesystem::copy_options::overwrite_existing);
     std::string sides[2];
     for (int side = 0; side < 2; ++side) {
         sides[side] = dir + (side == 0 ? "/ours.mul" : "/theirs.mul");
@@ -176,13 +179,13 @@ int main(int argc, char** argv) {
             std::fprintf(out, "]\n");
             std::fclose(out);
         }
-        std::filesystem::copy_file(file, sides[side],
+        std::filesystem::copy_file(base, sides[side],
                                    std::filesystem::copy_options::overwrite_existing);
         TimedRun({hues, "-f", sides[side], "apply", patch, "--no-backup"}, "/dev/null");
     }
     comparisons.push_back(
         {"merge (1,000 hues a side)",
-         {hues, "merge", file, sides[0], sides[1], "-o", dir + "/merged.mul"},
+         {hues, "merge", base, sides[0], sides[1], "-o", dir + "/merged.mul"},
          {},
          {},
          "hues set",
