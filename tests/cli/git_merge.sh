@@ -10,6 +10,8 @@ work="$3/a repo with spaces"
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
+# Git looks for no repository above this folder: not the checkout the tests may be built in.
+export GIT_CEILING_DIRECTORIES="$work"
 export GIT_CONFIG_NOSYSTEM=1 HOME="$work/home" GIT_AUTHOR_DATE="2026-12-08T10:00:00" \
     GIT_COMMITTER_DATE="2026-12-08T10:00:00"
 mkdir -p "$HOME"
@@ -37,6 +39,13 @@ git config --local diff.other.textconv cat
 check "undone: no setting of hues's left" test -z "$(git config --local --get-regexp 'hues' || true)"
 check "undone: the attributes file it made is gone" test ! -e .gitattributes
 check "undone: another setting stays" test "$(git config --local diff.other.textconv)" = cat
+# For all of one's repositories: the user's configuration and attributes file, and back.
+"$hues" git-setup --global >/dev/null
+check "set up globally" test "$(git config --global merge.hues.name)" = "hue files, merged by hue and field (hues merge)"
+check "the user's attributes" grep -qx 'hues.mul diff=hues merge=hues' "$HOME/.config/git/attributes"
+"$hues" git-setup --global --undo >/dev/null
+check "undone globally" test -z "$(git config --global --get-regexp hues || true)"
+check "outside a repository, --global is needed" sh -c 'cd "$HOME" && ! "$0" git-setup 2>/dev/null' "$hues"
 "$hues" git-setup >/dev/null
 git add .gitattributes
 "$make_sample" hues.mul >/dev/null
