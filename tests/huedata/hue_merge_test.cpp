@@ -20,11 +20,11 @@ using huedata::MergeUnit;
 
 constexpr std::size_t NameAt = 68, StartAt = 64;
 
-// `count` hues, every byte a function of its place and `seed`.
-Bytes HueFile(std::size_t count, unsigned seed = 1, std::size_t tail = 0) {
+// `count` hues, every byte a function of its place and `salt`.
+Bytes HueFile(std::size_t count, unsigned salt = 1, std::size_t tail = 0) {
     Bytes bytes(huedata::EndOfEntries(count) + tail);
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<unsigned char>(i * 7 + seed);
+        bytes[i] = static_cast<unsigned char>(i * 7 + salt);
     return bytes;
 }
 
