@@ -87,7 +87,7 @@ std::vector<Setting> Settings(const std::string& hues) {
     };
 }
 // Each section of ours, and the names of the settings in it.
-const std::array<std::pair<std::string, std::string>, 3> Sections{{
+constexpr std::array<std::pair<const char*, const char*>, 3> Sections{{
     {"diff.hues", "^diff\\.hues\\."},
     {"merge.hues", "^merge\\.hues\\."},
     {"mergetool.hues", "^mergetool\\.hues\\."},

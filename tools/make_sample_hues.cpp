@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
         if (argc > 2) count = std::min<std::size_t>(std::stoul(argv[2]), huedata::MaxHueCount);
         const auto sample = huetools::SampleHues();
         std::vector<huedata::HueRecord> hues;
+        hues.reserve(count);
         for (std::size_t id = 0; id < count; ++id) hues.push_back(sample[id % sample.size()]);
         huetools::WriteBytes(output, huetools::HueFileImage(hues, huetools::SampleBlockHeader));
     } catch (const std::exception& error) {

@@ -170,7 +170,6 @@ TEST_F(EditTest, EditedColoursWinOverStoredOnesAndInexactOnesAreReported) {
 }
 
 TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
-    const std::string thirtyOne = R"(["#000000")" + std::string(std::size_t{30} * 10, ' ') + "]";
     const struct {
         std::string source, reason;
     } cases[] = {
