@@ -23,7 +23,7 @@ using huedata::MergeConflict;
 using huedata::MergeUnit;
 using Value = std::optional<std::vector<unsigned char>>;
 
-std::vector<unsigned char> ReadSide(const fs::path& path) {
+std::vector<unsigned char> ReadMergeSide(const fs::path& path) {
     try {
         return huedata::ReadFileBytes(path);
     } catch (const huedata::HueFileError& error) {
@@ -100,9 +100,9 @@ std::string ConflictLine(const std::string& file, const MergeConflict& conflict)
 MergeReport MergeFiles(const MergeRequest& request) {
     const huedata::MergePreference prefer = PreferenceOf(request.prefer);
     // Every side read and checked before anything is written.
-    const std::vector<unsigned char> base = ReadSide(request.base);
-    const std::vector<unsigned char> ours = ReadSide(request.ours);
-    const std::vector<unsigned char> theirs = ReadSide(request.theirs);
+    const std::vector<unsigned char> base = ReadMergeSide(request.base);
+    const std::vector<unsigned char> ours = ReadMergeSide(request.ours);
+    const std::vector<unsigned char> theirs = ReadMergeSide(request.theirs);
     const huedata::MergeOutcome merged = huedata::MergeHueFiles(base, ours, theirs, prefer);
     const fs::path target = request.output.value_or(request.ours);
     const std::array others{request.base, request.theirs};

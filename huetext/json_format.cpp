@@ -16,7 +16,7 @@ namespace hues {
 
 namespace {
 
-using json = nlohmann::ordered_json;
+using OrderedJson = nlohmann::ordered_json;
 
 // A name as a JSON string, written at `out`, which has room for 6 * utf8.size() + 2
 // characters: quotes, backslashes and control characters escaped, the rest (UTF-8) as it is.
@@ -93,11 +93,11 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
 }
 
 void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
-    const json object = {{"id", match.hue.id},
-                         {"name", match.hue.name},
-                         {"index", match.index},
-                         {"color", huedata::RgbText(match.color)},
-                         {"distance", match.distance}};
+    const OrderedJson object = {{"id", match.hue.id},
+                                {"name", match.hue.name},
+                                {"index", match.index},
+                                {"color", huedata::RgbText(match.color)},
+                                {"distance", match.distance}};
     text << object.dump();
 }
 
