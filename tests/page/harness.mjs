@@ -15,8 +15,10 @@ export const workDir = join(process.env.WORK_DIR, basename(process.argv[1], ".te
 export const hueFile = join(workDir, "hues.mul");
 export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
 
+// Chromium's headless shell, as Playwright itself takes for headless runs: the same Blink, without
+// the desktop browser around it, and a quarter less work for the machine.
 export const chromiumOptions = {
-  executablePath: "/usr/bin/chromium",
+  executablePath: "/usr/bin/chromium-headless-shell",
   args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync"],
 };
