@@ -22,6 +22,7 @@ public:
         path_ = dir_ / "hues.mul";
         const auto sample = huetools::SampleHues();
         std::vector<huedata::HueRecord> hues;
+        hues.reserve(count);
         for (std::size_t id = 0; id < count; ++id) hues.push_back(sample[id % sample.size()]);
         huetools::WriteBytes(path_, huetools::HueFileImage(hues, huetools::SampleBlockHeader));
     }

@@ -12,11 +12,14 @@
 #include "bench_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -73,16 +76,27 @@ struct Times {
     std::vector<double> reference;
 };
 
+// A count from the command line: a whole number above zero, or nothing.
+std::optional<int> CountArgument(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value <= 0) return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hues_bench PATH/TO/hues [ROUNDS [HUES]]\n");
+    const std::optional<int> roundsGiven = argc > 2 ? CountArgument(argv[2]) : 200;
+    const std::optional<int> countGiven = argc > 3 ? CountArgument(argv[3]) : 3000;
+    if (argc < 2 || argc > 4 || !roundsGiven || !countGiven) {
+        std::fprintf(stderr,
+                     "usage: hues_bench PATH/TO/hues [ROUNDS [HUES]] (counts above zero)\n");
         return 2;
     }
     const std::string hues = std::filesystem::absolute(argv[1]).string();
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 200;
-    const std::size_t count = argc > 3 ? static_cast<std::size_t>(std::atoi(argv[3])) : 3000;
+    const int rounds = *roundsGiven;
+    const auto count = static_cast<std::size_t>(*countGiven);
     const BenchHueFile sample(count);
     const std::string file = sample.path().string();
     const std::string dir = sample.path().parent_path().string();
