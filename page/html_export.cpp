@@ -203,8 +203,7 @@ std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
 // names as they are shown.
 void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     const HueBlock block = BlockOf(hues);
-    // Written as JSON, which the page's script reads as it stands.
-    page << R"(const HUES = {"ids": ")";
+    page << R"({"ids": ")";
     AppendBase64(page, block.ids);
     page << "\",\n\"values\": \"";
     AppendBase64(page, block.values);
@@ -235,17 +234,31 @@ void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
     }
     // Changes a person makes on the page are kept in the browser under this mark of the hues
     // it was made from, so that they come back for these hues and for no others.
-    page << "},\n\"key\": \"" << KeyOf(block, hues) << "\"};\n";
+    page << "},\n\"key\": \"" << KeyOf(block, hues) << "\"}";
 }
 
 // The program's own linear channel values, so the page's OKLab is the program's.
 void AppendLinearTable(TextBuilder& page) {
-    page << "const LINEAR = [";
+    page << '[';
     for (int channel = 0; channel < 256; ++channel) {
         if (channel != 0) page << ',';
         page << fmt::format("{}", huedata::LinearFromSrgb(static_cast<std::uint8_t>(channel)));
     }
-    page << "];\n";
+    page << ']';
+}
+
+// JSON text made safe inside the page's data element, which "</script" would end: a "<" can
+// only stand in a JSON string, where \u003C means the same.
+std::string InertJson(std::string_view json) {
+    std::string inert;
+    inert.reserve(json.size());
+    for (const char c : json) {
+        if (c == '<')
+            inert += "\\u003C";
+        else
+            inert += c;
+    }
+    return inert;
 }
 
 // `text` written to `page` with each {{place}} in it handed in turn to `fill`, which writes
@@ -278,30 +291,31 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             for (const HueView& hue : served ? std::span<const HueView>() : hues)
                 AppendRow(page, hue);
         }
+        // The page's data, one JSON object that the script reads (page/web/data.js).
         if (place == "data") {
+            page << "{\"linear\": ";
             AppendLinearTable(page);
-            page << "const SAMPLE = ";
+            page << ",\n\"sample\": ";
             if (sample != nullptr) {
                 page << "\"data:image/png;base64,";
                 AppendBase64(page,
                              std::span(reinterpret_cast<const unsigned char*>(sample->png.data()),
                                        sample->png.size()));
-                page << "\";\n";
+                page << '"';
             } else {
-                page << "null;\n";
+                page << "null";
             }
+            page << ",\n\"hues\": ";
             AppendHueData(page, hues);
-            page << "const MERGE = "
-                 << (served && !served->conflicts.empty() ? served->conflicts : "null") << ";\n";
-            page << "const SERVED = ";
+            page << ",\n\"merge\": "
+                 << (served && !served->conflicts.empty() ? InertJson(served->conflicts) : "null");
+            page << ",\n\"served\": ";
             page << (served ? R"({"stamp": ")" + served->stamp + R"(", "place": ")" +
-                                  served->place + "\"};\n"
-                            : std::string("null;\n"));
+                                  served->place + "\"}"
+                            : std::string("null"));
+            page << "}\n";
         }
-        if (place == "script") {
-            page << page::HuesJs << page::TableJs << page::EditorJs << page::SaveJs
-                 << page::ConflictsJs;
-        }
+        if (place == "script") page << page::PageJs;
     });
 }
 

@@ -1,10 +1,15 @@
-// Resolving a merge by eye (MERGE: the conflicts `hues merge --resolve` left, else this does
-// nothing): each conflict with its base, ours and theirs side by side, as text, as the hue's strip
-// and on the picture, and a button to take each. Taking a side is a change like any other in
+// Resolving a merge by eye (the conflicts `hues merge --resolve` left, in the page it serves):
+// each conflict with its base, ours and theirs side by side, as text, as the hue's strip and on
+// the picture, and a button to take each. Taking a side is a change like any other in
 // the editor: undone with Ctrl+Z. A conflict is resolved once a side is taken or its field is
 // set by hand; Save with none left ends the merge.
+import { bytesHex, hueOf, nameText, printable, rgbText } from "./hues.js";
+import { change, onHueChanged, patchExtras, typing } from "./editor.js";
+import { saveHooks } from "./save.js";
+import { $, hues, onPictureChanged, paintColours, placeOfId, sample } from "./table.js";
 
-if (MERGE) {
+// The conflicts, each { hue, field, base, ours, theirs }.
+export function startResolving(conflicts) {
   const panel = $("merge"), list = $("conflict-list"), leftText = $("conflicts-left");
   const keptOurs = new Set();  // conflicts resolved as ours: the value they have already
   const headersTaken = new Map();  // a block header's conflict: the side taken
@@ -56,11 +61,11 @@ if (MERGE) {
     if (conflict.field === "header") return keptOurs.has(i) || headersTaken.has(i);
     return keptOurs.has(i) || valueNow(conflict) !== conflict.ours;
   };
-  const left = () => MERGE.filter((conflict, i) => !resolved(conflict, i)).length;
+  const left = () => conflicts.filter((conflict, i) => !resolved(conflict, i)).length;
 
   // ---- The panel: a conflict an item, each side a column ----
 
-  const items = MERGE.map((conflict, i) => {
+  const items = conflicts.map((conflict, i) => {
     const item = document.createElement("li");
     item.className = "conflict";
     item.dataset.hue = conflict.hue;
@@ -114,7 +119,7 @@ if (MERGE) {
 
   // Each side's strip and picture: the hue as it is now, with that side's value in the field.
   function paintSides(i) {
-    const conflict = MERGE[i];
+    const conflict = conflicts[i];
     if (!isHueField(conflict)) return;
     const now = hueOf(hues, placeOfId.get(conflict.hue));
     for (const side of sides) {
@@ -133,7 +138,7 @@ if (MERGE) {
   }
 
   function update() {
-    MERGE.forEach((conflict, i) => {
+    conflicts.forEach((conflict, i) => {
       const done = resolved(conflict, i);
       items[i].classList.toggle("resolved", done);
       const now = isHueField(conflict) ? valueNow(conflict) : null;
@@ -152,7 +157,7 @@ if (MERGE) {
   }
 
   function takeSide(i, side) {
-    const conflict = MERGE[i];
+    const conflict = conflicts[i];
     if (side === "ours") keptOurs.add(i);
     else keptOurs.delete(i);
     if (conflict.field === "header") {
@@ -171,7 +176,7 @@ if (MERGE) {
     const from = items.indexOf(document.activeElement.closest?.(".conflict"));
     for (let step = 1; step <= items.length; step++) {
       const i = (from + step + items.length) % items.length;
-      if (resolved(MERGE[i], i) && left() > 0) continue;
+      if (resolved(conflicts[i], i) && left() > 0) continue;
       items[i].scrollIntoView({ block: "center" });
       items[i].focus();
       return;
@@ -185,8 +190,8 @@ if (MERGE) {
     }
   });
 
-  changeListeners.push(update);
-  sampleListeners.push(update);
+  onHueChanged(update);
+  onPictureChanged(update);
   saveHooks.query = () => "&left=" + left();
   saveHooks.mayBeEmpty = () => left() === 0;
   saveHooks.saved = (answer) => {

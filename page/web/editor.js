@@ -1,6 +1,16 @@
 // The hue editor: a panel beside the table that changes one hue at a time, every change undone
 // and redone in order back to the file as loaded, kept in the browser's storage so that neither
 // a closed tab nor a crash loses it, and leaving the page as a patch for `hues apply`.
+import { HUES, SERVED } from "./data.js";
+import {
+  EditError, bytesHex, hueObject, hueOf, jsonLines, patchOf, putHue, rgbText, sameHue, withColour,
+  withGradient, withName, withPastedJson, withTable,
+} from "./hues.js";
+import {
+  $, changedHues, copy, editingHue, hues, ids, lowerNames, markEditing, onEditAsked,
+  onPictureChanged, onlyChanged, order, paintHue, placeOfId, rebuildOrder, remeasure, render,
+  sample, say, showPosition,
+} from "./table.js";
 
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
 const editEnd = $("edit-end"), editMessage = $("edit-message"), editSample = $("edit-sample");
@@ -17,8 +27,8 @@ $("edit-colours").append(...colourInputs);
 
 // ---- The changes: each hue as loaded, from its first change on, and every change in order ----
 
-const loaded = new Map();
-const done = [], undone = [];  // { hue, before, after }, the last change last
+export const loaded = new Map();
+export const done = [], undone = [];  // { hue, before, after }, the last change last
 
 function put(hue, fields) {
   if (!loaded.has(hue)) loaded.set(hue, hueOf(hues, hue));
@@ -31,6 +41,7 @@ function put(hue, fields) {
 
 // What else follows the hues as they change (a merge's conflicts).
 const changeListeners = [];
+export const onHueChanged = (listener) => changeListeners.push(listener);
 function afterChange(hue) {
   if (onlyChanged.checked) rebuildOrder();
   else render(true);
@@ -41,7 +52,7 @@ function afterChange(hue) {
 }
 
 // A change the editor made: it shows at once, and can be undone.
-function change(hue, { hue: after, note }) {
+export function change(hue, { hue: after, note }) {
   const before = hueOf(hues, hue);
   if (note) tell(note, false);
   if (sameHue(before, after)) return;
@@ -68,7 +79,7 @@ const redo = () => step(undone, done, (entry) => entry.after, "Redid");
 undoButton.addEventListener("click", undo);
 redoButton.addEventListener("click", redo);
 
-function showChanges() {
+export function showChanges() {
   const count = changedHues.size;
   changesText.textContent = count === 0 ? "No hues changed" : count === 1 ? "1 hue changed" : count + " hues changed";
   undoButton.disabled = done.length === 0;
@@ -79,8 +90,8 @@ function showChanges() {
 // ---- The changes as text: a patch that `hues apply` takes ----
 
 // Fields the hues of the page do not hold, by hue id (a block's header, chosen in a merge).
-const patchExtras = new Map();
-function changesJson() {
+export const patchExtras = new Map();
+export function changesJson() {
   const changed = Array.from(changedHues);
   for (const id of patchExtras.keys()) {
     if (!changedHues.has(placeOfId.get(id))) changed.push(placeOfId.get(id));
@@ -105,6 +116,12 @@ $("copy-changes").addEventListener("click", () => copy(changesJson()));
 
 // A served page's hues are those of the file's bytes it names in its stamp.
 let storageKey = "hue-changes:" + (SERVED ? SERVED.stamp : HUES.key);
+// After a save the hues are those of the file as saved: what is kept is kept under its stamp.
+export function keepUnder(stamp) {
+  localStorage.removeItem(storageKey);
+  storageKey = "hue-changes:" + stamp;
+  keep();
+}
 const fieldsText = (fields) => [fields.name, bytesHex(fields.bytes), Array.from(fields.values)];
 const fieldsOf = ([name, hex, list]) =>
   ({ name, bytes: Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16)), values: Uint16Array.from(list) });
@@ -144,6 +161,12 @@ function restore() {
   render(true);
 }
 let reloading = false;  // on purpose, with the changes kept: no need to ask
+// Loads the page again without asking, the changes taken along elsewhere (a save's rebase).
+export function reloadLeavingChanges() {
+  localStorage.removeItem(storageKey);
+  reloading = true;
+  location.reload();
+}
 addEventListener("pagehide", keep);
 addEventListener("beforeunload", (event) => {
   if (changedHues.size > 0 && !reloading) event.preventDefault();
@@ -171,6 +194,7 @@ function showEditor() {
   });
   showEditedSample();
 }
+onPictureChanged(showEditedSample);
 function showEditedSample() {
   editSample.hidden = !sample || editingHue === null;
   if (editSample.hidden) return;
@@ -180,7 +204,7 @@ function showEditedSample() {
 }
 
 function showInEditor(hue) {
-  editingHue = hue;
+  markEditing(hue);
   tell("", false);
   showEditor();
 }
@@ -191,9 +215,10 @@ function openEditor(hue) {
   render(true);
   editName.focus();
 }
+onEditAsked(openEditor);
 function closeEditor() {
   const hue = editingHue;
-  editingHue = null;
+  markEditing(null);
   editor.hidden = true;
   document.body.classList.remove("editing");
   render(true);
@@ -245,7 +270,7 @@ $("edit-copy-json").addEventListener("click", () =>
 
 // ---- Keys: undo and redo everywhere but while text is being typed; Escape leaves the panel ----
 
-const typing = (target) => target.matches("input:not([type=color]):not([type=checkbox]):not([type=file]), textarea") &&
+export const typing = (target) => target.matches("input:not([type=color]):not([type=checkbox]):not([type=file]), textarea") &&
   !(target.dataset.shown !== undefined && target.value === target.dataset.shown) &&
   !(editor.contains(target) && target.value === "");
 addEventListener("keydown", (event) => {
@@ -258,8 +283,10 @@ addEventListener("keydown", (event) => {
   if (event.key === "Escape" && editor.contains(event.target)) closeEditor();
 });
 
-// ---- Start ----
+// ---- Start: the changes kept from before, if any ----
 
-$("changes-bar").hidden = false;
-restore();
-showChanges();
+export function startEditor() {
+  $("changes-bar").hidden = false;
+  restore();
+  showChanges();
+}

@@ -1,15 +1,13 @@
 // The hues and their arithmetic, as `hues` does it: the stored colours and their widening, the
 // nearest colour a hue can hold, OKLab and its gradients, names in Windows-1252, and hues as the
-// JSON text `hues list` writes and `hues apply` reads. No page in here: the tests run this file
-// in Node against the program's own output. LINEAR, the program's table of linear channel
-// values, comes before it.
-"use strict";
+// JSON text `hues list` writes and `hues apply` reads. No page in here: the tests import this
+// module in Node and hold it against the program's own output.
 
-const ValuesPerHue = 34;  // per hue: table start, table end, then the 32 stored colours
+export const ValuesPerHue = 34;  // per hue: table start, table end, then the 32 stored colours
 
 // ---- Stored colours ----
 
-const widened = Array.from({ length: 32 }, (_, k) => Math.floor((255 * k + 15) / 31));
+export const widened = Array.from({ length: 32 }, (_, k) => Math.floor((255 * k + 15) / 31));
 // The 5-bit channel whose widened value lies nearest to an 8-bit one; of two, the lower.
 const narrowed = Array.from({ length: 256 }, (_, c) => {
   let best = 0;
@@ -18,13 +16,13 @@ const narrowed = Array.from({ length: 256 }, (_, c) => {
 });
 const hex2 = (n) => n.toString(16).toUpperCase().padStart(2, "0");
 // "#RRGGBB" of every stored value (bit 15 carries nothing).
-const rgbText = Array.from({ length: 32768 }, (_, v) =>
+export const rgbText = Array.from({ length: 32768 }, (_, v) =>
   "#" + hex2(widened[v >> 10]) + hex2(widened[(v >> 5) & 31]) + hex2(widened[v & 31]));
-const storedOfRgb = ([red, green, blue]) => (narrowed[red] << 10) | (narrowed[green] << 5) | narrowed[blue];
-const rgbHex = ([red, green, blue]) => "#" + hex2(red) + hex2(green) + hex2(blue);
+export const storedOfRgb = ([red, green, blue]) => (narrowed[red] << 10) | (narrowed[green] << 5) | narrowed[blue];
+export const rgbHex = ([red, green, blue]) => "#" + hex2(red) + hex2(green) + hex2(blue);
 
 // A colour typed as #RRGGBB or RRGGBB, as `hues` takes it; null when it is none.
-function parseColour(text) {
+export function parseColour(text) {
   const match = /^#?([0-9a-fA-F]{6})$/.exec(text.trim());
   if (!match) return null;
   const n = parseInt(match[1], 16);
@@ -32,6 +30,11 @@ function parseColour(text) {
 }
 
 // ---- OKLab, from the same matrices and in the same order of operations as the program ----
+
+// The program's linear value of each 8-bit channel, which its pages carry, so that OKLab here
+// is the program's to the last bit; given before the first colour is measured.
+let linear = null;
+export function useLinearTable(table) { linear = table; }
 
 const M = [[506752 / 1228815, 87881 / 245763, 12673 / 70218],
            [87098 / 409605, 175762 / 245763, 12673 / 175545],
@@ -56,8 +59,8 @@ function inverse(m) {
 }
 const M2Inverse = inverse(M2), M1Inverse = inverse(M1), MInverse = inverse(M);
 
-function oklab(red, green, blue) {
-  const lms = times(M1, times(M, [LINEAR[red], LINEAR[green], LINEAR[blue]]));
+export function oklab(red, green, blue) {
+  const lms = times(M1, times(M, [linear[red], linear[green], linear[blue]]));
   return times(M2, lms.map(Math.cbrt));
 }
 function srgbChannel(linear) {
@@ -72,7 +75,7 @@ function srgbOfOklab(lab) {
 
 // The 32 colours of a gradient through `stops` ([r, g, b] each): each stop at an evenly spaced
 // colour, and between them the colours in between in OKLab.
-function gradientColours(stops) {
+export function gradientColours(stops) {
   const gaps = stops.length - 1;
   return Array.from({ length: 32 }, (_, i) => {
     const stop = Math.floor(i * gaps / 31), rest = i * gaps % 31;
@@ -97,10 +100,10 @@ function byteOf1252(code) {
 }
 const defined1252 = (byte) => byteOf1252(charOf1252(byte).charCodeAt(0)) === byte;
 
-class EditError extends Error {}
+export class EditError extends Error {}
 
 // A name as the 20 bytes a hue stores, refused as `hues set --name` refuses it.
-function nameBytes(text) {
+export function nameBytes(text) {
   const bytes = new Uint8Array(20);
   for (let i = 0; i < text.length; i++) {
     const code = text.charCodeAt(i);
@@ -119,7 +122,7 @@ function nameBytes(text) {
   return bytes;
 }
 // The name's text: the bytes before the first zero byte.
-function nameText(bytes) {
+export function nameText(bytes) {
   let text = "";
   for (const byte of bytes) {
     if (byte === 0) break;
@@ -128,14 +131,15 @@ function nameText(bytes) {
   return text;
 }
 // The text as the page shows it: a control character (C0, DEL, C1) as U+FFFD.
-const printable = (text) => text.replace(/[\u0000-\u001F\u007F-\u009F]/g, "\uFFFD");
+// eslint-disable-next-line no-control-regex -- the control characters are what it finds
+export const printable = (text) => text.replace(/[\u0000-\u001F\u007F-\u009F]/g, "\uFFFD");
 // Whether the name's text gives its bytes back (as `hues list` checks before it adds name_bytes).
 function nameRoundTrips(bytes) {
   const end = bytes.indexOf(0) < 0 ? 20 : bytes.indexOf(0);
   return bytes.slice(0, end).every(defined1252) && bytes.slice(end).every((byte) => byte === 0);
 }
-const bytesHex = (bytes) => Array.from(bytes, hex2).join("");
-const sameBytes = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
+export const bytesHex = (bytes) => Array.from(bytes, hex2).join("");
+export const sameBytes = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
 
 // ---- The hues of a page: its block of data, and one hue at a time ----
 
@@ -146,7 +150,7 @@ function bytesOfBase64(base64) {
 }
 // The block `hues export html` writes: ids and values as little-endian 16-bit base64, names as
 // shown, and the bytes of the names their text would not give back.
-function loadHues(block) {
+export function loadHues(block) {
   const ids = new Uint16Array(bytesOfBase64(block.ids).buffer);
   const odd = new Map(Object.entries(block.nameBytes || {}).map(([hue, hex]) =>
     [+hue, Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16))]));
@@ -162,17 +166,17 @@ function loadHues(block) {
 }
 
 // One hue's fields, apart from the file: its name as shown and as stored, and its 34 values.
-function hueOf(data, hue) {
+export function hueOf(data, hue) {
   const at = hue * ValuesPerHue;
   return { name: data.names[hue], bytes: data.nameBytesOf(hue),
            values: data.values.slice(at, at + ValuesPerHue) };
 }
-function putHue(data, hue, fields) {
+export function putHue(data, hue, fields) {
   data.names[hue] = fields.name;
   data.putNameBytes(hue, fields.bytes);
   data.values.set(fields.values, hue * ValuesPerHue);
 }
-function sameHue(a, b) { return sameBytes(a.bytes, b.bytes) && sameBytes(a.values, b.values); }
+export function sameHue(a, b) { return sameBytes(a.bytes, b.bytes) && sameBytes(a.values, b.values); }
 
 // ---- Edits: each gives the hue as it is after it, with a note, or refuses with EditError ----
 
@@ -182,7 +186,7 @@ const withValues = (hue, change) => {
   return { ...hue, values };
 };
 
-function withName(hue, text) {
+export function withName(hue, text) {
   try {
     return { hue: { ...hue, name: text, bytes: nameBytes(text) } };
   } catch (error) {
@@ -192,7 +196,7 @@ function withName(hue, text) {
 }
 
 // A table value typed as the table shows it: hexadecimal, 0 to FFFF.
-function withTable(hue, which, text) {
+export function withTable(hue, which, text) {
   const digits = text.trim().replace(/^0x/i, "");
   if (!/^[0-9a-fA-F]{1,4}$/.test(digits)) {
     throw new EditError("Table " + which + ": give 0 to FFFF in hexadecimal, not \"" + text.trim() + "\"");
@@ -212,7 +216,7 @@ function storedColours(colours) {
       " to " + rgbText[storedOfRgb(inexact[0])] };
 }
 
-function withColour(hue, index, hex) {
+export function withColour(hue, index, hex) {
   const colour = parseColour(hex);
   if (!colour) throw new EditError("Colour " + index + ": give #RRGGBB, not \"" + hex + "\"");
   const { stored, note } = storedColours([colour]);
@@ -220,7 +224,7 @@ function withColour(hue, index, hex) {
 }
 
 // Stops as `hues set --gradient` takes them: 2 to 32 colours, separated by commas.
-function withGradient(hue, text) {
+export function withGradient(hue, text) {
   const parts = text.split(",");
   const stops = parts.map(parseColour);
   const bad = stops.indexOf(null);
@@ -236,7 +240,7 @@ function withGradient(hue, text) {
 }
 
 // A hue's object as `hues list --format json` writes it (block headers aside).
-function hueObject(id, hue) {
+export function hueObject(id, hue) {
   const object = { id, name: nameText(hue.bytes) };
   if (!nameRoundTrips(hue.bytes)) object.name_bytes = bytesHex(hue.bytes);
   const signed = (value) => (value << 16) >> 16;
@@ -251,7 +255,7 @@ function hueObject(id, hue) {
 // A hue's JSON line (from `hues list --format json`, or another page) laid over this hue, read
 // as `hues apply` reads it: the fields it names, a name typed over its bytes wins, and so does a
 // colour changed over its stored value.
-function withPastedJson(hue, text) {
+export function withPastedJson(hue, text) {
   let object;
   try {
     object = JSON.parse(text.trim().replace(/,$/, ""));
@@ -303,7 +307,7 @@ function withPastedJson(hue, text) {
 
 // What changed from `before` to `after`, as an object `hues apply` takes: the id and only the
 // fields that changed, so that it leaves every other field of the file as it finds it.
-function patchOf(id, before, after) {
+export function patchOf(id, before, after) {
   const full = hueObject(id, after), patch = { id };
   if (!sameBytes(before.bytes, after.bytes)) {
     if ("name_bytes" in full) patch.name_bytes = full.name_bytes;
@@ -319,5 +323,5 @@ function patchOf(id, before, after) {
 }
 
 // A list of objects as `hues list --format json` writes one: an array, an object a line.
-const jsonLines = (objects) =>
+export const jsonLines = (objects) =>
   objects.length === 0 ? "[]\n" : "[\n" + objects.map((o) => "  " + JSON.stringify(o)).join(",\n") + "\n]\n";

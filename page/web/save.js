@@ -1,16 +1,24 @@
-// Saving into the hue file, in a page that `hues edit` serves (SERVED, else this does nothing).
+// Saving into the hue file, in a page that `hues edit` serves.
 // A save sends the same patch the download gives, naming the stamp of the file as the page read
 // it: the server refuses it, writing nothing, when the file has changed since, and then the page
 // offers to read the file again and put the person's changes back on top of it.
 
+import { hueOf, sameHue, withPastedJson } from "./hues.js";
+import {
+  change, changesJson, done, keepUnder, loaded, patchExtras, reloadLeavingChanges, showChanges,
+  undone,
+} from "./editor.js";
+import { $, changedHues, hues, placeOfId, render } from "./table.js";
+
 const RebaseKey = "hue-changes-to-rebase";
 // What resolving a merge adds to a save: what is left to resolve, a save with nothing changed
 // once all is settled as ours, and what it says when none is left.
-const saveHooks = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
+export const saveHooks = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
 
-if (SERVED) {
+// `served`: the stamp of the file the page was made from.
+export function startSaving(served) {
   const saveButton = $("save"), saveStatus = $("save-status"), rebaseButton = $("save-rebase");
-  let stamp = SERVED.stamp, saving = false;
+  let stamp = served.stamp, saving = false;
   $("save-bar").hidden = false;
 
   const sayOfSave = (text, refusal) => {
@@ -24,9 +32,7 @@ if (SERVED) {
     for (const [hue, fields] of sent) loaded.set(hue, fields);
     for (const hue of [...changedHues]) if (sameHue(loaded.get(hue), hueOf(hues, hue))) changedHues.delete(hue);
     if (changedHues.size === 0) done.length = undone.length = 0;
-    localStorage.removeItem(storageKey);
-    storageKey = "hue-changes:" + stamp;
-    keep();
+    keepUnder(stamp);
     showChanges();
     render(true);
   }
@@ -82,9 +88,7 @@ if (SERVED) {
   // each names only the fields the person changed.
   rebaseButton.addEventListener("click", () => {
     localStorage.setItem(RebaseKey, changesJson());
-    localStorage.removeItem(storageKey);
-    reloading = true;
-    location.reload();
+    reloadLeavingChanges();
   });
   const waiting = localStorage.getItem(RebaseKey);
   if (waiting) {

@@ -1,33 +1,38 @@
-// The table of hues, its filter and its ranking. The hues come as one compact block (HUES,
-// before these scripts), and only the rows on screen are made, so that a file of 32,768 hues
-// loads, filters and ranks as quickly as one of 3,000. Without scripts the page shows the plain
-// table in <noscript> instead.
+// The table of hues, its filter and its ranking. The hues come as one compact block (HUES),
+// and only the rows on screen are made, so that a file of 32,768 hues loads, filters and ranks
+// as quickly as one of 3,000. Without scripts the page shows the plain table in <noscript>
+// instead.
+import { HUES, SAMPLE, SERVED } from "./data.js";
+import { ValuesPerHue, loadHues, oklab, rgbText, widened } from "./hues.js";
 
-const $ = (id) => document.getElementById(id);
+export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), colour = $("colour"), colourText = $("colour-text");
-const onlyGrey = $("only-grey"), onlyChanged = $("only-changed"), status = $("status"), count = $("count"), tip = $("tip");
+const onlyGrey = $("only-grey");
+export const onlyChanged = $("only-changed");
+const status = $("status"), count = $("count"), tip = $("tip");
 const table = $("hues"), body = table.tBodies[0];
 
 // ---- The hues: their values and names change as the editor changes them ----
 
-const hues = loadHues(HUES);
-const { total, ids, values, names, placeOfId } = hues;
-const lowerNames = names.map((name) => name.toLowerCase());
+export const hues = loadHues(HUES);
+export const { total, ids, values, names, placeOfId } = hues;
+export const lowerNames = names.map((name) => name.toLowerCase());
 const idTexts = Array.from(ids, String);
 const colourOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
 const coloursOf = (hue) => Array.from({ length: 32 }, (_, i) => rgbText[colourOf(hue, i)]);
 const tableHex = (hue, which) => values[hue * ValuesPerHue + which].toString(16).toUpperCase();
 // The hues the editor has changed from the file as loaded, and the one it shows; it keeps both.
-const changedHues = new Set();
-let editingHue = null;
+export const changedHues = new Set();
+export let editingHue = null;
+export function markEditing(hue) { editingHue = hue; }
 
 // ---- What is shown: the filter, then the order ----
 
-let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
+export let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
 let ranking = null;  // { hex, target, distances, best } while ordered by a colour
 
-function say(text) { status.textContent = text; }
-async function copy(text) {
+export function say(text) { status.textContent = text; }
+export async function copy(text) {
   try { await navigator.clipboard.writeText(text); say("Copied " + text); }
   catch { say("Could not copy " + text); }
 }
@@ -37,7 +42,7 @@ function passesFilter(hue, wanted) {
   return !wanted || idTexts[hue] === wanted || lowerNames[hue].includes(wanted);
 }
 
-function rebuildOrder() {
+export function rebuildOrder() {
   const wanted = filter.value.trim().toLowerCase();
   const shown = [];
   for (let hue = 0; hue < total; hue++) if (passesFilter(hue, wanted)) shown.push(hue);
@@ -79,7 +84,7 @@ function measure(hue, target, distances, best) {
   best[hue] = index;
 }
 // A hue the editor changed is measured again; it keeps its place until the next ranking.
-function remeasure(hue) {
+export function remeasure(hue) {
   if (ranking) measure(hue, ranking.target, ranking.distances, ranking.best);
 }
 
@@ -141,7 +146,7 @@ function visibleRange() {
   return [Math.max(0, Math.min(from, order.length)), Math.max(0, Math.min(to, order.length))];
 }
 
-function render(anew) {
+export function render(anew) {
   const [from, to] = visibleRange();
   if (!anew && from === first && to === last) return;
   first = from;
@@ -182,7 +187,7 @@ function toTop() {
   render(true);
 }
 // Brings the row at `position` of the order onto the screen.
-function showPosition(position) {
+export function showPosition(position) {
   const top = body.getBoundingClientRect().top + scrollY + position * rowHeight;
   const header = covered();
   if (top - scrollY < header || top + rowHeight - scrollY > innerHeight) {
@@ -232,7 +237,7 @@ body.addEventListener("click", (event) => {
   const button = event.target.closest("td:first-child button");
   if (button) return copy(button.textContent);
   const edit = event.target.closest("button.edit");
-  if (edit) return openEditor(hueOfRow(edit.closest("tr")));
+  if (edit) return editAsked.forEach((listener) => listener(hueOfRow(edit.closest("tr"))));
   const strip = event.target.closest(".strip");
   if (strip) copy(coloursOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
 });
@@ -261,16 +266,16 @@ body.addEventListener("keydown", (event) => {
 // ---- A hue on a picture: each pixel's level (its red >> 3) picks that colour of the hue;
 // alpha stays, and with "Only grey pixels" a pixel that is not grey keeps its own colour ----
 
-let sample = null;
+export let sample = null;
 function paint(row) {
   const canvas = row.cells[6].firstChild;
   if (canvas) paintHue(canvas, hueOfRow(row));
 }
-function paintHue(canvas, hue) {
+export function paintHue(canvas, hue) {
   paintColours(canvas, Array.from({ length: 32 }, (_, i) => colourOf(hue, i)));
 }
 // The picture in 32 stored colours.
-function paintColours(canvas, stored) {
+export function paintColours(canvas, stored) {
   const list = stored.map((value) => parseInt(rgbText[value & 0x7fff].slice(1), 16));
   const out = new ImageData(sample.width, sample.height), from = sample.data, to = out.data;
   const greyOnly = onlyGrey.checked;
@@ -285,8 +290,11 @@ function paintColours(canvas, stored) {
   }
   canvas.getContext("2d").putImageData(out, 0, 0);
 }
-// What else shows the picture (a merge's conflicts), told when it changes.
-const sampleListeners = [];
+// What else shows the picture (the editor, a merge's conflicts), told when it or the way it is
+// painted changes; and what opens a hue's Edit button.
+const pictureChanged = [], editAsked = [];
+export const onPictureChanged = (listener) => pictureChanged.push(listener);
+export const onEditAsked = (listener) => editAsked.push(listener);
 function useSample(pixels) {
   sample = pixels;
   // A row is as tall as its picture is shown: at most 128 x 64, never stretched.
@@ -295,8 +303,7 @@ function useSample(pixels) {
   table.style.setProperty("--row", rowHeight + "px");
   table.classList.add("sampled");
   render(true);
-  showEditedSample();
-  for (const listener of sampleListeners) listener();
+  for (const listener of pictureChanged) listener();
 }
 function pixelsOf(image) {
   const canvas = document.createElement("canvas");
@@ -306,7 +313,10 @@ function pixelsOf(image) {
   context.drawImage(image, 0, 0);
   return context.getImageData(0, 0, image.width, image.height);
 }
-onlyGrey.addEventListener("change", () => { if (sample) render(true); showEditedSample(); });
+onlyGrey.addEventListener("change", () => {
+  if (sample) render(true);
+  for (const listener of pictureChanged) listener();
+});
 onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
 function dropSample() {
   sample = null;
@@ -314,8 +324,7 @@ function dropSample() {
   table.style.removeProperty("--row");
   table.classList.remove("sampled");
   render(true);
-  showEditedSample();
-  for (const listener of sampleListeners) listener();
+  for (const listener of pictureChanged) listener();
 }
 const pictureOf = (url) => new Promise((resolve, reject) => {
   const image = new Image();
@@ -374,19 +383,21 @@ forgetPicture.addEventListener("click", async () => {
   say("The picture is forgotten");
 });
 
-// ---- Start ----
+// ---- Start: the table shown, at the hue the address names, and the picture ----
 
-$("controls").hidden = false;
-table.hidden = false;
-table.setAttribute("aria-rowcount", total + 1);
-render(true);
-goToHash();
-const kept = keptPicture();
-if (kept || SAMPLE) {
-  pictureOf(kept ? kept.url : SAMPLE).then((pixels) => {
-    useSample(pixels);
-    goToHash();
-    if (kept) say("Showing each hue on " + kept.name + ", the picture chosen last time");
-  }, () => say("Could not read the picture"));
+export function startTable() {
+  $("controls").hidden = false;
+  table.hidden = false;
+  table.setAttribute("aria-rowcount", total + 1);
+  render(true);
+  goToHash();
+  const kept = keptPicture();
+  if (kept || SAMPLE) {
+    pictureOf(kept ? kept.url : SAMPLE).then((pixels) => {
+      useSample(pixels);
+      goToHash();
+      if (kept) say("Showing each hue on " + kept.name + ", the picture chosen last time");
+    }, () => say("Could not read the picture"));
+  }
+  forgetPicture.hidden = !kept;
 }
-forgetPicture.hidden = !kept;

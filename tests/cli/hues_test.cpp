@@ -255,7 +255,7 @@ TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
                   "style=\"background:linear-gradient(90deg,#FF0000 0 10px,#000000 0 20px,"),
         std::string::npos);
     EXPECT_NE(page.find("<tr id=\"hue-2999\""), std::string::npos);
-    EXPECT_NE(page.find("\nconst HUES = {\"ids\": \"AAABAAIA"), std::string::npos);  // 0, 1, 2, ...
+    EXPECT_NE(page.find("\n\"hues\": {\"ids\": \"AAABAAIA"), std::string::npos);  // 0, 1, 2, ...
     for (const char* external : {"src=", "href=", "@import", "url("}) {
         EXPECT_EQ(page.find(external), std::string::npos) << external;
     }
@@ -278,7 +278,7 @@ TEST_F(HuesTest, APageTakesOnlyASmallPngAsItsSample) {
     const fs::path good = dir_ / "good.png";
     huetools::WriteBytes(good, PngStart(512, 3));
     const std::string page = Run({"export", "html", "8", "--sample", good.string()}).out;
-    EXPECT_NE(page.find("const SAMPLE = \"data:image/png;base64,iVBORw0KGgo"), std::string::npos);
+    EXPECT_NE(page.find("\"sample\": \"data:image/png;base64,iVBORw0KGgo"), std::string::npos);
 
     std::vector<unsigned char> large = PngStart(16, 16);
     large.resize((1U << 20U) + 1);

@@ -24,6 +24,7 @@ export const chromiumOptions = {
 };
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
+// Pages are opened in run.newContext(), which watches their scripts.
 export async function startBrowser() {
   mkdirSync(workDir, { recursive: true });
   execFileSync(MAKE_SAMPLE, [hueFile]);
@@ -35,10 +36,21 @@ export async function startBrowser() {
   });
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
   const browser = await chromium.launch(chromiumOptions);
+  // Every error a page's script throws fails the file's tests, when they end.
+  const thrown = [];
   return {
     browser, served,
+    newContext: async (options) => {
+      const context = await browser.newContext(options);
+      context.on("page", (page) => page.on("pageerror", (error) => thrown.push(error.message)));
+      return context;
+    },
     address: (name) => `http://127.0.0.1:${server.address().port}/${name}`,
-    stop: async () => { await browser.close(); server.close(); },
+    stop: async () => {
+      await browser.close();
+      server.close();
+      if (thrown.length) throw new Error("a page's script threw: " + thrown.join("; "));
+    },
   };
 }
 
@@ -75,6 +87,6 @@ export function png(pixels) {
 const axeSource = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
 export async function axeFaults(page) {
   await page.evaluate(axeSource);
-  const { violations } = await page.evaluate(() => axe.run());
+  const { violations } = await page.evaluate(() => window.axe.run());
   return violations.map((fault) => fault.id + ": " + fault.nodes.map((node) => node.target).join(" "));
 }

@@ -7,13 +7,11 @@ import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { fileURLToPath } from "node:url";
-import vm from "node:vm";
+import * as arithmetic from "../../page/web/hues.js";
 
 const { HUES, WORK_DIR } = process.env;
 const work = join(WORK_DIR, "arithmetic");
 const hueFile = join(work, "hues.mul");
-const huesScript = fileURLToPath(new URL("../../page/web/hues.js", import.meta.url));
 const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
 const listed = () => JSON.parse(hues("list", "--format", "json"));
 
@@ -26,15 +24,13 @@ const random = (n) => {
 const Count = 160;
 const randomColour = () => [random(256), random(256), random(256)];
 
-// The page's data block and hues.js, run as the page runs them.
+// The page's arithmetic with the data `hues` wrote into the page (its #hue-data element).
 function loadPage(file) {
-  const page = readFileSync(file, "utf8");
-  const data = page.slice(page.indexOf("const LINEAR"), page.indexOf("// The hues and their arithmetic"));
-  const context = vm.createContext({ atob });
-  vm.runInContext(data + readFileSync(huesScript, "utf8"), context);
-  return vm.runInContext(`({ data: loadHues(HUES), hueOf, putHue, withName, withTable, withColour,
-    withGradient, withPastedJson, hueObject, patchOf, jsonLines, gradientColours, storedOfRgb,
-    rgbText, rgbHex, nameBytes, EditError })`, context);
+  const html = readFileSync(file, "utf8");
+  const start = html.indexOf(">", html.indexOf('id="hue-data"')) + 1;
+  const data = JSON.parse(html.slice(start, html.indexOf("</script>", start)));
+  arithmetic.useLinearTable(data.linear);
+  return { ...arithmetic, data: arithmetic.loadHues(data.hues) };
 }
 
 // A file of Count hues with what a page must keep: colours with bit 15 set, a name with a control

@@ -12,11 +12,10 @@ import { HUES, MAKE_SAMPLE, hues, png, startBrowser, workDir } from "./harness.m
 const largestFile = join(workDir, "largest.mul");
 
 const testPicture = [[8, 8, 8, 255], [255, 255, 255, 255], [0, 0, 0, 0], [255, 0, 0, 255]];
-let browser, run;
+let run;
 
 before(async () => {
   run = await startBrowser();
-  browser = run.browser;
   writeFileSync(join(workDir, "grey.png"), png(testPicture));
   hues("export", "html", "-o", join(workDir, "page.html"));
   hues("export", "html", "--sample", join(workDir, "grey.png"), "-o",
@@ -28,7 +27,7 @@ before(async () => {
 after(() => run?.stop());
 
 async function open(name, options = {}) {
-  const context = await browser.newContext(options);
+  const context = await run.newContext(options);
   const page = await context.newPage();
   const requests = [];
   page.on("request", (request) => requests.push(request.url()));

@@ -88,7 +88,7 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   let told = "";
   tool.stderr.on("data", (data) => { told += data; });
   const exited = new Promise((resolve) => tool.on("exit", resolve));
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const page = await context.newPage();
   await page.goto(await waitForAddress(address));
   const fields = await page.$$eval(".conflict", (items) => items.map((item) => item.dataset.hue + " " + item.dataset.field));
@@ -141,7 +141,7 @@ test("stopped with conflicts left: exit 1 and the file as last saved; no base re
     const merged = join(folder, "merged.mul");
     const server = await serveWith(["merge", "--resolve", empty, ours, theirs, "-o", merged, "--port", "0", "--no-browser"],
                                    {}, folder);
-    const context = await run.browser.newContext();
+    const context = await run.newContext();
     const page = await context.newPage();
     await page.goto(server.url.href);
     assert.equal(await left(page), "1 conflict left");

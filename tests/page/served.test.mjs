@@ -35,7 +35,7 @@ const status = async (page) => [await page.getAttribute("#save-status", "role"),
 test("Save writes the file as hues set does, keeps the backup, and the changes become the file's", async () => {
   const file = fresh("saved.mul"), bySet = fresh("by-set.mul");
   const server = await serve(file);
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const page = await context.newPage();
   await page.goto(server.url.href);
   await rename(page, 10, "Saved Hue");
@@ -54,7 +54,7 @@ test("Save writes the file as hues set does, keeps the backup, and the changes b
 test("a file changed meanwhile is refused, and the changes go back on top of it", async () => {
   const file = fresh("conflict.mul");
   const server = await serve(file);
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const page = await context.newPage();
   await page.goto(server.url.href);
   await rename(page, 11, "Mine");
@@ -78,7 +78,7 @@ test("a file changed meanwhile is refused, and the changes go back on top of it"
 test("two tabs saving at once: one saves, the other is refused, and neither loses its work", async () => {
   const file = fresh("tabs.mul");
   const server = await serve(file);
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const [first, second] = [await context.newPage(), await context.newPage()];
   for (const page of [first, second]) await page.goto(server.url.href);
   await rename(first, 20, "First tab");
@@ -101,7 +101,7 @@ test("without a file at the default path, the page names it and takes another; o
   const folder = join(workDir, "empty");
   mkdirSync(folder, { recursive: true });
   const server = await serve(null, ["--port", "0"], {}, folder);
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const page = await context.newPage();
   await page.goto(server.url.href);
   assert.match(await page.textContent("#looked"), /c:\\program files\\ardenmoor\\hues\.mul/);
@@ -146,7 +146,7 @@ const inView = (page, selector) => page.$eval(selector, (element) => {
 test("far down the table at a small window, the changes bar and what Save says stay in view", async () => {
   const file = fresh("far.mul");
   const server = await serve(file);
-  const context = await run.browser.newContext({ viewport: { width: 1280, height: 760 } });
+  const context = await run.newContext({ viewport: { width: 1280, height: 760 } });
   const page = await context.newPage();
   await page.goto(server.url.href);
   await rename(page, 1500, "Far down");
@@ -177,7 +177,7 @@ test("a picture given with --sample paints every row; one chosen in the page com
   writeFileSync(given, png([[8, 8, 8, 255], [255, 255, 255, 255]]));
   writeFileSync(chosen, png([[255, 255, 255, 255], [8, 8, 8, 255], [0, 0, 0, 0]]));
   const server = await serve(file, ["--port", "0", "--sample", given]);
-  const context = await run.browser.newContext();
+  const context = await run.newContext();
   const page = await context.newPage();
   // The picture each shown row paints: its width, and the colour of its first pixel against the
   // hue's colour for that pixel's level (8 >> 3 is colour 1, 255 >> 3 colour 31).

@@ -1,0 +1,12 @@
+// The page's script: each part started in turn, the table first, as every other part shows
+// its hues through it. The build bundles these modules into the page's one inline script.
+import { MERGE, SERVED } from "./data.js";
+import { startResolving } from "./conflicts.js";
+import { startEditor } from "./editor.js";
+import { startSaving } from "./save.js";
+import { startTable } from "./table.js";
+
+startTable();
+startEditor();
+if (SERVED) startSaving(SERVED);
+if (MERGE) startResolving(MERGE);
