@@ -31,7 +31,7 @@ struct Choices {
     std::vector<std::string> ids;
     std::string format = "text";
     std::string text;
-    std::string colour;
+    std::string color;
     std::size_t count = 10;
     std::string exportKind;
     std::optional<std::string> sample;
@@ -104,51 +104,57 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description,
     return command;
 }
 
-void AddMergeCommand(CLI::App& app, Choices& choices, Commands& commands) {
-    commands.merge = AddCommand(
-        app, "merge",
-        "Merge two changes of a hue file by hue and field, as git's merge driver; exit status 1 "
-        "if conflicts remain",
-        [&choices](CLI::App* merge) {
-            merge->add_option("BASE", choices.mergeBase, "The common base (empty: none)")
-                ->required();
-            merge->add_option("OURS", choices.ours, "Our side, where the result goes")->required();
-            merge->add_option("THEIRS", choices.theirs, "Their side")->required();
-            merge->add_option("-o,--output", choices.output,
-                              "Write the result to this file instead of OURS");
-            merge
-                ->add_option("--prefer", choices.prefer,
-                             "Settle every conflict with ours or theirs (also HUES_MERGE_PREFER)")
-                ->check(CLI::IsMember({"ours", "theirs"}));
-            merge->add_option("-p,--path-name", choices.pathName,
-                              "The file's name in messages (git's %P)");
-            merge->add_flag("--resolve", choices.resolve,
-                            "Resolve the conflicts by eye in your browser, as hues edit serves "
-                            "(git mergetool --tool=hues)");
-            merge->add_option("--port", choices.port, "With --resolve: as hues edit --port");
-            merge->add_flag("--no-browser", choices.noBrowser,
-                            "With --resolve: print the page's address, but open no browser");
-        });
-    commands.gitSetup = AddCommand(
-        app, "git-setup",
-        "Teach git hue files here: diff through the JSON listing, hues merge as merge driver "
-        "and merge tool",
-        [&choices](CLI::App* setup) {
-            setup->add_option("PATTERN", choices.patterns,
-                              "Files that are hue files, as in .gitattributes (default hues.mul)");
-            setup->add_flag("--global", choices.global,
-                            "For all your repositories: your git configuration and attributes");
-            setup->add_flag("--undo", choices.undo, "Take away exactly what git-setup added");
-        });
-}
-
 void AddSampleOption(CLI::App* command, Choices& choices, const std::string& what) {
     command->add_option(
         "--sample", choices.sample,
         what + " PNG picture (at most 512 x 512 pixels, 1 MiB) to show each hue on");
 }
 
-void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
+void AddReadingCommands(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.show = AddCommand(
+        app, "show", "Show the given hues in full, in the order given", [&choices](CLI::App* show) {
+            show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
+                ->required();
+            AddFormatOption(show, choices);
+        });
+
+    commands.list = AddCommand(app, "list", "List every hue the file holds",
+                               [&choices](CLI::App* list) { AddFormatOption(list, choices); });
+
+    commands.find = AddCommand(
+        app, "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none",
+        [&choices](CLI::App* find) {
+            find->add_option("TEXT", choices.text, "Text to look for in hue names")->required();
+            AddFormatOption(find, choices);
+        });
+
+    commands.nearest = AddCommand(
+        app, "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)",
+        [&choices](CLI::App* nearest) {
+            nearest->add_option("COLOUR", choices.color, "A colour as #RRGGBB or RRGGBB")
+                ->required();
+            nearest->add_option("-n", choices.count, "How many hues to list")
+                ->check(CLI::PositiveNumber)
+                ->capture_default_str();
+            AddFormatOption(nearest, choices);
+        });
+}
+
+void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.exportHues = AddCommand(
+        app, "export", "Export all hues, or those given, as a GIMP palette or a web page",
+        [&choices](CLI::App* exportHues) {
+            exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
+                ->required()
+                ->check(CLI::IsMember({"gpl", "html"}));
+            exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
+            exportHues->add_option("-o,--output", choices.output,
+                                   "Write to this file (atomically) instead of standard output");
+            AddSampleOption(exportHues, choices, "html: a");
+        });
+}
+
+void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
     static constexpr const char* Sources =
         "JSON (as list --format json writes) or CSV (as list --format csv "
         "writes) files; - is standard input";
@@ -191,18 +197,9 @@ void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                 ->check(CLI::Range(0, 32767));
             AddStrictAndBackup(set, choices, true);
         });
+}
 
-    commands.diff = AddCommand(
-        app, "diff", "Show what differs between two hue files; exit status 1 if anything does",
-        [&choices](CLI::App* diff) {
-            diff->add_option("A", choices.first, "The first hue file")->required();
-            diff->add_option("B", choices.second, "The second hue file")->required();
-            diff->add_option("--format", choices.format,
-                             "text, csv, or json: a patch for build --base A")
-                ->check(CLI::IsMember({"text", "json", "csv"}))
-                ->capture_default_str();
-        });
-
+void AddEditorCommand(CLI::App& app, Choices& choices, Commands& commands) {
     commands.edit = AddCommand(
         app, "edit",
         "Edit the hue file in your browser: a page served on 127.0.0.1 that saves into the file",
@@ -216,50 +213,84 @@ void AddEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
         });
 }
 
+void AddDiffCommand(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.diff = AddCommand(
+        app, "diff", "Show what differs between two hue files; exit status 1 if anything does",
+        [&choices](CLI::App* diff) {
+            diff->add_option("A", choices.first, "The first hue file")->required();
+            diff->add_option("B", choices.second, "The second hue file")->required();
+            diff->add_option("--format", choices.format,
+                             "text, csv, or json: a patch for build --base A")
+                ->check(CLI::IsMember({"text", "json", "csv"}))
+                ->capture_default_str();
+        });
+}
+
+void AddGitCommands(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.merge = AddCommand(
+        app, "merge",
+        "Merge two changes of a hue file by hue and field, as git's merge driver; exit status 1 "
+        "if conflicts remain",
+        [&choices](CLI::App* merge) {
+            merge->add_option("BASE", choices.mergeBase, "The common base (empty: none)")
+                ->required();
+            merge->add_option("OURS", choices.ours, "Our side, where the result goes")->required();
+            merge->add_option("THEIRS", choices.theirs, "Their side")->required();
+            merge->add_option("-o,--output", choices.output,
+                              "Write the result to this file instead of OURS");
+            merge
+                ->add_option("--prefer", choices.prefer,
+                             "Settle every conflict with ours or theirs (also HUES_MERGE_PREFER)")
+                ->check(CLI::IsMember({"ours", "theirs"}));
+            merge->add_option("-p,--path-name", choices.pathName,
+                              "The file's name in messages (git's %P)");
+            merge->add_flag("--resolve", choices.resolve,
+                            "Resolve the conflicts by eye in your browser, as hues edit serves "
+                            "(git mergetool --tool=hues)");
+            merge->add_option("--port", choices.port, "With --resolve: as hues edit --port");
+            merge->add_flag("--no-browser", choices.noBrowser,
+                            "With --resolve: print the page's address, but open no browser");
+        });
+    commands.gitSetup = AddCommand(
+        app, "git-setup",
+        "Teach git hue files here: diff through the JSON listing, hues merge as merge driver "
+        "and merge tool",
+        [&choices](CLI::App* setup) {
+            setup->add_option("PATTERN", choices.patterns,
+                              "Files that are hue files, as in .gitattributes (default hues.mul)");
+            setup->add_flag("--global", choices.global,
+                            "For all your repositories: your git configuration and attributes");
+            setup->add_flag("--undo", choices.undo, "Take away exactly what git-setup added");
+        });
+}
+
 Commands AddCommands(CLI::App& app, Choices& choices) {
     Commands commands{};
-    commands.show = AddCommand(
-        app, "show", "Show the given hues in full, in the order given", [&choices](CLI::App* show) {
-            show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
-                ->required();
-            AddFormatOption(show, choices);
-        });
-
-    commands.list = AddCommand(app, "list", "List every hue the file holds",
-                               [&choices](CLI::App* list) { AddFormatOption(list, choices); });
-
-    commands.find = AddCommand(
-        app, "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none",
-        [&choices](CLI::App* find) {
-            find->add_option("TEXT", choices.text, "Text to look for in hue names")->required();
-            AddFormatOption(find, choices);
-        });
-
-    commands.nearest = AddCommand(
-        app, "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)",
-        [&choices](CLI::App* nearest) {
-            nearest->add_option("COLOUR", choices.colour, "A colour as #RRGGBB or RRGGBB")
-                ->required();
-            nearest->add_option("-n", choices.count, "How many hues to list")
-                ->check(CLI::PositiveNumber)
-                ->capture_default_str();
-            AddFormatOption(nearest, choices);
-        });
-
-    commands.exportHues = AddCommand(
-        app, "export", "Export all hues, or those given, as a GIMP palette or a web page",
-        [&choices](CLI::App* exportHues) {
-            exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
-                ->required()
-                ->check(CLI::IsMember({"gpl", "html"}));
-            exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
-            exportHues->add_option("-o,--output", choices.output,
-                                   "Write to this file (atomically) instead of standard output");
-            AddSampleOption(exportHues, choices, "html: a");
-        });
-    AddEditCommands(app, choices, commands);
-    AddMergeCommand(app, choices, commands);
+    AddReadingCommands(app, choices, commands);
+    AddExportCommand(app, choices, commands);
+    AddFileEditCommands(app, choices, commands);
+    AddEditorCommand(app, choices, commands);
+    AddDiffCommand(app, choices, commands);
+    AddGitCommands(app, choices, commands);
     return commands;
+}
+
+// ---- Running them: each reads and checks everything it needs before it writes the first
+// byte to `out`, and returns the exit status; what it says on standard error goes to `err` ----
+
+struct Run {
+    const Choices& choices;
+    const Environment& env;
+    TextBuilder& out;
+    std::string& err;
+};
+
+std::filesystem::path PathOf(const std::string& text) {
+    return huedata::PathFromUtf8(text);
+}
+
+TextStyle StyleFor(const Environment& env) {
+    return {.colorStrip = env.stdoutIsTerminal && !env.noColor};
 }
 
 void WriteHues(const std::string& format, std::span<const HueView> hues, bool full, TextStyle style,
@@ -276,39 +307,93 @@ void WriteMatches(const std::string& format, std::span<const NearMatch> matches,
     return NearestText(matches, style, out);
 }
 
-// Runs one command and returns its exit status. Each reads and checks everything it needs
-// before it writes the first byte to `out`.
-// The commands that make and change hue files. Returns the exit status; what they say on
-// standard error goes to `err`.
+// The hues named by id, or with none named the whole file. Hues given by id are read one entry
+// each, as the window reads them, so that a few of a large file cost what they cost of a small
+// one; past some hundreds, the whole file at once is quicker.
+std::vector<HueView> LoadHuesNamed(const Run& run, std::span<const int> ids, HueFile& file) {
+    constexpr std::size_t MostHuesReadAlone = 256;
+    const auto path = PathOf(run.choices.file);
+    if (!ids.empty() && ids.size() <= MostHuesReadAlone) return LoadViews(path, ids, file);
+    file = LoadHueFile(path);
+    return ids.empty() ? AllViews(file) : ViewsOf(file, ids);
+}
+
+// show, list, find and nearest.
+int RunReadingCommand(const Commands& commands, const Run& run) {
+    const Choices& choices = run.choices;
+    const TextStyle style = StyleFor(run.env);
+    // Arguments are checked before the file is read, so that a typo is named as such.
+    const std::vector<int> ids = ParseIds(choices.ids);
+    const std::optional<huedata::Rgb24> color =
+        commands.nearest->parsed() ? std::optional(ParseColor(choices.color)) : std::nullopt;
+    HueFile file;
+    const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
+    if (commands.show->parsed()) {
+        WriteHues(choices.format, hues, true, style, run.out);
+        return Success;
+    }
+    if (commands.list->parsed()) {
+        WriteHues(choices.format, hues, false, style, run.out);
+        return Success;
+    }
+    if (commands.find->parsed()) {
+        const auto found = FindHues(file, choices.text);
+        WriteHues(choices.format, found, false, style, run.out);
+        return found.empty() ? NothingFound : Success;
+    }
+    WriteMatches(choices.format, NearestHues(file, *color, choices.count), style, run.out);
+    return Success;
+}
+
 // The picture named with --sample, read and checked before anything is written or served.
 std::optional<SamplePicture> SampleChosen(const Choices& choices) {
     if (!choices.sample) return std::nullopt;
-    return ReadSamplePicture(huedata::PathFromUtf8(*choices.sample));
+    return ReadSamplePicture(PathOf(*choices.sample));
 }
 
-std::optional<int> RunEditCommand(const Commands& commands, const Choices& choices,
-                                  const Environment& env, TextBuilder& out, std::string& err) {
-    const auto path = [](const std::string& text) { return huedata::PathFromUtf8(text); };
-    if (commands.build->parsed()) {
-        err +=
-            BuildHueFile({.sources = choices.sources,
-                          .output = path(*choices.output),
-                          .base = choices.base ? std::optional(path(*choices.base)) : std::nullopt,
-                          .count = choices.least,
-                          .strict = choices.strict},
-                         env);
-        return Success;
+int RunExport(const Run& run) {
+    const Choices& choices = run.choices;
+    const std::vector<int> ids = ParseIds(choices.ids);
+    if (choices.sample && choices.exportKind != "html") {
+        throw HuesError("--sample goes with export html: a palette has no pictures");
     }
-    if (commands.apply->parsed()) {
-        err += ApplyToHueFile({.file = path(choices.file),
+    HueFile file;
+    const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
+    const std::optional<SamplePicture> sample = SampleChosen(choices);
+    const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
+    if (choices.output) {
+        ExportHuesToFile(file, hues, request, PathOf(*choices.output));
+    } else {
+        ExportHues(file, hues, request, run.out);
+    }
+    return Success;
+}
+
+int RunBuild(const Run& run) {
+    const Choices& choices = run.choices;
+    run.err +=
+        BuildHueFile({.sources = choices.sources,
+                      .output = PathOf(*choices.output),
+                      .base = choices.base ? std::optional(PathOf(*choices.base)) : std::nullopt,
+                      .count = choices.least,
+                      .strict = choices.strict},
+                     run.env);
+    return Success;
+}
+
+int RunApply(const Run& run) {
+    const Choices& choices = run.choices;
+    run.err += ApplyToHueFile({.file = PathOf(choices.file),
                                .sources = choices.sources,
                                .keepBackup = !choices.noBackup,
                                .strict = choices.strict},
-                              env);
-        return Success;
-    }
-    if (commands.set->parsed()) {
-        err += SetHue({.file = path(choices.file),
+                              run.env);
+    return Success;
+}
+
+int RunSet(const Run& run) {
+    const Choices& choices = run.choices;
+    run.err += SetHue({.file = PathOf(choices.file),
                        .id = choices.id,
                        .name = choices.name,
                        .table = choices.table,
@@ -317,116 +402,82 @@ std::optional<int> RunEditCommand(const Commands& commands, const Choices& choic
                        .copyOf = choices.copyOf,
                        .keepBackup = !choices.noBackup,
                        .strict = choices.strict});
-        return Success;
-    }
-    if (commands.edit->parsed()) {
-        ServeHueEditor({.file = path(choices.file),
-                        .fileGiven = choices.fileGiven,
-                        .port = choices.port,
-                        .openBrowser = !choices.noBrowser,
-                        .sample = SampleChosen(choices)},
-                       {.printAddress = env.printNow, .tell = env.tellNow});
-        return Success;
-    }
-    if (commands.gitSetup->parsed()) {
-        out << SetUpGit(
-            {.global = choices.global, .undo = choices.undo, .patterns = choices.patterns}, env);
-        return Success;
-    }
-    if (commands.merge->parsed()) {
-        const MergeReport merged = MergeFiles(
-            {.base = path(choices.mergeBase),
-             .ours = path(choices.ours),
-             .theirs = path(choices.theirs),
-             .output = choices.output ? std::optional(path(*choices.output)) : std::nullopt,
-             .prefer = choices.prefer ? choices.prefer : env.mergePrefer,
-             .name = choices.pathName,
-             .resolving = choices.resolve});
-        err += merged.err;
-        if (!choices.resolve || merged.conflicts.empty()) return merged.status;
-        // What is left, resolved by eye: the page saves into the merged file, and a save that
-        // leaves no conflict ends it.
-        env.tellNow(err.substr(0, err.size() - 1));
-        err.clear();
-        const std::size_t left =
-            ServeHueEditor({.file = merged.written,
-                            .fileGiven = true,
-                            .port = choices.port,
-                            .openBrowser = !choices.noBrowser,
-                            .conflicts = merged.conflicts},
-                           {.printAddress = env.printNow, .tell = env.tellNow});
-        const std::string file = huedata::PathText(merged.written);
-        if (left == 0) {
-            err = "hues: the merge of " + file + " is resolved\n";
-            return Success;
-        }
-        err = "hues: " + std::to_string(left) + (left == 1 ? " conflict" : " conflicts") +
-              " left in " + file + ", ours kept there\n";
-        return 1;
-    }
-    if (commands.diff->parsed()) {
-        const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
-        const DiffOutcome diff = DiffHueFiles({.first = path(choices.first),
-                                               .second = path(choices.second),
-                                               .format = choices.format,
-                                               .style = style},
-                                              out);
-        err += diff.note;
-        return diff.differ ? Differ : Success;
-    }
-    return std::nullopt;
+    return Success;
 }
 
-int RunCommand(const Commands& commands, const Choices& choices, const Environment& env,
-               TextBuilder& out) {
-    const TextStyle style{.colourStrip = env.stdoutIsTerminal && !env.noColor};
-    // Arguments are checked before the file is read, so that a typo is named as such.
-    const std::vector<int> ids = ParseIds(choices.ids);
-    const std::optional<huedata::Rgb24> colour =
-        commands.nearest->parsed() ? std::optional(ParseColour(choices.colour)) : std::nullopt;
-    // Hues given by id are read one entry each, as the window reads them, so that a few of a
-    // large file cost what they cost of a small one; past some hundreds, the whole file at once
-    // is quicker.
-    constexpr std::size_t MostHuesReadAlone = 256;
-    const auto path = huedata::PathFromUtf8(choices.file);
-    HueFile file;
-    std::vector<HueView> given;
-    if (!ids.empty() && ids.size() <= MostHuesReadAlone) {
-        given = LoadViews(path, ids, file);
-    } else {
-        file = LoadHueFile(path);
-        if (!ids.empty()) given = ViewsOf(file, ids);
-    }
-
-    if (commands.show->parsed()) {
-        WriteHues(choices.format, given, true, style, out);
-        return Success;
-    }
-    if (commands.list->parsed()) {
-        WriteHues(choices.format, AllViews(file), false, style, out);
-        return Success;
-    }
-    if (commands.find->parsed()) {
-        const auto found = FindHues(file, choices.text);
-        WriteHues(choices.format, found, false, style, out);
-        return found.empty() ? NothingFound : Success;
-    }
-    if (commands.nearest->parsed()) {
-        WriteMatches(choices.format, NearestHues(file, *colour, choices.count), style, out);
-        return Success;
-    }
-    const auto hues = ids.empty() ? AllViews(file) : given;
-    if (choices.sample && choices.exportKind != "html") {
-        throw HuesError("--sample goes with export html: a palette has no pictures");
-    }
-    const std::optional<SamplePicture> sample = SampleChosen(choices);
-    const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
-    if (choices.output) {
-        ExportHuesToFile(file, hues, request, huedata::PathFromUtf8(*choices.output));
-    } else {
-        ExportHues(file, hues, request, out);
-    }
+int RunEditor(const Run& run) {
+    const Choices& choices = run.choices;
+    ServeHueEditor({.file = PathOf(choices.file),
+                    .fileGiven = choices.fileGiven,
+                    .port = choices.port,
+                    .openBrowser = !choices.noBrowser,
+                    .sample = SampleChosen(choices)},
+                   {.printAddress = run.env.printNow, .tell = run.env.tellNow});
     return Success;
+}
+
+int RunDiff(const Run& run) {
+    const Choices& choices = run.choices;
+    const DiffOutcome diff = DiffHueFiles({.first = PathOf(choices.first),
+                                           .second = PathOf(choices.second),
+                                           .format = choices.format,
+                                           .style = StyleFor(run.env)},
+                                          run.out);
+    run.err += diff.note;
+    return diff.differ ? Differ : Success;
+}
+
+int RunMerge(const Run& run) {
+    const Choices& choices = run.choices;
+    const MergeReport merged = MergeFiles(
+        {.base = PathOf(choices.mergeBase),
+         .ours = PathOf(choices.ours),
+         .theirs = PathOf(choices.theirs),
+         .output = choices.output ? std::optional(PathOf(*choices.output)) : std::nullopt,
+         .prefer = choices.prefer ? choices.prefer : run.env.mergePrefer,
+         .name = choices.pathName,
+         .resolving = choices.resolve});
+    run.err += merged.err;
+    if (!choices.resolve || merged.conflicts.empty()) return merged.status;
+    // What is left, resolved by eye: the page saves into the merged file, and a save that
+    // leaves no conflict ends it.
+    run.env.tellNow(run.err.substr(0, run.err.size() - 1));
+    run.err.clear();
+    const std::size_t left =
+        ServeHueEditor({.file = merged.written,
+                        .fileGiven = true,
+                        .port = choices.port,
+                        .openBrowser = !choices.noBrowser,
+                        .conflicts = merged.conflicts},
+                       {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+    const std::string file = huedata::PathText(merged.written);
+    if (left == 0) {
+        run.err = "hues: the merge of " + file + " is resolved\n";
+        return Success;
+    }
+    run.err = "hues: " + std::to_string(left) + (left == 1 ? " conflict" : " conflicts") +
+              " left in " + file + ", ours kept there\n";
+    return 1;
+}
+
+int RunGitSetup(const Run& run) {
+    const Choices& choices = run.choices;
+    run.out << SetUpGit(
+        {.global = choices.global, .undo = choices.undo, .patterns = choices.patterns}, run.env);
+    return Success;
+}
+
+int RunCommand(const Commands& commands, const Run& run) {
+    const std::pair<CLI::App*, int (*)(const Run&)> families[] = {
+        {commands.exportHues, RunExport}, {commands.build, RunBuild},
+        {commands.apply, RunApply},       {commands.set, RunSet},
+        {commands.edit, RunEditor},       {commands.diff, RunDiff},
+        {commands.merge, RunMerge},       {commands.gitSetup, RunGitSetup},
+    };
+    for (const auto& [command, runCommand] : families) {
+        if (command->parsed()) return runCommand(run);
+    }
+    return RunReadingCommand(commands, run);
 }
 
 Outcome FailureOutcome(const std::string& message) {
@@ -473,9 +524,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     try {
         TextBuilder builder(out);
         std::string err;
-        const std::optional<int> edited =
-            RunEditCommand(commands, choices, environment, builder, err);
-        const int status = edited ? *edited : RunCommand(commands, choices, environment, builder);
+        const int status = RunCommand(commands, {choices, environment, builder, err});
         builder.Flush();
         return {status, {}, err};
     } catch (const HuesError& error) {

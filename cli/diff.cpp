@@ -73,7 +73,7 @@ std::string NameBytesShown(const huedata::HueRecord& hue) {
     return hex;
 }
 
-std::string ColourShown(huedata::Color15 value) {
+std::string ColorShown(huedata::Color15 value) {
     return huedata::Color15Text(value) + " " + huedata::RgbText(huedata::ConvertColor(value));
 }
 
@@ -101,7 +101,7 @@ void ForEachField(const HueDifference& hue, Row row) {
         row("table_end", std::to_string(a.TableEnd), std::to_string(b.TableEnd));
     for (std::size_t i = 0; i < a.Colors.size(); ++i) {
         if (a.Colors[i] != b.Colors[i]) {
-            row("color" + std::to_string(i), ColourShown(a.Colors[i]), ColourShown(b.Colors[i]));
+            row("color" + std::to_string(i), ColorShown(a.Colors[i]), ColorShown(b.Colors[i]));
         }
     }
 }
@@ -122,12 +122,12 @@ void WriteText(const Side& a, const Side& b, std::span<const HueDifference> diff
                          if (field != "hue")
                              out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
                      });
-        if (style.colourStrip && hue.first && hue.second &&
+        if (style.colorStrip && hue.first && hue.second &&
             hue.first->Colors != hue.second->Colors) {
             out << "  old ";
-            ColourStrip(out, *hue.first);
+            ColorStrip(out, *hue.first);
             out << "\n  new ";
-            ColourStrip(out, *hue.second);
+            ColorStrip(out, *hue.second);
             out << '\n';
         }
     }

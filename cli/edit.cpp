@@ -77,30 +77,30 @@ std::int16_t TableValue(const std::string& text) {
     return static_cast<std::int16_t>(value);
 }
 
-std::vector<huedata::Rgb24> ColourList(const std::string& option, const std::string& text) {
-    std::vector<huedata::Rgb24> colours;
+std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::string& text) {
+    std::vector<huedata::Rgb24> colors;
     std::size_t start = 0;
     for (;;) {
         const auto comma = text.find(',', start);
         try {
-            colours.push_back(ParseColour(text.substr(start, comma - start)));
+            colors.push_back(ParseColor(text.substr(start, comma - start)));
         } catch (const HuesError& error) {
             throw HuesError(option + ": " + error.what());
         }
-        if (comma == std::string::npos) return colours;
+        if (comma == std::string::npos) return colors;
         start = comma + 1;
     }
 }
 
-std::vector<huedata::Color15> StoredColours(std::span<const huedata::Rgb24> colours, bool strict,
-                                            std::string& warning) {
-    std::vector<huedata::Color15> stored(colours.size());
+std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> colors, bool strict,
+                                           std::string& warning) {
+    std::vector<huedata::Color15> stored(colors.size());
     int inexact = 0;
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const int before = inexact;
-        stored[i] = StoredColour(colours[i], inexact);
+        stored[i] = StoredColor(colors[i], inexact);
         if (inexact != before && strict) {
-            throw HuesError("colour " + std::to_string(i) + ": " + huedata::RgbText(colours[i]) +
+            throw HuesError("colour " + std::to_string(i) + ": " + huedata::RgbText(colors[i]) +
                             " is not a colour a hue can hold; the nearest is " +
                             huedata::RgbText(huedata::ConvertColor(stored[i])));
         }
@@ -130,27 +130,27 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         change.tableEnd = TableValue(request.table.at(1));
     }
     if (request.colors) {
-        const auto colours = ColourList("--colors", *request.colors);
-        if (colours.size() != 32) {
-            throw HuesError("--colors: gives " + std::to_string(colours.size()) +
+        const auto colors = ColorList("--colors", *request.colors);
+        if (colors.size() != 32) {
+            throw HuesError("--colors: gives " + std::to_string(colors.size()) +
                             " colours; a hue has 32");
         }
-        const auto stored = StoredColours(colours, request.strict, warning);
+        const auto stored = StoredColors(colors, request.strict, warning);
         change.colors.emplace();
         std::ranges::copy(stored, change.colors->begin());
     }
     if (request.gradient) {
-        const auto stops = ColourList("--gradient", *request.gradient);
+        const auto stops = ColorList("--gradient", *request.gradient);
         if (stops.size() < 2 || stops.size() > 32) {
             throw HuesError("--gradient: gives " + std::to_string(stops.size()) +
                             " colours; give 2 to 32 stops");
         }
         // The stops are what the user typed; the colours between them are made, and simply
         // taken to the nearest a hue can hold.
-        StoredColours(stops, request.strict, warning);
-        std::array<huedata::Color15, 32> colours{};
-        std::ranges::transform(GradientColours(stops), colours.begin(), huedata::NearestColor15);
-        change.colors = colours;
+        StoredColors(stops, request.strict, warning);
+        std::array<huedata::Color15, 32> colors{};
+        std::ranges::transform(GradientColors(stops), colors.begin(), huedata::NearestColor15);
+        change.colors = colors;
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw HuesError(

@@ -49,7 +49,7 @@ std::string ValueText(const MergeConflict& conflict, const Value& value, bool is
         case MergeUnit::TableStart:
         case MergeUnit::TableEnd:
             return huedata::HexText(static_cast<std::int16_t>(LittleEndian(*value)));
-        case MergeUnit::Colour: {
+        case MergeUnit::Color: {
             const auto stored = static_cast<huedata::Color15>(LittleEndian(*value));
             return huedata::Color15Text(stored) + " " +
                    huedata::RgbText(huedata::ConvertColor(stored));
@@ -70,8 +70,8 @@ std::string UnitText(const MergeConflict& conflict) {
             return fmt::format("hue {} start", conflict.hue);
         case MergeUnit::TableEnd:
             return fmt::format("hue {} end", conflict.hue);
-        case MergeUnit::Colour:
-            return fmt::format("hue {} colour {}", conflict.hue, conflict.colour);
+        case MergeUnit::Color:
+            return fmt::format("hue {} colour {}", conflict.hue, conflict.color);
         case MergeUnit::BlockHeader:
             return fmt::format("block {} header", conflict.hue);
         case MergeUnit::Tail:

@@ -23,7 +23,7 @@ void CheckHexText(std::int16_t value) {
     Require(std::stoul(text, nullptr, 16) == static_cast<std::uint16_t>(value));
 }
 
-void CheckColour(huedata::Color15 value) {
+void CheckColor(huedata::Color15 value) {
     const huedata::Rgb24 rgb = huedata::ConvertColor(value);
     const std::string stored = huedata::Color15Text(value);
     Require(stored.size() == 6 &&
@@ -50,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckName(hue.Name);
     CheckHexText(hue.TableStart);
     CheckHexText(hue.TableEnd);
-    for (const huedata::Color15 colour : hue.Colors) CheckColour(colour);
+    for (const huedata::Color15 color : hue.Colors) CheckColor(color);
     return 0;
 }

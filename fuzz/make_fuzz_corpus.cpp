@@ -70,13 +70,13 @@ int main(int argc, char** argv) {
     huetools::WriteBytes(readDir / "one-byte-short",
                          PositionThenFile(huedata::HuePosition(15), file));
     // Hues as text, in each form a source takes: every field, a patch, and CSV.
-    std::string colours = "\"#FF0000\"", stored = "64512";
-    for (int i = 1; i < 32; ++i) colours += ",\"#00FF00\"", stored += ",992";
+    std::string colors = "\"#FF0000\"", stored = "64512";
+    for (int i = 1; i < 32; ++i) colors += ",\"#00FF00\"", stored += ",992";
     const std::string sources[] = {
         "[\n  {\"id\":8,\"block_header\":3735928559,\"name\":\"Cr\u00e8me\",\"name_bytes\":"
         "\"4372E86D6500787800000000000000000000000A\",\"table_start\":-1,\"table_end\":31,"
         "\"colors\":[" +
-            colours + "],\"stored\":[" + stored + "]}\n]\n",
+            colors + "],\"stored\":[" + stored + "]}\n]\n",
         "{\"id\":3,\"table_end\":7}",
         "id,name,table_start,table_end\r\n1,\"Red, \"\"Hot\"\"\",0,31\r\n2,Blue,-5,5\r\n",
     };

@@ -14,7 +14,7 @@ using Bytes = std::span<const unsigned char>;
 
 struct Unit {
     MergeUnit kind;
-    std::size_t colour;
+    std::size_t color;
     std::uint64_t offset;  // from the start of the hue's entry; of a block header, from the block
     std::size_t size;
 };
@@ -22,7 +22,7 @@ struct Unit {
 // The units of an entry in file order: the 32 colours, the table start and end, the name.
 constexpr std::array<Unit, 35> EntryUnits = [] {
     std::array<Unit, 35> units{};
-    for (std::size_t c = 0; c < 32; ++c) units[c] = {MergeUnit::Colour, c, 2 * c, 2};
+    for (std::size_t c = 0; c < 32; ++c) units[c] = {MergeUnit::Color, c, 2 * c, 2};
     units[32] = {MergeUnit::TableStart, 0, 64, 2};
     units[33] = {MergeUnit::TableEnd, 0, 66, 2};
     units[34] = {MergeUnit::Name, 0, 68, 20};
@@ -76,8 +76,7 @@ public:
         if (Same(ours, theirs) || Same(theirs, base)) return from(ours, Source::Ours);
         if (Same(ours, base)) return from(theirs, Source::Theirs);
         const std::size_t number = unit.kind == MergeUnit::BlockHeader ? hue / HuesPerBlock : hue;
-        conflicts_.push_back(
-            {unit.kind, number, unit.colour, Copy(base), Copy(ours), Copy(theirs)});
+        conflicts_.push_back({unit.kind, number, unit.color, Copy(base), Copy(ours), Copy(theirs)});
         if (prefer_ == MergePreference::Theirs) return from(theirs, Source::Theirs);
         // A hue cut off on one side and changed on the other keeps the change.
         if (prefer_ == MergePreference::None && !ours) return Source::Theirs;

@@ -90,11 +90,11 @@ public:
         (std::string_view(field) == "table_start" ? change_.tableStart : change_.tableEnd) =
             static_cast<std::int16_t>(value);
     }
-    void Colour(std::size_t index, std::string_view text) {
+    void Color(std::size_t index, std::string_view text) {
         try {
-            colours_[index] = ParseColour(text);
+            colors_[index] = ParseColor(text);
         } catch (const HuesError& why) {
-            Fail(ColourField(index), why.what());
+            Fail(ColorField(index), why.what());
         }
     }
     void Stored(std::size_t index, std::int64_t value) {
@@ -110,7 +110,7 @@ public:
         }
         change_.blockHeader = static_cast<std::uint32_t>(value);
     }
-    void HasColours() { hasColours_ = true; }
+    void HasColors() { hasColors_ = true; }
     void HasStored() { hasStored_ = true; }
 
     [[noreturn]] void Fail(const std::string& field, const std::string& reason) const {
@@ -135,11 +135,11 @@ public:
                      "\"" + PrintableText(*nameText_) + "\" cannot be stored: " + why.what());
             }
         }
-        if (hasColours_ || hasStored_) {
+        if (hasColors_ || hasStored_) {
             std::array<Color15, 32> colors{};
             for (std::size_t i = 0; i < colors.size(); ++i) {
-                const bool agree = hasStored_ && (!hasColours_ ||
-                                                  huedata::ConvertColor(stored_[i]) == colours_[i]);
+                const bool agree =
+                    hasStored_ && (!hasColors_ || huedata::ConvertColor(stored_[i]) == colors_[i]);
                 colors[i] = agree ? stored_[i] : Edited(i);
             }
             change_.colors = colors;
@@ -147,23 +147,23 @@ public:
         return change_;
     }
 
-    static std::string ColourField(std::size_t index) {
+    static std::string ColorField(std::size_t index) {
         return "colors[" + std::to_string(index) + "]";
     }
 
 private:
     Color15 Edited(std::size_t index) {
-        const Rgb24 colour = colours_[index];
+        const Rgb24 color = colors_[index];
         int inexact = 0;
-        const Color15 stored = StoredColour(colour, inexact);
+        const Color15 stored = StoredColor(color, inexact);
         if (inexact != 0) {
-            const std::string what = huedata::RgbText(colour) +
+            const std::string what = huedata::RgbText(color) +
                                      " is not a colour a hue can hold; the nearest is " +
                                      huedata::RgbText(huedata::ConvertColor(stored));
-            if (strict_) Fail(ColourField(index), what);
+            if (strict_) Fail(ColorField(index), what);
             if (inexact_.count++ == 0) {
                 inexact_.first = PlaceText(place_) + ": hue " + std::to_string(change_.id) + ": " +
-                                 ColourField(index) + ": " + what;
+                                 ColorField(index) + ": " + what;
             }
         }
         return stored;
@@ -176,9 +176,9 @@ private:
     huedata::HueChange change_;
     std::optional<std::array<unsigned char, 20>> nameBytes_;
     std::optional<std::string> nameText_;
-    std::array<Rgb24, 32> colours_{};
+    std::array<Rgb24, 32> colors_{};
     std::array<Color15, 32> stored_{};
-    bool hasColours_ = false, hasStored_ = false;
+    bool hasColors_ = false, hasStored_ = false;
 };
 
 // ---- JSON ----
@@ -267,9 +267,9 @@ huedata::HueChange ReadJsonHue(const json& object, const Place& place, bool stri
         } else if (key == "colors") {
             const auto& items = ArrayOf32(reader, key, value);
             for (std::size_t i = 0; i < items.size(); ++i) {
-                reader.Colour(i, String(reader, HueReader::ColourField(i), items[i]));
+                reader.Color(i, String(reader, HueReader::ColorField(i), items[i]));
             }
-            reader.HasColours();
+            reader.HasColors();
         } else if (key == "stored") {
             const auto& items = ArrayOf32(reader, key, value);
             for (std::size_t i = 0; i < items.size(); ++i) {
@@ -375,7 +375,7 @@ std::vector<CsvRow> CsvRows(const SourceText& source) {
 }
 
 // The index of a colour column, "color0" to "color31", as the export names them.
-std::optional<std::size_t> ColourColumn(std::string_view column) {
+std::optional<std::size_t> ColorColumn(std::string_view column) {
     if (!column.starts_with("color")) return std::nullopt;
     const std::string_view digits = column.substr(5);
     std::size_t index = 0;
@@ -403,12 +403,12 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
     if (rows.empty()) return;
     const std::vector<std::string>& header = rows.front().fields;
     const Place headerPlace{&source, rows.front().offset, false};
-    int colourColumns = 0;
+    int colorColumns = 0;
     for (std::size_t i = 0; i < header.size(); ++i) {
         const std::string& column = header[i];
-        const bool colour = ColourColumn(column).has_value();
-        const bool known = colour || column == "id" || column == "name" ||
-                           column == "table_start" || column == "table_end";
+        const bool color = ColorColumn(column).has_value();
+        const bool known = color || column == "id" || column == "name" || column == "table_start" ||
+                           column == "table_end";
         if (!known) {
             Fault(headerPlace, std::nullopt, column,
                   "is not a column of a hue: id, name, table_start, table_end, color0 to color31");
@@ -416,14 +416,14 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
         if (std::count(header.begin(), header.end(), column) > 1) {
             Fault(headerPlace, std::nullopt, column, "is a column given twice");
         }
-        colourColumns += colour ? 1 : 0;
+        colorColumns += color ? 1 : 0;
     }
     if (std::find(header.begin(), header.end(), "id") == header.end()) {
         Fault(headerPlace, std::nullopt, "", "the header has no column \"id\"");
     }
-    if (colourColumns != 0 && colourColumns != 32) {
+    if (colorColumns != 0 && colorColumns != 32) {
         Fault(headerPlace, std::nullopt, "",
-              "the header has " + std::to_string(colourColumns) +
+              "the header has " + std::to_string(colorColumns) +
                   " of the 32 colour columns color0 to color31; give all or none");
     }
     const auto idColumn =
@@ -445,9 +445,9 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
             if (column == "table_start")
                 reader.Table("table_start", CsvInteger(reader, column, value));
             if (column == "table_end") reader.Table("table_end", CsvInteger(reader, column, value));
-            if (const auto index = ColourColumn(column)) reader.Colour(*index, value);
+            if (const auto index = ColorColumn(column)) reader.Color(*index, value);
         }
-        if (colourColumns != 0) reader.HasColours();
+        if (colorColumns != 0) reader.HasColors();
         hues.emplace_back(reader.Finish(), place);
     }
 }
@@ -500,31 +500,31 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     return read;
 }
 
-Color15 StoredColour(Rgb24 colour, int& inexact) {
-    const Color15 stored = huedata::NearestColor15(colour);
-    if (huedata::ConvertColor(stored) != colour) ++inexact;
+Color15 StoredColor(Rgb24 color, int& inexact) {
+    const Color15 stored = huedata::NearestColor15(color);
+    if (huedata::ConvertColor(stored) != color) ++inexact;
     return stored;
 }
 
-std::array<Rgb24, 32> GradientColours(std::span<const Rgb24> stops) {
-    std::array<Rgb24, 32> colours{};
+std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
+    std::array<Rgb24, 32> colors{};
     const std::size_t gaps = stops.size() - 1;
-    for (std::size_t i = 0; i < colours.size(); ++i) {
+    for (std::size_t i = 0; i < colors.size(); ++i) {
         // Colour i lies i * gaps / 31 of the way along the stops.
         const std::size_t stop = i * gaps / 31;
         const std::size_t rest = i * gaps % 31;
         if (rest == 0) {
-            colours[i] = stops[stop];
+            colors[i] = stops[stop];
             continue;
         }
         const huedata::OkLab from = huedata::OkLabFromSrgb(stops[stop]);
         const huedata::OkLab to = huedata::OkLabFromSrgb(stops[stop + 1]);
         const double t = static_cast<double>(rest) / 31.0;
-        colours[i] =
+        colors[i] =
             huedata::SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
                                     from.b + (to.b - from.b) * t});
     }
-    return colours;
+    return colors;
 }
 
 }  // namespace hues

@@ -31,10 +31,10 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict);
 
 // Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
 // colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
-std::array<huedata::Rgb24, 32> GradientColours(std::span<const huedata::Rgb24> stops);
+std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops);
 
 // The stored value of a colour a person chose. One that no stored value shows exactly is
 // taken to the nearest; `inexact` counts it.
-huedata::Color15 StoredColour(huedata::Rgb24 colour, int& inexact);
+huedata::Color15 StoredColor(huedata::Rgb24 color, int& inexact);
 
 }  // namespace hues

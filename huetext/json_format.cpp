@@ -53,10 +53,10 @@ char* WriteSignedDecimal(char* out, std::int16_t value) {
 // some 200,000 values only to print them. One reservation covers the whole hue.
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
     const huedata::HueRecord& record = *hue.record;
-    constexpr std::size_t MostPerColour = 10 + 6;  // "#RRGGBB", and 65535,
-    constexpr std::size_t MostOfTheRest = 200;     // the keys, the brackets, numbers, name_bytes
-    char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
-                             record.Colors.size() * MostPerColour);
+    constexpr std::size_t MostPerColor = 10 + 6;  // "#RRGGBB", and 65535,
+    constexpr std::size_t MostOfTheRest = 200;    // the keys, the brackets, numbers, name_bytes
+    char* out =
+        text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 + record.Colors.size() * MostPerColor);
     out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
     if (hue.blockHeader) {
         out = fmt::format_to(WriteLiteral(out, R"(,"block_header":)"), FMT_COMPILE("{}"),

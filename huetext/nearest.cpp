@@ -98,7 +98,7 @@ float QuickNearest(const huedata::HueRecord& hue, const Distances& distances) {
 // The first colour at the smallest exact distance. Every colour whose quick distance comes
 // within twice the error of the smallest may be it, and is measured exactly; the others cannot
 // win. Mostly that is one colour.
-Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
+Candidate BestColor(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
     const double reach = QuickNearest(hue, distances) + 2 * huedata::QuickDistanceError;
     Candidate best{id, -1, 0.0};
     for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
@@ -111,7 +111,7 @@ Candidate BestColour(const huedata::HueRecord& hue, std::size_t id, Distances& d
 
 }  // namespace
 
-huedata::Rgb24 ParseColour(std::string_view text) {
+huedata::Rgb24 ParseColor(std::string_view text) {
     std::string_view digits = text;
     if (digits.starts_with('#')) digits.remove_prefix(1);
     std::uint32_t rgb = 0;
@@ -144,7 +144,7 @@ std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, s
     const double reach = order[kept - 1] + 2 * huedata::QuickDistanceError;
     std::vector<Candidate> candidates;
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        if (nearest[id] <= reach) candidates.push_back(BestColour(file.hues[id], id, distances));
+        if (nearest[id] <= reach) candidates.push_back(BestColor(file.hues[id], id, distances));
     }
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept),
                       candidates.end(), [](const Candidate& x, const Candidate& y) {

@@ -20,7 +20,7 @@ struct NearMatch {
 };
 
 // "#RRGGBB" or "RRGGBB", hex digits in either case. Throws HuesError for anything else.
-huedata::Rgb24 ParseColour(std::string_view text);
+huedata::Rgb24 ParseColor(std::string_view text);
 
 // The `count` hues nearest to `target`, nearest first; equal distances in identifier order.
 std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count);

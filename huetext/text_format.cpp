@@ -14,7 +14,7 @@ namespace {
 
 using huedata::ConvertColor;
 
-void ColourCell(TextBuilder& text, huedata::Rgb24 c, std::string_view cell) {
+void ColorCell(TextBuilder& text, huedata::Rgb24 c, std::string_view cell) {
     text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm' << cell;
 }
 
@@ -62,8 +62,8 @@ constexpr auto LineStarts = [] {
 
 }  // namespace
 
-void ColourStrip(TextBuilder& text, const huedata::HueRecord& hue) {
-    for (const huedata::Color15 stored : hue.Colors) ColourCell(text, ConvertColor(stored), "  ");
+void ColorStrip(TextBuilder& text, const huedata::HueRecord& hue) {
+    for (const huedata::Color15 stored : hue.Colors) ColorCell(text, ConvertColor(stored), "  ");
     text << "\x1b[0m";
 }
 
@@ -77,8 +77,8 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
         text << "\nTable End (in hex) : ";
         text.Commit(huedata::WriteHexText(text.Reserve(4), hue.record->TableEnd));
         text << '\n';
-        if (style.colourStrip) {
-            ColourStrip(text, *hue.record);
+        if (style.colorStrip) {
+            ColorStrip(text, *hue.record);
             text << '\n';
         }
         // " 5  0x7C00  #FF0000" a line; room for all 32 at once.
@@ -102,9 +102,9 @@ void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
         out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableStart);
         out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableEnd);
         text.Commit(out);
-        if (style.colourStrip) {
+        if (style.colorStrip) {
             text << "  ";
-            ColourStrip(text, *hue.record);
+            ColorStrip(text, *hue.record);
         }
         text << '\n';
     }
@@ -118,9 +118,9 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
         text.Format(FMT_COMPILE("  colour {:>2}  "), match.index);
         text << match.color;
         text.Format(FMT_COMPILE("  {:.6f}"), match.distance);
-        if (style.colourStrip) {
+        if (style.colorStrip) {
             text << "  ";
-            ColourCell(text, match.color, "    ");
+            ColorCell(text, match.color, "    ");
             text << "\x1b[0m";
         }
         text << '\n';

@@ -13,11 +13,11 @@ namespace hues {
 
 // With `colourStrip`, each hue also shows as a strip of 32 cells in 24-bit terminal colour.
 struct TextStyle {
-    bool colourStrip = false;
+    bool colorStrip = false;
 };
 
 // The hue's 32 colours as cells of 24-bit terminal colour, two characters wide.
-void ColourStrip(TextBuilder& out, const huedata::HueRecord& hue);
+void ColorStrip(TextBuilder& out, const huedata::HueRecord& hue);
 
 // Each hue in full: its name and table values as the window shows them, then each colour
 // as its stored value and as #RRGGBB.

@@ -55,8 +55,8 @@ std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) 
             case MergeUnit::TableEnd:
                 field = "end";
                 break;
-            case MergeUnit::Colour:
-                field = "colour-" + std::to_string(conflict.colour);
+            case MergeUnit::Color:
+                field = "colour-" + std::to_string(conflict.color);
                 break;
             case MergeUnit::BlockHeader:
                 field = "header";

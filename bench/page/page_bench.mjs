@@ -27,10 +27,10 @@ const timedInPage = (page, change, argument) => page.evaluate(async ([change, ar
 
 const typeFilter = `const filter = document.getElementById("filter");
   filter.value = argument; filter.dispatchEvent(new Event("input"));`;
-const chooseColour = `const colour = document.getElementById("colour");
-  colour.value = argument; colour.dispatchEvent(new Event("input"));`;
+const chooseColor = `const color = document.getElementById("colour");
+  color.value = argument; color.dispatchEvent(new Event("input"));`;
 const openEditor = `document.querySelector("#hues tbody tr:nth-child(3) button.edit").click();`;
-const commitColour = `const input = document.querySelectorAll(".edit-colour")[argument % 32];
+const commitColor = `const input = document.querySelectorAll(".edit-colour")[argument % 32];
   input.value = argument % 2 ? "#ff8800" : "#3366cc"; input.dispatchEvent(new Event("change"));`;
 const commitGradient = `document.getElementById("edit-gradient").value = argument;
   document.getElementById("edit-gradient-apply").click();`;
@@ -38,7 +38,7 @@ const commitGradient = `document.getElementById("edit-gradient").value = argumen
 for (const file of process.argv.slice(2).map((name) => (/^https?:/.test(name) ? name : resolve(name)))) {
   const served = /^https?:/.test(file);
   const loads = [], paints = [], filters = [], orders = [], frames = [];
-  const opens = [], colours = [], gradients = [];
+  const opens = [], colors = [], gradients = [];
   let shownInRow = true;
   let requests = 0, topRowOk = true;
   for (let round = 0; round < 5; round++) {
@@ -53,7 +53,7 @@ for (const file of process.argv.slice(2).map((name) => (/^https?:/.test(name) ? 
     paints.push(timing.paint);
     for (const [text, hex] of [["amber", "#ff8800"], ["e", "#3366cc"], ["", "#000000"]]) {
       filters.push(await timedInPage(page, typeFilter, text));
-      orders.push(await timedInPage(page, chooseColour, hex));
+      orders.push(await timedInPage(page, chooseColor, hex));
       // The nearest hue must be the first row made, and on screen.
       topRowOk &&= await page.evaluate(() => {
         const row = document.querySelector("#hues tbody tr[aria-rowindex='2']");
@@ -67,7 +67,7 @@ for (const file of process.argv.slice(2).map((name) => (/^https?:/.test(name) ? 
     const editor = await page.$("#editor");  // not in pages of earlier versions, to compare with
     if (editor) opens.push(await timedInPage(page, openEditor));
     for (let i = 0; editor && i < 4; i++) {
-      colours.push(await timedInPage(page, commitColour, i));
+      colors.push(await timedInPage(page, commitColor, i));
       shownInRow &&= await page.evaluate((i) => document.querySelector("#hues tbody tr.editing")
         .dataset.colors.split(" ")[i % 32] === (i % 2 ? "#FF8400" : "#3163CE"), i);
       gradients.push(await timedInPage(page, commitGradient, i % 2 ? "#FF6600,#660099" : "#000000,#FFFFFF,#00FF00"));
@@ -97,7 +97,7 @@ for (const file of process.argv.slice(2).map((name) => (/^https?:/.test(name) ? 
   console.log(`  scrolling, a frame          ${median(frames).toFixed(0)} ms (95th percentile ${worst.toFixed(0)} ms)`);
   if (opens.length > 0) {
     console.log(`  editor open on a hue         ${median(opens).toFixed(0)} ms`);
-    console.log(`  colour committed, in the row ${median(colours).toFixed(0)} ms${shownInRow ? "" : " (NOT in the row)"}`);
+    console.log(`  colour committed, in the row ${median(colors).toFixed(0)} ms${shownInRow ? "" : " (NOT in the row)"}`);
     console.log(`  gradient committed, in row   ${median(gradients).toFixed(0)} ms`);
   }
   console.log(`  requests                    ${requests}`);

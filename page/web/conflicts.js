@@ -6,7 +6,7 @@
 import { bytesHex, hueOf, nameText, printable, rgbText } from "./hues.js";
 import { change, onHueChanged, patchExtras, typing } from "./editor.js";
 import { saveHooks } from "./save.js";
-import { $, hues, onPictureChanged, paintColours, placeOfId, sample } from "./table.js";
+import { $, hues, onPictureChanged, paintColors, placeOfId, sample } from "./table.js";
 
 // The conflicts, each { hue, field, base, ours, theirs }.
 export function startResolving(conflicts) {
@@ -15,7 +15,7 @@ export function startResolving(conflicts) {
   const headersTaken = new Map();  // a block header's conflict: the side taken
   const sides = ["base", "ours", "theirs"];
   const sideNames = { base: "Base", ours: "Ours", theirs: "Theirs" };
-  const colourField = (field) => (field.startsWith("colour-") ? +field.slice(7) : -1);
+  const colorField = (field) => (field.startsWith("colour-") ? +field.slice(7) : -1);
   const nameOfHex = (hex) => Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16));
   const isHueField = (conflict) => conflict.field !== "header" && conflict.field !== "tail";
 
@@ -25,7 +25,7 @@ export function startResolving(conflicts) {
     if (conflict.field === "name") return bytesHex(fields.bytes).toUpperCase();
     if (conflict.field === "start") return fields.values[0];
     if (conflict.field === "end") return fields.values[1];
-    return fields.values[2 + colourField(conflict.field)];
+    return fields.values[2 + colorField(conflict.field)];
   }
   // The hue as it is now with one side's value in the conflict's field.
   function withSide(fields, conflict, value) {
@@ -38,7 +38,7 @@ export function startResolving(conflicts) {
     } else if (conflict.field === "end") {
       next.values[1] = value;
     } else {
-      next.values[2 + colourField(conflict.field)] = value;
+      next.values[2 + colorField(conflict.field)] = value;
     }
     return next;
   }
@@ -82,7 +82,7 @@ export function startResolving(conflicts) {
       heading.textContent = sideNames[side];
       const value = document.createElement("p");
       value.className = "value";
-      if (colourField(conflict.field) >= 0 && conflict[side] !== null) {
+      if (colorField(conflict.field) >= 0 && conflict[side] !== null) {
         const swatch = document.createElement("span");
         swatch.className = "swatch";
         swatch.style.background = rgbText[conflict[side] & 0x7fff];
@@ -133,7 +133,7 @@ export function startResolving(conflicts) {
       if (!sample) continue;
       canvas.width = sample.width;
       canvas.height = sample.height;
-      paintColours(canvas, Array.from(values));
+      paintColors(canvas, Array.from(values));
     }
   }
 

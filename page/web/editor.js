@@ -3,7 +3,7 @@
 // a closed tab nor a crash loses it, and leaving the page as a patch for `hues apply`.
 import { HUES, SERVED } from "./data.js";
 import {
-  EditError, bytesHex, hueObject, hueOf, jsonLines, patchOf, putHue, rgbText, sameHue, withColour,
+  EditError, bytesHex, hueObject, hueOf, jsonLines, patchOf, putHue, rgbText, sameHue, withColor,
   withGradient, withName, withPastedJson, withTable,
 } from "./hues.js";
 import {
@@ -15,15 +15,15 @@ import {
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
 const editEnd = $("edit-end"), editMessage = $("edit-message"), editSample = $("edit-sample");
 const undoButton = $("undo"), redoButton = $("redo"), changesText = $("changes");
-const colourInputs = Array.from({ length: 32 }, (_, i) => {
+const colorInputs = Array.from({ length: 32 }, (_, i) => {
   const input = document.createElement("input");
   input.type = "color";
   input.className = "edit-colour";
   input.setAttribute("aria-label", "Colour " + i);
-  input.addEventListener("change", () => edit((hue) => withColour(hue, i, input.value)));
+  input.addEventListener("change", () => edit((hue) => withColor(hue, i, input.value)));
   return input;
 });
-$("edit-colours").append(...colourInputs);
+$("edit-colours").append(...colorInputs);
 
 // ---- The changes: each hue as loaded, from its first change on, and every change in order ----
 
@@ -187,10 +187,10 @@ function showEditor() {
                                 [editEnd, hex(fields.values[1])]]) {
     input.value = input.dataset.shown = value;
   }
-  colourInputs.forEach((input, i) => {
-    const colour = rgbText[fields.values[2 + i] & 0x7fff];
-    input.value = colour.toLowerCase();
-    input.title = "Colour " + i + ": " + colour;
+  colorInputs.forEach((input, i) => {
+    const color = rgbText[fields.values[2 + i] & 0x7fff];
+    input.value = color.toLowerCase();
+    input.title = "Colour " + i + ": " + color;
   });
   showEditedSample();
 }

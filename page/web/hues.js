@@ -22,7 +22,7 @@ export const storedOfRgb = ([red, green, blue]) => (narrowed[red] << 10) | (narr
 export const rgbHex = ([red, green, blue]) => "#" + hex2(red) + hex2(green) + hex2(blue);
 
 // A colour typed as #RRGGBB or RRGGBB, as `hues` takes it; null when it is none.
-export function parseColour(text) {
+export function parseColor(text) {
   const match = /^#?([0-9a-fA-F]{6})$/.exec(text.trim());
   if (!match) return null;
   const n = parseInt(match[1], 16);
@@ -75,7 +75,7 @@ function srgbOfOklab(lab) {
 
 // The 32 colours of a gradient through `stops` ([r, g, b] each): each stop at an evenly spaced
 // colour, and between them the colours in between in OKLab.
-export function gradientColours(stops) {
+export function gradientColors(stops) {
   const gaps = stops.length - 1;
   return Array.from({ length: 32 }, (_, i) => {
     const stop = Math.floor(i * gaps / 31), rest = i * gaps % 31;
@@ -205,9 +205,9 @@ export function withTable(hue, which, text) {
 }
 
 // Colours chosen by a person, as stored values; the note names those no hue can hold.
-function storedColours(colours) {
-  const stored = colours.map(storedOfRgb);
-  const inexact = colours.filter((colour, i) => rgbText[stored[i]] !== rgbHex(colour));
+function storedColors(colors) {
+  const stored = colors.map(storedOfRgb);
+  const inexact = colors.filter((color, i) => rgbText[stored[i]] !== rgbHex(color));
   if (inexact.length === 0) return { stored };
   const first = rgbHex(inexact[0]);
   return { stored, note: inexact.length === 1
@@ -216,17 +216,17 @@ function storedColours(colours) {
       " to " + rgbText[storedOfRgb(inexact[0])] };
 }
 
-export function withColour(hue, index, hex) {
-  const colour = parseColour(hex);
-  if (!colour) throw new EditError("Colour " + index + ": give #RRGGBB, not \"" + hex + "\"");
-  const { stored, note } = storedColours([colour]);
+export function withColor(hue, index, hex) {
+  const color = parseColor(hex);
+  if (!color) throw new EditError("Colour " + index + ": give #RRGGBB, not \"" + hex + "\"");
+  const { stored, note } = storedColors([color]);
   return { hue: withValues(hue, (values) => { values[2 + index] = stored[0]; }), note };
 }
 
 // Stops as `hues set --gradient` takes them: 2 to 32 colours, separated by commas.
 export function withGradient(hue, text) {
   const parts = text.split(",");
-  const stops = parts.map(parseColour);
+  const stops = parts.map(parseColor);
   const bad = stops.indexOf(null);
   if (bad >= 0) throw new EditError("Gradient: \"" + parts[bad].trim() + "\" is not a colour: give #RRGGBB or RRGGBB");
   if (stops.length < 2 || stops.length > 32) {
@@ -234,9 +234,9 @@ export function withGradient(hue, text) {
   }
   // The stops are what the person typed; the colours between them are made, and simply taken
   // to the nearest a hue can hold.
-  const { note } = storedColours(stops);
-  const colours = gradientColours(stops).map(storedOfRgb);
-  return { hue: withValues(hue, (values) => values.set(colours, 2)), note };
+  const { note } = storedColors(stops);
+  const colors = gradientColors(stops).map(storedOfRgb);
+  return { hue: withValues(hue, (values) => values.set(colors, 2)), note };
 }
 
 // A hue's object as `hues list --format json` writes it (block headers aside).
@@ -289,13 +289,13 @@ export function withPastedJson(hue, text) {
     }
     return items;
   };
-  const colours = "colors" in object ? list("colors", (c) => typeof c === "string" && parseColour(c)) : null;
+  const colors = "colors" in object ? list("colors", (c) => typeof c === "string" && parseColor(c)) : null;
   const stored = "stored" in object ? list("stored", (v) => Number.isInteger(v) && v >= 0 && v <= 65535) : null;
   let note;
-  if (colours) {
-    const chosen = colours.map(parseColour);
+  if (colors) {
+    const chosen = colors.map(parseColor);
     const keeps = (i) => stored !== null && rgbText[stored[i] & 0x7fff] === rgbHex(chosen[i]);
-    const taken = storedColours(chosen.filter((_, i) => !keeps(i)));
+    const taken = storedColors(chosen.filter((_, i) => !keeps(i)));
     note = taken.note;
     let k = 0;
     chosen.forEach((_, i) => { next.values[2 + i] = keeps(i) ? stored[i] : taken.stored[k++]; });

@@ -6,7 +6,7 @@ import { HUES, SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, loadHues, oklab, rgbText, widened } from "./hues.js";
 
 export const $ = (id) => document.getElementById(id);
-const filter = $("filter"), colour = $("colour"), colourText = $("colour-text");
+const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
 const onlyGrey = $("only-grey");
 export const onlyChanged = $("only-changed");
 const status = $("status"), count = $("count"), tip = $("tip");
@@ -18,8 +18,8 @@ export const hues = loadHues(HUES);
 export const { total, ids, values, names, placeOfId } = hues;
 export const lowerNames = names.map((name) => name.toLowerCase());
 const idTexts = Array.from(ids, String);
-const colourOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
-const coloursOf = (hue) => Array.from({ length: 32 }, (_, i) => rgbText[colourOf(hue, i)]);
+const colorOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
+const colorsOf = (hue) => Array.from({ length: 32 }, (_, i) => rgbText[colorOf(hue, i)]);
 const tableHex = (hue, which) => values[hue * ValuesPerHue + which].toString(16).toUpperCase();
 // The hues the editor has changed from the file as loaded, and the one it shows; it keeps both.
 export const changedHues = new Set();
@@ -95,7 +95,7 @@ function rank(hex) {
   for (let hue = 0; hue < total; hue++) measure(hue, target, distances, best);
   ranking = { hex, target, distances, best };
   table.classList.add("ranked");
-  colourText.value = hex;
+  colorText.value = hex;
   rebuildOrder();
   toTop();
   say("Ordered by distance from " + hex);
@@ -103,7 +103,7 @@ function rank(hex) {
 function clearRanking() {
   ranking = null;
   table.classList.remove("ranked");
-  colourText.value = "";
+  colorText.value = "";
   rebuildOrder();
   say("Ordered by id");
 }
@@ -114,14 +114,14 @@ const Overscan = 20;
 let rowHeight = 22, first = 0, last = 0;
 
 function rowHtml(hue, position) {
-  const colours = coloursOf(hue);
+  const colors = colorsOf(hue);
   let stops = "";
-  for (let i = 0; i < 32; i++) stops += "," + colours[i] + " 0 " + (i + 1) * 10 + "px";
+  for (let i = 0; i < 32; i++) stops += "," + colors[i] + " 0 " + (i + 1) * 10 + "px";
   const name = names[hue].replace(/[&<>"']/g, (c) => "&#" + c.charCodeAt(0) + ";");
   const changed = changedHues.has(hue);
   const classes = (changed ? " changed" : "") + (hue === editingHue ? " editing" : "");
   let html = '<tr id="hue-' + ids[hue] + '" aria-rowindex="' + (position + 2) +
-    (classes ? '" class="' + classes.slice(1) : "") + '" data-colors="' + colours.join(" ") +
+    (classes ? '" class="' + classes.slice(1) : "") + '" data-colors="' + colors.join(" ") +
     '"><td><button type=button>' + ids[hue] + "</button>" +
     (changed ? '<span class="visually-hidden"> changed</span>' : "") +
     "<td>" + name + "<td>" + tableHex(hue, 0) + "<td>" + tableHex(hue, 1) +
@@ -218,10 +218,10 @@ function goToHash() {
 addEventListener("hashchange", goToHash);
 
 filter.addEventListener("input", () => { rebuildOrder(); toTop(); });
-colour.addEventListener("input", () => rank(colour.value.toUpperCase()));
-colourText.addEventListener("change", () => {
-  const text = colourText.value.trim().replace(/^#?/, "#").toUpperCase();
-  if (/^#[0-9A-F]{6}$/.test(text)) { colour.value = text.toLowerCase(); rank(text); }
+color.addEventListener("input", () => rank(color.value.toUpperCase()));
+colorText.addEventListener("change", () => {
+  const text = colorText.value.trim().replace(/^#?/, "#").toUpperCase();
+  if (/^#[0-9A-F]{6}$/.test(text)) { color.value = text.toLowerCase(); rank(text); }
   else say("Give a colour as #RRGGBB");
 });
 $("clear").addEventListener("click", clearRanking);
@@ -239,13 +239,13 @@ body.addEventListener("click", (event) => {
   const edit = event.target.closest("button.edit");
   if (edit) return editAsked.forEach((listener) => listener(hueOfRow(edit.closest("tr"))));
   const strip = event.target.closest(".strip");
-  if (strip) copy(coloursOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
+  if (strip) copy(colorsOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
 });
 body.addEventListener("mousemove", (event) => {
   const strip = event.target.closest(".strip");
   if (!strip) { tip.hidden = true; return; }
   const index = stripIndex(strip, event.clientX);
-  tip.textContent = "Colour " + index + ": " + coloursOf(hueOfRow(strip.closest("tr")))[index];
+  tip.textContent = "Colour " + index + ": " + colorsOf(hueOfRow(strip.closest("tr")))[index];
   tip.style.left = event.clientX + 12 + "px";
   tip.style.top = event.clientY + 16 + "px";
   tip.hidden = false;
@@ -272,10 +272,10 @@ function paint(row) {
   if (canvas) paintHue(canvas, hueOfRow(row));
 }
 export function paintHue(canvas, hue) {
-  paintColours(canvas, Array.from({ length: 32 }, (_, i) => colourOf(hue, i)));
+  paintColors(canvas, Array.from({ length: 32 }, (_, i) => colorOf(hue, i)));
 }
 // The picture in 32 stored colours.
-export function paintColours(canvas, stored) {
+export function paintColors(canvas, stored) {
   const list = stored.map((value) => parseInt(rgbText[value & 0x7fff].slice(1), 16));
   const out = new ImageData(sample.width, sample.height), from = sample.data, to = out.data;
   const greyOnly = onlyGrey.checked;

@@ -143,7 +143,7 @@ TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
     EXPECT_EQ(huedata::HueAt(grown, 101).TableEnd, 2);
 }
 
-TEST_F(EditTest, EditedColoursWinOverStoredOnesAndInexactOnesAreReported) {
+TEST_F(EditTest, EditedColorsWinOverStoredOnesAndInexactOnesAreReported) {
     const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
     std::string colors, stored;
     for (int i = 0; i < 32; ++i) {

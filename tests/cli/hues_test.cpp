@@ -188,7 +188,7 @@ TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
 
 // The search measures exactly only the colours and hues that may be nearest; it must agree
 // with measuring every colour of every hue.
-TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColour) {
+TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
     const auto hues = huedata::ReadHueFile(file_);
     for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
              {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}, {"#808080", {128, 128, 128}}}) {
@@ -230,7 +230,7 @@ TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
     }
 }
 
-TEST_F(HuesTest, TheColourStripIsOnlyForATerminalWithoutNoColor) {
+TEST_F(HuesTest, TheColorStripIsOnlyForATerminalWithoutNoColor) {
     const char* red = "\x1b[48;2;255;0;0m";
     EXPECT_NE(Run({"show", "8"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);
     EXPECT_NE(Run({"list"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);

@@ -49,16 +49,16 @@ TEST(MergeHueFiles, NamedCases) {
     }
     {  // one colour on both sides to different values: a conflict, ours kept or theirs preferred
         Bytes ours = base, theirs = base;
-        constexpr std::size_t ColourSeven = 14;
-        At(ours, 9, ColourSeven)[0] = 0x11;
-        At(theirs, 9, ColourSeven)[0] = 0x22;
+        constexpr std::size_t ColorSeven = 14;
+        At(ours, 9, ColorSeven)[0] = 0x11;
+        At(theirs, 9, ColorSeven)[0] = 0x22;
         const MergeOutcome merged = Merge(base, ours, theirs);
         EXPECT_EQ(merged.bytes, ours);
         ASSERT_EQ(merged.conflicts.size(), 1U);
         const MergeConflict& conflict = merged.conflicts[0];
-        EXPECT_EQ(conflict.unit, MergeUnit::Colour);
+        EXPECT_EQ(conflict.unit, MergeUnit::Color);
         EXPECT_EQ(conflict.hue, 9U);
-        EXPECT_EQ(conflict.colour, 7U);
+        EXPECT_EQ(conflict.color, 7U);
         EXPECT_EQ(conflict.ours->at(0), 0x11);
         EXPECT_EQ(conflict.theirs->at(0), 0x22);
         EXPECT_EQ(conflict.base->at(0), base[huedata::HueOffset(9) + 14]);

@@ -23,7 +23,7 @@ TEST(HexText, UpperCaseWithoutLeadingZerosAndTwosComplementForNegatives) {
     EXPECT_EQ(HexText(-1), "FFFF");
 }
 
-TEST(ColourTexts, KeepLeadingZerosAndShowTheStoredBits) {
+TEST(ColorTexts, KeepLeadingZerosAndShowTheStoredBits) {
     EXPECT_EQ(huedata::Color15Text(0x7C00), "0x7C00");
     EXPECT_EQ(huedata::Color15Text(0x001F), "0x001F");
     EXPECT_EQ(huedata::Color15Text(-1), "0xFFFF");

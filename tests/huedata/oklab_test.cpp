@@ -50,7 +50,7 @@ TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
 // every colour that may be nearest. A quick distance is off by at most the quick point's
 // distance from the exact one (the triangle inequality) plus its own rounding: so checking
 // both on every colour a stored value can show proves the bound for every search.
-TEST(QuickDeltaEOK, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColour) {
+TEST(QuickDeltaEOK, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColor) {
     std::vector<huedata::Rgb24> colors;
     double worstPoint = 0.0;
     for (int value = 0; value < 32768; ++value) {

@@ -33,7 +33,7 @@ const rowOf = async (page, id) => {
   const row = page.locator(`#hue-${id}`);
   return { name: await row.locator("td").nth(1).textContent(),
            start: await row.locator("td").nth(2).textContent(),
-           colours: (await row.getAttribute("data-colors")).split(" "),
+           colors: (await row.getAttribute("data-colors")).split(" "),
            changed: /changed/.test(await row.getAttribute("class") ?? "") };
 };
 
@@ -50,7 +50,7 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   await commit(page, "#edit-end", "2AB");
   await page.locator(".edit-colour").nth(3).fill("#ff0000");
   const row10 = await rowOf(page, 10);
-  assert.deepEqual([row10.name, row10.start, row10.colours[3], row10.changed], ["Sunset Glow", "1F0", "#FF0000", true]);
+  assert.deepEqual([row10.name, row10.start, row10.colors[3], row10.changed], ["Sunset Glow", "1F0", "#FF0000", true]);
 
   await page.click("#hue-11 button.edit");
   await page.fill("#edit-gradient", "#FF6600,#660099");
@@ -81,8 +81,8 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   copyFileSync(hueFile, bySet);
   execFileSync(HUES, ["-f", byPage, "apply", await download.path()]);
   const set = (...args) => execFileSync(HUES, ["-f", bySet, "set", ...args]);
-  const colours = before10.colors.map((colour, i) => (i === 3 ? "#FF0000" : colour));
-  set("10", "--name", "Sunset Glow", "--table", "496", "683", "--colors", colours.join(","));
+  const colors = before10.colors.map((color, i) => (i === 3 ? "#FF0000" : color));
+  set("10", "--name", "Sunset Glow", "--table", "496", "683", "--colors", colors.join(","));
   set("11", "--gradient", "#FF6600,#660099");
   set("12", "--copy-of", "100");
   assert.ok(readFileSync(byPage).equals(readFileSync(bySet)), "the page's patch and hues set differ");
@@ -113,7 +113,7 @@ test("a refused or inexact edit says why, and the hue keeps what it had", async 
   await page.locator(".edit-colour").nth(0).fill("#123457");
   const [, nearest] = /#123457 is not a colour a hue can hold; it is now the nearest, (#\w{6})/
     .exec(await page.textContent("#edit-message"));
-  assert.equal((await rowOf(page, 20)).colours[0], nearest);
+  assert.equal((await rowOf(page, 20)).colors[0], nearest);
   assert.equal(await page.locator(".edit-colour").nth(0).inputValue(), nearest.toLowerCase());
   assert.equal(await page.textContent("#changes"), "1 hue changed");
   await context.close();
@@ -140,7 +140,7 @@ test("changes outlive the tab, come back with a message, and undo takes them to 
   assert.equal(await page.textContent("#changes"), "No hues changed");
   await page.keyboard.press("Control+y");
   await page.keyboard.press("Control+Shift+Z");
-  assert.equal((await rowOf(page, 30)).colours[0], "#FFFFFF");
+  assert.equal((await rowOf(page, 30)).colors[0], "#FFFFFF");
   await context.close();
 });
 

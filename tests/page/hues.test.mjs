@@ -22,7 +22,7 @@ const random = (n) => {
   return (state >>> 0) % n;
 };
 const Count = 160;
-const randomColour = () => [random(256), random(256), random(256)];
+const randomColor = () => [random(256), random(256), random(256)];
 
 // The page's arithmetic with the data `hues` wrote into the page (its #hue-data element).
 function loadPage(file) {
@@ -59,18 +59,18 @@ test("colours, the nearest colour a hue can hold and gradients agree with hues s
   const expected = new Map();
   for (let id = 0; id < Count; id++) {
     if (id % 4 === 3) {
-      const colours = Array.from({ length: 32 }, randomColour);
-      hues("set", String(id), "--no-backup", "--colors", colours.map(page.rgbHex).join(","));
-      expected.set(id, { what: "colours", stored: colours.map((colour) => page.storedOfRgb(colour)) });
+      const colors = Array.from({ length: 32 }, randomColor);
+      hues("set", String(id), "--no-backup", "--colors", colors.map(page.rgbHex).join(","));
+      expected.set(id, { what: "colours", stored: colors.map((color) => page.storedOfRgb(color)) });
       continue;
     }
     // 2 to 32 stops, some of them the same colour or the corners of the colour cube.
     const stops = Array.from({ length: 2 + random(31) }, () =>
-      random(5) === 0 ? [0, 255, 0].map(() => 255 * random(2)) : randomColour());
+      random(5) === 0 ? [0, 255, 0].map(() => 255 * random(2)) : randomColor());
     if (random(4) === 0) stops[1] = stops[0];
     const text = stops.map(page.rgbHex).join(",");
     hues("set", String(id), "--no-backup", "--gradient", text);
-    expected.set(id, { what: text, stored: [...page.gradientColours(stops)].map((colour) => page.storedOfRgb(colour)) });
+    expected.set(id, { what: text, stored: [...page.gradientColors(stops)].map((color) => page.storedOfRgb(color)) });
   }
   for (const hue of listed()) {
     const { what, stored } = expected.get(hue.id);
@@ -118,13 +118,13 @@ test("a patch of any edits makes the file the hues the page shows, and names onl
   const edits = [
     (hue) => page.withName(hue, ["Dawn", "Crème", "x".repeat(21), "Ā"][random(4)]),
     (hue) => page.withTable(hue, random(2) ? "start" : "end", random(0x10000).toString(16)),
-    (hue) => page.withColour(hue, random(32), page.rgbHex(randomColour())),
-    (hue) => page.withGradient(hue, [randomColour(), randomColour(), randomColour()].map(page.rgbHex).join(",")),
+    (hue) => page.withColor(hue, random(32), page.rgbHex(randomColor())),
+    (hue) => page.withGradient(hue, [randomColor(), randomColor(), randomColor()].map(page.rgbHex).join(",")),
     () => ({ hue: hueOf(data, random(Count)) }),  // a copy of another hue
     (hue) => page.withPastedJson(hue, lines[random(Count)] + ","),
   ];
   for (let i = 0; i < 120; i++) edit(random(Count), edits[random(edits.length)]);
-  edit(7, (hue) => page.withColour(hue, 0, "#FF0000"));
+  edit(7, (hue) => page.withColor(hue, 0, "#FF0000"));
   edit(7, () => ({ hue: loaded.get(7) }));  // back to the file as loaded: no longer a change
 
   const patch = [...loaded].map(([hue, before]) => page.patchOf(data.ids[hue], before, hueOf(data, hue)))

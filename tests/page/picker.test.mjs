@@ -57,7 +57,7 @@ const shownIds = (page) => page.evaluate(async () => {
   return ids;
 });
 
-async function chooseColour(page, hex) {
+async function chooseColor(page, hex) {
   await page.fill("#colour-text", hex);
   await page.press("#colour-text", "Enter");
 }
@@ -65,7 +65,7 @@ async function chooseColour(page, hex) {
 test("ordering by a colour is exactly the ranking of hues nearest", async () => {
   const { context, page } = await open("page.html", tall);
   for (const hex of ["#FF8800", "#3366CC", "#000000", "#7F7F7F", "#12AB34"]) {
-    await chooseColour(page, hex);
+    await chooseColor(page, hex);
     const expected = JSON.parse(hues("nearest", hex, "-n", "3000", "--format", "json"));
     assert.deepEqual(await shownIds(page), expected.map((hue) => hue.id), hex);
     const first = page.locator(`#hue-${expected[0].id}`);
@@ -79,7 +79,7 @@ test("ordering by a colour is exactly the ranking of hues nearest", async () => 
 test("the name filter and a colour work together, and Clear restores id order", async () => {
   const { context, page } = await open("page.html", tall);
   await page.fill("#filter", "amber");
-  await chooseColour(page, "#FF8800");
+  await chooseColor(page, "#FF8800");
   const amber = JSON.parse(hues("nearest", "#FF8800", "-n", "3000", "--format", "json"))
     .filter((hue) => hue.name.toLowerCase().includes("amber")).map((hue) => hue.id);
   assert.ok(amber.length > 1);
@@ -103,8 +103,8 @@ test("an id and a colour are copied with one click each, and the copy is announc
   const strip = page.locator("#hue-5 .strip");
   const box = await strip.boundingBox();
   await strip.click({ position: { x: box.width * (3.5 / 32), y: box.height / 2 } });
-  const colours = (await page.getAttribute("#hue-5", "data-colors")).split(" ");
-  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), colours[3]);
+  const colors = (await page.getAttribute("#hue-5", "data-colors")).split(" ");
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), colors[3]);
   await context.close();
 });
 
@@ -120,9 +120,9 @@ test("the sample picture is painted with each hue, pixel by pixel", async () => 
     return row.locator("canvas").evaluate((canvas) =>
       Array.from(canvas.getContext("2d").getImageData(0, 0, 4, 1).data));
   };
-  const colours = (await page.getAttribute("#hue-8", "data-colors")).split(" ")
+  const colors = (await page.getAttribute("#hue-8", "data-colors")).split(" ")
     .map((hex) => [1, 3, 5].map((at) => parseInt(hex.slice(at, at + 2), 16)));
-  const level8 = [...colours[1], 255], level255 = [...colours[31], 255];
+  const level8 = [...colors[1], 255], level255 = [...colors[31], 255];
   assert.deepEqual(await painted(),
                    [...level8, ...level255, 0, 0, 0, 0, ...level255]);
   await page.check("#only-grey");
@@ -158,7 +158,7 @@ test("the largest file the format allows: every hue reachable and ranked", async
   assert.equal(await page.getAttribute("#hues", "aria-rowcount"), "32769");
   const expected = JSON.parse(execFileSync(HUES, ["-f", largestFile, "nearest", "#3366CC", "-n",
     "40", "--format", "json"], { encoding: "utf8", maxBuffer: 1 << 26 }));
-  await chooseColour(page, "#3366CC");
+  await chooseColor(page, "#3366CC");
   const top = await page.$$eval("#hues tbody tr", (rows) => rows.slice(0, 40).map((row) => +row.id.slice(4)));
   assert.deepEqual(top, expected.map((hue) => hue.id));
   await context.close();
@@ -167,7 +167,7 @@ test("the largest file the format allows: every hue reachable and ranked", async
 test("the page makes no request of its own", async () => {
   run.served.length = 0;
   const { context, page, requests } = await open("sampled.html");
-  await chooseColour(page, "#123456");
+  await chooseColor(page, "#123456");
   await page.fill("#filter", "amber");
   await page.locator("tbody tr:not([hidden]) canvas").last().scrollIntoViewIfNeeded();
   await page.waitForTimeout(200);

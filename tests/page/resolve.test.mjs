@@ -18,7 +18,7 @@ after(async () => { tool?.kill(); stopServers(); await run?.stop(); });
 const hues = (file, ...args) => execFileSync(HUES, ["-f", file, ...args], { encoding: "utf8", stdio: "pipe" });
 const hueJson = (file, id) => JSON.parse(hues(file, "show", String(id), "--format", "json"))[0];
 // Colour 31 of hue 61 stored as `value`, the rest as it is.
-function setColour(file, value) {
+function setColor(file, value) {
   const hue = hueJson(file, 61);
   hue.stored[31] = value;
   const patch = file + ".patch.json";
@@ -72,13 +72,13 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   git("commit", "-qm", "base");
   git("checkout", "-qb", "theirs");
   hues(file, "set", "60", "--name", "Theirs sixty", "--no-backup");
-  setColour(file, 0x001f);
+  setColor(file, 0x001f);
   setHeader(file, 2);
   git("commit", "-qam", "theirs");
   git("checkout", "-q", "main");
   hues(file, "set", "60", "--name", "Ours sixty", "--no-backup");
   hues(file, "set", "62", "--name", "Ours alone", "--no-backup");
-  setColour(file, 0x7c00);
+  setColor(file, 0x7c00);
   setHeader(file, 1);
   git("commit", "-qam", "ours");
   assert.throws(() => git("merge", "--no-edit", "theirs"));

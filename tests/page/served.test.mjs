@@ -187,9 +187,9 @@ test("a picture given with --sample paints every row; one chosen in the page com
       const canvas = row.querySelector("canvas");
       if (!canvas || canvas.width !== width) return false;
       const pixel = canvas.getContext("2d").getImageData(0, 0, 1, 1).data;
-      const colours = row.dataset.colors.split(" ");
+      const colors = row.dataset.colors.split(" ");
       const level = width === 2 ? 1 : 31;
-      return "#" + [0, 1, 2].map((i) => pixel[i].toString(16).padStart(2, "0")).join("").toUpperCase() === colours[level];
+      return "#" + [0, 1, 2].map((i) => pixel[i].toString(16).padStart(2, "0")).join("").toUpperCase() === colors[level];
     });
   }, width);
   await page.goto(server.url.href);

@@ -70,7 +70,7 @@ protected:
         for (int i = 0; i < viewer::SwatchCount; ++i) {
             shown.push_back(window_.tooltip(SwatchControl(i)) + u'|' +
                             window_.spokenName(SwatchControl(i)) + u'|' +
-                            Digits(window_.paintedColour(i)));
+                            Digits(window_.paintedColor(i)));
         }
         return shown;
     }
@@ -83,7 +83,7 @@ TEST_F(WindowBehaviour, StartsEmptyWithTheDefaultPathAndKeepsTheTabOrder) {
     EXPECT_EQ(shownName() + window_.text("txtStart") + window_.text("txtEnd"), u"");
     EXPECT_EQ(window_.tooltip("picHue(5)"), u"");
     EXPECT_EQ(window_.tooltip("browse"), BrowseName);
-    for (int i = 0; i < viewer::SwatchCount; ++i) EXPECT_EQ(window_.paintedColour(i), WindowGrey);
+    for (int i = 0; i < viewer::SwatchCount; ++i) EXPECT_EQ(window_.paintedColor(i), WindowGrey);
 
     std::string focus = "txtName";
     for (const char* next : {"cmdGetIt", "lstID", "txtHuesPath", "txtStart", "txtEnd", "txtName"}) {
@@ -203,10 +203,10 @@ TEST_F(WindowBehaviour, ShowsTheSelectedHueAndReadsAfreshEachTime) {
     EXPECT_EQ(shownName(), u"Cr\u00E8me \u20AC Gold");
     EXPECT_EQ(window_.text("txtStart"), u"1F");
     EXPECT_EQ(window_.text("txtEnd"), u"FFFF");
-    EXPECT_EQ(window_.paintedColour(0), 0x000000U);
-    EXPECT_EQ(window_.paintedColour(5), 0xFF0000U);
-    EXPECT_EQ(window_.paintedColour(6), 0x00FF00U);
-    EXPECT_EQ(window_.paintedColour(31), 0xFFFFFFU);
+    EXPECT_EQ(window_.paintedColor(0), 0x000000U);
+    EXPECT_EQ(window_.paintedColor(5), 0xFF0000U);
+    EXPECT_EQ(window_.paintedColor(6), 0x00FF00U);
+    EXPECT_EQ(window_.paintedColor(31), 0xFFFFFFU);
     EXPECT_EQ(window_.tooltip("picHue(6)"), u"Colour 6: 0x83E0 \u2192 #00FF00");
     EXPECT_EQ(window_.spokenName("picHue(5)"), u"Colour 5, #FF0000");
 
@@ -304,7 +304,7 @@ TEST_F(WindowBehaviour, AFailedReadIsReportedOnceAndChangesNothing) {
     }
 }
 
-TEST_F(WindowBehaviour, ASwatchMenuCopiesTheColourOnceAHueIsShown) {
+TEST_F(WindowBehaviour, ASwatchMenuCopiesTheColorOnceAHueIsShown) {
     EXPECT_TRUE(window_.rightClickSwatch(5, -1).empty()) << "a menu before any hue was shown";
     HueRecord hue = NumberedHue(0);
     hue.Colors[5] = 0x7C00;

@@ -62,7 +62,7 @@ public:
     int itemCount();
     std::u16string itemText(int row);
     int selectedRow();  // -1: none
-    std::uint32_t paintedColour(int swatch);
+    std::uint32_t paintedColor(int swatch);
     std::u16string tooltip(std::string_view control);
     std::u16string spokenName(std::string_view control);
     std::string nextInTabOrder(std::string_view control);

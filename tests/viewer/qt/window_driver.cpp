@@ -184,7 +184,7 @@ int WindowDriver::selectedRow() {
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-std::uint32_t WindowDriver::paintedColour(int swatch) {
+std::uint32_t WindowDriver::paintedColor(int swatch) {
     const QImage shown = window_->window.grab().toImage();
     const QPoint centre = window_->control(SwatchControl(swatch))->geometry().center();
     return shown.pixelColor(centre).rgb() & 0xFFFFFFU;

@@ -249,16 +249,16 @@ int WindowDriver::selectedRow() {
 }
 
 // As the window has painted it.
-std::uint32_t WindowDriver::paintedColour(int swatch) {
+std::uint32_t WindowDriver::paintedColor(int swatch) {
     HWND hwnd = window_->window.hwnd();
     RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const RECT place = PlaceIn(hwnd, window_->window.swatch(swatch));
     HDC dc = GetDC(hwnd);
-    const COLORREF colour =
+    const COLORREF color =
         GetPixel(dc, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
     ReleaseDC(hwnd, dc);
-    return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) |
-           GetBValue(colour);
+    return (std::uint32_t{GetRValue(color)} << 16) | (std::uint32_t{GetGValue(color)} << 8) |
+           GetBValue(color);
 }
 
 std::u16string WindowDriver::tooltip(std::string_view control) {
