@@ -13,9 +13,6 @@ namespace hues {
 // that two texts compare without case. Other characters stay as they are.
 std::u16string FoldCase(std::u16string_view text);
 
-// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
-std::u16string Utf16Text(std::string_view utf8);
-
 // The hues whose name contains `text` (UTF-8), ignoring case, in identifier order.
 std::vector<HueView> FindHues(const HueFile& file, std::string_view text);
 

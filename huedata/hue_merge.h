@@ -23,7 +23,7 @@ enum class MergeUnit { BlockHeader, Name, TableStart, TableEnd, Color, Tail };
 struct MergeConflict {
     MergeUnit unit = MergeUnit::Name;
     std::size_t hue = 0;    // the hue; for a block header the block; 0 for the tail
-    std::size_t color = 0;  // for MergeUnit::Colour
+    std::size_t color = 0;  // for MergeUnit::Color
     // Each side's bytes of the unit; none where that side has no such hue (cut off, or never
     // there: a hue both sides added has no base).
     std::optional<std::vector<unsigned char>> base, ours, theirs;

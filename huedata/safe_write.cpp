@@ -145,7 +145,7 @@ EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool ke
     (void)ReadableFileSize(file);
     system::CheckReplaceable(file);
     const system::Turn turn(file, TurnFileFor(file));
-    const system::FileStamp read = system::StampOf(file);
+    const system::FileIdentity read = system::IdentityOf(file);
     EditImage image(file, edit);
     const std::span<unsigned char> bytes = image.bytes();
     if (!edit.change(bytes, image.sizeBefore())) return {};
@@ -158,7 +158,7 @@ EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool ke
         },
         [&] {
             // Another program may have written the file since it was read; its work comes first.
-            if (!(system::StampOf(file) == read)) {
+            if (!(system::IdentityOf(file) == read)) {
                 Fail(target,
                      "it was changed by another program while this edit was being made; "
                      "nothing was written, so try again");

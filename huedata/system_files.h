@@ -1,7 +1,7 @@
 // What the rest of huedata asks of the system, in one small interface with a file for each
 // system behind it (system_files_posix.cpp, system_files_windows.cpp): open a regular file and
 // read at an offset, a path's text, take a turn at writing a file, write a new file flushed to
-// disk, replace a file with it, flush a folder, a file's stamp, and a file's bytes mapped.
+// disk, replace a file with it, flush a folder, a file's identity, and a file's bytes mapped.
 // Internal to huedata: no header of its interface includes this.
 #pragma once
 
@@ -102,12 +102,13 @@ void FlushFolder(const std::filesystem::path& target);
 // program that would make the rename fail half way.
 void CheckReplaceable(const std::filesystem::path& target);
 
-// What tells that someone else wrote a file since: its identity, size and time of writing.
-struct FileStamp {
+// A file's identity: what tells that someone else wrote it since (its device and inode, size
+// and time of writing). Not its bytes: a file's stamp is the mark of its bytes (StampOfBytes).
+struct FileIdentity {
     std::uint64_t device = 0, inode = 0, size = 0, seconds = 0, nanoseconds = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
-FileStamp StampOf(const std::filesystem::path& target);
+FileIdentity IdentityOf(const std::filesystem::path& target);
 
 // The bytes of the regular file at `path` mapped copy-on-write, when it is not empty, at most
 // `most` bytes long, and the system maps files; else an empty span. Unmap gives it back.

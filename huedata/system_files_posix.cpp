@@ -204,7 +204,7 @@ void CheckReplaceable(const fs::path& target) {
     }
 }
 
-FileStamp StampOf(const fs::path& target) {
+FileIdentity IdentityOf(const fs::path& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) != 0) return {};
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),

@@ -246,7 +246,7 @@ void CheckReplaceable(const fs::path& target) {
 }
 
 // Its size and time of last writing.
-FileStamp StampOf(const fs::path& target) {
+FileIdentity IdentityOf(const fs::path& target) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) return {};
     return {.size = (std::uint64_t{data.nFileSizeHigh} << 32U) | data.nFileSizeLow,

@@ -11,7 +11,7 @@
 
 namespace hues {
 
-// With `colourStrip`, each hue also shows as a strip of 32 cells in 24-bit terminal colour.
+// With `colorStrip`, each hue also shows as a strip of 32 cells in 24-bit terminal colour.
 struct TextStyle {
     bool colorStrip = false;
 };

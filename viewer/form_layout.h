@@ -2,6 +2,7 @@
 // control with its name, kind, place in twips, tab index, text and background. Toolkit-free.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -42,9 +43,9 @@ inline constexpr int SwatchCount = 32;
 // Each swatch is one pixel wider than the step between them, so the strip has no gaps.
 inline constexpr int SwatchStepTwips = 120;
 
-// In tab-index order of the controls that take focus, each caption just before its field
-// (screen readers name a field after the caption before it). Creating the controls in this
-// order gives the tab order.
+// The controls that take focus in tab-index order, each caption just before its field (screen
+// readers name a field after the caption before it): a window that takes its tab order from
+// the order it creates its controls in creates them in this order.
 inline constexpr std::array<FormControl, 10> MainFormControls{{
     {"Label1",
      ControlKind::Caption,
@@ -111,6 +112,40 @@ inline constexpr std::array<FormControl, 10> MainFormControls{{
      u"Table end"},
     {"picHue", ControlKind::Swatch, {1920, 120, 135, 1215}, 9, u"", Background::Window, u""},
 }};
+
+// Whether a control of this kind takes the keyboard's focus: captions and swatches do not.
+constexpr bool TakesFocus(ControlKind kind) {
+    return kind == ControlKind::ListBox || kind == ControlKind::TextField ||
+           kind == ControlKind::Button;
+}
+
+// The names of the controls that take focus, by their tab index: the window's tab order.
+inline constexpr auto TabOrder = [] {
+    constexpr auto focusable = [] {
+        std::size_t count = 0;
+        for (const FormControl& control : MainFormControls) count += TakesFocus(control.kind);
+        return count;
+    }();
+    std::array<const FormControl*, focusable> controls{};
+    std::size_t next = 0;
+    for (const FormControl& control : MainFormControls) {
+        if (TakesFocus(control.kind)) controls[next++] = &control;
+    }
+    std::sort(controls.begin(), controls.end(),
+              [](const FormControl* a, const FormControl* b) { return a->tabIndex < b->tabIndex; });
+    std::array<std::string_view, focusable> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = controls[i]->name;
+    return names;
+}();
+
+// Whether the table lists the controls that take focus in their tab order.
+constexpr bool TableInTabOrder() {
+    std::size_t next = 0;
+    for (const FormControl& control : MainFormControls) {
+        if (TakesFocus(control.kind) && control.name != TabOrder[next++]) return false;
+    }
+    return true;
+}
 
 // The place of the control called `name` in the table, and the control; the table must hold it.
 std::size_t ControlIndex(std::string_view name);

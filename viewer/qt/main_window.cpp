@@ -302,9 +302,12 @@ void frmMain::dropEvent(QDropEvent* event) {
 }
 
 void frmMain::applyTabOrder() {
-    QWidget* const order[] = {txtName, cmdGetIt, lstID, txtHuesPath, txtStart, txtEnd};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
+    QWidget* previous = nullptr;
+    for (const std::string_view name : viewer::TabOrder) {
+        auto* control = findChild<QWidget*>(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        if (previous != nullptr) QWidget::setTabOrder(previous, control);
+        previous = control;
     }
 }
 

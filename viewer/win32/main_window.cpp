@@ -288,7 +288,9 @@ HWND frmMain::control(std::string_view name) const {
     return GetDlgItem(hwnd_, FirstControlId + static_cast<int>(viewer::ControlIndex(name)));
 }
 
-// Made in the table's order, which is the tab order, each caption just before its field.
+// Made in the table's order, each caption just before its field: Windows tabs from control to
+// control in the order they were made.
+static_assert(viewer::TableInTabOrder(), "the table lists the controls in their tab order");
 void frmMain::createControls() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const auto make = [&](const wchar_t* windowClass, std::u16string_view text, DWORD style,
