@@ -11,10 +11,7 @@ set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 # Static programs carry only the parts of the runtime they use, and are optimised for size:
 # the people who download them wait for bytes, while their time goes to system calls.
-# A function or datum a section, so that the linker drops what a program never calls, whatever
-# a unity build puts in one object (the window links only the reading half of the core).
-set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG -ffunction-sections -fdata-sections"
-  CACHE STRING "Flags of Release builds")
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG" CACHE STRING "Flags of Release builds")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
