@@ -42,6 +42,8 @@ struct Choices {
     std::size_t least = 0;
     bool strict = false;
     bool noBackup = false;
+    bool dryRun = false;
+    std::string encoding = "detect";
     int id = 0;
     std::optional<std::string> name;
     std::vector<std::string> table;
@@ -85,13 +87,28 @@ void AddFormatOption(CLI::App* command, Choices& choices) {
         ->capture_default_str();
 }
 
-void AddStrictAndBackup(CLI::App* command, Choices& choices, bool backup) {
+void AddStrict(CLI::App* command, Choices& choices) {
     command->add_flag("--strict", choices.strict,
                       "A colour no hue can hold exactly is an error, not a warning");
-    if (backup) {
-        command->add_flag("--no-backup", choices.noBackup,
-                          "Keep no copy of the previous file as FILE.bak");
-    }
+}
+
+void AddBackup(CLI::App* command, Choices& choices) {
+    command->add_flag("--no-backup", choices.noBackup,
+                      "Keep no copy of the previous file as FILE.bak");
+}
+
+// build and apply: how their sources are read, and a run that writes nothing.
+void AddReadingOptions(CLI::App* command, Choices& choices) {
+    AddStrict(command, choices);
+    command
+        ->add_option("--encoding", choices.encoding,
+                     "How text without a byte-order mark is read: detect (UTF-8, else "
+                     "Windows-1252 with a warning), utf-8 or windows-1252")
+        ->check(CLI::IsMember({"detect", "utf-8", "windows-1252"}))
+        ->capture_default_str();
+    command->add_flag("--dry-run", choices.dryRun,
+                      "Write nothing: show what would change as diff does; exit status 1 if "
+                      "anything would");
 }
 
 // A command whose options are made only once it is named on the command line: a run needs
@@ -142,11 +159,17 @@ void AddReadingCommands(CLI::App& app, Choices& choices, Commands& commands) {
 
 void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
     commands.exportHues = AddCommand(
-        app, "export", "Export all hues, or those given, as a GIMP palette or a web page",
+        app, "export",
+        "Export all hues, or those given, as a GIMP palette, a web page or a table for "
+        "spreadsheets",
         [&choices](CLI::App* exportHues) {
-            exportHues->add_option("FORMAT", choices.exportKind, "gpl or html")
+            exportHues
+                ->add_option("FORMAT", choices.exportKind,
+                             "gpl, html, or csv: for a spreadsheet (UTF-8 with a byte-order mark, "
+                             "names it would change guarded by an apostrophe), which apply takes "
+                             "back")
                 ->required()
-                ->check(CLI::IsMember({"gpl", "html"}));
+                ->check(CLI::IsMember({"gpl", "html", "csv"}));
             exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
             exportHues->add_option("-o,--output", choices.output,
                                    "Write to this file (atomically) instead of standard output");
@@ -168,14 +191,15 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                               "they name");
             build->add_option("--count", choices.least, "Hold at least N hues")
                 ->check(CLI::Range(0, 32768));
-            AddStrictAndBackup(build, choices, false);
+            AddReadingOptions(build, choices);
         });
 
     commands.apply = AddCommand(
         app, "apply", "Change the hue file in place with hues as text, as build --base would",
         [&choices](CLI::App* apply) {
             apply->add_option("SOURCE", choices.sources, Sources)->required();
-            AddStrictAndBackup(apply, choices, true);
+            AddReadingOptions(apply, choices);
+            AddBackup(apply, choices);
         });
 
     commands.set = AddCommand(
@@ -195,7 +219,8 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
             set->add_option("--copy-of", choices.copyOf,
                             "Start from this hue of the file; the other options change it")
                 ->check(CLI::Range(0, 32767));
-            AddStrictAndBackup(set, choices, true);
+            AddStrict(set, choices);
+            AddBackup(set, choices);
         });
 }
 
@@ -369,26 +394,32 @@ int RunExport(const Run& run) {
     return Success;
 }
 
+SourceReading ReadingChosen(const Run& run) {
+    const Choices& choices = run.choices;
+    return {.sources = choices.sources,
+            .encoding = choices.encoding == "utf-8"          ? SourceEncoding::Utf8
+                        : choices.encoding == "windows-1252" ? SourceEncoding::Windows1252
+                                                             : SourceEncoding::Detect,
+            .strict = choices.strict,
+            .dryRun = choices.dryRun,
+            .style = StyleFor(run.env)};
+}
+
 int RunBuild(const Run& run) {
     const Choices& choices = run.choices;
-    run.err +=
-        BuildHueFile({.sources = choices.sources,
-                      .output = PathOf(*choices.output),
-                      .base = choices.base ? std::optional(PathOf(*choices.base)) : std::nullopt,
-                      .count = choices.least,
-                      .strict = choices.strict},
-                     run.env);
-    return Success;
+    return BuildHueFile({.reading = ReadingChosen(run),
+                         .output = PathOf(*choices.output),
+                         .base = choices.base ? std::optional(PathOf(*choices.base)) : std::nullopt,
+                         .count = choices.least},
+                        run.env, run.out, run.err);
 }
 
 int RunApply(const Run& run) {
     const Choices& choices = run.choices;
-    run.err += ApplyToHueFile({.file = PathOf(choices.file),
-                               .sources = choices.sources,
-                               .keepBackup = !choices.noBackup,
-                               .strict = choices.strict},
-                              run.env);
-    return Success;
+    return ApplyToHueFile({.reading = ReadingChosen(run),
+                           .file = PathOf(choices.file),
+                           .keepBackup = !choices.noBackup},
+                          run.env, run.out, run.err);
 }
 
 int RunSet(const Run& run) {

@@ -20,17 +20,16 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
+// A side with the count of hues its bytes hold.
 struct Side {
-    std::string name;
-    Bytes bytes;
+    const std::string& name;
+    const Bytes& bytes;
     std::size_t count;
 };
 
-Side ReadSide(const fs::path& path) {
+DiffSide ReadSide(const fs::path& path) {
     try {
-        Bytes bytes = huedata::ReadFileBytes(path);
-        const std::size_t count = huedata::HueCountForSize(bytes.size());
-        return {huedata::PathText(path), std::move(bytes), count};
+        return {huedata::PathText(path), huedata::ReadFileBytes(path)};
     } catch (const huedata::HueFileError& error) {
         throw HuesError(huedata::PathText(path) + ": " + error.reason());
     }
@@ -192,13 +191,20 @@ std::string PatchNote(const Side& a, const Side& b, std::span<const huedata::Hue
 }  // namespace
 
 DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
-    const Side a = ReadSide(request.first);
-    const Side b = ReadSide(request.second);
+    const DiffSide first = ReadSide(request.first);
+    const DiffSide second = ReadSide(request.second);
+    return DiffHueBytes(first, second, request.format, request.style, out);
+}
+
+DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
+                         TextStyle style, TextBuilder& out) {
+    const Side a{first.name, first.bytes, huedata::HueCountForSize(first.bytes.size())};
+    const Side b{second.name, second.bytes, huedata::HueCountForSize(second.bytes.size())};
     const std::vector<HueDifference> differences = Differences(a, b);
     DiffOutcome outcome{.differ = a.bytes != b.bytes, .note = {}};
-    if (request.format == "csv") {
+    if (format == "csv") {
         WriteCsv(a, b, differences, out);
-    } else if (request.format == "json") {
+    } else if (format == "json") {
         const std::vector<huedata::HueChange> patch = Patch(differences);
         std::vector<HueView> views;
         views.reserve(patch.size());
@@ -212,7 +218,7 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
         HuesJson(views, out);
         outcome.note = PatchNote(a, b, patch);
     } else {
-        WriteText(a, b, differences, request.style, out);
+        WriteText(a, b, differences, style, out);
     }
     return outcome;
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace hues {
 
@@ -22,5 +23,15 @@ struct DiffOutcome {
 };
 
 DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out);
+
+// Two hue files' bytes, each with the name the output gives it.
+struct DiffSide {
+    std::string name;
+    std::vector<unsigned char> bytes;
+};
+
+// The same for bytes at hand (what an edit would make, say).
+DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
+                         TextStyle style, TextBuilder& out);
 
 }  // namespace hues

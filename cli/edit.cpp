@@ -1,5 +1,7 @@
 #include "cli/edit.h"
 
+#include "cli/diff.h"
+
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -23,22 +25,71 @@ namespace fs = std::filesystem;
 // A source of text may be as large as the JSON of every hue the format allows, and more.
 constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
 
-std::vector<SourceText> ReadSources(std::span<const std::string> names,
-                                    const Environment& environment) {
+// Every source read and checked; warnings go to `err`.
+SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
+                       std::string& err) {
     std::vector<SourceText> sources;
-    for (const std::string& name : names) {
+    for (const std::string& name : reading.sources) {
+        std::string bytes;
         if (name == "-") {
-            sources.push_back({"standard input", environment.readStandardInput()});
-            continue;
+            bytes = environment.readStandardInput();
+        } else {
+            try {
+                const auto read =
+                    huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
+                bytes.assign(read.begin(), read.end());
+            } catch (const huedata::HueFileError& error) {
+                throw HuesError(name + ": " + error.reason());
+            }
         }
-        try {
-            const auto bytes = huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
-            sources.push_back({name, std::string(bytes.begin(), bytes.end())});
-        } catch (const huedata::HueFileError& error) {
-            throw HuesError(name + ": " + error.reason());
+        sources.push_back(
+            DecodeSource(name == "-" ? "standard input" : name, bytes, reading.encoding, err));
+    }
+    SourceHues hues = ReadHueSources(sources, reading.strict);
+    err += hues.warning;
+    return hues;
+}
+
+// A name as `diff` shows it.
+std::string NameShown(const std::array<unsigned char, 20>& name) {
+    std::string shown = "\"";
+    shown.append(PrintableText(huedata::HueNameUtf8Text(name))).append("\"");
+    return shown;
+}
+
+// A line for each hue the changes rename (the first 20, then how many more), so that a name
+// mangled on its way through another program is seen before the file is shared.
+std::string Renamed(std::span<const unsigned char> before, std::size_t held,
+                    std::span<const huedata::HueChange> changes) {
+    constexpr std::size_t MostNamed = 20;
+    std::string lines;
+    std::size_t count = 0;
+    for (const huedata::HueChange& change : changes) {
+        const auto id = static_cast<std::size_t>(change.id);
+        if (!change.name || id >= held) continue;
+        const auto name = huedata::HueAt(before, id).Name;
+        if (name == *change.name) continue;
+        if (++count <= MostNamed) {
+            lines += "hues: hue " + std::to_string(id) + " renamed: " + NameShown(name) +
+                     " \xE2\x86\x92 " + NameShown(*change.name) + "\n";
         }
     }
-    return sources;
+    if (count > MostNamed) {
+        lines += "hues: and " + std::to_string(count - MostNamed) + " more hues renamed\n";
+    }
+    return lines;
+}
+
+// --dry-run: what the edit would make of `before`, as `diff` writes it.
+int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
+               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
+               std::string& err) {
+    const bool differ = before != after;
+    DiffHueBytes({name, std::move(before)}, {name + " as it would be", std::move(after)}, "text",
+                 style, out);
+    err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
+           "; nothing was written\n";
+    return differ ? 1 : Success;
 }
 
 // Runs a read or a write of the core, naming the file of any failure as every command does.
@@ -176,31 +227,51 @@ void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsig
 
 }  // namespace
 
-std::string BuildHueFile(const BuildRequest& request, const Environment& environment) {
-    const std::vector<SourceText> sources = ReadSources(request.sources, environment);
-    const SourceHues hues = ReadHueSources(sources, request.strict);
+int BuildHueFile(const BuildRequest& request, const Environment& environment, TextBuilder& out,
+                 std::string& err) {
+    const SourceHues hues = ReadSources(request.reading, environment, err);
     std::vector<unsigned char> image;
     if (request.base) image = Reporting([&] { return huedata::ReadFileBytes(*request.base); });
-    huedata::ApplyHueChanges(image, hues.changes, request.count);
+    huedata::ApplyHueChanges(
+        image, ChangesOver(hues, image, huedata::HueCountForSize(image.size())), request.count);
 
+    if (request.reading.dryRun) {
+        std::vector<unsigned char> before;
+        std::error_code missing;
+        if (fs::exists(request.output, missing)) {
+            before = Reporting([&] { return huedata::ReadFileBytes(request.output); });
+        }
+        return ShowDryRun(huedata::PathText(request.output), std::move(before), std::move(image),
+                          request.reading.style, out, err);
+    }
     std::vector<fs::path> read;
-    for (const std::string& source : request.sources) {
+    for (const std::string& source : request.reading.sources) {
         if (source != "-") read.push_back(huedata::PathFromUtf8(source));
     }
     if (request.base) read.push_back(*request.base);
     WriteFileAtomically(
         request.output,
-        [&](TextBuilder& out) {
-            out << std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
+        [&](TextBuilder& written) {
+            written << std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
         },
         read);
-    return hues.warning;
+    return Success;
 }
 
-std::string ApplyToHueFile(const ApplyRequest& request, const Environment& environment) {
-    const std::vector<SourceText> sources = ReadSources(request.sources, environment);
-    const SourceHues hues = ReadHueSources(sources, request.strict);
+int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, TextBuilder& out,
+                   std::string& err) {
+    const SourceHues hues = ReadSources(request.reading, environment, err);
+    if (request.reading.dryRun) {
+        std::vector<unsigned char> image =
+            Reporting([&] { return huedata::ReadFileBytes(request.file); });
+        std::vector<unsigned char> after = image;
+        huedata::ApplyHueChanges(after,
+                                 ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
+        return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
+                          request.reading.style, out, err);
+    }
     std::size_t changed = 0;
+    std::string renamed;
     const auto outcome = Reporting([&] {
         return huedata::EditFileSafely(
             request.file,
@@ -208,14 +279,17 @@ std::string ApplyToHueFile(const ApplyRequest& request, const Environment& envir
                  [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, hues.changes); },
              .change =
                  [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
-                     changed = huedata::ApplyHueChanges(image, huedata::HueCountForSize(sizeBefore),
-                                                        hues.changes);
+                     const std::size_t held = huedata::HueCountForSize(sizeBefore);
+                     const auto changes = ChangesOver(hues, image, held);
+                     renamed = Renamed(image, held, changes);
+                     changed = huedata::ApplyHueChanges(image, held, changes);
                      return changed > 0;
                  }},
             request.keepBackup);
     });
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
-    return hues.warning + Report(outcome.changed ? what : "these hues", request.file, outcome);
+    err += renamed + Report(outcome.changed ? what : "these hues", request.file, outcome);
+    return Success;
 }
 
 std::string SetHue(const SetRequest& request) {

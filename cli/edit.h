@@ -3,6 +3,8 @@
 #pragma once
 
 #include "cli/app.h"
+#include "huetext/hue_source.h"
+#include "huetext/text_format.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -12,26 +14,38 @@
 
 namespace hues {
 
-struct BuildRequest {
+// How the sources are read, and whether anything is written.
+struct SourceReading {
     std::vector<std::string> sources;  // files of JSON or CSV; "-" is standard input
+    SourceEncoding encoding = SourceEncoding::Detect;
+    bool strict = false;  // a colour no hue can hold is an error
+    // Nothing written: what would change goes to standard output as `diff` writes it, and the
+    // exit status is 1 where anything would.
+    bool dryRun = false;
+    TextStyle style;  // of that diff
+};
+
+struct BuildRequest {
+    SourceReading reading;
     std::filesystem::path output;
     std::optional<std::filesystem::path> base;  // the bytes to start from
     std::size_t count = 0;                      // at least this many hues
-    bool strict = false;                        // a colour no hue can hold is an error
 };
 
-// Makes the file `output` from the sources. Returns what goes to standard error (warnings).
-std::string BuildHueFile(const BuildRequest& request, const Environment& environment);
+// Makes the file `output` from the sources. Returns the exit status; warnings go to `err`.
+int BuildHueFile(const BuildRequest& request, const Environment& environment, TextBuilder& out,
+                 std::string& err);
 
 struct ApplyRequest {
+    SourceReading reading;
     std::filesystem::path file;
-    std::vector<std::string> sources;
     bool keepBackup = true;
-    bool strict = false;
 };
 
-// Changes `file` in place as build --base would. Returns the one line saying what was done.
-std::string ApplyToHueFile(const ApplyRequest& request, const Environment& environment);
+// Changes `file` in place as build --base would, and says so in `err`: a line for each hue
+// renamed (the first 20), then the one line saying what was done. Returns the exit status.
+int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, TextBuilder& out,
+                   std::string& err);
 
 struct SetRequest {
     std::filesystem::path file;

@@ -1,5 +1,6 @@
 #include "cli/export.h"
 
+#include "huetext/csv_format.h"
 #include "huetext/gpl_export.h"
 #include "huetext/output_file.h"
 #include "page/html_export.h"
@@ -11,6 +12,8 @@ void ExportHues(const HueFile& file, std::span<const HueView> hues, const Export
     const std::string name = FileNameText(file.path);
     if (request.kind == "gpl") {
         GimpPalette(hues, name, out);
+    } else if (request.kind == "csv") {
+        SpreadsheetCsv(hues, out);
     } else {
         HtmlPage(hues, name, request.sample, out);
     }

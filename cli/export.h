@@ -1,4 +1,5 @@
-// `export`: hues as a GIMP palette or a web page, to standard output or atomically to a file.
+// `export`: hues as a GIMP palette, a web page or a table for spreadsheets, to standard output
+// or atomically to a file.
 #pragma once
 
 #include "huetext/hue_view.h"
@@ -12,7 +13,7 @@
 namespace hues {
 
 struct ExportRequest {
-    std::string kind;                       // "gpl" or "html"
+    std::string kind;                       // "gpl", "html" or "csv"
     const SamplePicture* sample = nullptr;  // html: the picture to show each hue on
 };
 

@@ -21,11 +21,21 @@ constexpr std::array<char16_t, 32> Windows1252High = {
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
 
-// The Windows-1252 byte of a character, or 0 where it has none (the C1 controls, the five
-// undefined bytes among them, are no characters of it).
+// Whether Windows-1252 gives the byte a character of its own: all but 0x81, 0x8D, 0x8F, 0x90
+// and 0x9D, which stand for the C1 controls of the same number.
+constexpr bool DefinedInWindows1252(unsigned char byte) {
+    return byte < 0x80 || byte > 0x9F || Windows1252High[byte - 0x80U] != byte;
+}
+
+// The Windows-1252 byte of a character, or 0 where it has none. Of the C1 controls only the
+// five that stand for the bytes it leaves undefined have one, so that a name's text as listed
+// reads back to its bytes.
 unsigned char Windows1252Byte(char16_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<unsigned char>(code);
-    if (code < 0xA0) return 0;
+    if (code < 0xA0) {
+        const auto byte = static_cast<unsigned char>(code);
+        return DefinedInWindows1252(byte) ? 0 : byte;
+    }
     const auto* found = std::find(Windows1252High.begin(), Windows1252High.end(), code);
     if (found == Windows1252High.end()) return 0;
     return static_cast<unsigned char>(0x80 + (found - Windows1252High.begin()));
@@ -125,8 +135,7 @@ bool HueNameRoundTrips(const std::array<unsigned char, 20>& name) {
         }
     }
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
-    return std::all_of(name.begin(), end,
-                       [](unsigned char byte) { return Windows1252Byte(FromWindows1252(byte)); }) &&
+    return std::all_of(name.begin(), end, DefinedInWindows1252) &&
            std::all_of(end, name.end(), [](unsigned char byte) { return byte == 0; });
 }
 
@@ -191,6 +200,36 @@ std::u16string Utf16Text(std::string_view utf8) {
         }
     }
     return text;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    return Utf8Text(Utf16Text(bytes)) == bytes;
+}
+
+std::string Utf8FromWindows1252(std::string_view bytes) {
+    std::string utf8;
+    utf8.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto& character = Utf8OfWindows1252[static_cast<unsigned char>(c)];
+        utf8.append(character.data(), static_cast<unsigned char>(character[3]));
+    }
+    return utf8;
+}
+
+std::string Windows1252FromUtf8(std::string_view utf8) {
+    const std::u16string text = Utf16Text(utf8);
+    std::string bytes(text.size(), '?');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // LibreOffice reads a byte Windows-1252 leaves undefined as U+F100 and that byte.
+        const bool privateUse =
+            text[i] >= 0xF180 && text[i] <= 0xF19F && !DefinedInWindows1252(text[i] & 0xFFU);
+        if (privateUse) {
+            bytes[i] = static_cast<char>(text[i] & 0xFFU);
+        } else if (const unsigned char byte = Windows1252Byte(text[i]); byte != 0 || text[i] == 0) {
+            bytes[i] = static_cast<char>(byte);
+        }
+    }
+    return bytes;
 }
 
 std::string HexText(std::int16_t value) {

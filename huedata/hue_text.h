@@ -21,12 +21,15 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name);
 std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name);
 
 // A name given as UTF-8 text as the 20 bytes a hue stores: Windows-1252 on every system,
-// padded with zero bytes. Throws std::invalid_argument saying why when the text is not valid
-// UTF-8, holds a character Windows-1252 lacks (or NUL), or takes more than 20 bytes.
+// padded with zero bytes; U+0081, U+008D, U+008F, U+0090 and U+009D, which stand for the bytes
+// it leaves undefined, are those bytes. Throws std::invalid_argument saying why when the text
+// is not valid UTF-8, holds a character Windows-1252 lacks (or NUL), or takes more than 20
+// bytes.
 std::array<unsigned char, 20> HueNameBytes(std::string_view utf8);
 
-// Whether HueNameBytes(HueNameUtf8Text(name)) gives back exactly these 20 bytes: not when
-// bytes follow the first zero byte, nor when one has no character in the code page.
+// Whether the name's text alone says its 20 bytes, so that a listing needs no more: not when
+// bytes follow the first zero byte, nor when one has no character of its own in the code page
+// (a control character stands for it, which other programs may drop).
 bool HueNameRoundTrips(const std::array<unsigned char, 20>& name);
 
 // UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.
@@ -34,6 +37,17 @@ std::string Utf8Text(std::u16string_view text);
 
 // UTF-8 text as UTF-16; a byte that starts no well-formed sequence becomes U+FFFD.
 std::u16string Utf16Text(std::string_view utf8);
+
+// Whether the bytes are well-formed UTF-8.
+bool IsUtf8(std::string_view bytes);
+
+// Text in Windows-1252 as UTF-8, on every system (a byte it leaves undefined becomes the C1
+// control of the same number).
+std::string Utf8FromWindows1252(std::string_view bytes);
+
+// UTF-8 text back in Windows-1252: each character its byte (U+F181 and the like, which some
+// programs read the undefined bytes as, those bytes), and one that has none a '?'.
+std::string Windows1252FromUtf8(std::string_view utf8);
 
 // The value's 16 bits as unsigned hexadecimal: upper case, no prefix, no leading zeros.
 // Negative values show their two's complement, so -1 is "FFFF" and 0 is "0".

@@ -24,13 +24,17 @@ void CsvField(TextBuilder& text, std::string_view field) {
     text << '"';
 }
 
-void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
+namespace {
+
+// Rows of hues, each name written by `name`.
+template <typename WriteName>
+void HueRows(std::span<const HueView> hues, TextBuilder& text, WriteName name) {
     text << "id,name,table_start,table_end";
     for (int i = 0; i < 32; ++i) text << ",color" << i;
     text << "\r\n";
     for (const HueView& hue : hues) {
         text << hue.id << ',';
-        CsvField(text, hue.name);
+        name(hue.name);
         text << ',' << hue.record->TableStart << ',' << hue.record->TableEnd;
         char* out = text.Reserve(hue.record->Colors.size() * 8 + 2);
         for (const huedata::Color15 value : hue.record->Colors) {
@@ -39,6 +43,42 @@ void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
         }
         text.Commit(std::copy_n("\r\n", 2, out));
     }
+}
+
+bool IsTruthValue(std::string_view cell) {
+    const auto first = cell.find_first_not_of(' ');
+    const auto last = cell.find_last_not_of(' ');
+    if (first == std::string_view::npos) return false;
+    const std::string_view word = cell.substr(first, last - first + 1);
+    const auto same = [&](std::string_view upper) {
+        return word.size() == upper.size() &&
+               std::equal(word.begin(), word.end(), upper.begin(), [](char a, char b) {
+                   return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
+               });
+    };
+    return same("TRUE") || same("FALSE");
+}
+
+}  // namespace
+
+void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
+    HueRows(hues, text, [&](std::string_view name) { CsvField(text, name); });
+}
+
+bool SpreadsheetMightChange(std::string_view cell) {
+    if (cell.empty()) return false;
+    if (std::string_view("=+-@\t\r\n'").find(cell.front()) != std::string_view::npos) return true;
+    return std::any_of(cell.begin(), cell.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+           IsTruthValue(cell);
+}
+
+void SpreadsheetCsv(std::span<const HueView> hues, TextBuilder& text) {
+    text << "\xEF\xBB\xBF";
+    HueRows(hues, text, [&](std::string_view name) {
+        if (!SpreadsheetMightChange(name)) return CsvField(text, name);
+        std::string guarded = "'";
+        CsvField(text, guarded.append(name));
+    });
 }
 
 void NearestCsv(std::span<const NearMatch> matches, TextBuilder& text) {

@@ -22,4 +22,15 @@ void HuesCsv(std::span<const HueView> hues, TextBuilder& out);
 // id,name,index,color,distance
 void NearestCsv(std::span<const NearMatch> matches, TextBuilder& out);
 
+// Whether a spreadsheet might not keep `cell` as the same text: one it could run as a formula
+// (starting with =, +, -, @, a tab or a line break), one it could read as a number, a date, a
+// time, a percentage or a truth value (any holding a digit, TRUE, FALSE), or one that starts
+// with an apostrophe, the mark that guards the others.
+bool SpreadsheetMightChange(std::string_view cell);
+
+// The same columns as HuesCsv for a spreadsheet: UTF-8 with a byte-order mark, so that names
+// read right without asking, and each name a spreadsheet might change guarded by a leading
+// apostrophe (one more where it starts with one), which the reader of hues as text removes.
+void SpreadsheetCsv(std::span<const HueView> hues, TextBuilder& out);
+
 }  // namespace hues

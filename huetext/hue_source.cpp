@@ -1,5 +1,6 @@
 #include "huetext/hue_source.h"
 
+#include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
 #include "huetext/nearest.h"
@@ -72,6 +73,8 @@ public:
         id_ = change_.id;
     }
     void Name(const std::string& text) { nameText_ = text; }
+    // The name as written, where the text read as the name may have lost a guard (CSV).
+    void NameAsWritten(const std::string& text) { nameAsWritten_ = text; }
     void NameBytes(std::string_view hex) {
         std::array<unsigned char, 20> bytes{};
         const bool fits = hex.size() == 40 && std::all_of(hex.begin(), hex.end(), [](char c) {
@@ -134,6 +137,8 @@ public:
                 Fail("name",
                      "\"" + PrintableText(*nameText_) + "\" cannot be stored: " + why.what());
             }
+            shown_.names.push_back(*nameText_);
+            if (nameAsWritten_) shown_.names.push_back(*nameAsWritten_);
         }
         if (hasColors_ || hasStored_) {
             std::array<Color15, 32> colors{};
@@ -141,11 +146,16 @@ public:
                 const bool agree =
                     hasStored_ && (!hasColors_ || huedata::ConvertColor(stored_[i]) == colors_[i]);
                 colors[i] = agree ? stored_[i] : Edited(i);
+                if (!agree) {
+                    shown_.colorsShown |= 1U << i;
+                    shown_.colors[i] = colors_[i];
+                }
             }
             change_.colors = colors;
         }
         return change_;
     }
+    const ShownFields& Shown() const { return shown_; }
 
     static std::string ColorField(std::size_t index) {
         return "colors[" + std::to_string(index) + "]";
@@ -175,10 +185,18 @@ private:
     std::optional<int> id_;
     huedata::HueChange change_;
     std::optional<std::array<unsigned char, 20>> nameBytes_;
-    std::optional<std::string> nameText_;
+    std::optional<std::string> nameText_, nameAsWritten_;
+    ShownFields shown_;
     std::array<Rgb24, 32> colors_{};
     std::array<Color15, 32> stored_{};
     bool hasColors_ = false, hasStored_ = false;
+};
+
+// One hue read, with what its text showed and where it stands.
+struct ReadHue {
+    huedata::HueChange change;
+    ShownFields shown;
+    Place place;
 };
 
 // ---- JSON ----
@@ -245,8 +263,7 @@ const json::array_t& ArrayOf32(const HueReader& reader, const std::string& field
     return items;
 }
 
-huedata::HueChange ReadJsonHue(const json& object, const Place& place, bool strict,
-                               Inexact& inexact) {
+ReadHue ReadJsonHue(const json& object, const Place& place, bool strict, Inexact& inexact) {
     HueReader reader(place, strict, inexact);
     if (!object.is_object())
         Fault(place, std::nullopt, "", "expected a hue object, found " + Shown(object));
@@ -282,7 +299,8 @@ huedata::HueChange ReadJsonHue(const json& object, const Place& place, bool stri
                         "table_start, table_end, colors, stored");
         }
     }
-    return reader.Finish();
+    const huedata::HueChange change = reader.Finish();
+    return {change, reader.Shown(), place};
 }
 
 // The text of a parse error without the library's prefix ("[json.exception...] ... column N: ").
@@ -293,8 +311,7 @@ std::string ParseErrorText(const json::exception& error) {
     return colon == std::string::npos ? text : text.substr(colon + 2);
 }
 
-void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
-              std::vector<std::pair<huedata::HueChange, Place>>& hues) {
+void ReadJson(const SourceText& source, bool strict, Inexact& inexact, std::vector<ReadHue>& hues) {
     json document;
     try {
         document = json::parse(source.text);
@@ -310,7 +327,7 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
         return Place{&source, item < offsets.size() ? offsets[item] : 0, true};
     };
     if (document.is_object()) {
-        hues.emplace_back(ReadJsonHue(document, placeOf(0), strict, inexact), placeOf(0));
+        hues.push_back(ReadJsonHue(document, placeOf(0), strict, inexact));
         return;
     }
     if (!document.is_array()) {
@@ -319,19 +336,33 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact,
     }
     hues.reserve(hues.size() + document.size());
     for (std::size_t i = 0; i < document.size(); ++i) {
-        hues.emplace_back(ReadJsonHue(document[i], placeOf(i), strict, inexact), placeOf(i));
+        hues.push_back(ReadJsonHue(document[i], placeOf(i), strict, inexact));
     }
 }
 
-// ---- CSV (RFC 4180; line breaks CRLF or LF) ----
+// ---- CSV (RFC 4180; line breaks CRLF or LF; fields separated by ",", ";" or tabs) ----
 
 struct CsvRow {
     std::size_t offset;  // of the row's first character
     std::vector<std::string> fields;
 };
 
+// The separator the header line uses: the first of ",", ";" and tab outside quotes (a column's
+// name holds none of them); "," where the header is one column.
+char CsvSeparator(std::string_view text) {
+    bool inQuotes = false;
+    for (const char c : text) {
+        if (c == '"') inQuotes = !inQuotes;
+        if (inQuotes) continue;
+        if (c == ',' || c == ';' || c == '\t') return c;
+        if (c == '\n') break;
+    }
+    return ',';
+}
+
 std::vector<CsvRow> CsvRows(const SourceText& source) {
     const std::string_view text = source.text;
+    const char separator = CsvSeparator(text);
     std::vector<CsvRow> rows;
     CsvRow row{0, {}};
     std::string field;
@@ -356,7 +387,7 @@ std::vector<CsvRow> CsvRows(const SourceText& source) {
                 inQuotes = false;
         } else if (c == '"' && field.empty() && !quoted) {
             inQuotes = quoted = true;
-        } else if (c == ',') {
+        } else if (c == separator) {
             row.fields.push_back(std::move(field));
             field.clear();
             quoted = false;
@@ -397,8 +428,14 @@ std::int64_t CsvInteger(const HueReader& reader, const std::string& field,
     return value;
 }
 
-void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
-             std::vector<std::pair<huedata::HueChange, Place>>& hues) {
+// A cell as written, without the apostrophe that guards it from a spreadsheet (as export csv
+// writes it), where it holds one.
+std::string_view Unguarded(std::string_view cell) {
+    if (cell.starts_with('\'') && SpreadsheetMightChange(cell.substr(1))) cell.remove_prefix(1);
+    return cell;
+}
+
+void ReadCsv(const SourceText& source, bool strict, Inexact& inexact, std::vector<ReadHue>& hues) {
     const std::vector<CsvRow> rows = CsvRows(source);
     if (rows.empty()) return;
     const std::vector<std::string>& header = rows.front().fields;
@@ -437,32 +474,105 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact,
                   "the row has " + std::to_string(row.fields.size()) + " fields; the header has " +
                       std::to_string(header.size()));
         }
-        reader.Id(CsvInteger(reader, "id", row.fields[idColumn]));
+        reader.Id(CsvInteger(reader, "id", std::string(Unguarded(row.fields[idColumn]))));
         for (std::size_t i = 0; i < header.size(); ++i) {
             const std::string& column = header[i];
-            const std::string& value = row.fields[i];
-            if (column == "name") reader.Name(value);
+            const std::string value(Unguarded(row.fields[i]));
+            if (column == "name") {
+                reader.Name(value);
+                if (value != row.fields[i]) reader.NameAsWritten(row.fields[i]);
+            }
             if (column == "table_start")
                 reader.Table("table_start", CsvInteger(reader, column, value));
             if (column == "table_end") reader.Table("table_end", CsvInteger(reader, column, value));
             if (const auto index = ColorColumn(column)) reader.Color(*index, value);
         }
         if (colorColumns != 0) reader.HasColors();
-        hues.emplace_back(reader.Finish(), place);
+        const huedata::HueChange change = reader.Finish();
+        hues.push_back({change, reader.Shown(), place});
     }
 }
 
 bool LooksLikeJson(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     const auto first = text.find_first_not_of(" \t\r\n");
     return first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
 }
 
+// UTF-16 of either byte order as UTF-8; nothing where it is broken (an odd byte, a surrogate
+// that is not one of a pair).
+std::optional<std::string> Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        text[i] =
+            static_cast<char16_t>(bigEndian ? (first << 8U) | second : (second << 8U) | first);
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        if (low) return std::nullopt;
+        if (high && (++i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF))
+            return std::nullopt;
+    }
+    return huedata::Utf8Text(text);
+}
+
 }  // namespace
+
+SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
+                        std::string& warning) {
+    const auto refuse = [&](const std::string& why) { throw HuesError(name + ": " + why); };
+    for (const bool bigEndian : {false, true}) {
+        if (!bytes.starts_with(bigEndian ? "\xFE\xFF" : "\xFF\xFE")) continue;
+        std::optional<std::string> text = Utf8OfUtf16(bytes.substr(2), bigEndian);
+        if (!text)
+            refuse(std::string("not valid UTF-16 ") + (bigEndian ? "BE" : "LE") +
+                   ", as its byte-order mark says");
+        return {std::move(name), std::move(*text)};
+    }
+    // A spreadsheet that read a marked UTF-8 file as Windows-1252 and saved it as UTF-8 leaves
+    // the mark as "ï»¿" (in the first cell, quoted or not) and every other character spelled
+    // twice: spelled back, it is whole.
+    std::string respelled;
+    const std::size_t quote = bytes.starts_with('"') ? 1 : 0;
+    if (bytes.substr(quote).starts_with("\xC3\xAF\xC2\xBB\xC2\xBF") && huedata::IsUtf8(bytes)) {
+        respelled = huedata::Windows1252FromUtf8(bytes);
+        respelled.erase(quote, 3);
+        if (!huedata::IsUtf8(respelled)) {
+            refuse(
+                "its text was read as Windows-1252 and saved as UTF-8 by another program, "
+                "and cannot be read back: open it there again as UTF-8");
+        }
+        warning += "hues: warning: " + name +
+                   " was read as Windows-1252 and saved as UTF-8 by another program (its "
+                   "byte-order mark shows it); read as it was before\n";
+        return {std::move(name), std::move(respelled)};
+    }
+    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+    if (marked) bytes.remove_prefix(3);
+    if (bytes.find('\0') != std::string_view::npos) {
+        refuse("not text: it holds a NUL byte (UTF-16 is read where a byte-order mark says so)");
+    }
+    const bool utf8 = huedata::IsUtf8(bytes);
+    if (marked || (utf8 && encoding != SourceEncoding::Windows1252)) {
+        if (!utf8) refuse("not valid UTF-8, as its byte-order mark says");
+        return {std::move(name), std::string(bytes)};
+    }
+    if (encoding == SourceEncoding::Utf8) {
+        refuse("not valid UTF-8 (--encoding windows-1252 reads it as Windows-1252)");
+    }
+    if (encoding == SourceEncoding::Detect) {
+        warning += "hues: warning: " + name +
+                   " is not UTF-8; read as Windows-1252 (--encoding says which)\n";
+    }
+    return {std::move(name), huedata::Utf8FromWindows1252(bytes)};
+}
 
 SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     Inexact inexact;
-    std::vector<std::pair<huedata::HueChange, Place>> hues;
+    std::vector<ReadHue> hues;
     for (const SourceText& source : sources) {
         if (source.text.find_first_not_of(" \t\r\n") == std::string::npos) {
             Fault(Place{&source, 0, false}, std::nullopt, "",
@@ -477,19 +587,21 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     // Sized to the ids given: a table for every id the format allows would cost a small
     // edit more than the rest of its reading.
     std::size_t idCount = 0;
-    for (const auto& hue : hues) {
-        idCount = std::max(idCount, static_cast<std::size_t>(hue.first.id) + 1);
+    for (const ReadHue& hue : hues) {
+        idCount = std::max(idCount, static_cast<std::size_t>(hue.change.id) + 1);
     }
     std::vector<const Place*> firstPlace(idCount, nullptr);
     SourceHues read;
     read.changes.reserve(hues.size());
-    for (const auto& [change, place] : hues) {
-        const Place*& first = firstPlace[static_cast<std::size_t>(change.id)];
+    read.shown.reserve(hues.size());
+    for (const ReadHue& hue : hues) {
+        const Place*& first = firstPlace[static_cast<std::size_t>(hue.change.id)];
         if (first != nullptr) {
-            Fault(place, change.id, "id", "is given twice; first at " + PlaceText(*first));
+            Fault(hue.place, hue.change.id, "id", "is given twice; first at " + PlaceText(*first));
         }
-        first = &place;
-        read.changes.push_back(change);
+        first = &hue.place;
+        read.changes.push_back(hue.change);
+        read.shown.push_back(hue.shown);
     }
     if (inexact.count > 0) {
         read.warning = "hues: warning: " + std::to_string(inexact.count) +
@@ -498,6 +610,30 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
                        " (--strict makes this an error)\n";
     }
     return read;
+}
+
+std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
+                                            std::span<const unsigned char> image,
+                                            std::size_t held) {
+    std::vector<huedata::HueChange> changes = hues.changes;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        huedata::HueChange& change = changes[i];
+        const ShownFields& shown = hues.shown[i];
+        if (static_cast<std::size_t>(change.id) >= held) continue;
+        const huedata::HueRecord file = huedata::HueAt(image, static_cast<std::size_t>(change.id));
+        if (!shown.names.empty() &&
+            std::ranges::find(shown.names, huedata::HueNameUtf8Text(file.Name)) !=
+                shown.names.end()) {
+            change.name = file.Name;
+        }
+        for (std::size_t c = 0; c < file.Colors.size(); ++c) {
+            const bool fromText = ((shown.colorsShown >> c) & 1U) != 0;
+            if (fromText && huedata::ConvertColor(file.Colors[c]) == shown.colors[c]) {
+                (*change.colors)[c] = file.Colors[c];
+            }
+        }
+    }
+    return changes;
 }
 
 Color15 StoredColor(Rgb24 color, int& inexact) {

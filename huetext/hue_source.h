@@ -1,24 +1,50 @@
 // Hues as text, read back: the JSON of `hues list --format json` (an array of hue objects,
-// or one) and the CSV of `hues list --format csv`, as changes to lay over a hue file.
+// or one) and the CSV of `hues list --format csv` and `hues export csv`, as changes to lay over
+// a hue file; as the programs people edit them in save them (a byte-order mark, UTF-16,
+// Windows-1252, columns separated by ";" or tabs, cells guarded by an apostrophe).
 #pragma once
 
 #include "huedata/hue_edit.h"
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hues {
 
-// One source's text and the name its messages give it (a file's path, "standard input").
+// One source's text (UTF-8) and the name its messages give it (a file's path, "standard input").
 struct SourceText {
     std::string name;
     std::string text;
 };
 
+// How a source's bytes are read: by what they show, or as one encoding whatever they show.
+enum class SourceEncoding { Detect, Utf8, Windows1252 };
+
+// A source's bytes as UTF-8 text. A byte-order mark (UTF-8, UTF-16 LE or BE) is taken as what it
+// says; without one, text that is valid UTF-8 is taken as it is, and other text as Windows-1252,
+// with a warning line ("hues: warning: ...") added to `warning`, unless `encoding` says which.
+// Throws HuesError naming the source for bytes that are not text (a NUL byte without a UTF-16
+// mark, a broken UTF-16) or not in the encoding it says.
+SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
+                        std::string& warning);
+
+// What the text of one hue showed, where its text decided a field: the name (both readings
+// where a leading apostrophe may guard it or belong to it), and each colour given as #RRGGBB
+// with no stored value that shows it.
+struct ShownFields {
+    std::vector<std::string> names;
+    std::uint32_t colorsShown = 0;  // bit i: colour i
+    std::array<huedata::Rgb24, 32> colors{};
+};
+
 struct SourceHues {
     // Only the fields each source object names; every hue once.
     std::vector<huedata::HueChange> changes;
+    std::vector<ShownFields> shown;  // for each change
     // One line for standard error, "hues: warning: ..." and a line break, or empty.
     std::string warning;
 };
@@ -28,6 +54,12 @@ struct SourceHues {
 // such a colour gives the warning, or with `strict` the error. Throws HuesError naming the
 // source, the line (and column), the hue and the field of the first fault.
 SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict);
+
+// The changes to lay over a file's bytes (`held` hues), where a field whose text shows exactly
+// what the file's hue shows keeps the file's bytes: the text carries no top bit of a colour and
+// no byte after a name's NUL, so a listing applied to its own file changes nothing.
+std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
+                                            std::span<const unsigned char> image, std::size_t held);
 
 // Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
 // colours in between in OKLab; a stop that falls on a colour gives exactly that colour.

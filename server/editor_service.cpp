@@ -235,8 +235,9 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
              .change =
                  [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
                      if (StampOfBytes(image.first(sizeBefore)) != stamp) throw StaleFile{};
-                     changed = huedata::ApplyHueChanges(image, huedata::HueCountForSize(sizeBefore),
-                                                        hues.changes);
+                     const std::size_t held = huedata::HueCountForSize(sizeBefore);
+                     changed =
+                         huedata::ApplyHueChanges(image, held, ChangesOver(hues, image, held));
                      newStamp = StampOfBytes(image);
                      return changed > 0;
                  }},

@@ -92,13 +92,15 @@ const High1252 = "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u
   "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D" +
   "\u017E\u0178";
 const charOf1252 = (byte) => (byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : String.fromCharCode(byte));
-// The byte of a character, or 0 where Windows-1252 has none (the C1 controls among them).
+// The byte of a character, or 0 where Windows-1252 has none: of the C1 controls, only the five
+// that stand for the bytes it leaves undefined have one, so that a listed name reads back.
 function byteOf1252(code) {
   if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return code;
-  const at = code < 0xA0 ? -1 : High1252.indexOf(String.fromCharCode(code));
+  const at = High1252.indexOf(String.fromCharCode(code));
   return at < 0 ? 0 : 0x80 + at;
 }
-const defined1252 = (byte) => byteOf1252(charOf1252(byte).charCodeAt(0)) === byte;
+// Whether the byte has a character of its own (not one of the five undefined bytes).
+const defined1252 = (byte) => byte < 0x80 || byte >= 0xA0 || High1252.charCodeAt(byte - 0x80) !== byte;
 
 export class EditError extends Error {}
 

@@ -5,11 +5,13 @@
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -102,6 +104,169 @@ TEST_F(EditTest, TextRoundTripsAndPatchesRebuildEveryFileToTheByte) {
     }
 }
 
+TEST_F(EditTest, AListingAppliedToItsOwnFileChangesNothing) {
+    // Random bytes: colours with their top bit set, names with bytes after their end, with
+    // bytes Windows-1252 leaves undefined, with apostrophes, quotes and line breaks.
+    std::mt19937 random(20261208);
+    for (const std::size_t count : {std::size_t{1}, std::size_t{77}, std::size_t{600}}) {
+        const Bytes image = RandomHueFile(random, count);
+        const fs::path file = Write("hues.mul", image);
+        const auto utf16 = [](const std::string& text, bool bigEndian) {
+            std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+            for (const char16_t unit : huedata::Utf16Text(text)) {
+                const char high = static_cast<char>(unit >> 8U), low = static_cast<char>(unit);
+                bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+            }
+            return bytes;
+        };
+        const std::string json = Run({"-f", file.string(), "list", "--format", "json"}).out;
+        const std::string csv = Run({"-f", file.string(), "list", "--format", "csv"}).out;
+        const std::string spreadsheet = Run({"-f", file.string(), "export", "csv"}).out;
+        const std::string unmarked = spreadsheet.substr(3);
+        const struct {
+            std::string what, text;
+            std::vector<std::string> options;
+        } listings[] = {
+            {"list --format json", json, {}},
+            {"list --format csv", csv, {}},
+            {"export csv", spreadsheet, {}},
+            {"export csv in UTF-16 LE", utf16(unmarked, false), {}},
+            {"export csv in UTF-16 BE", utf16(unmarked, true), {}},
+            {"list --format json in UTF-16 LE", utf16(json, false), {}},
+            {"export csv in Windows-1252",
+             huedata::Windows1252FromUtf8(unmarked),
+             {"--encoding", "windows-1252"}},
+        };
+        for (const auto& [what, text, options] : listings) {
+            SCOPED_TRACE(what + " of " + std::to_string(count) + " hues");
+            std::vector<std::string> apply = {"-f", file.string(), "apply", "-"};
+            apply.insert(apply.end(), options.begin(), options.end());
+            std::vector<std::string> dryRun = apply;
+            dryRun.push_back("--dry-run");
+            const Outcome dry = Run(dryRun, text);
+            EXPECT_EQ(dry.status, 0) << dry.out << dry.err;
+            EXPECT_EQ(dry.out, "");
+            const Outcome applied = Run(apply, text);
+            EXPECT_NE(applied.err.find("already holds these hues"), std::string::npos)
+                << applied.err;
+            EXPECT_EQ(FileBytes(file), image);
+        }
+    }
+}
+
+// Files as LibreOffice Calc and Windows PowerShell save a listing (tests/cli/fixtures).
+TEST_F(EditTest, ListingsSavedByOtherProgramsApplyToTheHuesTheyList) {
+    const fs::path fixtures = HUES_FIXTURES;
+    const fs::path file = dir_ / "hues.mul";
+    ASSERT_EQ(Run({"build", (fixtures / "hues.json").string(), "-o", file.string()}).status, 0);
+    const Bytes image = FileBytes(file);
+    const struct {
+        const char* name;
+        std::string warning;
+    } unchanged[] = {
+        {"lo-comma.csv", ""},
+        {"lo-semicolon.csv", ""},
+        {"lo-via-xlsx.csv", ""},
+        {"lo-unasked.csv", "was read as Windows-1252 and saved as UTF-8 by another program"},
+        {"powershell.json", ""},
+    };
+    for (const auto& [name, warning] : unchanged) {
+        const Outcome applied = Run({"-f", file.string(), "apply", (fixtures / name).string()});
+        EXPECT_EQ(applied.status, 0) << name << applied.err;
+        EXPECT_NE(applied.err.find("already holds these hues"), std::string::npos) << applied.err;
+        EXPECT_EQ(applied.err.find("warning") != std::string::npos, !warning.empty())
+            << applied.err;
+        EXPECT_NE(applied.err.find(warning), std::string::npos) << applied.err;
+        EXPECT_EQ(FileBytes(file), image) << name;
+    }
+    // Saved in Windows-1252, which has no character for the byte 0x81: LibreOffice wrote "?",
+    // and apply says so.
+    const Outcome ansi =
+        Run({"-f", file.string(), "apply", (fixtures / "lo-ansi.csv").string(), "--no-backup"});
+    EXPECT_EQ(ansi.err, "hues: warning: " + (fixtures / "lo-ansi.csv").string() +
+                            " is not UTF-8; read as Windows-1252 (--encoding says which)\n"
+                            "hues: hue 14 renamed: \"No\xEF\xBF\xBD\" \xE2\x86\x92 \"No?\"\n"
+                            "hues: 1 hue changed in " +
+                            file.string() + "\n");
+    Bytes renamed = image;
+    huedata::ApplyHueChanges(
+        renamed, std::vector<huedata::HueChange>{{.id = 14, .name = huetools::NameBytes("No?")}});
+    EXPECT_EQ(FileBytes(file), renamed);
+}
+
+TEST_F(EditTest, ExportCsvGuardsWhatASpreadsheetWouldChange) {
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"=1+1", "'=1+1"},
+        {"+1", "'+1"},
+        {"-1", "'-1"},
+        {"@A1", "'@A1"},
+        {"0012", "'0012"},
+        {"3e5", "'3e5"},
+        {"1-2", "'1-2"},
+        {"TRUE", "'TRUE"},
+        {"false", "'false"},
+        {"50%", "'50%"},
+        {"Jan 5", "'Jan 5"},
+        {"'quote", "''quote"},
+        {"Plain", "Plain"},
+        {"Cr\u00E8me br\u00FBl\u00E9e", "Cr\u00E8me br\u00FBl\u00E9e"},
+        {"a, \"b\"", "\"a, \"\"b\"\"\""},
+    };
+    std::string json = "[";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        json += (i == 0 ? "" : ",") + nlohmann::json{{"id", i}, {"name", names[i].first}}.dump();
+    }
+    const fs::path file = dir_ / "hues.mul";
+    ASSERT_EQ(Run({"build", "-", "-o", file.string()}, json + "]").status, 0);
+    const std::string csv = Run({"-f", file.string(), "export", "csv"}).out;
+    ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBFid,name,table_start,table_end,color0,"));
+    std::size_t at = csv.find("\r\n");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string row = std::to_string(i) + "," + names[i].second + ",0,0,#000000,";
+        EXPECT_EQ(csv.substr(at + 2, row.size()), row);
+        at = csv.find("\r\n", at + 2);
+    }
+    EXPECT_EQ(at + 2, csv.size());
+    // The scripts' listing stays as it was: no mark, no guard.
+    const std::string listed = Run({"-f", file.string(), "list", "--format", "csv"}).out;
+    EXPECT_NE(listed.find("\r\n0,=1+1,0,0,#000000,"), std::string::npos);
+    EXPECT_TRUE(listed.starts_with("id,name,"));
+}
+
+TEST_F(EditTest, ADryRunWritesNothingAndShowsWhatApplyDoes) {
+    std::mt19937 random(11);
+    const Bytes image = RandomHueFile(random, 40);
+    const fs::path file = Write("hues.mul", image);
+    const auto modified = fs::last_write_time(file);
+    std::string renames = "[";
+    for (int id = 0; id < 23; ++id) {
+        renames += (id == 0 ? "" : ",") + std::string(R"({"id":)") + std::to_string(id) +
+                   R"(,"name":"Renamed )" + std::to_string(id) + R"("})";
+    }
+    renames += R"(,{"id":30,"table_start":-1}])";
+    const Outcome dry = Run({"-f", file.string(), "apply", "-", "--dry-run"}, renames);
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(FileBytes(file), image);
+    EXPECT_EQ(fs::last_write_time(file), modified);
+    EXPECT_EQ(FolderContents(dir_.path()), std::set<fs::path>{"hues.mul"});
+
+    const fs::path copy = Write("copy.mul", image);
+    const Outcome applied = Run({"-f", copy.string(), "apply", "-", "--no-backup"}, renames);
+    EXPECT_EQ(Run({"diff", file.string(), copy.string()}).out, dry.out);
+    // Each rename named, up to 20.
+    EXPECT_NE(applied.err.find("hues: hue 19 renamed: "), std::string::npos) << applied.err;
+    EXPECT_EQ(applied.err.find("hues: hue 20 renamed"), std::string::npos) << applied.err;
+    EXPECT_NE(applied.err.find("hues: and 3 more hues renamed\nhues: 24 hues changed"),
+              std::string::npos)
+        << applied.err;
+
+    const fs::path built = dir_ / "built.mul";
+    const Outcome build =
+        Run({"build", "--base", file.string(), "-", "-o", built.string(), "--dry-run"}, renames);
+    EXPECT_EQ(build.status, 1);
+    EXPECT_FALSE(fs::exists(built));
+}
+
 TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
     std::mt19937 random(7);
     const Bytes old = RandomHueFile(random, 100);
@@ -191,6 +356,9 @@ TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
         {"id,table_end\n1,x\n", "standard input:2: hue 1: table_end: expected a whole number"},
         {"id,name\n1,\"open\n", "a quoted field is never closed"},
         {" \n", "holds no hues"},
+        {std::string("id\nname\0", 9), "standard input: not text: it holds a NUL byte"},
+        {"\xFF\xFE{", "standard input: not valid UTF-16 LE"},
+        {"\xEF\xBB\xBFid\n\xE8", "standard input: not valid UTF-8, as its byte-order mark says"},
     };
     const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
     const auto before = FolderContents(dir_.path());

@@ -94,9 +94,9 @@ test("names are stored, and refused, as hues set --name stores and refuses them"
       continue;
     }
     assert.equal(program, null, `the page takes ${JSON.stringify(name)}, hues set refused it: ${program}`);
+    const { name: shown, name_bytes: hex } = page.hueObject(5, { bytes, values: new Uint16Array(34) });
     const hue = listed()[5];
-    assert.deepEqual(page.hueObject(5, { bytes, values: new Uint16Array(34) }).name, hue.name);
-    assert.equal(hue.name_bytes, undefined, JSON.stringify(name));
+    assert.deepEqual([shown, hex], [hue.name, hue.name_bytes], JSON.stringify(name));
   }
 });
 
