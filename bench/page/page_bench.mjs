@@ -9,13 +9,11 @@
 import { statSync } from "node:fs";
 import { resolve } from "node:path";
 import { chromium } from "../../tests/page/node_modules/playwright-core/index.mjs";
+import { chromiumOptions } from "../../tests/page/chromium.mjs";
 
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
-const browser = await chromium.launch({
-  executablePath: "/usr/bin/chromium",
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-});
+// The page tests' browser: Debian's chromium, its headless shell.
+const browser = await chromium.launch(chromiumOptions);
 
 // Runs `change` in the page and times it until the frame after it, when `done` holds.
 const timedInPage = (page, change, argument) => page.evaluate(async ([change, argument]) => {

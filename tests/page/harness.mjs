@@ -8,6 +8,7 @@ import { createServer } from "node:http";
 import { basename, join } from "node:path";
 import { deflateSync } from "node:zlib";
 import { chromium } from "playwright-core";
+import { chromiumOptions } from "./chromium.mjs";
 
 export const { HUES, MAKE_SAMPLE } = process.env;
 // A folder for each file of tests, as the runner runs them side by side.
@@ -15,13 +16,6 @@ export const workDir = join(process.env.WORK_DIR, basename(process.argv[1], ".te
 export const hueFile = join(workDir, "hues.mul");
 export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
 
-// Chromium's headless shell, as Playwright itself takes for headless runs: the same Blink, without
-// the desktop browser around it, and a quarter less work for the machine.
-export const chromiumOptions = {
-  executablePath: "/usr/bin/chromium-headless-shell",
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-};
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
 // Pages are opened in run.newContext(), which watches their scripts.
