@@ -64,6 +64,7 @@ struct Choices {
     std::optional<std::uint16_t> port;
     bool noBrowser = false;
     bool fileGiven = false;
+    std::string colorMode = "auto";
 };
 
 struct Commands {
@@ -314,8 +315,8 @@ std::filesystem::path PathOf(const std::string& text) {
     return huedata::PathFromUtf8(text);
 }
 
-TextStyle StyleFor(const Environment& env) {
-    return {.colorStrip = env.stdoutIsTerminal && !env.noColor};
+TextStyle StyleFor(const Run& run) {
+    return {.colors = ColorsFor(run.choices.colorMode, run.env)};
 }
 
 void WriteHues(const std::string& format, std::span<const HueView> hues, bool full, TextStyle style,
@@ -346,7 +347,7 @@ std::vector<HueView> LoadHuesNamed(const Run& run, std::span<const int> ids, Hue
 // show, list, find and nearest.
 int RunReadingCommand(const Commands& commands, const Run& run) {
     const Choices& choices = run.choices;
-    const TextStyle style = StyleFor(run.env);
+    const TextStyle style = StyleFor(run);
     // Arguments are checked before the file is read, so that a typo is named as such.
     const std::vector<int> ids = ParseIds(choices.ids);
     const std::optional<huedata::Rgb24> color =
@@ -402,7 +403,7 @@ SourceReading ReadingChosen(const Run& run) {
                                                              : SourceEncoding::Detect,
             .strict = choices.strict,
             .dryRun = choices.dryRun,
-            .style = StyleFor(run.env)};
+            .style = StyleFor(run)};
 }
 
 int RunBuild(const Run& run) {
@@ -452,7 +453,7 @@ int RunDiff(const Run& run) {
     const DiffOutcome diff = DiffHueFiles({.first = PathOf(choices.first),
                                            .second = PathOf(choices.second),
                                            .format = choices.format,
-                                           .style = StyleFor(run.env)},
+                                           .style = StyleFor(run)},
                                           run.out);
     run.err += diff.note;
     return diff.differ ? Differ : Success;
@@ -511,6 +512,25 @@ int RunCommand(const Commands& commands, const Run& run) {
     return RunReadingCommand(commands, run);
 }
 
+bool IsSetAndNotEmpty(const Environment& env, const char* name) {
+    const std::optional<std::string> value = env.variable(name);
+    return value && !value->empty();
+}
+
+}  // namespace
+
+TerminalColors ColorsFor(std::string_view mode, const Environment& environment) {
+    const bool wanted = mode == "always" || (mode == "auto" && environment.stdoutIsTerminal &&
+                                             !IsSetAndNotEmpty(environment, "NO_COLOR") &&
+                                             environment.variable("TERM") != "dumb");
+    if (!wanted || !environment.showsColorEscapes()) return TerminalColors::None;
+    const std::optional<std::string> depth = environment.variable("COLORTERM");
+    return depth == "truecolor" || depth == "24bit" ? TerminalColors::TrueColor
+                                                    : TerminalColors::Palette;
+}
+
+namespace {
+
 Outcome FailureOutcome(const std::string& message) {
     return {Failure, {}, "hues: " + message + "\n"};
 }
@@ -530,6 +550,11 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     app.set_version_flag("--version", "hues " HUES_VERSION);
     Choices choices;
     auto* file = app.add_option("-f,--file", choices.file, "The hue file")->capture_default_str();
+    app.add_option("--color", choices.colorMode,
+                   "Colours on a terminal: auto (where standard output is one, NO_COLOR is unset "
+                   "and TERM is not dumb), always or never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->capture_default_str();
     const Commands commands = AddCommands(app, choices);
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "huetext/text_builder.h"
+#include "huetext/text_format.h"
 
 #include <functional>
 #include <optional>
@@ -22,7 +23,9 @@ enum ExitStatus : int {
 
 struct Environment {
     bool stdoutIsTerminal = false;
-    bool noColor = false;  // NO_COLOR is set
+    // Whether colour escapes on standard output show as colours (platform.h), asked only once
+    // colours are chosen.
+    std::function<bool()> showsColorEscapes = [] { return true; };
     // HUES_MERGE_PREFER, for hues merge run by git, which passes a merge driver no options.
     std::optional<std::string> mergePrefer = std::nullopt;
     // All of standard input, for a source given as "-"; read only when one is.
@@ -30,8 +33,8 @@ struct Environment {
     // For a command that runs until stopped (edit): a line written out at once.
     std::function<void(std::string_view)> printNow = [](std::string_view) {};
     std::function<void(std::string_view)> tellNow = [](std::string_view) {};
-    // For git-setup: this program's full path, an environment variable, and a program run with
-    // its standard output kept (platform.h's RunProgram).
+    // For git-setup: this program's full path, an environment variable (NO_COLOR, TERM and
+    // COLORTERM too), and a program run with its standard output kept (platform.h's RunProgram).
     std::string programPath = "hues";
     std::function<std::optional<std::string>(const char*)> variable = [](const char*) {
         return std::optional<std::string>();
@@ -45,6 +48,13 @@ struct Outcome {
     std::string out;  // for standard output, when no sink took it
     std::string err;  // for standard error: one line starting "hues: " on failure
 };
+
+// The colours standard output is drawn in under --color `mode`: "never" none; "always" some;
+// "auto" (the default) some where standard output is a terminal, NO_COLOR is unset or empty
+// and TERM is not "dumb". Some: 24-bit where COLORTERM is "truecolor" or "24bit", else the 256
+// of the terminal's palette; none where the escapes would not show (a Windows console that
+// has no virtual-terminal mode).
+TerminalColors ColorsFor(std::string_view mode, const Environment& environment);
 
 // `arguments` are UTF-8, without the program name. What goes to standard output is handed
 // to `out` piece by piece, and only once everything has been read and checked.

@@ -105,6 +105,23 @@ void ForEachField(const HueDifference& hue, Row row) {
     }
 }
 
+// A changed hue's colours drawn: its old strip above its new one, each colour that changed
+// marked below them; a hue one file lacks, its one strip.
+void DrawHue(const HueDifference& hue, TextStyle style, TextBuilder& out) {
+    for (const auto& [label, side] : {std::pair{"  old ", &hue.first}, {"  new ", &hue.second}}) {
+        if (!*side) continue;
+        out << label;
+        ColorStrip(out, style, **side);
+        out << '\n';
+    }
+    if (!hue.first || !hue.second || hue.first->Colors == hue.second->Colors) return;
+    std::string marks = "      ";
+    for (std::size_t i = 0; i < hue.first->Colors.size(); ++i) {
+        marks += hue.first->Colors[i] != hue.second->Colors[i] ? "^^" : "  ";
+    }
+    out << marks.substr(0, marks.find_last_not_of(' ') + 1) << '\n';
+}
+
 void WriteText(const Side& a, const Side& b, std::span<const HueDifference> differences,
                TextStyle style, TextBuilder& out) {
     for (const HueDifference& hue : differences) {
@@ -121,14 +138,7 @@ void WriteText(const Side& a, const Side& b, std::span<const HueDifference> diff
                          if (field != "hue")
                              out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
                      });
-        if (style.colorStrip && hue.first && hue.second &&
-            hue.first->Colors != hue.second->Colors) {
-            out << "  old ";
-            ColorStrip(out, *hue.first);
-            out << "\n  new ";
-            ColorStrip(out, *hue.second);
-            out << '\n';
-        }
+        if (style.colors != TerminalColors::None) DrawHue(hue, style, out);
     }
     if (a.bytes.size() != b.bytes.size()) {
         out << "size: " << a.bytes.size() << " \xE2\x86\x92 " << b.bytes.size() << " bytes ("

@@ -28,11 +28,10 @@ std::string ReadStandardInput() {
 int main(int argc, char** argv) {
     using namespace hues::platform;
     PrepareProcess();
-    const char* noColor = std::getenv("NO_COLOR");
     const char* mergePrefer = std::getenv("HUES_MERGE_PREFER");
     const hues::Environment environment{
         .stdoutIsTerminal = IsTerminal(stdout),
-        .noColor = noColor != nullptr && noColor[0] != '\0',
+        .showsColorEscapes = ShowsColorEscapes,
         .mergePrefer = mergePrefer != nullptr && mergePrefer[0] != '\0'
                            ? std::optional<std::string>(mergePrefer)
                            : std::nullopt,

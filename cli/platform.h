@@ -21,6 +21,11 @@ std::vector<std::string> Arguments(int argc, char** argv);
 
 bool IsTerminal(std::FILE* stream);
 
+// Whether colour escapes written to standard output show as colours: on Windows its console's
+// virtual-terminal mode is switched on (false where it cannot be; true where standard output is
+// no console); elsewhere always.
+bool ShowsColorEscapes();
+
 // Writes UTF-8 text: on Windows as UTF-16 to a console (whatever its code page), as bytes
 // elsewhere.
 bool Write(std::FILE* stream, std::string_view text);

@@ -49,6 +49,14 @@ bool IsTerminal(std::FILE* stream) {
     return GetConsoleMode(HandleOf(stream), &mode) != 0;
 }
 
+bool ShowsColorEscapes() {
+    const HANDLE out = HandleOf(stdout);
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode) == 0) return true;  // a pipe or a file: for less -R, say
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
 bool Write(std::FILE* stream, std::string_view text) {
     if (!IsTerminal(stream)) {
         return std::fwrite(text.data(), 1, text.size(), stream) == text.size();

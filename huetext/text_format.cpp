@@ -14,10 +14,6 @@ namespace {
 
 using huedata::ConvertColor;
 
-void ColorCell(TextBuilder& text, huedata::Rgb24 c, std::string_view cell) {
-    text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm' << cell;
-}
-
 // `digits` right-aligned in `width` columns.
 char* WriteRightAligned(char* out, const char* digits, const char* end, std::size_t width) {
     const auto length = static_cast<std::size_t>(end - digits);
@@ -62,9 +58,60 @@ constexpr auto LineStarts = [] {
 
 }  // namespace
 
-void ColorStrip(TextBuilder& text, const huedata::HueRecord& hue) {
-    for (const huedata::Color15 stored : hue.Colors) ColorCell(text, ConvertColor(stored), "  ");
-    text << "\x1b[0m";
+int NearestPaletteColor(huedata::Rgb24 color) {
+    constexpr std::array<int, 6> CubeLevels = {0, 95, 135, 175, 215, 255};
+    const auto distance = [&](int red, int green, int blue) {
+        const int r = red - color.red, g = green - color.green, b = blue - color.blue;
+        return r * r + g * g + b * b;
+    };
+    int best = 16, nearest = distance(0, 0, 0);
+    for (int index = 16; index < 256; ++index) {
+        int red = 0, green = 0, blue = 0;
+        if (index < 232) {
+            const int cube = index - 16;
+            red = CubeLevels[static_cast<std::size_t>(cube / 36)];
+            green = CubeLevels[static_cast<std::size_t>(cube / 6 % 6)];
+            blue = CubeLevels[static_cast<std::size_t>(cube % 6)];
+        } else {
+            red = green = blue = 8 + 10 * (index - 232);
+        }
+        if (const int d = distance(red, green, blue); d < nearest) {
+            nearest = d;
+            best = index;
+        }
+    }
+    return best;
+}
+
+namespace {
+
+// The escape that paints the background in the colour, as the style draws it.
+void Background(TextBuilder& text, TextStyle style, huedata::Rgb24 c) {
+    if (style.colors == TerminalColors::TrueColor) {
+        text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm';
+    } else if (style.colors == TerminalColors::Palette) {
+        text << "\x1b[48;5;" << NearestPaletteColor(c) << 'm';
+    }
+}
+
+void EndColors(TextBuilder& text, TextStyle style) {
+    if (style.colors != TerminalColors::None) text << "\x1b[0m";
+}
+
+}  // namespace
+
+void ColorCell(TextBuilder& text, TextStyle style, huedata::Rgb24 c, std::string_view cell) {
+    Background(text, style, c);
+    text << cell;
+    EndColors(text, style);
+}
+
+void ColorStrip(TextBuilder& text, TextStyle style, const huedata::HueRecord& hue) {
+    for (const huedata::Color15 stored : hue.Colors) {
+        Background(text, style, ConvertColor(stored));
+        text << "  ";
+    }
+    EndColors(text, style);
 }
 
 void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
@@ -77,8 +124,8 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
         text << "\nTable End (in hex) : ";
         text.Commit(huedata::WriteHexText(text.Reserve(4), hue.record->TableEnd));
         text << '\n';
-        if (style.colorStrip) {
-            ColorStrip(text, *hue.record);
+        if (style.colors != TerminalColors::None) {
+            ColorStrip(text, style, *hue.record);
             text << '\n';
         }
         // " 5  0x7C00  #FF0000" a line; room for all 32 at once.
@@ -102,9 +149,9 @@ void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
         out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableStart);
         out = WriteTableValue(std::copy_n("  ", 2, out), hue.record->TableEnd);
         text.Commit(out);
-        if (style.colorStrip) {
+        if (style.colors != TerminalColors::None) {
             text << "  ";
-            ColorStrip(text, *hue.record);
+            ColorStrip(text, style, *hue.record);
         }
         text << '\n';
     }
@@ -118,10 +165,9 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
         text.Format(FMT_COMPILE("  colour {:>2}  "), match.index);
         text << match.color;
         text.Format(FMT_COMPILE("  {:.6f}"), match.distance);
-        if (style.colorStrip) {
+        if (style.colors != TerminalColors::None) {
             text << "  ";
-            ColorCell(text, match.color, "    ");
-            text << "\x1b[0m";
+            ColorCell(text, style, match.color, "    ");
         }
         text << '\n';
     }

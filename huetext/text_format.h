@@ -11,13 +11,25 @@
 
 namespace hues {
 
-// With `colorStrip`, each hue also shows as a strip of 32 cells in 24-bit terminal colour.
+// How colours are drawn on a terminal: not at all (not one escape byte), in the 256 colours of
+// xterm's palette, or in 24-bit colour.
+enum class TerminalColors { None, Palette, TrueColor };
+
+// With colours, each hue also shows as a strip of 32 cells in them.
 struct TextStyle {
-    bool colorStrip = false;
+    TerminalColors colors = TerminalColors::None;
 };
 
-// The hue's 32 colours as cells of 24-bit terminal colour, two characters wide.
-void ColorStrip(TextBuilder& out, const huedata::HueRecord& hue);
+// Of xterm's 256 colours, the one nearest to `color` in RGB: of its 6 x 6 x 6 cube and its 24
+// greys (16 to 255); never the first 16, which each terminal paints as it likes.
+int NearestPaletteColor(huedata::Rgb24 color);
+
+// A cell of `text` on the colour, as the style draws it (nothing but the text without colours),
+// the colours ended after it.
+void ColorCell(TextBuilder& out, TextStyle style, huedata::Rgb24 color, std::string_view text);
+
+// The hue's 32 colours as cells two characters wide.
+void ColorStrip(TextBuilder& out, TextStyle style, const huedata::HueRecord& hue);
 
 // Each hue in full: its name and table values as the window shows them, then each colour
 // as its stored value and as #RRGGBB.

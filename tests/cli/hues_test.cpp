@@ -1,5 +1,8 @@
 #include "cli/app.h"
 
+#include "huedata/hue_edit.h"
+#include "huetext/nearest.h"
+
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
@@ -14,6 +17,9 @@
 #include <array>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <optional>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -230,13 +236,137 @@ TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
     }
 }
 
-TEST_F(HuesTest, TheColorStripIsOnlyForATerminalWithoutNoColor) {
-    const char* red = "\x1b[48;2;255;0;0m";
-    EXPECT_NE(Run({"show", "8"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);
-    EXPECT_NE(Run({"list"}, {.stdoutIsTerminal = true}).out.find(red), std::string::npos);
-    EXPECT_EQ(Run({"show", "8"}, {.stdoutIsTerminal = true, .noColor = true}).out.find('\x1b'),
-              std::string::npos);
-    EXPECT_EQ(Run({"show", "8"}).out.find('\x1b'), std::string::npos);
+// Standard output as a terminal with these variables (a name and its value, or nothing).
+hues::Environment Terminal(bool isTerminal, std::map<std::string, std::string> variables,
+                           bool showsEscapes = true) {
+    hues::Environment environment;
+    environment.stdoutIsTerminal = isTerminal;
+    environment.showsColorEscapes = [showsEscapes] { return showsEscapes; };
+    environment.variable = [variables](const char* name) -> std::optional<std::string> {
+        const auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional(found->second);
+    };
+    return environment;
+}
+
+TEST(ColorRules, ColorsFollowTheTerminalAndTheUsualVariables) {
+    using enum hues::TerminalColors;
+    const struct {
+        const char* mode;
+        bool terminal;
+        std::map<std::string, std::string> variables;
+        hues::TerminalColors colors;
+        bool showsEscapes = true;
+    } cases[] = {
+        {"auto", true, {{"TERM", "xterm"}}, Palette},
+        {"auto", true, {{"COLORTERM", "truecolor"}}, TrueColor},
+        {"auto", true, {{"COLORTERM", "24bit"}}, TrueColor},
+        {"auto", true, {{"COLORTERM", "yes"}}, Palette},
+        {"auto", false, {{"COLORTERM", "truecolor"}}, None},
+        {"auto", true, {{"NO_COLOR", "1"}, {"COLORTERM", "truecolor"}}, None},
+        {"auto", true, {{"NO_COLOR", ""}}, Palette},
+        {"auto", true, {{"TERM", "dumb"}}, None},
+        {"auto", true, {}, None, false},
+        {"always", false, {{"NO_COLOR", "1"}, {"TERM", "dumb"}, {"COLORTERM", "24bit"}}, TrueColor},
+        {"always", false, {}, Palette},
+        {"always", true, {}, None, false},
+        {"never", true, {{"COLORTERM", "truecolor"}}, None},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(hues::ColorsFor(c.mode, Terminal(c.terminal, c.variables, c.showsEscapes)),
+                  c.colors)
+            << c.mode << " terminal " << c.terminal << " " << c.variables.size();
+    }
+}
+
+// The colours the escapes of `text` paint, in order: 24-bit ones as they are, the palette's
+// by their index.
+std::vector<std::string> PaintedColors(const std::string& text) {
+    std::vector<std::string> painted;
+    static const std::regex escape("\x1b\\[[34]8;(2;\\d+;\\d+;\\d+|5;\\d+)m");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), escape);
+         it != std::sregex_iterator(); ++it) {
+        painted.push_back((*it)[1]);
+    }
+    return painted;
+}
+
+TEST(ColorRules, ThePaletteColorIsTheNearestOfTheCubeAndTheGreys) {
+    const std::pair<huedata::Rgb24, int> cases[] = {
+        {{0, 0, 0}, 16},        {{255, 255, 255}, 231}, {{255, 0, 0}, 196},
+        {{128, 128, 128}, 244}, {{95, 135, 175}, 67},   {{8, 8, 8}, 232},
+    };
+    for (const auto& [color, index] : cases) {
+        EXPECT_EQ(hues::NearestPaletteColor(color), index) << huedata::RgbText(color);
+    }
+}
+
+TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
+    // The second file: hue 3 renamed, hue 8's colours 5 and 31 changed, two hues more.
+    const auto before = huedata::ReadFileBytes(file_);
+    auto after = before;
+    auto colors8 = huedata::HueAt(before, 8).Colors;
+    colors8[5] = 0x03E0;
+    colors8[31] = 0x001F;
+    huedata::ApplyHueChanges(
+        after, std::vector<huedata::HueChange>{{.id = 3, .name = huetools::NameBytes("Renamed")},
+                                               {.id = 8, .colors = colors8},
+                                               {.id = 3001, .colors = colors8}});
+    const fs::path second = dir_ / "second.mul";
+    huetools::WriteBytes(second, after);
+
+    // What each command draws, hue by hue: show and find each hue's 32 colours, nearest each
+    // match's colour, diff each changed hue before and after (a hue one file lacks, once).
+    const auto colorsOf = [](const std::vector<unsigned char>& image, std::size_t id) {
+        std::vector<huedata::Rgb24> colors;
+        for (const auto stored : huedata::HueAt(image, id).Colors) {
+            colors.push_back(huedata::ConvertColor(stored));
+        }
+        return colors;
+    };
+    const auto join = [](std::vector<std::vector<huedata::Rgb24>> parts) {
+        std::vector<huedata::Rgb24> all;
+        for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    std::vector<huedata::Rgb24> nearest;
+    for (const json& match :
+         json::parse(Run({"nearest", "#FF0000", "-n", "3", "--format", "json"}).out)) {
+        nearest.push_back(hues::ParseColor(match.at("color").get<std::string>()));
+    }
+    const struct {
+        std::vector<std::string> command;
+        std::vector<huedata::Rgb24> drawn;
+    } commands[] = {
+        {{"show", "8", "3"}, join({colorsOf(before, 8), colorsOf(before, 3)})},
+        {{"find", "cr\xC3\xA8me"}, colorsOf(before, 8)},
+        {{"nearest", "#FF0000", "-n", "3"}, nearest},
+        {{"diff", file_.string(), second.string()},
+         join({colorsOf(before, 3), colorsOf(after, 3), colorsOf(before, 8), colorsOf(after, 8),
+               colorsOf(after, 3000), colorsOf(after, 3001)})},
+    };
+    for (const auto& [command, drawn] : commands) {
+        SCOPED_TRACE(command.front());
+        std::vector<std::string> trueColor, palette;
+        for (const huedata::Rgb24 c : drawn) {
+            trueColor.push_back(fmt::format("2;{};{};{}", c.red, c.green, c.blue));
+            palette.push_back("5;" + std::to_string(hues::NearestPaletteColor(c)));
+        }
+        auto always = command;
+        always.emplace_back("--color=always");
+        EXPECT_EQ(PaintedColors(Run(always, Terminal(false, {{"COLORTERM", "truecolor"}})).out),
+                  trueColor);
+        EXPECT_EQ(PaintedColors(Run(always, Terminal(false, {})).out), palette);
+        // Without colours: not one escape byte, the same bytes whatever the reason.
+        auto never = command;
+        never.emplace_back("--color=never");
+        const std::string plain = Run(never, Terminal(true, {{"COLORTERM", "truecolor"}})).out;
+        EXPECT_EQ(plain.find('\x1b'), std::string::npos);
+        EXPECT_EQ(Run(command, Terminal(true, {{"NO_COLOR", "1"}})).out, plain);
+        EXPECT_EQ(Run(command, Terminal(false, {{"COLORTERM", "truecolor"}})).out, plain);
+        EXPECT_EQ(Run(command, Terminal(true, {{"TERM", "dumb"}})).out, plain);
+    }
+    EXPECT_EQ(PaintedColors(Run({"list", "--color=always"}).out).size(), 3000U * 32U);
 }
 
 TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
@@ -255,7 +385,8 @@ TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
                   "style=\"background:linear-gradient(90deg,#FF0000 0 10px,#000000 0 20px,"),
         std::string::npos);
     EXPECT_NE(page.find("<tr id=\"hue-2999\""), std::string::npos);
-    EXPECT_NE(page.find("\n\"hues\": {\"ids\": \"AAABAAIA"), std::string::npos);  // 0, 1, 2, ...
+    EXPECT_NE(page.find("\n\"hues\": {\"ids\": \"AAABAAIA"),
+              std::string::npos);  // 0, 1, 2, ...
     for (const char* external : {"src=", "href=", "@import", "url("}) {
         EXPECT_EQ(page.find(external), std::string::npos) << external;
     }
