@@ -44,7 +44,7 @@ struct HueDifference {
 
 std::vector<HueDifference> Differences(const Side& a, const Side& b) {
     std::vector<HueDifference> differences;
-    for (std::size_t id = 0; id < std::max(a.count, b.count); ++id) {
+    for (const std::size_t id : huedata::DifferingHues(a.bytes, b.bytes, true)) {
         HueDifference hue{id, std::nullopt, std::nullopt};
         if (id < a.count) hue.first = huedata::HueAt(a.bytes, id);
         if (id < b.count) hue.second = huedata::HueAt(b.bytes, id);
@@ -52,9 +52,7 @@ std::vector<HueDifference> Differences(const Side& a, const Side& b) {
             hue.firstHeader = huedata::BlockHeaderAt(a.bytes, id / huedata::HuesPerBlock);
             hue.secondHeader = huedata::BlockHeaderAt(b.bytes, id / huedata::HuesPerBlock);
         }
-        if (hue.first != hue.second || hue.firstHeader != hue.secondHeader) {
-            differences.push_back(hue);
-        }
+        differences.push_back(hue);
     }
     return differences;
 }

@@ -43,6 +43,22 @@ HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
     return DecodeHueRecord(bytes);
 }
 
+std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
+                                       std::span<const unsigned char> b, bool headers) {
+    const std::size_t inA = HueCountForSize(a.size()), inB = HueCountForSize(b.size());
+    std::vector<std::size_t> differing;
+    for (std::size_t id = 0; id < std::max(inA, inB); ++id) {
+        const auto at = static_cast<std::size_t>(HueOffset(id));
+        const std::size_t from = headers && id % HuesPerBlock == 0 ? HueBlockHeaderSize : 0;
+        const bool same = id < inA && id < inB &&
+                          std::equal(a.begin() + static_cast<std::ptrdiff_t>(at - from),
+                                     a.begin() + static_cast<std::ptrdiff_t>(at + HueRecordSize),
+                                     b.begin() + static_cast<std::ptrdiff_t>(at - from));
+        if (!same) differing.push_back(id);
+    }
+    return differing;
+}
+
 std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,
                                 std::size_t leastCount) {
     std::size_t count = leastCount;

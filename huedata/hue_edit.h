@@ -34,6 +34,12 @@ std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t bl
 // The hue `id` of a file's bytes as it would read, bytes past the end counting as zero.
 HueRecord HueAt(std::span<const unsigned char> image, std::size_t id);
 
+// The hues of two files' bytes that differ, in id order: a hue one holds and the other lacks,
+// one whose 88 bytes differ, and with `headers` the first hue of a block whose header differs.
+// Whole entries are compared, nothing decoded.
+std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
+                                       std::span<const unsigned char> b, bool headers);
+
 // The size of a file of `size` bytes once it holds at least `leastCount` hues and every hue
 // changed: never less than it was.
 std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,

@@ -29,6 +29,8 @@ constexpr std::array<Unit, 35> EntryUnits = [] {
     return units;
 }();
 constexpr Unit HeaderUnit{MergeUnit::BlockHeader, 0, 0, HueBlockHeaderSize};
+// A whole entry, compared before its units: most hues are the same on every side.
+constexpr Unit EntryUnit{MergeUnit::Name, 0, 0, HueRecordSize};
 
 // Where a unit's bytes come from in the result; None: from no side (the hue is cut off).
 enum class Source : unsigned char { Ours, Theirs, None };
@@ -83,6 +85,17 @@ public:
         return from(ours, Source::Ours);
     }
 
+    // The side a whole entry comes from where every side holds it and one side's entry
+    // settles it (the same on both, or changed on one only), as Merge would find unit by unit.
+    std::optional<Source> WholeEntry(std::size_t hue) const {
+        if (hue >= base_.hues || hue >= ours_.hues || hue >= theirs_.hues) return std::nullopt;
+        const auto base = base_.Of(hue, EntryUnit), ours = ours_.Of(hue, EntryUnit),
+                   theirs = theirs_.Of(hue, EntryUnit);
+        if (Same(ours, theirs) || Same(theirs, base)) return Source::Ours;
+        if (Same(ours, base)) return Source::Theirs;
+        return std::nullopt;
+    }
+
     MergeOutcome Run() {
         const std::size_t most = std::max(ours_.hues, theirs_.hues);
         std::vector<std::array<Source, EntryUnits.size() + 1>> sources(most);
@@ -91,9 +104,14 @@ public:
             auto& hueSources = sources[hue];
             hueSources.back() = hue % HuesPerBlock == 0 ? Merge(hue, HeaderUnit) : Source::None;
             bool stays = hueSources.back() != Source::None;
-            for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
-                hueSources[u] = Merge(hue, EntryUnits[u]);
-                stays = stays || hueSources[u] != Source::None;
+            if (const auto whole = WholeEntry(hue)) {
+                std::fill(hueSources.begin(), hueSources.end() - 1, *whole);
+                stays = true;
+            } else {
+                for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
+                    hueSources[u] = Merge(hue, EntryUnits[u]);
+                    stays = stays || hueSources[u] != Source::None;
+                }
             }
             if (stays) count = hue + 1;
         }
@@ -111,9 +129,18 @@ public:
             std::ranges::copy(from, outcome.bytes.begin() + static_cast<std::ptrdiff_t>(at));
         };
         for (std::size_t hue = 0; hue < count; ++hue) {
-            if (hue % HuesPerBlock == 0) write(hue, HeaderUnit, sources[hue].back());
+            const auto& hueSources = sources[hue];
+            if (hue % HuesPerBlock == 0) write(hue, HeaderUnit, hueSources.back());
+            const bool oneSide =
+                hueSources[0] != Source::None &&
+                std::all_of(hueSources.begin(), hueSources.end() - 1,
+                            [&](Source source) { return source == hueSources[0]; });
+            if (oneSide) {
+                write(hue, EntryUnit, hueSources[0]);
+                continue;
+            }
             for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
-                write(hue, EntryUnits[u], sources[hue][u]);
+                write(hue, EntryUnits[u], hueSources[u]);
             }
         }
         std::ranges::copy(tail, outcome.bytes.end() - static_cast<std::ptrdiff_t>(tail.size()));

@@ -4,6 +4,7 @@
 // instead.
 import { HUES, SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, loadHues, oklab, rgbText, widened } from "./hues.js";
+import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 
 export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
@@ -276,19 +277,7 @@ export function paintHue(canvas, hue) {
 }
 // The picture in 32 stored colours.
 export function paintColors(canvas, stored) {
-  const list = stored.map((value) => parseInt(rgbText[value & 0x7fff].slice(1), 16));
-  const out = new ImageData(sample.width, sample.height), from = sample.data, to = out.data;
-  const greyOnly = onlyGrey.checked;
-  for (let i = 0; i < from.length; i += 4) {
-    const r = from[i], g = from[i + 1], b = from[i + 2], a = from[i + 3];
-    if (a === 0 || (greyOnly && (r !== g || g !== b))) {
-      to[i] = r; to[i + 1] = g; to[i + 2] = b; to[i + 3] = a;
-    } else {
-      const c = list[r >> 3];
-      to[i] = c >> 16; to[i + 1] = (c >> 8) & 255; to[i + 2] = c & 255; to[i + 3] = a;
-    }
-  }
-  canvas.getContext("2d").putImageData(out, 0, 0);
+  paintPicture(canvas, sample, stored, onlyGrey.checked);
 }
 // What else shows the picture (the editor, a merge's conflicts), told when it or the way it is
 // painted changes; and what opens a hue's Edit button.
@@ -305,14 +294,6 @@ function useSample(pixels) {
   render(true);
   for (const listener of pictureChanged) listener();
 }
-function pixelsOf(image) {
-  const canvas = document.createElement("canvas");
-  canvas.width = image.width;
-  canvas.height = image.height;
-  const context = canvas.getContext("2d", { willReadFrequently: true });
-  context.drawImage(image, 0, 0);
-  return context.getImageData(0, 0, image.width, image.height);
-}
 onlyGrey.addEventListener("change", () => {
   if (sample) render(true);
   for (const listener of pictureChanged) listener();
@@ -326,12 +307,6 @@ function dropSample() {
   render(true);
   for (const listener of pictureChanged) listener();
 }
-const pictureOf = (url) => new Promise((resolve, reject) => {
-  const image = new Image();
-  image.onload = () => resolve(pixelsOf(image));
-  image.onerror = reject;
-  image.src = url;
-});
 
 // ---- A picture chosen in the page is kept in the browser's storage for this file (the page's
 // own path, or the served file's), and comes back after a reload; a picture `hues` was given
@@ -352,12 +327,6 @@ function keptPicture() {
   localStorage.removeItem(pictureKey);
   return null;
 }
-const readAsUrl = (file) => new Promise((resolve, reject) => {
-  const reader = new FileReader();
-  reader.onload = () => resolve(reader.result);
-  reader.onerror = reject;
-  reader.readAsDataURL(file);
-});
 $("picture").addEventListener("change", async (event) => {
   const file = event.target.files[0];
   if (!file) return;

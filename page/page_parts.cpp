@@ -1,0 +1,158 @@
+#include "page/page_parts.h"
+
+#include "huedata/hue_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace hues {
+
+namespace {
+
+void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
+    bytes.push_back(static_cast<unsigned char>(value & 0xFFU));
+    bytes.push_back(static_cast<unsigned char>(value >> 8U));
+}
+
+// The block's ids and values: ids, then table values and stored colours (34 values a hue),
+// little-endian 16-bit values.
+struct HueBlock {
+    std::vector<unsigned char> ids, values;
+};
+HueBlock BlockOf(std::span<const HueView> hues) {
+    HueBlock block;
+    block.ids.reserve(hues.size() * 2);
+    block.values.reserve(hues.size() * 68);
+    for (const HueView& hue : hues) {
+        PutLittleEndian16(block.ids, static_cast<std::uint16_t>(hue.id));
+        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableStart));
+        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableEnd));
+        for (const huedata::Color15 color : hue.record->Colors) {
+            PutLittleEndian16(block.values, static_cast<std::uint16_t>(color));
+        }
+    }
+    return block;
+}
+
+std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
+    std::uint64_t key = BytesMark(block.values, BytesMark(block.ids, 0));
+    for (const HueView& hue : hues) key = BytesMark(hue.record->Name, key);
+    return fmt::format("{:016x}", key);
+}
+
+}  // namespace
+
+std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start) {
+    std::uint64_t hash = start ^ 0xCBF29CE484222325U;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + i, 8);
+        hash = (hash ^ word) * 0x100000001B3U;
+        hash ^= hash >> 32U;
+    }
+    for (; i < bytes.size(); ++i) hash = (hash ^ bytes[i]) * 0x100000001B3U;
+    return hash;
+}
+
+char* WriteScriptString(char* out, std::string_view name) {
+    std::array<char, std::size_t{3} * 60> printable;
+    const char* end = WritePrintableText(printable.data(), name.substr(0, 60));
+    *out++ = '"';
+    for (const char* c = printable.data(); c != end; ++c) {
+        if (*c == '"' || *c == '\\') {
+            *out++ = '\\';
+            *out++ = *c;
+        } else if (*c == '<') {
+            out = std::copy_n("\\u003C", 6, out);
+        } else {
+            *out++ = *c;
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
+void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
+    constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    constexpr std::size_t Slice = std::size_t{3} * 1024;
+    for (std::size_t start = 0; start < bytes.size(); start += Slice) {
+        const auto slice = bytes.subspan(start, std::min(Slice, bytes.size() - start));
+        char* out = page.Reserve(Slice / 3 * 4);
+        for (std::size_t i = 0; i < slice.size(); i += 3) {
+            const auto byte = [&](std::size_t at) -> std::uint32_t {
+                return at < slice.size() ? slice[at] : 0U;
+            };
+            const std::uint32_t group = (byte(i) << 16U) | (byte(i + 1) << 8U) | byte(i + 2);
+            out[0] = Digits[(group >> 18U) & 63U];
+            out[1] = Digits[(group >> 12U) & 63U];
+            out[2] = i + 1 < slice.size() ? Digits[(group >> 6U) & 63U] : '=';
+            out[3] = i + 2 < slice.size() ? Digits[group & 63U] : '=';
+            out += 4;
+        }
+        page.Commit(out);
+    }
+}
+
+void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
+    const HueBlock block = BlockOf(hues);
+    page << R"({"ids": ")";
+    AppendBase64(page, block.ids);
+    page << "\",\n\"values\": \"";
+    AppendBase64(page, block.values);
+    page << "\",\n\"names\": [";
+    for (std::size_t i = 0; i < hues.size(); ++i) {
+        char* out = page.Reserve(18 * 60 + 3);
+        if (i != 0) *out++ = ',';
+        page.Commit(WriteScriptString(out, hues[i].name));
+    }
+    // The bytes of the names that their text, as shown, would not give back (a control
+    // character, a byte Windows-1252 leaves undefined, bytes after the first zero), so that an
+    // edit of another field keeps them.
+    page << "],\n\"nameBytes\": {";
+    bool first = true;
+    for (std::size_t i = 0; i < hues.size(); ++i) {
+        const auto& name = hues[i].record->Name;
+        const auto end = std::find(name.begin(), name.end(), 0);
+        const bool control = std::any_of(
+            name.begin(), end, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
+        if (!control && huedata::HueNameRoundTrips(name)) continue;
+        char* out = page.Reserve(16 + 2 * name.size());
+        out = fmt::format_to(out, R"({}"{}":")", first ? "" : ",", i);
+        for (const unsigned char byte : name)
+            out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
+        *out++ = '"';
+        page.Commit(out);
+        first = false;
+    }
+    // Changes a person makes on the page are kept in the browser under this mark of the hues
+    // it was made from, so that they come back for these hues and for no others.
+    page << "},\n\"key\": \"" << KeyOf(block, hues) << "\"}";
+}
+
+std::string InertJson(std::string_view json) {
+    std::string inert;
+    inert.reserve(json.size());
+    for (const char c : json) {
+        if (c == '<')
+            inert += "\\u003C";
+        else
+            inert += c;
+    }
+    return inert;
+}
+
+void FillPlaces(std::string_view text, TextBuilder& page,
+                const std::function<void(std::string_view)>& fill) {
+    for (auto open = text.find("{{"); open != std::string_view::npos; open = text.find("{{")) {
+        const auto close = text.find("}}", open);
+        page << text.substr(0, open);
+        fill(text.substr(open + 2, close - open - 2));
+        text.remove_prefix(close + 2);
+    }
+    page << text;
+}
+
+}  // namespace hues

@@ -1,0 +1,44 @@
+// What the pages `hues` writes share: text in a script or its data, bytes as base64, the hues
+// as the compact block the page's scripts read (page/web/hues.js, loadHues), and a web file's
+// {{places}} filled. For the units of page/ alone.
+#pragma once
+
+#include "huetext/hue_view.h"
+#include "huetext/text_builder.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace hues {
+
+// A mark of the bytes, from `start`, eight at a time (FNV-1a's prime over words): not a
+// safeguard against anyone, only a name for one content that differs from another's.
+std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start);
+
+// A name as a string in a script or its JSON data, written at `out`: quotes, backslashes and
+// "<" (which could end the script) escaped, control characters shown as U+FFFD. Room:
+// 18 * name.size() + 2.
+char* WriteScriptString(char* out, std::string_view name);
+
+// Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
+void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes);
+
+// The hues as one JSON object for the script: ids, then table values and stored colours (34
+// values a hue), as little-endian 16-bit values in base64, which the script reads into typed
+// arrays; the names as they are shown; the bytes of the names their text would not give
+// back; and a mark of them all.
+void AppendHueData(TextBuilder& page, std::span<const HueView> hues);
+
+// JSON text made safe inside a page's data element, which "</script" would end: a "<" can
+// only stand in a JSON string, where \u003C means the same.
+std::string InertJson(std::string_view json);
+
+// `text` written to `page` with each {{place}} in it handed in turn to `fill`, which writes
+// what stands there.
+void FillPlaces(std::string_view text, TextBuilder& page,
+                const std::function<void(std::string_view)>& fill);
+
+}  // namespace hues
