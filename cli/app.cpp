@@ -64,6 +64,7 @@ struct Choices {
     std::optional<std::uint16_t> port;
     bool noBrowser = false;
     bool fileGiven = false;
+    bool web = false;
     std::string colorMode = "auto";
 };
 
@@ -246,9 +247,21 @@ void AddDiffCommand(CLI::App& app, Choices& choices, Commands& commands) {
             diff->add_option("A", choices.first, "The first hue file")->required();
             diff->add_option("B", choices.second, "The second hue file")->required();
             diff->add_option("--format", choices.format,
-                             "text, csv, or json: a patch for build --base A")
-                ->check(CLI::IsMember({"text", "json", "csv"}))
+                             "text, csv, json (a patch for build --base A), or html: a page of "
+                             "every changed hue before and after")
+                ->check(CLI::IsMember({"text", "json", "csv", "html"}))
                 ->capture_default_str();
+            diff->add_option("-o,--output", choices.output,
+                             "Write to this file (atomically) instead of standard output");
+            diff->add_flag("--web", choices.web,
+                           "Show the page in your browser, served on 127.0.0.1 until its Done "
+                           "(git difftool --tool=hues)");
+            diff->add_option("-p,--path-name", choices.pathName,
+                             "The file's name in the page's title (git's $MERGED)");
+            AddSampleOption(diff, choices, "html and --web: a");
+            diff->add_option("--port", choices.port, "With --web: serve on this port");
+            diff->add_flag("--no-browser", choices.noBrowser,
+                           "With --web: print the page's address, but open no browser");
         });
 }
 
@@ -450,11 +463,24 @@ int RunEditor(const Run& run) {
 
 int RunDiff(const Run& run) {
     const Choices& choices = run.choices;
-    const DiffOutcome diff = DiffHueFiles({.first = PathOf(choices.first),
-                                           .second = PathOf(choices.second),
-                                           .format = choices.format,
-                                           .style = StyleFor(run)},
-                                          run.out);
+    DiffRequest request{
+        .first = PathOf(choices.first),
+        .second = PathOf(choices.second),
+        .format = choices.web ? "html" : choices.format,
+        .style = StyleFor(run),
+        .output = choices.output ? std::optional(PathOf(*choices.output)) : std::nullopt,
+        .name = choices.pathName,
+        .sample = SampleChosen(choices)};
+    if (choices.web) {
+        ServeDiffPage(
+            {.page = ServedDiffPage(request),
+             .what = "the changes to " + (choices.pathName ? *choices.pathName : choices.second),
+             .port = choices.port,
+             .openBrowser = !choices.noBrowser},
+            {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+        return Success;
+    }
+    const DiffOutcome diff = DiffHueFiles(request, run.out);
     run.err += diff.note;
     return diff.differ ? Differ : Success;
 }

@@ -3,6 +3,8 @@
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/json_format.h"
+#include "huetext/output_file.h"
+#include "page/diff_page.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
@@ -196,12 +198,47 @@ std::string PatchNote(const Side& a, const Side& b, std::span<const huedata::Hue
            b.name + " to the byte\n";
 }
 
+std::string PageTitle(const DiffRequest& request) {
+    return "Changes to " + (request.name ? *request.name : FileNameText(request.second));
+}
+
+void WritePage(const DiffSide& first, const DiffSide& second, const DiffRequest& request,
+               bool served, TextBuilder& out) {
+    DiffPage({first.name, first.bytes}, {second.name, second.bytes}, PageTitle(request),
+             request.sample ? &*request.sample : nullptr, served, out);
+}
+
 }  // namespace
 
 DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
     const DiffSide first = ReadSide(request.first);
     const DiffSide second = ReadSide(request.second);
-    return DiffHueBytes(first, second, request.format, request.style, out);
+    if (request.sample && request.format != "html") {
+        throw HuesError("--sample goes with --format html or --web: only a page shows pictures");
+    }
+    const auto write = [&](TextBuilder& to) {
+        if (request.format == "html") {
+            WritePage(first, second, request, false, to);
+            return DiffOutcome{.differ = first.bytes != second.bytes, .note = {}};
+        }
+        return DiffHueBytes(first, second, request.format, request.style, to);
+    };
+    if (!request.output) return write(out);
+    DiffOutcome outcome;
+    const std::array read{request.first, request.second};
+    WriteFileAtomically(
+        *request.output, [&](TextBuilder& to) { outcome = write(to); }, read);
+    return outcome;
+}
+
+std::string ServedDiffPage(const DiffRequest& request) {
+    const DiffSide first = ReadSide(request.first);
+    const DiffSide second = ReadSide(request.second);
+    std::string page;
+    TextBuilder out([&](std::string_view piece) { page.append(piece); });
+    WritePage(first, second, request, true, out);
+    out.Flush();
+    return page;
 }
 
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,

@@ -1,11 +1,14 @@
-// `diff`: what differs between two hue files, hue by hue and field by field, for people (text),
-// as a table (CSV), or as a patch that `build --base` lays over the first file (JSON).
+// `diff`: what differs between two hue files, hue by hue and field by field, for people (text,
+// and a page: HTML, or served to a browser), as a table (CSV), or as a patch that
+// `build --base` lays over the first file (JSON).
 #pragma once
 
 #include "huetext/text_builder.h"
 #include "huetext/text_format.h"
+#include "page/sample_picture.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +16,11 @@ namespace hues {
 
 struct DiffRequest {
     std::filesystem::path first, second;
-    std::string format;  // text, json or csv
+    std::string format;  // text, json, csv or html
     TextStyle style;
+    std::optional<std::filesystem::path> output;  // written atomically, not to standard output
+    std::optional<std::string> name;              // the file's name in the page's title
+    std::optional<SamplePicture> sample;          // the page shows each changed hue on it
 };
 
 struct DiffOutcome {
@@ -23,6 +29,9 @@ struct DiffOutcome {
 };
 
 DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out);
+
+// The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
+std::string ServedDiffPage(const DiffRequest& request);
 
 // Two hue files' bytes, each with the name the output gives it.
 struct DiffSide {

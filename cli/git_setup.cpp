@@ -84,13 +84,15 @@ std::vector<Setting> Settings(const std::string& hues) {
         {"mergetool.hues.cmd",
          hues + R"( merge --resolve "$BASE" "$LOCAL" "$REMOTE" -o "$MERGED")"},
         {"mergetool.hues.trustExitCode", "true"},
+        {"difftool.hues.cmd", hues + R"( diff "$LOCAL" "$REMOTE" --web -p "$MERGED")"},
     };
 }
 // Each section of ours, and the names of the settings in it.
-constexpr std::array<std::pair<const char*, const char*>, 3> Sections{{
+constexpr std::array<std::pair<const char*, const char*>, 4> Sections{{
     {"diff.hues", "^diff\\.hues\\."},
     {"merge.hues", "^merge\\.hues\\."},
     {"mergetool.hues", "^mergetool\\.hues\\."},
+    {"difftool.hues", "^difftool\\.hues\\."},
 }};
 
 std::string AttributeLine(const std::string& pattern) {

@@ -1,7 +1,7 @@
 // `hues git-setup`: teaches git hue files, in one repository or for all of the user's: `git
 // diff` and `git log -p` through the JSON listing, `hues merge` as the merge driver and the
-// resolver as a merge tool, and the attributes that give them the hue files. Run again, it
-// changes nothing; with `undo`, it takes away exactly what it added.
+// resolver as a merge tool, the diff page as a diff tool, and the attributes that give them the
+// hue files. Run again, it changes nothing; with `undo`, it takes away exactly what it added.
 #pragma once
 
 #include "cli/app.h"

@@ -1,6 +1,7 @@
 #include "server/edit_server.h"
 
 #include "huetext/hue_view.h"
+#include "server/diff_service.h"
 #include "server/editor_service.h"
 #include "server/system.h"
 
@@ -33,10 +34,16 @@ using tcp = asio::ip::tcp;
 constexpr std::uint32_t MostHeaderBytes = 8192;
 constexpr auto ReadTimeout = std::chrono::seconds(30);
 
+// What a server answers, and whether it has been asked to stop.
+struct Service {
+    std::function<EditorResponse(const EditorRequest&)> handle;
+    std::function<bool()> stopAsked;
+};
+
 // One connection: requests read and answered in turn until the client closes it.
 class Session : public std::enable_shared_from_this<Session> {
 public:
-    Session(tcp::socket socket, EditorService& service)
+    Session(tcp::socket socket, const Service& service)
         : stream_(std::move(socket)), service_(service) {}
 
     void Start() { Read(); }
@@ -65,7 +72,7 @@ private:
             const auto found = request.find(name);
             return found == request.end() ? std::string() : std::string(found->value());
         };
-        const EditorResponse answer = service_.Handle({
+        const EditorResponse answer = service_.handle({
             .method = std::string(request.method_string()),
             .target = std::string(request.target()),
             .host = field(http::field::host),
@@ -99,7 +106,7 @@ private:
         http::async_write(
             stream_, *response,
             [self = shared_from_this(), response](beast::error_code error, std::size_t) {
-                if (self->service_.StopAsked()) std::raise(SIGTERM);
+                if (self->service_.stopAsked()) std::raise(SIGTERM);
                 if (error || !response->keep_alive()) return self->Close();
                 self->Read();
             });
@@ -113,10 +120,10 @@ private:
     beast::tcp_stream stream_;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
-    EditorService& service_;
+    const Service& service_;
 };
 
-void Accept(tcp::acceptor& acceptor, EditorService& service) {
+void Accept(tcp::acceptor& acceptor, const Service& service) {
     acceptor.async_accept([&acceptor, &service](beast::error_code error, tcp::socket socket) {
         if (!error) std::make_shared<Session>(std::move(socket), service)->Start();
         if (acceptor.is_open()) Accept(acceptor, service);
@@ -142,16 +149,12 @@ void ReportLater(const std::string& why) {
     if (reportTo) reportTo("hues: " + why + "; open the address above in a browser yourself");
 }
 
-}  // namespace
-
-std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
-    if (request.fileGiven) {
-        try {
-            huedata::ReadableFileSize(request.file);
-        } catch (const huedata::HueFileError& error) {
-            throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
-        }
-    }
+// A server on the loopback address: listens on `port` (any free one for 0; without one, the
+// preferred port or the next free one), makes its service for the port it has, says its
+// address (with `what` it serves), opens the browser on it, and serves until stopped.
+template <typename MakeService>
+void ServeOnLoopback(std::optional<std::uint16_t> wanted, std::uint16_t preferred, bool openBrowser,
+                     const EditServerIo& io, MakeService make) {
     asio::io_context context(1);
     // Caught from before the address is printed, so that a stop asked for at once is one.
     // One thread: a save runs to its end before the signal's handler runs, so stopping never
@@ -160,8 +163,8 @@ std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo&
     signals.async_wait([&](beast::error_code, int) { context.stop(); });
     tcp::acceptor v4(context), v6(context);
     const auto loopback = asio::ip::make_address_v4("127.0.0.1");
-    std::uint16_t port = request.port.value_or(EditorPort);
-    for (int tries = request.port ? 1 : 20;; ++port) {
+    std::uint16_t port = wanted.value_or(preferred);
+    for (int tries = wanted ? 1 : 20;; ++port) {
         const beast::error_code error = Listen(v4, {loopback, port});
         if (!error) break;
         if (--tries == 0 || error != asio::error::address_in_use) {
@@ -173,36 +176,70 @@ std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo&
         }
     }
     port = v4.local_endpoint().port();  // --port 0 takes the one the system gave
-    if (!request.port && port != EditorPort) {
-        io.tell("hues: port " + std::to_string(EditorPort) + " is in use; serving on port " +
+    if (!wanted && port != preferred && preferred != 0) {
+        io.tell("hues: port " + std::to_string(preferred) + " is in use; serving on port " +
                 std::to_string(port) + " instead");
     }
     // ::1 too, where the system has it; without it, 127.0.0.1 serves alone.
     (void)Listen(v6, {asio::ip::address_v6::loopback(), port});
 
-    EditorService service(request.file, request.fileGiven, NewSecret(), port, request.sample,
-                          request.conflicts);
-    const std::string address =
-        "http://127.0.0.1:" + std::to_string(port) + "/?key=" + std::string(service.Secret());
+    const auto [service, secret, what] = make(port);
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/?key=" + secret;
     io.printAddress(address + "\n");
-    const std::size_t conflicts = request.conflicts.size();
-    io.tell("hues: " +
-            (conflicts == 0 ? std::string("editing ")
-                            : "resolving " + std::to_string(conflicts) +
-                                  (conflicts == 1 ? " conflict in " : " conflicts in ")) +
-            huedata::PathText(request.file) + " at the address above; Ctrl+C stops");
-    if (request.openBrowser) {
+    io.tell("hues: " + what + " at the address above; Ctrl+C stops");
+    if (openBrowser) {
         reportTo = io.tell;
         if (const auto why = OpenInBrowser(address, ReportLater)) {
             io.tell("hues: " + *why + "; open the address above in a browser yourself");
         }
     }
-
     Accept(v4, service);
     if (v6.is_open()) Accept(v6, service);
     context.run();
     io.tell("hues: stopped");
-    return service.ConflictsLeft();
+}
+
+struct Served {
+    Service service;
+    std::string secret;
+    std::string what;
+};
+
+}  // namespace
+
+std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
+    if (request.fileGiven) {
+        try {
+            huedata::ReadableFileSize(request.file);
+        } catch (const huedata::HueFileError& error) {
+            throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
+        }
+    }
+    std::optional<EditorService> editor;
+    ServeOnLoopback(request.port, EditorPort, request.openBrowser, io, [&](std::uint16_t port) {
+        editor.emplace(request.file, request.fileGiven, NewSecret(), port, request.sample,
+                       request.conflicts);
+        const std::size_t conflicts = request.conflicts.size();
+        return Served{{[&](const EditorRequest& asked) { return editor->Handle(asked); },
+                       [&] { return editor->StopAsked(); }},
+                      std::string(editor->Secret()),
+                      (conflicts == 0 ? std::string("editing ")
+                                      : "resolving " + std::to_string(conflicts) +
+                                            (conflicts == 1 ? " conflict in " : " conflicts in ")) +
+                          huedata::PathText(request.file)};
+    });
+    return editor->ConflictsLeft();
+}
+
+void ServeDiffPage(const DiffServerRequest& request, const EditServerIo& io) {
+    std::optional<DiffService> diff;
+    ServeOnLoopback(request.port, 0, request.openBrowser, io, [&](std::uint16_t port) {
+        diff.emplace(request.page, NewSecret(), port);
+        return Served{{[&](const EditorRequest& asked) { return diff->Handle(asked); },
+                       [&] { return diff->DoneAsked(); }},
+                      std::string(diff->Secret()),
+                      "showing " + request.what};
+    });
 }
 
 }  // namespace hues

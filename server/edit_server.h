@@ -1,5 +1,6 @@
 // `hues edit`: the hue editor page served on the loopback interface alone, saving straight
-// into the hue file, until Ctrl+C (SIGINT, SIGTERM; the console's Ctrl+C on Windows).
+// into the hue file, until Ctrl+C (SIGINT, SIGTERM; the console's Ctrl+C on Windows). And
+// `hues diff --web`: a diff page served the same way until its Done.
 #pragma once
 
 #include "page/sample_picture.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,5 +40,16 @@ struct EditServerIo {
 // conflicts were left then. Throws HuesError for a file given that cannot be read or a port
 // that cannot be had, before anything is served.
 std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io);
+
+struct DiffServerRequest {
+    std::string page;                   // the diff page, made already
+    std::string what;                   // what the page shows, for the person
+    std::optional<std::uint16_t> port;  // exactly this one; by default any free one
+    bool openBrowser = true;
+};
+
+// Serves the page, reading nothing and writing nothing, until its Done (its button, or the
+// page closed) or Ctrl+C. Throws HuesError for a port that cannot be had.
+void ServeDiffPage(const DiffServerRequest& request, const EditServerIo& io);
 
 }  // namespace hues

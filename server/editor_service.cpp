@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <utility>
@@ -75,13 +76,6 @@ std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) 
     return list.dump();
 }
 
-EditorResponse Answer(unsigned status, const json& body) {
-    return {status, "application/json", body.dump()};
-}
-EditorResponse Refusal(unsigned status, const std::string& why) {
-    return Answer(status, {{"error", why}});
-}
-
 // The value of `name` in the query of `target`, as it stands (nothing here is escaped).
 std::string_view QueryValue(std::string_view target, std::string_view name) {
     const auto question = target.find('?');
@@ -97,10 +91,6 @@ std::string_view QueryValue(std::string_view target, std::string_view name) {
         query.remove_prefix(amp + 1);
     }
     return {};
-}
-
-std::string_view PathOf(std::string_view target) {
-    return target.substr(0, target.find('?'));
 }
 
 // The file's bytes, read once for both the page and its stamp, so that the stamp a save names
@@ -126,7 +116,15 @@ std::string HuesText(std::size_t count) {
     return count == 1 ? "1 hue" : std::to_string(count) + " hues";
 }
 
+EditorResponse Answer(unsigned status, const json& body) {
+    return {status, "application/json", body.dump()};
+}
+
 }  // namespace
+
+EditorResponse Refusal(unsigned status, const std::string& why) {
+    return Answer(status, {{"error", why}});
+}
 
 EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
                              std::uint16_t port, std::optional<SamplePicture> sample,
@@ -143,28 +141,45 @@ std::string_view EditorService::SecurityPolicy() {
     return PageSecurityPolicy(true);
 }
 
-// Only the names the loopback address is reached by, with this server's port: a page of
-// another site that rebinds its own name to 127.0.0.1 sends its own name here.
-bool EditorService::FromThisServer(std::string_view host) const {
-    std::string port = ":";  // appended, not added: GCC 12 at -O3 misreads ":" + text
-    port += std::to_string(port_);
-    for (const std::string_view name : {"127.0.0.1", "localhost", "[::1]"}) {
-        if (host.size() == name.size() + port.size() && host.starts_with(name) &&
-            host.ends_with(port)) {
-            return true;
-        }
+std::string_view TargetPath(std::string_view target) {
+    return target.substr(0, target.find('?'));
+}
+
+std::optional<EditorResponse> RefusedAtTheDoor(const EditorRequest& request, std::uint16_t port,
+                                               std::string_view secret) {
+    // Only the names the loopback address is reached by, with this server's port: a page of
+    // another site that rebinds its own name to 127.0.0.1 sends its own name here.
+    std::string suffix = ":";  // appended, not added: GCC 12 at -O3 misreads ":" + text
+    suffix += std::to_string(port);
+    const std::string_view host = request.host;
+    const bool ours =
+        std::ranges::any_of(std::array<std::string_view, 3>{"127.0.0.1", "localhost", "[::1]"},
+                            [&](std::string_view name) {
+                                return host.size() == name.size() + suffix.size() &&
+                                       host.starts_with(name) && host.ends_with(suffix);
+                            });
+    if (!ours) return Refusal(403, "this server answers only at 127.0.0.1:" + std::to_string(port));
+    if (!SameInConstantTime(QueryValue(request.target, "key"), secret)) {
+        return Refusal(403, "the address lacks the secret hues printed");
     }
-    return false;
+    return std::nullopt;
+}
+
+std::optional<EditorResponse> RefusedAsChange(const EditorRequest& request) {
+    if (request.method != "POST") return Refusal(405, "changes are sent with POST");
+    // A page of another site may post here with the secret it cannot know, but never with this
+    // server's own origin.
+    const std::string origin = "http://" + request.host;
+    if (request.origin != origin) return Refusal(403, "changes come only from the server's page");
+    if (!request.contentType.starts_with("application/json")) {
+        return Refusal(415, "changes are sent as application/json");
+    }
+    return std::nullopt;
 }
 
 EditorResponse EditorService::Handle(const EditorRequest& request) {
-    if (!FromThisServer(request.host)) {
-        return Refusal(403, "this server answers only at 127.0.0.1:" + std::to_string(port_));
-    }
-    if (!SameInConstantTime(QueryValue(request.target, "key"), secret_)) {
-        return Refusal(403, "the address lacks the secret hues edit printed");
-    }
-    const std::string_view path = PathOf(request.target);
+    if (auto refused = RefusedAtTheDoor(request, port_, secret_)) return *refused;
+    const std::string_view path = TargetPath(request.target);
     const bool page = path == "/", save = path == "/save", open = path == "/open" && !fileGiven_;
     const bool stop = path == "/stop";
     if (!page && !save && !open && !stop) return Refusal(404, "there is nothing here");
@@ -172,14 +187,7 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
         if (request.method != "GET") return Refusal(405, "the page is read with GET");
         return Page();
     }
-    if (request.method != "POST") return Refusal(405, "changes are sent with POST");
-    // A page of another site may post here with the secret it cannot know, but never with this
-    // server's own origin.
-    const std::string origin = "http://" + request.host;
-    if (request.origin != origin) return Refusal(403, "changes come only from the editor's page");
-    if (!request.contentType.starts_with("application/json")) {
-        return Refusal(415, "changes are sent as application/json");
-    }
+    if (auto refused = RefusedAsChange(request)) return *refused;
     if (stop) {
         stopAsked_ = true;
         return Answer(200, {{"stopped", true}});

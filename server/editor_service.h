@@ -59,7 +59,6 @@ public:
     std::size_t ConflictsLeft() const { return conflictsLeft_; }
 
 private:
-    bool FromThisServer(std::string_view host) const;
     EditorResponse Page();
     EditorResponse Save(std::string_view stamp, std::string_view left, const std::string& body);
     EditorResponse Open(const std::string& body);
@@ -73,6 +72,21 @@ private:
     std::size_t conflictsLeft_;
     bool stopAsked_ = false;
 };
+
+// The checks every request to a server of ours passes first: sent to this server's own address
+// and port (never to a name of another site rebound to 127.0.0.1), with the secret in its
+// query. The refusal, or nothing.
+std::optional<EditorResponse> RefusedAtTheDoor(const EditorRequest& request, std::uint16_t port,
+                                               std::string_view secret);
+
+// And for a request that changes anything: a POST from this server's own page, of JSON.
+std::optional<EditorResponse> RefusedAsChange(const EditorRequest& request);
+
+// The path of a request's target, without its query.
+std::string_view TargetPath(std::string_view target);
+
+// A refusal: {"error": why}.
+EditorResponse Refusal(unsigned status, const std::string& why);
 
 // A secret of 256 bits from the system's generator, as 64 hexadecimal digits.
 std::string NewSecret();

@@ -1,7 +1,7 @@
 // What the page's browser tests share: Debian's chromium driven by Playwright (never a browser
 // of its own), a server on the loopback interface for the pages the tests write, and `hues`.
 import { execFileSync } from "node:child_process";
-import { mkdirSync, readFileSync } from "node:fs";
+import { chmodSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
@@ -83,4 +83,39 @@ export async function axeFaults(page) {
   await page.evaluate(axeSource);
   const { violations } = await page.evaluate(() => window.axe.run());
   return violations.map((fault) => fault.id + ": " + fault.nodes.map((node) => node.target).join(" "));
+}
+
+// A real repository for a test, in a folder with a space in its name, set up for hues
+// (git-setup), with a home of its own; git(...) runs git in it, its output as text. And the
+// "browser" its tools open (BROWSER), which writes down the address it is given: address()
+// waits for the next one.
+export function gitRepository(name) {
+  const repo = join(workDir, name + " repo"), home = join(workDir, name + "-home");
+  rmSync(repo, { recursive: true, force: true });
+  mkdirSync(repo, { recursive: true });
+  mkdirSync(home, { recursive: true });
+  const browser = join(workDir, name + "-browser.sh"), told = join(workDir, name + "-address.txt");
+  writeFileSync(browser, `#!/bin/sh\necho "$1" > '${told}'\n`);
+  chmodSync(browser, 0o755);
+  const env = { ...process.env, HOME: home, GIT_CONFIG_NOSYSTEM: "1", BROWSER: browser };
+  const git = (...args) => execFileSync("git", args, { cwd: repo, env, encoding: "utf8", stdio: "pipe" });
+  git("init", "-q", "-b", "main", ".");
+  git("config", "user.email", "tests@example.org");
+  git("config", "user.name", "Tests");
+  execFileSync(HUES, ["git-setup"], { cwd: repo, env });
+  rmSync(told, { force: true });
+  const address = () => new Promise((resolve, reject) => {
+    const started = Date.now();
+    const look = () => {
+      if (existsSync(told) && readFileSync(told, "utf8").includes("\n")) {
+        const url = readFileSync(told, "utf8").trim();
+        rmSync(told);
+        return resolve(url);
+      }
+      if (Date.now() - started > 20000) return reject(new Error("no page was opened"));
+      setTimeout(look, 50);
+    };
+    look();
+  });
+  return { repo, env, git, address };
 }

@@ -6,9 +6,9 @@
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
-import { chmodSync, copyFileSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, startBrowser, workDir } from "./harness.mjs";
+import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, startBrowser, workDir } from "./harness.mjs";
 import { serveWith, stopServers } from "../server/serve.mjs";
 
 let run, tool;
@@ -33,37 +33,11 @@ function setHeader(file, value) {
 }
 const headerOf = (file) => readFileSync(file).readUInt32LE(708);
 
-// A page of hues' resolver, its address told to a "browser" that writes it down.
-function waitForAddress(file) {
-  return new Promise((resolve, reject) => {
-    const started = Date.now();
-    const look = () => {
-      if (existsSync(file) && readFileSync(file, "utf8").includes("\n")) return resolve(readFileSync(file, "utf8").trim());
-      if (Date.now() - started > 20000) return reject(new Error("no page was opened"));
-      setTimeout(look, 50);
-    };
-    look();
-  });
-}
 const left = (page) => page.textContent("#conflicts-left");
 
 test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git stages the result", async () => {
-  const repo = join(workDir, "resolve repo");
-  rmSync(repo, { recursive: true, force: true });
-  mkdirSync(repo, { recursive: true });
-  const home = join(workDir, "home");
-  mkdirSync(home, { recursive: true });
-  const browser = join(workDir, "browser.sh"), address = join(workDir, "address.txt");
-  writeFileSync(browser, `#!/bin/sh\necho "$1" > '${address}'\n`);
-  chmodSync(browser, 0o755);
-  rmSync(address, { force: true });
-  const env = { ...process.env, HOME: home, GIT_CONFIG_NOSYSTEM: "1", BROWSER: browser };
-  const git = (...args) => execFileSync("git", args, { cwd: repo, env, encoding: "utf8", stdio: "pipe" });
-  git("init", "-q", "-b", "main", ".");
-  git("config", "user.email", "tests@example.org");
-  git("config", "user.name", "Tests");
+  const { repo, env, git, address } = gitRepository("resolve");
   git("config", "mergetool.keepBackup", "false");
-  execFileSync(HUES, ["git-setup"], { cwd: repo, env });
   const file = join(repo, "hues.mul");
   execFileSync(MAKE_SAMPLE, [file]);
   const base = join(workDir, "resolve-base.mul");
@@ -90,7 +64,7 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   const exited = new Promise((resolve) => tool.on("exit", resolve));
   const context = await run.newContext();
   const page = await context.newPage();
-  await page.goto(await waitForAddress(address));
+  await page.goto(await address());
   const fields = await page.$$eval(".conflict", (items) => items.map((item) => item.dataset.hue + " " + item.dataset.field));
   assert.deepEqual(fields, ["8 header", "60 name", "61 colour-31"]);
   assert.equal(await left(page), "3 conflicts left");

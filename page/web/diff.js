@@ -1,0 +1,176 @@
+// The diff page: each hue that differs between two hue files, its fields and its 32 colours
+// before and after, the changed ones marked; a filter by id or name; the unchanged hues on
+// request; each changed hue on a picture, before and after. Served by `hues diff --web` (and
+// git difftool), its Done button, or closing it, ends the program.
+import { ValuesPerHue, loadHues, rgbText } from "./hues.js";
+import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
+
+const $ = (id) => document.getElementById(id);
+const data = JSON.parse($("diff-data").textContent);
+const list = $("diff-list"), filter = $("filter"), showUnchanged = $("show-unchanged");
+const hex = (value) => value.toString(16).toUpperCase();
+const colorName = (i) => "colour-" + i;
+
+function element(tag, properties = {}, ...children) {
+  const made = Object.assign(document.createElement(tag), properties);
+  made.append(...children);
+  return made;
+}
+
+// ---- A changed hue ----
+
+// A field's line: old → new where it changed (marked with data-field), its value where not.
+function fieldLine(field, label, before, after, changed) {
+  const shown = changed ? (before ?? "\u2014") + " \u2192 " + (after ?? "\u2014") : after ?? before;
+  const line = element("div", {}, element("dt", { textContent: label }), element("dd", { textContent: shown }));
+  if (changed) {
+    line.className = "changed";
+    line.dataset.field = field;
+  }
+  return line;
+}
+
+// One side's strip: 32 swatches in colour order, those that changed marked; none for a side
+// without the hue.
+function sideOf(kind, label, side, fields) {
+  const row = element("div", { className: "side " + kind }, element("span", { textContent: label }));
+  if (!side) {
+    row.append(element("em", { textContent: "no such hue" }));
+    return row;
+  }
+  const strip = element("div", { className: "strip" });
+  strip.setAttribute("role", "img");
+  const changed = side.colors.filter((_, i) => fields.has(colorName(i))).length;
+  strip.setAttribute("aria-label", label + ": 32 colours" + (changed ? ", " + changed + " changed" : ""));
+  side.colors.forEach((stored, i) => {
+    const swatch = element("span", { className: "swatch", title: "Colour " + i + ": " + rgbText[stored & 0x7fff] });
+    swatch.style.background = rgbText[stored & 0x7fff];
+    if (fields.has(colorName(i))) {
+      swatch.classList.add("changed");
+      swatch.dataset.field = colorName(i);
+    }
+    strip.append(swatch);
+  });
+  const canvas = element("canvas");
+  canvas.setAttribute("aria-label", "The picture in hue " + label.toLowerCase());
+  canvas.hidden = true;
+  row.append(strip, canvas);
+  return row;
+}
+
+function changedHue({ hue, fields: changedFields, before, after }) {
+  const fields = new Set(changedFields);
+  const shown = after ?? before;
+  const kind = !before ? "added" : !after ? "removed" : "";
+  const item = element("li", { className: "diff-hue", id: "hue-" + hue },
+    element("h2", {}, "Hue " + hue + " ", element("q", { textContent: shown.name }),
+      kind ? element("span", { className: "kind", textContent: kind }) : ""));
+  item.dataset.hue = hue;
+  const value = (side, key, show) => (side ? show(side[key]) : null);
+  const quoted = (name) => "\u201C" + name + "\u201D";
+  item.append(element("dl", { className: "fields" },
+    fieldLine("name", "Name", value(before, "name", quoted), value(after, "name", quoted), fields.has("name")),
+    fieldLine("start", "Table start", value(before, "start", hex), value(after, "start", hex), fields.has("start")),
+    fieldLine("end", "Table end", value(before, "end", hex), value(after, "end", hex), fields.has("end"))));
+  item.append(sideOf("before", "Before", before, fields), sideOf("after", "After", after, fields));
+  item.searchName = shown.name.toLowerCase();
+  item.sides = [before, after];
+  return item;
+}
+
+const items = data.changed.map(changedHue);
+list.append(...items);
+
+// ---- The unchanged hues, when asked for: in id order among the changed ----
+
+const unchanged = loadHues(data.unchanged);
+let sameItems = null;
+function sameHue(place) {
+  const id = unchanged.ids[place], at = place * ValuesPerHue;
+  const stops = Array.from(unchanged.values.subarray(at + 2, at + ValuesPerHue), (stored, i) =>
+    rgbText[stored & 0x7fff] + " " + i * 14 + "px " + (i + 1) * 14 + "px");
+  const strip = element("div", { className: "strip" });
+  strip.style.background = "linear-gradient(90deg," + stops.join(",") + ")";
+  strip.setAttribute("role", "img");
+  strip.setAttribute("aria-label", "32 colours, unchanged");
+  const item = element("li", { className: "same-hue", id: "hue-" + id },
+    element("span", { textContent: "Hue " + id }), element("q", { textContent: unchanged.names[place] }), strip);
+  item.searchName = unchanged.names[place].toLowerCase();
+  return item;
+}
+function showSame(show) {
+  if (!show) {
+    for (const item of sameItems ?? []) item.remove();
+    return;
+  }
+  sameItems ??= Array.from({ length: unchanged.total }, (_, place) => sameHue(place));
+  const all = [...items, ...sameItems].sort((a, b) => parseInt(a.id.slice(4)) - parseInt(b.id.slice(4)));
+  list.replaceChildren(...all);
+}
+
+// ---- The filter ----
+
+function applyFilter() {
+  const wanted = filter.value.trim().toLowerCase();
+  let shown = 0;
+  for (const item of list.children) {
+    item.hidden = wanted !== "" && item.id !== "hue-" + wanted && !item.searchName.includes(wanted);
+    shown += item.hidden ? 0 : 1;
+  }
+  $("shown").textContent = wanted || showUnchanged.checked ? shown + " shown" : "";
+}
+filter.addEventListener("input", applyFilter);
+showUnchanged.addEventListener("change", () => { showSame(showUnchanged.checked); applyFilter(); });
+
+// ---- The picture: each changed hue painted on it, before and after, as it comes on screen ----
+
+let picture = null;
+const painter = new IntersectionObserver((entries) => {
+  for (const { target, isIntersecting } of entries) if (isIntersecting && picture) paintItem(target);
+});
+function paintItem(item) {
+  item.querySelectorAll("canvas").forEach((canvas, i) => {
+    const side = item.sides[i === 0 && item.sides[0] ? 0 : 1];
+    canvas.hidden = false;
+    paintPicture(canvas, picture, side.colors, false);
+  });
+}
+function usePicture(pixels) {
+  picture = pixels;
+  for (const item of items) {
+    painter.unobserve(item);
+    painter.observe(item);
+  }
+}
+$("picture").addEventListener("change", async (event) => {
+  const file = event.target.files[0];
+  if (!file) return;
+  try { usePicture(await pictureOf(await readAsUrl(file))); }
+  catch { $("shown").textContent = "Could not read " + file.name + " as a picture"; }
+});
+
+// ---- Done: the program that serves the page ends, and git moves on to the next file ----
+
+function finish() {
+  return fetch("/done" + location.search, { method: "POST", keepalive: true,
+                                            headers: { "Content-Type": "application/json" }, body: "{}" });
+}
+if (data.served) {
+  const done = $("done");
+  done.hidden = false;
+  let finished = false;
+  done.addEventListener("click", async () => {
+    finished = true;
+    done.disabled = true;
+    try {
+      await finish();
+      $("shown").textContent = "Done: you may close this tab";
+    } catch {
+      $("shown").textContent = "hues does not answer: it may have stopped already";
+    }
+  });
+  addEventListener("pagehide", () => { if (!finished) finish().catch(() => {}); });
+}
+
+$("controls").hidden = false;
+if (data.sample) pictureOf(data.sample).then(usePicture, () => {});
