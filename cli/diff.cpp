@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,16 +26,27 @@ using Bytes = std::vector<unsigned char>;
 // A side with the count of hues its bytes hold.
 struct Side {
     const std::string& name;
-    const Bytes& bytes;
+    std::span<const unsigned char> bytes;
     std::size_t count;
 };
 
-DiffSide ReadSide(const fs::path& path) {
+// A file read whole (mapped where it can be), and the side of a diff it is.
+struct ReadFile {
+    std::unique_ptr<huedata::FileBytes> file;
+    DiffSide side;
+};
+ReadFile ReadSide(const fs::path& path) {
     try {
-        return {huedata::PathText(path), huedata::ReadFileBytes(path)};
+        auto file = std::make_unique<huedata::FileBytes>(path);
+        const auto bytes = file->bytes();
+        return {std::move(file), {huedata::PathText(path), bytes}};
     } catch (const huedata::HueFileError& error) {
         throw HuesError(huedata::PathText(path) + ": " + error.reason());
     }
+}
+
+bool SameBytes(std::span<const unsigned char> a, std::span<const unsigned char> b) {
+    return std::ranges::equal(a, b);
 }
 
 // One hue that differs: held by one file or both.
@@ -143,7 +155,7 @@ void WriteText(const Side& a, const Side& b, std::span<const HueDifference> diff
     if (a.bytes.size() != b.bytes.size()) {
         out << "size: " << a.bytes.size() << " \xE2\x86\x92 " << b.bytes.size() << " bytes ("
             << a.count << " \xE2\x86\x92 " << b.count << " hues)\n";
-    } else if (a.bytes != b.bytes && differences.empty()) {
+    } else if (!SameBytes(a.bytes, b.bytes) && differences.empty()) {
         out << "the bytes after the last hue differ\n";
     }
 }
@@ -185,9 +197,9 @@ std::vector<huedata::HueChange> Patch(std::span<const HueDifference> differences
 }
 
 std::string PatchNote(const Side& a, const Side& b, std::span<const huedata::HueChange> patch) {
-    Bytes rebuilt = a.bytes;
+    Bytes rebuilt(a.bytes.begin(), a.bytes.end());
     huedata::ApplyHueChanges(rebuilt, patch);
-    if (rebuilt == b.bytes) return {};
+    if (SameBytes(rebuilt, b.bytes)) return {};
     if (a.count > b.count) {
         return "hues: note: " + a.name + " holds hues " + std::to_string(b.count) + " to " +
                std::to_string(a.count - 1) + ", which " + b.name +
@@ -211,15 +223,16 @@ void WritePage(const DiffSide& first, const DiffSide& second, const DiffRequest&
 }  // namespace
 
 DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
-    const DiffSide first = ReadSide(request.first);
-    const DiffSide second = ReadSide(request.second);
+    const ReadFile readFirst = ReadSide(request.first), readSecond = ReadSide(request.second);
+    const DiffSide& first = readFirst.side;
+    const DiffSide& second = readSecond.side;
     if (request.sample && request.format != "html") {
         throw HuesError("--sample goes with --format html or --web: only a page shows pictures");
     }
     const auto write = [&](TextBuilder& to) {
         if (request.format == "html") {
             WritePage(first, second, request, false, to);
-            return DiffOutcome{.differ = first.bytes != second.bytes, .note = {}};
+            return DiffOutcome{.differ = !SameBytes(first.bytes, second.bytes), .note = {}};
         }
         return DiffHueBytes(first, second, request.format, request.style, to);
     };
@@ -232,11 +245,10 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
 }
 
 std::string ServedDiffPage(const DiffRequest& request) {
-    const DiffSide first = ReadSide(request.first);
-    const DiffSide second = ReadSide(request.second);
+    const ReadFile first = ReadSide(request.first), second = ReadSide(request.second);
     std::string page;
     TextBuilder out([&](std::string_view piece) { page.append(piece); });
-    WritePage(first, second, request, true, out);
+    WritePage(first.side, second.side, request, true, out);
     out.Flush();
     return page;
 }
@@ -246,7 +258,7 @@ DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const st
     const Side a{first.name, first.bytes, huedata::HueCountForSize(first.bytes.size())};
     const Side b{second.name, second.bytes, huedata::HueCountForSize(second.bytes.size())};
     const std::vector<HueDifference> differences = Differences(a, b);
-    DiffOutcome outcome{.differ = a.bytes != b.bytes, .note = {}};
+    DiffOutcome outcome{.differ = !SameBytes(a.bytes, b.bytes), .note = {}};
     if (format == "csv") {
         WriteCsv(a, b, differences, out);
     } else if (format == "json") {

@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace hues {
 
@@ -33,10 +33,10 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out);
 // The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
 std::string ServedDiffPage(const DiffRequest& request);
 
-// Two hue files' bytes, each with the name the output gives it.
+// A hue file's bytes, with the name the output gives it.
 struct DiffSide {
     std::string name;
-    std::vector<unsigned char> bytes;
+    std::span<const unsigned char> bytes;
 };
 
 // The same for bytes at hand (what an edit would make, say).

@@ -85,8 +85,7 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
                std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
                std::string& err) {
     const bool differ = before != after;
-    DiffHueBytes({name, std::move(before)}, {name + " as it would be", std::move(after)}, "text",
-                 style, out);
+    DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
            "; nothing was written\n";
     return differ ? 1 : Success;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace hues {
@@ -23,9 +24,9 @@ using huedata::MergeConflict;
 using huedata::MergeUnit;
 using Value = std::optional<std::vector<unsigned char>>;
 
-std::vector<unsigned char> ReadMergeSide(const fs::path& path) {
+std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
     try {
-        return huedata::ReadFileBytes(path);
+        return std::make_unique<huedata::FileBytes>(path);
     } catch (const huedata::HueFileError& error) {
         throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
     }
@@ -100,17 +101,23 @@ std::string ConflictLine(const std::string& file, const MergeConflict& conflict)
 MergeReport MergeFiles(const MergeRequest& request) {
     const huedata::MergePreference prefer = PreferenceOf(request.prefer);
     // Every side read and checked before anything is written.
-    const std::vector<unsigned char> base = ReadMergeSide(request.base);
-    const std::vector<unsigned char> ours = ReadMergeSide(request.ours);
-    const std::vector<unsigned char> theirs = ReadMergeSide(request.theirs);
-    const huedata::MergeOutcome merged = huedata::MergeHueFiles(base, ours, theirs, prefer);
+    const auto base = ReadMergeSide(request.base);
+    const auto ours = ReadMergeSide(request.ours);
+    const auto theirs = ReadMergeSide(request.theirs);
     const fs::path target = request.output.value_or(request.ours);
     const std::array others{request.base, request.theirs};
+    struct {
+        std::vector<MergeConflict> conflicts;
+    } merged;
     WriteFileAtomically(
         target,
         [&](TextBuilder& out) {
-            out << std::string_view(reinterpret_cast<const char*>(merged.bytes.data()),
-                                    merged.bytes.size());
+            merged.conflicts = huedata::MergeHueFiles(
+                base->bytes(), ours->bytes(), theirs->bytes(), prefer,
+                [&](std::span<const unsigned char> piece) {
+                    out << std::string_view(reinterpret_cast<const char*>(piece.data()),
+                                            piece.size());
+                });
         },
         others);
 

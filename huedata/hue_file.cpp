@@ -189,4 +189,13 @@ std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
     return bytes;
 }
 
+FileBytes::FileBytes(const std::filesystem::path& path, std::uint64_t mostBytes)
+    : mapped_(system::MapCopyOnWrite(path, mostBytes)) {
+    if (mapped_.empty()) read_ = ReadFileBytes(path, mostBytes);
+}
+
+FileBytes::~FileBytes() {
+    system::Unmap(mapped_);
+}
+
 }  // namespace huedata

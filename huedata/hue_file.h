@@ -122,4 +122,23 @@ inline constexpr std::uint64_t MostHueFileBytes = std::uint64_t{16} << 20U;
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
                                          std::uint64_t mostBytes = MostHueFileBytes);
 
+// The same bytes without a copy where the system maps files: a command that reads whole files
+// and keeps none (diff, merge) then touches no fresh memory for them. Read otherwise.
+class FileBytes {
+public:
+    explicit FileBytes(const std::filesystem::path& path,
+                       std::uint64_t mostBytes = MostHueFileBytes);
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes();
+
+    std::span<const unsigned char> bytes() const {
+        return mapped_.empty() ? std::span<const unsigned char>(read_) : mapped_;
+    }
+
+private:
+    std::span<unsigned char> mapped_;
+    std::vector<unsigned char> read_;
+};
+
 }  // namespace huedata

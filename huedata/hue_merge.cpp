@@ -61,6 +61,29 @@ std::optional<std::vector<unsigned char>> Copy(const std::optional<Bytes>& bytes
     return std::vector<unsigned char>(bytes->begin(), bytes->end());
 }
 
+// Bytes handed on in pieces, each run of bytes that lie one after another in one side handed on
+// as one.
+class Pieces {
+public:
+    explicit Pieces(const MergeSink& write) : write_(write) {}
+    void Add(Bytes bytes) {
+        if (!pending_.empty() && bytes.data() == pending_.data() + pending_.size()) {
+            pending_ = {pending_.data(), pending_.size() + bytes.size()};
+            return;
+        }
+        Flush();
+        pending_ = bytes;
+    }
+    void Flush() {
+        if (!pending_.empty()) write_(pending_);
+        pending_ = {};
+    }
+
+private:
+    const MergeSink& write_;
+    Bytes pending_;
+};
+
 class Merger {
 public:
     Merger(Bytes base, Bytes ours, Bytes theirs, MergePreference prefer)
@@ -96,56 +119,63 @@ public:
         return std::nullopt;
     }
 
-    MergeOutcome Run() {
+    // Settles every unit, then hands the merged bytes to `write` in file order, each run of
+    // bytes that one side gives whole as one piece. Returns the conflicts.
+    std::vector<MergeConflict> Run(const MergeSink& write) {
         const std::size_t most = std::max(ours_.hues, theirs_.hues);
-        std::vector<std::array<Source, EntryUnits.size() + 1>> sources(most);
+        // A hue settled whole by one side needs one source; the few settled unit by unit keep
+        // theirs beside.
+        using UnitSources = std::array<Source, EntryUnits.size()>;
+        std::vector<Source> headers(most, Source::None), wholes(most, Source::None);
+        std::vector<std::pair<std::size_t, UnitSources>> byUnit;
         std::size_t count = 0;  // one past the last hue that stays
         for (std::size_t hue = 0; hue < most; ++hue) {
-            auto& hueSources = sources[hue];
-            hueSources.back() = hue % HuesPerBlock == 0 ? Merge(hue, HeaderUnit) : Source::None;
-            bool stays = hueSources.back() != Source::None;
+            if (hue % HuesPerBlock == 0) headers[hue] = Merge(hue, HeaderUnit);
+            bool stays = headers[hue] != Source::None;
             if (const auto whole = WholeEntry(hue)) {
-                std::fill(hueSources.begin(), hueSources.end() - 1, *whole);
+                wholes[hue] = *whole;
                 stays = true;
             } else {
+                UnitSources units{};
                 for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
-                    hueSources[u] = Merge(hue, EntryUnits[u]);
-                    stays = stays || hueSources[u] != Source::None;
+                    units[u] = Merge(hue, EntryUnits[u]);
+                    stays = stays || units[u] != Source::None;
+                }
+                const bool oneSide =
+                    units[0] != Source::None &&
+                    std::ranges::all_of(units, [&](Source source) { return source == units[0]; });
+                if (oneSide) {
+                    wholes[hue] = units[0];
+                } else {
+                    byUnit.emplace_back(hue, units);
                 }
             }
             if (stays) count = hue + 1;
         }
         const Bytes tail = MergeTail();
-        MergeOutcome outcome;
-        outcome.bytes.resize(static_cast<std::size_t>(EndOfEntries(count)) + tail.size());
-        const auto write = [&](std::size_t hue, const Unit& unit, Source source) {
+
+        Pieces pieces(write);
+        auto unitBytes = [&](std::size_t hue, const Unit& unit, Source source) {
             // A hue before the last that stays is whole: what no side gave comes from the side
             // that still has it.
             if (source == Source::None) source = hue < ours_.hues ? Source::Ours : Source::Theirs;
-            const Bytes from = *(source == Source::Ours ? ours_ : theirs_).Of(hue, unit);
-            const std::uint64_t at = unit.kind == MergeUnit::BlockHeader
-                                         ? (hue / HuesPerBlock) * HueBlockSize
-                                         : HueOffset(hue) + unit.offset;
-            std::ranges::copy(from, outcome.bytes.begin() + static_cast<std::ptrdiff_t>(at));
+            pieces.Add(*(source == Source::Ours ? ours_ : theirs_).Of(hue, unit));
         };
+        auto next = byUnit.begin();
         for (std::size_t hue = 0; hue < count; ++hue) {
-            const auto& hueSources = sources[hue];
-            if (hue % HuesPerBlock == 0) write(hue, HeaderUnit, hueSources.back());
-            const bool oneSide =
-                hueSources[0] != Source::None &&
-                std::all_of(hueSources.begin(), hueSources.end() - 1,
-                            [&](Source source) { return source == hueSources[0]; });
-            if (oneSide) {
-                write(hue, EntryUnit, hueSources[0]);
-                continue;
-            }
-            for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
-                write(hue, EntryUnits[u], hueSources[u]);
+            if (hue % HuesPerBlock == 0) unitBytes(hue, HeaderUnit, headers[hue]);
+            if (next != byUnit.end() && next->first == hue) {
+                for (std::size_t u = 0; u < EntryUnits.size(); ++u) {
+                    unitBytes(hue, EntryUnits[u], next->second[u]);
+                }
+                ++next;
+            } else {
+                unitBytes(hue, EntryUnit, wholes[hue]);
             }
         }
-        std::ranges::copy(tail, outcome.bytes.end() - static_cast<std::ptrdiff_t>(tail.size()));
-        outcome.conflicts = std::move(conflicts_);
-        return outcome;
+        pieces.Add(tail);
+        pieces.Flush();
+        return std::move(conflicts_);
     }
 
 private:
@@ -164,9 +194,21 @@ private:
 
 }  // namespace
 
+std::vector<MergeConflict> MergeHueFiles(std::span<const unsigned char> base,
+                                         std::span<const unsigned char> ours,
+                                         std::span<const unsigned char> theirs,
+                                         MergePreference prefer, const MergeSink& write) {
+    return Merger(base, ours, theirs, prefer).Run(write);
+}
+
 MergeOutcome MergeHueFiles(std::span<const unsigned char> base, std::span<const unsigned char> ours,
                            std::span<const unsigned char> theirs, MergePreference prefer) {
-    return Merger(base, ours, theirs, prefer).Run();
+    MergeOutcome outcome;
+    outcome.conflicts =
+        MergeHueFiles(base, ours, theirs, prefer, [&](std::span<const unsigned char> piece) {
+            outcome.bytes.insert(outcome.bytes.end(), piece.begin(), piece.end());
+        });
+    return outcome;
 }
 
 }  // namespace huedata

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -44,5 +45,13 @@ enum class MergePreference { None, Ours, Theirs };
 MergeOutcome MergeHueFiles(std::span<const unsigned char> base, std::span<const unsigned char> ours,
                            std::span<const unsigned char> theirs,
                            MergePreference prefer = MergePreference::None);
+
+// The same, handing the merged bytes to `write` in pieces, in file order, without holding them
+// (most pieces are the sides' own bytes); returns the conflicts.
+using MergeSink = std::function<void(std::span<const unsigned char>)>;
+std::vector<MergeConflict> MergeHueFiles(std::span<const unsigned char> base,
+                                         std::span<const unsigned char> ours,
+                                         std::span<const unsigned char> theirs,
+                                         MergePreference prefer, const MergeSink& write);
 
 }  // namespace huedata

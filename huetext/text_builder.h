@@ -74,6 +74,12 @@ public:
         return *this;
     }
     TextBuilder& operator<<(std::string_view piece) {
+        // A piece larger than the buffer goes to the sink as it is, never through a copy.
+        if (piece.size() >= ChunkSize && sink_) {
+            Flush();
+            sink_(piece);
+            return *this;
+        }
         Ensure(piece.size());
         std::memcpy(text_.data() + size_, piece.data(), piece.size());
         size_ += piece.size();

@@ -132,26 +132,11 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
             AppendSide(page, b);
             page << '}';
         }
-        // The hues both files hold alike, as the hue page's block.
-        HueFile same;
-        same.hues.reserve(std::min(heldBefore, heldAfter));
-        std::vector<int> ids;
-        for (std::size_t id = 0, next = 0; id < std::min(heldBefore, heldAfter); ++id) {
-            if (next < changed.size() && changed[next] == id) {
-                ++next;
-                continue;
-            }
-            same.hues.push_back(huedata::HueAt(after.bytes, id));
-            ids.push_back(static_cast<int>(id));
-        }
-        std::vector<HueView> views;
-        views.reserve(ids.size());
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            views.push_back({ids[i], huedata::HueNameUtf8Text(same.hues[i].Name), &same.hues[i]});
-        }
-        page << "],\n\"unchanged\": ";
-        AppendHueData(page, views);
-        page << "}\n";
+        // The second file itself, from which the page shows the hues both hold alike.
+        page << "],\n\"held\": " << std::min(heldBefore, heldAfter) << ",\n\"after\": \"";
+        AppendBase64(page, after.bytes.first(static_cast<std::size_t>(
+                               huedata::EndOfEntries(std::min(heldBefore, heldAfter)))));
+        page << "\"}\n";
     });
 }
 

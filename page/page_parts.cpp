@@ -76,24 +76,41 @@ char* WriteScriptString(char* out, std::string_view name) {
 }
 
 void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
-    constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char Digits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    // Two digits at a time: the pair for each 12 bits, so that three bytes take two lookups.
+    static constexpr auto Pairs = [] {
+        std::array<std::array<char, 2>, 4096> pairs{};
+        for (std::size_t bits = 0; bits < pairs.size(); ++bits) {
+            pairs[bits] = {Digits[bits >> 6U], Digits[bits & 63U]};
+        }
+        return pairs;
+    }();
+    // Whole groups of three bytes a slice at a time, then the last one or two bytes padded.
     constexpr std::size_t Slice = std::size_t{3} * 1024;
-    for (std::size_t start = 0; start < bytes.size(); start += Slice) {
-        const auto slice = bytes.subspan(start, std::min(Slice, bytes.size() - start));
+    const std::size_t whole = bytes.size() / 3 * 3;
+    for (std::size_t start = 0; start < whole; start += Slice) {
+        const std::size_t end = std::min(whole, start + Slice);
         char* out = page.Reserve(Slice / 3 * 4);
-        for (std::size_t i = 0; i < slice.size(); i += 3) {
-            const auto byte = [&](std::size_t at) -> std::uint32_t {
-                return at < slice.size() ? slice[at] : 0U;
-            };
-            const std::uint32_t group = (byte(i) << 16U) | (byte(i + 1) << 8U) | byte(i + 2);
-            out[0] = Digits[(group >> 18U) & 63U];
-            out[1] = Digits[(group >> 12U) & 63U];
-            out[2] = i + 1 < slice.size() ? Digits[(group >> 6U) & 63U] : '=';
-            out[3] = i + 2 < slice.size() ? Digits[group & 63U] : '=';
+        for (std::size_t i = start; i < end; i += 3) {
+            const std::uint32_t group = (std::uint32_t{bytes[i]} << 16U) |
+                                        (std::uint32_t{bytes[i + 1]} << 8U) | bytes[i + 2];
+            std::memcpy(out, Pairs[group >> 12U].data(), 2);
+            std::memcpy(out + 2, Pairs[group & 0xFFFU].data(), 2);
             out += 4;
         }
         page.Commit(out);
     }
+    if (whole == bytes.size()) return;
+    const bool two = bytes.size() - whole == 2;
+    const std::uint32_t group =
+        (std::uint32_t{bytes[whole]} << 16U) | (two ? std::uint32_t{bytes[whole + 1]} << 8U : 0U);
+    char* out = page.Reserve(4);
+    out[0] = Digits[group >> 18U];
+    out[1] = Digits[(group >> 12U) & 63U];
+    out[2] = two ? Digits[(group >> 6U) & 63U] : '=';
+    out[3] = '=';
+    page.Commit(out + 4);
 }
 
 void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {

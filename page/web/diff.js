@@ -2,7 +2,7 @@
 // before and after, the changed ones marked; a filter by id or name; the unchanged hues on
 // request; each changed hue on a picture, before and after. Served by `hues diff --web` (and
 // git difftool), its Done button, or closing it, ends the program.
-import { ValuesPerHue, loadHues, rgbText } from "./hues.js";
+import { bytesOfBase64, nameText, printable, rgbText } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 
 const $ = (id) => document.getElementById(id);
@@ -81,29 +81,36 @@ function changedHue({ hue, fields: changedFields, before, after }) {
 const items = data.changed.map(changedHue);
 list.append(...items);
 
-// ---- The unchanged hues, when asked for: in id order among the changed ----
+// ---- The unchanged hues, when asked for: in id order among the changed, each read from the
+// second file's bytes (as the program reads an entry: 88 bytes behind its block's header) ----
 
-const unchanged = loadHues(data.unchanged);
 let sameItems = null;
-function sameHue(place) {
-  const id = unchanged.ids[place], at = place * ValuesPerHue;
-  const stops = Array.from(unchanged.values.subarray(at + 2, at + ValuesPerHue), (stored, i) =>
-    rgbText[stored & 0x7fff] + " " + i * 14 + "px " + (i + 1) * 14 + "px");
-  const strip = element("div", { className: "strip" });
-  strip.style.background = "linear-gradient(90deg," + stops.join(",") + ")";
-  strip.setAttribute("role", "img");
-  strip.setAttribute("aria-label", "32 colours, unchanged");
-  const item = element("li", { className: "same-hue", id: "hue-" + id },
-    element("span", { textContent: "Hue " + id }), element("q", { textContent: unchanged.names[place] }), strip);
-  item.searchName = unchanged.names[place].toLowerCase();
-  return item;
+function sameHues() {
+  const bytes = bytesOfBase64(data.after), view = new DataView(bytes.buffer);
+  const changed = new Set(data.changed.map(({ hue }) => hue)), made = [];
+  for (let id = 0; id < data.held; id++) {
+    if (changed.has(id)) continue;
+    const at = Math.floor(id / 8) * 708 + 4 + (id % 8) * 88;
+    const stops = Array.from({ length: 32 }, (_, i) =>
+      rgbText[view.getUint16(at + 2 * i, true) & 0x7fff] + " " + i * 14 + "px " + (i + 1) * 14 + "px");
+    const name = printable(nameText(bytes.subarray(at + 68, at + 88)));
+    const strip = element("div", { className: "strip" });
+    strip.style.background = "linear-gradient(90deg," + stops.join(",") + ")";
+    strip.setAttribute("role", "img");
+    strip.setAttribute("aria-label", "32 colours, unchanged");
+    const item = element("li", { className: "same-hue", id: "hue-" + id },
+      element("span", { textContent: "Hue " + id }), element("q", { textContent: name }), strip);
+    item.searchName = name.toLowerCase();
+    made.push(item);
+  }
+  return made;
 }
 function showSame(show) {
   if (!show) {
     for (const item of sameItems ?? []) item.remove();
     return;
   }
-  sameItems ??= Array.from({ length: unchanged.total }, (_, place) => sameHue(place));
+  sameItems ??= sameHues();
   const all = [...items, ...sameItems].sort((a, b) => parseInt(a.id.slice(4)) - parseInt(b.id.slice(4)));
   list.replaceChildren(...all);
 }

@@ -145,7 +145,7 @@ export const sameBytes = (a, b) => a.length === b.length && a.every((value, i) =
 
 // ---- The hues of a page: its block of data, and one hue at a time ----
 
-function bytesOfBase64(base64) {
+export function bytesOfBase64(base64) {
   const text = atob(base64), bytes = new Uint8Array(text.length);
   for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
   return bytes;
