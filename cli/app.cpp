@@ -5,6 +5,7 @@
 #include "cli/export.h"
 #include "cli/find.h"
 #include "cli/git_setup.h"
+#include "cli/history.h"
 #include "cli/merge.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
@@ -66,6 +67,9 @@ struct Choices {
     bool fileGiven = false;
     bool web = false;
     std::string colorMode = "auto";
+    // log and blame
+    std::optional<std::string> rev;
+    std::optional<std::size_t> most;
 };
 
 struct Commands {
@@ -81,6 +85,8 @@ struct Commands {
     CLI::App* edit;
     CLI::App* merge;
     CLI::App* gitSetup;
+    CLI::App* log;
+    CLI::App* blame;
 };
 
 void AddFormatOption(CLI::App* command, Choices& choices) {
@@ -303,6 +309,32 @@ void AddGitCommands(CLI::App& app, Choices& choices, Commands& commands) {
         });
 }
 
+void AddHistoryCommands(CLI::App& app, Choices& choices, Commands& commands) {
+    const auto addCommon = [&choices](CLI::App* command) {
+        command->add_option("--rev", choices.rev,
+                            "Start at this revision (by default HEAD, and the working file's "
+                            "change first)");
+        command->add_option("--format", choices.format, "Output format: text or json")
+            ->check(CLI::IsMember({"text", "json"}))
+            ->capture_default_str();
+    };
+    commands.log = AddCommand(
+        app, "log",
+        "The commits that changed these hues of the file, newest first, each with what changed "
+        "(the file in a git repository)",
+        [&choices, addCommon](CLI::App* log) {
+            log->add_option("IDS", choices.ids, "Hue identifiers: N or A-B")->required();
+            log->add_option("-n", choices.most, "At most N entries")->check(CLI::PositiveNumber);
+            addCommon(log);
+        });
+    commands.blame = AddCommand(
+        app, "blame", "The commit that last changed each hue of the file, or those given",
+        [&choices, addCommon](CLI::App* blame) {
+            blame->add_option("IDS", choices.ids, "Hue identifiers: N or A-B (default: all)");
+            addCommon(blame);
+        });
+}
+
 Commands AddCommands(CLI::App& app, Choices& choices) {
     Commands commands{};
     AddReadingCommands(app, choices, commands);
@@ -311,6 +343,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
     AddEditorCommand(app, choices, commands);
     AddDiffCommand(app, choices, commands);
     AddGitCommands(app, choices, commands);
+    AddHistoryCommands(app, choices, commands);
     return commands;
 }
 
@@ -525,7 +558,26 @@ int RunGitSetup(const Run& run) {
     return Success;
 }
 
+// log and blame: the file as named on the command line, read through git.
+int RunHistory(const Commands& commands, const Run& run) {
+    const Choices& choices = run.choices;
+    std::vector<int> ids = ParseIds(choices.ids);
+    const HistoryAsked asked{.file = choices.file,
+                             .ids = std::move(ids),
+                             .rev = choices.rev,
+                             .most = choices.most,
+                             .format = choices.format,
+                             .style = StyleFor(run)};
+    if (commands.log->parsed()) {
+        LogHues(asked, run.out);
+    } else {
+        BlameHues(asked, run.out);
+    }
+    return Success;
+}
+
 int RunCommand(const Commands& commands, const Run& run) {
+    if (commands.log->parsed() || commands.blame->parsed()) return RunHistory(commands, run);
     const std::pair<CLI::App*, int (*)(const Run&)> families[] = {
         {commands.exportHues, RunExport}, {commands.build, RunBuild},
         {commands.apply, RunApply},       {commands.set, RunSet},
@@ -598,7 +650,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
             return FailureOutcome(
                 "'" + unused.front() +
                 "' is not a command: use show, list, find, nearest, export, build, apply, "
-                "set, diff, edit, merge or git-setup");
+                "set, diff, edit, merge, git-setup, log or blame");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }

@@ -49,13 +49,6 @@ bool SameBytes(std::span<const unsigned char> a, std::span<const unsigned char> 
     return std::ranges::equal(a, b);
 }
 
-// One hue that differs: held by one file or both.
-struct HueDifference {
-    std::size_t id;
-    std::optional<huedata::HueRecord> first, second;
-    std::uint32_t firstHeader = 0, secondHeader = 0;  // of the block it starts, if it does
-};
-
 std::vector<HueDifference> Differences(const Side& a, const Side& b) {
     std::vector<HueDifference> differences;
     for (const std::size_t id : huedata::DifferingHues(a.bytes, b.bytes, true)) {
@@ -134,23 +127,32 @@ void DrawHue(const HueDifference& hue, TextStyle style, TextBuilder& out) {
     out << marks.substr(0, marks.find_last_not_of(' ') + 1) << '\n';
 }
 
+}  // namespace
+
+void WriteHueDifference(const HueDifference& hue, std::string_view onlyFirst,
+                        std::string_view onlySecond, TextStyle style, TextBuilder& out) {
+    out << "hue " << hue.id;
+    if (!hue.first)
+        out << ": " << onlySecond << ' ' << NameShown(*hue.second);
+    else if (!hue.second)
+        out << ": " << onlyFirst << ' ' << NameShown(*hue.first);
+    else
+        out << ' ' << NameShown(*hue.second);
+    out << '\n';
+    ForEachField(hue,
+                 [&](const std::string& field, const std::string& old, const std::string& now) {
+                     if (field != "hue")
+                         out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
+                 });
+    if (style.colors != TerminalColors::None) DrawHue(hue, style, out);
+}
+
+namespace {
+
 void WriteText(const Side& a, const Side& b, std::span<const HueDifference> differences,
                TextStyle style, TextBuilder& out) {
     for (const HueDifference& hue : differences) {
-        out << "hue " << hue.id;
-        if (!hue.first)
-            out << ": only in " << b.name << ' ' << NameShown(*hue.second);
-        else if (!hue.second)
-            out << ": only in " << a.name << ' ' << NameShown(*hue.first);
-        else
-            out << ' ' << NameShown(*hue.second);
-        out << '\n';
-        ForEachField(hue,
-                     [&](const std::string& field, const std::string& old, const std::string& now) {
-                         if (field != "hue")
-                             out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
-                     });
-        if (style.colors != TerminalColors::None) DrawHue(hue, style, out);
+        WriteHueDifference(hue, "only in " + a.name, "only in " + b.name, style, out);
     }
     if (a.bytes.size() != b.bytes.size()) {
         out << "size: " << a.bytes.size() << " \xE2\x86\x92 " << b.bytes.size() << " bytes ("

@@ -1,6 +1,7 @@
 // hues: the hue file on the command line.
 #include "cli/app.h"
 #include "cli/platform.h"
+#include "huegit/program.h"
 
 #include <array>
 #include <cerrno>
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
             },
         .programPath = ProgramPath(),
         .variable = Variable,
-        .runProgram = RunProgram,
+        .runProgram = [](const std::vector<std::string>& arguments, std::string& output,
+                         bool quiet) { return huegit::RunProgram(arguments, {}, output, quiet); },
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
     int writeError = 0;

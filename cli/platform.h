@@ -1,5 +1,5 @@
 // `hues` at its edges, a file for each system (platform_posix.cpp, platform_windows.cpp): the
-// command line, the standard streams, the program's own path and the programs it runs (git). On
+// command line, the standard streams and the program's own path. On
 // Windows it takes the command line as UTF-16 rather than the ANSI argv, and writes UTF-8 text
 // whether or not the output is a console.
 #pragma once
@@ -35,11 +35,5 @@ std::string ProgramPath();
 
 // An environment variable, as UTF-8; nothing where it is not set.
 std::optional<std::string> Variable(const char* name);
-
-// Runs the program `arguments[0]`, found on PATH, with the other arguments as they are (no
-// shell between) and standard input empty; what it writes to standard output goes to `output`,
-// and its standard error passes through, unless `quiet`. Returns its exit status, or -1 when
-// it cannot be started.
-int RunProgram(const std::vector<std::string>& arguments, std::string& output, bool quiet);
 
 }  // namespace hues::platform

@@ -123,6 +123,10 @@ void HuesJson(std::span<const HueView> hues, TextBuilder& text) {
     WriteArray(hues, AppendHueObject, text);
 }
 
+void HueJsonObject(const HueView& hue, TextBuilder& text) {
+    AppendHueObject(text, hue);
+}
+
 void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
     WriteArray(matches, AppendMatchObject, text);
 }

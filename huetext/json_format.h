@@ -15,6 +15,9 @@ namespace hues {
 // Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
 void HuesJson(std::span<const HueView> hues, TextBuilder& out);
 
+// One hue's object of that array, alone.
+void HueJsonObject(const HueView& hue, TextBuilder& out);
+
 // [{"id", "name", "index", "color", "distance"}]
 void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
 

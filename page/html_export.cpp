@@ -158,9 +158,10 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
             page << ",\n\"merge\": "
                  << (served && !served->conflicts.empty() ? InertJson(served->conflicts) : "null");
             page << ",\n\"served\": ";
-            page << (served ? R"({"stamp": ")" + served->stamp + R"(", "place": ")" +
-                                  served->place + "\"}"
-                            : std::string("null"));
+            page << (served
+                         ? R"({"stamp": ")" + served->stamp + R"(", "place": ")" + served->place +
+                               R"(", "history": )" + (served->history ? "true" : "false") + "}"
+                         : std::string("null"));
             page << "}\n";
         }
         if (place == "script") page << page::PageJs;

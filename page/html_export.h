@@ -21,6 +21,7 @@ struct ServedPage {
     std::string stamp;  // StampOfBytes of the file the page was made from, which a save names
     std::string place;  // StampOfBytes of the file's path: what the browser keeps is kept per file
     std::string conflicts;  // resolving a merge: its conflicts as JSON (see editor_service)
+    bool history = false;   // the file is in git: the editor shows each hue's history
 };
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.

@@ -1,5 +1,6 @@
 #include "server/editor_service.h"
 
+#include "huegit/hue_history.h"
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/text_builder.h"
@@ -181,11 +182,15 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
     if (auto refused = RefusedAtTheDoor(request, port_, secret_)) return *refused;
     const std::string_view path = TargetPath(request.target);
     const bool page = path == "/", save = path == "/save", open = path == "/open" && !fileGiven_;
-    const bool stop = path == "/stop";
-    if (!page && !save && !open && !stop) return Refusal(404, "there is nothing here");
-    if (page) {
+    const bool stop = path == "/stop", history = path == "/history";
+    if (!page && !save && !open && !stop && !history) return Refusal(404, "there is nothing here");
+    if (page || history) {
         if (request.method != "GET") return Refusal(405, "the page is read with GET");
-        return Page();
+        // Where the browser says which page asks, it must be this server's own.
+        if (!request.origin.empty() && request.origin != "http://" + request.host) {
+            return Refusal(403, "only the editor's page reads here");
+        }
+        return page ? Page() : History(QueryValue(request.target, "hue"));
     }
     if (auto refused = RefusedAsChange(request)) return *refused;
     if (stop) {
@@ -205,7 +210,8 @@ EditorResponse EditorService::Page() {
         const ServedPage served{
             StampOfBytes(read.bytes),
             StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
-            conflicts_.empty() ? std::string() : ConflictsJson(conflicts_)};
+            conflicts_.empty() ? std::string() : ConflictsJson(conflicts_),
+            huegit::TrackedByGit(file_)};
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
         HtmlPage(AllViews(read.hues), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
                  &served);
@@ -285,6 +291,33 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
     return Answer(
         200,
         {{"saved", changed}, {"message", message}, {"stamp", newStamp}, {"resolved", count == 0}});
+}
+
+EditorResponse EditorService::History(std::string_view hue) {
+    std::size_t id = 0;
+    const auto [end, error] = std::from_chars(hue.data(), hue.data() + hue.size(), id);
+    if (hue.empty() || error != std::errc() || end != hue.data() + hue.size() || id > 32767) {
+        return Refusal(400, "give the hue as ?hue=N, N from 0 to 32767");
+    }
+    try {
+        // The committed history of every hue, read once for each commit at HEAD.
+        const std::string head = huegit::HeadCommit(file_);
+        if (!history_ || history_->first != head) {
+            history_.emplace(
+                head, huegit::ReadHueHistory({.file = file_, .rev = "HEAD", .hues = std::nullopt}));
+        }
+    } catch (const HuesError& error) {
+        return Refusal(409, error.what());
+    }
+    const huegit::HueHistory& all = history_->second;
+    std::vector<huegit::HueChangeEntry> entries;
+    std::ranges::copy_if(all.entries, std::back_inserter(entries),
+                         [&](const huegit::HueChangeEntry& entry) { return entry.hue == id; });
+    std::string body;
+    TextBuilder out([&](std::string_view piece) { body.append(piece); });
+    huegit::HistoryJson(all, entries, out);
+    out.Flush();
+    return {200, "application/json", std::move(body)};
 }
 
 EditorResponse EditorService::Open(const std::string& body) {

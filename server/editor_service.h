@@ -4,6 +4,7 @@
 // edit as `apply`, or another hue file opened when none was found.
 #pragma once
 
+#include "huegit/hue_history.h"
 #include "page/sample_picture.h"
 
 #include "huedata/hue_merge.h"
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace hues {
@@ -62,6 +64,7 @@ private:
     EditorResponse Page();
     EditorResponse Save(std::string_view stamp, std::string_view left, const std::string& body);
     EditorResponse Open(const std::string& body);
+    EditorResponse History(std::string_view hue);
 
     std::filesystem::path file_;
     bool fileGiven_;
@@ -71,6 +74,8 @@ private:
     std::vector<huedata::MergeConflict> conflicts_;
     std::size_t conflictsLeft_;
     bool stopAsked_ = false;
+    // The file's history in git, and the commit at HEAD it was read at.
+    std::optional<std::pair<std::string, huegit::HueHistory>> history_;
 };
 
 // The checks every request to a server of ours passes first: sent to this server's own address

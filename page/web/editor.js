@@ -203,10 +203,14 @@ function showEditedSample() {
   paintHue(editSample, editingHue);
 }
 
+// What else shows the hue in the editor (its history), told when the editor takes another.
+const editorShows = [];
+export const onEditorShows = (listener) => editorShows.push(listener);
 function showInEditor(hue) {
   markEditing(hue);
   tell("", false);
   showEditor();
+  for (const listener of editorShows) listener(hue);
 }
 function openEditor(hue) {
   showInEditor(hue);

@@ -3,10 +3,12 @@
 import { MERGE, SERVED } from "./data.js";
 import { startResolving } from "./conflicts.js";
 import { startEditor } from "./editor.js";
+import { startHistory } from "./history.js";
 import { startSaving } from "./save.js";
 import { startTable } from "./table.js";
 
 startTable();
 startEditor();
 if (SERVED) startSaving(SERVED);
+if (SERVED?.history) startHistory();
 if (MERGE) startResolving(MERGE);

@@ -8,7 +8,7 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, png, startBrowser, workDir } from "./harness.mjs";
+import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, huesIn, png, startBrowser, workDir } from "./harness.mjs";
 
 let run;
 before(async () => { run = await startBrowser(); });
@@ -16,22 +16,11 @@ after(() => run?.stop());
 
 const hues = (...args) => execFileSync(HUES, args, { encoding: "utf8", stdio: "pipe" });
 
-// Every hue of a file, read here from its bytes: 88-byte entries behind each block's header.
-function huesOf(file) {
-  const bytes = readFileSync(file), read = [];
-  for (let id = 0; ; id++) {
-    const at = Math.floor(id / 8) * 708 + 4 + (id % 8) * 88;
-    if (at + 88 > bytes.length) return read;
-    read.push({ colors: Array.from({ length: 32 }, (_, i) => bytes.readUInt16LE(at + 2 * i)),
-                start: bytes.readUInt16LE(at + 64), end: bytes.readUInt16LE(at + 66),
-                name: bytes.subarray(at + 68, at + 88).toString("hex") });
-  }
-}
 const widen = (k) => Math.floor((255 * k + 15) / 31);
 const rgb = (v) => `rgb(${widen((v >> 10) & 31)}, ${widen((v >> 5) & 31)}, ${widen(v & 31)})`;
 // What the page must show of each changed hue: its fields as the hooks name them, its colours.
 function expectedChanges(fileA, fileB) {
-  const a = huesOf(fileA), b = huesOf(fileB), changes = new Map();
+  const a = huesIn(readFileSync(fileA)), b = huesIn(readFileSync(fileB)), changes = new Map();
   for (let id = 0; id < Math.max(a.length, b.length); id++) {
     const [x, y] = [a[id], b[id]];
     if (x && y && JSON.stringify(x) === JSON.stringify(y)) continue;

@@ -5,7 +5,7 @@ import { chmodSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync }
 import { createRequire } from "node:module";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
-import { basename, join } from "node:path";
+import { basename, dirname, join } from "node:path";
 import { deflateSync } from "node:zlib";
 import { chromium } from "playwright-core";
 import { chromiumOptions } from "./chromium.mjs";
@@ -97,7 +97,9 @@ export function gitRepository(name) {
   const browser = join(workDir, name + "-browser.sh"), told = join(workDir, name + "-address.txt");
   writeFileSync(browser, `#!/bin/sh\necho "$1" > '${told}'\n`);
   chmodSync(browser, 0o755);
-  const env = { ...process.env, HOME: home, GIT_CONFIG_NOSYSTEM: "1", BROWSER: browser };
+  // git looks for no repository above the tests' folder: not the checkout they may be built in.
+  const env = { ...process.env, HOME: home, GIT_CONFIG_NOSYSTEM: "1", BROWSER: browser,
+                GIT_CEILING_DIRECTORIES: dirname(workDir) };
   const git = (...args) => execFileSync("git", args, { cwd: repo, env, encoding: "utf8", stdio: "pipe" });
   git("init", "-q", "-b", "main", ".");
   git("config", "user.email", "tests@example.org");
@@ -118,4 +120,17 @@ export function gitRepository(name) {
     look();
   });
   return { repo, env, git, address };
+}
+
+// Every hue of a hue file's bytes, read here as the file lays them out: 88-byte entries behind
+// each block's 4-byte header; each hue's colours and table values as stored, its name in hex.
+export function huesIn(bytes) {
+  const read = [];
+  for (let id = 0; ; id++) {
+    const at = Math.floor(id / 8) * 708 + 4 + (id % 8) * 88;
+    if (at + 88 > bytes.length) return read;
+    read.push({ colors: Array.from({ length: 32 }, (_, i) => bytes.readUInt16LE(at + 2 * i)),
+                start: bytes.readUInt16LE(at + 64), end: bytes.readUInt16LE(at + 66),
+                name: bytes.subarray(at + 68, at + 88).toString("hex") });
+  }
 }

@@ -1,0 +1,432 @@
+#include "huegit/hue_history.h"
+
+#include "huegit/program.h"
+#include "huetext/hue_view.h"
+#include "huetext/json_format.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+namespace huegit {
+
+namespace {
+
+using hues::HuesError;
+using Bytes = std::span<const unsigned char>;
+
+// git, run in the request's folder: its output kept, its complaints kept from the person (a
+// failure here is an answer, and says itself in one line).
+class Git {
+public:
+    explicit Git(const std::filesystem::path& file)
+        : folder_(file.has_parent_path() ? huedata::PathText(file.parent_path()) : ".") {}
+
+    int Run(std::vector<std::string> arguments, std::string_view input,
+            const OutputSink& output) const {
+        arguments.insert(arguments.begin(), {"git", "-C", folder_, "-c", "core.quotepath=off"});
+        const int status = RunProgram(arguments, input, output, true);
+        if (status < 0) throw HuesError("git cannot be run: is it installed?");
+        return status;
+    }
+    int Run(std::vector<std::string> arguments, std::string_view input, std::string& output) const {
+        return Run(std::move(arguments), input,
+                   [&](std::string_view piece) { output.append(piece); });
+    }
+
+private:
+    std::string folder_;
+};
+
+// The file's name in its folder, where git runs.
+std::string LeafOf(const std::filesystem::path& file) {
+    return huedata::PathText(file.filename());
+}
+
+// The file as git names it from the top of its repository.
+std::string FullName(const Git& git, const HistoryRequest& request) {
+    std::string listed;
+    const int status = git.Run({"ls-files", "-z", "--full-name", "--error-unmatch", "--",
+                                ":(literal)" + LeafOf(request.file)},
+                               {}, listed);
+    const std::string where = huedata::PathText(request.file);
+    if (status == 128) throw HuesError(where + ": not in a git repository");
+    if (status != 0 || listed.empty()) throw HuesError(where + ": git does not track this file");
+    const std::string name = listed.substr(0, listed.find('\0'));
+    if (name.size() + 1 != listed.size()) throw HuesError(where + ": not one file, but a folder");
+    if (name.find('\n') != std::string::npos) {
+        throw HuesError(
+            where +
+            ": a file whose name holds a line break, which git cat-file cannot be asked for");
+    }
+    return name;
+}
+
+struct ListedCommit {
+    CommitInfo info;
+    std::vector<std::string> parents;
+};
+
+// git's history of the file, newest first: what `git log REV -- FILE` lists.
+std::vector<ListedCommit> ListCommits(const Git& git, const std::string& rev,
+                                      const std::string& name) {
+    std::string listed;
+    const int status = git.Run({"log", "-z", "--format=%H%x00%P%x00%an%x00%ae%x00%aI%x00%s",
+                                "--end-of-options", rev, "--", ":(top,literal)" + name},
+                               {}, listed);
+    if (status != 0) throw HuesError("git knows no revision \"" + hues::PrintableText(rev) + "\"");
+    std::vector<std::string_view> fields;
+    for (std::size_t at = 0; at < listed.size();) {
+        const std::size_t end = std::min(listed.find('\0', at), listed.size());
+        fields.emplace_back(listed.data() + at, end - at);
+        at = end + 1;
+    }
+    std::vector<ListedCommit> commits;
+    for (std::size_t i = 0; i + 6 <= fields.size(); i += 6) {
+        ListedCommit commit{
+            {std::string(fields[i]), std::string(fields[i + 2]), std::string(fields[i + 3]),
+             std::string(fields[i + 4]), std::string(fields[i + 5])},
+            {}};
+        for (std::string_view parents = fields[i + 1]; !parents.empty();) {
+            const std::size_t space = std::min(parents.find(' '), parents.size());
+            commit.parents.emplace_back(parents.substr(0, space));
+            parents.remove_prefix(std::min(space + 1, parents.size()));
+        }
+        commits.push_back(std::move(commit));
+    }
+    return commits;
+}
+
+// The blob of each "REV:NAME" asked (git cat-file --batch-check), or "" where there is none.
+std::vector<std::string> BlobsOf(const Git& git, const std::vector<std::string>& revisions,
+                                 const std::string& name) {
+    std::string asked;
+    for (const std::string& revision : revisions)
+        asked.append(revision).append(":").append(name).append("\n");
+    std::string answered;
+    git.Run({"cat-file", "--batch-check=%(objectname) %(objecttype)"}, asked, answered);
+    std::vector<std::string> blobs;
+    for (std::size_t at = 0; at < answered.size() && blobs.size() < revisions.size();) {
+        const std::size_t end = std::min(answered.find('\n', at), answered.size());
+        const std::string_view line(answered.data() + at, end - at);
+        blobs.emplace_back(line.ends_with(" blob") ? line.substr(0, line.size() - 5)
+                                                   : std::string_view());
+        at = end + 1;
+    }
+    blobs.resize(revisions.size());
+    return blobs;
+}
+
+// Blobs as `git cat-file --batch` hands them over: "OID TYPE SIZE\n", the bytes, "\n".
+class BlobStream {
+public:
+    explicit BlobStream(std::function<void(std::string oid, std::string bytes)> take)
+        : take_(std::move(take)) {}
+
+    void Feed(std::string_view piece) {
+        while (!piece.empty()) {
+            if (!header_) {
+                const std::size_t end = piece.find('\n');
+                line_.append(piece.substr(0, end));
+                if (end == std::string_view::npos) return;
+                piece.remove_prefix(end + 1);
+                StartBlob();
+                continue;
+            }
+            const std::size_t wanted = size_ + 1 - bytes_.size();  // the bytes and their "\n"
+            const std::size_t take = std::min(wanted, piece.size());
+            bytes_.append(piece.substr(0, take));
+            piece.remove_prefix(take);
+            if (bytes_.size() == size_ + 1) {
+                bytes_.pop_back();
+                take_(std::move(oid_), std::move(bytes_));
+                bytes_.clear();
+                header_ = false;
+            }
+        }
+    }
+
+private:
+    void StartBlob() {
+        const std::size_t space = line_.find(' '), last = line_.rfind(' ');
+        oid_ = line_.substr(0, space);
+        const std::string_view size = std::string_view(line_).substr(last + 1);
+        std::from_chars(size.data(), size.data() + size.size(), size_);
+        line_.clear();
+        bytes_.reserve(size_ + 1);
+        header_ = true;
+    }
+
+    std::function<void(std::string, std::string)> take_;
+    std::string line_, oid_, bytes_;
+    std::size_t size_ = 0;
+    bool header_ = false;
+};
+
+Bytes BytesOf(const std::string* blob) {
+    return {reinterpret_cast<const unsigned char*>(blob->data()), blob->size()};
+}
+
+// Hue `hue` of a file's bytes, or nothing where they do not hold it.
+std::optional<Bytes> EntryOf(Bytes file, std::size_t held, std::size_t hue) {
+    if (hue >= held) return std::nullopt;
+    return file.subspan(static_cast<std::size_t>(huedata::HueOffset(hue)), huedata::HueRecordSize);
+}
+
+bool Same(const std::optional<Bytes>& a, const std::optional<Bytes>& b) {
+    if (!a || !b) return !a && !b;
+    return std::memcmp(a->data(), b->data(), huedata::HueRecordSize) == 0;
+}
+
+std::optional<HueState> StateOf(Bytes file, std::size_t held, std::size_t hue) {
+    if (hue >= held) return std::nullopt;
+    HueState state{huedata::HueAt(file, hue), std::nullopt};
+    if (hue % huedata::HuesPerBlock == 0) {
+        const std::uint32_t header = huedata::BlockHeaderAt(file, hue / huedata::HuesPerBlock);
+        if (header != 0) state.blockHeader = header;
+    }
+    return state;
+}
+
+// The entries of one commit: each hue asked for that its file (`after`) holds otherwise than
+// every parent's file does.
+void CompareCommit(std::size_t commit, Bytes after, std::span<const Bytes> parents,
+                   const std::optional<std::vector<std::size_t>>& hues,
+                   std::vector<HueChangeEntry>& entries) {
+    const std::size_t heldAfter = huedata::HueCountForSize(after.size());
+    std::vector<std::size_t> heldParents;
+    std::size_t most = heldAfter;
+    for (const Bytes parent : parents) {
+        heldParents.push_back(huedata::HueCountForSize(parent.size()));
+        most = std::max(most, heldParents.back());
+    }
+    const auto compare = [&](std::size_t hue) {
+        const auto now = EntryOf(after, heldAfter, hue);
+        bool changed = parents.empty() ? now.has_value() : true;
+        for (std::size_t p = 0; p < parents.size() && changed; ++p) {
+            changed = !Same(EntryOf(parents[p], heldParents[p], hue), now);
+        }
+        if (!changed) return;
+        entries.push_back(
+            {commit, hue, parents.empty() ? std::nullopt : StateOf(parents[0], heldParents[0], hue),
+             StateOf(after, heldAfter, hue)});
+    };
+    if (hues) {
+        for (const std::size_t hue : *hues) compare(hue);
+    } else {
+        for (std::size_t hue = 0; hue < most; ++hue) compare(hue);
+    }
+}
+
+}  // namespace
+
+HueHistory ReadHueHistory(const HistoryRequest& request) {
+    const Git git(request.file);
+    const std::string name = FullName(git, request);
+    const std::string start = request.rev.value_or("HEAD");
+    const std::vector<ListedCommit> listed = ListCommits(git, start, name);
+
+    // Every file the history needs, by blob: where it starts, each commit's, each parent's.
+    std::vector<std::string> revisions{start};
+    for (const ListedCommit& commit : listed) {
+        revisions.push_back(commit.info.hash);
+        revisions.insert(revisions.end(), commit.parents.begin(), commit.parents.end());
+    }
+    const std::vector<std::string> blobs = BlobsOf(git, revisions, name);
+    // Each blob once, in the order first needed, and the last commit that needs it.
+    std::vector<std::string> order;
+    std::unordered_map<std::string, std::size_t> lastUse;
+    for (std::size_t r = 0, commit = 0, left = 1; r < revisions.size(); ++r, --left) {
+        if (left == 0) {  // revisions[r] starts the next commit's group: itself, its parents
+            commit += r == 1 ? 0 : 1;
+            left = listed[commit].parents.size() + 1;
+        }
+        if (blobs[r].empty()) continue;
+        if (lastUse.emplace(blobs[r], commit).second) order.push_back(blobs[r]);
+        lastUse[blobs[r]] = commit;
+    }
+
+    HueHistory history;
+    std::optional<huedata::FileBytes> working;
+    if (!request.rev) {
+        working.emplace(request.file);
+        history.commits.push_back({});
+    }
+    for (const ListedCommit& commit : listed) history.commits.push_back(commit.info);
+    const std::size_t first = request.rev ? 0 : 1;  // the first listed commit's place there
+
+    // The blobs as they come, each kept until the last commit that needs it is compared.
+    std::unordered_map<std::string, std::string> kept;
+    const auto ready = [&](std::size_t r) { return blobs[r].empty() || kept.contains(blobs[r]); };
+    const auto bytesOf = [&](std::size_t r) {
+        return blobs[r].empty() ? Bytes() : BytesOf(&kept.at(blobs[r]));
+    };
+    bool started = false;
+    std::size_t next = 0, nextRevision = 1;  // the next commit to compare, and its revision
+    const auto compareReady = [&] {
+        if (!started && ready(0)) {
+            started = true;
+            const Bytes startBytes = bytesOf(0);
+            history.held =
+                huedata::HueCountForSize(working ? working->bytes().size() : startBytes.size());
+            if (working) {
+                const Bytes parents[] = {startBytes};
+                CompareCommit(0, working->bytes(), parents, request.hues, history.entries);
+            }
+        }
+        for (; started && next < listed.size(); ++next) {
+            const std::size_t r = nextRevision, count = listed[next].parents.size() + 1;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (!ready(r + k)) return;
+            }
+            std::vector<Bytes> parents;
+            for (std::size_t k = 1; k < count; ++k) parents.push_back(bytesOf(r + k));
+            CompareCommit(first + next, bytesOf(r), parents, request.hues, history.entries);
+            for (std::size_t k = 0; k < count; ++k) {
+                if (!blobs[r + k].empty() && lastUse[blobs[r + k]] == next)
+                    kept.erase(blobs[r + k]);
+            }
+            nextRevision += count;
+        }
+    };
+    BlobStream stream([&](std::string oid, std::string bytes) {
+        kept.emplace(std::move(oid), std::move(bytes));
+        compareReady();
+    });
+    std::string asked;
+    for (const std::string& oid : order) asked.append(oid).append("\n");
+    if (!asked.empty()) {
+        git.Run({"cat-file", "--batch"}, asked,
+                [&](std::string_view piece) { stream.Feed(piece); });
+    }
+    compareReady();
+
+    if (request.hues) {
+        for (const std::size_t hue : *request.hues) {
+            if (hue >= history.held) {
+                throw HuesError("hue " + std::to_string(hue) + " is past the end of " +
+                                huedata::PathText(request.file) + ", which holds " +
+                                std::to_string(history.held) + " hues");
+            }
+        }
+    }
+    return history;
+}
+
+std::string HeadCommit(const std::filesystem::path& file) {
+    const Git git(file);
+    std::string head;
+    if (git.Run({"rev-parse", "--verify", "--quiet", "HEAD"}, {}, head) != 0) return {};
+    return head.substr(0, head.find('\n'));
+}
+
+bool TrackedByGit(const std::filesystem::path& file) {
+    try {
+        const Git git(file);
+        std::string listed;
+        return git.Run({"ls-files", "-z", "--error-unmatch", "--", ":(literal)" + LeafOf(file)}, {},
+                       listed) == 0 &&
+               !listed.empty();
+    } catch (const HuesError&) {
+        return false;
+    }
+}
+
+std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
+                                       const std::optional<HueState>& after) {
+    std::vector<std::string> fields;
+    const auto differs = [&](auto field) {
+        return !before || !after || field(before->record) != field(after->record);
+    };
+    if (differs([](const huedata::HueRecord& hue) { return hue.Name; }))
+        fields.emplace_back("name");
+    if (differs([](const huedata::HueRecord& hue) { return hue.TableStart; })) {
+        fields.emplace_back("table_start");
+    }
+    if (differs([](const huedata::HueRecord& hue) { return hue.TableEnd; })) {
+        fields.emplace_back("table_end");
+    }
+    for (std::size_t i = 0; i < huedata::HueRecord{}.Colors.size(); ++i) {
+        if (differs([i](const huedata::HueRecord& hue) { return hue.Colors[i]; })) {
+            fields.push_back("colors/" + std::to_string(i));
+        }
+    }
+    return fields;
+}
+
+namespace {
+
+// A text as a JSON string.
+void JsonString(hues::TextBuilder& out, std::string_view text) {
+    out << '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out << '\\' << c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out.Format(FMT_COMPILE("\\u{:04x}"), static_cast<unsigned>(c));
+        } else {
+            out << c;
+        }
+    }
+    out << '"';
+}
+
+void StateJson(hues::TextBuilder& out, std::size_t hue, const std::optional<HueState>& state) {
+    if (!state) {
+        out << "null";
+        return;
+    }
+    hues::HueJsonObject({static_cast<int>(hue), huedata::HueNameUtf8Text(state->record.Name),
+                         &state->record, state->blockHeader},
+                        out);
+}
+
+}  // namespace
+
+void CommitJson(const CommitInfo& commit, hues::TextBuilder& out) {
+    const bool committed = !commit.hash.empty();
+    for (const auto& [field, value] : {std::pair{"commit", &commit.hash},
+                                       {"author", &commit.author},
+                                       {"email", &commit.email},
+                                       {"date", &commit.date}}) {
+        out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
+        if (committed) {
+            JsonString(out, hues::PrintableText(*value));
+        } else {
+            out << "null";
+        }
+    }
+    out << R"(, "subject": )";
+    JsonString(out, committed ? hues::PrintableText(commit.subject) : "Not committed yet");
+}
+
+void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,
+                 hues::TextBuilder& out) {
+    if (entries.empty()) {
+        out << "[]\n";
+        return;
+    }
+    out << "[\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const HueChangeEntry& entry = entries[i];
+        out << "  {";
+        CommitJson(history.commits[entry.commit], out);
+        out << R"(, "hue": )" << entry.hue << R"(, "changed": [)";
+        const std::vector<std::string> fields = ChangedFields(entry.before, entry.after);
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            out << (f == 0 ? "\"" : ", \"") << fields[f] << '"';
+        out << R"(], "before": )";
+        StateJson(out, entry.hue, entry.before);
+        out << R"(, "after": )";
+        StateJson(out, entry.hue, entry.after);
+        out << (i + 1 < entries.size() ? "},\n" : "}\n");
+    }
+    out << "]\n";
+}
+
+}  // namespace huegit
