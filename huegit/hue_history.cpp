@@ -69,64 +69,86 @@ std::string FullName(const Git& git, const HistoryRequest& request) {
 
 struct ListedCommit {
     CommitInfo info;
-    std::vector<std::string> parents;
+    // The file's blob in the commit, then in each parent, from git's own raw diff of it: empty
+    // where there is none (added, deleted).
+    std::vector<std::string> blobs;
 };
 
-// git's history of the file, newest first: what `git log REV -- FILE` lists.
+// The object names of a raw diff line, ":MODE MODE OLD NEW M" (one colon a parent, the
+// combined form of a merge), parents' first and the commit's last: the commit's first here.
+std::vector<std::string> BlobsOfRawLine(std::string_view line) {
+    std::size_t parents = 0;
+    while (parents < line.size() && line[parents] == ':') ++parents;
+    std::vector<std::string_view> words;
+    for (std::size_t at = parents; at < line.size();) {
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    // Modes (one more than the parents), then as many object names.
+    std::vector<std::string> blobs;
+    if (words.size() < 2 * (parents + 1)) return blobs;
+    const auto blob = [](std::string_view oid) {
+        return oid.find_first_not_of('0') == std::string_view::npos ? std::string()
+                                                                    : std::string(oid);
+    };
+    blobs.push_back(blob(words[2 * parents + 1]));
+    for (std::size_t p = 0; p < parents; ++p) blobs.push_back(blob(words[parents + 1 + p]));
+    return blobs;
+}
+
+// git's history of the file, newest first: what `git log REV -- FILE` lists, with the file's
+// blobs from its raw diff (combined, for a merge: git lists one only where the file differs
+// from each parent).
 std::vector<ListedCommit> ListCommits(const Git& git, const std::string& rev,
                                       const std::string& name) {
     std::string listed;
-    const int status = git.Run({"log", "-z", "--format=%H%x00%P%x00%an%x00%ae%x00%aI%x00%s",
-                                "--end-of-options", rev, "--", ":(top,literal)" + name},
-                               {}, listed);
+    const int status = git.Run(
+        {"log", "-z", "--format=%H%x00%P%x00%an%x00%ae%x00%aI%x00%s", "--raw", "--no-abbrev", "-c",
+         "--root", "--no-renames", "--end-of-options", rev, "--", ":(top,literal)" + name},
+        {}, listed);
     if (status != 0) throw HuesError("git knows no revision \"" + hues::PrintableText(rev) + "\"");
     std::vector<std::string_view> fields;
     for (std::size_t at = 0; at < listed.size();) {
         const std::size_t end = std::min(listed.find('\0', at), listed.size());
-        fields.emplace_back(listed.data() + at, end - at);
+        std::string_view field(listed.data() + at, end - at);
+        while (field.starts_with('\n')) field.remove_prefix(1);
+        fields.push_back(field);
         at = end + 1;
     }
     std::vector<ListedCommit> commits;
-    for (std::size_t i = 0; i + 6 <= fields.size(); i += 6) {
+    for (std::size_t i = 0; i + 6 <= fields.size();) {
         ListedCommit commit{
             {std::string(fields[i]), std::string(fields[i + 2]), std::string(fields[i + 3]),
              std::string(fields[i + 4]), std::string(fields[i + 5])},
             {}};
-        for (std::string_view parents = fields[i + 1]; !parents.empty();) {
-            const std::size_t space = std::min(parents.find(' '), parents.size());
-            commit.parents.emplace_back(parents.substr(0, space));
-            parents.remove_prefix(std::min(space + 1, parents.size()));
+        const auto parents =
+            static_cast<std::size_t>(std::count(fields[i + 1].begin(), fields[i + 1].end(), ' ')) +
+            (fields[i + 1].empty() ? 0 : 1);
+        i += 6;
+        while (i < fields.size() && fields[i].empty()) ++i;  // before a merge's combined line
+        // Its raw line and the path after it.
+        for (; i + 1 < fields.size() && fields[i].starts_with(':'); i += 2) {
+            commit.blobs = BlobsOfRawLine(fields[i]);
         }
+        // A first commit's raw line is against nothing: one name more than its parents.
+        if (commit.blobs.size() != std::max<std::size_t>(parents, 1) + 1) {
+            throw HuesError("git gave no blob of the file for commit " + commit.info.hash);
+        }
+        if (parents == 0) commit.blobs.resize(1);
         commits.push_back(std::move(commit));
     }
     return commits;
 }
 
-// The blob of each "REV:NAME" asked (git cat-file --batch-check), or "" where there is none.
-std::vector<std::string> BlobsOf(const Git& git, const std::vector<std::string>& revisions,
-                                 const std::string& name) {
-    std::string asked;
-    for (const std::string& revision : revisions)
-        asked.append(revision).append(":").append(name).append("\n");
-    std::string answered;
-    git.Run({"cat-file", "--batch-check=%(objectname) %(objecttype)"}, asked, answered);
-    std::vector<std::string> blobs;
-    for (std::size_t at = 0; at < answered.size() && blobs.size() < revisions.size();) {
-        const std::size_t end = std::min(answered.find('\n', at), answered.size());
-        const std::string_view line(answered.data() + at, end - at);
-        blobs.emplace_back(line.ends_with(" blob") ? line.substr(0, line.size() - 5)
-                                                   : std::string_view());
-        at = end + 1;
-    }
-    blobs.resize(revisions.size());
-    return blobs;
-}
-
-// Blobs as `git cat-file --batch` hands them over: "OID TYPE SIZE\n", the bytes, "\n".
+// Objects as `git cat-file --batch` hands them over, in the order asked: "OID TYPE SIZE\n",
+// the bytes, "\n"; or "NAME missing\n". Each blob's bytes go into a buffer of those `spares`
+// hands back, so that a long history touches the memory of a few blobs, not of every one.
 class BlobStream {
 public:
-    explicit BlobStream(std::function<void(std::string oid, std::string bytes)> take)
-        : take_(std::move(take)) {}
+    BlobStream(std::function<void(std::optional<std::string> bytes)> take,
+               std::vector<std::string>& spares)
+        : take_(std::move(take)), spares_(spares) {}
 
     void Feed(std::string_view piece) {
         while (!piece.empty()) {
@@ -144,7 +166,7 @@ public:
             piece.remove_prefix(take);
             if (bytes_.size() == size_ + 1) {
                 bytes_.pop_back();
-                take_(std::move(oid_), std::move(bytes_));
+                take_(std::move(bytes_));
                 bytes_.clear();
                 header_ = false;
             }
@@ -153,17 +175,27 @@ public:
 
 private:
     void StartBlob() {
-        const std::size_t space = line_.find(' '), last = line_.rfind(' ');
-        oid_ = line_.substr(0, space);
+        if (line_.ends_with(" missing")) {
+            line_.clear();
+            take_(std::nullopt);
+            return;
+        }
+        const std::size_t last = line_.rfind(' ');
         const std::string_view size = std::string_view(line_).substr(last + 1);
         std::from_chars(size.data(), size.data() + size.size(), size_);
         line_.clear();
+        if (!spares_.empty()) {
+            bytes_ = std::move(spares_.back());
+            spares_.pop_back();
+            bytes_.clear();
+        }
         bytes_.reserve(size_ + 1);
         header_ = true;
     }
 
-    std::function<void(std::string, std::string)> take_;
-    std::string line_, oid_, bytes_;
+    std::function<void(std::optional<std::string>)> take_;
+    std::vector<std::string>& spares_;
+    std::string line_, bytes_;
     std::size_t size_ = 0;
     bool header_ = false;
 };
@@ -231,20 +263,19 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
     const std::string start = request.rev.value_or("HEAD");
     const std::vector<ListedCommit> listed = ListCommits(git, start, name);
 
-    // Every file the history needs, by blob: where it starts, each commit's, each parent's.
-    std::vector<std::string> revisions{start};
+    // Every file the history needs: where it starts (asked by name), then each commit's and
+    // its parents' (by blob); each asked once, in the order first needed, and kept until the
+    // last commit that needs it is compared.
+    std::vector<std::string> blobs{start + ":" + name};
     for (const ListedCommit& commit : listed) {
-        revisions.push_back(commit.info.hash);
-        revisions.insert(revisions.end(), commit.parents.begin(), commit.parents.end());
+        blobs.insert(blobs.end(), commit.blobs.begin(), commit.blobs.end());
     }
-    const std::vector<std::string> blobs = BlobsOf(git, revisions, name);
-    // Each blob once, in the order first needed, and the last commit that needs it.
     std::vector<std::string> order;
     std::unordered_map<std::string, std::size_t> lastUse;
-    for (std::size_t r = 0, commit = 0, left = 1; r < revisions.size(); ++r, --left) {
-        if (left == 0) {  // revisions[r] starts the next commit's group: itself, its parents
+    for (std::size_t r = 0, commit = 0, left = 1; r < blobs.size(); ++r, --left) {
+        if (left == 0) {  // blobs[r] starts the next commit's group: its own, its parents'
             commit += r == 1 ? 0 : 1;
-            left = listed[commit].parents.size() + 1;
+            left = listed[commit].blobs.size();
         }
         if (blobs[r].empty()) continue;
         if (lastUse.emplace(blobs[r], commit).second) order.push_back(blobs[r]);
@@ -262,6 +293,7 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
 
     // The blobs as they come, each kept until the last commit that needs it is compared.
     std::unordered_map<std::string, std::string> kept;
+    std::vector<std::string> spares;
     const auto ready = [&](std::size_t r) { return blobs[r].empty() || kept.contains(blobs[r]); };
     const auto bytesOf = [&](std::size_t r) {
         return blobs[r].empty() ? Bytes() : BytesOf(&kept.at(blobs[r]));
@@ -280,7 +312,7 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
             }
         }
         for (; started && next < listed.size(); ++next) {
-            const std::size_t r = nextRevision, count = listed[next].parents.size() + 1;
+            const std::size_t r = nextRevision, count = listed[next].blobs.size();
             for (std::size_t k = 0; k < count; ++k) {
                 if (!ready(r + k)) return;
             }
@@ -288,16 +320,23 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
             for (std::size_t k = 1; k < count; ++k) parents.push_back(bytesOf(r + k));
             CompareCommit(first + next, bytesOf(r), parents, request.hues, history.entries);
             for (std::size_t k = 0; k < count; ++k) {
-                if (!blobs[r + k].empty() && lastUse[blobs[r + k]] == next)
-                    kept.erase(blobs[r + k]);
+                const auto done = kept.find(blobs[r + k]);
+                if (done == kept.end() || lastUse[blobs[r + k]] != next) continue;
+                spares.push_back(std::move(done->second));
+                kept.erase(done);
             }
             nextRevision += count;
         }
     };
-    BlobStream stream([&](std::string oid, std::string bytes) {
-        kept.emplace(std::move(oid), std::move(bytes));
-        compareReady();
-    });
+    std::size_t answered = 0;  // in `order`
+    BlobStream stream(
+        [&](std::optional<std::string> bytes) {
+            const std::string& asked = order[answered++];
+            // A file missing where the history starts is an empty one.
+            kept.emplace(asked, bytes ? std::move(*bytes) : std::string());
+            compareReady();
+        },
+        spares);
     std::string asked;
     for (const std::string& oid : order) asked.append(oid).append("\n");
     if (!asked.empty()) {
