@@ -15,40 +15,35 @@ using huedata::HueNameText;
 using huetools::NameBytes;
 
 TEST(HexText, UpperCaseWithoutLeadingZerosAndTwosComplementForNegatives) {
-    EXPECT_EQ(HexText(0), "0");
-    EXPECT_EQ(HexText(0x1F), "1F");
-    EXPECT_EQ(HexText(0x0ABC), "ABC");
-    EXPECT_EQ(HexText(0x7FFF), "7FFF");
-    EXPECT_EQ(HexText(INT16_MIN), "8000");
-    EXPECT_EQ(HexText(-1), "FFFF");
-}
-
-TEST(ColorTexts, KeepLeadingZerosAndShowTheStoredBits) {
+    for (const auto& [value, text] :
+         std::initializer_list<std::pair<std::int16_t, const char*>>{{0, "0"},
+                                                                     {0x1F, "1F"},
+                                                                     {0x0ABC, "ABC"},
+                                                                     {0x7FFF, "7FFF"},
+                                                                     {INT16_MIN, "8000"},
+                                                                     {-1, "FFFF"}}) {
+        EXPECT_EQ(HexText(value), text);
+    }
     EXPECT_EQ(huedata::Color15Text(0x7C00), "0x7C00");
     EXPECT_EQ(huedata::Color15Text(0x001F), "0x001F");
     EXPECT_EQ(huedata::Color15Text(-1), "0xFFFF");
-    EXPECT_EQ(huedata::RgbText({255, 0, 0}), "#FF0000");
     EXPECT_EQ(huedata::RgbText({0, 8, 255}), "#0008FF");
-    EXPECT_EQ(huedata::RgbText({0, 0, 0}), "#000000");
 }
 
-TEST(HueNameText, StopsAtTheFirstZeroByte) {
-    EXPECT_EQ(HueNameText(NameBytes("Abc")), u"Abc");
-    EXPECT_EQ(HueNameText(NameBytes("")), u"");
-    EXPECT_EQ(HueNameText(NameBytes(std::string("AB\0CD", 5))), u"AB");
-}
-
-TEST(HueNameText, UsesAllTwentyBytesWhenNoneIsZero) {
-    EXPECT_EQ(HueNameText(NameBytes("ABCDEFGHIJKLMNOPQRST")), u"ABCDEFGHIJKLMNOPQRST");
-}
-
-TEST(HueNameText, DecodesWindows1252Letters) {
-    EXPECT_EQ(HueNameText(NameBytes("Cr\xE8me br\xFBl\xE9"
-                                    "e")),
-              u"Crème brûlée");
-    EXPECT_EQ(HueNameText(NameBytes("\x80\x8A\x9F\xFF")), u"€ŠŸÿ");
-    // Bytes Windows-1252 leaves undefined keep their own code point rather than vanish.
-    EXPECT_EQ(HueNameText(NameBytes("\x81\x8D")), u"\u0081\u008D");
+TEST(HueNameText, StopsAtTheFirstZeroByteAndDecodesWindows1252) {
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"Abc", u"Abc"},
+        {"", u""},
+        {std::string("AB\0CD", 5), u"AB"},
+        {"ABCDEFGHIJKLMNOPQRST", u"ABCDEFGHIJKLMNOPQRST"},  // all twenty bytes: no zero
+        {"Cr\xE8me br\xFBl\xE9"
+         "e",
+         u"Cr\u00E8me br\u00FBl\u00E9e"},
+        {"\x80\x8A\x9F\xFF", u"\u20AC\u0160\u0178\u00FF"},
+        // Bytes Windows-1252 leaves undefined keep their own code point rather than vanish.
+        {"\x81\x8D", u"\u0081\u008D"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(HueNameText(NameBytes(bytes)), text) << bytes;
 }
 
 TEST(HueNameUtf8Text, IsTheNameTextInUtf8ForEveryByteAndAtFullLength) {

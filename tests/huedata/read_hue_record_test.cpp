@@ -149,16 +149,10 @@ TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {
         std::uint64_t size;
         std::size_t count;
     };
-    for (const auto& [size, count] : std::vector<Case>{{0, 0},
-                                                       {91, 0},
-                                                       {92, 1},
-                                                       {707, 7},
-                                                       {708, 8},
-                                                       {712, 8},
-                                                       {800, 9},
-                                                       {265500, 3000},
-                                                       {2899969, 32768},
-                                                       {1ULL << 40, 32768}}) {
+    const Case cases[] = {
+        {0, 0},   {91, 0},  {92, 1},        {707, 7},         {708, 8},
+        {712, 8}, {800, 9}, {265500, 3000}, {2899969, 32768}, {1ULL << 40, 32768}};
+    for (const auto& [size, count] : cases) {
         EXPECT_EQ(huedata::HueCountForSize(size), count) << size;
     }
 }

@@ -17,12 +17,8 @@ before(async () => {
 });
 after(() => run?.stop());
 
-async function open(context) {
-  const page = await context.newPage();
-  await page.goto(run.address("page.html"));
-  return { page };
-}
-const newContext = () => run.newContext({ acceptDownloads: true, viewport: { width: 1400, height: 900 } });
+const options = { acceptDownloads: true, viewport: { width: 1400, height: 900 } };
+const open = () => run.open(run.address("page.html"), options);
 
 async function commit(page, selector, value) {
   await page.fill(selector, value);
@@ -38,8 +34,7 @@ const rowOf = async (page, id) => {
 };
 
 test("edits leave a patch that makes the file exactly what hues set makes", async () => {
-  const context = await newContext();
-  const { page } = await open(context);
+  const page = await open();
   const [before10] = JSON.parse(hues("show", "10", "--format", "json"));
   assert.ok(before10.stored.every((value) => value < 0x8000));  // --colors keeps no top bits
 
@@ -86,12 +81,10 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   set("11", "--gradient", "#FF6600,#660099");
   set("12", "--copy-of", "100");
   assert.ok(readFileSync(byPage).equals(readFileSync(bySet)), "the page's patch and hues set differ");
-  await context.close();
 });
 
 test("a refused or inexact edit says why, and the hue keeps what it had", async () => {
-  const context = await newContext();
-  const { page } = await open(context);
+  const page = await open();
   await page.click("#hue-20 button.edit");
   const was = await rowOf(page, 20);
   for (const [field, value, why] of [
@@ -116,12 +109,12 @@ test("a refused or inexact edit says why, and the hue keeps what it had", async 
   assert.equal((await rowOf(page, 20)).colors[0], nearest);
   assert.equal(await page.locator(".edit-colour").nth(0).inputValue(), nearest.toLowerCase());
   assert.equal(await page.textContent("#changes"), "1 hue changed");
-  await context.close();
 });
 
 test("changes outlive the tab, come back with a message, and undo takes them to the file", async () => {
-  const context = await newContext();
-  const first = (await open(context)).page;
+  const context = await run.newContext(options);
+  const first = await context.newPage();
+  await first.goto(run.address("page.html"));
   await first.click("#hue-30 button.edit");
   await commit(first, "#edit-name", "Kept");
   await first.locator(".edit-colour").nth(0).fill("#ffffff");
@@ -130,7 +123,8 @@ test("changes outlive the tab, come back with a message, and undo takes them to 
   await first.close({ runBeforeUnload: true });
   assert.equal(await asked, "beforeunload");
 
-  const { page } = await open(context);
+  const page = await context.newPage();
+  await page.goto(run.address("page.html"));
   assert.match(await page.textContent("#status"), /unsaved changes are back: 1 hue changed/);
   assert.equal(await page.textContent("#changes"), "1 hue changed");
   assert.equal((await rowOf(page, 30)).name, "Kept");
@@ -141,12 +135,10 @@ test("changes outlive the tab, come back with a message, and undo takes them to 
   await page.keyboard.press("Control+y");
   await page.keyboard.press("Control+Shift+Z");
   assert.equal((await rowOf(page, 30)).colors[0], "#FFFFFF");
-  await context.close();
 });
 
 test("the editor is reached, used and left by keyboard, and an audit finds no fault", async () => {
-  const context = await newContext();
-  const { page } = await open(context);
+  const page = await open();
   const audit = () => axeFaults(page);
   assert.deepEqual(await audit(), []);
   assert.equal(await page.getAttribute("#hue-5 button.edit", "aria-label"), "Edit hue 5");
@@ -163,5 +155,4 @@ test("the editor is reached, used and left by keyboard, and an audit finds no fa
   assert.equal(await page.isVisible("#editor"), false);
   assert.equal(await page.evaluate(() => document.activeElement.getAttribute("aria-label")), "Edit hue 5");
   assert.match(await page.textContent("#hue-5 td:first-child"), /changed/);
-  await context.close();
 });

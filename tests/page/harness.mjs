@@ -18,7 +18,7 @@ export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { 
 
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
-// Pages are opened in run.newContext(), which watches their scripts.
+// Pages are opened with run.open() or in run.newContext(), which watch their scripts.
 export async function startBrowser() {
   mkdirSync(workDir, { recursive: true });
   execFileSync(MAKE_SAMPLE, [hueFile]);
@@ -30,20 +30,33 @@ export async function startBrowser() {
   });
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
   const browser = await chromium.launch(chromiumOptions);
-  // Every error a page's script throws fails the file's tests, when they end.
+  // Every error a page's script throws, and every request that would leave this machine, fail
+  // the file's tests when they end.
   const thrown = [];
+  const watched = async (options) => {
+    const context = await browser.newContext(options);
+    context.on("page", (page) => page.on("pageerror", (error) => thrown.push(error.message)));
+    context.on("request", (request) => {
+      if (!/^(data:|blob:|http:\/\/(127\.0\.0\.1|localhost)[:/])/.test(request.url())) {
+        thrown.push("a request left the page: " + request.url());
+      }
+    });
+    return context;
+  };
   return {
     browser, served,
-    newContext: async (options) => {
-      const context = await browser.newContext(options);
-      context.on("page", (page) => page.on("pageerror", (error) => thrown.push(error.message)));
-      return context;
+    newContext: watched,
+    // A page of its own (a context of its own: its own storage), at the address.
+    open: async (address, options) => {
+      const page = await (await watched(options)).newPage();
+      await page.goto(address);
+      return page;
     },
     address: (name) => `http://127.0.0.1:${server.address().port}/${name}`,
     stop: async () => {
       await browser.close();
       server.close();
-      if (thrown.length) throw new Error("a page's script threw: " + thrown.join("; "));
+      if (thrown.length) throw new Error(thrown.join("; "));
     },
   };
 }

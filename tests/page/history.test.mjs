@@ -99,14 +99,12 @@ test("log lists exactly the commits that changed each hue, newest first, with it
     const log = JSON.parse(hues("log", String(hue), "--format", "json"));
     const mine = expected.filter((change) => change.hue === hue);
     assert.deepEqual(log.map((entry) => entry.commit), mine.map((change) => change.commit), "hue " + hue);
-    log.forEach((entry, i) => {
-      assert.deepEqual([stateOf(entry.before), stateOf(entry.after)], [mine[i].before, mine[i].after], `hue ${hue} ${entry.commit}`);
-      if (entry.commit) assert.deepEqual([entry.author, entry.date, entry.subject], [mine[i].author, mine[i].date, mine[i].subject]);
-      const fields = ["name", "table_start", "table_end", ...Array.from({ length: 32 }, (_, c) => "colors/" + c)];
-      const value = (state, field) => state && (field === "name" ? state.name : field === "table_start" ? state.start
-        : field === "table_end" ? state.end : state.colors[+field.slice(7)]);
-      assert.deepEqual(entry.changed, fields.filter((field) => !entry.before || value(mine[i].before, field) !== value(mine[i].after, field)));
-    });
+    const value = (state, field) => state && ({ name: state.name, table_start: state.start, table_end: state.end }[field] ?? state.colors[+field.slice(7)]);
+    const fields = ["name", "table_start", "table_end", ...Array.from({ length: 32 }, (_, c) => "colors/" + c)];
+    log.forEach((entry, i) => assert.deepEqual(
+      [stateOf(entry.before), stateOf(entry.after), entry.changed, ...(entry.commit ? [entry.author, entry.date, entry.subject] : [])],
+      [mine[i].before, mine[i].after, fields.filter((field) => !entry.before || value(mine[i].before, field) !== value(mine[i].after, field)),
+       ...(entry.commit ? [mine[i].author, mine[i].date, mine[i].subject] : [])], `hue ${hue} ${entry.commit}`));
   }
   // The merges count where the hue differs from each parent: hue 5 (a field from each side) and
   // hue 12 (by hand), not hue 7 (the side's alone).
@@ -136,22 +134,16 @@ test("bad input is refused in one line, and nothing is written", () => {
                              [["-f", "untracked.mul", "blame"], /untracked\.mul: git does not track this file\n$/],
                              [["-f", join(Folder, Name), "log", "1", "--rev", "no-such-branch"], /git knows no revision "no-such-branch"\n$/],
                              [["-f", join(Folder, Name), "log", "66"], /hue 66 is past the end of .*, which holds 66 hues\n$/]]) {
-    const refused = (() => {
-      try { execFileSync(HUES, args, { cwd: repo.top, env: repo.env, stdio: "pipe" }); } catch (error) { return error; }
-      return null;
-    })();
-    assert.equal(refused?.status, 2, args.join(" "));
-    assert.match(refused.stderr.toString(), why);
-    assert.equal(refused.stderr.toString().split("\n").length, 2);
+    assert.throws(() => execFileSync(HUES, args, { cwd: repo.top, env: repo.env, stdio: "pipe" }),
+                  (error) => error.status === 2 && why.test(error.stderr) && error.stderr.toString().split("\n").length === 2,
+                  args.join(" "));
   }
   assert.deepEqual(readFileSync(repo.file), bytes);
 });
 
 test("the editor shows a hue's history; Restore makes it that commit's, Undo takes it back, Save writes it", async () => {
   const server = await serve(repo.file, ["--port", "0"], repo.env);
-  const context = await run.newContext();
-  const page = await context.newPage();
-  await page.goto(server.url.href);
+  const page = await run.open(server.url.href);
   await page.evaluate(() => { location.hash = "#hue-5"; });
   await page.click("#hue-5 button.edit");
   await page.waitForSelector("#history .history-entry");
@@ -174,5 +166,4 @@ test("the editor shows a hue's history; Restore makes it that commit's, Undo tak
   assert.deepEqual(saved[5], stateOf(older.after));
   assert.deepEqual(saved.filter((_, hue) => hue !== 5), was.filter((_, hue) => hue !== 5));
   assert.equal(JSON.parse(hues("show", "3", "--format", "json"))[0].name, "Not committed");
-  await context.close();
 });

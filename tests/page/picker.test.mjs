@@ -26,14 +26,7 @@ before(async () => {
 
 after(() => run?.stop());
 
-async function open(name, options = {}) {
-  const context = await run.newContext(options);
-  const page = await context.newPage();
-  const requests = [];
-  page.on("request", (request) => requests.push(request.url()));
-  await page.goto(run.address(name));
-  return { context, page, requests };
-}
+const open = (name, options) => run.open(run.address(name), options);
 
 // Every hue the page shows, in order, as a reader meets them: the page makes only the rows on
 // screen, so it is read a screen at a time, each row by its place (aria-rowindex). A tall
@@ -63,7 +56,7 @@ async function chooseColor(page, hex) {
 }
 
 test("ordering by a colour is exactly the ranking of hues nearest", async () => {
-  const { context, page } = await open("page.html", tall);
+  const page = await open("page.html", tall);
   for (const hex of ["#FF8800", "#3366CC", "#000000", "#7F7F7F", "#12AB34"]) {
     await chooseColor(page, hex);
     const expected = JSON.parse(hues("nearest", hex, "-n", "3000", "--format", "json"));
@@ -73,11 +66,10 @@ test("ordering by a colour is exactly the ranking of hues nearest", async () => 
     const marked = await first.locator(".strip i").evaluate((mark) => parseFloat(mark.style.left));
     assert.equal(marked, expected[0].index * 100 / 32, hex);
   }
-  await context.close();
 });
 
 test("the name filter and a colour work together, and Clear restores id order", async () => {
-  const { context, page } = await open("page.html", tall);
+  const page = await open("page.html", tall);
   await page.fill("#filter", "amber");
   await chooseColor(page, "#FF8800");
   const amber = JSON.parse(hues("nearest", "#FF8800", "-n", "3000", "--format", "json"))
@@ -88,12 +80,11 @@ test("the name filter and a colour work together, and Clear restores id order", 
   await page.click("#clear");
   assert.deepEqual(await shownIds(page), Array.from({ length: 3000 }, (_, id) => id));
   assert.equal(await page.locator("#hue-7 td").nth(5).isVisible(), false);
-  await context.close();
 });
 
 test("an id and a colour are copied with one click each, and the copy is announced", async () => {
-  const { context, page } = await open("page.html#hue-1234");
-  await context.grantPermissions(["clipboard-read", "clipboard-write"]);
+  const page = await open("page.html#hue-1234");
+  await page.context().grantPermissions(["clipboard-read", "clipboard-write"]);
   await page.click("#hue-1234 td:first-child button");
   assert.equal(await page.evaluate(() => navigator.clipboard.readText()), "1234");
   assert.equal(await page.textContent("#status"), "Copied 1234");
@@ -105,11 +96,10 @@ test("an id and a colour are copied with one click each, and the copy is announc
   await strip.click({ position: { x: box.width * (3.5 / 32), y: box.height / 2 } });
   const colors = (await page.getAttribute("#hue-5", "data-colors")).split(" ");
   assert.equal(await page.evaluate(() => navigator.clipboard.readText()), colors[3]);
-  await context.close();
 });
 
 test("the sample picture is painted with each hue, pixel by pixel", async () => {
-  const { context, page } = await open("sampled.html");
+  const page = await open("sampled.html");
   const painted = async () => {
     const row = page.locator("#hue-8");
     await row.scrollIntoViewIfNeeded();
@@ -127,11 +117,10 @@ test("the sample picture is painted with each hue, pixel by pixel", async () => 
                    [...level8, ...level255, 0, 0, 0, 0, ...level255]);
   await page.check("#only-grey");
   assert.deepEqual(await painted(), [...level8, ...level255, 0, 0, 0, 0, 255, 0, 0, 255]);
-  await context.close();
 });
 
 test("a link or a key brings a hue's row onto the screen, and the row is marked", async () => {
-  const { context, page } = await open("page.html#hue-2500");
+  const page = await open("page.html#hue-2500");
   const row = page.locator("#hue-2500");
   assert.ok(await row.isVisible());
   assert.match(await row.getAttribute("class"), /target/);
@@ -141,19 +130,17 @@ test("a link or a key brings a hue's row onto the screen, and the row is marked"
   await page.keyboard.press("PageDown");
   assert.equal(await page.evaluate(() => document.activeElement.textContent), "2523");
   assert.ok(await page.locator("#hue-2523").isVisible());
-  await context.close();
 });
 
 test("without scripts the page is a plain table of every hue", async () => {
-  const { context, page } = await open("page.html#hue-2000", { javaScriptEnabled: false });
+  const page = await open("page.html#hue-2000", { javaScriptEnabled: false });
   assert.equal(await page.locator("noscript tbody tr, body > table:visible tbody tr").count(), 3000);
   assert.ok(await page.locator("#hue-2000").isVisible());
   assert.equal(await page.locator("#controls").isVisible(), false);
-  await context.close();
 });
 
 test("the largest file the format allows: every hue reachable and ranked", async () => {
-  const { context, page } = await open("largest.html#hue-32767");
+  const page = await open("largest.html#hue-32767");
   assert.ok(await page.locator("#hue-32767").isVisible());
   assert.equal(await page.getAttribute("#hues", "aria-rowcount"), "32769");
   const expected = JSON.parse(execFileSync(HUES, ["-f", largestFile, "nearest", "#3366CC", "-n",
@@ -161,18 +148,15 @@ test("the largest file the format allows: every hue reachable and ranked", async
   await chooseColor(page, "#3366CC");
   const top = await page.$$eval("#hues tbody tr", (rows) => rows.slice(0, 40).map((row) => +row.id.slice(4)));
   assert.deepEqual(top, expected.map((hue) => hue.id));
-  await context.close();
 });
 
+// Nor any that leaves the machine, in any test (harness.mjs).
 test("the page makes no request of its own", async () => {
   run.served.length = 0;
-  const { context, page, requests } = await open("sampled.html");
+  const page = await open("sampled.html");
   await chooseColor(page, "#123456");
   await page.fill("#filter", "amber");
   await page.locator("tbody tr:not([hidden]) canvas").last().scrollIntoViewIfNeeded();
   await page.waitForTimeout(200);
-  const others = requests.filter((url) => !url.endsWith("/sampled.html") && !url.startsWith("data:"));
-  assert.deepEqual(others, []);
   assert.deepEqual(run.served, ["/sampled.html"]);
-  await context.close();
 });

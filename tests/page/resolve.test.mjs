@@ -62,9 +62,7 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   let told = "";
   tool.stderr.on("data", (data) => { told += data; });
   const exited = new Promise((resolve) => tool.on("exit", resolve));
-  const context = await run.newContext();
-  const page = await context.newPage();
-  await page.goto(await address());
+  const page = await run.open(await address());
   const fields = await page.$$eval(".conflict", (items) => items.map((item) => item.dataset.hue + " " + item.dataset.field));
   assert.deepEqual(fields, ["8 header", "60 name", "61 colour-31"]);
   assert.equal(await left(page), "3 conflicts left");
@@ -99,7 +97,6 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   assert.equal(hueJson(file, 61).stored[31], hueJson(base, 61).stored[31]);
   assert.equal(hueJson(file, 62).name, "Ours alone");
   assert.equal(headerOf(file), 2);
-  await context.close();
 });
 
 test("stopped with conflicts left: exit 1 and the file as last saved; no base resolves too", async () => {
@@ -115,9 +112,7 @@ test("stopped with conflicts left: exit 1 and the file as last saved; no base re
     const merged = join(folder, "merged.mul");
     const server = await serveWith(["merge", "--resolve", empty, ours, theirs, "-o", merged, "--port", "0", "--no-browser"],
                                    {}, folder);
-    const context = await run.newContext();
-    const page = await context.newPage();
-    await page.goto(server.url.href);
+    const page = await run.open(server.url.href);
     assert.equal(await left(page), "1 conflict left");
     assert.ok(await page.isDisabled(".conflict .take-base"), "no base to take");
     assert.equal(await page.textContent(".conflict .side-base .value"), "none (no base)");
@@ -132,6 +127,5 @@ test("stopped with conflicts left: exit 1 and the file as last saved; no base re
       assert.match(server.err, /1 conflict left in .*merged\.mul, ours kept there/);
     }
     assert.equal(hueJson(merged, 5).name, "Mine");
-    await context.close();
-  }
+    }
 });

@@ -35,9 +35,7 @@ const status = async (page) => [await page.getAttribute("#save-status", "role"),
 test("Save writes the file as hues set does, keeps the backup, and the changes become the file's", async () => {
   const file = fresh("saved.mul"), bySet = fresh("by-set.mul");
   const server = await serve(file);
-  const context = await run.newContext();
-  const page = await context.newPage();
-  await page.goto(server.url.href);
+  const page = await run.open(server.url.href);
   await rename(page, 10, "Saved Hue");
   await page.click("#save");
   await page.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
@@ -48,15 +46,12 @@ test("Save writes the file as hues set does, keeps the backup, and the changes b
   assert.equal(await page.textContent("#changes"), "No hues changed");
   await page.keyboard.press("Control+s");
   assert.deepEqual(await status(page), ["status", "Nothing to save: no hue is changed"]);
-  await context.close();
 });
 
 test("a file changed meanwhile is refused, and the changes go back on top of it", async () => {
   const file = fresh("conflict.mul");
   const server = await serve(file);
-  const context = await run.newContext();
-  const page = await context.newPage();
-  await page.goto(server.url.href);
+  const page = await run.open(server.url.href);
   await rename(page, 11, "Mine");
   hues(file, "set", "12", "--name", "Elsewhere");
   const before = readFileSync(file);
@@ -72,7 +67,6 @@ test("a file changed meanwhile is refused, and the changes go back on top of it"
   await page.click("#save");
   await page.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
   assert.deepEqual([nameOf(file, 11), nameOf(file, 12)], ["Mine", "Elsewhere"]);
-  await context.close();
 });
 
 test("two tabs saving at once: one saves, the other is refused, and neither loses its work", async () => {
@@ -94,16 +88,13 @@ test("two tabs saving at once: one saves, the other is refused, and neither lose
   await refused.click("#save");
   await refused.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
   assert.deepEqual([nameOf(file, 20), nameOf(file, 21)], ["First tab", "Second tab"]);
-  await context.close();
 });
 
 test("without a file at the default path, the page names it and takes another; one named with -f it waits for", async () => {
   const folder = join(workDir, "empty");
   mkdirSync(folder, { recursive: true });
   const server = await serve(null, ["--port", "0"], {}, folder);
-  const context = await run.newContext();
-  const page = await context.newPage();
-  await page.goto(server.url.href);
+  const page = await run.open(server.url.href);
   assert.match(await page.textContent("#looked"), /c:\\program files\\ardenmoor\\hues\.mul/);
   await page.fill("#open-path", join(folder, "missing.mul"));
   await page.click("#open");
@@ -134,7 +125,6 @@ test("without a file at the default path, the page names it and takes another; o
   renameSync(away, given);
   await page.reload();
   assert.equal(await page.textContent("h1"), "given.mul");
-  await context.close();
 });
 
 // Whether an element lies wholly inside the window.
@@ -146,9 +136,7 @@ const inView = (page, selector) => page.$eval(selector, (element) => {
 test("far down the table at a small window, the changes bar and what Save says stay in view", async () => {
   const file = fresh("far.mul");
   const server = await serve(file);
-  const context = await run.newContext({ viewport: { width: 1280, height: 760 } });
-  const page = await context.newPage();
-  await page.goto(server.url.href);
+  const page = await run.open(server.url.href, { viewport: { width: 1280, height: 760 } });
   await rename(page, 1500, "Far down");
   // The row opened is not hidden under the bar or the table's header.
   const [rowTop, headerBottom] = await page.evaluate(() => [
@@ -168,7 +156,6 @@ test("far down the table at a small window, the changes bar and what Save says s
   await page.waitForSelector("#save-rebase:visible");
   assert.equal((await status(page))[0], "alert");
   assert.ok(await inView(page, "#save-status") && await inView(page, "#save-rebase"));
-  await context.close();
 });
 
 test("a picture given with --sample paints every row; one chosen in the page comes back after a reload", async () => {
@@ -177,8 +164,7 @@ test("a picture given with --sample paints every row; one chosen in the page com
   writeFileSync(given, png([[8, 8, 8, 255], [255, 255, 255, 255]]));
   writeFileSync(chosen, png([[255, 255, 255, 255], [8, 8, 8, 255], [0, 0, 0, 0]]));
   const server = await serve(file, ["--port", "0", "--sample", given]);
-  const context = await run.newContext();
-  const page = await context.newPage();
+  const page = await run.open(server.url.href);
   // The picture each shown row paints: its width, and the colour of its first pixel against the
   // hue's colour for that pixel's level (8 >> 3 is colour 1, 255 >> 3 colour 31).
   const painted = (width) => page.waitForFunction((width) => {
@@ -192,7 +178,6 @@ test("a picture given with --sample paints every row; one chosen in the page com
       return "#" + [0, 1, 2].map((i) => pixel[i].toString(16).padStart(2, "0")).join("").toUpperCase() === colors[level];
     });
   }, width);
-  await page.goto(server.url.href);
   await painted(2);
   await page.click("#hue-5 button.edit");
   assert.ok(await page.isVisible("#edit-sample"));
@@ -206,5 +191,4 @@ test("a picture given with --sample paints every row; one chosen in the page com
   await painted(2);
   await page.reload();
   await painted(2);
-  await context.close();
 });

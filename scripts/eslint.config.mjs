@@ -1,7 +1,8 @@
 // ESLint's recommended rules over the page's scripts and the scripts that test and measure it,
-// run from the root of the source tree: scripts/lint --config tests/page/eslint.config.js.
-import js from "@eslint/js";
-import globals from "globals";
+// run from the root of the source tree by scripts/lint. ESLint and its rules come from npm,
+// beside the page tests' Playwright.
+import js from "../tests/page/node_modules/@eslint/js/src/index.js";
+import globals from "../tests/page/node_modules/globals/index.js";
 
 export default [
   { ignores: ["**/node_modules/", "build/"] },
