@@ -513,8 +513,9 @@ std::optional<std::string> Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
         const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
         const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
         if (low) return std::nullopt;
-        if (high && (++i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF))
-            return std::nullopt;
+        if (!high) continue;
+        ++i;  // the low half of the pair
+        if (i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF) return std::nullopt;
     }
     return huedata::Utf8Text(text);
 }

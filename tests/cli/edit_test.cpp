@@ -69,7 +69,7 @@ protected:
                                     const std::string& input = {}) {
         source.insert(source.begin(), {"-f", file.string(), "apply"});
         std::vector<std::string> dryRun = source;
-        dryRun.push_back("--dry-run");
+        dryRun.emplace_back("--dry-run");
         const Outcome dry = Run(dryRun, input);
         EXPECT_EQ(dry.status, 0) << dry.out << dry.err;
         EXPECT_EQ(dry.out, "");
@@ -202,7 +202,7 @@ TEST_F(EditTest, ExportCsvGuardsWhatASpreadsheetWouldChange) {
     }
     names.insert(names.end(), {{"Plain", "Plain"},
                                {"Cr\u00E8me br\u00FBl\u00E9e", "Cr\u00E8me br\u00FBl\u00E9e"},
-                               {"a, \"b\"", "\"a, \"\"b\"\"\""}});
+                               {"a, \"b\"", R"("a, ""b""")"}});
     std::string json = "[";
     for (std::size_t i = 0; i < names.size(); ++i) {
         json += (i == 0 ? "" : ",") + nlohmann::json{{"id", i}, {"name", names[i].first}}.dump();

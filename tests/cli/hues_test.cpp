@@ -232,7 +232,7 @@ TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
 }
 
 // Standard output as a terminal with these variables (a name and its value, or nothing).
-hues::Environment Terminal(bool isTerminal, std::map<std::string, std::string> variables,
+hues::Environment Terminal(bool isTerminal, const std::map<std::string, std::string>& variables,
                            bool showsEscapes = true) {
     hues::Environment environment;
     environment.stdoutIsTerminal = isTerminal;
@@ -315,15 +315,17 @@ TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
          json::parse(Run({"nearest", "#FF0000", "-n", "3", "--format", "json"}).out)) {
         nearest.push_back(hues::ParseColor(match.at("color").get<std::string>()));
     }
-    const auto colorsOf = [](std::vector<std::pair<const std::vector<unsigned char>*, int>> hues) {
-        std::vector<huedata::Rgb24> colors;
-        for (const auto& [image, id] : hues) {
-            for (const auto stored : huedata::HueAt(*image, static_cast<std::size_t>(id)).Colors) {
-                colors.push_back(huedata::ConvertColor(stored));
+    const auto colorsOf =
+        [](const std::vector<std::pair<const std::vector<unsigned char>*, int>>& hues) {
+            std::vector<huedata::Rgb24> colors;
+            for (const auto& [image, id] : hues) {
+                for (const auto stored :
+                     huedata::HueAt(*image, static_cast<std::size_t>(id)).Colors) {
+                    colors.push_back(huedata::ConvertColor(stored));
+                }
             }
-        }
-        return colors;
-    };
+            return colors;
+        };
     const struct {
         std::vector<std::string> command;
         std::vector<huedata::Rgb24> drawn;
