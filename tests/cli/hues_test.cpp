@@ -263,7 +263,6 @@ TEST(ColorRules, ColorsFollowTheTerminalAndTheUsualVariables) {
         {"auto", true, {}, None, false},
         {"always", false, {{"NO_COLOR", "1"}, {"TERM", "dumb"}, {"COLORTERM", "24bit"}}, TrueColor},
         {"always", true, {}, None, false},
-        {"never", true, {{"COLORTERM", "truecolor"}}, None},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(hues::ColorsFor(c.mode, Terminal(c.terminal, c.variables, c.showsEscapes)),
