@@ -1,6 +1,7 @@
 #include "cli/platform.h"
 
 #include "huedata/hue_file.h"
+#include "huedata/system_files.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -14,14 +15,6 @@ namespace {
 
 HANDLE HandleOf(std::FILE* stream) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
-}
-
-std::wstring WideFromUtf8(std::string_view text) {
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
-    return wide;
 }
 
 }  // namespace
@@ -61,7 +54,7 @@ bool Write(std::FILE* stream, std::string_view text) {
     if (!IsTerminal(stream)) {
         return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
     }
-    const std::wstring wide = WideFromUtf8(text);
+    const std::wstring wide = huedata::system::WideFromUtf8(text);
     DWORD written = 0;
     return wide.empty() || WriteConsoleW(HandleOf(stream), wide.data(),
                                          static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
@@ -74,7 +67,7 @@ std::string ProgramPath() {
 }
 
 std::optional<std::string> Variable(const char* name) {
-    const std::wstring wide = WideFromUtf8(name);
+    const std::wstring wide = huedata::system::WideFromUtf8(name);
     const DWORD size = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
     if (size == 0) return std::nullopt;
     std::wstring value(size, L'\0');

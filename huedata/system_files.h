@@ -50,6 +50,10 @@ std::u16string AnsiCodePageText(std::span<const unsigned char> bytes);
 // A path as UTF-8 text, never throwing; a path from UTF-8 text.
 std::string PathText(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(std::string_view text);
+#ifdef _WIN32
+// UTF-8 text as the wide text Windows' own functions take.
+std::wstring WideFromUtf8(std::string_view text);
+#endif
 
 // ---- Writing ----
 

@@ -150,14 +150,18 @@ std::string PathText(const fs::path& path) {
     return Utf8FromWide(path.native());
 }
 
-fs::path PathFromUtf8(std::string_view text) {
+std::wstring WideFromUtf8(std::string_view text) {
     const int length = static_cast<int>(text.size());
     std::wstring wide(static_cast<std::size_t>(std::max(
                           MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0), 0)),
                       L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(),
                         static_cast<int>(wide.size()));
-    return fs::path(std::move(wide));
+    return wide;
+}
+
+fs::path PathFromUtf8(std::string_view text) {
+    return fs::path(WideFromUtf8(text));
 }
 
 // A lock file opened for us alone, deleted when it is closed, so a writer that dies mid-turn

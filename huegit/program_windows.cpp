@@ -1,5 +1,7 @@
 #include "huegit/program.h"
 
+#include "huedata/system_files.h"
+
 #include <thread>
 
 #include <windows.h>
@@ -7,14 +9,6 @@
 namespace huegit {
 
 namespace {
-
-std::wstring WideFromUtf8(std::string_view text) {
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
-    return wide;
-}
 
 // One argument as the C runtime's command-line parser reads it back: quoted, with the
 // backslashes before a quote doubled.
@@ -41,7 +35,7 @@ int RunProgram(const std::vector<std::string>& arguments, std::string_view input
     std::wstring line;
     for (const std::string& argument : arguments) {
         if (!line.empty()) line += L' ';
-        AppendQuoted(line, WideFromUtf8(argument));
+        AppendQuoted(line, huedata::system::WideFromUtf8(argument));
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr, inRead = nullptr, inWrite = nullptr;
