@@ -43,6 +43,19 @@ HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
     return DecodeHueRecord(bytes);
 }
 
+std::vector<HueField> DifferingFields(const std::optional<HueRecord>& a,
+                                      const std::optional<HueRecord>& b) {
+    const bool whole = !a || !b;
+    std::vector<HueField> fields;
+    if (whole || a->Name != b->Name) fields.push_back({HueField::Name});
+    if (whole || a->TableStart != b->TableStart) fields.push_back({HueField::TableStart});
+    if (whole || a->TableEnd != b->TableEnd) fields.push_back({HueField::TableEnd});
+    for (std::size_t i = 0; i < HueRecord{}.Colors.size(); ++i) {
+        if (whole || a->Colors[i] != b->Colors[i]) fields.push_back({HueField::Color, i});
+    }
+    return fields;
+}
+
 std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
                                        std::span<const unsigned char> b, bool headers) {
     const std::size_t inA = HueCountForSize(a.size()), inB = HueCountForSize(b.size());

@@ -40,6 +40,16 @@ HueRecord HueAt(std::span<const unsigned char> image, std::size_t id);
 std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
                                        std::span<const unsigned char> b, bool headers);
 
+// A field of a hue, as two hues may differ in it: the name, a table value or one colour.
+struct HueField {
+    enum Kind { Name, TableStart, TableEnd, Color } kind = Name;
+    std::size_t color = 0;  // for Color
+};
+
+// The fields in which two hues differ, in record order; every field where either is missing.
+std::vector<HueField> DifferingFields(const std::optional<HueRecord>& a,
+                                      const std::optional<HueRecord>& b);
+
 // The size of a file of `size` bytes once it holds at least `leastCount` hues and every hue
 // changed: never less than it was.
 std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,

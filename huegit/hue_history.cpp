@@ -8,6 +8,7 @@
 #include "huedata/hue_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -378,22 +379,15 @@ bool TrackedByGit(const std::filesystem::path& file) {
 
 std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
                                        const std::optional<HueState>& after) {
-    std::vector<std::string> fields;
-    const auto differs = [&](auto field) {
-        return !before || !after || field(before->record) != field(after->record);
+    const auto record = [](const std::optional<HueState>& state) {
+        return state ? std::optional(state->record) : std::optional<huedata::HueRecord>();
     };
-    if (differs([](const huedata::HueRecord& hue) { return hue.Name; }))
-        fields.emplace_back("name");
-    if (differs([](const huedata::HueRecord& hue) { return hue.TableStart; })) {
-        fields.emplace_back("table_start");
-    }
-    if (differs([](const huedata::HueRecord& hue) { return hue.TableEnd; })) {
-        fields.emplace_back("table_end");
-    }
-    for (std::size_t i = 0; i < huedata::HueRecord{}.Colors.size(); ++i) {
-        if (differs([i](const huedata::HueRecord& hue) { return hue.Colors[i]; })) {
-            fields.push_back("colors/" + std::to_string(i));
-        }
+    static constexpr std::array<const char*, 3> names{"name", "table_start", "table_end"};
+    std::vector<std::string> fields;
+    for (const huedata::HueField field : huedata::DifferingFields(record(before), record(after))) {
+        fields.emplace_back(field.kind == huedata::HueField::Color
+                                ? "colors/" + std::to_string(field.color)
+                                : names[field.kind]);
     }
     return fields;
 }

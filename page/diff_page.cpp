@@ -16,27 +16,11 @@ namespace hues {
 
 namespace {
 
-// The fields of a hue that differ, as the page's hooks name them.
-std::vector<std::string> ChangedFields(const std::optional<huedata::HueRecord>& before,
-                                       const std::optional<huedata::HueRecord>& after) {
-    std::vector<std::string> fields;
-    const auto differs = [&](auto field) {
-        return !before || !after || field(*before) != field(*after);
-    };
-    if (differs([](const huedata::HueRecord& hue) { return hue.Name; }))
-        fields.emplace_back("name");
-    if (differs([](const huedata::HueRecord& hue) { return hue.TableStart; })) {
-        fields.emplace_back("start");
-    }
-    if (differs([](const huedata::HueRecord& hue) { return hue.TableEnd; })) {
-        fields.emplace_back("end");
-    }
-    for (std::size_t i = 0; i < huedata::HueRecord{}.Colors.size(); ++i) {
-        if (differs([i](const huedata::HueRecord& hue) { return hue.Colors[i]; })) {
-            fields.push_back("colour-" + std::to_string(i));
-        }
-    }
-    return fields;
+// A field as the page's hooks name it.
+std::string FieldName(huedata::HueField field) {
+    static constexpr std::array<const char*, 3> names{"name", "start", "end"};
+    return field.kind == huedata::HueField::Color ? "colour-" + std::to_string(field.color)
+                                                  : names[field.kind];
 }
 
 // One side of a changed hue: its name as shown, table values and stored colours (as 16-bit
@@ -122,9 +106,9 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
             const auto a = HueOf(before.bytes, heldBefore, id);
             const auto b = HueOf(after.bytes, heldAfter, id);
             page << (i == 0 ? "\n" : ",\n") << R"({"hue": )" << id << R"(, "fields": [)";
-            const std::vector<std::string> fields = ChangedFields(a, b);
+            const std::vector<huedata::HueField> fields = huedata::DifferingFields(a, b);
             for (std::size_t f = 0; f < fields.size(); ++f) {
-                page << (f == 0 ? "\"" : ",\"") << fields[f] << '"';
+                page << (f == 0 ? "\"" : ",\"") << FieldName(fields[f]) << '"';
             }
             page << R"(], "before": )";
             AppendSide(page, a);
