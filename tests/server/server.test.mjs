@@ -18,9 +18,10 @@ mkdirSync(work, { recursive: true });
 const sample = join(work, "sample.mul");
 execFileSync(...(HUES_RUNNER ? [HUES_RUNNER, [MAKE_SAMPLE, forHues(sample)]] : [MAKE_SAMPLE, [sample]]));
 after(stopServers);
+// Bounded, so that a program that hangs (once seen under Wine) fails here, named, not the run.
 const hues = (file, ...args) =>
   execFileSync(runner[0], [...runner.slice(1), "-f", forHues(file), ...args],
-               { encoding: "utf8", stdio: "pipe", cwd: work, maxBuffer: 1 << 26 });
+               { encoding: "utf8", stdio: "pipe", cwd: work, maxBuffer: 1 << 26, timeout: 120_000 });
 
 // A fresh copy of the sample.
 function fresh(name) {
@@ -145,7 +146,7 @@ test("a few hundred mixed requests from several clients: every save in the file 
   assert.equal((await send(server)).status, 200);
 });
 
-test("killed at any moment of a save, the file is whole and the next hues edit works", async () => {
+test("killed at any moment of a save, the file is whole and the next hues edit works", { timeout: 200_000 }, async () => {
   const file = fresh("killed.mul");
   const size = readFileSync(file).length;
   for (let round = 0; round < 6; round++) {
