@@ -35,5 +35,10 @@ export function serveWith(words, env = {}, cwd = undefined) {
 }
 
 export function stopServers() {
-  for (const server of servers) server.process.kill("SIGKILL");
+  // Its output closed too: a process a server started under Wine may hold it open.
+  for (const server of servers) {
+    server.process.kill("SIGKILL");
+    server.process.stdout.destroy();
+    server.process.stderr.destroy();
+  }
 }

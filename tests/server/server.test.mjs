@@ -42,6 +42,8 @@ function send(server, { method = "GET", path = "/", key = server.key, headers = 
       response.on("end", () => resolve({ status: response.statusCode, headers: response.headers, text }));
     });
     sent.on("error", reject);
+    // Bounded: a server killed under Wine has been seen to leave its connection open.
+    sent.setTimeout(30_000, () => sent.destroy(new Error("no answer in 30 s")));
     sent.end(body);
   });
 }
