@@ -38,7 +38,8 @@ std::vector<HueView> FindHues(const HueFile& file, std::string_view text) {
     const std::u16string wanted = FoldCase(huedata::Utf16Text(text));
     std::vector<HueView> found;
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        const std::u16string name = FoldCase(huedata::HueNameText(file.hues[id].Name));
+        const std::u16string name =
+            FoldCase(huedata::Utf16Text(huedata::HueNameUtf8Text(file.hues[id].Name)));
         if (name.find(wanted) != std::u16string::npos) {
             found.push_back(ViewOf(file, static_cast<int>(id)));
         }

@@ -80,7 +80,6 @@ std::u16string HueNameText(const std::array<unsigned char, 20>& name) {
 }
 
 std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name) {
-    if (system::NamesInAnsiCodePage()) return Utf8Text(HueNameText(name));
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     // Most names are plain ASCII, which is already UTF-8.
     if (std::all_of(name.begin(), end, [](unsigned char byte) { return byte < 0x80; })) {
@@ -126,14 +125,6 @@ std::array<unsigned char, 20> HueNameBytes(std::string_view utf8) {
 }
 
 bool HueNameRoundTrips(const std::array<unsigned char, 20>& name) {
-    // The ANSI code page may decode the name, which need not be Windows-1252.
-    if (system::NamesInAnsiCodePage()) {
-        try {
-            return HueNameBytes(HueNameUtf8Text(name)) == name;
-        } catch (const std::invalid_argument&) {
-            return false;
-        }
-    }
     const auto end = std::find(name.begin(), name.end(), static_cast<unsigned char>(0));
     return std::all_of(name.begin(), end, DefinedInWindows1252) &&
            std::all_of(end, name.end(), [](unsigned char byte) { return byte == 0; });

@@ -13,11 +13,14 @@
 
 namespace huedata {
 
-// The name bytes before the first zero byte (all 20 when there is none), decoded from the
-// system's ANSI code page on Windows and from Windows-1252 everywhere else.
+// The name bytes before the first zero byte (all 20 when there is none) as the window shows
+// them: decoded from the system's ANSI code page on Windows and from Windows-1252 everywhere
+// else.
 std::u16string HueNameText(const std::array<unsigned char, 20>& name);
 
-// The same name as UTF-8, in one step: for writers of whole files of names.
+// The same bytes as UTF-8 decoded from Windows-1252 on every system, by our own table, never
+// the system's code page: for listings, pages and patches, which must read the same wherever
+// they are made (a byte Windows-1252 leaves undefined becomes the C1 control of its number).
 std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name);
 
 // A name given as UTF-8 text as the 20 bytes a hue stores: Windows-1252 on every system,
@@ -27,9 +30,10 @@ std::string HueNameUtf8Text(const std::array<unsigned char, 20>& name);
 // bytes.
 std::array<unsigned char, 20> HueNameBytes(std::string_view utf8);
 
-// Whether the name's text alone says its 20 bytes, so that a listing needs no more: not when
-// bytes follow the first zero byte, nor when one has no character of its own in the code page
-// (a control character stands for it, which other programs may drop).
+// Whether the name's text (HueNameUtf8Text) alone says its 20 bytes, so that a listing needs no
+// more: not when bytes follow the first zero byte, nor when one has no character of its own in
+// Windows-1252 (a control character stands for it, which other programs may drop). The same
+// answer on every system.
 bool HueNameRoundTrips(const std::array<unsigned char, 20>& name);
 
 // UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD. Never throws but bad_alloc.

@@ -42,6 +42,12 @@ std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
     return fmt::format("{:016x}", key);
 }
 
+// The second byte of the UTF-8 of U+0081, U+008D, U+008F, U+0090 and U+009D, the C1 controls
+// that stand for the bytes Windows-1252 leaves undefined.
+bool StandsForAnUndefinedByte(unsigned byte) {
+    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
 }  // namespace
 
 std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start) {
@@ -58,17 +64,26 @@ std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t star
 }
 
 char* WriteScriptString(char* out, std::string_view name) {
-    std::array<char, std::size_t{3} * 60> printable;
-    const char* end = WritePrintableText(printable.data(), name.substr(0, 60));
+    name = name.substr(0, 60);
     *out++ = '"';
-    for (const char* c = printable.data(); c != end; ++c) {
-        if (*c == '"' || *c == '\\') {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0U;
+        if (byte == 0xC2 && StandsForAnUndefinedByte(next)) {
+            // A byte Windows-1252 leaves undefined keeps its C1 control, as the listings give
+            // it, so that the page's editor reads the name back to its bytes.
+            out = fmt::format_to(out, "\\u{:04X}", next);
+            ++i;
+        } else if (byte == '"' || byte == '\\') {
             *out++ = '\\';
-            *out++ = *c;
-        } else if (*c == '<') {
+            *out++ = name[i];
+        } else if (byte == '<') {
             out = std::copy_n("\\u003C", 6, out);
+        } else if (byte < 0x20 || byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+            out = std::copy_n("\xEF\xBF\xBD", 3, out);  // a control character, as U+FFFD
+            if (byte == 0xC2) ++i;
         } else {
-            *out++ = *c;
+            *out++ = name[i];
         }
     }
     *out++ = '"';

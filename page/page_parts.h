@@ -19,7 +19,8 @@ namespace hues {
 std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start);
 
 // A name as a string in a script or its JSON data, written at `out`: quotes, backslashes and
-// "<" (which could end the script) escaped, control characters shown as U+FFFD. Room:
+// "<" (which could end the script) escaped, control characters shown as U+FFFD but the five
+// that stand for the bytes Windows-1252 leaves undefined (U+0081 ...), which are kept. Room:
 // 18 * name.size() + 2.
 char* WriteScriptString(char* out, std::string_view name);
 

@@ -102,4 +102,34 @@ std::vector<huedata::HueRecord> SampleHues() {
     return hues;
 }
 
+std::vector<huedata::HueRecord> HuesWithEveryByteInNames(std::size_t count) {
+    const auto sample = SampleHues();
+    std::vector<huedata::HueRecord> hues;
+    hues.reserve(count);
+    std::uint32_t state = 2463534242U;  // xorshift32, the same names on every system
+    const auto next = [&state] {
+        state ^= state << 13U;
+        state ^= state >> 17U;
+        state ^= state << 5U;
+        return state;
+    };
+    for (std::size_t id = 0; id < count; ++id) {
+        huedata::HueRecord hue = sample[id % sample.size()];
+        if (id < 13) {
+            for (std::size_t i = 0; i < hue.Name.size(); ++i)
+                hue.Name[i] = static_cast<unsigned char>(id * 20 + i);
+        } else if (id == 13 || id == 345) {
+            hue.Name = NameBytes("Odd \x81\x8D\x8F\x90\x9D");
+        } else {
+            hue.Name = {};
+            const std::size_t length = 1 + next() % 20;
+            for (std::size_t i = 0; i < length; ++i)
+                hue.Name[i] = static_cast<unsigned char>(1 + next() % 255);
+            if (length < 19 && next() % 4 == 0) hue.Name[length + 1] = 'x';  // after the NUL
+        }
+        hues.push_back(hue);
+    }
+    return hues;
+}
+
 }  // namespace huetools

@@ -132,9 +132,11 @@ export function nameText(bytes) {
   }
   return text;
 }
-// The text as the page shows it: a control character (C0, DEL, C1) as U+FFFD.
+// The text as the page shows it: a control character (C0, DEL, C1) as U+FFFD, but the five C1
+// controls that stand for the bytes Windows-1252 leaves undefined, which the listings give too.
 // eslint-disable-next-line no-control-regex -- the control characters are what it finds
-export const printable = (text) => text.replace(/[\u0000-\u001F\u007F-\u009F]/g, "\uFFFD");
+const Controls = /[\u0000-\u001F\u007F\u0080\u0082-\u008C\u008E\u0091-\u009C\u009E\u009F]/g;
+export const printable = (text) => text.replace(Controls, "\uFFFD");
 // Whether the name's text gives its bytes back (as `hues list` checks before it adds name_bytes).
 function nameRoundTrips(bytes) {
   const end = bytes.indexOf(0) < 0 ? 20 : bytes.indexOf(0);

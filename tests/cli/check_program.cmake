@@ -1,5 +1,6 @@
 # Runs the hues program as a script would and checks its exit statuses and streams.
-# Usage: cmake -DHUES=... -DEMULATOR=... -DMAKE_SAMPLE=... -DWORK_DIR=... -P check_program.cmake
+# Usage: cmake -DHUES=... -DEMULATOR=... -DMAKE_SAMPLE=... -DWORK_DIR=... -DSOURCE_DIR=...
+#        -DBINARY_DIR=... -P check_program.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/hues.mul"
@@ -103,5 +104,41 @@ foreach(format text-never text html)
   endif()
   if(NOT status EQUAL 1 OR NOT shown STREQUAL expected)
     message(SEND_ERROR "hues diff ${options}: status ${status}, other bytes: ${shown}")
+  endif()
+endforeach()
+
+# Names holding every byte value (those Windows-1252 leaves undefined, text after a zero byte)
+# listed and paged to the same bytes on every system, line ends aside: decided by our own code,
+# never by the system's code page.
+execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/every-byte.mul" 400 every-byte
+  RESULT_VARIABLE status OUTPUT_QUIET)
+set(expected_list "e19340fbb2841332f271155b8edcd51ac530b4b1f0fa49c2de681f425e5740e2")
+set(expected_csv "be9e737f4afb3e9659bab39b7a6233648c759bda0dcfdf28a83c6ae77eeff469")
+set(expected_html "5671ded912346e1a4b6bd11bbe6e52435debc174ca62476be948e719d8ebc42b")
+foreach(listing "list;--format;json" "export;csv" "export;html")
+  execute_process(COMMAND ${EMULATOR} "${HUES}" -f every-byte.mul ${listing}
+    WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE status OUTPUT_VARIABLE out)
+  if(listing MATCHES "html")
+    # Nor does a page hold a path of the machine that built it.
+    foreach(folder "${SOURCE_DIR}" "${BINARY_DIR}" "page/web/")
+      string(FIND "${out}" "${folder}" found)
+      if(NOT found EQUAL -1)
+        message(SEND_ERROR "hues ${listing} holds the build's path ${folder}")
+      endif()
+    endforeach()
+    string(FIND "${out}" "<script>\n" script)
+    string(FIND "${out}" "</script>\n</body>" end)
+    string(SUBSTRING "${out}" 0 ${script} before)
+    string(SUBSTRING "${out}" ${end} -1 after)
+    set(out "${before}${after}")
+  endif()
+  string(REPLACE "\r\n" "\n" out "${out}")
+  string(SHA256 listed "${out}")
+  list(GET listing 1 kind)
+  if(kind STREQUAL "--format")
+    set(kind list)
+  endif()
+  if(NOT status EQUAL 0 OR NOT listed STREQUAL expected_${kind})
+    message(SEND_ERROR "hues ${listing} of names of every byte: status ${status}, other bytes: ${listed}")
   endif()
 endforeach()

@@ -6,3 +6,5 @@ export const chromiumOptions = {
   args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync"],
 };
+// Playwright's driver from this folder's packages, for the tests elsewhere that drive a page.
+export { chromium } from "playwright-core";
