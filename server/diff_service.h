@@ -3,7 +3,7 @@
 // it answers writes anything.
 #pragma once
 
-#include "server/editor_service.h"
+#include "server/request_gate.h"
 
 #include <cstdint>
 #include <string>

@@ -10,7 +10,7 @@ import { copyFileSync, existsSync, mkdirSync, readFileSync, writeFileSync, chmod
 import { createServer, request } from "node:http";
 import { join } from "node:path";
 
-import { forHues, runner, serve, stopServers } from "./serve.mjs";
+import { forHues, runner, serve, serveWith, stopServers } from "./serve.mjs";
 
 const { MAKE_SAMPLE, WORK_DIR, HUES_RUNNER } = process.env;
 const work = join(WORK_DIR, "server");
@@ -95,6 +95,25 @@ test("every request without the secret, the server's host and its origin is refu
   assert.equal("hues: " + JSON.parse(answer.text).error, applied);
   assert.ok(readFileSync(file).equals(before), "a refused request changed the file");
   assert.equal((await send(server)).status, 200);
+});
+
+test("both servers refuse a page of another site on every route, and answer their own", async () => {
+  const file = fresh("origins.mul"), other = fresh("origins-other.mul");
+  hues(other, "set", "4", "--name", "Other");
+  const servers = { edit: await serve(file),
+                    diff: await serveWith(["diff", forHues(file), forHues(other), "--web", "--no-browser", "--port", "0"]) };
+  const routes = { edit: ["/", "/history?hue=4"], diff: ["/"] };
+  for (const [kind, server] of Object.entries(servers)) {
+    const own = `http://127.0.0.1:${server.port}`;
+    for (const path of routes[kind]) {
+      for (const [origin, refused] of [["http://attacker.example", true], ["null", true], [own, false], [undefined, false]]) {
+        const answer = await send(server, { path, headers: origin ? { origin } : {} });
+        assert.equal(answer.status === 403, refused, `${kind} ${path} from ${origin}: ${answer.status} ${answer.text.slice(0, 80)}`);
+      }
+    }
+  }
+  const done = await send(servers.diff, { method: "POST", path: "/done", headers: { origin: "http://attacker.example", "content-type": "application/json" } });
+  assert.equal(done.status, 403);
 });
 
 test("a save is apply's edit; one naming a stale file is refused whole", async () => {
