@@ -10,6 +10,15 @@ export default [
   {
     files: ["page/web/**/*.js"],
     languageOptions: { sourceType: "module", globals: globals.browser },
+    rules: {
+      // A module keeps its state to itself (the hues and their changes live in store.js, reached
+      // through its functions): no module exports a binding another could see change, as
+      // eslint-plugin-import's no-mutable-exports says, with ESLint's own rule.
+      "no-restricted-syntax": ["error", {
+        selector: "ExportNamedDeclaration > VariableDeclaration[kind!='const']",
+        message: "Export a function that reads the state, not a binding that changes",
+      }],
+    },
   },
   {
     // Node, and the functions they hand to the browser to run there.

@@ -3,13 +3,16 @@
 // a closed tab nor a crash loses it, and leaving the page as a patch for `hues apply`.
 import { HUES, SERVED } from "./data.js";
 import {
-  EditError, bytesHex, hueObject, hueOf, jsonLines, patchOf, putHue, rgbText, sameHue, withColor,
-  withGradient, withName, withPastedJson, withTable,
+  EditError, bytesHex, hueObject, jsonLines, patchOf, rgbText, withColor, withGradient, withName,
+  withPastedJson, withTable,
 } from "./hues.js";
 import {
-  $, changedHues, copy, editingHue, hues, ids, lowerNames, markEditing, onEditAsked,
-  onPictureChanged, onlyChanged, order, paintHue, placeOfId, rebuildOrder, remeasure, render,
-  sample, say, showPosition,
+  bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, editingHue, extraIds,
+  extraOf, fieldsOf, isChanged, keptChanges, loadedFieldsOf, markEditing, redoChange, undoChange,
+} from "./store.js";
+import {
+  $, copy, ids, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId, positionOf,
+  rebuildOrder, render, samplePicture, say, showPosition,
 } from "./table.js";
 
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
@@ -25,27 +28,13 @@ const colorInputs = Array.from({ length: 32 }, (_, i) => {
 });
 $("edit-colours").append(...colorInputs);
 
-// ---- The changes: each hue as loaded, from its first change on, and every change in order ----
-
-export const loaded = new Map();
-export const done = [], undone = [];  // { hue, before, after }, the last change last
-
-function put(hue, fields) {
-  if (!loaded.has(hue)) loaded.set(hue, hueOf(hues, hue));
-  putHue(hues, hue, fields);
-  lowerNames[hue] = fields.name.toLowerCase();
-  if (sameHue(loaded.get(hue), fields)) changedHues.delete(hue);
-  else changedHues.add(hue);
-  remeasure(hue);
-}
-
 // What else follows the hues as they change (a merge's conflicts).
 const changeListeners = [];
 export const onHueChanged = (listener) => changeListeners.push(listener);
 function afterChange(hue) {
   if (onlyChanged.checked) rebuildOrder();
   else render(true);
-  if (hue === editingHue) showEditor();
+  if (hue === editingHue()) showEditor();
   showChanges();
   keepSoon();
   for (const listener of changeListeners) listener(hue);
@@ -53,53 +42,46 @@ function afterChange(hue) {
 
 // A change the editor made: it shows at once, and can be undone.
 export function change(hue, { hue: after, note }) {
-  const before = hueOf(hues, hue);
   if (note) tell(note, false);
-  if (sameHue(before, after)) return;
-  put(hue, after);
-  done.push({ hue, before, after });
-  undone.length = 0;
-  afterChange(hue);
+  if (changeHue(hue, after)) afterChange(hue);
 }
 
 // Undo and redo bring the changed hue into view, and into the editor when it is open.
-function step(from, to, fields, verb) {
-  const entry = from.pop();
-  if (!entry) return;
-  to.push(entry);
-  put(entry.hue, fields(entry));
-  if (editingHue !== null && editingHue !== entry.hue) showInEditor(entry.hue);
-  const position = order.indexOf(entry.hue);
+function step(take, verb) {
+  const hue = take();
+  if (hue === null) return;
+  if (editingHue() !== null && editingHue() !== hue) showInEditor(hue);
+  const position = positionOf(hue);
   if (position >= 0) showPosition(position);
-  afterChange(entry.hue);
-  say(verb + " a change to hue " + ids[entry.hue]);
+  afterChange(hue);
+  say(verb + " a change to hue " + ids[hue]);
 }
-const undo = () => step(done, undone, (entry) => entry.before, "Undid");
-const redo = () => step(undone, done, (entry) => entry.after, "Redid");
+const undo = () => step(undoChange, "Undid");
+const redo = () => step(redoChange, "Redid");
 undoButton.addEventListener("click", undo);
 redoButton.addEventListener("click", redo);
 
 export function showChanges() {
-  const count = changedHues.size;
+  const count = changedCount();
   changesText.textContent = count === 0 ? "No hues changed" : count === 1 ? "1 hue changed" : count + " hues changed";
-  undoButton.disabled = done.length === 0;
-  redoButton.disabled = undone.length === 0;
+  undoButton.disabled = !canUndo();
+  redoButton.disabled = !canRedo();
   $("download-changes").disabled = $("copy-changes").disabled = count === 0;
 }
 
 // ---- The changes as text: a patch that `hues apply` takes ----
 
-// Fields the hues of the page do not hold, by hue id (a block's header, chosen in a merge).
-export const patchExtras = new Map();
+// The patch: each changed hue's changed fields, and the fields a patch carries beside the hues'
+// own (a block's header, chosen in a merge), in id order.
 export function changesJson() {
-  const changed = Array.from(changedHues);
-  for (const id of patchExtras.keys()) {
-    if (!changedHues.has(placeOfId.get(id))) changed.push(placeOfId.get(id));
+  const changed = changedList();
+  for (const id of extraIds()) {
+    if (!isChanged(placeOfId.get(id))) changed.push(placeOfId.get(id));
   }
   changed.sort((a, b) => ids[a] - ids[b]);
   return jsonLines(changed.map((hue) => ({
-    ...(changedHues.has(hue) ? patchOf(ids[hue], loaded.get(hue), hueOf(hues, hue)) : { id: ids[hue] }),
-    ...patchExtras.get(ids[hue]),
+    ...(isChanged(hue) ? patchOf(ids[hue], loadedFieldsOf(hue), fieldsOf(hue)) : { id: ids[hue] }),
+    ...extraOf(ids[hue]),
   })));
 }
 $("download-changes").addEventListener("click", () => {
@@ -123,7 +105,7 @@ export function keepUnder(stamp) {
   keep();
 }
 const fieldsText = (fields) => [fields.name, bytesHex(fields.bytes), Array.from(fields.values)];
-const fieldsOf = ([name, hex, list]) =>
+const keptFields = ([name, hex, list]) =>
   ({ name, bytes: Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16)), values: Uint16Array.from(list) });
 let keeping = 0;
 function keepSoon() {
@@ -132,6 +114,7 @@ function keepSoon() {
 }
 function keep() {
   const entries = (list) => list.map(({ hue, before, after }) => [ids[hue], fieldsText(before), fieldsText(after)]);
+  const { done, undone } = keptChanges();
   try {
     if (done.length + undone.length === 0) localStorage.removeItem(storageKey);
     else localStorage.setItem(storageKey, JSON.stringify({ done: entries(done), undone: entries(undone) }));
@@ -145,17 +128,15 @@ function restore() {
     kept = JSON.parse(localStorage.getItem(storageKey));
     const entries = (list) => list.map(([id, before, after]) => {
       if (!placeOfId.has(id)) throw new Error("no hue " + id);
-      return { hue: placeOfId.get(id), before: fieldsOf(before), after: fieldsOf(after) };
+      return { hue: placeOfId.get(id), before: keptFields(before), after: keptFields(after) };
     });
     if (kept) kept = { done: entries(kept.done), undone: entries(kept.undone) };
   } catch {
     kept = null;
   }
   if (!kept || kept.done.length + kept.undone.length === 0) return;
-  for (const entry of kept.done) put(entry.hue, entry.after);
-  done.push(...kept.done);
-  undone.push(...kept.undone);
-  const count = changedHues.size;
+  bringBackChanges(kept);
+  const count = changedCount();
   say("Your unsaved changes are back: " + (count === 1 ? "1 hue" : count + " hues") +
       " changed. Undo takes them back to the file as loaded");
   render(true);
@@ -169,7 +150,7 @@ export function reloadLeavingChanges() {
 }
 addEventListener("pagehide", keep);
 addEventListener("beforeunload", (event) => {
-  if (changedHues.size > 0 && !reloading) event.preventDefault();
+  if (changedCount() > 0 && !reloading) event.preventDefault();
 });
 
 // ---- The panel ----
@@ -180,8 +161,8 @@ function tell(text, refusal) {
 }
 
 function showEditor() {
-  const fields = hueOf(hues, editingHue);
-  $("edit-id").textContent = ids[editingHue];
+  const fields = fieldsOf(editingHue());
+  $("edit-id").textContent = ids[editingHue()];
   const hex = (value) => value.toString(16).toUpperCase();
   for (const [input, value] of [[editName, fields.name], [editStart, hex(fields.values[0])],
                                 [editEnd, hex(fields.values[1])]]) {
@@ -196,11 +177,12 @@ function showEditor() {
 }
 onPictureChanged(showEditedSample);
 function showEditedSample() {
-  editSample.hidden = !sample || editingHue === null;
+  const sample = samplePicture();
+  editSample.hidden = !sample || editingHue() === null;
   if (editSample.hidden) return;
   editSample.width = sample.width;
   editSample.height = sample.height;
-  paintHue(editSample, editingHue);
+  paintHue(editSample, editingHue());
 }
 
 // What else shows the hue in the editor (its history), told when the editor takes another.
@@ -221,7 +203,7 @@ function openEditor(hue) {
 }
 onEditAsked(openEditor);
 function closeEditor() {
-  const hue = editingHue;
+  const hue = editingHue();
   markEditing(null);
   editor.hidden = true;
   document.body.classList.remove("editing");
@@ -235,7 +217,7 @@ $("edit-close").addEventListener("click", closeEditor);
 function edit(make) {
   tell("", false);
   try {
-    change(editingHue, make(hueOf(hues, editingHue)));
+    change(editingHue(), make(fieldsOf(editingHue())));
     return true;
   } catch (error) {
     if (!(error instanceof EditError)) throw error;
@@ -254,7 +236,7 @@ function copyHue() {
   const id = copyOf.value.trim();
   edit(() => {
     if (!/^\d+$/.test(id) || !placeOfId.has(+id)) throw new EditError("There is no hue \"" + id + "\" on this page to copy");
-    return { hue: hueOf(hues, placeOfId.get(+id)) };
+    return { hue: fieldsOf(placeOfId.get(+id)) };
   });
 }
 function pasteHue(text) {
@@ -270,7 +252,7 @@ paste.addEventListener("paste", (event) => {
 });
 paste.addEventListener("change", () => { if (paste.value.trim()) pasteHue(paste.value); });
 $("edit-copy-json").addEventListener("click", () =>
-  copy(JSON.stringify(hueObject(ids[editingHue], hueOf(hues, editingHue)))));
+  copy(JSON.stringify(hueObject(ids[editingHue()], fieldsOf(editingHue())))));
 
 // ---- Keys: undo and redo everywhere but while text is being typed; Escape leaves the panel ----
 

@@ -2,9 +2,10 @@
 // that changed the hue, newest first, each with its author, date and subject and the hue's
 // strip as it was after it, and a button that makes the hue that again: an ordinary edit,
 // counted, undone with Ctrl+Z and saved with Save.
-import { rgbText, withPastedJson, hueOf } from "./hues.js";
+import { EditError, rgbText, withHueObject } from "./hues.js";
 import { change, onEditorShows } from "./editor.js";
-import { $, hues } from "./table.js";
+import { fieldsOf, hues } from "./store.js";
+import { $ } from "./table.js";
 
 export function startHistory() {
   const section = $("history"), list = $("history-list"), status = $("history-status");
@@ -32,13 +33,22 @@ export function startHistory() {
       const restore = Object.assign(document.createElement("button"), {
         type: "button", className: "restore", textContent: "Restore" });
       restore.setAttribute("aria-label", "Restore hue " + entry.hue + " as it was after " + entry.commit.slice(0, 7));
-      restore.addEventListener("click", () =>
-        change(hue, withPastedJson(hueOf(hues, hue), JSON.stringify(entry.after))));
+      restore.addEventListener("click", () => restoreHue(hue, entry));
       item.append(strip, restore);
     } else {
       item.append(Object.assign(document.createElement("p"), { textContent: "No such hue after it" }));
     }
     return item;
+  }
+
+  // The hue as the commit left it, an ordinary edit; a state the editor cannot take is said.
+  function restoreHue(hue, entry) {
+    try {
+      change(hue, withHueObject(fieldsOf(hue), entry.after, "Hue " + entry.hue + " as of " + entry.commit.slice(0, 7)));
+    } catch (error) {
+      if (!(error instanceof EditError)) throw error;
+      status.textContent = error.message;
+    }
   }
 
   onEditorShows(async (hue) => {

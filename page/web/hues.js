@@ -269,7 +269,13 @@ export function withPastedJson(hue, text) {
   if (!object || typeof object !== "object" || Array.isArray(object)) {
     throw new EditError("The pasted text is not one hue object");
   }
-  const fail = (field, why) => { throw new EditError("The pasted hue's " + field + " " + why); };
+  return withHueObject(hue, object, "The pasted hue");
+}
+
+// A hue's object, already decoded, laid over this hue in the same way; a refusal names the
+// field after `what` ("The pasted hue", "The restored hue", ...).
+export function withHueObject(hue, object, what) {
+  const fail = (field, why) => { throw new EditError(what + "'s " + field + " " + why); };
   let next = { ...hue, values: hue.values.slice() };
   if ("name_bytes" in object) {
     if (!/^[0-9a-fA-F]{40}$/.test(object.name_bytes)) fail("name_bytes", "must be 40 hexadecimal digits");

@@ -2,9 +2,10 @@
 // and only the rows on screen are made, so that a file of 32,768 hues loads, filters and ranks
 // as quickly as one of 3,000. Without scripts the page shows the plain table in <noscript>
 // instead.
-import { HUES, SAMPLE, SERVED } from "./data.js";
-import { ValuesPerHue, loadHues, oklab, rgbText, widened } from "./hues.js";
+import { SAMPLE, SERVED } from "./data.js";
+import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
+import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
 
 export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
@@ -15,21 +16,18 @@ const table = $("hues"), body = table.tBodies[0];
 
 // ---- The hues: their values and names change as the editor changes them ----
 
-export const hues = loadHues(HUES);
 export const { total, ids, values, names, placeOfId } = hues;
-export const lowerNames = names.map((name) => name.toLowerCase());
+const lowerNames = names.map((name) => name.toLowerCase());
 const idTexts = Array.from(ids, String);
 const colorOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
 const colorsOf = (hue) => Array.from({ length: 32 }, (_, i) => rgbText[colorOf(hue, i)]);
 const tableHex = (hue, which) => values[hue * ValuesPerHue + which].toString(16).toUpperCase();
-// The hues the editor has changed from the file as loaded, and the one it shows; it keeps both.
-export const changedHues = new Set();
-export let editingHue = null;
-export function markEditing(hue) { editingHue = hue; }
 
 // ---- What is shown: the filter, then the order ----
 
-export let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
+let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
+// Where the hue stands in the order shown, or -1 when the filter leaves it out.
+export const positionOf = (hue) => order.indexOf(hue);
 let ranking = null;  // { hex, target, distances, best } while ordered by a colour
 
 export function say(text) { status.textContent = text; }
@@ -39,7 +37,7 @@ export async function copy(text) {
 }
 
 function passesFilter(hue, wanted) {
-  if (onlyChanged.checked && !changedHues.has(hue)) return false;
+  if (onlyChanged.checked && !isChanged(hue)) return false;
   return !wanted || idTexts[hue] === wanted || lowerNames[hue].includes(wanted);
 }
 
@@ -84,10 +82,12 @@ function measure(hue, target, distances, best) {
   distances[hue] = nearest;
   best[hue] = index;
 }
-// A hue the editor changed is measured again; it keeps its place until the next ranking.
-export function remeasure(hue) {
+// A changed hue is found by its new name and measured again; it keeps its place until the next
+// filter or ranking.
+onFieldsChanged((hue) => {
+  lowerNames[hue] = names[hue].toLowerCase();
   if (ranking) measure(hue, ranking.target, ranking.distances, ranking.best);
-}
+});
 
 function rank(hex) {
   const n = parseInt(hex.slice(1), 16);
@@ -119,8 +119,8 @@ function rowHtml(hue, position) {
   let stops = "";
   for (let i = 0; i < 32; i++) stops += "," + colors[i] + " 0 " + (i + 1) * 10 + "px";
   const name = names[hue].replace(/[&<>"']/g, (c) => "&#" + c.charCodeAt(0) + ";");
-  const changed = changedHues.has(hue);
-  const classes = (changed ? " changed" : "") + (hue === editingHue ? " editing" : "");
+  const changed = isChanged(hue);
+  const classes = (changed ? " changed" : "") + (hue === editingHue() ? " editing" : "");
   let html = '<tr id="hue-' + ids[hue] + '" aria-rowindex="' + (position + 2) +
     (classes ? '" class="' + classes.slice(1) : "") + '" data-colors="' + colors.join(" ") +
     '"><td><button type=button>' + ids[hue] + "</button>" +
@@ -267,7 +267,9 @@ body.addEventListener("keydown", (event) => {
 // ---- A hue on a picture: each pixel's level (its red >> 3) picks that colour of the hue;
 // alpha stays, and with "Only grey pixels" a pixel that is not grey keeps its own colour ----
 
-export let sample = null;
+let sample = null;
+// The picture every hue is painted on: { width, height, data }, or null.
+export const samplePicture = () => sample;
 function paint(row) {
   const canvas = row.cells[6].firstChild;
   if (canvas) paintHue(canvas, hueOfRow(row));

@@ -1,0 +1,88 @@
+// The page's hues and every change made to them, in one place: the hues as the file gave them
+// and as changed, those changed from the file as loaded, the changes in order for undo and redo,
+// the fields a patch carries beside the hues' own (a block's header chosen in a merge), and the
+// hue in the editor. The other modules read and change them through these functions alone, and
+// hear of each changed hue through onFieldsChanged.
+import { HUES } from "./data.js";
+import { hueOf, loadHues, putHue, sameHue } from "./hues.js";
+
+// Read by every module (ids, names, values); its fields are written here alone.
+export const hues = loadHues(HUES);
+const loaded = new Map();    // each changed hue's fields as the file has them
+const changed = new Set();   // hues whose fields differ from the file's
+const done = [], undone = [];  // { hue, before, after }, the last change last
+const extras = new Map();    // hue id -> fields a patch carries beside the hue's own
+let editing = null;
+
+const fieldsListeners = [];
+// `listener(hue)` once a hue's fields are new (an edit, an undo, changes kept from before).
+export const onFieldsChanged = (listener) => fieldsListeners.push(listener);
+
+export const fieldsOf = (hue) => hueOf(hues, hue);
+export const loadedFieldsOf = (hue) => loaded.get(hue);
+export const isChanged = (hue) => changed.has(hue);
+export const changedCount = () => changed.size;
+export const changedList = () => Array.from(changed);
+export const canUndo = () => done.length > 0;
+export const canRedo = () => undone.length > 0;
+
+function put(hue, fields) {
+  if (!loaded.has(hue)) loaded.set(hue, hueOf(hues, hue));
+  putHue(hues, hue, fields);
+  if (sameHue(loaded.get(hue), fields)) changed.delete(hue);
+  else changed.add(hue);
+  for (const listener of fieldsListeners) listener(hue);
+}
+
+// One change of a hue, to be undone in turn; false when it changes nothing.
+export function changeHue(hue, after) {
+  const before = hueOf(hues, hue);
+  if (sameHue(before, after)) return false;
+  put(hue, after);
+  done.push({ hue, before, after });
+  undone.length = 0;
+  return true;
+}
+// The last change undone (or the last undone redone): its hue, or null when there is none.
+export function undoChange() {
+  const entry = done.pop();
+  if (!entry) return null;
+  undone.push(entry);
+  put(entry.hue, entry.before);
+  return entry.hue;
+}
+export function redoChange() {
+  const entry = undone.pop();
+  if (!entry) return null;
+  done.push(entry);
+  put(entry.hue, entry.after);
+  return entry.hue;
+}
+
+// The changes in order, as kept in the browser and brought back from there.
+export const keptChanges = () => ({ done: done.slice(), undone: undone.slice() });
+export function bringBackChanges(kept) {
+  for (const entry of kept.done) put(entry.hue, entry.after);
+  done.push(...kept.done);
+  undone.push(...kept.undone);
+}
+
+// After a save: the hues as they were sent are now the file's; a hue changed while the save was
+// under way stays changed, and undo starts again from the file as saved once none is.
+export function becomeFile(sent) {
+  for (const [hue, fields] of sent) loaded.set(hue, fields);
+  for (const hue of [...changed]) if (sameHue(loaded.get(hue), hueOf(hues, hue))) changed.delete(hue);
+  if (changed.size === 0) done.length = undone.length = 0;
+}
+
+// Fields a patch carries for a hue beside its own (null drops them).
+export function putExtra(id, fields) {
+  if (fields) extras.set(id, fields);
+  else extras.delete(id);
+}
+export const extraOf = (id) => extras.get(id);
+export const extraIds = () => Array.from(extras.keys());
+export const clearExtras = () => extras.clear();
+
+export const editingHue = () => editing;
+export function markEditing(hue) { editing = hue; }
