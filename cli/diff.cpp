@@ -1,12 +1,14 @@
 #include "cli/diff.h"
 
 #include "huetext/csv_format.h"
+#include "huetext/field_text.h"
 #include "huetext/hue_view.h"
 #include "huetext/json_format.h"
 #include "huetext/output_file.h"
 #include "page/diff_page.h"
 
 #include "huedata/hue_edit.h"
+#include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 
 #include <fmt/format.h>
@@ -22,13 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
-
-// A side with the count of hues its bytes hold.
-struct Side {
-    const std::string& name;
-    std::span<const unsigned char> bytes;
-    std::size_t count;
-};
 
 // A file read whole (mapped where it can be), and the side of a diff it is.
 struct ReadFile {
@@ -49,70 +44,23 @@ bool SameBytes(std::span<const unsigned char> a, std::span<const unsigned char> 
     return std::ranges::equal(a, b);
 }
 
-std::vector<HueDifference> Differences(const Side& a, const Side& b) {
-    std::vector<HueDifference> differences;
-    for (const std::size_t id : huedata::DifferingHues(a.bytes, b.bytes, true)) {
-        HueDifference hue{id, std::nullopt, std::nullopt};
-        if (id < a.count) hue.first = huedata::HueAt(a.bytes, id);
-        if (id < b.count) hue.second = huedata::HueAt(b.bytes, id);
-        if (id % huedata::HuesPerBlock == 0) {
-            hue.firstHeader = huedata::BlockHeaderAt(a.bytes, id / huedata::HuesPerBlock);
-            hue.secondHeader = huedata::BlockHeaderAt(b.bytes, id / huedata::HuesPerBlock);
+// Each differing field of a hue both files hold as (field, old, new), the values as `shown`
+// gives them; a name whose text reads the same on both sides shows its bytes too.
+template <typename Shown, typename Row>
+void ForEachField(const huedata::HueDifference& hue, Shown shown, Row row) {
+    for (const huedata::HueField field : hue.fields) {
+        std::string old = shown(field, *hue.first), now = shown(field, *hue.second);
+        if (field.kind == huedata::HueField::Name && old == now) {
+            old += " [" + NameBytesText(*hue.first) + "]";
+            now += " [" + NameBytesText(*hue.second) + "]";
         }
-        differences.push_back(hue);
-    }
-    return differences;
-}
-
-// Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
-std::string NameShown(const huedata::HueRecord& hue) {
-    std::string shown = "\"";
-    shown.append(PrintableText(huedata::HueNameUtf8Text(hue.Name))).append("\"");
-    return shown;
-}
-
-std::string NameBytesShown(const huedata::HueRecord& hue) {
-    std::string hex;
-    for (const unsigned char byte : hue.Name) hex.append(huedata::HexOfByte[byte].data(), 2);
-    return hex;
-}
-
-std::string ColorShown(huedata::Color15 value) {
-    return huedata::Color15Text(value) + " " + huedata::RgbText(huedata::ConvertColor(value));
-}
-
-// Each differing field as (field, old, new).
-template <typename Row>
-void ForEachField(const HueDifference& hue, Row row) {
-    if (hue.firstHeader != hue.secondHeader) {
-        row("block_header", fmt::format("0x{:08X}", hue.firstHeader),
-            fmt::format("0x{:08X}", hue.secondHeader));
-    }
-    if (!hue.first || !hue.second) {
-        row("hue", hue.first ? "present" : "absent", hue.second ? "present" : "absent");
-        return;
-    }
-    const huedata::HueRecord& a = *hue.first;
-    const huedata::HueRecord& b = *hue.second;
-    if (a.Name != b.Name) {
-        const bool sameText = NameShown(a) == NameShown(b);
-        row(sameText ? "name_bytes" : "name", sameText ? NameBytesShown(a) : NameShown(a),
-            sameText ? NameBytesShown(b) : NameShown(b));
-    }
-    if (a.TableStart != b.TableStart)
-        row("table_start", std::to_string(a.TableStart), std::to_string(b.TableStart));
-    if (a.TableEnd != b.TableEnd)
-        row("table_end", std::to_string(a.TableEnd), std::to_string(b.TableEnd));
-    for (std::size_t i = 0; i < a.Colors.size(); ++i) {
-        if (a.Colors[i] != b.Colors[i]) {
-            row("color" + std::to_string(i), ColorShown(a.Colors[i]), ColorShown(b.Colors[i]));
-        }
+        row(field, old, now);
     }
 }
 
 // A changed hue's colours drawn: its old strip above its new one, each colour that changed
 // marked below them; a hue one file lacks, its one strip.
-void DrawHue(const HueDifference& hue, TextStyle style, TextBuilder& out) {
+void DrawHue(const huedata::HueDifference& hue, TextStyle style, TextBuilder& out) {
     for (const auto& [label, side] : {std::pair{"  old ", &hue.first}, {"  new ", &hue.second}}) {
         if (!*side) continue;
         out << label;
@@ -129,62 +77,96 @@ void DrawHue(const HueDifference& hue, TextStyle style, TextBuilder& out) {
 
 }  // namespace
 
-void WriteHueDifference(const HueDifference& hue, std::string_view onlyFirst,
+void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
                         std::string_view onlySecond, TextStyle style, TextBuilder& out) {
+    using huedata::HueField;
     out << "hue " << hue.id;
     if (!hue.first)
-        out << ": " << onlySecond << ' ' << NameShown(*hue.second);
+        out << ": " << onlySecond << ' ' << FieldValueText({HueField::Name}, *hue.second);
     else if (!hue.second)
-        out << ": " << onlyFirst << ' ' << NameShown(*hue.first);
+        out << ": " << onlyFirst << ' ' << FieldValueText({HueField::Name}, *hue.first);
     else
-        out << ' ' << NameShown(*hue.second);
+        out << ' ' << FieldValueText({HueField::Name}, *hue.second);
     out << '\n';
-    ForEachField(hue,
-                 [&](const std::string& field, const std::string& old, const std::string& now) {
-                     if (field != "hue")
-                         out << "  " << field << ": " << old << " \xE2\x86\x92 " << now << '\n';
-                 });
+    if (hue.first && hue.second) {
+        ForEachField(
+            hue,
+            [](HueField field, const huedata::HueRecord& side) {
+                return FieldValueText(field, side);
+            },
+            [&](HueField field, const std::string& old, const std::string& now) {
+                out << "  " << huedata::FieldWords(field) << ": " << old << " \xE2\x86\x92 " << now
+                    << '\n';
+            });
+    }
     if (style.colors != TerminalColors::None) DrawHue(hue, style, out);
 }
 
 namespace {
 
-void WriteText(const Side& a, const Side& b, std::span<const HueDifference> differences,
+void WriteText(const DiffSide& a, const DiffSide& b, const huedata::FileDifference& difference,
                TextStyle style, TextBuilder& out) {
-    for (const HueDifference& hue : differences) {
+    for (const huedata::HueDifference& hue : difference.hues) {
         WriteHueDifference(hue, "only in " + a.name, "only in " + b.name, style, out);
     }
-    if (a.bytes.size() != b.bytes.size()) {
-        out << "size: " << a.bytes.size() << " \xE2\x86\x92 " << b.bytes.size() << " bytes ("
-            << a.count << " \xE2\x86\x92 " << b.count << " hues)\n";
-    } else if (!SameBytes(a.bytes, b.bytes) && differences.empty()) {
-        out << "the bytes after the last hue differ\n";
+    for (const std::string& line : FileChangeLines(difference)) out << line << '\n';
+}
+
+// A value as the table gives it: numbers in decimal, for spreadsheets.
+std::string CsvValue(huedata::HueField field, const huedata::HueRecord& hue) {
+    switch (field.kind) {
+        case huedata::HueField::TableStart:
+            return std::to_string(hue.TableStart);
+        case huedata::HueField::TableEnd:
+            return std::to_string(hue.TableEnd);
+        default:
+            return FieldValueText(field, hue);
     }
 }
 
-void WriteCsv(const Side& a, const Side& b, std::span<const HueDifference> differences,
-              TextBuilder& out) {
+void WriteCsv(const huedata::FileDifference& difference, TextBuilder& out) {
+    const auto line = [&](const std::string& id, std::string_view field, const std::string& old,
+                          const std::string& now) {
+        out << id << ',' << field << ',';
+        CsvField(out, old);
+        out << ',';
+        CsvField(out, now);
+        out << "\r\n";
+    };
     out << "id,field,old,new\r\n";
-    for (const HueDifference& hue : differences) {
-        ForEachField(hue,
-                     [&](const std::string& field, const std::string& old, const std::string& now) {
-                         out << hue.id << ',' << field << ',';
-                         CsvField(out, old);
-                         out << ',';
-                         CsvField(out, now);
-                         out << "\r\n";
+    for (const huedata::HueDifference& hue : difference.hues) {
+        const std::string id = std::to_string(hue.id);
+        if (!hue.first || !hue.second) {
+            line(id, "hue", hue.first ? "present" : "absent", hue.second ? "present" : "absent");
+            continue;
+        }
+        ForEachField(hue, CsvValue,
+                     [&](huedata::HueField field, const std::string& old, const std::string& now) {
+                         line(id, huedata::FieldName(field), old, now);
                      });
     }
-    if (a.bytes.size() != b.bytes.size()) {
-        out << ",file_size," << a.bytes.size() << ',' << b.bytes.size() << "\r\n";
+    // The file's own parts, apart from the hues: no id.
+    for (const huedata::HeaderDifference& header : difference.headers) {
+        line({}, fmt::format("{}/{}", huedata::BlockHeaderName, header.block),
+             BlockHeaderText(header.first), BlockHeaderText(header.second));
+    }
+    if (difference.firstSize != difference.secondSize) {
+        line({}, "file_size", std::to_string(difference.firstSize),
+             std::to_string(difference.secondSize));
+    }
+    if (difference.tailsDiffer) {
+        line({}, huedata::TailName,
+             std::to_string(difference.firstSize - huedata::EndOfEntries(difference.firstCount)),
+             std::to_string(difference.secondSize - huedata::EndOfEntries(difference.secondCount)));
     }
 }
 
-// The patch: the second file's whole hue for every hue that differs and that it holds, with
-// its block header wherever that differs from the first file's.
-std::vector<huedata::HueChange> Patch(std::span<const HueDifference> differences) {
+// The patch: the second file's whole hue for every hue that differs and that it holds, and
+// the header of every block whose header differs where it holds the block's first hue (alone,
+// where no hue of the block differs).
+std::vector<huedata::HueChange> Patch(const huedata::FileDifference& difference) {
     std::vector<huedata::HueChange> patch;
-    for (const HueDifference& hue : differences) {
+    for (const huedata::HueDifference& hue : difference.hues) {
         if (!hue.second) continue;
         huedata::HueChange change;
         change.id = static_cast<int>(hue.id);
@@ -192,19 +174,31 @@ std::vector<huedata::HueChange> Patch(std::span<const HueDifference> differences
         change.tableStart = hue.second->TableStart;
         change.tableEnd = hue.second->TableEnd;
         change.colors = hue.second->Colors;
-        if (hue.firstHeader != hue.secondHeader) change.blockHeader = hue.secondHeader;
         patch.push_back(change);
     }
+    for (const huedata::HeaderDifference& header : difference.headers) {
+        const auto first = static_cast<int>(header.block * huedata::HuesPerBlock);
+        if (static_cast<std::size_t>(first) >= difference.secondCount) continue;
+        const auto hue = std::ranges::find(patch, first, &huedata::HueChange::id);
+        if (hue != patch.end()) {
+            hue->blockHeader = header.second;
+        } else {
+            patch.push_back({.id = first, .blockHeader = header.second});
+        }
+    }
+    std::ranges::stable_sort(patch, {}, &huedata::HueChange::id);
     return patch;
 }
 
-std::string PatchNote(const Side& a, const Side& b, std::span<const huedata::HueChange> patch) {
+std::string PatchNote(const DiffSide& a, const DiffSide& b,
+                      const huedata::FileDifference& difference,
+                      std::span<const huedata::HueChange> patch) {
     Bytes rebuilt(a.bytes.begin(), a.bytes.end());
     huedata::ApplyHueChanges(rebuilt, patch);
     if (SameBytes(rebuilt, b.bytes)) return {};
-    if (a.count > b.count) {
-        return "hues: note: " + a.name + " holds hues " + std::to_string(b.count) + " to " +
-               std::to_string(a.count - 1) + ", which " + b.name +
+    if (difference.firstCount > difference.secondCount) {
+        return "hues: note: " + a.name + " holds hues " + std::to_string(difference.secondCount) +
+               " to " + std::to_string(difference.firstCount - 1) + ", which " + b.name +
                " lacks; a patch cannot remove hues, so it does not rebuild " + b.name + "\n";
     }
     return "hues: note: the files differ in bytes after their last hues, which a patch cannot "
@@ -257,27 +251,29 @@ std::string ServedDiffPage(const DiffRequest& request) {
 
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
                          TextStyle style, TextBuilder& out) {
-    const Side a{first.name, first.bytes, huedata::HueCountForSize(first.bytes.size())};
-    const Side b{second.name, second.bytes, huedata::HueCountForSize(second.bytes.size())};
-    const std::vector<HueDifference> differences = Differences(a, b);
-    DiffOutcome outcome{.differ = !SameBytes(a.bytes, b.bytes), .note = {}};
+    const huedata::FileDifference difference = huedata::CompareHueFiles(first.bytes, second.bytes);
+    DiffOutcome outcome{.differ = difference.Any(), .note = {}};
     if (format == "csv") {
-        WriteCsv(a, b, differences, out);
+        WriteCsv(difference, out);
     } else if (format == "json") {
-        const std::vector<huedata::HueChange> patch = Patch(differences);
+        const std::vector<huedata::HueChange> patch = Patch(difference);
         std::vector<HueView> views;
         views.reserve(patch.size());
-        std::size_t next = 0;
-        for (const HueDifference& hue : differences) {
-            if (!hue.second) continue;
-            views.push_back(HueView{static_cast<int>(hue.id),
-                                    huedata::HueNameUtf8Text(hue.second->Name), &*hue.second,
-                                    patch[next++].blockHeader});
+        auto hue = difference.hues.begin();
+        for (const huedata::HueChange& change : patch) {
+            while (hue != difference.hues.end() &&
+                   (!hue->second || hue->id < static_cast<std::size_t>(change.id)))
+                ++hue;
+            const bool whole =
+                hue != difference.hues.end() && hue->id == static_cast<std::size_t>(change.id);
+            views.push_back(HueView{
+                change.id, whole ? huedata::HueNameUtf8Text(hue->second->Name) : std::string(),
+                whole ? &*hue->second : nullptr, change.blockHeader});
         }
         HuesJson(views, out);
-        outcome.note = PatchNote(a, b, patch);
+        outcome.note = PatchNote(first, second, difference, patch);
     } else {
-        WriteText(a, b, differences, style, out);
+        WriteText(first, second, difference, style, out);
     }
     return outcome;
 }

@@ -7,7 +7,7 @@
 #include "huetext/text_format.h"
 #include "page/sample_picture.h"
 
-#include "huedata/hue_file.h"
+#include "huedata/hue_fields.h"
 
 #include <filesystem>
 #include <optional>
@@ -36,16 +36,9 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out);
 // The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
 std::string ServedDiffPage(const DiffRequest& request);
 
-// One hue that differs: held by one file or both.
-struct HueDifference {
-    std::size_t id;
-    std::optional<huedata::HueRecord> first, second;
-    std::uint32_t firstHeader = 0, secondHeader = 0;  // of the block it starts, if it does
-};
-
 // The hue as `diff` writes it: its heading, a line a field that changed, and with colours its
 // strips; a hue only the first (second) holds is said to be `onlyFirst` (`onlySecond`).
-void WriteHueDifference(const HueDifference& hue, std::string_view onlyFirst,
+void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
                         std::string_view onlySecond, TextStyle style, TextBuilder& out);
 
 // A hue file's bytes, with the name the output gives it.

@@ -31,10 +31,6 @@ void CommitLine(const huegit::CommitInfo& commit, TextBuilder& out) {
         << PrintableText(commit.subject) << '\n';
 }
 
-std::uint32_t HeaderOf(const std::optional<huegit::HueState>& state) {
-    return state ? state->blockHeader.value_or(0) : 0;
-}
-
 }  // namespace
 
 void LogHues(const HistoryAsked& asked, TextBuilder& out) {
@@ -52,10 +48,9 @@ void LogHues(const HistoryAsked& asked, TextBuilder& out) {
         const auto record = [](const std::optional<huegit::HueState>& state) {
             return state ? std::optional(state->record) : std::nullopt;
         };
-        WriteHueDifference({entry.hue, record(entry.before), record(entry.after),
-                            entry.before && entry.after ? HeaderOf(entry.before) : 0,
-                            entry.before && entry.after ? HeaderOf(entry.after) : 0},
-                           "removed", "added", asked.style, out);
+        huedata::HueDifference hue{entry.hue, record(entry.before), record(entry.after), {}};
+        hue.fields = huedata::DifferingFields(hue.first, hue.second);
+        WriteHueDifference(hue, "removed", "added", asked.style, out);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "cli/merge.h"
 
+#include "huetext/field_text.h"
 #include "huetext/hue_view.h"
 #include "huetext/output_file.h"
 
@@ -21,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using huedata::MergeConflict;
-using huedata::MergeUnit;
+using huedata::MergePart;
 using Value = std::optional<std::vector<unsigned char>>;
 
 std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
@@ -32,53 +33,30 @@ std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
     }
 }
 
-unsigned LittleEndian(const std::vector<unsigned char>& bytes) {
-    unsigned value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8U) | bytes[i];
-    return value;
-}
-
-// A unit's value as `hues show` writes it; a side without the hue says why it has none.
+// A unit's value as texts for people give it; a side without the hue says why it has none.
 std::string ValueText(const MergeConflict& conflict, const Value& value, bool isBase) {
     if (!value) return isBase ? "none" : "cut off";
-    switch (conflict.unit) {
-        case MergeUnit::Name: {
-            std::array<unsigned char, 20> name{};
-            std::ranges::copy(*value, name.begin());
-            return fmt::format("\"{}\"", PrintableText(huedata::HueNameUtf8Text(name)));
-        }
-        case MergeUnit::TableStart:
-        case MergeUnit::TableEnd:
-            return huedata::HexText(static_cast<std::int16_t>(LittleEndian(*value)));
-        case MergeUnit::Color: {
-            const auto stored = static_cast<huedata::Color15>(LittleEndian(*value));
-            return huedata::Color15Text(stored) + " " +
-                   huedata::RgbText(huedata::ConvertColor(stored));
-        }
-        case MergeUnit::BlockHeader:
-            return fmt::format("0x{:08X}", LittleEndian(*value));
-        case MergeUnit::Tail:
-            return fmt::format("{} byte{}", value->size(), value->size() == 1 ? "" : "s");
+    switch (conflict.part) {
+        case MergePart::HueField:
+            return FieldValueText(conflict.field, *value);
+        case MergePart::BlockHeader:
+            return BlockHeaderText(huedata::LittleEndianValue(*value));
+        case MergePart::Tail:
+            break;
     }
-    return {};
+    return ByteCountText(value->size());
 }
 
 std::string UnitText(const MergeConflict& conflict) {
-    switch (conflict.unit) {
-        case MergeUnit::Name:
-            return fmt::format("hue {} name", conflict.hue);
-        case MergeUnit::TableStart:
-            return fmt::format("hue {} start", conflict.hue);
-        case MergeUnit::TableEnd:
-            return fmt::format("hue {} end", conflict.hue);
-        case MergeUnit::Color:
-            return fmt::format("hue {} colour {}", conflict.hue, conflict.color);
-        case MergeUnit::BlockHeader:
+    switch (conflict.part) {
+        case MergePart::HueField:
+            return fmt::format("hue {} {}", conflict.hue, huedata::FieldWords(conflict.field));
+        case MergePart::BlockHeader:
             return fmt::format("block {} header", conflict.hue);
-        case MergeUnit::Tail:
-            return "the bytes after the last hue";
+        case MergePart::Tail:
+            break;
     }
-    return {};
+    return "the bytes after the last hue";
 }
 
 huedata::MergePreference PreferenceOf(const std::optional<std::string>& prefer) {

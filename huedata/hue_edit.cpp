@@ -25,12 +25,9 @@ void EncodeHueRecord(const HueRecord& record, std::span<unsigned char, HueRecord
 }
 
 std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t block) {
-    std::uint32_t header = 0;
     const std::size_t at = block * HueBlockSize;
-    for (std::size_t i = HueBlockHeaderSize; i-- > 0;) {
-        header = (header << 8U) | (at + i < image.size() ? image[at + i] : 0U);
-    }
-    return header;
+    if (at >= image.size()) return 0;
+    return LittleEndianValue(image.subspan(at, std::min(HueBlockHeaderSize, image.size() - at)));
 }
 
 HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
@@ -41,35 +38,6 @@ HueRecord HueAt(std::span<const unsigned char> image, std::size_t id) {
                     std::min(HueRecordSize, image.size() - at), bytes.begin());
     }
     return DecodeHueRecord(bytes);
-}
-
-std::vector<HueField> DifferingFields(const std::optional<HueRecord>& a,
-                                      const std::optional<HueRecord>& b) {
-    const bool whole = !a || !b;
-    std::vector<HueField> fields;
-    if (whole || a->Name != b->Name) fields.push_back({HueField::Name});
-    if (whole || a->TableStart != b->TableStart) fields.push_back({HueField::TableStart});
-    if (whole || a->TableEnd != b->TableEnd) fields.push_back({HueField::TableEnd});
-    for (std::size_t i = 0; i < HueRecord{}.Colors.size(); ++i) {
-        if (whole || a->Colors[i] != b->Colors[i]) fields.push_back({HueField::Color, i});
-    }
-    return fields;
-}
-
-std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
-                                       std::span<const unsigned char> b, bool headers) {
-    const std::size_t inA = HueCountForSize(a.size()), inB = HueCountForSize(b.size());
-    std::vector<std::size_t> differing;
-    for (std::size_t id = 0; id < std::max(inA, inB); ++id) {
-        const auto at = static_cast<std::size_t>(HueOffset(id));
-        const std::size_t from = headers && id % HuesPerBlock == 0 ? HueBlockHeaderSize : 0;
-        const bool same = id < inA && id < inB &&
-                          std::equal(a.begin() + static_cast<std::ptrdiff_t>(at - from),
-                                     a.begin() + static_cast<std::ptrdiff_t>(at + HueRecordSize),
-                                     b.begin() + static_cast<std::ptrdiff_t>(at - from));
-        if (!same) differing.push_back(id);
-    }
-    return differing;
 }
 
 std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,

@@ -34,22 +34,6 @@ std::uint32_t BlockHeaderAt(std::span<const unsigned char> image, std::size_t bl
 // The hue `id` of a file's bytes as it would read, bytes past the end counting as zero.
 HueRecord HueAt(std::span<const unsigned char> image, std::size_t id);
 
-// The hues of two files' bytes that differ, in id order: a hue one holds and the other lacks,
-// one whose 88 bytes differ, and with `headers` the first hue of a block whose header differs.
-// Whole entries are compared, nothing decoded.
-std::vector<std::size_t> DifferingHues(std::span<const unsigned char> a,
-                                       std::span<const unsigned char> b, bool headers);
-
-// A field of a hue, as two hues may differ in it: the name, a table value or one colour.
-struct HueField {
-    enum Kind { Name, TableStart, TableEnd, Color } kind = Name;
-    std::size_t color = 0;  // for Color
-};
-
-// The fields in which two hues differ, in record order; every field where either is missing.
-std::vector<HueField> DifferingFields(const std::optional<HueRecord>& a,
-                                      const std::optional<HueRecord>& b);
-
 // The size of a file of `size` bytes once it holds at least `leastCount` hues and every hue
 // changed: never less than it was.
 std::uint64_t SizeForHueChanges(std::uint64_t size, std::span<const HueChange> changes,

@@ -15,12 +15,11 @@ namespace huedata {
 namespace {
 
 std::int16_t LittleEndian16(const unsigned char* bytes) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U)));
+    return static_cast<std::int16_t>(LittleEndianValue({bytes, 2}));
 }
 
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
-    return std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8U) |
-           (std::uint32_t{bytes[2]} << 16U) | (std::uint32_t{bytes[3]} << 24U);
+    return LittleEndianValue({bytes, 4});
 }
 
 // Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.

@@ -6,6 +6,7 @@
 
 #include "color15.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,15 @@ constexpr std::uint64_t EndOfEntries(std::size_t count) {
 // How many entries lie wholly inside a file of `fileSize` bytes, capped at MaxHueCount.
 // Stray bytes after the last whole entry hold no hue.
 std::size_t HueCountForSize(std::uint64_t fileSize);
+
+// The little-endian value of up to four bytes, as a hue file stores every number.
+constexpr std::uint32_t LittleEndianValue(std::span<const unsigned char> bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = std::min<std::size_t>(bytes.size(), 4); i-- > 0;) {
+        value = (value << 8U) | bytes[i];
+    }
+    return value;
+}
 
 // Decodes the 88 stored bytes of one entry. Pure: no I/O.
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes);

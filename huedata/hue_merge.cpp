@@ -13,24 +13,24 @@ namespace {
 using Bytes = std::span<const unsigned char>;
 
 struct Unit {
-    MergeUnit kind;
-    std::size_t color;
+    MergePart part;
+    HueField field;
     std::uint64_t offset;  // from the start of the hue's entry; of a block header, from the block
     std::size_t size;
 };
 
-// The units of an entry in file order: the 32 colours, the table start and end, the name.
-constexpr std::array<Unit, 35> EntryUnits = [] {
-    std::array<Unit, 35> units{};
-    for (std::size_t c = 0; c < 32; ++c) units[c] = {MergeUnit::Color, c, 2 * c, 2};
-    units[32] = {MergeUnit::TableStart, 0, 64, 2};
-    units[33] = {MergeUnit::TableEnd, 0, 66, 2};
-    units[34] = {MergeUnit::Name, 0, 68, 20};
+// The units of an entry in file order: each field where it lies.
+constexpr std::array<Unit, HueFields.size()> EntryUnits = [] {
+    std::array<Unit, HueFields.size()> units{};
+    std::ranges::transform(HueFields, units.begin(), [](HueField field) {
+        return Unit{MergePart::HueField, field, FieldOffset(field), FieldSize(field)};
+    });
+    std::ranges::sort(units, {}, &Unit::offset);
     return units;
 }();
-constexpr Unit HeaderUnit{MergeUnit::BlockHeader, 0, 0, HueBlockHeaderSize};
+constexpr Unit HeaderUnit{MergePart::BlockHeader, {}, 0, HueBlockHeaderSize};
 // A whole entry, compared before its units: most hues are the same on every side.
-constexpr Unit EntryUnit{MergeUnit::Name, 0, 0, HueRecordSize};
+constexpr Unit EntryUnit{MergePart::HueField, {}, 0, HueRecordSize};
 
 // Where a unit's bytes come from in the result; None: from no side (the hue is cut off).
 enum class Source : unsigned char { Ours, Theirs, None };
@@ -43,7 +43,7 @@ struct Side {
     // The unit of hue `hue`, or nothing where this side has no such hue.
     std::optional<Bytes> Of(std::size_t hue, const Unit& unit) const {
         if (hue >= hues) return std::nullopt;
-        const std::uint64_t start = unit.kind == MergeUnit::BlockHeader
+        const std::uint64_t start = unit.part == MergePart::BlockHeader
                                         ? (hue / HuesPerBlock) * HueBlockSize
                                         : HueOffset(hue) + unit.offset;
         return bytes.subspan(static_cast<std::size_t>(start), unit.size);
@@ -100,8 +100,8 @@ public:
         };
         if (Same(ours, theirs) || Same(theirs, base)) return from(ours, Source::Ours);
         if (Same(ours, base)) return from(theirs, Source::Theirs);
-        const std::size_t number = unit.kind == MergeUnit::BlockHeader ? hue / HuesPerBlock : hue;
-        conflicts_.push_back({unit.kind, number, unit.color, Copy(base), Copy(ours), Copy(theirs)});
+        const std::size_t number = unit.part == MergePart::BlockHeader ? hue / HuesPerBlock : hue;
+        conflicts_.push_back({unit.part, number, unit.field, Copy(base), Copy(ours), Copy(theirs)});
         if (prefer_ == MergePreference::Theirs) return from(theirs, Source::Theirs);
         // A hue cut off on one side and changed on the other keeps the change.
         if (prefer_ == MergePreference::None && !ours) return Source::Theirs;
@@ -183,7 +183,7 @@ private:
         const Bytes base = base_.Tail(), ours = ours_.Tail(), theirs = theirs_.Tail();
         if (std::ranges::equal(ours, theirs) || std::ranges::equal(theirs, base)) return ours;
         if (std::ranges::equal(ours, base)) return theirs;
-        conflicts_.push_back({MergeUnit::Tail, 0, 0, Copy(base), Copy(ours), Copy(theirs)});
+        conflicts_.push_back({MergePart::Tail, 0, {}, Copy(base), Copy(ours), Copy(theirs)});
         return prefer_ == MergePreference::Theirs ? theirs : ours;
     }
 

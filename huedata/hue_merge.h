@@ -11,6 +11,8 @@
 // alone, it goes. Toolkit-free, and no text: the caller says the values as it likes.
 #pragma once
 
+#include "hue_fields.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -19,12 +21,13 @@
 
 namespace huedata {
 
-enum class MergeUnit { BlockHeader, Name, TableStart, TableEnd, Color, Tail };
+// Where a conflict lies: a field of a hue, a block's header, or the bytes after the last hue.
+enum class MergePart { HueField, BlockHeader, Tail };
 
 struct MergeConflict {
-    MergeUnit unit = MergeUnit::Name;
-    std::size_t hue = 0;    // the hue; for a block header the block; 0 for the tail
-    std::size_t color = 0;  // for MergeUnit::Color
+    MergePart part = MergePart::HueField;
+    std::size_t hue = 0;  // the hue; for a block header the block; 0 for the tail
+    HueField field{};     // for MergePart::HueField
     // Each side's bytes of the unit; none where that side has no such hue (cut off, or never
     // there: a hue both sides added has no base).
     std::optional<std::vector<unsigned char>> base, ours, theirs;

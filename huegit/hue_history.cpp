@@ -5,6 +5,7 @@
 #include "huetext/json_format.h"
 
 #include "huedata/hue_edit.h"
+#include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
@@ -382,12 +383,9 @@ std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
     const auto record = [](const std::optional<HueState>& state) {
         return state ? std::optional(state->record) : std::optional<huedata::HueRecord>();
     };
-    static constexpr std::array<const char*, 3> names{"name", "table_start", "table_end"};
     std::vector<std::string> fields;
     for (const huedata::HueField field : huedata::DifferingFields(record(before), record(after))) {
-        fields.emplace_back(field.kind == huedata::HueField::Color
-                                ? "colors/" + std::to_string(field.color)
-                                : names[field.kind]);
+        fields.push_back(huedata::FieldName(field));
     }
     return fields;
 }

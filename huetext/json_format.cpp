@@ -52,16 +52,21 @@ char* WriteSignedDecimal(char* out, std::int16_t value) {
 // Written directly rather than through a json value: a document of 3,000 hues would build
 // some 200,000 values only to print them. One reservation covers the whole hue.
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
-    const huedata::HueRecord& record = *hue.record;
     constexpr std::size_t MostPerColor = 10 + 6;  // "#RRGGBB", and 65535,
     constexpr std::size_t MostOfTheRest = 200;    // the keys, the brackets, numbers, name_bytes
-    char* out =
-        text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 + record.Colors.size() * MostPerColor);
+    char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
+                             huedata::HueRecord{}.Colors.size() * MostPerColor);
     out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
     if (hue.blockHeader) {
         out = fmt::format_to(WriteLiteral(out, R"(,"block_header":)"), FMT_COMPILE("{}"),
                              *hue.blockHeader);
     }
+    if (hue.record == nullptr) {  // a block's header alone, in a patch
+        *out++ = '}';
+        text.Commit(out);
+        return;
+    }
+    const huedata::HueRecord& record = *hue.record;
     out = WriteJsonString(WriteLiteral(out, R"(,"name":)"), hue.name);
     // Only where the name alone would not give its bytes back, so the text stays lossless.
     if (!huedata::HueNameRoundTrips(record.Name)) {

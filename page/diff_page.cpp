@@ -1,10 +1,11 @@
 #include "page/diff_page.h"
 
+#include "huetext/field_text.h"
 #include "page/html_export.h"
 #include "page/page_files.h"
 #include "page/page_parts.h"
 
-#include "huedata/hue_edit.h"
+#include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
@@ -16,13 +17,6 @@ namespace hues {
 
 namespace {
 
-// A field as the page's hooks name it.
-std::string FieldName(huedata::HueField field) {
-    static constexpr std::array<const char*, 3> names{"name", "start", "end"};
-    return field.kind == huedata::HueField::Color ? "colour-" + std::to_string(field.color)
-                                                  : names[field.kind];
-}
-
 // One side of a changed hue: its name as shown, table values and stored colours (as 16-bit
 // values without sign), or null.
 void AppendSide(TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
@@ -33,8 +27,8 @@ void AppendSide(TextBuilder& page, const std::optional<huedata::HueRecord>& hue)
     char* out = page.Reserve(18 * 60 + 16);
     out = std::copy_n(R"({"name":)", 8, out);
     page.Commit(WriteScriptString(out, huedata::HueNameUtf8Text(hue->Name)));
-    page << R"(,"start":)" << static_cast<std::uint16_t>(hue->TableStart) << R"(,"end":)"
-         << static_cast<std::uint16_t>(hue->TableEnd) << R"(,"colors":[)";
+    page << R"(,"table_start":)" << static_cast<std::uint16_t>(hue->TableStart)
+         << R"(,"table_end":)" << static_cast<std::uint16_t>(hue->TableEnd) << R"(,"colors":[)";
     for (std::size_t i = 0; i < hue->Colors.size(); ++i) {
         if (i != 0) page << ',';
         page << static_cast<std::uint16_t>(hue->Colors[i]);
@@ -42,32 +36,12 @@ void AppendSide(TextBuilder& page, const std::optional<huedata::HueRecord>& hue)
     page << "]}";
 }
 
-std::optional<huedata::HueRecord> HueOf(std::span<const unsigned char> bytes, std::size_t held,
-                                        std::size_t id) {
-    if (id >= held) return std::nullopt;
-    return huedata::HueAt(bytes, id);
-}
-
-// What the hues do not say: block headers, the files' sizes and the bytes after their last hue.
-std::string Notes(const DiffPageSide& before, const DiffPageSide& after, std::size_t heldBefore,
-                  std::size_t heldAfter) {
+// What the hues do not say: the changes of the file apart from its hues, as `diff` gives them.
+std::string Notes(const huedata::FileDifference& difference) {
     std::string notes;
-    const auto note = [&](const std::string& text) {
-        notes += "<p class=\"note\">" + HtmlEscapedText(text) + "</p>\n";
-    };
-    const std::size_t blocks =
-        (std::min(heldBefore, heldAfter) + huedata::HuesPerBlock - 1) / huedata::HuesPerBlock;
-    for (std::size_t block = 0; block < blocks; ++block) {
-        const std::uint32_t a = huedata::BlockHeaderAt(before.bytes, block);
-        const std::uint32_t b = huedata::BlockHeaderAt(after.bytes, block);
-        if (a != b) note(fmt::format("Block {}'s header: 0x{:08X} \u2192 0x{:08X}", block, a, b));
-    }
-    if (before.bytes.size() != after.bytes.size()) {
-        note(fmt::format("Size: {} \u2192 {} bytes ({} \u2192 {} hues)", before.bytes.size(),
-                         after.bytes.size(), heldBefore, heldAfter));
-    } else if (!std::ranges::equal(before.bytes.subspan(huedata::EndOfEntries(heldBefore)),
-                                   after.bytes.subspan(huedata::EndOfEntries(heldAfter)))) {
-        note("The bytes after the last hue differ");
+    for (std::string line : FileChangeLines(difference)) {
+        line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        notes += "<p class=\"note\">" + HtmlEscapedText(line) + "</p>\n";
     }
     return notes;
 }
@@ -76,19 +50,17 @@ std::string Notes(const DiffPageSide& before, const DiffPageSide& after, std::si
 
 void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string_view title,
               const SamplePicture* sample, bool served, TextBuilder& page) {
-    const std::size_t heldBefore = huedata::HueCountForSize(before.bytes.size());
-    const std::size_t heldAfter = huedata::HueCountForSize(after.bytes.size());
-    const std::vector<std::size_t> changed =
-        huedata::DifferingHues(before.bytes, after.bytes, false);
+    const huedata::FileDifference difference = huedata::CompareHueFiles(before.bytes, after.bytes);
+    const std::size_t changed = difference.hues.size();
     FillPlaces(page::DiffHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served);
         if (place == "style") page << page::DiffCss;
         if (place == "before") page << HtmlEscapedText(PrintableText(before.label));
         if (place == "after") page << HtmlEscapedText(PrintableText(after.label));
-        if (place == "count") page << changed.size();
-        if (place == "hues") page << (changed.size() == 1 ? "hue" : "hues");
-        if (place == "notes") page << Notes(before, after, heldBefore, heldAfter);
+        if (place == "count") page << changed;
+        if (place == "hues") page << (changed == 1 ? "hue" : "hues");
+        if (place == "notes") page << Notes(difference);
         if (place == "script") page << page::DiffJs;
         if (place != "data") return;
         page << R"({"served": )" << (served ? "true" : "false") << ",\n\"sample\": ";
@@ -101,25 +73,23 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
             page << "null";
         }
         page << ",\n\"changed\": [";
-        for (std::size_t i = 0; i < changed.size(); ++i) {
-            const std::size_t id = changed[i];
-            const auto a = HueOf(before.bytes, heldBefore, id);
-            const auto b = HueOf(after.bytes, heldAfter, id);
-            page << (i == 0 ? "\n" : ",\n") << R"({"hue": )" << id << R"(, "fields": [)";
-            const std::vector<huedata::HueField> fields = huedata::DifferingFields(a, b);
-            for (std::size_t f = 0; f < fields.size(); ++f) {
-                page << (f == 0 ? "\"" : ",\"") << FieldName(fields[f]) << '"';
+        for (std::size_t i = 0; i < changed; ++i) {
+            const huedata::HueDifference& hue = difference.hues[i];
+            page << (i == 0 ? "\n" : ",\n") << R"({"hue": )" << hue.id << R"(, "fields": [)";
+            for (std::size_t f = 0; f < hue.fields.size(); ++f) {
+                page << (f == 0 ? "\"" : ",\"") << huedata::FieldName(hue.fields[f]) << '"';
             }
             page << R"(], "before": )";
-            AppendSide(page, a);
+            AppendSide(page, hue.first);
             page << R"(, "after": )";
-            AppendSide(page, b);
+            AppendSide(page, hue.second);
             page << '}';
         }
         // The second file itself, from which the page shows the hues both hold alike.
-        page << "],\n\"held\": " << std::min(heldBefore, heldAfter) << ",\n\"after\": \"";
-        AppendBase64(page, after.bytes.first(static_cast<std::size_t>(
-                               huedata::EndOfEntries(std::min(heldBefore, heldAfter)))));
+        const std::size_t held = std::min(difference.firstCount, difference.secondCount);
+        page << "],\n\"held\": " << held << ",\n\"after\": \"";
+        AppendBase64(page,
+                     after.bytes.first(static_cast<std::size_t>(huedata::EndOfEntries(held))));
         page << "\"}\n";
     });
 }

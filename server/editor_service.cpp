@@ -8,6 +8,7 @@
 #include "server/request_gate.h"
 
 #include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
 #include "huedata/safe_write.h"
 
 #include <fmt/format.h>
@@ -25,54 +26,37 @@ namespace {
 
 using json = nlohmann::json;
 
-// The conflicts a merge left, for the page: each hue field's values as the page keeps them
-// (a name's 20 bytes in hex, a table value or stored colour as a number), a block's header as
-// a number under its first hue, the bytes after the last hue by their count; null where a side
-// has no such hue. Numbers, hex and field names only: nothing a script must escape.
+// The conflicts a merge left, for the page: each hue field by the JSON format's name, its values
+// as the page keeps them (a name's 20 bytes in hex, a table value or stored colour as a
+// number); a block's header ("block_header") as a number under its first hue; the bytes after
+// the last hue ("tail") by their count; null where a side has no such hue. Numbers, hex and
+// field names only: nothing a script must escape.
 std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) {
+    using huedata::MergePart;
     json list = json::array();
     for (const huedata::MergeConflict& conflict : conflicts) {
-        using huedata::MergeUnit;
+        const bool name =
+            conflict.part == MergePart::HueField && conflict.field.kind == huedata::HueField::Name;
         const auto value = [&](const std::optional<std::vector<unsigned char>>& bytes) -> json {
             if (!bytes) return nullptr;
-            if (conflict.unit == MergeUnit::Tail) return bytes->size();
-            if (conflict.unit == MergeUnit::Name) {
+            if (conflict.part == MergePart::Tail) return bytes->size();
+            if (name) {
                 std::string hex;
-                for (const unsigned char byte : *bytes) hex += fmt::format("{:02X}", byte);
+                for (const unsigned char byte : *bytes)
+                    hex.append(huedata::HexOfByte[byte].data(), 2);
                 return hex;
             }
-            std::uint32_t number = 0;
-            for (std::size_t i = bytes->size(); i-- > 0;) number = (number << 8U) | (*bytes)[i];
-            return number;
+            return huedata::LittleEndianValue(*bytes);
         };
-        std::string field;
-        std::size_t hue = conflict.hue;
-        switch (conflict.unit) {
-            case MergeUnit::Name:
-                field = "name";
-                break;
-            case MergeUnit::TableStart:
-                field = "start";
-                break;
-            case MergeUnit::TableEnd:
-                field = "end";
-                break;
-            case MergeUnit::Color:
-                field = "colour-" + std::to_string(conflict.color);
-                break;
-            case MergeUnit::BlockHeader:
-                field = "header";
-                hue = conflict.hue * huedata::HuesPerBlock;
-                break;
-            case MergeUnit::Tail:
-                field = "tail";
-                break;
-        }
-        list.push_back({{"hue", hue},
-                        {"field", field},
-                        {"base", value(conflict.base)},
-                        {"ours", value(conflict.ours)},
-                        {"theirs", value(conflict.theirs)}});
+        const bool header = conflict.part == MergePart::BlockHeader;
+        list.push_back(
+            {{"hue", header ? conflict.hue * huedata::HuesPerBlock : conflict.hue},
+             {"field", conflict.part == MergePart::HueField ? huedata::FieldName(conflict.field)
+                       : header                             ? std::string(huedata::BlockHeaderName)
+                                                            : std::string(huedata::TailName)},
+             {"base", value(conflict.base)},
+             {"ours", value(conflict.ours)},
+             {"theirs", value(conflict.theirs)}});
     }
     return list.dump();
 }

@@ -3,7 +3,7 @@
 // the picture, and a button to take each. Taking a side is a change like any other in
 // the editor: undone with Ctrl+Z. A conflict is resolved once a side is taken or its field is
 // set by hand; Save with none left ends the merge.
-import { bytesHex, nameText, printable, rgbText } from "./hues.js";
+import { bytesHex, fieldNamed, nameText, printable, rgbText } from "./hues.js";
 import { change, onHueChanged, typing } from "./editor.js";
 import { extendSaves } from "./save.js";
 import { clearExtras, fieldsOf, putExtra } from "./store.js";
@@ -11,9 +11,10 @@ import { $, onPictureChanged, paintColors, placeOfId, samplePicture } from "./ta
 
 const sides = ["base", "ours", "theirs"];
 const sideNames = { base: "Base", ours: "Ours", theirs: "Theirs" };
-const colorField = (field) => (field.startsWith("colour-") ? +field.slice(7) : -1);
+// Fields by the JSON format's names (fieldNamed), whichever names the conflicts came with.
+const colorField = (field) => (field.startsWith("colors/") ? +field.slice(7) : -1);
 const nameOfHex = (hex) => Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16));
-const isHueField = (conflict) => conflict.field !== "header" && conflict.field !== "tail";
+const isHueField = (conflict) => conflict.field !== "block_header" && conflict.field !== "tail";
 
 // The merge being resolved: the conflicts, each { hue, field, base, ours, theirs }, their items
 // in the panel, those resolved as ours (the value they have already) and, for a block header's
@@ -26,8 +27,8 @@ const merge = { conflicts: [], items: [], keptOurs: new Set(), headersTaken: new
 function valueNow(conflict) {
   const fields = fieldsOf(placeOfId.get(conflict.hue));
   if (conflict.field === "name") return bytesHex(fields.bytes).toUpperCase();
-  if (conflict.field === "start") return fields.values[0];
-  if (conflict.field === "end") return fields.values[1];
+  if (conflict.field === "table_start") return fields.values[0];
+  if (conflict.field === "table_end") return fields.values[1];
   return fields.values[2 + colorField(conflict.field)];
 }
 // The hue as it is now with one side's value in the conflict's field.
@@ -36,9 +37,9 @@ function withSide(fields, conflict, value) {
   if (conflict.field === "name") {
     next.bytes = nameOfHex(value);
     next.name = printable(nameText(next.bytes));
-  } else if (conflict.field === "start") {
+  } else if (conflict.field === "table_start") {
     next.values[0] = value;
-  } else if (conflict.field === "end") {
+  } else if (conflict.field === "table_end") {
     next.values[1] = value;
   } else {
     next.values[2 + colorField(conflict.field)] = value;
@@ -50,19 +51,20 @@ function valueText(conflict, side) {
   if (value === null) return side === "base" ? "none (no base)" : "cut off";
   if (conflict.field === "name") return '"' + printable(nameText(nameOfHex(value))) + '"';
   if (conflict.field === "tail") return value + (value === 1 ? " byte" : " bytes");
-  if (conflict.field === "header") return "0x" + value.toString(16).toUpperCase().padStart(8, "0");
-  if (conflict.field === "start" || conflict.field === "end") return value.toString(16).toUpperCase();
+  if (conflict.field === "block_header") return "0x" + value.toString(16).toUpperCase().padStart(8, "0");
+  if (conflict.field === "table_start" || conflict.field === "table_end") return value.toString(16).toUpperCase();
   return rgbText[value & 0x7fff] + " (0x" + value.toString(16).toUpperCase().padStart(4, "0") + ")";
 }
+const fieldWords = (field) => (colorField(field) >= 0 ? "colour " + colorField(field) : field.replace("_", " "));
 const fieldText = (conflict) =>
   conflict.field === "tail" ? "the bytes after the last hue"
-    : conflict.field === "header" ? "block " + conflict.hue / 8 + " header"
-      : "hue " + conflict.hue + " " + conflict.field.replace("-", " ");
+    : conflict.field === "block_header" ? "block " + conflict.hue / 8 + " header"
+      : "hue " + conflict.hue + " " + fieldWords(conflict.field);
 
 function resolved(i) {
   const conflict = merge.conflicts[i];
   if (conflict.field === "tail") return true;  // not a hue: ours stays (see docs/using.md)
-  if (conflict.field === "header") return merge.keptOurs.has(i) || merge.headersTaken.has(i);
+  if (conflict.field === "block_header") return merge.keptOurs.has(i) || merge.headersTaken.has(i);
   return merge.keptOurs.has(i) || valueNow(conflict) !== conflict.ours;
 }
 const left = () => merge.conflicts.filter((_, i) => !resolved(i)).length;
@@ -144,7 +146,7 @@ function paintSides(i) {
 function stateText(conflict, i) {
   const now = isHueField(conflict) ? valueNow(conflict) : null;
   return conflict.field === "tail" ? "ours stays: the bytes after the last hue are no hue"
-    : conflict.field === "header" && merge.headersTaken.has(i) ? "Resolved: " + merge.headersTaken.get(i)
+    : conflict.field === "block_header" && merge.headersTaken.has(i) ? "Resolved: " + merge.headersTaken.get(i)
       : !resolved(i) ? "Not resolved yet: ours is in the file"
         : merge.keptOurs.has(i) && (now === null || now === conflict.ours) ? "Resolved: ours"
           : now === conflict.theirs ? "Resolved: theirs"
@@ -167,7 +169,7 @@ function takeSide(i, side) {
   const conflict = merge.conflicts[i];
   if (side === "ours") merge.keptOurs.add(i);
   else merge.keptOurs.delete(i);
-  if (conflict.field === "header") {
+  if (conflict.field === "block_header") {
     merge.headersTaken.set(i, side);
     putExtra(conflict.hue, side === "ours" ? null : { block_header: conflict[side] });
     return update();
@@ -201,8 +203,8 @@ function savedWhileResolving(answer) {
 
 // The conflicts, each { hue, field, base, ours, theirs }.
 export function startResolving(conflicts) {
-  merge.conflicts = conflicts;
-  merge.items = conflicts.map(conflictItem);
+  merge.conflicts = conflicts.map((conflict) => ({ ...conflict, field: fieldNamed(conflict.field) ?? conflict.field }));
+  merge.items = merge.conflicts.map(conflictItem);
   $("conflict-list").append(...merge.items);
   $("next-conflict").addEventListener("click", nextConflict);
   addEventListener("keydown", (event) => {

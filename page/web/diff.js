@@ -9,7 +9,8 @@ const $ = (id) => document.getElementById(id);
 const data = JSON.parse($("diff-data").textContent);
 const list = $("diff-list"), filter = $("filter"), showUnchanged = $("show-unchanged");
 const hex = (value) => value.toString(16).toUpperCase();
-const colorName = (i) => "colour-" + i;
+// Fields by the JSON format's names, as `diff --format json` and `log` give them.
+const colorName = (i) => "colors/" + i;
 
 function element(tag, properties = {}, ...children) {
   const made = Object.assign(document.createElement(tag), properties);
@@ -70,8 +71,10 @@ function changedHue({ hue, fields: changedFields, before, after }) {
   const quoted = (name) => "\u201C" + name + "\u201D";
   item.append(element("dl", { className: "fields" },
     fieldLine("name", "Name", value(before, "name", quoted), value(after, "name", quoted), fields.has("name")),
-    fieldLine("start", "Table start", value(before, "start", hex), value(after, "start", hex), fields.has("start")),
-    fieldLine("end", "Table end", value(before, "end", hex), value(after, "end", hex), fields.has("end"))));
+    fieldLine("table_start", "Table start", value(before, "table_start", hex), value(after, "table_start", hex),
+              fields.has("table_start")),
+    fieldLine("table_end", "Table end", value(before, "table_end", hex), value(after, "table_end", hex),
+              fields.has("table_end"))));
   item.append(sideOf("before", "Before", before, fields), sideOf("after", "After", after, fields));
   item.searchName = shown.name.toLowerCase();
   item.sides = [before, after];

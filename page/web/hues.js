@@ -142,6 +142,16 @@ function nameRoundTrips(bytes) {
   const end = bytes.indexOf(0) < 0 ? 20 : bytes.indexOf(0);
   return bytes.slice(0, end).every(defined1252) && bytes.slice(end).every((byte) => byte === 0);
 }
+// A field or a file's part by name, as the JSON format and `hues` name them ("name",
+// "table_start", "table_end", "colors/0" ... "colors/31", "block_header", "tail"), also from
+// the names a merge's page gave before ("start", "end", "colour-N", "header"); null for any other.
+export function fieldNamed(name) {
+  const older = { start: "table_start", end: "table_end", header: "block_header" };
+  const plain = older[name] ?? name;
+  if (["name", "table_start", "table_end", "block_header", "tail"].includes(plain)) return plain;
+  const color = /^(?:colors\/|colour-)(0|[1-9]\d?)$/.exec(name);
+  return color && +color[1] < 32 ? "colors/" + color[1] : null;
+}
 export const bytesHex = (bytes) => Array.from(bytes, hex2).join("");
 export const sameBytes = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
 

@@ -13,10 +13,11 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using huedata::HueField;
 using huedata::MergeConflict;
 using huedata::MergeOutcome;
+using huedata::MergePart;
 using huedata::MergePreference;
-using huedata::MergeUnit;
 
 constexpr std::size_t NameAt = 68, StartAt = 64;
 
@@ -56,9 +57,9 @@ TEST(MergeHueFiles, NamedCases) {
         EXPECT_EQ(merged.bytes, ours);
         ASSERT_EQ(merged.conflicts.size(), 1U);
         const MergeConflict& conflict = merged.conflicts[0];
-        EXPECT_EQ(conflict.unit, MergeUnit::Color);
+        EXPECT_EQ(conflict.part, MergePart::HueField);
         EXPECT_EQ(conflict.hue, 9U);
-        EXPECT_EQ(conflict.color, 7U);
+        EXPECT_EQ(conflict.field, (HueField{HueField::Color, 7}));
         EXPECT_EQ(conflict.ours->at(0), 0x11);
         EXPECT_EQ(conflict.theirs->at(0), 0x22);
         EXPECT_EQ(conflict.base->at(0), base[huedata::HueOffset(9) + 14]);
@@ -75,7 +76,7 @@ TEST(MergeHueFiles, NamedCases) {
         const MergeOutcome merged = Merge(base, ours, theirs);
         EXPECT_EQ(merged.bytes.size(), ours.size());
         ASSERT_EQ(merged.conflicts.size(), 1U);
-        EXPECT_EQ(merged.conflicts[0].unit, MergeUnit::Name);
+        EXPECT_EQ(merged.conflicts[0].field, HueField{HueField::Name});
         EXPECT_EQ(merged.conflicts[0].hue, 21U);
         EXPECT_FALSE(merged.conflicts[0].base);
     }
@@ -106,9 +107,9 @@ TEST(MergeHueFiles, NamedCases) {
         theirs.back() = 2;
         const MergeOutcome merged = Merge(base, ours, theirs);
         ASSERT_EQ(merged.conflicts.size(), 2U);
-        EXPECT_EQ(merged.conflicts[0].unit, MergeUnit::BlockHeader);
+        EXPECT_EQ(merged.conflicts[0].part, MergePart::BlockHeader);
         EXPECT_EQ(merged.conflicts[0].hue, 1U);
-        EXPECT_EQ(merged.conflicts[1].unit, MergeUnit::Tail);
+        EXPECT_EQ(merged.conflicts[1].part, MergePart::Tail);
         EXPECT_EQ(merged.bytes, ours);
     }
 }

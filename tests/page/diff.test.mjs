@@ -1,12 +1,13 @@
 // The diff page in Debian's chromium, held against a reading of the two hue files of its own:
 // the changed hues and only those, each swatch's colour before and after, each changed field
 // marked and no other, hues added and removed, a picture painted, an accessibility audit. And
-// `git difftool --tool=hues` in a real repository: the page of the last commit's change,
+// diff's four forms (text, JSON, CSV, the page) telling the same hues, fields and file changes.
+// And `git difftool --tool=hues` in a real repository: the page of the last commit's change,
 // ended with 0 by its Done button or by closing it; nothing it answers writes anything.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
-import { readFileSync, writeFileSync } from "node:fs";
+import { appendFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, huesIn, png, startBrowser, workDir } from "./harness.mjs";
 
@@ -24,9 +25,9 @@ function expectedChanges(fileA, fileB) {
   for (let id = 0; id < Math.max(a.length, b.length); id++) {
     const [x, y] = [a[id], b[id]];
     if (x && y && JSON.stringify(x) === JSON.stringify(y)) continue;
-    const fields = [["name", "name"], ["start", "start"], ["end", "end"]]
+    const fields = [["name", "name"], ["start", "table_start"], ["end", "table_end"]]
       .filter(([key]) => !x || !y || x[key] !== y[key]).map(([, field]) => field);
-    for (let i = 0; i < 32; i++) if (!x || !y || x.colors[i] !== y.colors[i]) fields.push("colour-" + i);
+    for (let i = 0; i < 32; i++) if (!x || !y || x.colors[i] !== y.colors[i]) fields.push("colors/" + i);
     changes.set(String(id), { fields, before: x?.colors.map(rgb) ?? [], after: y?.colors.map(rgb) ?? [] });
   }
   return changes;
@@ -59,6 +60,10 @@ test("the page shows exactly the changed hues, each field and colour, added and 
     const page = await run.open(run.address(name));
     const expected = expectedChanges(from, to);
     assert.equal(await page.textContent("#diff-count"), String(expected.size));
+    // A block's header is the file's change, apart from the hues, in diff's own words.
+    const [x, y] = [from, to].map((file) => "0x" + readFileSync(file).readUInt32LE(2 * 708).toString(16).toUpperCase().padStart(8, "0"));
+    assert.ok((await page.$$eval(".note", (notes) => notes.map((note) => note.textContent)))
+      .includes(`Block 2 header: ${x} \u2192 ${y}`));
     for (const [hue, shown] of await shownChanges(page)) {
       assert.deepEqual(shown, { ...expected.get(hue), unmarked: 0 }, "hue " + hue);
     }
@@ -76,6 +81,89 @@ test("the page shows exactly the changed hues, each field and colour, added and 
       assert.deepEqual(typeof ids === "number" ? (await shownIds()).length : await shownIds(), ids);
     }
     assert.deepEqual(await axeFaults(page), []);
+  }
+});
+
+// What each form of diff says of two files: the hues that differ with their fields (JSON names;
+// a patch names none: it carries whole hues), the blocks whose headers differ, and whether the
+// bytes after the last hue do.
+const words = (text) => text.replace(/^colour (\d+)$/, "colors/$1").replace(" ", "_");
+function toldAs(format, output, note) {
+  const told = { hues: {}, headers: [], tail: false };
+  if (format === "text") {
+    let hue = null;
+    for (const line of output.split("\n")) {
+      const field = /^ {2}([a-z ]+\d*): /.exec(line), heading = /^hue (\d+)/.exec(line);
+      if (heading) told.hues[hue = heading[1]] = [];
+      else if (field) told.hues[hue].push(words(field[1]));
+      else if (/^block (\d+) header: /.test(line)) told.headers.push(+/\d+/.exec(line)[0]);
+      else if (line.startsWith("the bytes after the last hue differ")) told.tail = true;
+    }
+  } else if (format === "csv") {
+    for (const [id, field] of output.trim().split("\r\n").slice(1).map((row) => row.split(","))) {
+      if (id) (told.hues[id] ??= []).push(...(field === "hue" ? [] : [field]));
+      else if (field.startsWith("block_header/")) told.headers.push(+field.split("/")[1]);
+      else if (field === "tail") told.tail = true;
+    }
+  } else {  // json: the patch, and the note that it cannot carry the tail
+    for (const object of JSON.parse(output)) {
+      if ("name" in object) told.hues[object.id] = [];
+      if ("block_header" in object) told.headers.push(object.id / 8);
+    }
+    told.tail = /bytes after their last hues/.test(note);
+  }
+  return told;
+}
+
+test("diff's text, JSON, CSV and page tell the same hues, fields and changes of the file", async () => {
+  const a = join(workDir, "four-a.mul"), b = join(workDir, "four-b.mul");
+  execFileSync(MAKE_SAMPLE, [a, "20"]);
+  const cases = [
+    ["a block's header alone", [{ id: 8, block_header: 7 }]],
+    ["bytes after a name's NUL", [{ id: 3, name_bytes: "41" + "00" + "42".repeat(18) }]],
+    ["a hue only in the second", [{ id: 20, name: "Added" }]],
+    ["the tail alone", [], "tail"],
+    ["all at once", [{ id: 0, block_header: 1, table_end: 5 }, { id: 9, colors: Array(32).fill("#FF0000") }], "tail"],
+  ];
+  for (const [what, patch, tail] of cases) {
+    writeFileSync(join(workDir, "four.json"), JSON.stringify(patch));
+    hues("build", "--base", a, join(workDir, "four.json"), "-o", b);
+    if (tail) appendFileSync(b, Buffer.from([1, 2, 3]));
+    for (const [from, to] of [[a, b], [b, a]]) {
+      const told = {};
+      for (const format of ["text", "json", "csv"]) {
+        let output, note = "";
+        try { output = hues("diff", from, to, "--format", format); } catch (error) {
+          assert.equal(error.status, 1, what);
+          [output, note] = [error.stdout, error.stderr];
+        }
+        told[format] = toldAs(format, output, note);
+      }
+      const page = join(workDir, "four.html");
+      assert.throws(() => hues("diff", from, to, "--format", "html", "-o", page), (error) => error.status === 1);
+      const opened = await run.open(run.address("four.html"));
+      const hooks = await opened.$$eval(".diff-hue", (items) => items.map((item) => [item.dataset.hue,
+        [...new Set(Array.from(item.querySelectorAll("[data-field].changed"), (e) => e.dataset.field))]]));
+      told.page = toldAs("text", (await opened.$$eval(".note", (notes) => notes.map((n) => n.textContent.toLowerCase()))).join("\n"));
+      told.page.hues = Object.fromEntries(hooks);
+      assert.equal(await opened.textContent("#diff-count"), String(hooks.length), what);
+      await opened.close();
+      // A hue only one file holds names no fields in text and CSV, and every field on the page.
+      const held = (hue, fields) => (fields.length ? fields : told.page.hues[hue]);
+      for (const format of ["text", "csv"]) {
+        told[format].hues = Object.fromEntries(Object.entries(told[format].hues).map(([h, f]) => [h, held(h, f)]));
+      }
+      const reversed = from === b;
+      for (const format of ["text", "csv", "json"]) {
+        const expected = format === "json"
+          ? { ...told.page, hues: Object.fromEntries(Object.keys(told.page.hues).filter((h) => !(reversed && h === "20"))
+                                                     .map((h) => [h, []])),
+              headers: told.page.headers }
+          : told.page;
+        assert.deepEqual(told[format], expected, `${what}, ${reversed ? "reversed" : ""} ${format}`);
+      }
+      assert.equal(told.page.tail, Boolean(tail), what);
+    }
   }
 });
 

@@ -142,3 +142,11 @@ test("a patch of any edits makes the file the hues the page shows, and names onl
   hues("apply", join(work, "changes.json"));
   assert.equal(listed()[untouched.id].name, "Renamed since");
 });
+
+test("fields are named as the JSON format names them, and the names a merge's page gave before read the same", () => {
+  const cases = [["name", "name"], ["table_start", "table_start"], ["start", "table_start"], ["end", "table_end"],
+                 ["colors/0", "colors/0"], ["colors/31", "colors/31"], ["colour-31", "colors/31"],
+                 ["header", "block_header"], ["block_header", "block_header"], ["tail", "tail"],
+                 ["colors/32", null], ["colors/05", null], ["colour-", null], ["Name", null], ["color5", null]];
+  for (const [name, field] of cases) assert.equal(page.fieldNamed(name), field, name);
+});

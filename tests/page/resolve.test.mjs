@@ -64,7 +64,7 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   const exited = new Promise((resolve) => tool.on("exit", resolve));
   const page = await run.open(await address());
   const fields = await page.$$eval(".conflict", (items) => items.map((item) => item.dataset.hue + " " + item.dataset.field));
-  assert.deepEqual(fields, ["8 header", "60 name", "61 colour-31"]);
+  assert.deepEqual(fields, ["8 block_header", "60 name", "61 colors/31"]);
   assert.equal(await left(page), "3 conflicts left");
   const name = '.conflict[data-field="name"]';
   assert.deepEqual(await page.$$eval(name + " .value", (values) => values.map((v) => v.textContent)),
@@ -83,9 +83,9 @@ test("git mergetool --tool=hues: every conflict shown, taken, undone, saved; git
   // N goes to the next conflict left, by keyboard alone.
   await page.focus(name);
   await page.keyboard.press("n");
-  assert.equal(await page.evaluate(() => document.activeElement.dataset.field), "colour-31");
-  await page.click('.conflict[data-field="colour-31"] .take-base');
-  await page.click('.conflict[data-field="header"] .take-theirs');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.field), "colors/31");
+  await page.click('.conflict[data-field="colors/31"] .take-base');
+  await page.click('.conflict[data-field="block_header"] .take-theirs');
   assert.equal(await left(page), "No conflicts left: Save to finish the merge");
   assert.deepEqual(await axeFaults(page), []);
 

@@ -1,0 +1,111 @@
+#include "hue_fields.h"
+
+#include "hue_edit.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace huedata {
+
+std::string FieldName(HueField field) {
+    switch (field.kind) {
+        case HueField::Name:
+            return "name";
+        case HueField::TableStart:
+            return "table_start";
+        case HueField::TableEnd:
+            return "table_end";
+        case HueField::Color:
+            break;
+    }
+    return "colors/" + std::to_string(field.color);
+}
+
+std::optional<HueField> FieldNamed(std::string_view name) {
+    if (name == "name") return HueField{HueField::Name};
+    if (name == "table_start" || name == "start") return HueField{HueField::TableStart};
+    if (name == "table_end" || name == "end") return HueField{HueField::TableEnd};
+    for (const std::string_view prefix : {"colors/", "colour-"}) {
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view digits = name.substr(prefix.size());
+        std::size_t color = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), color);
+        const bool plain =
+            !digits.empty() && digits.size() <= 2 && (digits == "0" || digits[0] != '0');
+        if (error == std::errc() && end == digits.data() + digits.size() && plain && color < 32) {
+            return HueField{HueField::Color, color};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string FieldWords(HueField field) {
+    switch (field.kind) {
+        case HueField::Name:
+            return "name";
+        case HueField::TableStart:
+            return "table start";
+        case HueField::TableEnd:
+            return "table end";
+        case HueField::Color:
+            break;
+    }
+    return "colour " + std::to_string(field.color);
+}
+
+std::vector<HueField> DifferingFields(const std::optional<HueRecord>& a,
+                                      const std::optional<HueRecord>& b) {
+    const bool whole = !a || !b;
+    std::vector<HueField> fields;
+    if (whole || a->Name != b->Name) fields.push_back({HueField::Name});
+    if (whole || a->TableStart != b->TableStart) fields.push_back({HueField::TableStart});
+    if (whole || a->TableEnd != b->TableEnd) fields.push_back({HueField::TableEnd});
+    for (std::size_t i = 0; i < HueRecord{}.Colors.size(); ++i) {
+        if (whole || a->Colors[i] != b->Colors[i]) fields.push_back({HueField::Color, i});
+    }
+    return fields;
+}
+
+FileDifference CompareHueFiles(std::span<const unsigned char> first,
+                               std::span<const unsigned char> second) {
+    FileDifference difference;
+    difference.firstCount = HueCountForSize(first.size());
+    difference.secondCount = HueCountForSize(second.size());
+    difference.firstSize = first.size();
+    difference.secondSize = second.size();
+    const std::size_t most = std::max(difference.firstCount, difference.secondCount);
+    for (std::size_t id = 0; id < most; ++id) {
+        const auto at = static_cast<std::ptrdiff_t>(HueOffset(id));
+        const bool inFirst = id < difference.firstCount, inSecond = id < difference.secondCount;
+        if (inFirst && inSecond &&
+            std::equal(first.begin() + at, first.begin() + at + HueRecordSize,
+                       second.begin() + at)) {
+            continue;
+        }
+        HueDifference hue{id, std::nullopt, std::nullopt, {}};
+        if (inFirst) hue.first = HueAt(first, id);
+        if (inSecond) hue.second = HueAt(second, id);
+        hue.fields = DifferingFields(hue.first, hue.second);
+        difference.hues.push_back(std::move(hue));
+    }
+    // A block's header belongs to a file that holds a hue of the block; past that, its bytes
+    // are the tail's.
+    const auto header = [](std::span<const unsigned char> bytes, std::size_t count,
+                           std::size_t block) {
+        return block * HuesPerBlock < count ? BlockHeaderAt(bytes, block) : 0U;
+    };
+    for (std::size_t block = 0; block * HuesPerBlock < most; ++block) {
+        const std::uint32_t a = header(first, difference.firstCount, block);
+        const std::uint32_t b = header(second, difference.secondCount, block);
+        if (a != b) difference.headers.push_back({block, a, b});
+    }
+    const auto tail = [](std::span<const unsigned char> bytes, std::size_t count) {
+        return bytes.subspan(static_cast<std::size_t>(EndOfEntries(count)));
+    };
+    difference.tailsDiffer = !std::ranges::equal(tail(first, difference.firstCount),
+                                                 tail(second, difference.secondCount));
+    return difference;
+}
+
+}  // namespace huedata
