@@ -31,13 +31,9 @@ struct ReadFile {
     DiffSide side;
 };
 ReadFile ReadSide(const fs::path& path) {
-    try {
-        auto file = std::make_unique<huedata::FileBytes>(path);
-        const auto bytes = file->bytes();
-        return {std::move(file), {huedata::PathText(path), bytes}};
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(path) + ": " + error.reason());
-    }
+    auto file = NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
+    const auto bytes = file->bytes();
+    return {std::move(file), {huedata::PathText(path), bytes}};
 }
 
 bool SameBytes(std::span<const unsigned char> a, std::span<const unsigned char> b) {

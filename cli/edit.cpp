@@ -2,6 +2,7 @@
 
 #include "cli/diff.h"
 
+#include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -34,13 +35,10 @@ SourceHues ReadSources(const SourceReading& reading, const Environment& environm
         if (name == "-") {
             bytes = environment.readStandardInput();
         } else {
-            try {
-                const auto read =
-                    huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
-                bytes.assign(read.begin(), read.end());
-            } catch (const huedata::HueFileError& error) {
-                throw HuesError(name + ": " + error.reason());
-            }
+            const auto read = NamingTheFile([&] {
+                return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
+            });
+            bytes.assign(read.begin(), read.end());
         }
         sources.push_back(
             DecodeSource(name == "-" ? "standard input" : name, bytes, reading.encoding, err));
@@ -89,18 +87,6 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
            "; nothing was written\n";
     return differ ? 1 : Success;
-}
-
-// Runs a read or a write of the core, naming the file of any failure as every command does.
-template <typename Work>
-auto Reporting(Work work) {
-    try {
-        return work();
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
-    } catch (const huedata::FileWriteError& error) {
-        throw HuesError(error.what());
-    }
 }
 
 // The one line an edit in place ends with.
@@ -230,7 +216,7 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment, Te
                  std::string& err) {
     const SourceHues hues = ReadSources(request.reading, environment, err);
     std::vector<unsigned char> image;
-    if (request.base) image = Reporting([&] { return huedata::ReadFileBytes(*request.base); });
+    if (request.base) image = NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
     huedata::ApplyHueChanges(
         image, ChangesOver(hues, image, huedata::HueCountForSize(image.size())), request.count);
 
@@ -238,7 +224,7 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment, Te
         std::vector<unsigned char> before;
         std::error_code missing;
         if (fs::exists(request.output, missing)) {
-            before = Reporting([&] { return huedata::ReadFileBytes(request.output); });
+            before = NamingTheFile([&] { return huedata::ReadFileBytes(request.output); });
         }
         return ShowDryRun(huedata::PathText(request.output), std::move(before), std::move(image),
                           request.reading.style, out, err);
@@ -262,32 +248,27 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, 
     const SourceHues hues = ReadSources(request.reading, environment, err);
     if (request.reading.dryRun) {
         std::vector<unsigned char> image =
-            Reporting([&] { return huedata::ReadFileBytes(request.file); });
+            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = image;
         huedata::ApplyHueChanges(after,
                                  ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
         return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
                           request.reading.style, out, err);
     }
-    std::size_t changed = 0;
     std::string renamed;
-    const auto outcome = Reporting([&] {
-        return huedata::EditFileSafely(
-            request.file,
-            {.sizeFor =
-                 [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, hues.changes); },
-             .change =
-                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
-                     const std::size_t held = huedata::HueCountForSize(sizeBefore);
-                     const auto changes = ChangesOver(hues, image, held);
-                     renamed = Renamed(image, held, changes);
-                     changed = huedata::ApplyHueChanges(image, held, changes);
-                     return changed > 0;
-                 }},
-            request.keepBackup);
-    });
+    const ApplyHooks hooks{.before =
+                               [&](std::span<const unsigned char> before,
+                                   std::span<const huedata::HueChange> changes) {
+                                   renamed = Renamed(
+                                       before, huedata::HueCountForSize(before.size()), changes);
+                               },
+                           .after = {}};
+    const HuesApplied applied = NamingTheFile(
+        [&] { return ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
+    const std::size_t changed = applied.changed;
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
-    err += renamed + Report(outcome.changed ? what : "these hues", request.file, outcome);
+    err += renamed +
+           Report(applied.outcome.changed ? what : "these hues", request.file, applied.outcome);
     return Success;
 }
 
@@ -295,7 +276,7 @@ std::string SetHue(const SetRequest& request) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
     const auto oneChange = [&] { return std::span(&change, 1); };
-    const auto outcome = Reporting([&] {
+    const auto outcome = NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor =

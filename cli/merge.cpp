@@ -26,11 +26,7 @@ using huedata::MergePart;
 using Value = std::optional<std::vector<unsigned char>>;
 
 std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
-    try {
-        return std::make_unique<huedata::FileBytes>(path);
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
-    }
+    return NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
 }
 
 // A unit's value as texts for people give it; a side without the hue says why it has none.

@@ -1,7 +1,7 @@
 #include "huegit/hue_history.h"
 
 #include "huegit/program.h"
-#include "huetext/hue_view.h"
+#include "huetext/hues_error.h"
 #include "huetext/json_format.h"
 
 #include "huedata/hue_edit.h"
@@ -392,21 +392,6 @@ std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
 
 namespace {
 
-// A text as a JSON string.
-void JsonString(hues::TextBuilder& out, std::string_view text) {
-    out << '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out << '\\' << c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out.Format(FMT_COMPILE("\\u{:04x}"), static_cast<unsigned>(c));
-        } else {
-            out << c;
-        }
-    }
-    out << '"';
-}
-
 void StateJson(hues::TextBuilder& out, std::size_t hue, const std::optional<HueState>& state) {
     if (!state) {
         out << "null";
@@ -427,13 +412,13 @@ void CommitJson(const CommitInfo& commit, hues::TextBuilder& out) {
                                        {"date", &commit.date}}) {
         out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
         if (committed) {
-            JsonString(out, hues::PrintableText(*value));
+            hues::JsonString(out, hues::PrintableText(*value));
         } else {
             out << "null";
         }
     }
     out << R"(, "subject": )";
-    JsonString(out, committed ? hues::PrintableText(commit.subject) : "Not committed yet");
+    hues::JsonString(out, committed ? hues::PrintableText(commit.subject) : "Not committed yet");
 }
 
 void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,

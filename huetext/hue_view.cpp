@@ -8,13 +8,11 @@
 namespace hues {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
-    try {
+    return NamingTheFile([&] {
         HueFile file{path, {}, {}};
         file.hues = huedata::ReadHueFile(path, &file.blockHeaders);
         return file;
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(path) + ": " + error.reason());
-    }
+    });
 }
 
 HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
@@ -64,12 +62,7 @@ std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {
 
 std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<const int> ids,
                                HueFile& file) {
-    huedata::SomeHues some;
-    try {
-        some = huedata::ReadSomeHues(path, ids);
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(path) + ": " + error.reason());
-    }
+    huedata::SomeHues some = NamingTheFile([&] { return huedata::ReadSomeHues(path, ids); });
     for (const int id : ids) CheckHeld(path, id, some.held);
     file = HueFile{path, std::move(some.hues), {}};
     std::vector<HueView> views;
@@ -90,28 +83,6 @@ std::vector<HueView> AllViews(const HueFile& file) {
         views.push_back(ViewOf(file, static_cast<int>(id)));
     }
     return views;
-}
-
-std::string PrintableText(std::string_view utf8) {
-    std::string text(3 * utf8.size(), '\0');
-    text.resize(static_cast<std::size_t>(WritePrintableText(text.data(), utf8) - text.data()));
-    return text;
-}
-
-char* WritePrintableText(char* out, std::string_view utf8) {
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        // C1 controls arrive as C2 80..C2 9F.
-        const bool c1 =
-            byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
-        if (byte < 0x20 || byte == 0x7F || c1) {
-            out = std::copy_n("\xEF\xBF\xBD", 3, out);
-            if (c1) ++i;
-        } else {
-            *out++ = utf8[i];
-        }
-    }
-    return out;
 }
 
 std::string FileNameText(const std::filesystem::path& path) {

@@ -1,6 +1,8 @@
-// The hues a command works on: the loaded hue file, one hue ready to print, and the error
-// every command reports through.
+// The hues a command works on: the loaded hue file and one hue ready to print (its errors are
+// hues_error.h's).
 #pragma once
+
+#include "huetext/hues_error.h"
 
 #include "huedata/hue_file.h"
 
@@ -14,12 +16,6 @@
 #include <vector>
 
 namespace hues {
-
-// A failure to report as "hues: <message>" with exit status 2.
-class HuesError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Every hue of one hue file, read once; hues[id] is hue id.
 struct HueFile {
@@ -58,14 +54,6 @@ std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<cons
 
 // Every hue of the file, in identifier order.
 std::vector<HueView> AllViews(const HueFile& file);
-
-// The text with each control character replaced by U+FFFD, so that a name can never move
-// a terminal's cursor, break a line of a palette file or hide in a web page.
-std::string PrintableText(std::string_view utf8);
-
-// The same text written at `out`, which has room for 3 * utf8.size() characters; returns the
-// end. For writers of whole files of names.
-char* WritePrintableText(char* out, std::string_view utf8);
 
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.

@@ -128,6 +128,10 @@ void HuesJson(std::span<const HueView> hues, TextBuilder& text) {
     WriteArray(hues, AppendHueObject, text);
 }
 
+void JsonString(TextBuilder& out, std::string_view utf8) {
+    out.Commit(WriteJsonString(out.Reserve(6 * utf8.size() + 2), utf8));
+}
+
 void HueJsonObject(const HueView& hue, TextBuilder& text) {
     AppendHueObject(text, hue);
 }

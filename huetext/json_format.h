@@ -8,12 +8,16 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace hues {
 
 // [{"id", "name", "table_start", "table_end", "colors": [32 "#RRGGBB"], "stored": [32 values]}]
 // Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
 void HuesJson(std::span<const HueView> hues, TextBuilder& out);
+
+// A text (UTF-8) as a JSON string, escaped as every listing here escapes names.
+void JsonString(TextBuilder& out, std::string_view utf8);
 
 // One hue's object of that array, alone.
 void HueJsonObject(const HueView& hue, TextBuilder& out);

@@ -209,11 +209,7 @@ struct Served {
 
 std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     if (request.fileGiven) {
-        try {
-            huedata::ReadableFileSize(request.file);
-        } catch (const huedata::HueFileError& error) {
-            throw HuesError(huedata::PathText(error.path()) + ": " + error.reason());
-        }
+        NamingTheFile([&] { return huedata::ReadableFileSize(request.file); });
     }
     std::optional<EditorService> editor;
     ServeOnLoopback(request.port, EditorPort, request.openBrowser, io, [&](std::uint16_t port) {

@@ -1,6 +1,7 @@
 #include "server/editor_service.h"
 
 #include "huegit/hue_history.h"
+#include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/text_builder.h"
@@ -68,13 +69,11 @@ struct ReadFile {
     HueFile hues;
 };
 ReadFile ReadWhole(const std::filesystem::path& path) {
-    try {
+    return NamingTheFile([&] {
         ReadFile read{huedata::ReadFileBytes(path), {path, {}, {}}};
         read.hues = HueFileFromBytes(path, read.bytes);
         return read;
-    } catch (const huedata::HueFileError& error) {
-        throw HuesError(huedata::PathText(path) + ": " + error.reason());
-    }
+    });
 }
 
 // Thrown inside the edit's turn when the file is not what the page read: nothing is written.
@@ -161,25 +160,17 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
     } catch (const HuesError& error) {
         return Refusal(400, error.what());
     }
-    std::size_t changed = 0;
     std::string newStamp;
-    huedata::EditOutcome outcome;
+    HuesApplied applied;
     try {
-        outcome = huedata::EditFileSafely(
-            file_,
-            {.sizeFor =
-                 [&](std::uint64_t size) { return huedata::SizeForHueChanges(size, hues.changes); },
-             .change =
-                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
-                     if (StampOfBytes(image.first(sizeBefore)) != stamp) throw StaleFile{};
-                     const std::size_t held = huedata::HueCountForSize(sizeBefore);
-                     changed =
-                         huedata::ApplyHueChanges(image, held, ChangesOver(hues, image, held));
-                     newStamp = StampOfBytes(image);
-                     return changed > 0;
-                 }},
-            // A merge's result goes where git reads it, with no backup: git keeps every side.
-            conflicts_.empty());
+        const ApplyHooks hooks{
+            .before =
+                [&](std::span<const unsigned char> before, std::span<const huedata::HueChange>) {
+                    if (StampOfBytes(before) != stamp) throw StaleFile{};
+                },
+            .after = [&](std::span<const unsigned char> after) { newStamp = StampOfBytes(after); }};
+        // A merge's result goes where git reads it, with no backup: git keeps every side.
+        applied = ApplyHuesSafely(file_, hues, conflicts_.empty(), hooks);
     } catch (const StaleFile&) {
         return Answer(409, {{"conflict", true},
                             {"error", huedata::PathText(file_) +
@@ -187,10 +178,12 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
                                           "saved. Read the file again, keeping your changes, "
                                           "then save."}});
     } catch (const huedata::HueFileError& error) {
-        return Refusal(409, huedata::PathText(error.path()) + ": " + error.reason());
+        return Refusal(409, FileErrorText(error));
     } catch (const huedata::FileWriteError& error) {
         return Refusal(409, error.what());
     }
+    const std::size_t changed = applied.changed;
+    const huedata::EditOutcome& outcome = applied.outcome;
     std::string message = "Saved " + HuesText(changed) + " into " + huedata::PathText(file_);
     if (!outcome.changed) message = huedata::PathText(file_) + " already holds these hues";
     if (outcome.backup) {
@@ -252,7 +245,7 @@ EditorResponse EditorService::Open(const std::string& body) {
     try {
         huedata::ReadableFileSize(path);
     } catch (const huedata::HueFileError& error) {
-        return Refusal(400, huedata::PathText(path) + ": " + error.reason());
+        return Refusal(400, FileErrorText(error));
     }
     file_ = path;
     return Answer(200, {{"file", huedata::PathText(path)}});
