@@ -11,6 +11,7 @@
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
+#include "huedata/oklab.h"
 #include "huedata/safe_write.h"
 
 #include <algorithm>
@@ -141,11 +142,7 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
                             huedata::RgbText(huedata::ConvertColor(stored[i])));
         }
     }
-    if (inexact > 0) {
-        warning = "hues: warning: " + std::to_string(inexact) +
-                  (inexact == 1 ? " colour was" : " colours were") +
-                  " taken to the nearest a hue can hold (--strict makes this an error)\n";
-    }
+    warning = InexactColorsWarning(inexact);
     return stored;
 }
 
@@ -185,7 +182,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         // taken to the nearest a hue can hold.
         StoredColors(stops, request.strict, warning);
         std::array<huedata::Color15, 32> colors{};
-        std::ranges::transform(GradientColors(stops), colors.begin(), huedata::NearestColor15);
+        std::ranges::transform(huedata::GradientColors(stops), colors.begin(), huedata::NearestColor15);
         change.colors = colors;
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {

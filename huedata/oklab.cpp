@@ -191,4 +191,25 @@ double DeltaEOK(const OkLab& first, const OkLab& second) {
     return std::sqrt(dL * dL + da * da + db * db);
 }
 
+std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
+    std::array<Rgb24, 32> colors{};
+    const std::size_t gaps = stops.size() - 1;
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        // Colour i lies i * gaps / 31 of the way along the stops.
+        const std::size_t stop = i * gaps / 31;
+        const std::size_t rest = i * gaps % 31;
+        if (rest == 0) {
+            colors[i] = stops[stop];
+            continue;
+        }
+        const OkLab from = OkLabFromSrgb(stops[stop]);
+        const OkLab to = OkLabFromSrgb(stops[stop + 1]);
+        const double t = static_cast<double>(rest) / 31.0;
+        colors[i] =
+            SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
+                                    from.b + (to.b - from.b) * t});
+    }
+    return colors;
+}
+
 }  // namespace huedata

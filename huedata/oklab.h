@@ -1,8 +1,11 @@
 // Perceptual colour distance: OKLab (Björn Ottosson, 2020) and deltaEOK, the Euclidean
-// distance in it, as CSS Color Module Level 4 defines them for sRGB colours.
+// distance in it, as CSS Color Module Level 4 defines them for sRGB colours; and gradients
+// made in it.
 #pragma once
 
 #include "color15.h"
+
+#include <array>
 
 #include <cstdint>
 #include <span>
@@ -38,5 +41,9 @@ OkLab QuickOkLabFromSrgb(Rgb24 color);
 
 // deltaEOK: the straight-line distance between two colours in OKLab.
 double DeltaEOK(const OkLab& first, const OkLab& second);
+
+// Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
+// colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
+std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops);
 
 }  // namespace huedata

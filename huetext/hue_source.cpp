@@ -1,6 +1,7 @@
 #include "huetext/hue_source.h"
 
 #include "huetext/csv_format.h"
+#include "huetext/csv_reading.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
 #include "huetext/nearest.h"
@@ -340,70 +341,7 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact, std::vect
     }
 }
 
-// ---- CSV (RFC 4180; line breaks CRLF or LF; fields separated by ",", ";" or tabs) ----
-
-struct CsvRow {
-    std::size_t offset;  // of the row's first character
-    std::vector<std::string> fields;
-};
-
-// The separator the header line uses: the first of ",", ";" and tab outside quotes (a column's
-// name holds none of them); "," where the header is one column.
-char CsvSeparator(std::string_view text) {
-    bool inQuotes = false;
-    for (const char c : text) {
-        if (c == '"') inQuotes = !inQuotes;
-        if (inQuotes) continue;
-        if (c == ',' || c == ';' || c == '\t') return c;
-        if (c == '\n') break;
-    }
-    return ',';
-}
-
-std::vector<CsvRow> CsvRows(const SourceText& source) {
-    const std::string_view text = source.text;
-    const char separator = CsvSeparator(text);
-    std::vector<CsvRow> rows;
-    CsvRow row{0, {}};
-    std::string field;
-    bool quoted = false, inQuotes = false;
-    const auto endRow = [&] {
-        row.fields.push_back(std::move(field));
-        field.clear();
-        const bool blank = row.fields.size() == 1 && row.fields[0].empty() && !quoted;
-        if (!blank) rows.push_back(std::move(row));
-        row = CsvRow{0, {}};
-        quoted = false;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (row.fields.empty() && field.empty() && !quoted) row.offset = i;
-        if (inQuotes) {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                field += text[++i];
-            else
-                inQuotes = false;
-        } else if (c == '"' && field.empty() && !quoted) {
-            inQuotes = quoted = true;
-        } else if (c == separator) {
-            row.fields.push_back(std::move(field));
-            field.clear();
-            quoted = false;
-        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            if (c == '\r') ++i;
-            endRow();
-        } else {
-            field += c;
-        }
-    }
-    if (inQuotes)
-        Fault(Place{&source, row.offset, false}, std::nullopt, "",
-              "a quoted field is never closed");
-    if (!row.fields.empty() || !field.empty() || quoted) endRow();
-    return rows;
-}
+// ---- CSV (its rows: csv_reading.h) ----
 
 // The index of a colour column, "color0" to "color31", as the export names them.
 std::optional<std::size_t> ColorColumn(std::string_view column) {
@@ -436,7 +374,12 @@ std::string_view Unguarded(std::string_view cell) {
 }
 
 void ReadCsv(const SourceText& source, bool strict, Inexact& inexact, std::vector<ReadHue>& hues) {
-    const std::vector<CsvRow> rows = CsvRows(source);
+    const CsvRows read = ReadCsvRows(source.text);
+    if (read.unclosedAt) {
+        Fault(Place{&source, *read.unclosedAt, false}, std::nullopt, "",
+              "a quoted field is never closed");
+    }
+    const std::vector<CsvRow>& rows = read.rows;
     if (rows.empty()) return;
     const std::vector<std::string>& header = rows.front().fields;
     const Place headerPlace{&source, rows.front().offset, false};
@@ -498,78 +441,7 @@ bool LooksLikeJson(std::string_view text) {
     return first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
 }
 
-// UTF-16 of either byte order as UTF-8; nothing where it is broken (an odd byte, a surrogate
-// that is not one of a pair).
-std::optional<std::string> Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
-    if (bytes.size() % 2 != 0) return std::nullopt;
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto first = static_cast<unsigned char>(bytes[2 * i]);
-        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
-        text[i] =
-            static_cast<char16_t>(bigEndian ? (first << 8U) | second : (second << 8U) | first);
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
-        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
-        if (low) return std::nullopt;
-        if (!high) continue;
-        ++i;  // the low half of the pair
-        if (i == text.size() || text[i] < 0xDC00 || text[i] > 0xDFFF) return std::nullopt;
-    }
-    return huedata::Utf8Text(text);
-}
-
 }  // namespace
-
-SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
-                        std::string& warning) {
-    const auto refuse = [&](const std::string& why) { throw HuesError(name + ": " + why); };
-    for (const bool bigEndian : {false, true}) {
-        if (!bytes.starts_with(bigEndian ? "\xFE\xFF" : "\xFF\xFE")) continue;
-        std::optional<std::string> text = Utf8OfUtf16(bytes.substr(2), bigEndian);
-        if (!text)
-            refuse(std::string("not valid UTF-16 ") + (bigEndian ? "BE" : "LE") +
-                   ", as its byte-order mark says");
-        return {std::move(name), std::move(*text)};
-    }
-    // A spreadsheet that read a marked UTF-8 file as Windows-1252 and saved it as UTF-8 leaves
-    // the mark as "ï»¿" (in the first cell, quoted or not) and every other character spelled
-    // twice: spelled back, it is whole.
-    std::string respelled;
-    const std::size_t quote = bytes.starts_with('"') ? 1 : 0;
-    if (bytes.substr(quote).starts_with("\xC3\xAF\xC2\xBB\xC2\xBF") && huedata::IsUtf8(bytes)) {
-        respelled = huedata::Windows1252FromUtf8(bytes);
-        respelled.erase(quote, 3);
-        if (!huedata::IsUtf8(respelled)) {
-            refuse(
-                "its text was read as Windows-1252 and saved as UTF-8 by another program, "
-                "and cannot be read back: open it there again as UTF-8");
-        }
-        warning += "hues: warning: " + name +
-                   " was read as Windows-1252 and saved as UTF-8 by another program (its "
-                   "byte-order mark shows it); read as it was before\n";
-        return {std::move(name), std::move(respelled)};
-    }
-    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
-    if (marked) bytes.remove_prefix(3);
-    if (bytes.find('\0') != std::string_view::npos) {
-        refuse("not text: it holds a NUL byte (UTF-16 is read where a byte-order mark says so)");
-    }
-    const bool utf8 = huedata::IsUtf8(bytes);
-    if (marked || (utf8 && encoding != SourceEncoding::Windows1252)) {
-        if (!utf8) refuse("not valid UTF-8, as its byte-order mark says");
-        return {std::move(name), std::string(bytes)};
-    }
-    if (encoding == SourceEncoding::Utf8) {
-        refuse("not valid UTF-8 (--encoding windows-1252 reads it as Windows-1252)");
-    }
-    if (encoding == SourceEncoding::Detect) {
-        warning += "hues: warning: " + name +
-                   " is not UTF-8; read as Windows-1252 (--encoding says which)\n";
-    }
-    return {std::move(name), huedata::Utf8FromWindows1252(bytes)};
-}
 
 SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     Inexact inexact;
@@ -604,12 +476,7 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
         read.changes.push_back(hue.change);
         read.shown.push_back(hue.shown);
     }
-    if (inexact.count > 0) {
-        read.warning = "hues: warning: " + std::to_string(inexact.count) +
-                       (inexact.count == 1 ? " colour was" : " colours were") +
-                       " taken to the nearest a hue can hold, the first at " + inexact.first +
-                       " (--strict makes this an error)\n";
-    }
+    read.warning = InexactColorsWarning(inexact.count, inexact.first);
     return read;
 }
 
@@ -637,31 +504,19 @@ std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
     return changes;
 }
 
+std::string InexactColorsWarning(int count, std::string_view firstAt) {
+    if (count == 0) return {};
+    std::string warning = "hues: warning: " + std::to_string(count) +
+                          (count == 1 ? " colour was" : " colours were") +
+                          " taken to the nearest a hue can hold";
+    if (!firstAt.empty()) warning.append(", the first at ").append(firstAt);
+    return warning + " (--strict makes this an error)\n";
+}
+
 Color15 StoredColor(Rgb24 color, int& inexact) {
     const Color15 stored = huedata::NearestColor15(color);
     if (huedata::ConvertColor(stored) != color) ++inexact;
     return stored;
-}
-
-std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
-    std::array<Rgb24, 32> colors{};
-    const std::size_t gaps = stops.size() - 1;
-    for (std::size_t i = 0; i < colors.size(); ++i) {
-        // Colour i lies i * gaps / 31 of the way along the stops.
-        const std::size_t stop = i * gaps / 31;
-        const std::size_t rest = i * gaps % 31;
-        if (rest == 0) {
-            colors[i] = stops[stop];
-            continue;
-        }
-        const huedata::OkLab from = huedata::OkLabFromSrgb(stops[stop]);
-        const huedata::OkLab to = huedata::OkLabFromSrgb(stops[stop + 1]);
-        const double t = static_cast<double>(rest) / 31.0;
-        colors[i] =
-            huedata::SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
-                                    from.b + (to.b - from.b) * t});
-    }
-    return colors;
 }
 
 }  // namespace hues

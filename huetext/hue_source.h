@@ -4,6 +4,8 @@
 // Windows-1252, columns separated by ";" or tabs, cells guarded by an apostrophe).
 #pragma once
 
+#include "huetext/source_text.h"
+
 #include "huedata/hue_edit.h"
 
 #include <array>
@@ -14,23 +16,6 @@
 #include <vector>
 
 namespace hues {
-
-// One source's text (UTF-8) and the name its messages give it (a file's path, "standard input").
-struct SourceText {
-    std::string name;
-    std::string text;
-};
-
-// How a source's bytes are read: by what they show, or as one encoding whatever they show.
-enum class SourceEncoding { Detect, Utf8, Windows1252 };
-
-// A source's bytes as UTF-8 text. A byte-order mark (UTF-8, UTF-16 LE or BE) is taken as what it
-// says; without one, text that is valid UTF-8 is taken as it is, and other text as Windows-1252,
-// with a warning line ("hues: warning: ...") added to `warning`, unless `encoding` says which.
-// Throws HuesError naming the source for bytes that are not text (a NUL byte without a UTF-16
-// mark, a broken UTF-16) or not in the encoding it says.
-SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
-                        std::string& warning);
 
 // What the text of one hue showed, where its text decided a field: the name (both readings
 // where a leading apostrophe may guard it or belong to it), and each colour given as #RRGGBB
@@ -61,9 +46,9 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict);
 std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
                                             std::span<const unsigned char> image, std::size_t held);
 
-// Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
-// colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
-std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops);
+// The warning for `count` colours taken to the nearest a hue can hold (the first at `firstAt`,
+// where the text says where), or nothing for none.
+std::string InexactColorsWarning(int count, std::string_view firstAt = {});
 
 // The stored value of a colour a person chose. One that no stored value shows exactly is
 // taken to the nearest; `inexact` counts it.
