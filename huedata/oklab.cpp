@@ -205,9 +205,8 @@ std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
         const OkLab from = OkLabFromSrgb(stops[stop]);
         const OkLab to = OkLabFromSrgb(stops[stop + 1]);
         const double t = static_cast<double>(rest) / 31.0;
-        colors[i] =
-            SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
-                                    from.b + (to.b - from.b) * t});
+        colors[i] = SrgbFromOkLab({from.L + (to.L - from.L) * t, from.a + (to.a - from.a) * t,
+                                   from.b + (to.b - from.b) * t});
     }
     return colors;
 }

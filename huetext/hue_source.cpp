@@ -6,6 +6,7 @@
 #include "huetext/ids.h"
 #include "huetext/nearest.h"
 
+#include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
 
@@ -103,7 +104,7 @@ public:
     }
     void Stored(std::size_t index, std::int64_t value) {
         if (value < 0 || value > 65535) {
-            Fail("stored[" + std::to_string(index) + "]",
+            Fail("stored/" + std::to_string(index),
                  "must be from 0 to 65535, not " + std::to_string(value));
         }
         stored_[index] = static_cast<Color15>(static_cast<std::uint16_t>(value));
@@ -158,8 +159,9 @@ public:
     }
     const ShownFields& Shown() const { return shown_; }
 
+    // A colour's field as the JSON format names it.
     static std::string ColorField(std::size_t index) {
-        return "colors[" + std::to_string(index) + "]";
+        return huedata::FieldName({huedata::HueField::Color, index});
     }
 
 private:
@@ -291,7 +293,7 @@ ReadHue ReadJsonHue(const json& object, const Place& place, bool strict, Inexact
         } else if (key == "stored") {
             const auto& items = ArrayOf32(reader, key, value);
             for (std::size_t i = 0; i < items.size(); ++i) {
-                reader.Stored(i, Integer(reader, "stored[" + std::to_string(i) + "]", items[i]));
+                reader.Stored(i, Integer(reader, "stored/" + std::to_string(i), items[i]));
             }
             reader.HasStored();
         } else {

@@ -20,7 +20,7 @@ std::vector<huedata::HueRecord> SampleHues();
 
 // `count` of the sample's hues (repeated past 3,000) whose names hold every byte value: the
 // first thirteen run through 0x00 to 0xFF in turn, hue 13 and hue 345 hold the five bytes
-// Windows-1252 leaves undefined, and the rest random bytes from a fixed seed, some with more
+// Windows-1252 leaves undefined, and the rest random bytes from a fixed start, some with more
 // after a zero byte. Names as other tools leave them, which every system must read alike.
 std::vector<huedata::HueRecord> HuesWithEveryByteInNames(std::size_t count);
 

@@ -318,46 +318,24 @@ TEST_F(EditTest, EditedColorsWinOverStoredOnesAndInexactOnesAreReported) {
 
     const Outcome strict = Run({"-f", file.string(), "apply", "-", "--strict"}, source);
     EXPECT_EQ(strict.status, 2);
-    EXPECT_NE(strict.err.find("standard input:1:1: hue 1: colors[1]: #123456 is not a colour"),
+    EXPECT_NE(strict.err.find("standard input:1:1: hue 1: colors/1: #123456 is not a colour"),
               std::string::npos)
         << strict.err;
 }
 
+// What the reader refuses (tests/huetext) is refused by both commands before anything is
+// written: a fault of the text, and one of its bytes.
 TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
-    const struct {
-        std::string source, reason;
-    } cases[] = {
-        {"[{\"id\":1,", "standard input:1:10: not valid JSON"},
-        {"[1]", "standard input:1:2: expected a hue object, found 1"},
-        {R"([{"id":1,"name":5}])", "hue 1: name: expected a string, found 5"},
-        {R"({"id":1,"colors":["#000000","#000000"]})", "hue 1: colors: has 2 items; a hue has 32"},
-        {R"({"id":32768})", "id: must be from 0 to 32767"},
-        {"[{\"id\":1},\n {\"id\":1}]",
-         "standard input:2:2: hue 1: id: is given twice; first at standard input:1:2"},
-        {R"({"id":1,"name":"abcdefghijklmnopqrstu"})", "21 bytes long in Windows-1252"},
-        {R"({"id":1,"name":"中"})", "U+4E2D has no byte in Windows-1252"},
-        {R"({"id":1,"name_bytes":"41"})", "name_bytes: must be 40 hexadecimal digits"},
-        {R"({"id":1,"table_start":40000})", "table_start: must be from -32768 to 32767"},
-        {R"({"id":1,"block_header":1})", "only the first hue of a block"},
-        {R"({"id":1,"colour":[]})", "colour: is not a field of a hue"},
-        {"id,name\r\n1,a,b\r\n", "standard input:2: the row has 3 fields; the header has 2"},
-        {"id,color0\n1,#FF0000\n", "1 of the 32 colour columns"},
-        {"id,table_end\n1,x\n", "standard input:2: hue 1: table_end: expected a whole number"},
-        {"id,name\n1,\"open\n", "a quoted field is never closed"},
-        {" \n", "holds no hues"},
-        {std::string("id\nname\0", 9), "standard input: not text: it holds a NUL byte"},
-        {"\xFF\xFE{", "standard input: not valid UTF-16 LE"},
-        {"\xEF\xBB\xBFid\n\xE8", "standard input: not valid UTF-8, as its byte-order mark says"},
-    };
     const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));
     const auto before = FolderContents(dir_.path());
-    for (const auto& [source, reason] : cases) {
+    for (const std::string& source :
+         {std::string("[{\"id\":1},\n {\"id\":1}]"), std::string("\xFF\xFE{")}) {
         for (const auto& command :
              {std::vector<std::string>{"build", "-", "-o", (dir_ / "out.mul").string()},
               std::vector<std::string>{"-f", file.string(), "apply", "-"}}) {
             const Outcome outcome = Run(command, source);
             EXPECT_EQ(outcome.status, 2) << source;
-            EXPECT_NE(outcome.err.find(reason), std::string::npos) << source << "\n" << outcome.err;
+            EXPECT_TRUE(outcome.err.starts_with("hues: standard input")) << outcome.err;
             EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
         }
     }
