@@ -182,7 +182,8 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         // taken to the nearest a hue can hold.
         StoredColors(stops, request.strict, warning);
         std::array<huedata::Color15, 32> colors{};
-        std::ranges::transform(huedata::GradientColors(stops), colors.begin(), huedata::NearestColor15);
+        std::ranges::transform(huedata::GradientColors(stops), colors.begin(),
+                               huedata::NearestColor15);
         change.colors = colors;
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
