@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -43,80 +45,67 @@ TEST(HueFields, EachHasOneNameReadBackAsAreTheOlderNamesAndNoOtherWord) {
     EXPECT_EQ(huedata::FieldWords({HueField::TableStart}), "table start");
 }
 
-// `count` hues, every byte a function of its place.
-Bytes HueFile(std::size_t count) {
-    Bytes bytes(huedata::EndOfEntries(count));
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 1);
-    return bytes;
-}
-
 TEST(CompareHueFiles, TellsHuesFieldsHeadersAndTailsApartForEachKindOfChange) {
-    struct Case {
+    // 16 hues, every byte a function of its place; hue 3's name ends after one letter.
+    Bytes first(huedata::EndOfEntries(16));
+    for (std::size_t i = 0; i < first.size(); ++i) first[i] = static_cast<unsigned char>(i * 7 + 1);
+    first[huedata::HueOffset(3) + 69] = 0;
+    const struct {
         const char* what;
-        void (*change)(Bytes&);
-        std::vector<std::size_t> hues;  // that differ
-        std::vector<HueField> firstFields;
-        std::vector<std::size_t> headers;
+        std::size_t flip, size;  // the byte changed, the second file's size
+        std::vector<std::size_t> hues, headers;
+        std::size_t fields;  // of the first hue that differs
+        std::optional<HueField> field;
         bool tail;
-    };
-    const HueField name{HueField::Name}, color3{HueField::Color, 3};
-    const Case cases[] = {
-        {"nothing", [](Bytes&) {}, {}, {}, {}, false},
-        {"a block's header alone",
-         [](Bytes& b) { b[huedata::HueBlockSize] ^= 1; },
-         {},
-         {},
-         {1},
-         false},
-        {"the tail alone", [](Bytes& b) { b.push_back(9); }, {}, {}, {}, true},
+    } cases[] = {
+        {"a block's header alone", huedata::HueBlockSize, first.size(), {}, {1}, 0, {}, false},
+        {"the tail alone", first.size(), first.size() + 1, {}, {}, 0, {}, true},
         {"a byte after a name's NUL",
-         [](Bytes& b) {
-             b[huedata::HueOffset(3) + 68] = 'A';
-             b[huedata::HueOffset(3) + 69] = 0;
-             b[huedata::HueOffset(3) + 80] ^= 1;
-         },
+         huedata::HueOffset(3) + 80,
+         first.size(),
          {3},
-         {name},
          {},
+         1,
+         HueField{HueField::Name},
          false},
         {"a colour",
-         [](Bytes& b) { b[huedata::HueOffset(9) + 6] ^= 0x80; },
+         huedata::HueOffset(9) + 6,
+         first.size(),
          {9},
-         {color3},
          {},
+         1,
+         HueField{HueField::Color, 3},
          false},
-        {"a hue added in a block of its own",
-         [](Bytes& b) { b.resize(huedata::EndOfEntries(17), 0); },
+        {"a hue in a block of its own",
+         huedata::EndOfEntries(17) - 1,
+         huedata::EndOfEntries(17),
          {16},
          {},
+         huedata::HueFields.size(),
          {},
          false},
     };
-    for (const Case& c : cases) {
-        const Bytes first = HueFile(16);
+    for (const auto& c : cases) {
         Bytes second = first;
-        c.change(second);
+        second.resize(c.size);
+        second[c.flip] ^= 0x80;
         for (const bool reversed : {false, true}) {
             const auto difference = reversed ? huedata::CompareHueFiles(second, first)
                                              : huedata::CompareHueFiles(first, second);
             std::vector<std::size_t> hues, headers;
             for (const auto& hue : difference.hues) hues.push_back(hue.id);
             for (const auto& header : difference.headers) headers.push_back(header.block);
-            EXPECT_EQ(hues, c.hues) << c.what;
-            EXPECT_EQ(headers, c.headers) << c.what;
-            EXPECT_EQ(difference.tailsDiffer, c.tail) << c.what;
-            EXPECT_EQ(difference.Any(), first != second) << c.what;
-            // A hue one file lacks differs in every field.
-            if (!c.hues.empty()) {
-                EXPECT_EQ(difference.hues[0].fields.size(),
-                          c.firstFields.empty() ? huedata::HueFields.size() : c.firstFields.size())
-                    << c.what;
-            }
-            if (!c.firstFields.empty()) {
-                EXPECT_EQ(difference.hues[0].fields, c.firstFields) << c.what;
-            }
+            EXPECT_EQ(std::tie(hues, headers, difference.tailsDiffer),
+                      std::tie(c.hues, c.headers, c.tail))
+                << c.what;
+            EXPECT_TRUE(difference.Any()) << c.what;
+            if (c.hues.empty()) continue;
+            EXPECT_EQ(difference.hues[0].fields.size(), c.fields) << c.what;
+            EXPECT_EQ(difference.hues[0].fields[0], c.field.value_or(difference.hues[0].fields[0]))
+                << c.what;
         }
     }
+    EXPECT_FALSE(huedata::CompareHueFiles(first, first).Any());
 }
 
 }  // namespace
