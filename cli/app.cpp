@@ -120,7 +120,7 @@ void AddReadingOptions(CLI::App* command, Choices& choices) {
 }
 
 // A command whose options are made only once it is named on the command line: a run needs
-// one command's, and making all nine commands' takes a noticeable part of a short run.
+// one command's, and making every command's takes a noticeable part of a short run.
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* description,
                      std::function<void(CLI::App*)> addOptions) {
     CLI::App* command = app.add_subcommand(name, description);

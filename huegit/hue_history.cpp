@@ -257,6 +257,112 @@ void CompareCommit(std::size_t commit, Bytes after, std::span<const Bytes> paren
     }
 }
 
+// The blobs the history needs, in the order git is asked for them: where it starts (by name),
+// then each commit's and its parents' (by blob), each once; and for each, the last commit that
+// needs it, after which it is let go.
+struct BlobPlan {
+    std::vector<std::string> blobs;  // every commit's group in turn: its own, then its parents'
+    std::vector<std::string> order;
+    std::unordered_map<std::string, std::size_t> lastUse;
+};
+BlobPlan PlanBlobs(const std::string& start, std::span<const ListedCommit> listed) {
+    BlobPlan plan{{start}, {}, {}};
+    for (const ListedCommit& commit : listed) {
+        plan.blobs.insert(plan.blobs.end(), commit.blobs.begin(), commit.blobs.end());
+    }
+    for (std::size_t r = 0, commit = 0, left = 1; r < plan.blobs.size(); ++r, --left) {
+        if (left == 0) {  // blobs[r] starts the next commit's group: its own, its parents'
+            commit += r == 1 ? 0 : 1;
+            left = listed[commit].blobs.size();
+        }
+        const std::string& blob = plan.blobs[r];
+        if (blob.empty()) continue;
+        if (plan.lastUse.emplace(blob, commit).second) plan.order.push_back(blob);
+        plan.lastUse[blob] = commit;
+    }
+    return plan;
+}
+
+// Compares each commit as soon as its blobs and its parents' have come, keeping each blob only
+// until the last commit that needs it is compared, and handing its buffer on to the next.
+class CommitComparer {
+public:
+    CommitComparer(const HistoryRequest& request, std::span<const ListedCommit> listed,
+                   const BlobPlan& plan, const huedata::FileBytes* working, HueHistory& history)
+        : request_(request),
+          listed_(listed),
+          plan_(plan),
+          working_(working),
+          history_(history),
+          first_(working != nullptr ? 1 : 0) {}
+
+    // A blob has come (nothing: the file is missing where the history starts, an empty one).
+    void Take(std::optional<std::string> bytes) {
+        const std::string& asked = plan_.order[answered_++];
+        kept_.emplace(asked, bytes ? std::move(*bytes) : std::string());
+        CompareReady();
+    }
+    std::vector<std::string>& Spares() { return spares_; }
+
+    void CompareReady() {
+        if (!started_ && !Start()) return;
+        for (; next_ < listed_.size(); ++next_) {
+            const std::size_t r = revision_, count = listed_[next_].blobs.size();
+            for (std::size_t k = 0; k < count; ++k) {
+                if (!Ready(r + k)) return;
+            }
+            std::vector<Bytes> parents;
+            for (std::size_t k = 1; k < count; ++k) parents.push_back(BytesAt(r + k));
+            CompareCommit(first_ + next_, BytesAt(r), parents, request_.hues, history_.entries);
+            LetGo(r, count);
+            revision_ += count;
+        }
+    }
+
+private:
+    // Where the history starts, once it has come: how many hues it holds, and the working
+    // file's change against it.
+    bool Start() {
+        if (!Ready(0)) return false;
+        started_ = true;
+        const Bytes start = BytesAt(0);
+        history_.held =
+            huedata::HueCountForSize(working_ != nullptr ? working_->bytes().size() : start.size());
+        if (working_ != nullptr) {
+            const Bytes parents[] = {start};
+            CompareCommit(0, working_->bytes(), parents, request_.hues, history_.entries);
+        }
+        return true;
+    }
+    bool Ready(std::size_t r) const {
+        return plan_.blobs[r].empty() || kept_.contains(plan_.blobs[r]);
+    }
+    Bytes BytesAt(std::size_t r) const {
+        return plan_.blobs[r].empty() ? Bytes() : BytesOf(&kept_.at(plan_.blobs[r]));
+    }
+    // The blobs of commit next_ that no later commit needs.
+    void LetGo(std::size_t r, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto done = kept_.find(plan_.blobs[r + k]);
+            if (done == kept_.end() || plan_.lastUse.at(done->first) != next_) continue;
+            spares_.push_back(std::move(done->second));
+            kept_.erase(done);
+        }
+    }
+
+    const HistoryRequest& request_;
+    std::span<const ListedCommit> listed_;
+    const BlobPlan& plan_;
+    const huedata::FileBytes* working_;
+    HueHistory& history_;
+    std::size_t first_;  // the first listed commit's place among the history's commits
+    std::unordered_map<std::string, std::string> kept_;
+    std::vector<std::string> spares_;
+    bool started_ = false;
+    std::size_t next_ = 0, revision_ = 1;  // the next commit to compare, and its group's start
+    std::size_t answered_ = 0;             // in plan_.order
+};
+
 }  // namespace
 
 HueHistory ReadHueHistory(const HistoryRequest& request) {
@@ -264,25 +370,7 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
     const std::string name = FullName(git, request);
     const std::string start = request.rev.value_or("HEAD");
     const std::vector<ListedCommit> listed = ListCommits(git, start, name);
-
-    // Every file the history needs: where it starts (asked by name), then each commit's and
-    // its parents' (by blob); each asked once, in the order first needed, and kept until the
-    // last commit that needs it is compared.
-    std::vector<std::string> blobs{start + ":" + name};
-    for (const ListedCommit& commit : listed) {
-        blobs.insert(blobs.end(), commit.blobs.begin(), commit.blobs.end());
-    }
-    std::vector<std::string> order;
-    std::unordered_map<std::string, std::size_t> lastUse;
-    for (std::size_t r = 0, commit = 0, left = 1; r < blobs.size(); ++r, --left) {
-        if (left == 0) {  // blobs[r] starts the next commit's group: its own, its parents'
-            commit += r == 1 ? 0 : 1;
-            left = listed[commit].blobs.size();
-        }
-        if (blobs[r].empty()) continue;
-        if (lastUse.emplace(blobs[r], commit).second) order.push_back(blobs[r]);
-        lastUse[blobs[r]] = commit;
-    }
+    const BlobPlan plan = PlanBlobs(start + ":" + name, listed);
 
     HueHistory history;
     std::optional<huedata::FileBytes> working;
@@ -291,69 +379,23 @@ HueHistory ReadHueHistory(const HistoryRequest& request) {
         history.commits.push_back({});
     }
     for (const ListedCommit& commit : listed) history.commits.push_back(commit.info);
-    const std::size_t first = request.rev ? 0 : 1;  // the first listed commit's place there
 
-    // The blobs as they come, each kept until the last commit that needs it is compared.
-    std::unordered_map<std::string, std::string> kept;
-    std::vector<std::string> spares;
-    const auto ready = [&](std::size_t r) { return blobs[r].empty() || kept.contains(blobs[r]); };
-    const auto bytesOf = [&](std::size_t r) {
-        return blobs[r].empty() ? Bytes() : BytesOf(&kept.at(blobs[r]));
-    };
-    bool started = false;
-    std::size_t next = 0, nextRevision = 1;  // the next commit to compare, and its revision
-    const auto compareReady = [&] {
-        if (!started && ready(0)) {
-            started = true;
-            const Bytes startBytes = bytesOf(0);
-            history.held =
-                huedata::HueCountForSize(working ? working->bytes().size() : startBytes.size());
-            if (working) {
-                const Bytes parents[] = {startBytes};
-                CompareCommit(0, working->bytes(), parents, request.hues, history.entries);
-            }
-        }
-        for (; started && next < listed.size(); ++next) {
-            const std::size_t r = nextRevision, count = listed[next].blobs.size();
-            for (std::size_t k = 0; k < count; ++k) {
-                if (!ready(r + k)) return;
-            }
-            std::vector<Bytes> parents;
-            for (std::size_t k = 1; k < count; ++k) parents.push_back(bytesOf(r + k));
-            CompareCommit(first + next, bytesOf(r), parents, request.hues, history.entries);
-            for (std::size_t k = 0; k < count; ++k) {
-                const auto done = kept.find(blobs[r + k]);
-                if (done == kept.end() || lastUse[blobs[r + k]] != next) continue;
-                spares.push_back(std::move(done->second));
-                kept.erase(done);
-            }
-            nextRevision += count;
-        }
-    };
-    std::size_t answered = 0;  // in `order`
-    BlobStream stream(
-        [&](std::optional<std::string> bytes) {
-            const std::string& asked = order[answered++];
-            // A file missing where the history starts is an empty one.
-            kept.emplace(asked, bytes ? std::move(*bytes) : std::string());
-            compareReady();
-        },
-        spares);
+    CommitComparer comparer(request, listed, plan, working ? &*working : nullptr, history);
+    BlobStream stream([&](std::optional<std::string> bytes) { comparer.Take(std::move(bytes)); },
+                      comparer.Spares());
     std::string asked;
-    for (const std::string& oid : order) asked.append(oid).append("\n");
+    for (const std::string& oid : plan.order) asked.append(oid).append("\n");
     if (!asked.empty()) {
         git.Run({"cat-file", "--batch"}, asked,
                 [&](std::string_view piece) { stream.Feed(piece); });
     }
-    compareReady();
+    comparer.CompareReady();
 
-    if (request.hues) {
-        for (const std::size_t hue : *request.hues) {
-            if (hue >= history.held) {
-                throw HuesError("hue " + std::to_string(hue) + " is past the end of " +
-                                huedata::PathText(request.file) + ", which holds " +
-                                std::to_string(history.held) + " hues");
-            }
+    for (const std::size_t hue : request.hues.value_or(std::vector<std::size_t>{})) {
+        if (hue >= history.held) {
+            throw HuesError("hue " + std::to_string(hue) + " is past the end of " +
+                            huedata::PathText(request.file) + ", which holds " +
+                            std::to_string(history.held) + " hues");
         }
     }
     return history;

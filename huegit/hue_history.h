@@ -63,8 +63,9 @@ std::string HeadCommit(const std::filesystem::path& file);
 // Whether `file` is in a git repository and tracked there (false where git cannot be run).
 bool TrackedByGit(const std::filesystem::path& file);
 
-// The fields of a hue that differ between two states, as the JSON format names them: "name",
-// "table_start", "table_end", "colors/0" ... "colors/31" (every one where a state is missing).
+// The fields of a hue that differ between two states, by the names huedata/hue_fields.h gives
+// every field: "name", "table_start", "table_end", "colors/0" ... "colors/31" (every one where
+// a state is missing).
 std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
                                        const std::optional<HueState>& after);
 
