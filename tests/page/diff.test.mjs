@@ -138,6 +138,12 @@ test("diff's text, JSON, CSV and page tell the same hues, fields and changes of 
           [output, note] = [error.stdout, error.stderr];
         }
         told[format] = toldAs(format, output, note);
+        // The patch rebuilds the second file, a header alone too, where no note says it cannot.
+        if (format === "json" && !note) {
+          writeFileSync(join(workDir, "four-patch.json"), output);
+          hues("build", "--base", from, join(workDir, "four-patch.json"), "-o", join(workDir, "four-c.mul"));
+          assert.ok(readFileSync(join(workDir, "four-c.mul")).equals(readFileSync(to)), what);
+        }
       }
       const page = join(workDir, "four.html");
       assert.throws(() => hues("diff", from, to, "--format", "html", "-o", page), (error) => error.status === 1);
