@@ -182,7 +182,7 @@ std::vector<huedata::HueChange> Patch(const huedata::FileDifference& difference)
             patch.push_back({.id = first, .blockHeader = header.second});
         }
     }
-    std::ranges::stable_sort(patch, {}, &huedata::HueChange::id);
+    std::ranges::sort(patch, {}, &huedata::HueChange::id);  // one object an id
     return patch;
 }
 

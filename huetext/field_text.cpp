@@ -53,6 +53,7 @@ std::string ByteCountText(std::uint64_t count) {
 
 std::vector<std::string> FileChangeLines(const huedata::FileDifference& difference) {
     std::vector<std::string> lines;
+    lines.reserve(difference.headers.size() + 2);
     for (const huedata::HeaderDifference& header : difference.headers) {
         lines.push_back(fmt::format("block {} header: {} \u2192 {}", header.block,
                                     BlockHeaderText(header.first), BlockHeaderText(header.second)));
