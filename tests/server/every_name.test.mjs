@@ -34,12 +34,19 @@ test("every hue opens in the editor, and a name of undefined bytes is renamed an
   const thrown = [];
   page.on("pageerror", (error) => thrown.push(error.message));
   await page.goto(server.url.href);
-  for (const { id, name } of listed) {
-    await page.evaluate((id) => { location.hash = "#hue-" + id; }, id);
-    await page.click(`#hue-${id} button.edit`);
-    assert.deepEqual([await page.textContent("#edit-id"), await page.inputValue("#edit-name")],
-                     [String(id), shown(name)], `hue ${id}`);
-  }
+  // Each hue's row brought up and its Edit pressed, as a click does, in the page: one round
+  // trip for them all, so that hues.exe under Wine serves them in a few seconds.
+  const opened = await page.evaluate(async (ids) => {
+    const seen = [];
+    for (const id of ids) {
+      location.hash = "#hue-" + id;
+      await new Promise((resolve) => setTimeout(resolve));
+      document.querySelector(`#hue-${id} button.edit`).click();
+      seen.push([document.getElementById("edit-id").textContent, document.getElementById("edit-name").value]);
+    }
+    return seen;
+  }, listed.map(({ id }) => id));
+  assert.deepEqual(opened, listed.map(({ id, name }) => [String(id), shown(name)]));
   assert.deepEqual(thrown, []);
 
   await page.evaluate(() => { location.hash = "#hue-345"; });
