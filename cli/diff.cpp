@@ -14,6 +14,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -157,33 +158,44 @@ void WriteCsv(const huedata::FileDifference& difference, TextBuilder& out) {
     }
 }
 
-// The patch: the second file's whole hue for every hue that differs and that it holds, and
-// the header of every block whose header differs where it holds the block's first hue (alone,
-// where no hue of the block differs).
-std::vector<huedata::HueChange> Patch(const huedata::FileDifference& difference) {
-    std::vector<huedata::HueChange> patch;
+// The patch: the second file's whole hue for every hue that differs and that it holds, with
+// the header of its block where that differs; a header alone where the block's first hue is
+// the same. In id order.
+std::vector<HueView> PatchViews(const huedata::FileDifference& difference) {
+    std::map<std::size_t, std::uint32_t> headers;  // by the block's first hue
+    for (const huedata::HeaderDifference& header : difference.headers) {
+        const std::size_t first = header.block * huedata::HuesPerBlock;
+        if (first < difference.secondCount) headers.emplace(first, header.second);
+    }
+    std::vector<HueView> views;
     for (const huedata::HueDifference& hue : difference.hues) {
         if (!hue.second) continue;
-        huedata::HueChange change;
-        change.id = static_cast<int>(hue.id);
-        change.name = hue.second->Name;
-        change.tableStart = hue.second->TableStart;
-        change.tableEnd = hue.second->TableEnd;
-        change.colors = hue.second->Colors;
-        patch.push_back(change);
+        const auto header = headers.extract(hue.id);
+        views.push_back({static_cast<int>(hue.id), huedata::HueNameUtf8Text(hue.second->Name),
+                         &*hue.second, header ? std::optional(header.mapped()) : std::nullopt});
     }
-    for (const huedata::HeaderDifference& header : difference.headers) {
-        const auto first = static_cast<int>(header.block * huedata::HuesPerBlock);
-        if (static_cast<std::size_t>(first) >= difference.secondCount) continue;
-        const auto hue = std::ranges::find(patch, first, &huedata::HueChange::id);
-        if (hue != patch.end()) {
-            hue->blockHeader = header.second;
-        } else {
-            patch.push_back({.id = first, .blockHeader = header.second});
+    for (const auto& [first, header] : headers) {
+        views.push_back({static_cast<int>(first), {}, nullptr, header});
+    }
+    std::ranges::sort(views, {}, &HueView::id);  // one view an id
+    return views;
+}
+
+// The same as the changes `build --base` makes of it.
+std::vector<huedata::HueChange> ChangesOf(std::span<const HueView> views) {
+    std::vector<huedata::HueChange> changes;
+    changes.reserve(views.size());
+    for (const HueView& view : views) {
+        huedata::HueChange change{.id = view.id, .blockHeader = view.blockHeader};
+        if (view.record != nullptr) {
+            change.name = view.record->Name;
+            change.tableStart = view.record->TableStart;
+            change.tableEnd = view.record->TableEnd;
+            change.colors = view.record->Colors;
         }
+        changes.push_back(change);
     }
-    std::ranges::sort(patch, {}, &huedata::HueChange::id);  // one object an id
-    return patch;
+    return changes;
 }
 
 std::string PatchNote(const DiffSide& a, const DiffSide& b,
@@ -252,22 +264,9 @@ DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const st
     if (format == "csv") {
         WriteCsv(difference, out);
     } else if (format == "json") {
-        const std::vector<huedata::HueChange> patch = Patch(difference);
-        std::vector<HueView> views;
-        views.reserve(patch.size());
-        auto hue = difference.hues.begin();
-        for (const huedata::HueChange& change : patch) {
-            while (hue != difference.hues.end() &&
-                   (!hue->second || hue->id < static_cast<std::size_t>(change.id)))
-                ++hue;
-            const bool whole =
-                hue != difference.hues.end() && hue->id == static_cast<std::size_t>(change.id);
-            views.push_back(HueView{
-                change.id, whole ? huedata::HueNameUtf8Text(hue->second->Name) : std::string(),
-                whole ? &*hue->second : nullptr, change.blockHeader});
-        }
+        const std::vector<HueView> views = PatchViews(difference);
         HuesJson(views, out);
-        outcome.note = PatchNote(first, second, difference, patch);
+        outcome.note = PatchNote(first, second, difference, ChangesOf(views));
     } else {
         WriteText(first, second, difference, style, out);
     }
