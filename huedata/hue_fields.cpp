@@ -7,17 +7,20 @@
 
 namespace huedata {
 
+namespace {
+
+// The name and the words of the fields that are not colours, by their kind.
+struct FieldTexts {
+    const char* name;
+    const char* words;
+};
+constexpr std::array<FieldTexts, 3> NamedFields{
+    {{"name", "name"}, {"table_start", "table start"}, {"table_end", "table end"}}};
+
+}  // namespace
+
 std::string FieldName(HueField field) {
-    switch (field.kind) {
-        case HueField::Name:
-            return "name";
-        case HueField::TableStart:
-            return "table_start";
-        case HueField::TableEnd:
-            return "table_end";
-        case HueField::Color:
-            break;
-    }
+    if (field.kind != HueField::Color) return NamedFields[field.kind].name;
     return "colors/" + std::to_string(field.color);
 }
 
@@ -41,16 +44,7 @@ std::optional<HueField> FieldNamed(std::string_view name) {
 }
 
 std::string FieldWords(HueField field) {
-    switch (field.kind) {
-        case HueField::Name:
-            return "name";
-        case HueField::TableStart:
-            return "table start";
-        case HueField::TableEnd:
-            return "table end";
-        case HueField::Color:
-            break;
-    }
+    if (field.kind != HueField::Color) return NamedFields[field.kind].words;
     return "colour " + std::to_string(field.color);
 }
 

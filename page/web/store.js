@@ -44,20 +44,15 @@ export function changeHue(hue, after) {
   return true;
 }
 // The last change undone (or the last undone redone): its hue, or null when there is none.
-export function undoChange() {
-  const entry = done.pop();
+function step(from, to, side) {
+  const entry = from.pop();
   if (!entry) return null;
-  undone.push(entry);
-  put(entry.hue, entry.before);
+  to.push(entry);
+  put(entry.hue, entry[side]);
   return entry.hue;
 }
-export function redoChange() {
-  const entry = undone.pop();
-  if (!entry) return null;
-  done.push(entry);
-  put(entry.hue, entry.after);
-  return entry.hue;
-}
+export const undoChange = () => step(done, undone, "before");
+export const redoChange = () => step(undone, done, "after");
 
 // The changes in order, as kept in the browser and brought back from there.
 export const keptChanges = () => ({ done: done.slice(), undone: undone.slice() });
