@@ -114,6 +114,14 @@ protected:
     void install(const std::wstring& options = L"") {
         ASSERT_EQ(RunProgram(L"\"" + SetupProgram() + L"\" /S" + options), 0U);
     }
+    // The uninstaller's copy may still hold the folder for a moment after its work is seen.
+    void removeFolder() {
+        std::error_code error;
+        EXPECT_TRUE(WaitUntil([&] {
+            fs::remove_all(folder_, error);
+            return !error;
+        })) << error.message();
+    }
     void uninstall() {
         const std::optional<std::wstring> quiet =
             RegistryText(UninstallKey, L"QuietUninstallString");
@@ -204,7 +212,7 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
     EXPECT_EQ(left, std::vector<fs::path>{L"hues.html"});
     EXPECT_FALSE(fs::exists(shortcut_));
     EXPECT_FALSE(fs::exists(editorShortcut_));
-    fs::remove_all(folder_);
+    removeFolder();
 }
 
 TEST_F(InstallerTest, AddsToALongPathOnlyWhenAskedAndRemovesExactlyThat) {
@@ -230,7 +238,7 @@ TEST_F(InstallerTest, AddsToALongPathOnlyWhenAskedAndRemovesExactlyThat) {
     EXPECT_EQ(RegistryText(L"Environment", L"Path", &type), longPath);
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
     SetPath(original, originalType);
-    fs::remove_all(folder_);
+    removeFolder();
 }
 
 }  // namespace
