@@ -12,6 +12,7 @@
 #include "huetext/ids.h"
 #include "huetext/json_format.h"
 #include "huetext/nearest.h"
+#include "huetext/similar.h"
 #include "huetext/text_format.h"
 #include "page/sample_picture.h"
 #include "server/edit_server.h"
@@ -34,6 +35,8 @@ struct Choices {
     std::string text;
     std::string color;
     std::size_t count = 10;
+    std::string vision = "normal";
+    double within = DefaultSimilarWithin;
     std::string exportKind;
     std::optional<std::string> sample;
     std::optional<std::string> output;
@@ -77,6 +80,7 @@ struct Commands {
     CLI::App* list;
     CLI::App* find;
     CLI::App* nearest;
+    CLI::App* similar;
     CLI::App* exportHues;
     CLI::App* build;
     CLI::App* apply;
@@ -92,6 +96,14 @@ struct Commands {
 void AddFormatOption(CLI::App* command, Choices& choices) {
     command->add_option("--format", choices.format, "Output format: text, json or csv")
         ->check(CLI::IsMember({"text", "json", "csv"}))
+        ->capture_default_str();
+}
+
+void AddVisionOption(CLI::App* command, Choices& choices) {
+    command
+        ->add_option("--vision", choices.vision,
+                     "Measure colours as seen with this vision, KIND[:SEVERITY]: normal, "
+                     "protanomaly, deuteranomaly or tritanomaly, severity 0 to 100 (default 100)")
         ->capture_default_str();
 }
 
@@ -161,7 +173,23 @@ void AddReadingCommands(CLI::App& app, Choices& choices, Commands& commands) {
             nearest->add_option("-n", choices.count, "How many hues to list")
                 ->check(CLI::PositiveNumber)
                 ->capture_default_str();
+            AddVisionOption(nearest, choices);
             AddFormatOption(nearest, choices);
+        });
+
+    commands.similar = AddCommand(
+        app, "similar",
+        "List the pairs of hues whose colours, one by one, lie within D of each other (deltaEOK); "
+        "exit status 1 if any",
+        [&choices](CLI::App* similar) {
+            similar->add_option("IDS", choices.ids, "Hue identifiers: N or A-B (default: all)");
+            similar->add_option("--within", choices.within, "The largest distance D")
+                ->check(CLI::NonNegativeNumber)
+                ->capture_default_str();
+            AddVisionOption(similar, choices);
+            similar->add_option("--format", choices.format, "Output format: text or json")
+                ->check(CLI::IsMember({"text", "json"}))
+                ->capture_default_str();
         });
 }
 
@@ -390,7 +418,7 @@ std::vector<HueView> LoadHuesNamed(const Run& run, std::span<const int> ids, Hue
     return ids.empty() ? AllViews(file) : ViewsOf(file, ids);
 }
 
-// show, list, find and nearest.
+// show, list, find, nearest and similar.
 int RunReadingCommand(const Commands& commands, const Run& run) {
     const Choices& choices = run.choices;
     const TextStyle style = StyleFor(run);
@@ -398,6 +426,7 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
     const std::vector<int> ids = ParseIds(choices.ids);
     const std::optional<huedata::Rgb24> color =
         commands.nearest->parsed() ? std::optional(ParseColor(choices.color)) : std::nullopt;
+    const huedata::Vision vision = ParseVision(choices.vision);
     HueFile file;
     const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
     if (commands.show->parsed()) {
@@ -413,7 +442,17 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
         WriteHues(choices.format, found, false, style, run.out);
         return found.empty() ? NothingFound : Success;
     }
-    WriteMatches(choices.format, NearestHues(file, *color, choices.count), style, run.out);
+    if (commands.similar->parsed()) {
+        const auto pairs = SimilarHues(hues, choices.within, vision);
+        if (choices.format == "json") {
+            SimilarJson(pairs, run.out);
+        } else {
+            SimilarText(pairs, hues, run.out);
+        }
+        return pairs.empty() ? Success : SimilarFound;
+    }
+    WriteMatches(choices.format, NearestHues(file, *color, choices.count, vision), style,
+                 run.out);
     return Success;
 }
 
@@ -649,8 +688,8 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
         if (app.get_subcommands().empty() && !unused.empty()) {
             return FailureOutcome(
                 "'" + unused.front() +
-                "' is not a command: use show, list, find, nearest, export, build, apply, "
-                "set, diff, edit, merge, git-setup, log or blame");
+                "' is not a command: use show, list, find, nearest, similar, export, build, "
+                "apply, set, diff, edit, merge, git-setup, log or blame");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }

@@ -17,6 +17,7 @@ namespace hues {
 enum ExitStatus : int {
     Success = 0,
     NothingFound = 1,  // `find` matched no hue, as grep does
+    SimilarFound = 1,  // `similar` found a pair, as diff does on a difference
     Differ = 1,        // `diff` found the files differ, as diff does
     Failure = 2,       // bad usage, unreadable input, a failed write
 };

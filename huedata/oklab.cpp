@@ -64,13 +64,6 @@ constexpr Matrix Inverse(const Matrix& m) {
     return inverse;
 }
 
-// An sRGB channel from its linear value, 0..255, clamped and rounded.
-std::uint8_t SrgbFromLinear(double linear) {
-    const double c =
-        linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
-    return static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0));
-}
-
 // The quick conversion works in single precision, four colours to a vector register.
 using QuickMatrix = std::array<std::array<float, 3>, 3>;
 
@@ -129,6 +122,12 @@ double LinearFromSrgb(std::uint8_t channel) {
         return table;
     }();
     return linear[channel];
+}
+
+std::uint8_t SrgbFromLinear(double linear) {
+    const double c =
+        linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    return static_cast<std::uint8_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0));
 }
 
 OkLab OkLabFromXyz(double x, double y, double z) {

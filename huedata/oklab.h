@@ -19,6 +19,9 @@ struct OkLab {
 // An 8-bit sRGB channel with the standard sRGB transfer function undone: 0 to 1.
 double LinearFromSrgb(std::uint8_t channel);
 
+// The way back: an 8-bit sRGB channel from its linear value, clamped and rounded.
+std::uint8_t SrgbFromLinear(double linear);
+
 // CIE XYZ (D65, Y of white = 1) to OKLab.
 OkLab OkLabFromXyz(double x, double y, double z);
 

@@ -106,6 +106,11 @@ void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
     text << object.dump();
 }
 
+void AppendPairObject(TextBuilder& text, const SimilarPair& pair) {
+    const OrderedJson object = {{"a", pair.a}, {"b", pair.b}, {"largest", pair.largest}};
+    text << object.dump();
+}
+
 // One object per line inside the array: readable, and still a single JSON text.
 template <typename Item, typename AppendObject>
 void WriteArray(std::span<const Item> items, AppendObject appendObject, TextBuilder& text) {
@@ -138,6 +143,10 @@ void HueJsonObject(const HueView& hue, TextBuilder& text) {
 
 void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
     WriteArray(matches, AppendMatchObject, text);
+}
+
+void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& text) {
+    WriteArray(pairs, AppendPairObject, text);
 }
 
 }  // namespace hues

@@ -5,6 +5,7 @@
 
 #include "huetext/hue_view.h"
 #include "huetext/nearest.h"
+#include "huetext/similar.h"
 
 #include <span>
 #include <string>
@@ -24,5 +25,8 @@ void HueJsonObject(const HueView& hue, TextBuilder& out);
 
 // [{"id", "name", "index", "color", "distance"}]
 void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
+
+// [{"a", "b", "largest"}]
+void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& out);
 
 }  // namespace hues

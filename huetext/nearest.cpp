@@ -24,8 +24,8 @@ namespace {
 // where a value is in use: memory is touched, page by page, only as far as it is needed.
 class Distances {
 public:
-    Distances(const HueFile& file, const huedata::Rgb24& target)
-        : target_(huedata::OkLabFromSrgb(target)) {
+    Distances(const HueFile& file, const huedata::Rgb24& target, const huedata::Vision& vision)
+        : target_(huedata::OkLabFromSrgb(huedata::SeenColor(target, vision))), vision_(vision) {
         std::array<std::uint64_t, 32768 / 64> used{};
         for (const auto& hue : file.hues) {
             for (const huedata::Color15 value : hue.Colors) {
@@ -44,7 +44,7 @@ public:
                     word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
                 places_[key] = static_cast<std::uint16_t>(keys_.size());
                 keys_.push_back(static_cast<std::uint16_t>(key));
-                colors.push_back(huedata::ConvertColor(static_cast<huedata::Color15>(key)));
+                colors.push_back(SeenColorOf(key));
             }
         }
         quick_.resize(count);
@@ -59,7 +59,7 @@ public:
     double Exact(huedata::Color15 value) {
         const std::size_t place = places_[Key(value)];
         if (measured_[place] == 0) {
-            const auto color = huedata::ConvertColor(static_cast<huedata::Color15>(keys_[place]));
+            const auto color = SeenColorOf(keys_[place]);
             exact_[place] = huedata::DeltaEOK(huedata::OkLabFromSrgb(color), target_);
             measured_[place] = 1;
         }
@@ -72,7 +72,13 @@ private:
         return static_cast<std::uint16_t>(value) & 0x7FFFU;
     }
 
+    huedata::Rgb24 SeenColorOf(std::size_t key) const {
+        return huedata::SeenColor(huedata::ConvertColor(static_cast<huedata::Color15>(key)),
+                                  vision_);
+    }
+
     huedata::OkLab target_;
+    huedata::Vision vision_;
     std::unique_ptr<std::uint16_t[]> places_ =
         std::make_unique_for_overwrite<std::uint16_t[]>(32768);
     std::vector<std::uint16_t> keys_;
@@ -128,10 +134,31 @@ huedata::Rgb24 ParseColor(std::string_view text) {
             static_cast<std::uint8_t>(rgb & 0xFFU)};
 }
 
-std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count) {
+huedata::Vision ParseVision(std::string_view text) {
+    const auto colon = text.find(':');
+    const auto kind = huedata::VisionKindNamed(text.substr(0, colon));
+    int severity = 100;
+    bool severityRead = true;
+    if (colon != std::string_view::npos) {
+        const std::string_view digits = text.substr(colon + 1);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), severity);
+        severityRead = !digits.empty() && error == std::errc{} &&
+                       end == digits.data() + digits.size() && severity >= 0 && severity <= 100;
+    }
+    if (!kind || !severityRead) {
+        throw HuesError("'" + PrintableText(text) +
+                        "' is not a colour vision: give normal, protanomaly, deuteranomaly or "
+                        "tritanomaly, and after a colon a severity of 0 to 100 if not 100");
+    }
+    return {*kind, severity};
+}
+
+std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count,
+                                   const huedata::Vision& vision) {
     const auto kept = std::min(count, file.hues.size());
     if (kept == 0) return {};
-    Distances distances(file, target);
+    Distances distances(file, target, vision);
     std::vector<float> nearest(file.hues.size());
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
         nearest[id] = QuickNearest(file.hues[id], distances);

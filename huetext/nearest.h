@@ -4,6 +4,7 @@
 #include "huetext/hue_view.h"
 
 #include "huedata/color15.h"
+#include "huedata/colour_vision.h"
 
 #include <cstddef>
 #include <string_view>
@@ -22,7 +23,13 @@ struct NearMatch {
 // "#RRGGBB" or "RRGGBB", hex digits in either case. Throws HuesError for anything else.
 huedata::Rgb24 ParseColor(std::string_view text);
 
-// The `count` hues nearest to `target`, nearest first; equal distances in identifier order.
-std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count);
+// "KIND" or "KIND:SEVERITY", a kind of colour vision and a severity of 0 to 100 (100 if none is
+// given). Throws HuesError for anything else.
+huedata::Vision ParseVision(std::string_view text);
+
+// The `count` hues nearest to `target`, nearest first; equal distances in identifier order. With
+// a vision, the target and the hues' colours are measured as seen with it.
+std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count,
+                                   const huedata::Vision& vision = {});
 
 }  // namespace hues

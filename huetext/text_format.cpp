@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <unordered_map>
 
 namespace hues {
 
@@ -170,6 +171,20 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
             ColorCell(text, style, match.color, "    ");
         }
         text << '\n';
+    }
+}
+
+void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hues,
+                 TextBuilder& text) {
+    std::unordered_map<int, const HueView*> byId;
+    for (const HueView& hue : hues) byId.emplace(hue.id, &hue);
+    for (const SimilarPair& pair : pairs) {
+        for (const HueView* hue : {byId.at(pair.a), byId.at(pair.b)}) {
+            char* out = text.Reserve(5 + 2 + MostPaddedName(hue->name, 20) + 2);
+            text.Commit(std::copy_n(
+                "  ", 2, WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue->id)), hue->name, 20)));
+        }
+        text.Format(FMT_COMPILE("{:.6f}\n"), pair.largest);
     }
 }
 

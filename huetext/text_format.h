@@ -5,6 +5,7 @@
 
 #include "huetext/hue_view.h"
 #include "huetext/nearest.h"
+#include "huetext/similar.h"
 
 #include <span>
 #include <string>
@@ -40,5 +41,10 @@ void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& out);
 
 // One line a match: identifier, name, colour index, colour and distance.
 void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilder& out);
+
+// One line a pair: each hue's identifier and name (from `hues`, those compared), then the
+// largest distance between their colours.
+void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hues,
+                 TextBuilder& out);
 
 }  // namespace hues

@@ -1,5 +1,6 @@
 #include "cli/app.h"
 
+#include "huedata/colour_vision.h"
 #include "huedata/hue_edit.h"
 #include "huetext/nearest.h"
 
@@ -188,31 +189,71 @@ TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
 }
 
 // The search measures exactly only the colours and hues that may be nearest; it must agree
-// with measuring every colour of every hue.
+// with measuring every colour of every hue, as seen with each vision.
 TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
     const auto hues = huedata::ReadHueFile(file_);
-    for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
-             {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}, {"#808080", {128, 128, 128}}}) {
-        const huedata::OkLab wanted = huedata::OkLabFromSrgb(color);
-        const json all =
-            json::parse(Run({"nearest", target, "-n", "3000", "--format", "json"}).out);
-        ASSERT_EQ(all.size(), hues.size());
-        for (std::size_t rank = 0; rank < all.size(); ++rank) {
-            const auto& colors = hues[all[rank].at("id").get<std::size_t>()].Colors;
-            std::vector<double> distances;
-            distances.reserve(colors.size());
-            for (const auto value : colors) {
-                distances.push_back(huedata::DeltaEOK(
-                    huedata::OkLabFromSrgb(huedata::ConvertColor(value)), wanted));
+    for (const auto& [vision, seenWith] : std::vector<std::pair<std::string, huedata::Vision>>{
+             {"normal", {}},
+             {"deuteranomaly", {huedata::VisionKind::Deuteranomaly, 100}},
+             {"tritanomaly:45", {huedata::VisionKind::Tritanomaly, 45}}}) {
+        const auto lab = [&](huedata::Rgb24 color) {
+            return huedata::OkLabFromSrgb(huedata::SeenColor(color, seenWith));
+        };
+        for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
+                 {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}}) {
+            SCOPED_TRACE(vision + " " + target);
+            const json all = json::parse(
+                Run({"nearest", target, "-n", "3000", "--vision", vision, "--format", "json"}).out);
+            ASSERT_EQ(all.size(), hues.size());
+            for (std::size_t rank = 0; rank < all.size(); ++rank) {
+                const auto& colors = hues[all[rank].at("id").get<std::size_t>()].Colors;
+                std::vector<double> distances;
+                distances.reserve(colors.size());
+                for (const auto value : colors) {
+                    distances.push_back(
+                        huedata::DeltaEOK(lab(huedata::ConvertColor(value)), lab(color)));
+                }
+                const auto best = std::min_element(distances.begin(), distances.end());
+                ASSERT_EQ(all[rank].at("index"), best - distances.begin()) << rank;
+                ASSERT_EQ(all[rank].at("distance"), *best) << rank;
             }
-            const auto best = std::min_element(distances.begin(), distances.end());
-            ASSERT_EQ(all[rank].at("index"), best - distances.begin()) << target << rank;
-            ASSERT_EQ(all[rank].at("distance"), *best) << target << rank;
+            // Asked for a few, it measures exactly only the hues that may be among them.
+            const json few = json::parse(
+                Run({"nearest", target, "-n", "7", "--vision", vision, "--format", "json"}).out);
+            EXPECT_EQ(few, json(std::vector<json>(all.begin(), all.begin() + 7)));
         }
-        // Asked for a few, it measures exactly only the hues that may be among them.
-        const json few = json::parse(Run({"nearest", target, "-n", "7", "--format", "json"}).out);
-        EXPECT_EQ(few, json(std::vector<json>(all.begin(), all.begin() + 7))) << target;
     }
+    for (const char* bad : {"deuteranopia", "protanomaly:101", "protanomaly:", "normal:x", ""}) {
+        ExpectFailure(Run({"nearest", "#123456", "--vision", bad}), "is not a colour vision");
+    }
+}
+
+// Hue 13 is all blue, and hue 14 its copy with colour 3 some red away: a pair only within that
+// distance as seen, and in one order whatever order the hues are given in.
+TEST_F(HuesTest, SimilarListsThePairsWithinTheDistanceGiven) {
+    auto hues = huedata::ReadHueFile(file_);
+    hues[14].Colors = hues[13].Colors;
+    hues[14].Colors[3] = 0x201F;
+    huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
+    for (const auto& [vision, seenWith] : std::vector<std::pair<std::string, huedata::Vision>>{
+             {"normal", {}}, {"protanomaly:70", {huedata::VisionKind::Protanomaly, 70}}}) {
+        const auto lab = [&](huedata::Color15 value) {
+            return huedata::OkLabFromSrgb(huedata::SeenColor(huedata::ConvertColor(value), seenWith));
+        };
+        const std::string step = json(huedata::DeltaEOK(lab(0x001F), lab(0x201F))).dump();
+        const Outcome pair = Run({"similar", "14", "13", "--within", step, "--vision", vision,
+                                  "--format", "json"});
+        EXPECT_EQ(pair.status, 1) << vision;
+        EXPECT_EQ(json::parse(pair.out),
+                  json::parse(R"([{"a": 13, "b": 14, "largest": )" + step + "}]"));
+        const Outcome none = Run({"similar", "13-14", "--within", step.substr(0, 5)});
+        EXPECT_EQ(none.status, 0);
+        EXPECT_EQ(none.out, "");
+    }
+    EXPECT_EQ(Run({"similar", "13-14", "--within", "1"}).out,
+              "   13  Hue 13                   14  Hue 14                0.061303\n");
+    ExpectFailure(Run({"similar", "--within", "-1"}), "--within");
+    ExpectFailure(Run({"similar", "--format", "csv"}), "--format");
 }
 
 TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
