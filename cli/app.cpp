@@ -451,8 +451,7 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
         }
         return pairs.empty() ? Success : SimilarFound;
     }
-    WriteMatches(choices.format, NearestHues(file, *color, choices.count, vision), style,
-                 run.out);
+    WriteMatches(choices.format, NearestHues(file, *color, choices.count, vision), style, run.out);
     return Success;
 }
 

@@ -62,7 +62,8 @@ struct CellHash {
         const auto mix = [](std::uint64_t h, std::int32_t v) {
             return (h ^ static_cast<std::uint32_t>(v)) * 0x100000001B3ULL;
         };
-        return static_cast<std::size_t>(mix(mix(mix(0xCBF29CE484222325ULL, cell.l), cell.a), cell.b));
+        return static_cast<std::size_t>(
+            mix(mix(mix(0xCBF29CE484222325ULL, cell.l), cell.a), cell.b));
     }
 };
 

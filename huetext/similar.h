@@ -12,7 +12,7 @@
 namespace hues {
 
 struct SimilarPair {
-    int a;           // the smaller id
+    int a;  // the smaller id
     int b;
     double largest;  // the largest deltaEOK between colour k of a and colour k of b
 };

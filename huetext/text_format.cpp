@@ -182,7 +182,8 @@ void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hu
         for (const HueView* hue : {byId.at(pair.a), byId.at(pair.b)}) {
             char* out = text.Reserve(5 + 2 + MostPaddedName(hue->name, 20) + 2);
             text.Commit(std::copy_n(
-                "  ", 2, WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue->id)), hue->name, 20)));
+                "  ", 2,
+                WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue->id)), hue->name, 20)));
         }
         text.Format(FMT_COMPILE("{:.6f}\n"), pair.largest);
     }

@@ -8,6 +8,7 @@ import { change, onHueChanged, typing } from "./editor.js";
 import { extendSaves } from "./save.js";
 import { clearExtras, fieldsOf, putExtra } from "./store.js";
 import { $, onPictureChanged, paintColors, placeOfId, samplePicture } from "./table.js";
+import { shownText } from "./vision.js";
 
 const sides = ["base", "ours", "theirs"];
 const sideNames = { base: "Base", ours: "Ours", theirs: "Theirs" };
@@ -81,7 +82,8 @@ function sideColumn(conflict, i, side) {
   if (colorField(conflict.field) >= 0 && conflict[side] !== null) {
     const swatch = document.createElement("span");
     swatch.className = "swatch";
-    swatch.style.background = rgbText[conflict[side] & 0x7fff];
+    swatch.dataset.stored = conflict[side];
+    swatch.style.background = shownText(conflict[side]);
     value.append(swatch);
   }
   value.append(valueText(conflict, side));
@@ -133,7 +135,10 @@ function paintSides(i) {
     const strip = column.querySelector(".mini-strip");
     if (!strip) continue;
     const values = withSide(now, conflict, conflict[side]).values.subarray(2);
-    Array.from(strip.children).forEach((swatch, k) => { swatch.style.background = rgbText[values[k] & 0x7fff]; });
+    Array.from(strip.children).forEach((swatch, k) => {
+      swatch.dataset.stored = values[k];
+      swatch.style.background = shownText(values[k]);
+    });
     const canvas = column.querySelector("canvas");
     canvas.hidden = !sample;
     if (!sample) continue;

@@ -2,7 +2,8 @@
 // that changed the hue, newest first, each with its author, date and subject and the hue's
 // strip as it was after it, and a button that makes the hue that again: an ordinary edit,
 // counted, undone with Ctrl+Z and saved with Save.
-import { EditError, rgbText, withHueObject } from "./hues.js";
+import { EditError, withHueObject } from "./hues.js";
+import { shownText } from "./vision.js";
 import { change, onEditorShows } from "./editor.js";
 import { fieldsOf, hues } from "./store.js";
 import { $ } from "./table.js";
@@ -27,7 +28,8 @@ export function startHistory() {
       strip.setAttribute("aria-label", "Hue " + entry.hue + " after " + entry.commit.slice(0, 7));
       strip.append(...entry.after.stored.map((stored) => {
         const swatch = document.createElement("span");
-        swatch.style.background = rgbText[stored & 0x7fff];
+        swatch.dataset.stored = stored;
+        swatch.style.background = shownText(stored);
         return swatch;
       }));
       const restore = Object.assign(document.createElement("button"), {

@@ -35,6 +35,7 @@ export function parseColor(text) {
 // is the program's to the last bit; given before the first colour is measured.
 let linear = null;
 export function useLinearTable(table) { linear = table; }
+export const linearOf = (channel) => linear[channel];
 
 const M = [[506752 / 1228815, 87881 / 245763, 12673 / 70218],
            [87098 / 409605, 175762 / 245763, 12673 / 175545],
@@ -63,7 +64,8 @@ export function oklab(red, green, blue) {
   const lms = times(M1, times(M, [linear[red], linear[green], linear[blue]]));
   return times(M2, lms.map(Math.cbrt));
 }
-function srgbChannel(linear) {
+// An 8-bit sRGB channel from its linear value, clamped and rounded.
+export function srgbChannel(linear) {
   const c = linear <= 0.0031308 ? linear * 12.92 : 1.055 * Math.pow(linear, 1 / 2.4) - 0.055;
   return Math.round(Math.min(Math.max(c, 0), 1) * 255);
 }

@@ -6,7 +6,9 @@ import { startEditor } from "./editor.js";
 import { startHistory } from "./history.js";
 import { startSaving } from "./save.js";
 import { startTable } from "./table.js";
+import { startVision } from "./vision.js";
 
+startVision();
 startTable();
 startEditor();
 if (SERVED) startSaving(SERVED);

@@ -6,6 +6,7 @@ import { SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
+import { onVisionChanged, shownText } from "./vision.js";
 
 export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
@@ -117,7 +118,7 @@ let rowHeight = 22, first = 0, last = 0;
 function rowHtml(hue, position) {
   const colors = colorsOf(hue);
   let stops = "";
-  for (let i = 0; i < 32; i++) stops += "," + colors[i] + " 0 " + (i + 1) * 10 + "px";
+  for (let i = 0; i < 32; i++) stops += "," + shownText(colorOf(hue, i)) + " 0 " + (i + 1) * 10 + "px";
   const name = names[hue].replace(/[&<>"']/g, (c) => "&#" + c.charCodeAt(0) + ";");
   const changed = isChanged(hue);
   const classes = (changed ? " changed" : "") + (hue === editingHue() ? " editing" : "");
@@ -296,6 +297,11 @@ function useSample(pixels) {
   render(true);
   for (const listener of pictureChanged) listener();
 }
+// Another vision: the rows, and all else that shows a picture, shown anew.
+onVisionChanged(() => {
+  render(true);
+  for (const listener of pictureChanged) listener();
+});
 onlyGrey.addEventListener("change", () => {
   if (sample) render(true);
   for (const listener of pictureChanged) listener();

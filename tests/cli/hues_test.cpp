@@ -238,11 +238,12 @@ TEST_F(HuesTest, SimilarListsThePairsWithinTheDistanceGiven) {
     for (const auto& [vision, seenWith] : std::vector<std::pair<std::string, huedata::Vision>>{
              {"normal", {}}, {"protanomaly:70", {huedata::VisionKind::Protanomaly, 70}}}) {
         const auto lab = [&](huedata::Color15 value) {
-            return huedata::OkLabFromSrgb(huedata::SeenColor(huedata::ConvertColor(value), seenWith));
+            return huedata::OkLabFromSrgb(
+                huedata::SeenColor(huedata::ConvertColor(value), seenWith));
         };
         const std::string step = json(huedata::DeltaEOK(lab(0x001F), lab(0x201F))).dump();
-        const Outcome pair = Run({"similar", "14", "13", "--within", step, "--vision", vision,
-                                  "--format", "json"});
+        const Outcome pair =
+            Run({"similar", "14", "13", "--within", step, "--vision", vision, "--format", "json"});
         EXPECT_EQ(pair.status, 1) << vision;
         EXPECT_EQ(json::parse(pair.out),
                   json::parse(R"([{"a": 13, "b": 14, "largest": )" + step + "}]"));

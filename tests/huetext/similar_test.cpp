@@ -18,7 +18,8 @@ using huedata::VisionKind;
 // at most `step` in each 5-bit channel, so that distances from 0 up come up.
 std::vector<huedata::HueRecord> HuesWithNearCopies(unsigned seed, int step) {
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> channel(0, 31), move(-step, step), copies(0, 3), which(0, 31);
+    std::uniform_int_distribution<int> channel(0, 31), move(-step, step), copies(0, 3),
+        which(0, 31);
     std::vector<huedata::HueRecord> hues;
     while (hues.size() < 400) {
         huedata::HueRecord hue{};
