@@ -14,6 +14,7 @@ import {
   $, copy, ids, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId, positionOf,
   rebuildOrder, render, samplePicture, say, showPosition,
 } from "./table.js";
+import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
 const editEnd = $("edit-end"), editMessage = $("edit-message"), editSample = $("edit-sample");
@@ -168,13 +169,18 @@ function showEditor() {
                                 [editEnd, hex(fields.values[1])]]) {
     input.value = input.dataset.shown = value;
   }
+  // With another vision, the pickers' swatches show the colours as seen (the pickers keep the
+  // real ones); with normal vision, their own, which follow the picker as it moves.
+  $("edit-colours").classList.toggle("seen", chosenVision().kind !== "normal");
   colorInputs.forEach((input, i) => {
     const color = rgbText[fields.values[2 + i] & 0x7fff];
     input.value = color.toLowerCase();
     input.title = "Colour " + i + ": " + color;
+    input.style.setProperty("--seen", shownText(fields.values[2 + i]));
   });
   showEditedSample();
 }
+onVisionChanged(() => { if (editingHue() !== null) showEditor(); });
 onPictureChanged(showEditedSample);
 function showEditedSample() {
   const sample = samplePicture();

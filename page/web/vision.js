@@ -42,6 +42,7 @@ const listeners = [];
 
 // The colour a stored value is shown in, as the chosen vision sees it.
 export const shownText = (value) => shown[value & 0x7fff];
+export const chosenVision = () => chosen;
 // `listener()` once the page shows another vision.
 export const onVisionChanged = (listener) => listeners.push(listener);
 

@@ -59,7 +59,7 @@ test("every strip and painted picture shows the colours as the chosen vision see
   for (const [kind, severity] of visions) {
     await page.selectOption("#vision", kind);
     await page.fill("#vision-severity", String(severity));
-    for (const id of [1, 7, 23]) {
+    for (const id of [1, 7, 14]) {
       const expected = listed[id].colors.map((hex) => seenColor(rgbOf(hex), { kind, severity }));
       const strip = await screenPixels(await page.locator(`#hue-${id} .strip`).screenshot());
       const row = Math.floor(strip.data.length / 4 / strip.width / 2) * strip.width;
@@ -74,6 +74,21 @@ test("every strip and painted picture shows the colours as the chosen vision see
       }
     }
   }
+  // The editor's swatches too, each read off the screen; its pickers keep the real colours.
+  await page.selectOption("#vision", "deuteranomaly");
+  await page.fill("#vision-severity", "80");
+  await page.click("#hue-7 button.edit");
+  for (const i of [0, 9, 17, 31]) {
+    const picker = page.locator(`#edit-colours input >> nth=${i}`);
+    const shot = await screenPixels(await picker.screenshot());
+    const middle = (Math.floor(shot.data.length / 4 / shot.width / 2) * shot.width + Math.floor(shot.width / 2)) * 4;
+    const expected = seenColor(rgbOf(listed[7].colors[i]), { kind: "deuteranomaly", severity: 80 });
+    const shown = shot.data.slice(middle, middle + 3);
+    assert.ok(shown.every((c, k) => Math.abs(c - expected[k]) <= 2), `editor colour ${i}: ${shown} for ${expected}`);
+    assert.equal((await picker.inputValue()).toUpperCase(), listed[7].colors[i]);
+  }
+  await page.click("#edit-close");
+
   // Kept for the next visit.
   await page.selectOption("#vision", "tritanomaly");
   await page.fill("#vision-severity", "70");
