@@ -16,8 +16,8 @@ using huedata::VisionKind;
 
 // Some hundreds of hues: random ones, and near copies of them, a few colours of a copy moved by
 // at most `step` in each 5-bit channel, so that distances from 0 up come up.
-std::vector<huedata::HueRecord> HuesWithNearCopies(unsigned seed, int step) {
-    std::mt19937 random(seed);
+std::vector<huedata::HueRecord> HuesWithNearCopies(unsigned start, int step) {
+    std::mt19937 random(start);
     std::uniform_int_distribution<int> channel(0, 31), move(-step, step), copies(0, 3),
         which(0, 31);
     std::vector<huedata::HueRecord> hues;
