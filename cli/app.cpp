@@ -54,6 +54,8 @@ struct Choices {
     std::optional<std::string> colors;
     std::optional<std::string> gradient;
     std::optional<int> copyOf;
+    std::optional<std::string> picture;
+    std::optional<std::string> region;
     std::string first, second;
     // merge
     std::string mergeBase, ours, theirs;
@@ -248,10 +250,20 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                 ->expected(2);
             auto* colors =
                 set->add_option("--colors", choices.colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
-            set->add_option(
-                   "--gradient", choices.gradient,
-                   "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop to stop in OKLab")
-                ->excludes(colors);
+            auto* gradient =
+                set->add_option("--gradient", choices.gradient,
+                                "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop to "
+                                "stop in OKLab")
+                    ->excludes(colors);
+            auto* picture =
+                set->add_option("--from-picture", choices.picture,
+                                "A ramp of 32 colours, dark to light, from a PNG, JPEG, GIF or "
+                                "BMP picture")
+                    ->excludes(colors)
+                    ->excludes(gradient);
+            set->add_option("--region", choices.region,
+                            "Of the picture, only this rectangle: X,Y,WIDTH,HEIGHT in pixels")
+                ->needs(picture);
             set->add_option("--copy-of", choices.copyOf,
                             "Start from this hue of the file; the other options change it")
                 ->check(CLI::Range(0, 32767));
@@ -509,15 +521,18 @@ int RunApply(const Run& run) {
 
 int RunSet(const Run& run) {
     const Choices& choices = run.choices;
-    run.err += SetHue({.file = PathOf(choices.file),
-                       .id = choices.id,
-                       .name = choices.name,
-                       .table = choices.table,
-                       .colors = choices.colors,
-                       .gradient = choices.gradient,
-                       .copyOf = choices.copyOf,
-                       .keepBackup = !choices.noBackup,
-                       .strict = choices.strict});
+    run.err +=
+        SetHue({.file = PathOf(choices.file),
+                .id = choices.id,
+                .name = choices.name,
+                .table = choices.table,
+                .colors = choices.colors,
+                .gradient = choices.gradient,
+                .copyOf = choices.copyOf,
+                .picture = choices.picture ? std::optional(PathOf(*choices.picture)) : std::nullopt,
+                .region = choices.region,
+                .keepBackup = !choices.noBackup,
+                .strict = choices.strict});
     return Success;
 }
 

@@ -8,6 +8,7 @@
 #include "huetext/ids.h"
 #include "huetext/nearest.h"
 #include "huetext/output_file.h"
+#include "huetext/picture_file.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
@@ -186,9 +187,16 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
                                huedata::NearestColor15);
         change.colors = colors;
     }
+    if (request.picture) {
+        const auto region =
+            request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
+        change.colors =
+            RampFromPictureFile(*request.picture, ReadPicture(*request.picture), region);
+    }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw HuesError(
-            "set: nothing to change: give --name, --table, --colors, --gradient or --copy-of");
+            "set: nothing to change: give --name, --table, --colors, --gradient, --from-picture "
+            "or --copy-of");
     }
     return change;
 }

@@ -55,6 +55,8 @@ struct SetRequest {
     std::optional<std::string> colors;  // C0,...,C31
     std::optional<std::string> gradient;
     std::optional<int> copyOf;
+    std::optional<std::filesystem::path> picture;  // the colours made from this picture
+    std::optional<std::string> region;             // of it, X,Y,W,H
     bool keepBackup = true;
     bool strict = false;
 };

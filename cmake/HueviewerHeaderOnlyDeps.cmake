@@ -1,5 +1,6 @@
-# The header-only libraries of `hues` (CLI11, nlohmann/json, {fmt}, Boost's Beast and Asio) as
-# targets hueviewer::cli11, hueviewer::json, hueviewer::fmt and hueviewer::boost.
+# The header-only libraries of `hues` (CLI11, nlohmann/json, {fmt}, Boost's Beast and Asio, and
+# stb_image) as targets hueviewer::cli11, hueviewer::json, hueviewer::fmt, hueviewer::boost and
+# hueviewer::stb.
 #
 # Natively they come from their Debian packages' CMake files. A cross build cannot use
 # those, as they point into the host's /usr/include, where the host's C library headers
@@ -44,3 +45,7 @@ else()
   find_package(Boost 1.74 CONFIG REQUIRED GLOBAL)
   add_library(hueviewer::boost ALIAS Boost::headers)
 endif()
+
+# stb's headers (libstb-dev), staged on every system: its folder alone, included as
+# <stb/stb_image.h>, and the decoder's code compiled into the one unit that defines it.
+_hueviewer_staged_headers(stb stb)

@@ -1,0 +1,178 @@
+#include "picture_ramp.h"
+
+#include "oklab.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+namespace huedata {
+
+namespace {
+
+struct PictureColor {
+    OkLab lab;
+    std::uint32_t rgb;
+    std::uint32_t count;  // of the region's pixels
+};
+
+bool Darker(const PictureColor& x, const PictureColor& y) {
+    if (x.lab.L != y.lab.L) return x.lab.L < y.lab.L;
+    if (x.lab.a != y.lab.a) return x.lab.a < y.lab.a;
+    if (x.lab.b != y.lab.b) return x.lab.b < y.lab.b;
+    return x.rgb < y.rgb;
+}
+
+Rgb24 Unpacked(std::uint32_t rgb) {
+    return {static_cast<std::uint8_t>(rgb >> 16U), static_cast<std::uint8_t>((rgb >> 8U) & 0xFFU),
+            static_cast<std::uint8_t>(rgb & 0xFFU)};
+}
+
+// Each colour of the region's opaque pixels and how many there are, counting the pixels of one
+// red at a time: first each pixel's green and blue put beside the others of its red (two
+// passes over the picture, read in order), then those counted in a table of 65,536 that stays
+// in the processor's cache. A table of all 16.7 million colours would be 64 MB, every count a
+// trip to memory.
+std::vector<PictureColor> CountedColors(const RgbaPicture& picture, const PictureRegion& region) {
+    const auto forEachOpaquePixel = [&](auto visit) {
+        for (std::uint32_t y = region.y; y < region.y + region.height; ++y) {
+            const std::uint8_t* p =
+                picture.rgba.data() + (std::size_t{y} * picture.width + region.x) * 4;
+            for (std::uint32_t x = 0; x < region.width; ++x, p += 4) {
+                if (p[3] != 0) visit(p);
+            }
+        }
+    };
+    std::array<std::size_t, 257> starts{};
+    forEachOpaquePixel([&](const std::uint8_t* p) { ++starts[std::size_t{p[0]} + 1]; });
+    for (std::size_t red = 1; red < starts.size(); ++red) starts[red] += starts[red - 1];
+    std::vector<std::uint16_t> greenBlue(starts.back());
+    std::array<std::size_t, 256> next{};
+    std::copy_n(starts.begin(), next.size(), next.begin());
+    forEachOpaquePixel([&](const std::uint8_t* p) {
+        greenBlue[next[p[0]]++] = static_cast<std::uint16_t>(p[1] << 8U | p[2]);
+    });
+
+    std::vector<PictureColor> colors;
+    std::vector<std::uint32_t> counts(65536);
+    for (std::uint32_t red = 0; red < 256; ++red) {
+        if (starts[red] == starts[red + 1]) continue;
+        for (std::size_t i = starts[red]; i < starts[red + 1]; ++i) ++counts[greenBlue[i]];
+        for (std::uint32_t gb = 0; gb < counts.size(); ++gb) {
+            if (counts[gb] == 0) continue;
+            const std::uint32_t rgb = red << 16U | gb;
+            colors.push_back({OkLabFromSrgb(Unpacked(rgb)), rgb, counts[gb]});
+            counts[gb] = 0;
+        }
+    }
+    return colors;
+}
+
+// A run's sums are kept in whole units of 2^-20 of OKLab, each colour's value rounded to one:
+// a sum of up to 100 million pixels is then exact in a double, whatever order it is added in,
+// and the mean is the same to the last bit here and in the page.
+constexpr double SumUnit = 1048576.0;
+double InSumUnits(double value) {
+    return std::floor(value * SumUnit + 0.5);
+}
+
+struct RunSums {
+    std::array<std::array<double, 3>, 32> sums{};
+
+    void Add(std::size_t run, const PictureColor& color, std::uint64_t count) {
+        const auto share = static_cast<double>(count);
+        sums[run][0] += InSumUnits(color.lab.L) * share;
+        sums[run][1] += InSumUnits(color.lab.a) * share;
+        sums[run][2] += InSumUnits(color.lab.b) * share;
+    }
+};
+
+// Where pixel k * n / 32 begins run k.
+std::array<std::uint64_t, 33> RunBounds(std::uint64_t pixels) {
+    std::array<std::uint64_t, 33> bounds{};
+    for (std::size_t k = 0; k < bounds.size(); ++k) bounds[k] = k * pixels / 32;
+    return bounds;
+}
+
+}  // namespace
+
+std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& picture,
+                                                       const PictureRegion& region) {
+    const bool inside = region.x <= picture.width && region.width <= picture.width - region.x &&
+                        region.y <= picture.height && region.height <= picture.height - region.y &&
+                        picture.rgba.size() >= std::size_t{picture.width} * picture.height * 4;
+    if (!inside) return std::nullopt;
+    const std::vector<PictureColor> colors = CountedColors(picture, region);
+    std::uint64_t pixels = 0;
+    for (const PictureColor& color : colors) pixels += color.count;
+    if (pixels < LeastRampPixels) return std::nullopt;
+    const auto bounds = RunBounds(pixels);
+
+    // The colours in buckets by L (0 to 1; a bucket's place rises with it), and where each
+    // bucket's pixels begin in the order by lightness. A bucket that lies inside one run adds
+    // to that run whatever the order of its colours; only the few a run begins inside are put
+    // in order, colour by colour.
+    constexpr std::size_t Buckets = 65536;
+    const auto bucketOf = [](const PictureColor& color) {
+        const double place = std::max(color.lab.L, 0.0) * static_cast<double>(Buckets);
+        return std::min(static_cast<std::size_t>(place), Buckets - 1);
+    };
+    std::vector<std::uint64_t> bucketStarts(Buckets + 1);
+    for (const PictureColor& color : colors) bucketStarts[bucketOf(color) + 1] += color.count;
+    for (std::size_t i = 1; i <= Buckets; ++i) bucketStarts[i] += bucketStarts[i - 1];
+    constexpr std::uint8_t Split = 32;
+    std::vector<std::uint8_t> runOfBucket(Buckets);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < Buckets; ++i) {
+        while (bounds[run + 1] <= bucketStarts[i]) ++run;
+        runOfBucket[i] =
+            bucketStarts[i + 1] <= bounds[run + 1] ? static_cast<std::uint8_t>(run) : Split;
+    }
+
+    RunSums sums;
+    std::vector<PictureColor> split;
+    for (const PictureColor& color : colors) {
+        const std::uint8_t whole = runOfBucket[bucketOf(color)];
+        if (whole == Split) {
+            split.push_back(color);
+        } else {
+            sums.Add(whole, color, color.count);
+        }
+    }
+    // The split buckets' colours in order, from where their bucket begins, each shared out
+    // among the runs it falls into.
+    std::sort(split.begin(), split.end(), [&](const PictureColor& x, const PictureColor& y) {
+        return bucketOf(x) != bucketOf(y) ? bucketOf(x) < bucketOf(y) : Darker(x, y);
+    });
+    std::uint64_t at = 0;
+    std::size_t bucket = Buckets;
+    for (const PictureColor& color : split) {
+        if (bucketOf(color) != bucket) {
+            bucket = bucketOf(color);
+            at = bucketStarts[bucket];
+            run = 0;
+            while (bounds[run + 1] <= at) ++run;
+        }
+        std::uint64_t left = color.count;
+        while (left > 0) {
+            const std::uint64_t taken = std::min(left, bounds[run + 1] - at);
+            sums.Add(run, color, taken);
+            at += taken;
+            left -= taken;
+            if (at == bounds[run + 1]) ++run;
+        }
+    }
+
+    std::array<Color15, 32> ramp{};
+    for (std::size_t k = 0; k < ramp.size(); ++k) {
+        const auto count = static_cast<double>(bounds[k + 1] - bounds[k]);
+        const auto& sum = sums.sums[k];
+        ramp[k] = NearestColor15(SrgbFromOkLab(
+            {sum[0] / count / SumUnit, sum[1] / count / SumUnit, sum[2] / count / SumUnit}));
+    }
+    return ramp;
+}
+
+}  // namespace huedata

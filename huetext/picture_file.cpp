@@ -1,0 +1,157 @@
+#include "huetext/picture_file.h"
+
+#include "huetext/hues_error.h"
+
+#include "huedata/hue_file.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <memory>
+#include <string>
+
+// The decoder's code lives here, for the four formats a hue is made from and from memory only:
+// the other formats it knows are left out of the program altogether.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_GIF
+#define STBI_ONLY_BMP
+#include <stb/stb_image.h>
+
+namespace hues {
+
+namespace {
+
+// The file's bytes handed to the decoder as it asks for them, noting whether it asked for more
+// than there are: its readers take a missing byte as a zero and go on, so that a file cut short
+// would decode as a picture whose rest is black.
+struct PictureBytes {
+    std::span<const std::uint8_t> bytes;
+    std::size_t at = 0;
+    bool shortOfBytes = false;
+
+    static int Read(void* user, char* data, int size) {
+        auto& self = *static_cast<PictureBytes*>(user);
+        const std::size_t left = self.bytes.size() - self.at;
+        const std::size_t count = std::min(left, static_cast<std::size_t>(size));
+        if (count == 0 && size > 0) self.shortOfBytes = true;
+        std::copy_n(self.bytes.data() + self.at, count, data);
+        self.at += count;
+        return static_cast<int>(count);
+    }
+    static void Skip(void* user, int count) {
+        auto& self = *static_cast<PictureBytes*>(user);
+        if (count < 0) {
+            self.at -=
+                std::min(self.at, static_cast<std::size_t>(-static_cast<std::int64_t>(count)));
+            return;
+        }
+        const std::size_t left = self.bytes.size() - self.at;
+        if (static_cast<std::size_t>(count) > left) self.shortOfBytes = true;
+        self.at += std::min(left, static_cast<std::size_t>(count));
+    }
+    static int AtEnd(void* user) {
+        const auto& self = *static_cast<PictureBytes*>(user);
+        return self.at >= self.bytes.size() ? 1 : 0;
+    }
+};
+
+constexpr stbi_io_callbacks PictureReading = {&PictureBytes::Read, &PictureBytes::Skip,
+                                              &PictureBytes::AtEnd};
+
+std::string RegionText(const huedata::PictureRegion& region) {
+    return std::to_string(region.x) + "," + std::to_string(region.y) + "," +
+           std::to_string(region.width) + "," + std::to_string(region.height);
+}
+
+}  // namespace
+
+void FreePixels::operator()(std::uint8_t* pixels) const {
+    stbi_image_free(pixels);
+}
+
+DecodedPicture DecodePicture(const std::filesystem::path& path,
+                             std::span<const std::uint8_t> bytes) {
+    const std::string file = huedata::PathText(path);
+    PictureBytes header{bytes};
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_callbacks(&PictureReading, &header, &width, &height, &channels) == 0) {
+        throw HuesError(
+            file + ": not a picture hues reads (PNG, JPEG, GIF or BMP): " + stbi_failure_reason());
+    }
+    const auto pixels = std::uint64_t(width) * std::uint64_t(height);
+    if (pixels > LargestPicturePixels) {
+        throw HuesError(file + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels is over the 100 megapixels hues reads");
+    }
+    PictureBytes reading{bytes};
+    std::unique_ptr<std::uint8_t, FreePixels> decoded(
+        stbi_load_from_callbacks(&PictureReading, &reading, &width, &height, &channels, 4));
+    if (!decoded || reading.shortOfBytes) {
+        const char* reason = stbi_failure_reason();
+        throw HuesError(file + ": the picture is broken: " +
+                        (decoded || reason == nullptr || *reason == '\0' ? "the file ends early"
+                                                                         : std::string(reason)));
+    }
+    return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+            std::unique_ptr<std::uint8_t, FreePixels>(decoded.release())};
+}
+
+DecodedPicture ReadPicture(const std::filesystem::path& path) {
+    // Mapped where the system maps files: a photo's bytes are read once, by the decoder.
+    constexpr std::uint64_t MostPictureBytes = std::uint64_t{1} << 30U;
+    return NamingTheFile([&] {
+        const huedata::FileBytes file(path, MostPictureBytes);
+        return DecodePicture(path, file.bytes());
+    });
+}
+
+huedata::PictureRegion ParseRegion(std::string_view text) {
+    std::array<std::uint32_t, 4> numbers{};
+    std::string_view rest = text;
+    bool read = true;
+    for (std::size_t i = 0; i < numbers.size() && read; ++i) {
+        const auto [end, error] =
+            std::from_chars(rest.data(), rest.data() + rest.size(), numbers[i]);
+        read = error == std::errc{} && end != rest.data();
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        if (i + 1 < numbers.size()) {
+            read = read && rest.starts_with(',');
+            if (read) rest.remove_prefix(1);
+        }
+    }
+    if (!read || !rest.empty()) {
+        throw HuesError("--region: '" + PrintableText(text) +
+                        "' is not a region: give X,Y,WIDTH,HEIGHT in pixels");
+    }
+    return {numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+std::array<huedata::Color15, 32> RampFromPictureFile(
+    const std::filesystem::path& path, const DecodedPicture& picture,
+    const std::optional<huedata::PictureRegion>& region) {
+    const std::string file = huedata::PathText(path);
+    const huedata::PictureRegion used =
+        region.value_or(huedata::PictureRegion{0, 0, picture.width, picture.height});
+    if (used.width == 0 || used.height == 0) {
+        throw HuesError(file + ": the region " + RegionText(used) + " is empty");
+    }
+    const bool inside = used.x < picture.width && used.width <= picture.width - used.x &&
+                        used.y < picture.height && used.height <= picture.height - used.y;
+    if (!inside) {
+        throw HuesError(file + ": the region " + RegionText(used) + " reaches outside the " +
+                        std::to_string(picture.width) + " x " + std::to_string(picture.height) +
+                        " picture");
+    }
+    const auto ramp = huedata::RampFromPicture(picture.Pixels(), used);
+    if (!ramp) {
+        throw HuesError(file + ": fewer than 32 opaque pixels in " +
+                        (region ? "the region " + RegionText(used) : std::string("the picture")) +
+                        ": a hue needs 32 colours");
+    }
+    return *ramp;
+}
+
+}  // namespace hues
