@@ -9,6 +9,7 @@
 #include <charconv>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // The decoder's code lives here, for the four formats a hue is made from and from memory only:
 // the other formats it knows are left out of the program altogether.
@@ -61,6 +62,19 @@ struct PictureBytes {
 constexpr stbi_io_callbacks PictureReading = {&PictureBytes::Read, &PictureBytes::Skip,
                                               &PictureBytes::AtEnd};
 
+// Whether the bytes begin as a PNG, JPEG, GIF or BMP does: such a file that does not read is a
+// broken picture rather than something else.
+bool HasPictureSignature(std::span<const std::uint8_t> bytes) {
+    const auto startsWith = [&](std::string_view signature) {
+        return bytes.size() >= signature.size() &&
+               std::equal(
+                   signature.begin(), signature.end(), bytes.begin(),
+                   [](char c, std::uint8_t byte) { return static_cast<std::uint8_t>(c) == byte; });
+    };
+    return startsWith("\x89PNG\r\n\x1A\n") || startsWith("\xFF\xD8\xFF") || startsWith("GIF8") ||
+           startsWith("BM");
+}
+
 std::string RegionText(const huedata::PictureRegion& region) {
     return std::to_string(region.x) + "," + std::to_string(region.y) + "," +
            std::to_string(region.width) + "," + std::to_string(region.height);
@@ -78,8 +92,9 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
     PictureBytes header{bytes};
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_callbacks(&PictureReading, &header, &width, &height, &channels) == 0) {
-        throw HuesError(
-            file + ": not a picture hues reads (PNG, JPEG, GIF or BMP): " + stbi_failure_reason());
+        throw HuesError(file + (HasPictureSignature(bytes)
+                                    ? ": the picture is broken: its header does not read"
+                                    : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
     }
     const auto pixels = std::uint64_t(width) * std::uint64_t(height);
     if (pixels > LargestPicturePixels) {

@@ -257,6 +257,53 @@ TEST_F(HuesTest, SimilarListsThePairsWithinTheDistanceGiven) {
     ExpectFailure(Run({"similar", "--format", "csv"}), "--format");
 }
 
+// One picture as ImageMagick writes it as PNG, GIF, BMP and JPEG gives one ramp; a region of one
+// stripe gives its colour 32 times; hostile pictures are refused with one line and the file
+// left as it was.
+TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
+    const fs::path stripes = fs::path(HUES_FIXTURES) / "stripes";
+    const auto colorsOf = [&](const std::string& id) {
+        return json::parse(Run({"show", id, "--format", "json"}).out)[0].at("colors");
+    };
+    for (const std::string kind : {".png", ".gif", ".bmp", ".jpg"}) {
+        ASSERT_EQ(Run({"set", "5", "--from-picture", stripes.string() + kind}).status, 0) << kind;
+        EXPECT_EQ(colorsOf("5").at(0), "#0010A5") << kind;
+        EXPECT_EQ(colorsOf("5").at(31), "#FFCE29") << kind;
+    }
+    Run({"set", "6", "--from-picture", stripes.string() + ".png", "--region", "0,0,8,8"});
+    EXPECT_EQ(colorsOf("6"), json(std::vector<json>(32, colorsOf("6").at(0))));
+
+    // A PNG whose header says 12,000 x 12,000, and nothing after it.
+    const std::string huge(
+        "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x2E\xE0\0\0\x2E\xE0\x08\x06\0\0\0\0\0\0\0", 33);
+    std::ofstream(dir_ / "huge.png", std::ios::binary) << huge;
+    std::ofstream(dir_ / "cut.png", std::ios::binary)
+        << FileText(stripes.string() + ".png").substr(0, 200);
+    std::ofstream(dir_ / "notes.png") << "not a picture\n";
+    const std::string before = FileText(file_);
+    const struct {
+        std::string picture;
+        std::vector<std::string> more;
+        std::string reason;
+    } refused[] = {
+        {"huge.png", {}, "12000 x 12000 pixels is over the 100 megapixels"},
+        {"cut.png", {}, "the picture is broken"},
+        {"notes.png", {}, "not a picture hues reads"},
+        {"stripes.png", {"--region", "250,0,8,8"}, "reaches outside the 256 x 8 picture"},
+        {"stripes.png", {"--region", "0,0,0,8"}, "is empty"},
+        {"stripes.png", {"--region", "0,0,4,4"}, "fewer than 32 opaque pixels"},
+        {"stripes.png", {"--region", "0,0,4"}, "is not a region"},
+    };
+    for (const auto& [picture, more, reason] : refused) {
+        const fs::path path =
+            picture == "stripes.png" ? fs::path(stripes.string() + ".png") : dir_ / picture;
+        std::vector<std::string> arguments{"set", "7", "--from-picture", path.string()};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        ExpectFailure(Run(arguments), reason);
+        EXPECT_EQ(FileText(file_), before) << picture;
+    }
+}
+
 TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
     const std::string page = Run({"export", "html", "10", "12"}).out;
     EXPECT_NE(page.find("<td>&lt;b onclick=x()&gt;<td>"), std::string::npos);
