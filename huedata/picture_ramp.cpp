@@ -126,7 +126,8 @@ std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& pictur
     std::vector<std::uint8_t> runOfBucket(Buckets);
     std::size_t run = 0;
     for (std::size_t i = 0; i < Buckets; ++i) {
-        while (bounds[run + 1] <= bucketStarts[i]) ++run;
+        // The empty buckets after the lightest colour belong to the last run.
+        while (run + 1 < 32 && bounds[run + 1] <= bucketStarts[i]) ++run;
         runOfBucket[i] =
             bucketStarts[i + 1] <= bounds[run + 1] ? static_cast<std::uint8_t>(run) : Split;
     }

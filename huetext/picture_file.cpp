@@ -75,6 +75,52 @@ bool HasPictureSignature(std::span<const std::uint8_t> bytes) {
            startsWith("BM");
 }
 
+// Whether every Huffman table a JPEG defines holds at most the 256 symbols a table has room
+// for. The decoder as Debian ships it writes a table's symbols without that check, past the
+// end of its table: such a file is refused before it is decoded. Only the markers' lengths and
+// the tables' counts are read here, in the segments before, between and after the scans.
+bool JpegTablesFit(std::span<const std::uint8_t> bytes) {
+    std::size_t at = 2;  // after the start of image
+    while (at + 4 <= bytes.size()) {
+        if (bytes[at] != 0xFF) {  // entropy-coded data: on to the next marker
+            ++at;
+            continue;
+        }
+        const std::uint8_t marker = bytes[at + 1];
+        // Fill bytes, a stuffed zero, restarts and the end carry no length.
+        if (marker == 0xFF || marker == 0x00 || (marker >= 0xD0 && marker <= 0xD9)) {
+            at += marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        const std::size_t length = std::size_t{bytes[at + 2]} << 8U | bytes[at + 3];
+        const std::size_t end = std::min(bytes.size(), at + 2 + length);
+        if (marker == 0xC4) {  // define Huffman tables
+            // As the decoder reads them: a table begun inside the segment is read whole, past
+            // its end if need be, and a byte past the file's end is read as 0.
+            for (std::size_t table = at + 4; table < end;) {
+                std::size_t symbols = 0;
+                for (std::size_t i = table + 1; i <= table + 16 && i < bytes.size(); ++i) {
+                    symbols += bytes[i];
+                }
+                if (symbols > 256) return false;
+                table += 17 + symbols;
+            }
+        }
+        at = std::max(end, at + 4);
+    }
+    return true;
+}
+
+// The decoder's reason, which may quote bytes of the file (an unknown chunk's name), in plain
+// letters: one line, nothing a terminal would take as a command.
+std::string DecoderSays(std::string_view reason) {
+    std::string text(reason);
+    for (char& c : text) {
+        if (c < ' ' || c > '~') c = '?';
+    }
+    return text;
+}
+
 std::string RegionText(const huedata::PictureRegion& region) {
     return std::to_string(region.x) + "," + std::to_string(region.y) + "," +
            std::to_string(region.width) + "," + std::to_string(region.height);
@@ -89,6 +135,9 @@ void FreePixels::operator()(std::uint8_t* pixels) const {
 DecodedPicture DecodePicture(const std::filesystem::path& path,
                              std::span<const std::uint8_t> bytes) {
     const std::string file = huedata::PathText(path);
+    if (!bytes.empty() && bytes[0] == 0xFF && !JpegTablesFit(bytes)) {
+        throw HuesError(file + ": the picture is broken: a Huffman table holds over 256 codes");
+    }
     PictureBytes header{bytes};
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_callbacks(&PictureReading, &header, &width, &height, &channels) == 0) {
@@ -108,7 +157,7 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
         const char* reason = stbi_failure_reason();
         throw HuesError(file + ": the picture is broken: " +
                         (decoded || reason == nullptr || *reason == '\0' ? "the file ends early"
-                                                                         : std::string(reason)));
+                                                                         : DecoderSays(reason)));
     }
     return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
             std::unique_ptr<std::uint8_t, FreePixels>(decoded.release())};

@@ -1,0 +1,30 @@
+// Arbitrary bytes as a picture to take a hue from: refused with one line that names the file, or
+// decoded to at most 100 megapixels, from which a ramp is made or refused likewise.
+#include "huetext/hues_error.h"
+#include "huetext/picture_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        const hues::DecodedPicture picture = hues::DecodePicture("fuzz", {data, size});
+        Require(std::uint64_t{picture.width} * picture.height <= hues::LargestPicturePixels);
+        Require(picture.rgba != nullptr && picture.width > 0 && picture.height > 0);
+        const auto ramp = hues::RampFromPictureFile("fuzz", picture, std::nullopt);
+        Require(ramp.size() == 32);
+    } catch (const hues::HuesError& error) {
+        const std::string message = error.what();
+        Require(message.starts_with("fuzz:") && message.find('\n') == std::string::npos);
+    }
+    return 0;
+}
