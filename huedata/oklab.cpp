@@ -158,6 +158,7 @@ inline std::array<float, 3> QuickLabFromLms(float l, float m, float s) {
 // precision (c / 12.92 up to 0.04045, ((c + 0.055) / 1.055) ^ 2.4 above): written out rather than
 // computed, as the C libraries' pow differ in the last bit, so that every system (and the page,
 // which is given this table) measures the same distances.
+// clang-format off
 constexpr std::array<double, 256> LinearChannels = {
     0.0, 0.0003035269835488375, 0.000607053967097675, 0.0009105809506465125,
     0.00121410793419535, 0.0015176349177441874, 0.001821161901293025, 0.0021246888848418626,
@@ -224,6 +225,7 @@ constexpr std::array<double, 256> LinearChannels = {
     0.938685728457888, 0.9473065367331999, 0.9559733532492861, 0.9646862478944651,
     0.9734452903984125, 0.9822505503331171, 0.9911020971138298, 1.0,
 };
+// clang-format on
 
 double LinearFromSrgb(std::uint8_t channel) {
     return LinearChannels[channel];

@@ -156,7 +156,7 @@ addEventListener("beforeunload", (event) => {
 
 // ---- The panel ----
 
-function tell(text, refusal) {
+export function tell(text, refusal) {
   editMessage.textContent = text;
   editMessage.classList.toggle("note", !refusal);
 }
@@ -220,7 +220,9 @@ function closeEditor() {
 $("edit-close").addEventListener("click", closeEditor);
 
 // One edit of the hue in the editor; a refusal says why, and the hue stays as it was.
-function edit(make) {
+// One edit of the hue in the editor, made by `make` from its fields; a refusal (EditError) is
+// told in the panel instead.
+export function edit(make) {
   tell("", false);
   try {
     change(editingHue(), make(fieldsOf(editingHue())));

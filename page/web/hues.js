@@ -87,6 +87,94 @@ export function gradientColors(stops) {
   });
 }
 
+// ---- A ramp from a picture, by the program's steps, to the same stored values ----
+
+// The 32 stored colours from the region { x, y, width, height } of RGBA pixels `data` (a picture
+// `pictureWidth` wide), or null when fewer than 32 of its pixels are opaque: its opaque pixels
+// in OKLab, ordered by L, a, b (the same colour in any order), cut into 32 runs of equal count,
+// each the mean of its run. The colours are counted a red at a time; their sums are kept in whole
+// units of 2^-20, exact in any order; only the buckets by L that a run begins inside are put in
+// order colour by colour.
+export function rampFromPixels(data, pictureWidth, region) {
+  const { x, y, width, height } = region;
+  const starts = new Float64Array(257);
+  for (let row = y; row < y + height; row++) {
+    for (let at = (row * pictureWidth + x) * 4, end = at + width * 4; at < end; at += 4) {
+      if (data[at + 3] !== 0) starts[data[at] + 1]++;
+    }
+  }
+  for (let red = 1; red < 257; red++) starts[red] += starts[red - 1];
+  const pixels = starts[256];
+  if (pixels < 32) return null;
+  const greenBlue = new Uint16Array(pixels), next = starts.slice(0, 256);
+  for (let row = y; row < y + height; row++) {
+    for (let at = (row * pictureWidth + x) * 4, end = at + width * 4; at < end; at += 4) {
+      if (data[at + 3] !== 0) greenBlue[next[data[at]]++] = (data[at + 1] << 8) | data[at + 2];
+    }
+  }
+  const colors = { rgb: [], count: [], L: [], a: [], b: [] }, counts = new Uint32Array(65536);
+  for (let red = 0; red < 256; red++) {
+    if (starts[red] === starts[red + 1]) continue;
+    for (let i = starts[red]; i < starts[red + 1]; i++) counts[greenBlue[i]]++;
+    for (let gb = 0; gb < 65536; gb++) {
+      if (counts[gb] === 0) continue;
+      const [L, a, b] = oklab(red, gb >> 8, gb & 255);
+      colors.rgb.push((red << 16) | gb); colors.count.push(counts[gb]);
+      colors.L.push(L); colors.a.push(a); colors.b.push(b);
+      counts[gb] = 0;
+    }
+  }
+
+  const bounds = Array.from({ length: 33 }, (_, k) => Math.floor(k * pixels / 32));
+  const Buckets = 65536, Split = 32, Unit = 1048576;
+  const bucketOf = (i) => Math.min(Math.floor(Math.max(colors.L[i], 0) * Buckets), Buckets - 1);
+  const bucketStarts = new Float64Array(Buckets + 1);
+  for (let i = 0; i < colors.rgb.length; i++) bucketStarts[bucketOf(i) + 1] += colors.count[i];
+  for (let i = 1; i <= Buckets; i++) bucketStarts[i] += bucketStarts[i - 1];
+  const runOfBucket = new Uint8Array(Buckets);
+  let run = 0;
+  for (let i = 0; i < Buckets; i++) {
+    while (run + 1 < 32 && bounds[run + 1] <= bucketStarts[i]) run++;
+    runOfBucket[i] = bucketStarts[i + 1] <= bounds[run + 1] ? run : Split;
+  }
+  const sums = Array.from({ length: 32 }, () => [0, 0, 0]);
+  const add = (k, i, count) => {
+    sums[k][0] += Math.floor(colors.L[i] * Unit + 0.5) * count;
+    sums[k][1] += Math.floor(colors.a[i] * Unit + 0.5) * count;
+    sums[k][2] += Math.floor(colors.b[i] * Unit + 0.5) * count;
+  };
+  const split = [];
+  for (let i = 0; i < colors.rgb.length; i++) {
+    const whole = runOfBucket[bucketOf(i)];
+    if (whole === Split) split.push(i);
+    else add(whole, i, colors.count[i]);
+  }
+  const darker = (i, j) => bucketOf(i) - bucketOf(j) || colors.L[i] - colors.L[j] ||
+    colors.a[i] - colors.a[j] || colors.b[i] - colors.b[j] || colors.rgb[i] - colors.rgb[j];
+  split.sort(darker);
+  let at = 0, bucket = -1;
+  for (const i of split) {
+    if (bucketOf(i) !== bucket) {
+      bucket = bucketOf(i);
+      at = bucketStarts[bucket];
+      run = 0;
+      while (bounds[run + 1] <= at) run++;
+    }
+    let left = colors.count[i];
+    while (left > 0) {
+      const taken = Math.min(left, bounds[run + 1] - at);
+      add(run, i, taken);
+      at += taken;
+      left -= taken;
+      if (at === bounds[run + 1]) run++;
+    }
+  }
+  return sums.map((sum, k) => {
+    const count = bounds[k + 1] - bounds[k];
+    return storedOfRgb(srgbOfOklab(sum.map((total) => total / count / Unit)));
+  });
+}
+
 // ---- Names: 20 bytes of Windows-1252 ----
 
 // Bytes 0x80..0x9F; the five Windows-1252 leaves undefined map to the same code point.
@@ -237,6 +325,11 @@ export function withColor(hue, index, hex) {
   if (!color) throw new EditError("Colour " + index + ": give #RRGGBB, not \"" + hex + "\"");
   const { stored, note } = storedColors([color]);
   return { hue: withValues(hue, (values) => { values[2 + index] = stored[0]; }), note };
+}
+
+// The 32 stored colours made from a picture.
+export function withRampColors(hue, ramp) {
+  return { hue: withValues(hue, (values) => values.set(ramp, 2)) };
 }
 
 // Stops as `hues set --gradient` takes them: 2 to 32 colours, separated by commas.

@@ -3,6 +3,7 @@
 import { MERGE, SERVED } from "./data.js";
 import { startResolving } from "./conflicts.js";
 import { startEditor } from "./editor.js";
+import { startFromPicture } from "./from_picture.js";
 import { startHistory } from "./history.js";
 import { startSaving } from "./save.js";
 import { startTable } from "./table.js";
@@ -11,6 +12,7 @@ import { startVision } from "./vision.js";
 startVision();
 startTable();
 startEditor();
+startFromPicture();
 if (SERVED) startSaving(SERVED);
 if (SERVED?.history) startHistory();
 if (MERGE) startResolving(MERGE);

@@ -62,8 +62,9 @@ export async function startBrowser() {
   };
 }
 
-// A PNG of RGBA pixels in one row, written by hand so the test needs nothing else.
-export function png(pixels) {
+// A PNG of RGBA pixels, `width` a row (all in one row by default), written by hand so the test
+// needs nothing else.
+export function png(pixels, width = pixels.length) {
   const crcTable = Array.from({ length: 256 }, (_, n) => {
     for (let k = 0; k < 8; k++) n = n & 1 ? 0xedb88320 ^ (n >>> 1) : n >>> 1;
     return n >>> 0;
@@ -82,12 +83,14 @@ export function png(pixels) {
     return Buffer.concat([length, body, check]);
   };
   const header = Buffer.alloc(13);
-  header.writeUInt32BE(pixels.length, 0);
-  header.writeUInt32BE(1, 4);
+  const height = pixels.length / width;
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
   header.set([8, 6, 0, 0, 0], 8);  // 8 bits per channel, RGBA
-  const row = Buffer.from([0, ...pixels.flat()]);
+  const rows = Buffer.from(Array.from({ length: height }, (_, y) =>
+    [0, ...pixels.slice(y * width, (y + 1) * width).flat()]).flat());
   return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-                        chunk("IHDR", header), chunk("IDAT", deflateSync(row)),
+                        chunk("IHDR", header), chunk("IDAT", deflateSync(rows)),
                         chunk("IEND", Buffer.alloc(0))]);
 }
 
