@@ -4,8 +4,9 @@
 // `dd conv=fsync` of the same bytes into a file; `build` from JSON against the JSON library's
 // own parse of that JSON, and an edit in place (`set`, `apply`) against `dd conv=fsync` of the
 // hue file's bytes; `diff` of two files a thousand hues apart (as text and as a page) against
-// `cat` of both and the program's start-up, `merge` against `set`, and `similar` (with and
-// without a colour vision) against the start-up and its goal in time. The runs are interleaved,
+// `cat` of both and the program's start-up, `merge` against `set`, `set --from-picture` of a
+// 12-megapixel JPEG against the picture decoder alone, and `similar` (with and without a colour
+// vision) against the start-up and its goal in time. The runs are interleaved,
 // one of each per round and each side first in turn, so that a machine whose speed drifts (a shared
 // sandbox does) slows both sides of a comparison alike; medians are reported, each beside its
 // goal where it has one.
@@ -247,6 +248,18 @@ int main(int argc, char** argv) {
          {},
          0,
          2.0});
+    // A hue from a 12-megapixel photo, against the decoder alone on the same file.
+    const std::string photo = dir + "/photo.jpg";
+    TimedRun({PICTURE_DECODE, "--photo", photo}, "/dev/null");
+    comparisons.push_back({"set 9 --from-picture (12 MP)",
+                           huesRun({"set", "9", "--from-picture", photo, "--no-backup"}),
+                           {},
+                           {PICTURE_DECODE, photo},
+                           "decoder alone",
+                           {},
+                           {},
+                           0,
+                           1.5});
     // Near-duplicates among all the hues, as seen with normal vision and with a deficiency: the
     // sample repeats its hues, so that there are many pairs to find.
     for (const auto& words : std::vector<std::vector<std::string>>{

@@ -55,16 +55,20 @@ std::vector<PictureColor> CountedColors(const RgbaPicture& picture, const Pictur
         greenBlue[next[p[0]]++] = static_cast<std::uint16_t>(p[1] << 8U | p[2]);
     });
 
+    // The colours of a red in the order first met: a run's sums do not depend on it.
     std::vector<PictureColor> colors;
+    colors.reserve(std::min<std::size_t>(greenBlue.size(), std::size_t{1} << 20U));
     std::vector<std::uint32_t> counts(65536);
+    std::vector<std::uint16_t> met(65536);
     for (std::uint32_t red = 0; red < 256; ++red) {
-        if (starts[red] == starts[red + 1]) continue;
-        for (std::size_t i = starts[red]; i < starts[red + 1]; ++i) ++counts[greenBlue[i]];
-        for (std::uint32_t gb = 0; gb < counts.size(); ++gb) {
-            if (counts[gb] == 0) continue;
-            const std::uint32_t rgb = red << 16U | gb;
-            colors.push_back({OkLabFromSrgb(Unpacked(rgb)), rgb, counts[gb]});
-            counts[gb] = 0;
+        std::size_t kinds = 0;
+        for (std::size_t i = starts[red]; i < starts[red + 1]; ++i) {
+            if (counts[greenBlue[i]]++ == 0) met[kinds++] = greenBlue[i];
+        }
+        for (std::size_t k = 0; k < kinds; ++k) {
+            const std::uint32_t rgb = red << 16U | met[k];
+            colors.push_back({OkLabFromSrgb(Unpacked(rgb)), rgb, counts[met[k]]});
+            counts[met[k]] = 0;
         }
     }
     return colors;

@@ -97,10 +97,14 @@ export function gradientColors(stops) {
 // order colour by colour.
 export function rampFromPixels(data, pictureWidth, region) {
   const { x, y, width, height } = region;
-  const starts = new Float64Array(257);
+  // A pixel a word: red in its low byte, alpha in its high one (the page's byte order is the
+  // machine's, little-endian wherever a browser runs).
+  const words = new Uint32Array(data.buffer, data.byteOffset, data.byteLength >> 2);
+  const starts = new Uint32Array(257);
   for (let row = y; row < y + height; row++) {
-    for (let at = (row * pictureWidth + x) * 4, end = at + width * 4; at < end; at += 4) {
-      if (data[at + 3] !== 0) starts[data[at] + 1]++;
+    for (let at = row * pictureWidth + x, end = at + width; at < end; at++) {
+      const word = words[at];
+      if (word >>> 24 !== 0) starts[(word & 255) + 1]++;
     }
   }
   for (let red = 1; red < 257; red++) starts[red] += starts[red - 1];
@@ -108,28 +112,22 @@ export function rampFromPixels(data, pictureWidth, region) {
   if (pixels < 32) return null;
   const greenBlue = new Uint16Array(pixels), next = starts.slice(0, 256);
   for (let row = y; row < y + height; row++) {
-    for (let at = (row * pictureWidth + x) * 4, end = at + width * 4; at < end; at += 4) {
-      if (data[at + 3] !== 0) greenBlue[next[data[at]]++] = (data[at + 1] << 8) | data[at + 2];
+    for (let at = row * pictureWidth + x, end = at + width; at < end; at++) {
+      const word = words[at];
+      if (word >>> 24 !== 0) greenBlue[next[word & 255]++] = (word & 0xff00) | ((word >>> 16) & 255);
     }
   }
-  const colors = { rgb: [], count: [], L: [], a: [], b: [] }, counts = new Uint32Array(65536);
-  for (let red = 0; red < 256; red++) {
-    if (starts[red] === starts[red + 1]) continue;
-    for (let i = starts[red]; i < starts[red + 1]; i++) counts[greenBlue[i]]++;
-    for (let gb = 0; gb < 65536; gb++) {
-      if (counts[gb] === 0) continue;
-      const [L, a, b] = oklab(red, gb >> 8, gb & 255);
-      colors.rgb.push((red << 16) | gb); colors.count.push(counts[gb]);
-      colors.L.push(L); colors.a.push(a); colors.b.push(b);
-      counts[gb] = 0;
-    }
-  }
+  const colors = countedColors(starts, greenBlue);
 
   const bounds = Array.from({ length: 33 }, (_, k) => Math.floor(k * pixels / 32));
   const Buckets = 65536, Split = 32, Unit = 1048576;
-  const bucketOf = (i) => Math.min(Math.floor(Math.max(colors.L[i], 0) * Buckets), Buckets - 1);
+  const { L, A, B, rgb, count, total } = colors;
+  const bucket = new Uint32Array(total);
   const bucketStarts = new Float64Array(Buckets + 1);
-  for (let i = 0; i < colors.rgb.length; i++) bucketStarts[bucketOf(i) + 1] += colors.count[i];
+  for (let i = 0; i < total; i++) {
+    bucket[i] = Math.min(Math.floor(Math.max(L[i], 0) * Buckets), Buckets - 1);
+    bucketStarts[bucket[i] + 1] += count[i];
+  }
   for (let i = 1; i <= Buckets; i++) bucketStarts[i] += bucketStarts[i - 1];
   const runOfBucket = new Uint8Array(Buckets);
   let run = 0;
@@ -137,30 +135,28 @@ export function rampFromPixels(data, pictureWidth, region) {
     while (run + 1 < 32 && bounds[run + 1] <= bucketStarts[i]) run++;
     runOfBucket[i] = bucketStarts[i + 1] <= bounds[run + 1] ? run : Split;
   }
-  const sums = Array.from({ length: 32 }, () => [0, 0, 0]);
-  const add = (k, i, count) => {
-    sums[k][0] += Math.floor(colors.L[i] * Unit + 0.5) * count;
-    sums[k][1] += Math.floor(colors.a[i] * Unit + 0.5) * count;
-    sums[k][2] += Math.floor(colors.b[i] * Unit + 0.5) * count;
+  const sums = new Float64Array(32 * 3);
+  const add = (k, i, share) => {
+    sums[k * 3] += Math.floor(L[i] * Unit + 0.5) * share;
+    sums[k * 3 + 1] += Math.floor(A[i] * Unit + 0.5) * share;
+    sums[k * 3 + 2] += Math.floor(B[i] * Unit + 0.5) * share;
   };
   const split = [];
-  for (let i = 0; i < colors.rgb.length; i++) {
-    const whole = runOfBucket[bucketOf(i)];
+  for (let i = 0; i < total; i++) {
+    const whole = runOfBucket[bucket[i]];
     if (whole === Split) split.push(i);
-    else add(whole, i, colors.count[i]);
+    else add(whole, i, count[i]);
   }
-  const darker = (i, j) => bucketOf(i) - bucketOf(j) || colors.L[i] - colors.L[j] ||
-    colors.a[i] - colors.a[j] || colors.b[i] - colors.b[j] || colors.rgb[i] - colors.rgb[j];
-  split.sort(darker);
-  let at = 0, bucket = -1;
+  split.sort((i, j) => bucket[i] - bucket[j] || L[i] - L[j] || A[i] - A[j] || B[i] - B[j] || rgb[i] - rgb[j]);
+  let at = 0, current = -1;
   for (const i of split) {
-    if (bucketOf(i) !== bucket) {
-      bucket = bucketOf(i);
-      at = bucketStarts[bucket];
+    if (bucket[i] !== current) {
+      current = bucket[i];
+      at = bucketStarts[current];
       run = 0;
       while (bounds[run + 1] <= at) run++;
     }
-    let left = colors.count[i];
+    let left = count[i];
     while (left > 0) {
       const taken = Math.min(left, bounds[run + 1] - at);
       add(run, i, taken);
@@ -169,10 +165,52 @@ export function rampFromPixels(data, pictureWidth, region) {
       if (at === bounds[run + 1]) run++;
     }
   }
-  return sums.map((sum, k) => {
-    const count = bounds[k + 1] - bounds[k];
-    return storedOfRgb(srgbOfOklab(sum.map((total) => total / count / Unit)));
+  return Array.from({ length: 32 }, (_, k) => {
+    const pixelsInRun = bounds[k + 1] - bounds[k];
+    return storedOfRgb(srgbOfOklab([0, 1, 2].map((c) => sums[k * 3 + c] / pixelsInRun / Unit)));
   });
+}
+
+// Each colour of the pixels, a red at a time (`greenBlue` holds each pixel's green and blue,
+// those of red r from starts[r]), with its count and OKLab: as oklab() computes it, operation
+// for operation, without its arrays, as a photo has a million colours.
+function countedColors(starts, greenBlue) {
+  let capacity = Math.min(starts[256], 1 << 21), total = 0;
+  let L = new Float64Array(capacity), A = new Float64Array(capacity), B = new Float64Array(capacity);
+  let rgb = new Uint32Array(capacity), count = new Uint32Array(capacity);
+  const grow = () => {
+    capacity *= 2;
+    const wider = (old, Type) => { const array = new Type(capacity); array.set(old); return array; };
+    L = wider(L, Float64Array); A = wider(A, Float64Array); B = wider(B, Float64Array);
+    rgb = wider(rgb, Uint32Array); count = wider(count, Uint32Array);
+  };
+  // The colours of a red in the order first met: the sums do not depend on it.
+  const counts = new Uint32Array(65536), met = new Uint16Array(65536);
+  for (let red = 0; red < 256; red++) {
+    let kinds = 0;
+    for (let i = starts[red]; i < starts[red + 1]; i++) {
+      if (counts[greenBlue[i]]++ === 0) met[kinds++] = greenBlue[i];
+    }
+    const r = linear[red];
+    for (let k = 0; k < kinds; k++) {
+      const gb = met[k];
+      if (total === capacity) grow();
+      const g = linear[gb >> 8], b = linear[gb & 255];
+      const x = M[0][0] * r + M[0][1] * g + M[0][2] * b;
+      const y = M[1][0] * r + M[1][1] * g + M[1][2] * b;
+      const z = M[2][0] * r + M[2][1] * g + M[2][2] * b;
+      const l = Math.cbrt(M1[0][0] * x + M1[0][1] * y + M1[0][2] * z);
+      const m = Math.cbrt(M1[1][0] * x + M1[1][1] * y + M1[1][2] * z);
+      const s = Math.cbrt(M1[2][0] * x + M1[2][1] * y + M1[2][2] * z);
+      L[total] = M2[0][0] * l + M2[0][1] * m + M2[0][2] * s;
+      A[total] = M2[1][0] * l + M2[1][1] * m + M2[1][2] * s;
+      B[total] = M2[2][0] * l + M2[2][1] * m + M2[2][2] * s;
+      rgb[total] = (red << 16) | gb;
+      count[total++] = counts[gb];
+      counts[gb] = 0;
+    }
+  }
+  return { L, A, B, rgb, count, total };
 }
 
 // ---- Names: 20 bytes of Windows-1252 ----
