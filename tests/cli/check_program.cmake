@@ -155,3 +155,19 @@ foreach(at RANGE 0 ${last} 3)
     message(SEND_ERROR "hues ${listing} of names of every byte: status ${status}, other bytes: ${listed}")
   endif()
 endforeach()
+
+# Hues from pictures, one of each format the decoder reads and a photo-like JPEG: the same stored
+# values on every system.
+file(COPY_FILE "${WORK_DIR}/every-byte.mul" "${WORK_DIR}/pictured.mul")
+set(id 10)
+foreach(picture stripes.png stripes.gif stripes.bmp stripes.jpg plasma.jpg)
+  file(COPY_FILE "${SOURCE_DIR}/tests/cli/fixtures/${picture}" "${WORK_DIR}/${picture}")
+  run(0 "^$" "^hues: hue ${id} changed" -f pictured.mul set ${id} --from-picture ${picture} --no-backup)
+  math(EXPR id "${id} + 1")
+endforeach()
+run(0 "^$" "^hues: hue 20 changed" -f pictured.mul set 20 --from-picture plasma.jpg --region 30,20,100,60
+    --no-backup)
+file(SHA256 "${WORK_DIR}/pictured.mul" pictured)
+if(NOT pictured STREQUAL "e29eb244e9237abe87ccfbf1b4e6f537199c6cb5d8d5995a2d27107d993fd413")
+  message(SEND_ERROR "hues set --from-picture: other stored values: ${pictured}")
+endif()
