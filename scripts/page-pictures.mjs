@@ -1,11 +1,12 @@
 // The hue page's pictures for docs/: a page ranked by a colour with each hue painted on a
 // picture, the same page as a player with deuteranopia sees it, and the editor open beside it
-// with a gradient just applied. In Debian's chromium.
-// Usage: node scripts/page-pictures.mjs PAGE.html OUT_DIR   (after npm ci --prefix tests/page)
+// with a gradient just applied, then with a ramp just taken from a region of a photo. In Debian's
+// chromium.
+// Usage: node scripts/page-pictures.mjs PAGE.html OUT_DIR PHOTO   (after npm ci --prefix tests/page)
 import { resolve } from "node:path";
 import { chromium, chromiumOptions } from "../tests/page/chromium.mjs";
 
-const [pageFile, out] = process.argv.slice(2);
+const [pageFile, out, photo] = process.argv.slice(2);
 const browser = await chromium.launch(chromiumOptions);
 const page = await browser.newPage({ viewport: { width: 1180, height: 560 }, colorScheme: "light" });
 await page.goto("file://" + resolve(pageFile));
@@ -26,4 +27,17 @@ await page.fill("#edit-gradient", "#1A0A3C,#E0603A,#FFF4C0");
 await page.click("#edit-gradient-apply");
 await page.waitForTimeout(300);
 await page.screenshot({ path: resolve(out, "editor.png") });
+
+await page.setViewportSize({ width: 1340, height: 760 });
+await page.setInputFiles("#edit-from-picture", resolve(photo));
+const source = page.locator("#edit-picture-source");
+await source.waitFor();
+const box = await source.boundingBox();
+await page.mouse.move(box.x + box.width * 0.25, box.y + box.height * 0.15);
+await page.mouse.down();
+await page.mouse.move(box.x + box.width * 0.75, box.y + box.height * 0.8, { steps: 5 });
+await page.mouse.up();
+await page.click("#edit-from-picture-apply");
+await page.waitForTimeout(300);
+await page.screenshot({ path: resolve(out, "editor-picture.png") });
 await browser.close();
