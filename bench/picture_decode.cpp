@@ -12,6 +12,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,24 +24,28 @@
 namespace {
 
 int WritePhoto(const char* path) {
-    constexpr int Width = 4000, Height = 3000;
-    std::vector<std::uint8_t> rgb(std::size_t{Width} * Height * 3);
+    constexpr std::size_t Width = 4000, Height = 3000;
+    std::vector<std::uint8_t> rgb(Width * Height * 3);
     std::uint32_t grain = 1;
-    for (int y = 0; y < Height; ++y) {
-        for (int x = 0; x < Width; ++x) {
+    for (std::size_t y = 0; y < Height; ++y) {
+        for (std::size_t x = 0; x < Width; ++x) {
             grain = grain * 1664525U + 1013904223U;
-            const double light = 0.5 + 0.35 * std::sin(x / 410.0) * std::cos(y / 290.0);
+            const auto across = static_cast<double>(x), down = static_cast<double>(y);
+            const double light = 0.5 + 0.35 * std::sin(across / 410.0) * std::cos(down / 290.0);
             const double noise = static_cast<double>(grain >> 24U) / 255.0 - 0.5;
-            const std::size_t at = (std::size_t{static_cast<std::size_t>(y)} * Width + x) * 3;
-            const double channels[3] = {light * 1.10 + 0.04 * noise, light * 0.85 + 0.05 * noise,
-                                        light * 0.60 + 0.06 * noise + 0.1 * y / Height};
-            for (int c = 0; c < 3; ++c) {
-                rgb[at + c] = static_cast<std::uint8_t>(
+            const std::array<double, 3> channels = {
+                light * 1.10 + 0.04 * noise, light * 0.85 + 0.05 * noise,
+                light * 0.60 + 0.06 * noise + 0.1 * down / static_cast<double>(Height)};
+            for (std::size_t c = 0; c < 3; ++c) {
+                rgb[(y * Width + x) * 3 + c] = static_cast<std::uint8_t>(
                     std::lround(255.0 * std::fmin(1.0, std::fmax(0.0, channels[c]))));
             }
         }
     }
-    return stbi_write_jpg(path, Width, Height, 3, rgb.data(), 90) != 0 ? 0 : 1;
+    return stbi_write_jpg(path, static_cast<int>(Width), static_cast<int>(Height), 3, rgb.data(),
+                          90) != 0
+               ? 0
+               : 1;
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
                                     ? ": the picture is broken: its header does not read"
                                     : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
     }
-    const auto pixels = std::uint64_t(width) * std::uint64_t(height);
+    const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixels > LargestPicturePixels) {
         throw HuesError(file + ": " + std::to_string(width) + " x " + std::to_string(height) +
                         " pixels is over the 100 megapixels hues reads");

@@ -201,7 +201,7 @@ TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
         };
         for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
                  {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}}) {
-            SCOPED_TRACE(vision + " " + target);
+            SCOPED_TRACE(testing::Message() << vision << " " << target);
             const json all = json::parse(
                 Run({"nearest", target, "-n", "3000", "--vision", vision, "--format", "json"}).out);
             ASSERT_EQ(all.size(), hues.size());

@@ -41,7 +41,7 @@ TEST(PictureRamp, GivesAHueBackFromItsColoursInEqualAreas) {
         Picture picture{static_cast<std::uint32_t>(places.size()), 1,
                         std::vector<std::uint8_t>(places.size() * 4)};
         for (std::size_t i = 0; i < places.size(); ++i) {
-            const bool opaque = i < 32 * each;
+            const bool opaque = i < std::size_t{32} * each;
             const auto color =
                 opaque ? huedata::ConvertColor(hue[i / each])
                        : huedata::Rgb24{static_cast<std::uint8_t>(random() & 0xFFU), 9, 9};

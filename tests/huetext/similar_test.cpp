@@ -82,6 +82,7 @@ TEST(Similar, FindsEveryPairThatMeasuringEachPairFinds) {
         SCOPED_TRACE(testing::Message() << c.step << ' ' << c.within << ' ' << c.vision.severity);
         const auto records = HuesWithNearCopies(static_cast<unsigned>(c.step) + 7U, c.step);
         std::vector<hues::HueView> views;
+        views.reserve(records.size());
         for (std::size_t i = 0; i < records.size(); ++i) {
             views.push_back({static_cast<int>(i) * 3, "", &records[i]});
         }
