@@ -59,10 +59,11 @@ int main(int argc, char** argv) {
     std::ifstream file(argv[1], std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
                                   std::istreambuf_iterator<char>()};
+    // In the picture's own channels, as hues decodes it (a JPEG without alpha).
     int width = 0, height = 0, channels = 0;
     stbi_uc* pixels =
         stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
-                              static_cast<int>(bytes.size()), &width, &height, &channels, 4);
+                              static_cast<int>(bytes.size()), &width, &height, &channels, 0);
     const int status = pixels != nullptr ? 0 : 1;
     stbi_image_free(pixels);
     return status;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <future>
 #include <vector>
 
 namespace huedata {
@@ -30,37 +31,87 @@ Rgb24 Unpacked(std::uint32_t rgb) {
             static_cast<std::uint8_t>(rgb & 0xFFU)};
 }
 
-// Each colour of the region's opaque pixels and how many there are, counting the pixels of one
-// red at a time: first each pixel's green and blue put beside the others of its red (two
-// passes over the picture, read in order), then those counted in a table of 65,536 that stays
-// in the processor's cache. A table of all 16.7 million colours would be 64 MB, every count a
-// trip to memory.
-std::vector<PictureColor> CountedColors(const RgbaPicture& picture, const PictureRegion& region) {
-    const auto forEachOpaquePixel = [&](auto visit) {
-        for (std::uint32_t y = region.y; y < region.y + region.height; ++y) {
-            const std::uint8_t* p =
-                picture.rgba.data() + (std::size_t{y} * picture.width + region.x) * 4;
-            for (std::uint32_t x = 0; x < region.width; ++x, p += 4) {
-                if (p[3] != 0) visit(p);
-            }
-        }
-    };
-    std::array<std::size_t, 257> starts{};
-    forEachOpaquePixel([&](const std::uint8_t* p) { ++starts[std::size_t{p[0]} + 1]; });
-    for (std::size_t red = 1; red < starts.size(); ++red) starts[red] += starts[red - 1];
-    std::vector<std::uint16_t> greenBlue(starts.back());
-    std::array<std::size_t, 256> next{};
-    std::copy_n(starts.begin(), next.size(), next.begin());
-    forEachOpaquePixel([&](const std::uint8_t* p) {
-        greenBlue[next[p[0]]++] = static_cast<std::uint16_t>(p[1] << 8U | p[2]);
-    });
+// Runs `first` on a thread of its own and `second` on this one, and returns when both are
+// done; what either throws is thrown here. A small picture's halves take less time than a
+// thread's start: those run one after the other.
+template <typename First, typename Second>
+void SideBySide(bool small, First first, Second second) {
+    if (small) {
+        first();
+        second();
+        return;
+    }
+    auto other = std::async(std::launch::async, first);
+    second();
+    other.get();
+}
 
-    // The colours of a red in the order first met: a run's sums do not depend on it.
+bool IsSmall(const PictureRegion& region) {
+    return std::uint64_t{region.width} * region.height < (std::uint64_t{1} << 16U);
+}
+
+// Calls `visit` with each opaque pixel of rows `from` to `to` of the region: a pointer to its
+// red, green and blue. A picture of 3 channels has no alpha: every pixel is opaque.
+template <std::size_t Channels, typename Visit>
+void ForEachOpaquePixel(const RgbaPicture& picture, const PictureRegion& region, std::uint32_t from,
+                        std::uint32_t to, Visit visit) {
+    for (std::uint32_t y = from; y < to; ++y) {
+        const std::uint8_t* p =
+            picture.rgba.data() + (std::size_t{y} * picture.width + region.x) * Channels;
+        for (std::uint32_t x = 0; x < region.width; ++x, p += Channels) {
+            if (Channels == 3 || p[3] != 0) visit(p);
+        }
+    }
+}
+
+using RedCounts = std::array<std::size_t, 257>;
+
+// Each pixel's green and blue put beside the others of its red, all the reds in order: two
+// passes over the picture, read in order, the region's two halves side by side, each writing its
+// own part of every red's place.
+template <std::size_t Channels>
+std::vector<std::uint16_t> GreenBlueByRed(const RgbaPicture& picture, const PictureRegion& region,
+                                          RedCounts& starts) {
+    const std::uint32_t middle = region.y + region.height / 2;
+    std::array<RedCounts, 2> halves{};
+    const auto count = [&](std::size_t half, std::uint32_t from, std::uint32_t to) {
+        ForEachOpaquePixel<Channels>(picture, region, from, to,
+                                     [&](const std::uint8_t* p) { ++halves[half][p[0]]; });
+    };
+    SideBySide(
+        IsSmall(region), [&] { count(0, region.y, middle); },
+        [&] { count(1, middle, region.y + region.height); });
+    std::array<std::array<std::size_t, 256>, 2> next{};
+    starts = {};
+    for (std::size_t red = 0; red < 256; ++red) {
+        next[0][red] = starts[red];
+        next[1][red] = starts[red] + halves[0][red];
+        starts[red + 1] = next[1][red] + halves[1][red];
+    }
+    std::vector<std::uint16_t> greenBlue(starts.back());
+    const auto place = [&](std::size_t half, std::uint32_t from, std::uint32_t to) {
+        auto& at = next[half];
+        ForEachOpaquePixel<Channels>(picture, region, from, to, [&](const std::uint8_t* p) {
+            greenBlue[at[p[0]]++] = static_cast<std::uint16_t>(p[1] << 8U | p[2]);
+        });
+    };
+    SideBySide(
+        IsSmall(region), [&] { place(0, region.y, middle); },
+        [&] { place(1, middle, region.y + region.height); });
+    return greenBlue;
+}
+
+// The colours of the reds `from` to `to` and their counts, counted in a table of 65,536 that stays
+// in the processor's cache; a red's colours in the order first met, as a run's sums do not
+// depend on it.
+std::vector<PictureColor> ColorsOfReds(const std::vector<std::uint16_t>& greenBlue,
+                                       const RedCounts& starts, std::uint32_t from,
+                                       std::uint32_t to) {
     std::vector<PictureColor> colors;
-    colors.reserve(std::min<std::size_t>(greenBlue.size(), std::size_t{1} << 20U));
+    colors.reserve(std::min<std::size_t>(starts[to] - starts[from], std::size_t{1} << 19U));
     std::vector<std::uint32_t> counts(65536);
     std::vector<std::uint16_t> met(65536);
-    for (std::uint32_t red = 0; red < 256; ++red) {
+    for (std::uint32_t red = from; red < to; ++red) {
         std::size_t kinds = 0;
         for (std::size_t i = starts[red]; i < starts[red + 1]; ++i) {
             if (counts[greenBlue[i]]++ == 0) met[kinds++] = greenBlue[i];
@@ -72,6 +123,24 @@ std::vector<PictureColor> CountedColors(const RgbaPicture& picture, const Pictur
         }
     }
     return colors;
+}
+
+// Each colour of the region's opaque pixels and how many there are, a red at a time (a table of
+// all 16.7 million colours would be 64 MB, every count a trip to memory), the reds in two halves
+// of about as many pixels side by side.
+std::vector<PictureColor> CountedColors(const RgbaPicture& picture, const PictureRegion& region) {
+    RedCounts starts{};
+    const std::vector<std::uint16_t> greenBlue = picture.channels == 3
+                                                     ? GreenBlueByRed<3>(picture, region, starts)
+                                                     : GreenBlueByRed<4>(picture, region, starts);
+    std::uint32_t middle = 0;
+    while (middle < 256 && starts[middle] < greenBlue.size() / 2) ++middle;
+    std::vector<PictureColor> dark, light;
+    SideBySide(
+        IsSmall(region), [&] { dark = ColorsOfReds(greenBlue, starts, 0, middle); },
+        [&] { light = ColorsOfReds(greenBlue, starts, middle, 256); });
+    dark.insert(dark.end(), light.begin(), light.end());
+    return dark;
 }
 
 // A run's sums are kept in whole units of 2^-20 of OKLab, each colour's value rounded to one:
@@ -104,9 +173,11 @@ std::array<std::uint64_t, 33> RunBounds(std::uint64_t pixels) {
 
 std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& picture,
                                                        const PictureRegion& region) {
-    const bool inside = region.x <= picture.width && region.width <= picture.width - region.x &&
-                        region.y <= picture.height && region.height <= picture.height - region.y &&
-                        picture.rgba.size() >= std::size_t{picture.width} * picture.height * 4;
+    const bool inside =
+        region.x <= picture.width && region.width <= picture.width - region.x &&
+        region.y <= picture.height && region.height <= picture.height - region.y &&
+        (picture.channels == 3 || picture.channels == 4) &&
+        picture.rgba.size() >= std::size_t{picture.width} * picture.height * picture.channels;
     if (!inside) return std::nullopt;
     const std::vector<PictureColor> colors = CountedColors(picture, region);
     std::uint64_t pixels = 0;

@@ -11,11 +11,13 @@
 
 namespace huedata {
 
-// Pixels of 4 bytes each (red, green, blue, alpha), row after row.
+// Pixels of 4 bytes each (red, green, blue, alpha), row after row; or of 3 (no alpha), as a
+// decoder gives a picture that has none.
 struct RgbaPicture {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::span<const std::uint8_t> rgba;
+    std::uint32_t channels = 4;
 };
 
 // A rectangle of the picture, in pixels from its top left.

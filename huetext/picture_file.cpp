@@ -150,9 +150,12 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
         throw HuesError(file + ": " + std::to_string(width) + " x " + std::to_string(height) +
                         " pixels is over the 100 megapixels hues reads");
     }
+    // A picture without alpha (a JPEG, most photos) decoded without it: a quarter less to write
+    // and to read again.
+    const int wanted = channels == 2 || channels == 4 ? 4 : 3;
     PictureBytes reading{bytes};
     std::unique_ptr<std::uint8_t, FreePixels> decoded(
-        stbi_load_from_callbacks(&PictureReading, &reading, &width, &height, &channels, 4));
+        stbi_load_from_callbacks(&PictureReading, &reading, &width, &height, &channels, wanted));
     if (!decoded || reading.shortOfBytes) {
         const char* reason = stbi_failure_reason();
         throw HuesError(file + ": the picture is broken: " +
@@ -160,7 +163,8 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
                                                                          : DecoderSays(reason)));
     }
     return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-            std::unique_ptr<std::uint8_t, FreePixels>(decoded.release())};
+            std::unique_ptr<std::uint8_t, FreePixels>(decoded.release()),
+            static_cast<std::uint32_t>(wanted)};
 }
 
 DecodedPicture ReadPicture(const std::filesystem::path& path) {

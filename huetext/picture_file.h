@@ -26,9 +26,10 @@ struct DecodedPicture {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::unique_ptr<std::uint8_t, FreePixels> rgba;
+    std::uint32_t channels = 4;  // 3 for a picture without alpha, as the decoder gives it
 
     huedata::RgbaPicture Pixels() const {
-        return {width, height, {rgba.get(), std::size_t{width} * height * 4}};
+        return {width, height, {rgba.get(), std::size_t{width} * height * channels}, channels};
     }
 };
 

@@ -32,7 +32,7 @@ auto LabOrder(huedata::Rgb24 color) {
 // any colour, gives the hue back sorted by lightness.
 TEST(PictureRamp, GivesAHueBackFromItsColoursInEqualAreas) {
     std::mt19937 random(11);
-    for (const std::uint32_t each : {1U, 3U, 40U}) {
+    for (const std::uint32_t each : {1U, 3U, 40U, 2100U}) {  // the last, counted on two threads
         std::vector<Color15> hue(32);
         for (auto& value : hue) value = static_cast<Color15>(random() & 0x7FFFU);
         std::vector<std::size_t> places(32 * each + 50);
