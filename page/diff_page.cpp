@@ -55,13 +55,13 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
     FillPlaces(page::DiffHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served);
-        if (place == "style") page << page::DiffCss;
+        if (place == "style") AppendEmbedded(page, page::DiffCss);
         if (place == "before") page << HtmlEscapedText(PrintableText(before.label));
         if (place == "after") page << HtmlEscapedText(PrintableText(after.label));
         if (place == "count") page << changed;
         if (place == "hues") page << (changed == 1 ? "hue" : "hues");
         if (place == "notes") page << Notes(difference);
-        if (place == "script") page << page::DiffJs;
+        if (place == "script") AppendEmbedded(page, page::DiffJs);
         if (place != "data") return;
         page << R"({"served": )" << (served ? "true" : "false") << ",\n\"sample\": ";
         if (sample != nullptr) {

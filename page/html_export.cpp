@@ -130,7 +130,7 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
         if (place == "count") page << hues.size();
-        if (place == "style") page << page::PageCss;
+        if (place == "style") AppendEmbedded(page, page::PageCss);
         if (place == "rows") {
             // A served page saves through its script: without one it would be a slower copy
             // of the exported page, so it leaves the plain table out.
@@ -164,7 +164,7 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
                          : std::string("null"));
             page << "}\n";
         }
-        if (place == "script") page << page::PageJs;
+        if (place == "script") AppendEmbedded(page, page::PageJs);
     });
 }
 

@@ -6,6 +6,8 @@
 #include "huetext/hue_view.h"
 #include "huetext/text_builder.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -41,5 +43,14 @@ std::string InertJson(std::string_view json);
 // what stands there.
 void FillPlaces(std::string_view text, TextBuilder& page,
                 const std::function<void(std::string_view)>& fill);
+
+// An embedded web file written whole: one string, or the pieces of one too long for one.
+inline void AppendEmbedded(TextBuilder& page, std::string_view text) {
+    page << text;
+}
+template <std::size_t Pieces>
+void AppendEmbedded(TextBuilder& page, const std::array<std::string_view, Pieces>& pieces) {
+    for (const std::string_view piece : pieces) page << piece;
+}
 
 }  // namespace hues
