@@ -12,7 +12,6 @@
 #include "huetext/ids.h"
 #include "huetext/json_format.h"
 #include "huetext/nearest.h"
-#include "huetext/similar.h"
 #include "huetext/text_format.h"
 #include "page/sample_picture.h"
 #include "server/edit_server.h"

@@ -2,13 +2,13 @@
 
 #include "cli/diff.h"
 
+#include "huepicture/picture_file.h"
 #include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
 #include "huetext/nearest.h"
 #include "huetext/output_file.h"
-#include "huetext/picture_file.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a picture to take a hue from: refused with one line that names the file, or
 // decoded to at most 100 megapixels, from which a ramp is made or refused likewise.
+#include "huepicture/picture_file.h"
 #include "huetext/hues_error.h"
-#include "huetext/picture_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,6 @@
 
 #include "huetext/hue_view.h"
 #include "huetext/nearest.h"
-#include "huetext/similar.h"
 
 #include <span>
 #include <string>

@@ -1,4 +1,6 @@
-// `nearest`: the hues whose closest colour is nearest to a given colour, by deltaEOK.
+// `nearest`: the hues whose closest colour is nearest to a given colour, by deltaEOK; and
+// `similar`: the pairs of hues whose colours are, one by one, near each other as seen (the
+// near-duplicates of a file, and the hues a player with some colour vision cannot tell apart).
 #pragma once
 
 #include "huetext/hue_view.h"
@@ -7,6 +9,7 @@
 #include "huedata/colour_vision.h"
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -31,5 +34,18 @@ huedata::Vision ParseVision(std::string_view text);
 // a vision, the target and the hues' colours are measured as seen with it.
 std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count,
                                    const huedata::Vision& vision = {});
+
+struct SimilarPair {
+    int a;  // the smaller id
+    int b;
+    double largest;  // the largest deltaEOK between colour k of a and colour k of b
+};
+
+inline constexpr double DefaultSimilarWithin = 0.02;
+
+// Every pair of `hues` whose colours k, for each k, lie within `within` deltaEOK of each other
+// as seen with `vision`; ordered by a, then b. `within` must not be negative.
+std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double within,
+                                     const huedata::Vision& vision = {});
 
 }  // namespace hues

@@ -1,4 +1,4 @@
-#include "huetext/similar.h"
+#include "huetext/nearest.h"
 
 #include "huedata/oklab.h"
 

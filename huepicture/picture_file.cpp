@@ -1,4 +1,4 @@
-#include "huetext/picture_file.h"
+#include "huepicture/picture_file.h"
 
 #include "huetext/hues_error.h"
 
