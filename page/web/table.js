@@ -165,12 +165,21 @@ export function render(anew) {
   markTarget();
   if (sample) for (const row of body.rows) paint(row);
 }
-let pending = false;
+// Not while a button of the table is held down: the rows made anew would take the click's
+// release from the one pressed, and the click would be lost.
+let pending = false, held = false;
 function renderSoon() {
   if (pending) return;
   pending = true;
-  requestAnimationFrame(() => { pending = false; render(false); });
+  requestAnimationFrame(() => {
+    pending = false;
+    if (held) return;
+    render(false);
+  });
 }
+body.addEventListener("pointerdown", () => { held = true; });
+addEventListener("pointerup", () => { held = false; renderSoon(); });
+addEventListener("pointercancel", () => { held = false; renderSoon(); });
 addEventListener("scroll", renderSoon, { passive: true });
 addEventListener("resize", renderSoon, { passive: true });
 
