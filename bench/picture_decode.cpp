@@ -3,12 +3,7 @@
 // And the photo the benchmark uses: a 12-megapixel JPEG of quality 90, of smooth light and
 // shade with grain, as a camera's are (some million colours).   picture_decode --photo FILE
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_GIF
-#define STBI_ONLY_BMP
-#include <stb/stb_image.h>
+#include "huepicture/picture_decoder.h"
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 

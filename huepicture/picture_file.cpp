@@ -11,15 +11,9 @@
 #include <string>
 #include <string_view>
 
-// The decoder's code lives here, for the four formats a hue is made from and from memory only:
-// the other formats it knows are left out of the program altogether.
+// The decoder's code lives here.
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_GIF
-#define STBI_ONLY_BMP
-#include <stb/stb_image.h>
+#include "huepicture/picture_decoder.h"
 
 namespace hues {
 
