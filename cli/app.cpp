@@ -54,6 +54,7 @@ struct Choices {
     std::optional<std::string> gradient;
     std::optional<int> copyOf;
     std::optional<std::string> picture;
+    std::optional<std::string> palette;  // set --from
     std::optional<std::string> region;
     std::string first, second;
     // merge
@@ -197,16 +198,16 @@ void AddReadingCommands(CLI::App& app, Choices& choices, Commands& commands) {
 void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
     commands.exportHues = AddCommand(
         app, "export",
-        "Export all hues, or those given, as a GIMP palette, a web page or a table for "
-        "spreadsheets",
+        "Export all hues, or those given, as a palette of an art program, a web page or a table "
+        "for spreadsheets",
         [&choices](CLI::App* exportHues) {
             exportHues
                 ->add_option("FORMAT", choices.exportKind,
-                             "gpl, html, or csv: for a spreadsheet (UTF-8 with a byte-order mark, "
-                             "names it would change guarded by an apostrophe), which apply takes "
-                             "back")
+                             "gpl, ase, aco, kpl, pal (JASC), hex, html, or csv: for a spreadsheet "
+                             "(UTF-8 with a byte-order mark, names it would change guarded by an "
+                             "apostrophe); apply takes csv, ase, aco and kpl back")
                 ->required()
-                ->check(CLI::IsMember({"gpl", "html", "csv"}));
+                ->check(CLI::IsMember({"gpl", "ase", "aco", "kpl", "pal", "hex", "html", "csv"}));
             exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
             exportHues->add_option("-o,--output", choices.output,
                                    "Write to this file (atomically) instead of standard output");
@@ -216,8 +217,8 @@ void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
 
 void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
     static constexpr const char* Sources =
-        "JSON (as list --format json writes) or CSV (as list --format csv "
-        "writes) files; - is standard input";
+        "JSON (as list --format json writes), CSV (as list --format csv writes), or ASE, ACO "
+        "or KPL palettes (as export writes them) files; - is standard input";
     commands.build =
         AddCommand(app, "build", "Make a hue file from hues as text", [&choices](CLI::App* build) {
             build->add_option("SOURCE", choices.sources, Sources)->required();
@@ -260,6 +261,13 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                                 "BMP picture")
                     ->excludes(colors)
                     ->excludes(gradient);
+            set->add_option("--from", choices.palette,
+                            "32 colours from a palette (ASE, ACO, KPL, GPL, JASC or RIFF PAL, "
+                            "Paint.NET TXT, hex): all of it, or its group PALETTE#GROUP; 2 to 31 "
+                            "colours are the stops of a gradient")
+                ->excludes(colors)
+                ->excludes(gradient)
+                ->excludes(picture);
             set->add_option("--region", choices.region,
                             "Of the picture, only this rectangle: X,Y,WIDTH,HEIGHT in pixels")
                 ->needs(picture);
@@ -530,6 +538,7 @@ int RunSet(const Run& run) {
                 .copyOf = choices.copyOf,
                 .picture = choices.picture ? std::optional(PathOf(*choices.picture)) : std::nullopt,
                 .region = choices.region,
+                .palette = choices.palette,
                 .keepBackup = !choices.noBackup,
                 .strict = choices.strict});
     return Success;

@@ -2,6 +2,8 @@
 
 #include "cli/diff.h"
 
+#include "huepalette/palette_hues.h"
+#include "huepalette/palette_read.h"
 #include "huepicture/picture_file.h"
 #include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <stdexcept>
 
 namespace hues {
@@ -28,10 +31,37 @@ namespace fs = std::filesystem;
 // A source of text may be as large as the JSON of every hue the format allows, and more.
 constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
 
+// The hues of the palettes among the sources, added to those of the text sources; a hue given
+// by two sources is refused.
+void AddPaletteHues(SourceHues& hues, std::span<const std::pair<std::string, std::string>> palettes,
+                    bool strict) {
+    int inexact = 0;
+    std::string firstInexact;
+    std::map<int, std::string> givenBy;
+    for (const huedata::HueChange& change : hues.changes) givenBy[change.id] = "a text source";
+    for (const auto& [name, bytes] : palettes) {
+        const auto span =
+            std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        SourceHues read = PaletteHues(name, ReadPalette(name, span), strict, inexact, firstInexact);
+        for (std::size_t i = 0; i < read.changes.size(); ++i) {
+            const int id = read.changes[i].id;
+            if (const auto given = givenBy.find(id); given != givenBy.end()) {
+                throw HuesError(name + ": hue " + std::to_string(id) +
+                                " is given twice; first in " + given->second);
+            }
+            givenBy[id] = name;
+            hues.changes.push_back(std::move(read.changes[i]));
+            hues.shown.push_back(std::move(read.shown[i]));
+        }
+    }
+    hues.warning += InexactColorsWarning(inexact, firstInexact);
+}
+
 // Every source read and checked; warnings go to `err`.
 SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
                        std::string& err) {
     std::vector<SourceText> sources;
+    std::vector<std::pair<std::string, std::string>> palettes;
     for (const std::string& name : reading.sources) {
         std::string bytes;
         if (name == "-") {
@@ -42,10 +72,16 @@ SourceHues ReadSources(const SourceReading& reading, const Environment& environm
             });
             bytes.assign(read.begin(), read.end());
         }
-        sources.push_back(
-            DecodeSource(name == "-" ? "standard input" : name, bytes, reading.encoding, err));
+        std::string shownName = name == "-" ? "standard input" : name;
+        if (IsHuePalette(
+                std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))) {
+            palettes.emplace_back(std::move(shownName), std::move(bytes));
+            continue;
+        }
+        sources.push_back(DecodeSource(std::move(shownName), bytes, reading.encoding, err));
     }
-    SourceHues hues = ReadHueSources(sources, reading.strict);
+    SourceHues hues = sources.empty() ? SourceHues{} : ReadHueSources(sources, reading.strict);
+    AddPaletteHues(hues, palettes, reading.strict);
     err += hues.warning;
     return hues;
 }
@@ -147,6 +183,27 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
     return stored;
 }
 
+// 32 colours from stop to stop. The stops are what the user chose; the colours between them
+// are made, and simply taken to the nearest a hue can hold.
+std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb24> stops,
+                                                   bool strict, std::string& warning) {
+    StoredColors(stops, strict, warning);
+    std::array<huedata::Color15, 32> colors{};
+    std::ranges::transform(huedata::GradientColors(stops), colors.begin(), huedata::NearestColor15);
+    return colors;
+}
+
+// PALETTE#GROUP: the file and the group. A '#' belongs to the file's path where the whole
+// names a file.
+std::pair<fs::path, std::optional<std::string>> PaletteAndGroup(const std::string& text) {
+    const auto hash = text.rfind('#');
+    std::error_code ignored;
+    if (hash == std::string::npos || fs::exists(huedata::PathFromUtf8(text), ignored)) {
+        return {huedata::PathFromUtf8(text), std::nullopt};
+    }
+    return {huedata::PathFromUtf8(text.substr(0, hash)), text.substr(hash + 1)};
+}
+
 // The change `set` asks for, checked in full before the file is touched.
 huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     huedata::HueChange change;
@@ -179,13 +236,21 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             throw HuesError("--gradient: gives " + std::to_string(stops.size()) +
                             " colours; give 2 to 32 stops");
         }
-        // The stops are what the user typed; the colours between them are made, and simply
-        // taken to the nearest a hue can hold.
-        StoredColors(stops, request.strict, warning);
-        std::array<huedata::Color15, 32> colors{};
-        std::ranges::transform(huedata::GradientColors(stops), colors.begin(),
-                               huedata::NearestColor15);
-        change.colors = colors;
+        change.colors = GradientFromStops(stops, request.strict, warning);
+    }
+    if (request.palette) {
+        const auto [path, group] = PaletteAndGroup(*request.palette);
+        const std::string name = huedata::PathText(path);
+        const auto bytes =
+            NamingTheFile([&] { return huedata::ReadFileBytes(path, MostPaletteBytes); });
+        const auto colors = PaletteColorsFor(name, ReadPalette(name, bytes), group);
+        if (colors.size() == 32) {
+            const auto stored = StoredColors(colors, request.strict, warning);
+            change.colors.emplace();
+            std::ranges::copy(stored, change.colors->begin());
+        } else {
+            change.colors = GradientFromStops(colors, request.strict, warning);
+        }
     }
     if (request.picture) {
         const auto region =
@@ -195,7 +260,8 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw HuesError(
-            "set: nothing to change: give --name, --table, --colors, --gradient, --from-picture "
+            "set: nothing to change: give --name, --table, --colors, --gradient, --from, "
+            "--from-picture "
             "or --copy-of");
     }
     return change;

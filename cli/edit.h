@@ -16,7 +16,7 @@ namespace hues {
 
 // How the sources are read, and whether anything is written.
 struct SourceReading {
-    std::vector<std::string> sources;  // files of JSON or CSV; "-" is standard input
+    std::vector<std::string> sources;  // JSON, CSV, or ASE, ACO, KPL; "-" is standard input
     SourceEncoding encoding = SourceEncoding::Detect;
     bool strict = false;  // a colour no hue can hold is an error
     // Nothing written: what would change goes to standard output as `diff` writes it, and the
@@ -57,6 +57,7 @@ struct SetRequest {
     std::optional<int> copyOf;
     std::optional<std::filesystem::path> picture;  // the colours made from this picture
     std::optional<std::string> region;             // of it, X,Y,W,H
+    std::optional<std::string> palette;            // the colours from PALETTE[#GROUP]
     bool keepBackup = true;
     bool strict = false;
 };

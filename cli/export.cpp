@@ -1,5 +1,6 @@
 #include "cli/export.h"
 
+#include "huepalette/palette_export.h"
 #include "huetext/csv_format.h"
 #include "huetext/gpl_export.h"
 #include "huetext/output_file.h"
@@ -10,7 +11,9 @@ namespace hues {
 void ExportHues(const HueFile& file, std::span<const HueView> hues, const ExportRequest& request,
                 TextBuilder& out) {
     const std::string name = FileNameText(file.path);
-    if (request.kind == "gpl") {
+    if (IsPaletteExport(request.kind)) {
+        PaletteExport(request.kind, hues, name, out);
+    } else if (request.kind == "gpl") {
         GimpPalette(hues, name, out);
     } else if (request.kind == "csv") {
         SpreadsheetCsv(hues, out);

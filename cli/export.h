@@ -1,5 +1,5 @@
-// `export`: hues as a GIMP palette, a web page or a table for spreadsheets, to standard output
-// or atomically to a file.
+// `export`: hues as the palette of an art program, a web page or a table for spreadsheets, to
+// standard output or atomically to a file.
 #pragma once
 
 #include "huetext/hue_view.h"
@@ -13,7 +13,7 @@
 namespace hues {
 
 struct ExportRequest {
-    std::string kind;                       // "gpl", "html" or "csv"
+    std::string kind;                       // "gpl", a palette's (ase...), "html" or "csv"
     const SamplePicture* sample = nullptr;  // html: the picture to show each hue on
 };
 

@@ -1,0 +1,24 @@
+// Krita's palette (KPL): a zip whose first entry, stored, is its mimetype, beside
+// `colorset.xml` (the colours, a <Group> per group) and `profiles.xml`. Read in memory with
+// zlib's minizip and pugixml, never unpacked to disk; written by minizip.
+#pragma once
+
+#include "huepalette/palette.h"
+#include "huetext/hue_view.h"
+#include "huetext/text_builder.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace hues {
+
+// Throws HuesError "NAME: KPL: what is wrong" for a zip minizip cannot read, an entry whose
+// path climbs out, an entry larger than it says or than a palette may be (a zip bomb), a
+// missing or other mimetype, or XML that is not a colour set.
+Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes);
+
+// A group per hue, 32 columns, each colour named as the hue's GIMP palette names it.
+void KritaPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out);
+
+}  // namespace hues

@@ -1,0 +1,195 @@
+#include "huepalette/palette_export.h"
+
+#include "huepalette/krita_palette.h"
+#include "huepalette/palette_hues.h"
+#include "huetext/hues_error.h"
+
+#include "huedata/hue_text.h"
+
+#include <array>
+#include <bit>
+
+namespace hues {
+
+namespace {
+
+constexpr std::size_t HueColors = 32;
+
+void Big16(TextBuilder& out, std::uint32_t value) {
+    out << static_cast<char>(value >> 8U) << static_cast<char>(value);
+}
+
+void Big32(TextBuilder& out, std::uint32_t value) {
+    Big16(out, value >> 16U);
+    Big16(out, value);
+}
+
+// UTF-16BE with its NUL, as ASE and ACO keep names.
+std::string Utf16Be(std::string_view utf8) {
+    const std::u16string units = huedata::Utf16Text(utf8);
+    std::string bytes;
+    bytes.reserve(2 * units.size() + 2);
+    for (const char16_t unit : units) {
+        bytes += static_cast<char>(unit >> 8U);
+        bytes += static_cast<char>(unit & 0xFFU);
+    }
+    bytes.append(2, '\0');
+    return bytes;
+}
+
+// ---- ASE: a group per hue, each colour RGB float32 (value / 255), type normal ----
+
+// The float of each 5-bit channel's widened value over 255, big-endian.
+const std::array<std::array<char, 4>, 32>& AseChannels() {
+    static const auto channels = [] {
+        std::array<std::array<char, 4>, 32> made{};
+        for (std::size_t k = 0; k < made.size(); ++k) {
+            const auto bits = std::bit_cast<std::uint32_t>(
+                static_cast<float>(huedata::WidenedChannels[k] / 255.0));
+            made[k] = {static_cast<char>(bits >> 24U), static_cast<char>(bits >> 16U),
+                       static_cast<char>(bits >> 8U), static_cast<char>(bits)};
+        }
+        return made;
+    }();
+    return channels;
+}
+
+void AseName(TextBuilder& out, const std::string& utf16) {
+    Big16(out, static_cast<std::uint32_t>(utf16.size() / 2));
+    out << std::string_view(utf16);
+}
+
+// A hue's 32 colour names in UTF-16BE, PaletteColorName's, made from the pieces around the
+// index once a hue rather than once a colour: an export of a whole file names a million.
+class ColorNames {
+public:
+    explicit ColorNames(const HueView& hue) {
+        const std::string whole = Utf16Be(PaletteColorName(hue.id, 0, hue.name));
+        const std::string before = Utf16Be(PaletteColorName(hue.id, 0, ""));
+        before_ = before.substr(0, before.size() - 4);  // up to the index "0" and its NUL
+        after_ = whole.substr(before.size() - 2);       // " NAME" and the NUL
+    }
+    // Its length in code units, NUL counted.
+    std::uint32_t Units(std::size_t index) const {
+        return static_cast<std::uint32_t>((before_.size() + after_.size()) / 2 +
+                                          (index < 10 ? 1 : 2));
+    }
+    void Write(TextBuilder& out, std::size_t index) const {
+        out << std::string_view(before_);
+        if (index >= 10) out << '\0' << static_cast<char>('0' + index / 10);
+        out << '\0' << static_cast<char>('0' + index % 10) << std::string_view(after_);
+    }
+
+private:
+    std::string before_, after_;
+};
+
+void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
+    out << "ASEF" << std::string_view("\0\1\0\0", 4);
+    Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColors + 2)));
+    const auto& channels = AseChannels();
+    for (const HueView& hue : hues) {
+        const std::string group = Utf16Be(PaletteGroupName(hue.id, hue.name));
+        Big16(out, 0xC001);
+        Big32(out, static_cast<std::uint32_t>(2 + group.size()));
+        AseName(out, group);
+        const ColorNames names(hue);
+        for (std::size_t i = 0; i < HueColors; ++i) {
+            const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
+            Big16(out, 0x0001);
+            Big32(out, 2 + 2 * names.Units(i) + 4 + 12 + 2);
+            Big16(out, names.Units(i));
+            names.Write(out, i);
+            out << "RGB " << std::string_view(channels[(bits >> 10U) & 0x1FU].data(), 4)
+                << std::string_view(channels[(bits >> 5U) & 0x1FU].data(), 4)
+                << std::string_view(channels[bits & 0x1FU].data(), 4);
+            Big16(out, 2);  // a normal colour, neither global nor spot
+        }
+        Big16(out, 0xC002);
+        Big32(out, 0);
+    }
+}
+
+// ---- ACO: version 1, then version 2 with names; 16-bit channels, the 8-bit value × 257 ----
+
+void AcoColor(TextBuilder& out, huedata::Color15 value) {
+    const huedata::Rgb24 rgb = huedata::ConvertColor(value);
+    Big16(out, 0);  // RGB
+    Big16(out, rgb.red * 257U);
+    Big16(out, rgb.green * 257U);
+    Big16(out, rgb.blue * 257U);
+    Big16(out, 0);
+}
+
+void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
+    constexpr std::size_t MostHues = 0xFFFF / HueColors;
+    if (hues.size() > MostHues) {
+        throw HuesError("export aco: ACO holds at most 65,535 colours, " +
+                        std::to_string(MostHues) + " hues; give at most that many IDS (" +
+                        std::to_string(hues.size()) + " asked for)");
+    }
+    const auto count = static_cast<std::uint32_t>(hues.size() * HueColors);
+    Big16(out, 1);
+    Big16(out, count);
+    for (const HueView& hue : hues) {
+        for (const huedata::Color15 value : hue.record->Colors) AcoColor(out, value);
+    }
+    Big16(out, 2);
+    Big16(out, count);
+    for (const HueView& hue : hues) {
+        const ColorNames names(hue);
+        for (std::size_t i = 0; i < HueColors; ++i) {
+            AcoColor(out, hue.record->Colors[i]);
+            Big32(out, names.Units(i));
+            names.Write(out, i);
+        }
+    }
+}
+
+// ---- JASC-PAL and hex: colours alone ----
+
+void JascPalette(std::span<const HueView> hues, TextBuilder& out) {
+    out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColors << "\r\n";
+    for (const HueView& hue : hues) {
+        for (const huedata::Color15 value : hue.record->Colors) {
+            const huedata::Rgb24 rgb = huedata::ConvertColor(value);
+            out << unsigned{rgb.red} << ' ' << unsigned{rgb.green} << ' ' << unsigned{rgb.blue}
+                << "\r\n";
+        }
+    }
+}
+
+void HexPalette(std::span<const HueView> hues, TextBuilder& out) {
+    for (const HueView& hue : hues) {
+        for (const huedata::Color15 value : hue.record->Colors) {
+            // "#rrggbb" without its "#", in Lospec's lower case.
+            std::array<char, 8> text{};
+            huedata::WriteStoredAsRgbText(text.data(), value);
+            for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+            out << std::string_view(text.data() + 1, 6) << '\n';
+        }
+    }
+}
+
+}  // namespace
+
+bool IsPaletteExport(std::string_view kind) {
+    return kind == "ase" || kind == "aco" || kind == "kpl" || kind == "pal" || kind == "hex";
+}
+
+void PaletteExport(std::string_view kind, std::span<const HueView> hues,
+                   std::string_view paletteName, TextBuilder& out) {
+    if (kind == "ase") {
+        AsePalette(hues, out);
+    } else if (kind == "aco") {
+        AcoPalette(hues, out);
+    } else if (kind == "kpl") {
+        KritaPalette(hues, paletteName, out);
+    } else if (kind == "pal") {
+        JascPalette(hues, out);
+    } else {
+        HexPalette(hues, out);
+    }
+}
+
+}  // namespace hues

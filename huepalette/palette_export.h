@@ -1,0 +1,22 @@
+// Hues exported as the palettes of art programs: ASE (Illustrator, Photoshop), ACO
+// (Photoshop), KPL (Krita), JASC-PAL (Paint Shop Pro, Aseprite) and hex (Lospec). ASE and KPL
+// keep a group per hue, ASE, ACO and KPL a name per colour, so `apply` takes them back.
+#pragma once
+
+#include "huetext/hue_view.h"
+#include "huetext/text_builder.h"
+
+#include <span>
+#include <string_view>
+
+namespace hues {
+
+// Whether `kind` is one of "ase", "aco", "kpl", "pal" and "hex".
+bool IsPaletteExport(std::string_view kind);
+
+// Writes the palette `kind` of `hues`, named `paletteName` where the format keeps a name.
+// Throws HuesError for more hues than the format holds (ACO: 65,535 colours).
+void PaletteExport(std::string_view kind, std::span<const HueView> hues,
+                   std::string_view paletteName, TextBuilder& out);
+
+}  // namespace hues
