@@ -135,7 +135,7 @@ public:
                  std::to_string(entry.uncompressed_size) + " bytes, more than a palette may be");
         }
         if (unzOpenCurrentFile(zip_.get()) != UNZ_OK)
-            Fail(std::string(path) + " cannot be unpacked");
+            Fail(std::string(path) + " cannot be unpacked: its headers disagree, or it is damaged");
         std::string bytes(static_cast<std::size_t>(entry.uncompressed_size), '\0');
         std::size_t got = 0;
         for (;;) {
@@ -303,7 +303,10 @@ using ZipWriter = std::unique_ptr<void, decltype([](zipFile zip) { zipClose(zip,
 // Stored, never deflated: Krita reads either, and a palette of a few hues is small anyway,
 // while one of a whole file is written at the speed of the disk.
 void AddStored(zipFile zip, const char* path, std::string_view bytes) {
-    const zip_fileinfo info{};
+    // 1 January 1980, the first day a zip can say: the same bytes whenever they are made.
+    zip_fileinfo info{};
+    info.tmz_date.tm_mday = 1;
+    info.tmz_date.tm_year = 1980;
     if (zipOpenNewFileInZip64(zip, path, &info, nullptr, 0, nullptr, 0, nullptr, 0, 0, 0) !=
             ZIP_OK ||
         zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size())) != ZIP_OK ||

@@ -13,8 +13,6 @@ namespace hues {
 
 namespace {
 
-constexpr std::size_t HueColors = 32;
-
 void Big16(TextBuilder& out, std::uint32_t value) {
     out << static_cast<char>(value >> 8U) << static_cast<char>(value);
 }
@@ -86,7 +84,7 @@ private:
 
 void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
     out << "ASEF" << std::string_view("\0\1\0\0", 4);
-    Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColors + 2)));
+    Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColorCount + 2)));
     const auto& channels = AseChannels();
     for (const HueView& hue : hues) {
         const std::string group = Utf16Be(PaletteGroupName(hue.id, hue.name));
@@ -94,7 +92,7 @@ void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
         Big32(out, static_cast<std::uint32_t>(2 + group.size()));
         AseName(out, group);
         const ColorNames names(hue);
-        for (std::size_t i = 0; i < HueColors; ++i) {
+        for (std::size_t i = 0; i < HueColorCount; ++i) {
             const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
             Big16(out, 0x0001);
             Big32(out, 2 + 2 * names.Units(i) + 4 + 12 + 2);
@@ -122,13 +120,13 @@ void AcoColor(TextBuilder& out, huedata::Color15 value) {
 }
 
 void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
-    constexpr std::size_t MostHues = 0xFFFF / HueColors;
+    constexpr std::size_t MostHues = 0xFFFF / HueColorCount;
     if (hues.size() > MostHues) {
         throw HuesError("export aco: ACO holds at most 65,535 colours, " +
                         std::to_string(MostHues) + " hues; give at most that many IDS (" +
                         std::to_string(hues.size()) + " asked for)");
     }
-    const auto count = static_cast<std::uint32_t>(hues.size() * HueColors);
+    const auto count = static_cast<std::uint32_t>(hues.size() * HueColorCount);
     Big16(out, 1);
     Big16(out, count);
     for (const HueView& hue : hues) {
@@ -138,7 +136,7 @@ void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
     Big16(out, count);
     for (const HueView& hue : hues) {
         const ColorNames names(hue);
-        for (std::size_t i = 0; i < HueColors; ++i) {
+        for (std::size_t i = 0; i < HueColorCount; ++i) {
             AcoColor(out, hue.record->Colors[i]);
             Big32(out, names.Units(i));
             names.Write(out, i);
@@ -149,7 +147,7 @@ void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
 // ---- JASC-PAL and hex: colours alone ----
 
 void JascPalette(std::span<const HueView> hues, TextBuilder& out) {
-    out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColors << "\r\n";
+    out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColorCount << "\r\n";
     for (const HueView& hue : hues) {
         for (const huedata::Color15 value : hue.record->Colors) {
             const huedata::Rgb24 rgb = huedata::ConvertColor(value);

@@ -11,8 +11,6 @@ namespace hues {
 
 namespace {
 
-constexpr std::size_t HueColors = 32;
-
 // "Hue ID" and what follows, from the start of `text`; nothing where it does not start so.
 std::optional<int> LeadingHueId(std::string_view& text) {
     if (!text.starts_with("Hue ")) return std::nullopt;
@@ -54,9 +52,9 @@ std::optional<NamedColor> HueOfColor(std::string_view text) {
     const auto id = LeadingHueId(text);
     if (!id || !text.starts_with(" colour ")) return std::nullopt;
     text.remove_prefix(8);
-    std::size_t index = HueColors;
+    std::size_t index = HueColorCount;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (error != std::errc{} || index >= HueColors) return std::nullopt;
+    if (error != std::errc{} || index >= HueColorCount) return std::nullopt;
     text.remove_prefix(static_cast<std::size_t>(end - text.data()));
     auto name = NameAfter(text);
     if (!name) return std::nullopt;
@@ -117,17 +115,17 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
         for (const PaletteGroup& each : palette.groups) {
             for (const PaletteColor& color : each.colors) colors.push_back(color.rgb);
         }
-        if (colors.size() > HueColors && palette.groups.size() == 1) {
+        if (colors.size() > HueColorCount && palette.groups.size() == 1) {
             throw HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
                             ", more than a hue's 32, and no groups to choose from");
         }
-        if (colors.size() > HueColors) {
+        if (colors.size() > HueColorCount) {
             throw HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
                             ", more than a hue's 32, in " + GroupList(palette) +
                             ": name a group of 32 as " + name + "#GROUP");
         }
     }
-    if (colors.size() < 2 || colors.size() > HueColors) {
+    if (colors.size() < 2 || colors.size() > HueColorCount) {
         throw HuesError(name + (group ? "#" + PrintableText(*group) : "") + ": " + format +
                         ": gives " + Colours(colors.size()) +
                         "; a hue takes 32, or 2 to 31 as the stops of a gradient");
@@ -140,7 +138,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
     const std::string where = name + ": " + std::string(FormatName(palette.format));
     struct Gathered {
         std::string name;
-        std::array<const PaletteColor*, HueColors> colors{};
+        std::array<const PaletteColor*, HueColorCount> colors{};
     };
     std::map<int, Gathered> hues;
     for (const PaletteGroup& group : palette.groups) {
@@ -150,7 +148,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
                 throw HuesError(where + ": group \"" + PrintableText(group.name) +
                                 "\" names no hue (export names each \"Hue ID NAME\")");
             }
-            if (group.colors.size() != HueColors || hues.contains(hue->id)) {
+            if (group.colors.size() != HueColorCount || hues.contains(hue->id)) {
                 throw HuesError(where + ": group \"" + PrintableText(group.name) + "\" " +
                                 (hues.contains(hue->id)
                                      ? "gives hue " + std::to_string(hue->id) + " twice"
@@ -158,7 +156,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
             }
             Gathered& gathered = hues[hue->id];
             gathered.name = hue->name;
-            for (std::size_t i = 0; i < HueColors; ++i) gathered.colors[i] = &group.colors[i];
+            for (std::size_t i = 0; i < HueColorCount; ++i) gathered.colors[i] = &group.colors[i];
             continue;
         }
         for (const PaletteColor& color : group.colors) {
@@ -193,7 +191,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
             shown.names.push_back(gathered.name);
         }
         change.colors.emplace();
-        for (std::size_t i = 0; i < HueColors; ++i) {
+        for (std::size_t i = 0; i < HueColorCount; ++i) {
             if (gathered.colors[i] == nullptr) {
                 throw HuesError(where + ": hue " + std::to_string(id) + " has no colour " +
                                 std::to_string(i));

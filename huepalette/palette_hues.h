@@ -13,6 +13,8 @@
 
 namespace hues {
 
+inline constexpr std::size_t HueColorCount = 32;
+
 // "Hue 12 Grass" (or "Hue 12" for a hue without a name): a group, one hue.
 std::string PaletteGroupName(int id, std::string_view name);
 // "Hue 12 colour 5 Grass", as the GIMP palette names it.

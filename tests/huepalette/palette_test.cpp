@@ -1,0 +1,452 @@
+// Palettes out and back in. Each export is read here by a reader of our own, written from the
+// format's published layout rather than from the program's; then the program's readers take
+// every export back, pick colours for `set --from`, and refuse hostile files.
+#include "huepalette/palette_export.h"
+#include "huepalette/palette_hues.h"
+#include "huepalette/palette_read.h"
+#include "huetext/hues_error.h"
+#include "tools/hue_image.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
+
+#include <gtest/gtest.h>
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+#include <pugixml.hpp>
+
+#include <bit>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Swatch {
+    std::string group, name;
+    huedata::Rgb24 rgb;
+    friend bool operator==(const Swatch&, const Swatch&) = default;
+};
+
+// Three hues: a plain name, none, and one with a byte Windows-1252 leaves undefined, a
+// control character and bytes after its NUL.
+std::vector<huedata::HueRecord> Records() {
+    std::vector<huedata::HueRecord> records(3);
+    const std::array<std::string_view, 3> names = {"Grass", "", "Cr\xE8me \x81\x07"};
+    for (std::size_t h = 0; h < records.size(); ++h) {
+        records[h].Name = huetools::NameBytes(names[h]);
+        for (std::size_t i = 0; i < 32; ++i) {
+            records[h].Colors[i] = static_cast<huedata::Color15>((h * 11000 + i * 1021) % 32768);
+        }
+    }
+    records[2].Name[19] = 'x';
+    return records;
+}
+
+std::vector<hues::HueView> Views(const std::vector<huedata::HueRecord>& records) {
+    std::vector<hues::HueView> views;
+    for (std::size_t h = 0; h < records.size(); ++h) {
+        views.push_back(
+            {static_cast<int>(h) + 7, huedata::HueNameUtf8Text(records[h].Name), &records[h]});
+    }
+    return views;
+}
+
+Bytes Exported(std::string_view kind, const std::vector<hues::HueView>& views) {
+    hues::TextBuilder out;
+    hues::PaletteExport(kind, views, "test.mul", out);
+    const std::string text = std::move(out).Take();
+    return {text.begin(), text.end()};
+}
+
+// ---- Readers from the published layouts ----
+
+std::uint32_t Big(const Bytes& b, std::size_t& at, int size) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < size; ++i) value = (value << 8U) | b.at(at++);
+    return value;
+}
+
+std::string Utf16(const Bytes& b, std::size_t& at, std::uint32_t units) {
+    std::u16string text;
+    for (std::uint32_t i = 0; i < units; ++i) text += static_cast<char16_t>(Big(b, at, 2));
+    EXPECT_EQ(text.back(), u'\0');  // the length counts the NUL
+    text.pop_back();
+    return huedata::Utf8Text(text);
+}
+
+std::vector<Swatch> ReadAse(const Bytes& b) {
+    std::size_t at = 0;
+    EXPECT_EQ(Big(b, at, 4), 0x41534546U);  // "ASEF"
+    EXPECT_EQ(Big(b, at, 4), 0x00010000U);
+    const std::uint32_t blocks = Big(b, at, 4);
+    std::vector<Swatch> swatches;
+    std::string group;
+    for (std::uint32_t k = 0; k < blocks; ++k) {
+        const std::uint32_t type = Big(b, at, 2), length = Big(b, at, 4);
+        const std::size_t end = at + length;
+        if (type == 0xC001) group = Utf16(b, at, Big(b, at, 2));
+        if (type == 0x0001) {
+            Swatch swatch{group, Utf16(b, at, Big(b, at, 2)), {}};
+            EXPECT_EQ(Big(b, at, 4), 0x52474220U);  // "RGB "
+            std::array<float, 3> rgb{};
+            for (float& channel : rgb) channel = std::bit_cast<float>(Big(b, at, 4));
+            EXPECT_EQ(Big(b, at, 2), 2U);  // normal
+            // Rounded, so that each float must lie within half of 1/255 of the colour.
+            swatch.rgb = {static_cast<std::uint8_t>(std::lround(rgb[0] * 255)),
+                          static_cast<std::uint8_t>(std::lround(rgb[1] * 255)),
+                          static_cast<std::uint8_t>(std::lround(rgb[2] * 255))};
+            swatches.push_back(swatch);
+        }
+        EXPECT_EQ(at, end);
+        at = end;
+    }
+    EXPECT_EQ(at, b.size());
+    return swatches;
+}
+
+std::vector<Swatch> ReadAco(const Bytes& b) {
+    std::size_t at = 0;
+    std::vector<Swatch> first, named;
+    for (const std::uint32_t version : {1U, 2U}) {
+        EXPECT_EQ(Big(b, at, 2), version);
+        const std::uint32_t count = Big(b, at, 2);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(Big(b, at, 2), 0U);  // RGB
+            Swatch swatch{"", "", {}};
+            for (std::uint8_t* channel : {&swatch.rgb.red, &swatch.rgb.green, &swatch.rgb.blue}) {
+                const std::uint32_t value = Big(b, at, 2);
+                EXPECT_EQ(value % 257, 0U);
+                *channel = static_cast<std::uint8_t>(value / 257);
+            }
+            Big(b, at, 2);
+            if (version == 2) swatch.name = Utf16(b, at, Big(b, at, 4));
+            (version == 1 ? first : named).push_back(swatch);
+        }
+    }
+    EXPECT_EQ(at, b.size());
+    for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(first[i].rgb, named.at(i).rgb);
+    return named;
+}
+
+std::vector<Swatch> ReadKpl(const Bytes& b) {
+    // The mimetype first and stored, as the format asks.
+    EXPECT_EQ(std::string(b.begin() + 30, b.begin() + 38), "mimetype");
+    EXPECT_EQ(b[8], 0);  // method: stored
+    const std::string path = testing::TempDir() + "/export.kpl";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    unzFile zip = unzOpen64(path.c_str());
+    std::map<std::string, std::string> entries;
+    for (int s = unzGoToFirstFile(zip); s == UNZ_OK; s = unzGoToNextFile(zip)) {
+        std::array<char, 256> name{};
+        unz_file_info64 info{};
+        unzGetCurrentFileInfo64(zip, &info, name.data(), name.size(), nullptr, 0, nullptr, 0);
+        std::string bytes(info.uncompressed_size, '\0');
+        unzOpenCurrentFile(zip);
+        unzReadCurrentFile(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
+        unzCloseCurrentFile(zip);
+        entries[name.data()] = bytes;
+    }
+    unzClose(zip);
+    EXPECT_EQ(entries["mimetype"], "application/x-krita-palette");
+    EXPECT_TRUE(entries.contains("profiles.xml"));
+    pugi::xml_document xml;
+    EXPECT_TRUE(xml.load_string(entries["colorset.xml"].c_str()));
+    EXPECT_EQ(xml.child("ColorSet").attribute("columns").as_int(), 32);
+    std::vector<Swatch> swatches;
+    for (const auto& group : xml.child("ColorSet").children("Group")) {
+        for (const auto& entry : group.children("ColorSetEntry")) {
+            const auto rgb = entry.child("RGB");
+            const auto channel = [&](const char* c) {
+                return static_cast<std::uint8_t>(std::lround(rgb.attribute(c).as_double() * 255));
+            };
+            EXPECT_EQ(entry.child("Position").attribute("column").as_ullong(),
+                      swatches.size() % 32);
+            swatches.push_back({group.attribute("name").as_string(),
+                                entry.attribute("name").as_string(),
+                                {channel("r"), channel("g"), channel("b")}});
+        }
+    }
+    return swatches;
+}
+
+std::vector<Swatch> ReadLines(const Bytes& b, bool jasc) {
+    std::istringstream text(std::string(b.begin(), b.end()));
+    std::string line;
+    std::vector<Swatch> swatches;
+    if (jasc) {
+        for (const char* header : {"JASC-PAL\r", "0100\r", "96\r"}) {
+            std::getline(text, line);
+            EXPECT_EQ(line, header);
+        }
+    }
+    while (std::getline(text, line)) {
+        unsigned r = 0, g = 0, bl = 0;
+        if (jasc) {
+            EXPECT_TRUE(line.ends_with('\r'));
+            std::istringstream(line) >> r >> g >> bl;
+        } else {
+            EXPECT_EQ(line.size(), 6U);
+            const auto value = static_cast<unsigned>(std::stoul(line, nullptr, 16));
+            r = value >> 16U, g = (value >> 8U) & 255U, bl = value & 255U;
+        }
+        swatches.push_back({"",
+                            "",
+                            {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                             static_cast<std::uint8_t>(bl)}});
+    }
+    return swatches;
+}
+
+// ---- The tests ----
+
+TEST(PaletteExport, EachFormatReadByItsPublishedLayoutHoldsTheHues) {
+    const auto records = Records();
+    const auto views = Views(records);
+    struct Case {
+        std::string_view kind;
+        std::vector<Swatch> (*read)(const Bytes&);
+        bool groups, names;
+    };
+    const std::array<Case, 5> cases{
+        {{"ase", ReadAse, true, true},
+         {"aco", ReadAco, false, true},
+         {"kpl", ReadKpl, true, true},
+         {"pal", [](const Bytes& b) { return ReadLines(b, true); }, false, false},
+         {"hex", [](const Bytes& b) { return ReadLines(b, false); }, false, false}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::vector<Swatch> expected;
+        for (const auto& view : views) {
+            for (std::size_t i = 0; i < 32; ++i) {
+                // The name as text stops at its NUL; XML cannot hold the control character.
+                std::string name = view.name;
+                if (const auto bell = name.find('\x07');
+                    c.kind == "kpl" && bell != std::string::npos) {
+                    name.replace(bell, 1, "\xEF\xBF\xBD");
+                }
+                expected.push_back({c.groups ? hues::PaletteGroupName(view.id, name) : "",
+                                    c.names ? hues::PaletteColorName(view.id, i, name) : "",
+                                    huedata::ConvertColor(view.record->Colors[i])});
+            }
+        }
+        EXPECT_EQ(c.read(Exported(c.kind, views)), expected);
+    }
+}
+
+TEST(PaletteExport, AppliedBackToItsFileChangesNothing) {
+    const auto records = Records();
+    const auto views = Views(records);
+    std::vector<huedata::HueRecord> file(10);
+    for (std::size_t h = 0; h < records.size(); ++h) file[h + 7] = records[h];
+    const Bytes image = huetools::HueFileImage(file, 0);
+    for (const std::string_view kind : {"ase", "aco", "kpl"}) {
+        SCOPED_TRACE(kind);
+        int inexact = 0;
+        std::string first;
+        const hues::SourceHues read = hues::PaletteHues(
+            "x", hues::ReadPalette("x", Exported(kind, views)), true, inexact, first);
+        ASSERT_EQ(read.changes.size(), 3U);
+        Bytes after = image;
+        huedata::ApplyHueChanges(after, hues::ChangesOver(read, image, 10));
+        EXPECT_EQ(after, image);
+        EXPECT_EQ(inexact, 0);
+    }
+}
+
+// Colours of the published layouts' other forms, each as its own small file.
+Bytes AseOf(std::string_view model, std::vector<float> values) {
+    Bytes b{'A', 'S', 'E', 'F', 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0};
+    b.insert(b.end(), model.begin(), model.end());
+    for (const float v : values) {
+        const auto bits = std::bit_cast<std::uint32_t>(v);
+        for (const int shift : {24, 16, 8, 0})
+            b.push_back(static_cast<unsigned char>(bits >> shift));
+    }
+    b.insert(b.end(), {0, 2});
+    b[17] = static_cast<unsigned char>(b.size() - 18);  // the block's length
+    return b;
+}
+
+Bytes AcoOf(std::uint16_t space, std::array<std::uint16_t, 3> values) {
+    Bytes b{0, 1, 0, 1, 0, static_cast<unsigned char>(space)};
+    for (const std::uint16_t v : values)
+        b.insert(b.end(), {static_cast<unsigned char>(v >> 8U), static_cast<unsigned char>(v)});
+    b.insert(b.end(), {0, 0});
+    return b;
+}
+
+Bytes TextBytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(PaletteRead, EveryFormatAndColourModelByItsBytes) {
+    const Bytes riff{'R', 'I', 'F', 'F', 16, 0, 0, 0, 'P', 'A', 'L', ' ', 'd', 'a',
+                     't', 'a', 8,   0,   0,  0, 0, 3, 1,   0,   10,  20,  30,  0};
+    const struct {
+        Bytes bytes;
+        hues::PaletteFormat format;
+        huedata::Rgb24 first;
+    } cases[] = {
+        {AseOf("RGB ", {1.0F, 0.5F, 0.0F}), hues::PaletteFormat::Ase, {255, 128, 0}},
+        {AseOf("RGB ", {0.9985F, 0.0F, 0.0F}), hues::PaletteFormat::Ase, {255, 0, 0}},  // rounded
+        {AseOf("Gray", {0.2F}), hues::PaletteFormat::Ase, {51, 51, 51}},
+        {AseOf("LAB ", {0.5F, 0.0F, 0.0F}), hues::PaletteFormat::Ase, {119, 119, 119}},
+        {AcoOf(0, {0xFFFF, 0x8080, 0}), hues::PaletteFormat::Aco, {255, 128, 0}},
+        {AcoOf(0, {0xFF00, 0x8000, 0x0100}), hues::PaletteFormat::Aco, {255, 128, 1}},
+        {AcoOf(1, {0, 0xFFFF, 0xFFFF}), hues::PaletteFormat::Aco, {255, 0, 0}},  // HSB
+        {AcoOf(1, {21845, 0xFFFF, 0x8080}), hues::PaletteFormat::Aco, {0, 128, 0}},
+        {AcoOf(7, {10000, 0, 0}), hues::PaletteFormat::Aco, {255, 255, 255}},  // Lab
+        {AcoOf(8, {7500, 0, 0}), hues::PaletteFormat::Aco, {64, 64, 64}},      // grey as ink
+        {riff, hues::PaletteFormat::RiffPal, {10, 20, 30}},
+        {TextBytes("JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n4 5 6\r\n"),
+         hues::PaletteFormat::JascPal,
+         {1, 2, 3}},
+        {TextBytes("GIMP Palette\nName: x\nColumns: 4\n#\n  7   8   9\tSeven\n"),
+         hues::PaletteFormat::Gpl,
+         {7, 8, 9}},
+        {TextBytes("; paint.net Palette File\r\nFF0A0B0C\r\n"),
+         hues::PaletteFormat::PaintNet,
+         {10, 11, 12}},
+        {TextBytes("0a0b0c\n0d0e0f\n"), hues::PaletteFormat::Hex, {10, 11, 12}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(hues::FormatName(c.format)));
+        const hues::Palette palette = hues::ReadPalette("p", c.bytes);
+        EXPECT_EQ(palette.format, c.format);
+        EXPECT_EQ(palette.groups.at(0).colors.at(0).rgb, c.first);
+    }
+}
+
+TEST(PaletteRead, ColoursForSetAreAGroupAllOfItOrStops) {
+    const auto records = Records();
+    const hues::Palette ase = hues::ReadPalette("x.ase", Exported("ase", Views(records)));
+    const auto exact = [&](std::size_t h) {
+        std::vector<huedata::Rgb24> colors;
+        for (const auto value : records[h].Colors) colors.push_back(huedata::ConvertColor(value));
+        return colors;
+    };
+    EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "Hue 8"), exact(1));
+    EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "7"), exact(0));  // by id
+    const hues::Palette hex = hues::ReadPalette("x.hex", TextBytes("000000\nffffff\n808080\n"));
+    EXPECT_EQ(hues::PaletteColorsFor("x.hex", hex, std::nullopt).size(), 3U);
+    const struct {
+        const hues::Palette* palette;
+        std::optional<std::string> group;
+        std::string message;
+    } refusals[] = {
+        {&ase, std::nullopt,
+         "x.ase: ASE: holds 96 colours, more than a hue's 32, in the groups \"Hue 7 Grass\" (32), "
+         "\"Hue 8\" (32), "},
+        {&ase, "Sky", "x.ase: ASE: has no group \"Sky\"; it has the groups \"Hue 7 Grass\" (32)"},
+        {&hex, "1", "x.hex: hex: has no group \"1\"; it has no groups"},
+    };
+    for (const auto& r : refusals) {
+        try {
+            hues::PaletteColorsFor(r.palette == &ase ? "x.ase" : "x.hex", *r.palette, r.group);
+            ADD_FAILURE() << r.message;
+        } catch (const hues::HuesError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(r.message)) << error.what();
+        }
+    }
+}
+
+// A zip of the given entries, written by minizip: (path, bytes, deflated).
+// With `declared`, the central directory says the last entry unpacks to that many bytes.
+Bytes Zip(std::initializer_list<std::tuple<const char*, std::string, bool>> entries,
+          std::optional<std::uint32_t> declared = std::nullopt) {
+    const std::string path = testing::TempDir() + "/hostile.zip";
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    for (const auto& [name, bytes, deflated] : entries) {
+        const zip_fileinfo info{};
+        zipOpenNewFileInZip(zip, name, &info, nullptr, 0, nullptr, 0, nullptr,
+                            deflated ? Z_DEFLATED : 0, 9);
+        zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    std::ifstream in(path, std::ios::binary);
+    Bytes b((std::istreambuf_iterator<char>(in)), {});
+    if (declared) {
+        static constexpr std::array<unsigned char, 4> Central{0x02, 0x01, 0x4b, 0x50};  // reversed
+        const auto found = std::search(b.rbegin(), b.rend(), Central.begin(), Central.end());
+        const std::size_t at = static_cast<std::size_t>(b.rend() - found) - 4 + 24;
+        for (std::size_t k = 0; k < 4; ++k)
+            b[at + k] = static_cast<unsigned char>(*declared >> (8 * k));
+    }
+    return b;
+}
+
+TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
+    const std::string mime = "application/x-krita-palette";
+    Bytes ase = AseOf("RGB ", {1, 1, 1});
+    const auto with = [](Bytes b, std::size_t at, std::initializer_list<unsigned char> bytes) {
+        std::ranges::copy(bytes, b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    const struct {
+        Bytes bytes;
+        std::string says;
+    } cases[] = {
+        {Bytes(ase.begin(), ase.end() - 5), "ASE: block 0 at byte 18 runs 5 bytes past the end"},
+        {with(ase, 8, {0xFF, 0xFF, 0xFF, 0xFF}), "ASE: says it holds 4294967295 blocks"},
+        {with(ase, 14, {0x7F, 0xFF, 0xFF, 0xFF}), "bytes past the end"},
+        {with(ase, 18, {0xFF, 0xFF}), "says it holds 65535 name characters"},
+        {with(ase, 4, {0, 2}), "ASE: version 2 is not ASE 1.0"},
+        {AseOf("CMYK", {0, 0, 0, 1}), "colour \"\" is CMYK, which needs a colour profile"},
+        {AseOf("XYZ ", {0, 0, 0}), "unknown model \"XYZ \""},
+        {with(AcoOf(0, {}), 2, {0xFF, 0xFF}), "ACO: says it holds 65535 colours"},
+        {AcoOf(2, {0, 0, 0}), "ACO: colour \"\" is CMYK"},
+        {AcoOf(9, {0, 0, 0}), "colour space 9"},
+        {TextBytes("JASC-PAL\r\n0100\r\n4000000000\r\n1 2 3\r\n"),
+         "says it holds 4000000000 colours, and gives 1"},
+        {TextBytes("JASC-PAL\r\n0100\r\n1\r\n1 2 300\r\n"), "line 4: \"1 2 300\" is not a colour"},
+        {Bytes{'R', 'I', 'F', 'F', 0,   0,   0,    0,    'P', 'A',
+               'L', ' ', 'd', 'a', 't', 'a', 0xFF, 0xFF, 0,   0},
+         "chunk runs 65535 bytes past the end"},
+        {TextBytes("{\"not\": \"a palette\"}"), "p: not a palette"},
+        {Zip({{"colorset.xml", "<ColorSet/>", false}}), "the zip has no mimetype"},
+        {Zip({{"mimetype", "application/zip", false}}), "its mimetype is \"application/zip\""},
+        {Zip({{"mimetype", mime, false}, {"../../evil", "x", false}}),
+         "entry \"../../evil\" climbs out"},
+        {Zip({{"mimetype", mime, false}, {"colorset.xml", std::string(1 << 20, ' '), true}}, 1),
+         "colorset.xml cannot be unpacked: its headers disagree"},
+        {Zip({{"mimetype", mime, false}, {"colorset.xml", "<ColorSet/>", true}}, 0xFFFFFFFF),
+         "says it unpacks to 4294967295 bytes"},
+        {Zip({{"mimetype", mime, false}, {"colorset.xml", "<ColorSet><Group", false}}),
+         "colorset.xml is not XML"},
+        {Bytes{'P', 'K', 3, 4, 0, 0}, "KPL: not a zip that can be read"},
+    };
+    for (const auto& c : cases) {
+        try {
+            hues::ReadPalette("p", c.bytes);
+            ADD_FAILURE() << "accepted: " << c.says;
+        } catch (const hues::HuesError& error) {
+            const std::string what = error.what();
+            EXPECT_TRUE(what.starts_with("p: ") && what.find(c.says) != std::string::npos &&
+                        what.find('\n') == std::string::npos)
+                << what;
+        }
+    }
+}
+
+// Palettes real programs wrote, where they are installed: Krita's and GIMP's own.
+TEST(PaletteRead, PalettesProgramsWrote) {
+    std::size_t read = 0;
+    for (const char* folder : {"/usr/share/krita/palettes", "/usr/share/gimp/2.0/palettes"}) {
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_GT(hues::ColorCount(hues::ReadPalette(entry.path().string(), bytes)), 0U);
+            ++read;
+        }
+    }
+    if (read == 0) GTEST_SKIP() << "neither Krita nor GIMP is installed";
+}
+
+}  // namespace
