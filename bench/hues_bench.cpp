@@ -163,6 +163,17 @@ int main(int argc, char** argv) {
             comparisons.back().goalRatio = 2.5;
         }
     }
+    // The palettes of art programs: twice cat of their bytes, the start-up added to cat.
+    for (const std::string kind : {"ase", "kpl"}) {
+        const Command command = huesRun({"export", kind});
+        comparisons.push_back({.label = "export " + kind,
+                               .measured = command,
+                               .alternatives = {},
+                               .reference = {"cat", savedOutput(command)},
+                               .referenceLabel = "cat + start-up",
+                               .addedToReference = startUp,
+                               .goalRatio = 2.0});
+    }
     for (const std::string kind : {"gpl", "html"}) {
         const std::string bytes = savedOutput(huesRun({"export", kind}));
         std::string target = dir + "/written.";

@@ -388,7 +388,8 @@ bool IsAco(std::span<const unsigned char> bytes) {
 }
 
 std::string_view FirstLine(const std::string& text) {
-    return Trimmed(Lines(std::string_view(text).substr(0, 64)).front());
+    const auto lines = Lines(std::string_view(text).substr(0, 64));
+    return lines.empty() ? std::string_view() : Trimmed(lines.front());  // a mark alone has none
 }
 
 }  // namespace

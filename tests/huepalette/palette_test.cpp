@@ -409,6 +409,7 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
                'L', ' ', 'd', 'a', 't', 'a', 0xFF, 0xFF, 0,   0},
          "chunk runs 65535 bytes past the end"},
         {TextBytes("{\"not\": \"a palette\"}"), "p: not a palette"},
+        {TextBytes("\xEF\xBB\xBF"), "p: not a palette"},  // a byte-order mark alone
         {Zip({{"colorset.xml", "<ColorSet/>", false}}), "the zip has no mimetype"},
         {Zip({{"mimetype", "application/zip", false}}), "its mimetype is \"application/zip\""},
         {Zip({{"mimetype", mime, false}, {"../../evil", "x", false}}),

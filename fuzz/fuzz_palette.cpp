@@ -1,0 +1,48 @@
+// Arbitrary bytes as a palette of an art program, for `set --from`, `apply` and `build`: read,
+// or refused with one line that names the file; a palette read gives colours or a refusal.
+#include "huepalette/palette_hues.h"
+#include "huepalette/palette_read.h"
+#include "huetext/hues_error.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+void RequireOneLine(const hues::HuesError& error) {
+    const std::string message = error.what();
+    Require(message.starts_with("fuzz") && message.find('\n') == std::string::npos);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    hues::Palette palette;
+    try {
+        palette = hues::ReadPalette("fuzz", {data, size});
+        Require(hues::ColorCount(palette) > 0);
+    } catch (const hues::HuesError& error) {
+        RequireOneLine(error);
+        return 0;
+    }
+    try {
+        const auto colors = hues::PaletteColorsFor("fuzz", palette, std::nullopt);
+        Require(colors.size() >= 2 && colors.size() <= 32);
+    } catch (const hues::HuesError& error) {
+        RequireOneLine(error);
+    }
+    try {
+        int inexact = 0;
+        std::string first;
+        const hues::SourceHues hues = hues::PaletteHues("fuzz", palette, false, inexact, first);
+        Require(hues.changes.size() == hues.shown.size());
+    } catch (const hues::HuesError& error) {
+        RequireOneLine(error);
+    }
+    return 0;
+}
