@@ -50,7 +50,7 @@ void AddPaletteHues(SourceHues& hues, std::span<const std::pair<std::string, std
                                 " is given twice; first in " + given->second);
             }
             givenBy[id] = name;
-            hues.changes.push_back(std::move(read.changes[i]));
+            hues.changes.push_back(read.changes[i]);
             hues.shown.push_back(std::move(read.shown[i]));
         }
     }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 namespace hues {
 
@@ -201,20 +202,20 @@ PaletteColor EntryColor(const KplReader& reader, const pugi::xml_node& entry) {
 
 // A group's entries in the order of their places, row by row.
 PaletteGroup GroupOf(const KplReader& reader, const pugi::xml_node& node, std::string name) {
+    // Where an entry gives no place, or two give one, the order of the file decides.
     struct Placed {
-        long row, column;
+        long long row, column;
+        std::size_t order;
         PaletteColor color;
     };
     std::vector<Placed> placed;
     for (const pugi::xml_node& entry : node.children("ColorSetEntry")) {
         const pugi::xml_node place = entry.child("Position");
-        placed.push_back({place.attribute("row").as_llong(0) > 1'000'000
-                              ? 1'000'000
-                              : place.attribute("row").as_int(0),
-                          place.attribute("column").as_int(0), EntryColor(reader, entry)});
+        placed.push_back({place.attribute("row").as_llong(0), place.attribute("column").as_llong(0),
+                          placed.size(), EntryColor(reader, entry)});
     }
-    std::ranges::stable_sort(placed, [](const Placed& a, const Placed& b) {
-        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    std::ranges::sort(placed, [](const Placed& a, const Placed& b) {
+        return std::tie(a.row, a.column, a.order) < std::tie(b.row, b.column, b.order);
     });
     PaletteGroup group{std::move(name), {}};
     for (Placed& entry : placed) group.colors.push_back(std::move(entry.color));

@@ -146,7 +146,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
             const auto hue = HueOfGroup(group.name);
             if (!hue) {
                 throw HuesError(where + ": group \"" + PrintableText(group.name) +
-                                "\" names no hue (export names each \"Hue ID NAME\")");
+                                R"(" names no hue (export names each "Hue ID NAME"))");
             }
             if (group.colors.size() != HueColorCount || hues.contains(hue->id)) {
                 throw HuesError(where + ": group \"" + PrintableText(group.name) + "\" " +
@@ -163,7 +163,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
             const auto named = HueOfColor(color.name);
             if (!named) {
                 throw HuesError(where + ": colour \"" + PrintableText(color.name) +
-                                "\" names no hue (export names each \"Hue ID colour INDEX NAME\")");
+                                R"(" names no hue (export names each "Hue ID colour INDEX NAME"))");
             }
             Gathered& gathered = hues[named->id];
             if (gathered.colors[named->index] != nullptr) {

@@ -48,6 +48,7 @@ std::vector<huedata::HueRecord> Records() {
 
 std::vector<hues::HueView> Views(const std::vector<huedata::HueRecord>& records) {
     std::vector<hues::HueView> views;
+    views.reserve(records.size());
     for (std::size_t h = 0; h < records.size(); ++h) {
         views.push_back(
             {static_cast<int>(h) + 7, huedata::HueNameUtf8Text(records[h].Name), &records[h]});
@@ -259,7 +260,7 @@ TEST(PaletteExport, AppliedBackToItsFileChangesNothing) {
 }
 
 // Colours of the published layouts' other forms, each as its own small file.
-Bytes AseOf(std::string_view model, std::vector<float> values) {
+Bytes AseOf(std::string_view model, const std::vector<float>& values) {
     Bytes b{'A', 'S', 'E', 'F', 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0};
     b.insert(b.end(), model.begin(), model.end());
     for (const float v : values) {
@@ -342,7 +343,7 @@ TEST(PaletteRead, ColoursForSetAreAGroupAllOfItOrStops) {
         {&ase, std::nullopt,
          "x.ase: ASE: holds 96 colours, more than a hue's 32, in the groups \"Hue 7 Grass\" (32), "
          "\"Hue 8\" (32), "},
-        {&ase, "Sky", "x.ase: ASE: has no group \"Sky\"; it has the groups \"Hue 7 Grass\" (32)"},
+        {&ase, "Sky", R"(x.ase: ASE: has no group "Sky"; it has the groups "Hue 7 Grass" (32))"},
         {&hex, "1", "x.hex: hex: has no group \"1\"; it has no groups"},
     };
     for (const auto& r : refusals) {
@@ -408,7 +409,7 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
         {Bytes{'R', 'I', 'F', 'F', 0,   0,   0,    0,    'P', 'A',
                'L', ' ', 'd', 'a', 't', 'a', 0xFF, 0xFF, 0,   0},
          "chunk runs 65535 bytes past the end"},
-        {TextBytes("{\"not\": \"a palette\"}"), "p: not a palette"},
+        {TextBytes(R"({"not": "a palette"})"), "p: not a palette"},
         {TextBytes("\xEF\xBB\xBF"), "p: not a palette"},  // a byte-order mark alone
         {Zip({{"colorset.xml", "<ColorSet/>", false}}), "the zip has no mimetype"},
         {Zip({{"mimetype", "application/zip", false}}), "its mimetype is \"application/zip\""},
