@@ -6,6 +6,7 @@
 
 #include "huedata/hue_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 
@@ -72,10 +73,19 @@ public:
         return static_cast<std::uint32_t>((before_.size() + after_.size()) / 2 +
                                           (index < 10 ? 1 : 2));
     }
+    // Writes the name at `out`, which has room for it; returns the end.
+    char* Write(char* out, std::size_t index) const {
+        out = std::copy(before_.begin(), before_.end(), out);
+        if (index >= 10) {
+            *out++ = '\0';
+            *out++ = static_cast<char>('0' + index / 10);
+        }
+        *out++ = '\0';
+        *out++ = static_cast<char>('0' + index % 10);
+        return std::copy(after_.begin(), after_.end(), out);
+    }
     void Write(TextBuilder& out, std::size_t index) const {
-        out << std::string_view(before_);
-        if (index >= 10) out << '\0' << static_cast<char>('0' + index / 10);
-        out << '\0' << static_cast<char>('0' + index % 10) << std::string_view(after_);
+        out.Commit(Write(out.Reserve(2 * Units(index)), index));
     }
 
 private:
@@ -92,16 +102,27 @@ void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
         Big32(out, static_cast<std::uint32_t>(2 + group.size()));
         AseName(out, group);
         const ColorNames names(hue);
+        // Each colour's block written whole at once: a whole file's export holds a million.
         for (std::size_t i = 0; i < HueColorCount; ++i) {
             const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
-            Big16(out, 0x0001);
-            Big32(out, 2 + 2 * names.Units(i) + 4 + 12 + 2);
-            Big16(out, names.Units(i));
-            names.Write(out, i);
-            out << "RGB " << std::string_view(channels[(bits >> 10U) & 0x1FU].data(), 4)
-                << std::string_view(channels[(bits >> 5U) & 0x1FU].data(), 4)
-                << std::string_view(channels[bits & 0x1FU].data(), 4);
-            Big16(out, 2);  // a normal colour, neither global nor spot
+            const std::uint32_t units = names.Units(i);
+            const std::uint32_t length = 2 + 2 * units + 4 + 12 + 2;
+            char* at = out.Reserve(6 + length);
+            const auto big = [&at](std::uint32_t value, int bytes) {
+                for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) {
+                    *at++ = static_cast<char>(value >> static_cast<unsigned>(shift));
+                }
+            };
+            big(0x0001, 2);
+            big(length, 4);
+            big(units, 2);
+            at = names.Write(at, i);
+            at = std::copy_n("RGB ", 4, at);
+            at = std::copy_n(channels[(bits >> 10U) & 0x1FU].data(), 4, at);
+            at = std::copy_n(channels[(bits >> 5U) & 0x1FU].data(), 4, at);
+            at = std::copy_n(channels[bits & 0x1FU].data(), 4, at);
+            big(2, 2);  // a normal colour, neither global nor spot
+            out.Commit(at);
         }
         Big16(out, 0xC002);
         Big32(out, 0);
