@@ -85,7 +85,7 @@ public:
         return std::copy(after_.begin(), after_.end(), out);
     }
     void Write(TextBuilder& out, std::size_t index) const {
-        out.Commit(Write(out.Reserve(2 * Units(index)), index));
+        out.Commit(Write(out.Reserve(std::size_t{2} * Units(index)), index));
     }
 
 private:
