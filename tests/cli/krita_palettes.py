@@ -57,16 +57,12 @@ def __main__(args):
         found.add(kind)
         groups = seen(Palette(resource))
         colours, named = expected(hues, kind)
-        ungrouped = [(n if kind != "pal" else "", c) for n, c in groups.pop("", [])]
-        if kind == "pal":
+        ungrouped = groups.pop("", [])
+        if kind == "pal":  # Krita names a JASC colour by its values
             ungrouped = sorted(("", c) for _, c in ungrouped)
         if ungrouped != colours or groups != named:
-            got = ungrouped + [e for g in groups.values() for e in g]
-            want = colours + [e for g in named.values() for e in g]
-            first = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
-            problems.append("%s: Krita reads other colours, names or groups: %d colours, groups %s; "
-                            "at %d %r where %r" % (resource.filename(), len(got), sorted(groups), first,
-                                                   got[first:first + 1], want[first:first + 1]))
+            wrong = sorted(set(ungrouped + sum(groups.values(), [])) ^ set(colours + sum(named.values(), [])))
+            problems.append("%s: Krita reads other colours, names or groups, first %r" % (resource.filename(), wrong[:2]))
     for kind in ("ase", "aco", "kpl", "pal", "gpl"):
         if kind not in found:
             problems.append("Krita did not load the %s export" % kind)

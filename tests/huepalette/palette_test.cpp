@@ -63,7 +63,27 @@ Bytes Exported(std::string_view kind, const std::vector<hues::HueView>& views) {
     return {text.begin(), text.end()};
 }
 
+// The one line a refusal gives, or "accepted".
+template <typename Work>
+std::string Refusal(Work work) {
+    try {
+        work();
+    } catch (const hues::HuesError& error) {
+        EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos);
+        return error.what();
+    }
+    return "accepted";
+}
+
 // ---- Readers from the published layouts ----
+
+// Channels from 0 to 1, rounded: each must lie within half of 1/255 of the colour it gives.
+huedata::Rgb24 FromUnits(double red, double green, double blue) {
+    const auto channel = [](double unit) {
+        return static_cast<std::uint8_t>(std::lround(unit * 255));
+    };
+    return {channel(red), channel(green), channel(blue)};
+}
 
 std::uint32_t Big(const Bytes& b, std::size_t& at, int size) {
     std::uint32_t value = 0;
@@ -91,16 +111,12 @@ std::vector<Swatch> ReadAse(const Bytes& b) {
         const std::size_t end = at + length;
         if (type == 0xC001) group = Utf16(b, at, Big(b, at, 2));
         if (type == 0x0001) {
-            Swatch swatch{group, Utf16(b, at, Big(b, at, 2)), {}};
+            std::string name = Utf16(b, at, Big(b, at, 2));
             EXPECT_EQ(Big(b, at, 4), 0x52474220U);  // "RGB "
             std::array<float, 3> rgb{};
             for (float& channel : rgb) channel = std::bit_cast<float>(Big(b, at, 4));
             EXPECT_EQ(Big(b, at, 2), 2U);  // normal
-            // Rounded, so that each float must lie within half of 1/255 of the colour.
-            swatch.rgb = {static_cast<std::uint8_t>(std::lround(rgb[0] * 255)),
-                          static_cast<std::uint8_t>(std::lround(rgb[1] * 255)),
-                          static_cast<std::uint8_t>(std::lround(rgb[2] * 255))};
-            swatches.push_back(swatch);
+            swatches.push_back({group, name, FromUnits(rgb[0], rgb[1], rgb[2])});
         }
         EXPECT_EQ(at, end);
         at = end;
@@ -162,14 +178,12 @@ std::vector<Swatch> ReadKpl(const Bytes& b) {
     for (const auto& group : xml.child("ColorSet").children("Group")) {
         for (const auto& entry : group.children("ColorSetEntry")) {
             const auto rgb = entry.child("RGB");
-            const auto channel = [&](const char* c) {
-                return static_cast<std::uint8_t>(std::lround(rgb.attribute(c).as_double() * 255));
-            };
             EXPECT_EQ(entry.child("Position").attribute("column").as_ullong(),
                       swatches.size() % 32);
-            swatches.push_back({group.attribute("name").as_string(),
-                                entry.attribute("name").as_string(),
-                                {channel("r"), channel("g"), channel("b")}});
+            swatches.push_back(
+                {group.attribute("name").as_string(), entry.attribute("name").as_string(),
+                 FromUnits(rgb.attribute("r").as_double(), rgb.attribute("g").as_double(),
+                           rgb.attribute("b").as_double())});
         }
     }
     return swatches;
@@ -178,27 +192,17 @@ std::vector<Swatch> ReadKpl(const Bytes& b) {
 std::vector<Swatch> ReadLines(const Bytes& b, bool jasc) {
     std::istringstream text(std::string(b.begin(), b.end()));
     std::string line;
-    std::vector<Swatch> swatches;
-    if (jasc) {
-        for (const char* header : {"JASC-PAL\r", "0100\r", "96\r"}) {
-            std::getline(text, line);
+    for (const char* header : {"JASC-PAL\r", "0100\r", "96\r"}) {
+        if (jasc && std::getline(text, line)) {
             EXPECT_EQ(line, header);
         }
     }
+    std::vector<Swatch> swatches;
     while (std::getline(text, line)) {
         unsigned r = 0, g = 0, bl = 0;
-        if (jasc) {
-            EXPECT_TRUE(line.ends_with('\r'));
-            std::istringstream(line) >> r >> g >> bl;
-        } else {
-            EXPECT_EQ(line.size(), 6U);
-            const auto value = static_cast<unsigned>(std::stoul(line, nullptr, 16));
-            r = value >> 16U, g = (value >> 8U) & 255U, bl = value & 255U;
-        }
-        swatches.push_back({"",
-                            "",
-                            {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
-                             static_cast<std::uint8_t>(bl)}});
+        EXPECT_EQ(line.size(), jasc ? line.find('\r') + 1 : 6U);  // CR LF, or rrggbb alone
+        EXPECT_EQ(std::sscanf(line.c_str(), jasc ? "%u %u %u" : "%2x%2x%2x", &r, &g, &bl), 3);
+        swatches.push_back({"", "", FromUnits(r / 255.0, g / 255.0, bl / 255.0)});
     }
     return swatches;
 }
@@ -335,25 +339,15 @@ TEST(PaletteRead, ColoursForSetAreAGroupAllOfItOrStops) {
     EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "7"), exact(0));  // by id
     const hues::Palette hex = hues::ReadPalette("x.hex", TextBytes("000000\nffffff\n808080\n"));
     EXPECT_EQ(hues::PaletteColorsFor("x.hex", hex, std::nullopt).size(), 3U);
-    const struct {
-        const hues::Palette* palette;
-        std::optional<std::string> group;
-        std::string message;
-    } refusals[] = {
-        {&ase, std::nullopt,
-         "x.ase: ASE: holds 96 colours, more than a hue's 32, in the groups \"Hue 7 Grass\" (32), "
-         "\"Hue 8\" (32), "},
-        {&ase, "Sky", R"(x.ase: ASE: has no group "Sky"; it has the groups "Hue 7 Grass" (32))"},
-        {&hex, "1", "x.hex: hex: has no group \"1\"; it has no groups"},
+    const auto refusal = [](const hues::Palette& palette, std::optional<std::string> group) {
+        return Refusal([&] { hues::PaletteColorsFor("x", palette, std::move(group)); });
     };
-    for (const auto& r : refusals) {
-        try {
-            hues::PaletteColorsFor(r.palette == &ase ? "x.ase" : "x.hex", *r.palette, r.group);
-            ADD_FAILURE() << r.message;
-        } catch (const hues::HuesError& error) {
-            EXPECT_TRUE(std::string(error.what()).starts_with(r.message)) << error.what();
-        }
-    }
+    EXPECT_TRUE(refusal(ase, std::nullopt)
+                    .starts_with(R"(x: ASE: holds 96 colours, more than a hue's 32, in the groups )"
+                                 R"("Hue 7 Grass" (32), "Hue 8" (32), )"));
+    EXPECT_TRUE(
+        refusal(ase, "Sky").starts_with(R"(x: ASE: has no group "Sky"; it has the groups )"));
+    EXPECT_EQ(refusal(hex, "1"), R"(x: hex: has no group "1"; it has no groups)");
 }
 
 // A zip of the given entries, written by minizip: (path, bytes, deflated).
@@ -424,15 +418,8 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
         {Bytes{'P', 'K', 3, 4, 0, 0}, "KPL: not a zip that can be read"},
     };
     for (const auto& c : cases) {
-        try {
-            hues::ReadPalette("p", c.bytes);
-            ADD_FAILURE() << "accepted: " << c.says;
-        } catch (const hues::HuesError& error) {
-            const std::string what = error.what();
-            EXPECT_TRUE(what.starts_with("p: ") && what.find(c.says) != std::string::npos &&
-                        what.find('\n') == std::string::npos)
-                << what;
-        }
+        const std::string what = Refusal([&] { hues::ReadPalette("p", c.bytes); });
+        EXPECT_TRUE(what.starts_with("p: ") && what.find(c.says) != std::string::npos) << what;
     }
 }
 
