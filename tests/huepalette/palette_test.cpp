@@ -320,8 +320,8 @@ TEST(PaletteRead, ColoursForSetAreAGroupAllOfItOrStops) {
     EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "7"), exact(0));  // by id
     const hues::Palette hex = hues::ReadPalette("x.hex", TextBytes("000000\nffffff\n808080\n"));
     EXPECT_EQ(hues::PaletteColorsFor("x.hex", hex, std::nullopt).size(), 3U);
-    const auto refusal = [](const hues::Palette& palette, std::optional<std::string> group) {
-        return Refusal([&] { hues::PaletteColorsFor("x", palette, std::move(group)); });
+    const auto refusal = [](const hues::Palette& palette, const std::optional<std::string>& group) {
+        return Refusal([&] { hues::PaletteColorsFor("x", palette, group); });
     };
     EXPECT_TRUE(refusal(ase, std::nullopt)
                     .starts_with(R"(x: ASE: holds 96 colours, more than a hue's 32, in the groups )"
