@@ -174,13 +174,21 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
         const int before = inexact;
         stored[i] = StoredColor(colors[i], inexact);
         if (inexact != before && strict) {
-            throw HuesError("colour " + std::to_string(i) + ": " + huedata::RgbText(colors[i]) +
-                            " is not a colour a hue can hold; the nearest is " +
-                            huedata::RgbText(huedata::ConvertColor(stored[i])));
+            throw HuesError("colour " + std::to_string(i) + ": " +
+                            InexactColorText(colors[i], stored[i]));
         }
     }
     warning = InexactColorsWarning(inexact);
     return stored;
+}
+
+// A hue's 32 colours as `colors` gives them, each taken to the nearest a hue can hold.
+std::array<huedata::Color15, 32> ThirtyTwoStoredColors(std::span<const huedata::Rgb24> colors,
+                                                       bool strict, std::string& warning) {
+    const auto stored = StoredColors(colors, strict, warning);
+    std::array<huedata::Color15, 32> array{};
+    std::ranges::copy(stored, array.begin());
+    return array;
 }
 
 // 32 colours from stop to stop. The stops are what the user chose; the colours between them
@@ -226,9 +234,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             throw HuesError("--colors: gives " + std::to_string(colors.size()) +
                             " colours; a hue has 32");
         }
-        const auto stored = StoredColors(colors, request.strict, warning);
-        change.colors.emplace();
-        std::ranges::copy(stored, change.colors->begin());
+        change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
     }
     if (request.gradient) {
         const auto stops = ColorList("--gradient", *request.gradient);
@@ -245,9 +251,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             NamingTheFile([&] { return huedata::ReadFileBytes(path, MostPaletteBytes); });
         const auto colors = PaletteColorsFor(name, ReadPalette(name, bytes), group);
         if (colors.size() == 32) {
-            const auto stored = StoredColors(colors, request.strict, warning);
-            change.colors.emplace();
-            std::ranges::copy(stored, change.colors->begin());
+            change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
         } else {
             change.colors = GradientFromStops(colors, request.strict, warning);
         }

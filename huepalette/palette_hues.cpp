@@ -203,9 +203,7 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
                 const std::string place =
                     name + ", hue " + std::to_string(id) + " colour " + std::to_string(i);
                 if (strict) {
-                    throw HuesError(place + ": " + huedata::RgbText(rgb) +
-                                    " is not a colour a hue can hold; the nearest is " +
-                                    huedata::RgbText(huedata::ConvertColor((*change.colors)[i])));
+                    throw HuesError(place + ": " + InexactColorText(rgb, (*change.colors)[i]));
                 }
                 if (firstInexact.empty()) firstInexact = place;
             }

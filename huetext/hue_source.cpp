@@ -170,9 +170,7 @@ private:
         int inexact = 0;
         const Color15 stored = StoredColor(color, inexact);
         if (inexact != 0) {
-            const std::string what = huedata::RgbText(color) +
-                                     " is not a colour a hue can hold; the nearest is " +
-                                     huedata::RgbText(huedata::ConvertColor(stored));
+            const std::string what = InexactColorText(color, stored);
             if (strict_) Fail(ColorField(index), what);
             if (inexact_.count++ == 0) {
                 inexact_.first = PlaceText(place_) + ": hue " + std::to_string(change_.id) + ": " +
@@ -513,6 +511,11 @@ std::string InexactColorsWarning(int count, std::string_view firstAt) {
                           " taken to the nearest a hue can hold";
     if (!firstAt.empty()) warning.append(", the first at ").append(firstAt);
     return warning + " (--strict makes this an error)\n";
+}
+
+std::string InexactColorText(Rgb24 color, Color15 stored) {
+    return huedata::RgbText(color) + " is not a colour a hue can hold; the nearest is " +
+           huedata::RgbText(huedata::ConvertColor(stored));
 }
 
 Color15 StoredColor(Rgb24 color, int& inexact) {

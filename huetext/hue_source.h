@@ -50,6 +50,10 @@ std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
 // where the text says where), or nothing for none.
 std::string InexactColorsWarning(int count, std::string_view firstAt = {});
 
+// What is wrong with a colour no stored value shows exactly: "#RRGGBB is not a colour a hue can
+// hold; the nearest is #RRGGBB", for --strict's error and the warning's first place.
+std::string InexactColorText(huedata::Rgb24 color, huedata::Color15 stored);
+
 // The stored value of a colour a person chose. One that no stored value shows exactly is
 // taken to the nearest; `inexact` counts it.
 huedata::Color15 StoredColor(huedata::Rgb24 color, int& inexact);
