@@ -1,6 +1,7 @@
 #include "huepalette/krita_palette.h"
 
 #include "huepalette/palette_hues.h"
+#include "huepalette/palette_read.h"
 #include "huetext/hues_error.h"
 
 #include <minizip/unzip.h>
@@ -211,6 +212,8 @@ PaletteGroup GroupOf(const KplReader& reader, const pugi::xml_node& node, std::s
     };
     std::vector<Placed> placed;
     for (const pugi::xml_node& entry : node.children("ColorSetEntry")) {
+        if (placed.size() == MostPaletteColors)
+            reader.Fail("holds more colours than any palette of hues");
         const pugi::xml_node place = entry.child("Position");
         placed.push_back({place.attribute("row").as_llong(0), place.attribute("column").as_llong(0),
                           placed.size(), EntryColor(reader, entry)});

@@ -115,6 +115,7 @@ Palette ReadAse(ByteReader& reader) {
     reader.Big(2, "the version");
     if (major != 1) reader.Fail("version " + std::to_string(major) + " is not ASE 1.0");
     const std::uint32_t blocks = reader.Count(reader.Big(4, "the block count"), 6, "blocks");
+    if (blocks > 2 * MostPaletteColors) reader.Fail("holds more blocks than any palette of hues");
     std::size_t group = 0;
     for (std::uint32_t b = 0; b < blocks; ++b) {
         const std::uint32_t type = reader.Big(2, "a block's type");
@@ -428,6 +429,10 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
     } else {
         const std::string text = TextOf(bytes);
         const auto lines = Lines(text);
+        if (lines.size() > MostPaletteColors + 8) {
+            reader.Fail("holds " + std::to_string(lines.size()) +
+                        " lines, more than any palette of hues");
+        }
         std::optional<Palette> read;
         if (format == PaletteFormat::Gpl) {
             read = ReadGpl(reader, lines);

@@ -15,6 +15,10 @@ namespace hues {
 // No palette a person makes comes near this; a larger file is refused before it is read.
 inline constexpr std::uint64_t MostPaletteBytes = std::uint64_t{256} << 20U;
 
+// Twice the colours of an export of every hue a file may hold; a palette giving more is refused
+// before its colours are taken.
+inline constexpr std::size_t MostPaletteColors = std::size_t{1} << 21U;
+
 // The format the bytes show, or nothing for bytes that are no palette.
 std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes);
 
