@@ -39,6 +39,7 @@ struct SimilarPair {
     int a;  // the smaller id
     int b;
     double largest;  // the largest deltaEOK between colour k of a and colour k of b
+    friend bool operator==(const SimilarPair&, const SimilarPair&) = default;
 };
 
 inline constexpr double DefaultSimilarWithin = 0.02;
