@@ -11,8 +11,8 @@ import {
   extraOf, fieldsOf, isChanged, keptChanges, loadedFieldsOf, markEditing, redoChange, undoChange,
 } from "./store.js";
 import {
-  $, copy, ids, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId, positionOf,
-  rebuildOrder, render, samplePicture, say, showPosition,
+  $, copy, ids, markEditingRow, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId,
+  positionOf, rebuildOrder, render, samplePicture, say, showPosition,
 } from "./table.js";
 import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 
@@ -204,7 +204,8 @@ function openEditor(hue) {
   showInEditor(hue);
   editor.hidden = false;
   document.body.classList.add("editing");
-  render(true);
+  render(false);
+  markEditingRow();
   editName.focus();
 }
 onEditAsked(openEditor);

@@ -58,6 +58,10 @@ export function startHistory() {
     section.hidden = false;
     list.replaceChildren();
     status.textContent = "Reading the history of hue " + id + "\u2026";
+    // Asked only of a hue that stays shown a moment: going through hues one after another asks
+    // git once, for the last, not once a hue passed.
+    await new Promise((resolve) => setTimeout(resolve, 150));
+    if (mine !== asked) return;
     let entries;
     try {
       const response = await fetch("/history" + location.search + "&hue=" + id);

@@ -197,14 +197,21 @@ function toTop() {
   if (top < 0) scrollBy(0, top);
   render(true);
 }
-// Brings the row at `position` of the order onto the screen.
+// Brings the row at `position` of the order onto the screen: the rows are made anew only
+// where the screen moved to others.
 export function showPosition(position) {
   const top = body.getBoundingClientRect().top + scrollY + position * rowHeight;
   const header = covered();
   if (top - scrollY < header || top + rowHeight - scrollY > innerHeight) {
     scrollTo(0, top - header - rowHeight);
   }
-  render(true);
+  render(false);
+  markTarget();
+}
+
+// The row of the hue in the editor marked, the others not, without making the rows anew.
+export function markEditingRow() {
+  for (const row of body.rows) row.classList.toggle("editing", hueOfRow(row) === editingHue());
 }
 
 // A link to #hue-N: the row is made, brought onto the screen and marked.

@@ -48,6 +48,7 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   assert.deepEqual([row10.name, row10.start, row10.colors[3], row10.changed], ["Sunset Glow", "1F0", "#FF0000", true]);
 
   await page.click("#hue-11 button.edit");
+  assert.deepEqual(await page.$$eval("tr.editing", (rows) => rows.map((row) => row.id)), ["hue-11"]);
   await page.fill("#edit-gradient", "#FF6600,#660099");
   await page.click("#edit-gradient-apply");
   await page.click("#hue-12 button.edit");
