@@ -108,8 +108,8 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
     return DecodeHueRecord(bytes);
 }
 
-std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
-                                   std::vector<std::uint32_t>* blockHeaders) {
+void ReadHueFileInParts(const std::filesystem::path& path,
+                        const std::function<void(const HuePart&)>& take) {
     const ReadableFile file(path);
     const std::size_t count = HueCountForSize(static_cast<std::uint64_t>(file.size()));
     const std::uint64_t end = EndOfEntries(count);
@@ -118,7 +118,8 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
     constexpr std::uint64_t BytesPerRead = std::uint64_t{64} * 1024 / HueBlockSize * HueBlockSize;
     std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(end, BytesPerRead)));
     std::vector<HueRecord> hues;
-    hues.reserve(count);
+    std::vector<std::uint32_t> headers;
+    std::size_t first = 0;
     for (std::uint64_t offset = 0; offset < end; offset += bytes.size()) {
         const std::span<unsigned char> chunk(
             bytes.data(),
@@ -129,16 +130,33 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
                                          " bytes while it was being read");
         }
         // Chunks hold whole blocks, so each block's header lies in the chunk of its entries.
-        for (std::uint64_t at = 0; blockHeaders != nullptr && at < chunk.size();
-             at += HueBlockSize) {
-            blockHeaders->push_back(LittleEndian32(chunk.data() + at));
+        headers.clear();
+        for (std::uint64_t at = 0; at < chunk.size(); at += HueBlockSize) {
+            headers.push_back(LittleEndian32(chunk.data() + at));
         }
-        while (hues.size() < count && EndOfEntries(hues.size() + 1) <= offset + chunk.size()) {
-            const std::uint64_t at = EndOfEntries(hues.size() + 1) - HueRecordSize - offset;
+        hues.clear();
+        while (first + hues.size() < count &&
+               EndOfEntries(first + hues.size() + 1) <= offset + chunk.size()) {
+            const std::uint64_t at = EndOfEntries(first + hues.size() + 1) - HueRecordSize - offset;
             hues.push_back(DecodeHueRecord(
                 std::span<const unsigned char, HueRecordSize>(bytes.data() + at, HueRecordSize)));
         }
+        take({hues, first, count, headers});
+        first += hues.size();
     }
+}
+
+std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
+                                   std::vector<std::uint32_t>* blockHeaders) {
+    std::vector<HueRecord> hues;
+    ReadHueFileInParts(path, [&](const HuePart& part) {
+        hues.reserve(part.count);
+        hues.insert(hues.end(), part.hues.begin(), part.hues.end());
+        if (blockHeaders != nullptr) {
+            blockHeaders->insert(blockHeaders->end(), part.blockHeaders.begin(),
+                                 part.blockHeaders.end());
+        }
+    });
     return hues;
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -113,6 +114,17 @@ std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
 
 // Some entries of a file, for a command that shows only them: one open, and one read of each
 // entry (and of the header of a block one starts), however large the file.
+// The same entries handed over a part at a time: whole blocks of them, decoded into one list
+// used again, with the headers of those blocks. A whole file listed without holding it whole.
+struct HuePart {
+    std::span<const HueRecord> hues;  // hue `first` onwards
+    std::size_t first;
+    std::size_t count;                            // the entries of the whole file
+    std::span<const std::uint32_t> blockHeaders;  // of the blocks these hues lie in
+};
+void ReadHueFileInParts(const std::filesystem::path& path,
+                        const std::function<void(const HuePart&)>& take);
+
 struct SomeHues {
     std::size_t held = 0;                // how many entries the file holds
     std::vector<HueRecord> hues;         // hues[i] is entry ids[i]; zero where it is not held

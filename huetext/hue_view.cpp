@@ -27,15 +27,18 @@ HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsi
     return file;
 }
 
-HueView ViewOf(const HueFile& file, int id) {
-    const auto& record = file.hues.at(static_cast<std::size_t>(id));
+HueView ViewOfRecord(int id, const huedata::HueRecord& record, std::uint32_t blockHeader) {
     HueView view{id, huedata::HueNameUtf8Text(record.Name), &record};
-    const auto block = static_cast<std::size_t>(id) / huedata::HuesPerBlock;
-    if (static_cast<std::size_t>(id) % huedata::HuesPerBlock == 0 &&
-        block < file.blockHeaders.size() && file.blockHeaders[block] != 0) {
-        view.blockHeader = file.blockHeaders[block];
+    if (static_cast<std::size_t>(id) % huedata::HuesPerBlock == 0 && blockHeader != 0) {
+        view.blockHeader = blockHeader;
     }
     return view;
+}
+
+HueView ViewOf(const HueFile& file, int id) {
+    const auto block = static_cast<std::size_t>(id) / huedata::HuesPerBlock;
+    return ViewOfRecord(id, file.hues.at(static_cast<std::size_t>(id)),
+                        block < file.blockHeaders.size() ? file.blockHeaders[block] : 0);
 }
 
 namespace {
@@ -83,6 +86,21 @@ std::vector<HueView> AllViews(const HueFile& file) {
         views.push_back(ViewOf(file, static_cast<int>(id)));
     }
     return views;
+}
+
+void ViewsInParts(const std::filesystem::path& path,
+                  const std::function<void(std::span<const HueView>, std::size_t before)>& take) {
+    std::vector<HueView> views;
+    NamingTheFile([&] {
+        huedata::ReadHueFileInParts(path, [&](const huedata::HuePart& part) {
+            views.clear();
+            for (std::size_t i = 0; i < part.hues.size(); ++i) {
+                views.push_back(ViewOfRecord(static_cast<int>(part.first + i), part.hues[i],
+                                             part.blockHeaders[i / huedata::HuesPerBlock]));
+            }
+            take(views, part.first);
+        });
+    });
 }
 
 std::string FileNameText(const std::filesystem::path& path) {

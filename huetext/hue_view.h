@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -42,6 +43,8 @@ struct HueView {
 HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes);
 
 HueView ViewOf(const HueFile& file, int id);
+// Hue `id`'s view of its record, `blockHeader` the header of its block where it starts one.
+HueView ViewOfRecord(int id, const huedata::HueRecord& record, std::uint32_t blockHeader);
 
 // The given hues, in the order given. Throws HuesError for one the file does not hold.
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids);
@@ -54,6 +57,12 @@ std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<cons
 
 // Every hue of the file, in identifier order.
 std::vector<HueView> AllViews(const HueFile& file);
+
+// Every hue of the file at `path`, in identifier order, handed to `take` a part at a time as
+// the parts are read, with how many hues came before: a listing of a whole file that never
+// holds it whole. Throws HuesError naming the file.
+void ViewsInParts(const std::filesystem::path& path,
+                  const std::function<void(std::span<const HueView>, std::size_t before)>& take);
 
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.

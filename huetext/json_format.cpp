@@ -130,7 +130,19 @@ void WriteArray(std::span<const Item> items, AppendObject appendObject, TextBuil
 }  // namespace
 
 void HuesJson(std::span<const HueView> hues, TextBuilder& text) {
-    WriteArray(hues, AppendHueObject, text);
+    HuesJsonPart(hues, 0, text);
+    HuesJsonEnd(hues.size(), text);
+}
+
+void HuesJsonPart(std::span<const HueView> hues, std::size_t before, TextBuilder& text) {
+    for (const HueView& hue : hues) {
+        text << (before++ == 0 ? "[\n  " : ",\n  ");
+        AppendHueObject(text, hue);
+    }
+}
+
+void HuesJsonEnd(std::size_t written, TextBuilder& text) {
+    text << (written == 0 ? "[]\n" : "\n]\n");
 }
 
 void JsonString(TextBuilder& out, std::string_view utf8) {

@@ -15,6 +15,10 @@ namespace hues {
 // [{"id", "name", "table_start", "table_end", "colors": [32 "#RRGGBB"], "stored": [32 values]}]
 // Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
 void HuesJson(std::span<const HueView> hues, TextBuilder& out);
+// The same array a part at a time, for a listing that never holds the file whole: each part
+// after the `before` hues written already, and the end once every hue is.
+void HuesJsonPart(std::span<const HueView> hues, std::size_t before, TextBuilder& out);
+void HuesJsonEnd(std::size_t written, TextBuilder& out);
 
 // A text (UTF-8) as a JSON string, escaped as every listing here escapes names.
 void JsonString(TextBuilder& out, std::string_view utf8);
