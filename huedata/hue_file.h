@@ -112,8 +112,6 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
 std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
                                    std::vector<std::uint32_t>* blockHeaders = nullptr);
 
-// Some entries of a file, for a command that shows only them: one open, and one read of each
-// entry (and of the header of a block one starts), however large the file.
 // The same entries handed over a part at a time: whole blocks of them, decoded into one list
 // used again, with the headers of those blocks. A whole file listed without holding it whole.
 struct HuePart {
@@ -125,6 +123,8 @@ struct HuePart {
 void ReadHueFileInParts(const std::filesystem::path& path,
                         const std::function<void(const HuePart&)>& take);
 
+// Some entries of a file, for a command that shows only them: one open, and one read of each
+// entry (and of the header of a block one starts), however large the file.
 struct SomeHues {
     std::size_t held = 0;                // how many entries the file holds
     std::vector<HueRecord> hues;         // hues[i] is entry ids[i]; zero where it is not held
