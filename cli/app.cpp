@@ -13,6 +13,7 @@
 #include "huetext/json_format.h"
 #include "huetext/nearest.h"
 #include "huetext/text_format.h"
+#include "page/html_export.h"
 #include "page/sample_picture.h"
 #include "server/edit_server.h"
 
@@ -20,6 +21,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -450,14 +453,15 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
     // views were most of a large listing's time: a fresh page touched for every 4 KB of them.
     if (commands.list->parsed() && ids.empty() && choices.format != "csv") {
         std::size_t listed = 0;
-        ViewsInParts(PathOf(choices.file), [&](std::span<const HueView> views, std::size_t before) {
-            if (choices.format == "json") {
-                HuesJsonPart(views, before, run.out);
-            } else {
-                ListText(views, style, run.out);
-            }
-            listed = before + views.size();
-        });
+        HuesInParts(PathOf(choices.file))
+            .ForEach([&](std::span<const HueView> views, std::size_t before) {
+                if (choices.format == "json") {
+                    HuesJsonPart(views, before, run.out);
+                } else {
+                    ListText(views, style, run.out);
+                }
+                listed = before + views.size();
+            });
         if (choices.format == "json") HuesJsonEnd(listed, run.out);
         return Success;
     }
@@ -501,15 +505,30 @@ int RunExport(const Run& run) {
     if (choices.sample && choices.exportKind != "html") {
         throw HuesError("--sample goes with export html: a palette has no pictures");
     }
+    const std::filesystem::path path = PathOf(choices.file);
+    const auto exportTo = [&](const std::function<void(TextBuilder&)>& write) {
+        if (choices.output) {
+            WriteExportFile(path, PathOf(*choices.output), write);
+        } else {
+            write(run.out);
+        }
+    };
+    if (choices.exportKind == "html" && ids.empty()) {
+        // A whole file's page is made from the file read anew for each of the page's sections.
+        // Held whole, the hues, their views and the page's values were most of its time: a
+        // fresh page of memory touched for every 4 KB of them.
+        const HuesInParts hues(path);
+        const std::optional<SamplePicture> sample = SampleChosen(choices);
+        exportTo([&](TextBuilder& out) {
+            HtmlPage(hues, FileNameText(path), sample ? &*sample : nullptr, out);
+        });
+        return Success;
+    }
     HueFile file;
     const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
     const std::optional<SamplePicture> sample = SampleChosen(choices);
     const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
-    if (choices.output) {
-        ExportHuesToFile(file, hues, request, PathOf(*choices.output));
-    } else {
-        ExportHues(file, hues, request, run.out);
-    }
+    exportTo([&](TextBuilder& out) { ExportHues(path, hues, request, out); });
     return Success;
 }
 

@@ -8,9 +8,9 @@
 
 namespace hues {
 
-void ExportHues(const HueFile& file, std::span<const HueView> hues, const ExportRequest& request,
-                TextBuilder& out) {
-    const std::string name = FileNameText(file.path);
+void ExportHues(const std::filesystem::path& hueFile, std::span<const HueView> hues,
+                const ExportRequest& request, TextBuilder& out) {
+    const std::string name = FileNameText(hueFile);
     if (IsPaletteExport(request.kind)) {
         PaletteExport(request.kind, hues, name, out);
     } else if (request.kind == "gpl") {
@@ -18,15 +18,13 @@ void ExportHues(const HueFile& file, std::span<const HueView> hues, const Export
     } else if (request.kind == "csv") {
         SpreadsheetCsv(hues, out);
     } else {
-        HtmlPage(hues, name, request.sample, out);
+        HtmlPage(HuesInParts(hues), name, request.sample, out);
     }
 }
 
-void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues,
-                      const ExportRequest& request, const std::filesystem::path& output) {
-    WriteFileAtomically(
-        output, [&](TextBuilder& out) { ExportHues(file, hues, request, out); },
-        std::span(&file.path, 1));
+void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
+                     const std::function<void(TextBuilder&)>& write) {
+    WriteFileAtomically(output, write, std::span(&hueFile, 1));
 }
 
 }  // namespace hues

@@ -7,6 +7,7 @@
 #include "page/sample_picture.h"
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -17,12 +18,13 @@ struct ExportRequest {
     const SamplePicture* sample = nullptr;  // html: the picture to show each hue on
 };
 
-// Writes the export of `hues` to `out`.
-void ExportHues(const HueFile& file, std::span<const HueView> hues, const ExportRequest& request,
-                TextBuilder& out);
+// Writes the export of `hues`, from the hue file at `hueFile`, to `out`.
+void ExportHues(const std::filesystem::path& hueFile, std::span<const HueView> hues,
+                const ExportRequest& request, TextBuilder& out);
 
-// Writes the same export to the file `output` atomically, never over the hue file.
-void ExportHuesToFile(const HueFile& file, std::span<const HueView> hues,
-                      const ExportRequest& request, const std::filesystem::path& output);
+// Has `write` write an export of the hue file at `hueFile` to the file `output` atomically,
+// never over the hue file.
+void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
+                     const std::function<void(TextBuilder&)>& write);
 
 }  // namespace hues

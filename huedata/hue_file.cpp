@@ -108,48 +108,51 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
     return DecodeHueRecord(bytes);
 }
 
-void ReadHueFileInParts(const std::filesystem::path& path,
-                        const std::function<void(const HuePart&)>& take) {
-    const ReadableFile file(path);
-    const std::size_t count = HueCountForSize(static_cast<std::uint64_t>(file.size()));
-    const std::uint64_t end = EndOfEntries(count);
+HueFileParts::HueFileParts(const std::filesystem::path& path)
+    : path_(path),
+      file_(std::make_unique<const ReadableFile>(path)),
+      count_(HueCountForSize(static_cast<std::uint64_t>(file_->size()))) {}
+
+HueFileParts::~HueFileParts() = default;
+
+void HueFileParts::Read(const std::function<void(const HuePart&)>& take) {
+    const std::uint64_t end = EndOfEntries(count_);
     // Whole blocks at a time through one small buffer, so entries never straddle two reads
     // and the file's bytes are not held twice, once raw and once decoded.
     constexpr std::uint64_t BytesPerRead = std::uint64_t{64} * 1024 / HueBlockSize * HueBlockSize;
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(end, BytesPerRead)));
-    std::vector<HueRecord> hues;
-    std::vector<std::uint32_t> headers;
+    bytes_.resize(static_cast<std::size_t>(std::min(end, BytesPerRead)));
     std::size_t first = 0;
-    for (std::uint64_t offset = 0; offset < end; offset += bytes.size()) {
+    for (std::uint64_t offset = 0; offset < end; offset += bytes_.size()) {
         const std::span<unsigned char> chunk(
-            bytes.data(),
-            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), end - offset)));
-        const std::size_t got = file.ReadAt(static_cast<std::int64_t>(offset), chunk);
+            bytes_.data(),
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes_.size(), end - offset)));
+        const std::size_t got = file_->ReadAt(static_cast<std::int64_t>(offset), chunk);
         if (got < chunk.size()) {
-            throw HueFileError(path, "The file shrank to " + std::to_string(offset + got) +
-                                         " bytes while it was being read");
+            throw HueFileError(path_, "The file shrank to " + std::to_string(offset + got) +
+                                          " bytes while it was being read");
         }
         // Chunks hold whole blocks, so each block's header lies in the chunk of its entries.
-        headers.clear();
+        headers_.clear();
         for (std::uint64_t at = 0; at < chunk.size(); at += HueBlockSize) {
-            headers.push_back(LittleEndian32(chunk.data() + at));
+            headers_.push_back(LittleEndian32(chunk.data() + at));
         }
-        hues.clear();
-        while (first + hues.size() < count &&
-               EndOfEntries(first + hues.size() + 1) <= offset + chunk.size()) {
-            const std::uint64_t at = EndOfEntries(first + hues.size() + 1) - HueRecordSize - offset;
-            hues.push_back(DecodeHueRecord(
-                std::span<const unsigned char, HueRecordSize>(bytes.data() + at, HueRecordSize)));
+        hues_.clear();
+        while (first + hues_.size() < count_ &&
+               EndOfEntries(first + hues_.size() + 1) <= offset + chunk.size()) {
+            const std::uint64_t at =
+                EndOfEntries(first + hues_.size() + 1) - HueRecordSize - offset;
+            hues_.push_back(DecodeHueRecord(
+                std::span<const unsigned char, HueRecordSize>(bytes_.data() + at, HueRecordSize)));
         }
-        take({hues, first, count, headers});
-        first += hues.size();
+        take({hues_, first, count_, headers_});
+        first += hues_.size();
     }
 }
 
 std::vector<HueRecord> ReadHueFile(const std::filesystem::path& path,
                                    std::vector<std::uint32_t>* blockHeaders) {
     std::vector<HueRecord> hues;
-    ReadHueFileInParts(path, [&](const HuePart& part) {
+    HueFileParts(path).Read([&](const HuePart& part) {
         hues.reserve(part.count);
         hues.insert(hues.end(), part.hues.begin(), part.hues.end());
         if (blockHeaders != nullptr) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -120,8 +121,33 @@ struct HuePart {
     std::size_t count;                            // the entries of the whole file
     std::span<const std::uint32_t> blockHeaders;  // of the blocks these hues lie in
 };
-void ReadHueFileInParts(const std::filesystem::path& path,
-                        const std::function<void(const HuePart&)>& take);
+namespace system {
+class ReadableFile;
+}
+// A file opened once and read a part at a time, as often as a caller needs (a page made a
+// section at a time): every reading is of the file as it was opened, even where another
+// program puts a new file in its place meanwhile. The same refusals as ReadHueRecord; a file
+// that shrinks while it is read is refused too.
+class HueFileParts {
+public:
+    explicit HueFileParts(const std::filesystem::path& path);
+    HueFileParts(const HueFileParts&) = delete;
+    HueFileParts& operator=(const HueFileParts&) = delete;
+    ~HueFileParts();
+
+    // The entries of the file as opened, the same in every reading.
+    std::size_t count() const noexcept { return count_; }
+    void Read(const std::function<void(const HuePart&)>& take);
+
+private:
+    std::filesystem::path path_;
+    std::unique_ptr<const system::ReadableFile> file_;
+    std::size_t count_ = 0;
+    // Used again by each reading, so a reading touches no fresh memory.
+    std::vector<unsigned char> bytes_;
+    std::vector<HueRecord> hues_;
+    std::vector<std::uint32_t> headers_;
+};
 
 // Some entries of a file, for a command that shows only them: one open, and one read of each
 // entry (and of the header of a block one starts), however large the file.

@@ -88,17 +88,22 @@ std::vector<HueView> AllViews(const HueFile& file) {
     return views;
 }
 
-void ViewsInParts(const std::filesystem::path& path,
-                  const std::function<void(std::span<const HueView>, std::size_t before)>& take) {
-    std::vector<HueView> views;
+HuesInParts::HuesInParts(const std::filesystem::path& path)
+    : file_(NamingTheFile([&] { return std::make_unique<huedata::HueFileParts>(path); })) {}
+
+void HuesInParts::ForEach(const Take& take) const {
+    if (!file_) {
+        take(listed_, 0);
+        return;
+    }
     NamingTheFile([&] {
-        huedata::ReadHueFileInParts(path, [&](const huedata::HuePart& part) {
-            views.clear();
+        file_->Read([&](const huedata::HuePart& part) {
+            views_.clear();
             for (std::size_t i = 0; i < part.hues.size(); ++i) {
-                views.push_back(ViewOfRecord(static_cast<int>(part.first + i), part.hues[i],
-                                             part.blockHeaders[i / huedata::HuesPerBlock]));
+                views_.push_back(ViewOfRecord(static_cast<int>(part.first + i), part.hues[i],
+                                              part.blockHeaders[i / huedata::HuesPerBlock]));
             }
-            take(views, part.first);
+            take(views_, part.first);
         });
     });
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -58,11 +59,26 @@ std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<cons
 // Every hue of the file, in identifier order.
 std::vector<HueView> AllViews(const HueFile& file);
 
-// Every hue of the file at `path`, in identifier order, handed to `take` a part at a time as
-// the parts are read, with how many hues came before: a listing of a whole file that never
-// holds it whole. Throws HuesError naming the file.
-void ViewsInParts(const std::filesystem::path& path,
-                  const std::function<void(std::span<const HueView>, std::size_t before)>& take);
+// Hues handed over a part at a time, as often as asked: those of a list, as one part, or every
+// hue of a file, in identifier order, read anew from its one opening each time. A listing or a
+// page of a whole file then never holds it whole.
+class HuesInParts {
+public:
+    using Take = std::function<void(std::span<const HueView>, std::size_t before)>;
+
+    explicit HuesInParts(std::span<const HueView> hues) : listed_(hues) {}
+    // Throws HuesError naming the file.
+    explicit HuesInParts(const std::filesystem::path& path);
+
+    std::size_t size() const { return file_ ? file_->count() : listed_.size(); }
+    // Each part in turn, with how many hues came before it. Throws HuesError naming the file.
+    void ForEach(const Take& take) const;
+
+private:
+    std::span<const HueView> listed_;
+    std::unique_ptr<huedata::HueFileParts> file_;
+    mutable std::vector<HueView> views_;  // a part's, used again
+};
 
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.

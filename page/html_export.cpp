@@ -124,7 +124,7 @@ void AppendLinearTable(TextBuilder& page) {
 
 }  // namespace
 
-void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
+void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
               TextBuilder& page, const ServedPage* served) {
     FillPlaces(page::PageHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
@@ -134,10 +134,13 @@ void HtmlPage(std::span<const HueView> hues, std::string_view title, const Sampl
         if (place == "rows") {
             // A served page saves through its script: without one it would be a slower copy
             // of the exported page, so it leaves the plain table out.
-            if (served != nullptr)
+            if (served != nullptr) {
                 page << "<tr><td>The editor needs scripts: allow them for this page.\n";
-            for (const HueView& hue : served ? std::span<const HueView>() : hues)
-                AppendRow(page, hue);
+            } else {
+                hues.ForEach([&](std::span<const HueView> part, std::size_t) {
+                    for (const HueView& hue : part) AppendRow(page, hue);
+                });
+            }
         }
         // The page's data, one JSON object that the script reads (page/web/data.js).
         if (place == "data") {

@@ -25,8 +25,9 @@ struct ServedPage {
 };
 
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
-// `sample`, when given, is embedded and painted with each hue.
-void HtmlPage(std::span<const HueView> hues, std::string_view title, const SamplePicture* sample,
+// `sample`, when given, is embedded and painted with each hue. The page reads `hues` once for
+// each of its sections that lists them.
+void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
               TextBuilder& out, const ServedPage* served = nullptr);
 
 // The page `hues edit` serves when it finds no hue file to edit: it names the file it looked

@@ -5,42 +5,55 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <vector>
 
 namespace hues {
 
 namespace {
 
-void PutLittleEndian16(std::vector<unsigned char>& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<unsigned char>(value & 0xFFU));
-    bytes.push_back(static_cast<unsigned char>(value >> 8U));
-}
-
-// The block's ids and values: ids, then table values and stored colours (34 values a hue),
-// little-endian 16-bit values.
-struct HueBlock {
-    std::vector<unsigned char> ids, values;
-};
-HueBlock BlockOf(std::span<const HueView> hues) {
-    HueBlock block;
-    block.ids.reserve(hues.size() * 2);
-    block.values.reserve(hues.size() * 68);
-    for (const HueView& hue : hues) {
-        PutLittleEndian16(block.ids, static_cast<std::uint16_t>(hue.id));
-        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableStart));
-        PutLittleEndian16(block.values, static_cast<std::uint16_t>(hue.record->TableEnd));
-        for (const huedata::Color15 color : hue.record->Colors) {
-            PutLittleEndian16(block.values, static_cast<std::uint16_t>(color));
+// 16-bit values written into the page little-endian, as base64, a slice at a time, and
+// marked as they go.
+class ValuesInBase64 {
+public:
+    ValuesInBase64(TextBuilder& page, std::uint64_t markStart) : page_(page), marker_(markStart) {}
+    // A hue's values at once: written a value at a time into the slice, each byte would make
+    // the compiler read the slice's size anew.
+    template <std::size_t Count>
+    void Put(const std::array<std::uint16_t, Count>& values) {
+        std::array<unsigned char, 2 * Count> bytes;
+        for (std::size_t i = 0; i < Count; ++i) {
+            bytes[2 * i] = static_cast<unsigned char>(values[i] & 0xFFU);
+            bytes[2 * i + 1] = static_cast<unsigned char>(values[i] >> 8U);
+        }
+        std::span<const unsigned char> rest(bytes);
+        while (!rest.empty()) {
+            if (size_ == slice_.size()) Write();
+            const std::size_t taken = std::min(rest.size(), slice_.size() - size_);
+            std::memcpy(slice_.data() + size_, rest.data(), taken);
+            size_ += taken;
+            rest = rest.subspan(taken);
         }
     }
-    return block;
-}
+    // The rest written; the mark of all the values.
+    std::uint64_t End() {
+        Write();
+        return marker_.mark();
+    }
 
-std::string KeyOf(const HueBlock& block, std::span<const HueView> hues) {
-    std::uint64_t key = BytesMark(block.values, BytesMark(block.ids, 0));
-    for (const HueView& hue : hues) key = BytesMark(hue.record->Name, key);
-    return fmt::format("{:016x}", key);
-}
+private:
+    void Write() {
+        const std::span<const unsigned char> bytes(slice_.data(), size_);
+        AppendBase64(page_, bytes);
+        marker_.Add(bytes);
+        size_ = 0;
+    }
+
+    TextBuilder& page_;
+    BytesMarker marker_;
+    // Whole groups of base64 (3 bytes) and whole words of the mark (8), so that slice after
+    // slice reads as the values written at once.
+    std::array<unsigned char, std::size_t{3} * 1024> slice_{};
+    std::size_t size_ = 0;
+};
 
 // The second byte of the UTF-8 of U+0081, U+008D, U+008F, U+0090 and U+009D, the C1 controls
 // that stand for the bytes Windows-1252 leaves undefined.
@@ -50,17 +63,21 @@ bool StandsForAnUndefinedByte(unsigned byte) {
 
 }  // namespace
 
-std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start) {
-    std::uint64_t hash = start ^ 0xCBF29CE484222325U;
+void BytesMarker::Add(std::span<const unsigned char> bytes) {
     std::size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, bytes.data() + i, 8);
-        hash = (hash ^ word) * 0x100000001B3U;
-        hash ^= hash >> 32U;
+        hash_ = (hash_ ^ word) * 0x100000001B3U;
+        hash_ ^= hash_ >> 32U;
     }
-    for (; i < bytes.size(); ++i) hash = (hash ^ bytes[i]) * 0x100000001B3U;
-    return hash;
+    for (; i < bytes.size(); ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001B3U;
+}
+
+std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start) {
+    BytesMarker marker(start);
+    marker.Add(bytes);
+    return marker.mark();
 }
 
 char* WriteScriptString(char* out, std::string_view name) {
@@ -128,40 +145,60 @@ void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
     page.Commit(out + 4);
 }
 
-void AppendHueData(TextBuilder& page, std::span<const HueView> hues) {
-    const HueBlock block = BlockOf(hues);
+void AppendHueData(TextBuilder& page, const HuesInParts& hues) {
+    // Each section a reading of the hues: a whole file's are read anew for each, never held.
     page << R"({"ids": ")";
-    AppendBase64(page, block.ids);
+    ValuesInBase64 ids(page, 0);
+    hues.ForEach([&](std::span<const HueView> part, std::size_t) {
+        for (const HueView& hue : part) ids.Put(std::array{static_cast<std::uint16_t>(hue.id)});
+    });
+    const std::uint64_t idsMark = ids.End();
     page << "\",\n\"values\": \"";
-    AppendBase64(page, block.values);
+    ValuesInBase64 values(page, idsMark);
+    hues.ForEach([&](std::span<const HueView> part, std::size_t) {
+        for (const HueView& hue : part) {
+            std::array<std::uint16_t, 34> hueValues{};
+            hueValues[0] = static_cast<std::uint16_t>(hue.record->TableStart);
+            hueValues[1] = static_cast<std::uint16_t>(hue.record->TableEnd);
+            std::copy(hue.record->Colors.begin(), hue.record->Colors.end(), hueValues.begin() + 2);
+            values.Put(hueValues);
+        }
+    });
+    std::uint64_t key = values.End();
     page << "\",\n\"names\": [";
-    for (std::size_t i = 0; i < hues.size(); ++i) {
-        char* out = page.Reserve(18 * 60 + 3);
-        if (i != 0) *out++ = ',';
-        page.Commit(WriteScriptString(out, hues[i].name));
-    }
+    hues.ForEach([&](std::span<const HueView> part, std::size_t before) {
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            char* out = page.Reserve(18 * 60 + 3);
+            if (before + i != 0) *out++ = ',';
+            page.Commit(WriteScriptString(out, part[i].name));
+            key = BytesMark(part[i].record->Name, key);
+        }
+    });
     // The bytes of the names that their text, as shown, would not give back (a control
     // character, a byte Windows-1252 leaves undefined, bytes after the first zero), so that an
     // edit of another field keeps them.
     page << "],\n\"nameBytes\": {";
     bool first = true;
-    for (std::size_t i = 0; i < hues.size(); ++i) {
-        const auto& name = hues[i].record->Name;
-        const auto end = std::find(name.begin(), name.end(), 0);
-        const bool control = std::any_of(
-            name.begin(), end, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
-        if (!control && huedata::HueNameRoundTrips(name)) continue;
-        char* out = page.Reserve(16 + 2 * name.size());
-        out = fmt::format_to(out, R"({}"{}":")", first ? "" : ",", i);
-        for (const unsigned char byte : name)
-            out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
-        *out++ = '"';
-        page.Commit(out);
-        first = false;
-    }
+    hues.ForEach([&](std::span<const HueView> part, std::size_t before) {
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            const auto& name = part[i].record->Name;
+            const auto end = std::find(name.begin(), name.end(), 0);
+            const bool control = std::any_of(
+                name.begin(), end, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
+            if (!control && huedata::HueNameRoundTrips(name)) continue;
+            char* out = page.Reserve(16 + 2 * name.size());
+            out = fmt::format_to(out, R"({}"{}":")", first ? "" : ",", before + i);
+            for (const unsigned char byte : name)
+                out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
+            *out++ = '"';
+            page.Commit(out);
+            first = false;
+        }
+    });
     // Changes a person makes on the page are kept in the browser under this mark of the hues
-    // it was made from, so that they come back for these hues and for no others.
-    page << "},\n\"key\": \"" << KeyOf(block, hues) << "\"}";
+    // it was made from (ids, values, then names), so that they come back for these hues and
+    // for no others.
+    page << "},\n\"key\": \"" << fmt::format("{:016x}", key) << "\"}";
 }
 
 std::string InertJson(std::string_view json) {

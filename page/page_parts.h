@@ -20,6 +20,18 @@ namespace hues {
 // safeguard against anyone, only a name for one content that differs from another's.
 std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t start);
 
+// The same mark of bytes handed over a piece at a time, each piece but the last a whole number
+// of words (8 bytes).
+class BytesMarker {
+public:
+    explicit BytesMarker(std::uint64_t start) : hash_(start ^ 0xCBF29CE484222325U) {}
+    void Add(std::span<const unsigned char> bytes);
+    std::uint64_t mark() const { return hash_; }
+
+private:
+    std::uint64_t hash_;
+};
+
 // A name as a string in a script or its JSON data, written at `out`: quotes, backslashes and
 // "<" (which could end the script) escaped, control characters shown as U+FFFD but the five
 // that stand for the bytes Windows-1252 leaves undefined (U+0081 ...), which are kept. Room:
@@ -33,7 +45,7 @@ void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes);
 // values a hue), as little-endian 16-bit values in base64, which the script reads into typed
 // arrays; the names as they are shown; the bytes of the names their text would not give
 // back; and a mark of them all.
-void AppendHueData(TextBuilder& page, std::span<const HueView> hues);
+void AppendHueData(TextBuilder& page, const HuesInParts& hues);
 
 // JSON text made safe inside a page's data element, which "</script" would end: a "<" can
 // only stand in a JSON string, where \u003C means the same.

@@ -135,7 +135,8 @@ EditorResponse EditorService::Page() {
             conflicts_.empty() ? std::string() : ConflictsJson(conflicts_),
             huegit::TrackedByGit(file_)};
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
-        HtmlPage(AllViews(read.hues), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
+        const std::vector<HueView> views = AllViews(read.hues);
+        HtmlPage(HuesInParts(views), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
                  &served);
         page.Flush();
     } catch (const HuesError& error) {

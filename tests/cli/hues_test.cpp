@@ -452,6 +452,8 @@ TEST_F(HuesTest, ExportsAPaletteAndASelfContainedPage) {
 
     const std::string page = Run({"export", "html"}).out;
     EXPECT_LT(page.size(), 4U << 20U);
+    // A whole file's page is made a part at a time; the same hues listed, all at once.
+    EXPECT_EQ(page, Run({"export", "html", "0-2999"}).out);
     EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
     // Its rows and data are pinned byte for byte in hues_program, and driven in tests/page.
     for (const char* external : {"src=", "href=", "@import", "url("}) {
