@@ -247,8 +247,8 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.palette) {
         const auto [path, group] = PaletteAndGroup(*request.palette);
         const std::string name = huedata::PathText(path);
-        const auto bytes =
-            NamingTheFile([&] { return huedata::ReadFileBytes(path, MostPaletteBytes); });
+        const auto bytes = NamingTheFile(
+            [&path = path] { return huedata::ReadFileBytes(path, MostPaletteBytes); });
         const auto colors = PaletteColorsFor(name, ReadPalette(name, bytes), group);
         if (colors.size() == 32) {
             change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);

@@ -192,7 +192,7 @@ TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
              {"normal", {}},
              {"deuteranomaly", {huedata::VisionKind::Deuteranomaly, 100}},
              {"tritanomaly:45", {huedata::VisionKind::Tritanomaly, 45}}}) {
-        const auto lab = [&](huedata::Rgb24 color) {
+        const auto lab = [&seenWith = seenWith](huedata::Rgb24 color) {
             return huedata::OkLabFromSrgb(huedata::SeenColor(color, seenWith));
         };
         for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
