@@ -144,6 +144,29 @@ TEST_F(ReadHueRecordTest, ReadsAWholeFileUpToItsLastWholeEntry) {
     EXPECT_TRUE(ReadHueFile(WriteFile("empty.mul", {})).empty());
 }
 
+// A file read in parts over and over, as a page is made, is read as it was opened: a file
+// another program puts in its place meanwhile is not read, and one that shrinks is refused.
+TEST_F(ReadHueRecordTest, EachReadingInPartsIsOfTheFileAsOpened) {
+    const auto hues = NumberedHues(3000);
+    const fs::path path = WriteHueFile("hues.mul", hues);
+    const auto readWhole = [](huedata::HueFileParts& parts) {
+        std::vector<HueRecord> read;
+        parts.Read([&](const huedata::HuePart& part) {
+            read.insert(read.end(), part.hues.begin(), part.hues.end());
+        });
+        return read;
+    };
+    huedata::HueFileParts parts(path);
+    EXPECT_EQ(readWhole(parts), hues);
+    fs::rename(WriteHueFile("new.mul", NumberedHues(9)), path);
+    EXPECT_EQ(readWhole(parts), hues);
+    huedata::HueFileParts shrinking(path);
+    fs::resize_file(path, 100);
+    ExpectFailure(
+        path, [&] { readWhole(shrinking); },
+        "The file shrank to 100 bytes while it was being read");
+}
+
 TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {
     struct Case {
         std::uint64_t size;
