@@ -158,8 +158,11 @@ TEST_F(ReadHueRecordTest, EachReadingInPartsIsOfTheFileAsOpened) {
     };
     huedata::HueFileParts parts(path);
     EXPECT_EQ(readWhole(parts), hues);
+#if !defined(_WIN32)  // Windows puts no file in the place of one that is open
     fs::rename(WriteHueFile("new.mul", NumberedHues(9)), path);
     EXPECT_EQ(readWhole(parts), hues);
+#endif
+    WriteHueFile("hues.mul", NumberedHues(9));
     huedata::HueFileParts shrinking(path);
     fs::resize_file(path, 100);
     ExpectFailure(
