@@ -6,11 +6,6 @@ namespace huedata {
 
 namespace {
 
-unsigned char* PutLittleEndian(unsigned char* out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i, value >>= 8U) *out++ = static_cast<unsigned char>(value);
-    return out;
-}
-
 unsigned char* PutInt16(unsigned char* out, std::int16_t value) {
     return PutLittleEndian(out, static_cast<std::uint16_t>(value), 2);
 }

@@ -77,6 +77,12 @@ constexpr std::uint32_t LittleEndianValue(std::span<const unsigned char> bytes) 
     return value;
 }
 
+// `value` written at `out` as `bytes` little-endian bytes (at most four); returns the end.
+constexpr unsigned char* PutLittleEndian(unsigned char* out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i, value >>= 8U) *out++ = static_cast<unsigned char>(value);
+    return out;
+}
+
 // Decodes the 88 stored bytes of one entry. Pure: no I/O.
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes);
 

@@ -1,5 +1,6 @@
 #include "page/page_parts.h"
 
+#include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
@@ -20,10 +21,8 @@ public:
     template <std::size_t Count>
     void Put(const std::array<std::uint16_t, Count>& values) {
         std::array<unsigned char, 2 * Count> bytes;
-        for (std::size_t i = 0; i < Count; ++i) {
-            bytes[2 * i] = static_cast<unsigned char>(values[i] & 0xFFU);
-            bytes[2 * i + 1] = static_cast<unsigned char>(values[i] >> 8U);
-        }
+        unsigned char* out = bytes.data();
+        for (const std::uint16_t value : values) out = huedata::PutLittleEndian(out, value, 2);
         std::span<const unsigned char> rest(bytes);
         while (!rest.empty()) {
             if (size_ == slice_.size()) Write();
