@@ -6,7 +6,7 @@
 import { after, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
-import { copyFileSync, existsSync, mkdirSync, readFileSync, writeFileSync, chmodSync } from "node:fs";
+import { copyFileSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync, chmodSync } from "node:fs";
 import { createServer, request } from "node:http";
 import { join } from "node:path";
 
@@ -239,6 +239,7 @@ test("it says where it serves, stops at Ctrl+C, and names a missing file, a bad 
 test("the browser is opened on the address, and a browser that fails is said to", async () => {
   if (HUES_RUNNER) return;  // Windows opens its own default browser
   const file = fresh("browser.mul"), seen = join(work, "browser-saw.txt");
+  rmSync(seen, { force: true });
   const browser = join(work, "browser.sh");
   writeFileSync(browser, `#!/bin/sh\necho "$1" > ${seen}\n`);
   chmodSync(browser, 0o755);
@@ -249,9 +250,15 @@ test("the browser is opened on the address, and a browser that fails is said to"
     let out = "", err = "";
     child.stdout.on("data", (data) => { out += data; });
     child.stderr.on("data", (data) => { err += data; });
-    await new Promise((resolve) => setTimeout(resolve, 600));
+    // Until the browser has been started, or said not to start: on a busy machine that is
+    // seconds, not a moment.
+    const done = () => out.endsWith("\n") &&
+      (check ? check.test(err) : existsSync(seen) && readFileSync(seen, "utf8").endsWith("\n"));
+    for (const started = Date.now(); !done() && Date.now() - started < 30_000;) {
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
     child.kill("SIGINT");
-    await new Promise((resolve) => child.on("exit", resolve));
+    await new Promise((resolve) => child.on("close", resolve));
     if (check) assert.match(err, check);
     else assert.equal(readFileSync(seen, "utf8"), out);
     assert.equal(out.split("\n").length, 2, "standard output holds the address alone");
