@@ -2,6 +2,10 @@
 # third-party code keeps its own flags.
 function(hueviewer_target_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
+  # clang-tidy reads a unity build's units a target at a time, through the files that include
+  # them: those includes of .cpp files are meant.
+  set_target_properties(${target} PROPERTIES UNITY_BUILD_CODE_BEFORE_INCLUDE
+                                             "// NOLINTNEXTLINE(bugprone-suspicious-include)")
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   if(WIN32)
     # windows.h must not define min and max over std::min and std::max. MinGW's own
