@@ -8,7 +8,7 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { appendFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, huesIn, png, startBrowser, workDir } from "./harness.mjs";
+import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, huesIn, startBrowser, workDir } from "./harness.mjs";
 
 let run;
 before(async () => { run = await startBrowser(); });
@@ -53,7 +53,7 @@ function toldAs(format, output, note) {
 test("diff's text, JSON, CSV and page tell the same hues, fields and changes of the file", async () => {
   const a = join(workDir, "four-a.mul"), b = join(workDir, "four-b.mul"), ramp = join(workDir, "ramp.png");
   execFileSync(MAKE_SAMPLE, [a, "20"]);
-  writeFileSync(ramp, png(Array.from({ length: 32 }, (_, x) => [x * 8, x * 8, x * 8, 255])));
+  writeFileSync(ramp, await run.png(Array.from({ length: 32 }, (_, x) => [x * 8, x * 8, x * 8, 255])));
   const cases = [
     ["a block's header alone", [{ id: 8, block_header: 7 }]],
     ["bytes after a name's NUL", [{ id: 3, name_bytes: "41" + "00" + "42".repeat(18) }]],

@@ -6,7 +6,6 @@ import { createRequire } from "node:module";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
 import { basename, join } from "node:path";
-import { deflateSync } from "node:zlib";
 import { chromium } from "playwright-core";
 import { chromiumOptions } from "./chromium.mjs";
 import { huesIn, repositoryIn } from "../support/repository.mjs";
@@ -15,7 +14,7 @@ export const { HUES, MAKE_SAMPLE } = process.env;
 // A folder for each file of tests, as the runner runs them side by side.
 export const workDir = join(process.env.WORK_DIR, basename(process.argv[1], ".test.mjs"));
 export const hueFile = join(workDir, "hues.mul");
-export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8" });
+export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
 
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
@@ -31,6 +30,7 @@ export async function startBrowser() {
   });
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
   const browser = await chromium.launch(chromiumOptions);
+  let painter;
   // Every error a page's script throws, and every request that would leave this machine, fail
   // the file's tests when they end.
   const thrown = [];
@@ -54,6 +54,16 @@ export async function startBrowser() {
       return page;
     },
     address: (name) => `http://127.0.0.1:${server.address().port}/${name}`,
+    // A PNG of RGBA pixels (alpha 0 or 255), `width` a row (all in one row by default),
+    // encoded by the browser's canvas.
+    png: async (pixels, width = pixels.length) => {
+      painter ??= await browser.newPage();
+      return Buffer.from(await painter.evaluate(([flat, width]) => {
+        const canvas = Object.assign(document.createElement("canvas"), { width, height: flat.length / 4 / width });
+        canvas.getContext("2d").putImageData(new ImageData(Uint8ClampedArray.from(flat), width), 0, 0);
+        return canvas.toDataURL("image/png").split(",")[1];
+      }, [pixels.flat(), width]), "base64");
+    },
     stop: async () => {
       await browser.close();
       server.close();
@@ -62,36 +72,14 @@ export async function startBrowser() {
   };
 }
 
-// A PNG of RGBA pixels, `width` a row (all in one row by default), written by hand so the test
-// needs nothing else.
-export function png(pixels, width = pixels.length) {
-  const crcTable = Array.from({ length: 256 }, (_, n) => {
-    for (let k = 0; k < 8; k++) n = n & 1 ? 0xedb88320 ^ (n >>> 1) : n >>> 1;
-    return n >>> 0;
-  });
-  const crc = (bytes) => {
-    let c = 0xffffffff;
-    for (const byte of bytes) c = crcTable[(c ^ byte) & 255] ^ (c >>> 8);
-    return (c ^ 0xffffffff) >>> 0;
+// Numbers from `seed` that are the same on every run, so that a failure can be run again:
+// random(n) is one below n.
+export function seededRandom(seed) {
+  let state = seed;
+  return (n) => {
+    state ^= state << 13; state ^= state >>> 17; state ^= state << 5;
+    return (state >>> 0) % n;
   };
-  const chunk = (type, data) => {
-    const body = Buffer.concat([Buffer.from(type, "latin1"), data]);
-    const length = Buffer.alloc(4);
-    length.writeUInt32BE(data.length);
-    const check = Buffer.alloc(4);
-    check.writeUInt32BE(crc(body));
-    return Buffer.concat([length, body, check]);
-  };
-  const header = Buffer.alloc(13);
-  const height = pixels.length / width;
-  header.writeUInt32BE(width, 0);
-  header.writeUInt32BE(height, 4);
-  header.set([8, 6, 0, 0, 0], 8);  // 8 bits per channel, RGBA
-  const rows = Buffer.from(Array.from({ length: height }, (_, y) =>
-    [0, ...pixels.slice(y * width, (y + 1) * width).flat()]).flat());
-  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-                        chunk("IHDR", header), chunk("IDAT", deflateSync(rows)),
-                        chunk("IEND", Buffer.alloc(0))]);
 }
 
 // The accessibility audit's faults on the page as it is, one line each.

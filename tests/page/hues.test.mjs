@@ -8,19 +8,10 @@ import { execFileSync } from "node:child_process";
 import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import * as arithmetic from "../../page/web/hues.js";
-
-const { HUES, WORK_DIR } = process.env;
-const work = join(WORK_DIR, "arithmetic");
-const hueFile = join(work, "hues.mul");
-const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
+import { HUES, hueFile, hues, seededRandom, workDir as work } from "./harness.mjs";
 const listed = () => JSON.parse(hues("list", "--format", "json"));
 
-// Numbers that are the same on every run, so that a failure can be run again.
-let state = 0x2545f491;
-const random = (n) => {
-  state ^= state << 13; state ^= state >>> 17; state ^= state << 5;
-  return (state >>> 0) % n;
-};
+const random = seededRandom(0x2545f491);
 const Count = 160;
 const randomColor = () => [random(256), random(256), random(256)];
 

@@ -7,13 +7,9 @@ import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { rampFromPixels, useLinearTable } from "../../page/web/hues.js";
-import { HUES, hueFile, hues, png, startBrowser, workDir } from "./harness.mjs";
+import { HUES, hueFile, hues, seededRandom, startBrowser, workDir } from "./harness.mjs";
 
-let state = 0x1b873593;
-const random = (n) => {
-  state ^= state << 13; state ^= state >>> 17; state ^= state << 5;
-  return (state >>> 0) % n;
-};
+const random = seededRandom(0x1b873593);
 
 // The colours `hues set --from-picture` gives hue 5 of a copy of the file, or null if it refuses.
 function programRamp(picture, region) {
@@ -39,7 +35,7 @@ before(async () => {
 });
 after(() => run.stop());
 
-test("the page's steps give the ramp hues set --from-picture gives", () => {
+test("the page's steps give the ramp hues set --from-picture gives", async () => {
   let made = 0;
   for (let trial = 0; trial < 24; trial++) {
     const width = 16 + random(50), height = 4 + random(20);
@@ -47,7 +43,7 @@ test("the page's steps give the ramp hues set --from-picture gives", () => {
     const pixels = Array.from({ length: width * height }, () => [...palette[random(palette.length)],
                                                                   random(5) === 0 ? 0 : 255]);
     const picture = join(workDir, "random.png");
-    writeFileSync(picture, png(pixels, width));
+    writeFileSync(picture, await run.png(pixels, width));
     const x = random(Math.ceil(width / 2)), y = random(Math.ceil(height / 2));
     const region = [x, y, 1 + random(width - x), 1 + random(height - y)];
     const expected = programRamp(picture, region);
@@ -64,7 +60,7 @@ test("in the editor, a region dragged on a chosen picture makes the hue, and Und
   const pixels = Array.from({ length: width * height }, (_, i) =>
     [(i % width) * 2, Math.floor(i / width) * 4, random(256), 255]);
   const picture = join(workDir, "chosen.png");
-  writeFileSync(picture, png(pixels, width));
+  writeFileSync(picture, await run.png(pixels, width));
   const page = await run.open(run.address("ramp.html"));
   await page.click("#hue-12 button.edit");
   const before = await page.$$eval("#edit-colours input", (inputs) => inputs.map((input) => input.value));

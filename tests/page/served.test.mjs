@@ -9,7 +9,7 @@ import assert from "node:assert/strict";
 import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync, writeFileSync } from "node:fs";
 import { execFileSync } from "node:child_process";
 import { join } from "node:path";
-import { hueFile, png, startBrowser, workDir } from "./harness.mjs";
+import { hueFile, startBrowser, workDir } from "./harness.mjs";
 import { serve, stopServers } from "../server/serve.mjs";
 
 const { HUES } = process.env;
@@ -142,8 +142,8 @@ test("far down the table at a small window, the changes bar and what Save says s
 test("a picture given with --sample paints every row; one chosen in the page comes back after a reload", async () => {
   const file = fresh("pictured.mul");
   const given = join(workDir, "given.png"), chosen = join(workDir, "chosen.png");
-  writeFileSync(given, png([[8, 8, 8, 255], [255, 255, 255, 255]]));
-  writeFileSync(chosen, png([[255, 255, 255, 255], [8, 8, 8, 255], [0, 0, 0, 0]]));
+  writeFileSync(given, await run.png([[8, 8, 8, 255], [255, 255, 255, 255]]));
+  writeFileSync(chosen, await run.png([[255, 255, 255, 255], [8, 8, 8, 255], [0, 0, 0, 0]]));
   const server = await serve(file, ["--port", "0", "--sample", given]);
   const page = await run.open(server.url.href);
   // The picture each shown row paints: its width, and the colour of its first pixel against the

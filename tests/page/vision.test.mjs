@@ -7,7 +7,7 @@ import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { useLinearTable } from "../../page/web/hues.js";
 import { seenColor, useVisionMatrices } from "../../page/web/vision.js";
-import { hues, png, startBrowser, workDir } from "./harness.mjs";
+import { hues, startBrowser, workDir } from "./harness.mjs";
 
 const source = (path) => JSON.parse(readFileSync(new URL(path, import.meta.url), "utf8"));
 const hexOf = (rgb) => "#" + rgb.map((c) => c.toString(16).toUpperCase().padStart(2, "0")).join("");
@@ -24,7 +24,7 @@ before(async () => {
   useVisionMatrices(source("../../huedata/colour_vision_machado_2009.json").matrices);
   // A picture of the 32 levels, so that each row also paints every colour of its hue.
   const levels = Array.from({ length: 32 }, (_, k) => [k * 8, k * 8, k * 8, 255]);
-  writeFileSync(join(workDir, "levels.png"), png(levels));
+  writeFileSync(join(workDir, "levels.png"), await run.png(levels));
   hues("export", "html", "0-40", "--sample", join(workDir, "levels.png"), "-o", join(workDir, "vision.html"));
 });
 after(() => run.stop());
