@@ -19,8 +19,6 @@
 #include <unistd.h>
 #endif
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -30,12 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
+using huedata::ReadFileBytes;
 using hues::Outcome;
-
-Bytes FileBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 std::set<fs::path> FolderContents(const fs::path& folder) {
     std::set<fs::path> names;
@@ -75,7 +69,7 @@ protected:
         EXPECT_EQ(dry.out, "");
         const Outcome applied = Run(source, input);
         EXPECT_NE(applied.err.find("already holds these hues"), std::string::npos) << applied.err;
-        EXPECT_EQ(FileBytes(file), image);
+        EXPECT_EQ(ReadFileBytes(file), image);
         return applied.err;
     }
     // `list --format json` of a file, built again from standard input.
@@ -83,7 +77,7 @@ protected:
         const Outcome json = Run({"-f", file.string(), "list", "--format", "json"});
         const fs::path built = dir_ / "built.mul";
         EXPECT_EQ(Run({"build", "-", "-o", built.string()}, json.out).status, 0);
-        return FileBytes(built);
+        return ReadFileBytes(built);
     }
 
     TempDir dir_;
@@ -115,7 +109,7 @@ TEST_F(EditTest, TextRoundTripsAndPatchesRebuildEveryFileToTheByte) {
         const fs::path rebuilt = dir_ / "rebuilt.mul";
         EXPECT_EQ(
             Run({"build", "--base", a.string(), "-", "-o", rebuilt.string()}, patch.out).status, 0);
-        EXPECT_EQ(FileBytes(rebuilt), changed);
+        EXPECT_EQ(ReadFileBytes(rebuilt), changed);
         EXPECT_EQ(Run({"diff", b.string(), rebuilt.string()}).status, 0);
     }
 }
@@ -167,7 +161,7 @@ TEST_F(EditTest, ListingsSavedByOtherProgramsApplyToTheHuesTheyList) {
     const fs::path fixtures = HUES_FIXTURES;
     const fs::path file = dir_ / "hues.mul";
     ASSERT_EQ(Run({"build", (fixtures / "hues.json").string(), "-o", file.string()}).status, 0);
-    const Bytes image = FileBytes(file);
+    const Bytes image = ReadFileBytes(file);
     for (const std::string name : {"lo-comma.csv", "lo-semicolon.csv", "lo-via-xlsx.csv",
                                    "powershell.json", "lo-unasked.csv"}) {
         const std::string said = AppliesWithNoChange(file, image, {(fixtures / name).string()});
@@ -188,7 +182,7 @@ TEST_F(EditTest, ListingsSavedByOtherProgramsApplyToTheHuesTheyList) {
     Bytes renamed = image;
     huedata::ApplyHueChanges(
         renamed, std::vector<huedata::HueChange>{{.id = 14, .name = huetools::NameBytes("No?")}});
-    EXPECT_EQ(FileBytes(file), renamed);
+    EXPECT_EQ(ReadFileBytes(file), renamed);
 }
 
 TEST_F(EditTest, ExportCsvGuardsWhatASpreadsheetWouldChange) {
@@ -235,7 +229,7 @@ TEST_F(EditTest, ADryRunWritesNothingAndShowsWhatApplyDoes) {
     renames += R"(,{"id":30,"table_start":-1}])";
     const Outcome dry = Run({"-f", file.string(), "apply", "-", "--dry-run"}, renames);
     EXPECT_EQ(dry.status, 1);
-    EXPECT_EQ(FileBytes(file), image);
+    EXPECT_EQ(ReadFileBytes(file), image);
     EXPECT_EQ(fs::last_write_time(file), modified);
     EXPECT_EQ(FolderContents(dir_.path()), std::set<fs::path>{"hues.mul"});
 
@@ -264,7 +258,7 @@ TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
                              "300", "--gradient", "#FF0000,#0000FF"});
     EXPECT_EQ(set.status, 0);
     EXPECT_EQ(set.err, "hues: hue 42 changed; previous file kept as " + file.string() + ".bak\n");
-    const Bytes now = FileBytes(file);
+    const Bytes now = ReadFileBytes(file);
     const auto start = huedata::HueOffset(42);
     for (std::size_t i = 0; i < now.size(); ++i) {
         if (i < start || i >= start + huedata::HueRecordSize) {
@@ -278,20 +272,20 @@ TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
     // A gradient's stops are its ends, exactly; with 32 stops every colour is one.
     EXPECT_EQ(hue.Colors[0], 0x7C00);
     EXPECT_EQ(hue.Colors[31], 0x001F);
-    EXPECT_EQ(FileBytes(file.string() + ".bak"), old);
+    EXPECT_EQ(ReadFileBytes(file.string() + ".bak"), old);
 
     // A copy, then the same again: nothing to change, so the file and its backup stay.
     ASSERT_EQ(Run({"-f", file.string(), "set", "43", "--copy-of", "42", "--no-backup"}).status, 0);
-    EXPECT_EQ(huedata::HueAt(FileBytes(file), 43), hue);
+    EXPECT_EQ(huedata::HueAt(ReadFileBytes(file), 43), hue);
     const Outcome again = Run({"-f", file.string(), "set", "43", "--copy-of", "42"});
     EXPECT_NE(again.err.find("nothing changed"), std::string::npos) << again.err;
-    EXPECT_EQ(FileBytes(file.string() + ".bak"), old);
+    EXPECT_EQ(ReadFileBytes(file.string() + ".bak"), old);
     EXPECT_EQ(FolderContents(dir_.path()), (std::set<fs::path>{"hues.mul", "hues.mul.bak"}));
 
     // A hue past the end: the file grows by whole entries, and what it held stays.
-    const Bytes before = FileBytes(file);
+    const Bytes before = ReadFileBytes(file);
     ASSERT_EQ(Run({"-f", file.string(), "set", "101", "--table", "1", "2"}).status, 0);
-    const Bytes grown = FileBytes(file);
+    const Bytes grown = ReadFileBytes(file);
     ASSERT_EQ(grown.size(), huedata::EndOfEntries(102));
     EXPECT_TRUE(std::equal(before.begin(), before.end(), grown.begin()));
     EXPECT_EQ(huedata::HueAt(grown, 101).TableEnd, 2);
@@ -312,7 +306,7 @@ TEST_F(EditTest, EditedColorsWinOverStoredOnesAndInexactOnesAreReported) {
     EXPECT_EQ(apply.status, 0);
     EXPECT_EQ(apply.err.find("hues: warning: 2 colours were taken to the nearest"), 0U)
         << apply.err;
-    const huedata::HueRecord hue = huedata::HueAt(FileBytes(file), 1);
+    const huedata::HueRecord hue = huedata::HueAt(ReadFileBytes(file), 1);
     EXPECT_EQ(static_cast<std::uint16_t>(hue.Colors[0]), 0xFC00);  // agrees: the stored value stays
     EXPECT_EQ(huedata::ConvertColor(hue.Colors[1]), (huedata::Rgb24{0x10, 0x31, 0x52}));
 
@@ -340,7 +334,7 @@ TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
         }
     }
     EXPECT_EQ(FolderContents(dir_.path()), before);
-    EXPECT_EQ(FileBytes(file), Bytes(huedata::EndOfEntries(8)));
+    EXPECT_EQ(ReadFileBytes(file), Bytes(huedata::EndOfEntries(8)));
 }
 
 #if defined(_WIN32)
@@ -372,7 +366,7 @@ TEST_F(EditTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
     EXPECT_NE(save.body.find("is in use by another program; close it and try again"),
               std::string::npos)
         << save.body;
-    EXPECT_EQ(FileBytes(file), old);
+    EXPECT_EQ(ReadFileBytes(file), old);
     EXPECT_EQ(FolderContents(dir_.path()), std::set<fs::path>{"hues.mul"});
 }
 #else
@@ -385,8 +379,8 @@ TEST_F(EditTest, AnEditKeepsPermissionsAndWritesThroughALink) {
     EXPECT_TRUE(fs::is_symlink(dir_ / "link.mul"));
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(huedata::HueAt(FileBytes(real), 3).Name, huetools::NameBytes("x"));
-    EXPECT_EQ(FileBytes(dir_ / "real.mul.bak"), old);
+    EXPECT_EQ(huedata::HueAt(ReadFileBytes(real), 3).Name, huetools::NameBytes("x"));
+    EXPECT_EQ(ReadFileBytes(dir_ / "real.mul.bak"), old);
 }
 
 TEST_F(EditTest, AReadOnlyFileIsLeftAlone) {
@@ -396,7 +390,7 @@ TEST_F(EditTest, AReadOnlyFileIsLeftAlone) {
     const Outcome set = Run({"-f", file.string(), "set", "1", "--name", "x"});
     EXPECT_EQ(set.status, 2);
     EXPECT_NE(set.err.find("Permission denied"), std::string::npos) << set.err;
-    EXPECT_EQ(FileBytes(file), Bytes(huedata::EndOfEntries(8)));
+    EXPECT_EQ(ReadFileBytes(file), Bytes(huedata::EndOfEntries(8)));
 }
 #endif
 

@@ -15,15 +15,10 @@ using huedata::HueNameText;
 using huetools::NameBytes;
 
 TEST(HexText, UpperCaseWithoutLeadingZerosAndTwosComplementForNegatives) {
-    for (const auto& [value, text] :
-         std::initializer_list<std::pair<std::int16_t, const char*>>{{0, "0"},
-                                                                     {0x1F, "1F"},
-                                                                     {0x0ABC, "ABC"},
-                                                                     {0x7FFF, "7FFF"},
-                                                                     {INT16_MIN, "8000"},
-                                                                     {-1, "FFFF"}}) {
-        EXPECT_EQ(HexText(value), text);
-    }
+    const std::pair<std::int16_t, const char*> cases[] = {
+        {0, "0"},         {0x1F, "1F"},        {0x0ABC, "ABC"},
+        {0x7FFF, "7FFF"}, {INT16_MIN, "8000"}, {-1, "FFFF"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(HexText(value), text);
     EXPECT_EQ(huedata::Color15Text(0x7C00), "0x7C00");
     EXPECT_EQ(huedata::Color15Text(0x001F), "0x001F");
     EXPECT_EQ(huedata::Color15Text(-1), "0xFFFF");

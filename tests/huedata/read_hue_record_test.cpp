@@ -85,8 +85,8 @@ TEST_F(ReadHueRecordTest, DecodesLittleEndianFieldsAtTheirOffsets) {
 }
 
 // Runs `read` and expects a HueFileError naming the file as given and containing `reason`.
-void ExpectFailure(const fs::path& path, const std::function<void()>& read,
-                   const std::string& reason) {
+void ExpectFailure(const fs::path& path, const std::string& reason,
+                   const std::function<void()>& read) {
     try {
         read();
         ADD_FAILURE() << "read of " << path << " succeeded";
@@ -103,11 +103,8 @@ void ExpectFailure(const fs::path& path, const std::function<void()>& read,
 
 // Both the entry read and the whole-file read refuse what they cannot read, alike.
 void ExpectReadFails(const fs::path& path, std::int32_t position, const std::string& reason) {
-    ExpectFailure(
-        path, [&] { ReadHueRecord(path, position); }, reason);
-    if (position >= 1)
-        ExpectFailure(
-            path, [&] { ReadHueFile(path); }, reason);
+    ExpectFailure(path, reason, [&] { ReadHueRecord(path, position); });
+    if (position >= 1) ExpectFailure(path, reason, [&] { ReadHueFile(path); });
 }
 
 TEST_F(ReadHueRecordTest, AFileMustHoldTheWholeEntry) {
@@ -117,11 +114,11 @@ TEST_F(ReadHueRecordTest, AFileMustHoldTheWholeEntry) {
     image.pop_back();
     const fs::path shortFile = WriteFile("short.mul", image);
     ExpectFailure(
-        shortFile, [&] { ReadHueRecord(shortFile, HuePosition(8)); },
-        "The file is 799 bytes long, too short for the hue entry at byte offsets 712 to 799");
+        shortFile,
+        "The file is 799 bytes long, too short for the hue entry at byte offsets 712 to 799",
+        [&] { ReadHueRecord(shortFile, HuePosition(8)); });
     const fs::path empty = WriteFile("empty.mul", {});
-    ExpectFailure(
-        empty, [&] { ReadHueRecord(empty, HuePosition(0)); }, "0 bytes long");
+    ExpectFailure(empty, "0 bytes long", [&] { ReadHueRecord(empty, HuePosition(0)); });
 }
 
 TEST_F(ReadHueRecordTest, MissingEmptyAndDirectoryPathsAreErrors) {
@@ -165,9 +162,8 @@ TEST_F(ReadHueRecordTest, EachReadingInPartsIsOfTheFileAsOpened) {
     WriteHueFile("hues.mul", NumberedHues(9));
     huedata::HueFileParts shrinking(path);
     fs::resize_file(path, 100);
-    ExpectFailure(
-        path, [&] { readWhole(shrinking); },
-        "The file shrank to 100 bytes while it was being read");
+    ExpectFailure(path, "The file shrank to 100 bytes while it was being read",
+                  [&] { readWhole(shrinking); });
 }
 
 TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {

@@ -15,8 +15,6 @@
 #endif
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,11 +34,6 @@ std::u16string Digits(long long number) {
 
 std::u16string NameOf(int id) {
     return u"Hue " + Digits(id);
-}
-
-std::vector<char> FileBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // For messages that name a control.
@@ -219,7 +212,7 @@ TEST_F(WindowBehaviour, ShowsTheSelectedHueAndReadsAfreshEachTime) {
 
 TEST_F(WindowBehaviour, ASessionOnlyEverReadsTheHueFile) {
     const fs::path file = writeHueFile("hues.mul", NumberedHues(64));
-    const std::vector<char> bytesBefore = FileBytes(file);
+    const auto bytesBefore = huedata::ReadFileBytes(file);
     const auto modifiedBefore = fs::last_write_time(file);
 #ifdef __linux__
     // A file opened for writing reports IN_CLOSE_WRITE on closing, even if left unwritten.
@@ -247,7 +240,7 @@ TEST_F(WindowBehaviour, ASessionOnlyEverReadsTheHueFile) {
     EXPECT_FALSE(events.empty());
     for (const std::uint32_t mask : events) EXPECT_EQ(mask, std::uint32_t{IN_CLOSE_NOWRITE});
 #endif
-    EXPECT_TRUE(FileBytes(file) == bytesBefore);
+    EXPECT_TRUE(huedata::ReadFileBytes(file) == bytesBefore);
     EXPECT_TRUE(fs::last_write_time(file) == modifiedBefore);
 }
 
