@@ -31,16 +31,4 @@ TEST(ConvertColor, MatchesTheFiveToEightBitMappingForEveryValue) {
     }
 }
 
-TEST(ConvertColor, Landmarks) {
-    EXPECT_EQ(ConvertColor(AsColor15(0x0000)), (Rgb24{0, 0, 0}));
-    EXPECT_EQ(ConvertColor(AsColor15(0x7FFF)), (Rgb24{255, 255, 255}));
-    EXPECT_EQ(ConvertColor(-1), (Rgb24{255, 255, 255}));
-    EXPECT_EQ(ConvertColor(AsColor15(0x8000)), (Rgb24{0, 0, 0}));
-    EXPECT_EQ(ConvertColor(AsColor15(0x4210)), (Rgb24{132, 132, 132}));
-    EXPECT_EQ(ConvertColor(AsColor15(0x0C63)), (Rgb24{25, 25, 25}));  // not 24: no bit copying
-    EXPECT_EQ(ConvertColor(AsColor15(0x001F)).packed(), 0xFF0000U);
-    EXPECT_EQ(ConvertColor(AsColor15(0x03E0)).packed(), 0x00FF00U);
-    EXPECT_EQ(ConvertColor(AsColor15(0x7C00)).packed(), 0x0000FFU);
-}
-
 }  // namespace

@@ -10,14 +10,6 @@ namespace {
 using huedata::HueId;
 using huedata::HuePosition;
 
-TEST(HuePosition, Landmarks) {
-    EXPECT_EQ(HuePosition(0), 5);  // the file's first 4 bytes are a block header
-    EXPECT_EQ(HuePosition(7), 621);
-    EXPECT_EQ(HuePosition(8), 713);  // first entry of the second block: 708 + 4, 1-based
-    EXPECT_EQ(HuePosition(2998), 265325);
-    EXPECT_EQ(HuePosition(std::numeric_limits<HueId>::max()), 2899881);
-}
-
 TEST(HuePosition, EveryIdentifierLiesInsideItsOwnBlockPastTheHeader) {
     for (std::int32_t n = 0; n <= std::numeric_limits<HueId>::max(); ++n) {
         const std::int64_t offset = std::int64_t{HuePosition(static_cast<HueId>(n))} - 1;

@@ -41,11 +41,6 @@ TEST(OkLab, ConvertsSrgbThroughItsTransferFunction) {
     ExpectNear(huedata::OkLabFromSrgb({128, 128, 128}), {0.59987, 0.0, 0.0}, 2e-4);
 }
 
-TEST(DeltaEOK, IsTheEuclideanDistanceInOkLab) {
-    EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.5, 0.1, -0.1}, {0.5, 0.1, -0.1}), 0.0);
-    EXPECT_DOUBLE_EQ(huedata::DeltaEOK({0.1, 0.0, 0.0}, {0.4, 0.4, 0.0}), 0.5);
-}
-
 // The quick distances rank colours for `hues nearest`, which trusts their error bound to find
 // every colour that may be nearest. A quick distance is off by at most the quick point's
 // distance from the exact one (the triangle inequality) plus its own rounding: so checking
