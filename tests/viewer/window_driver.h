@@ -69,7 +69,7 @@ public:
     viewer::Rect clientArea();
     viewer::Rect placeOf(std::string_view control);
     // A caption's or the button's whole text shown on one line inside its own rectangle, in
-    // the font it has; for a text field, a line of its font inside it.
+    // the font it has; for a text field or the list, a line of its font inside it.
     bool readsWhole(std::string_view control);
     bool browseHasIcon();
     std::u16string clipboardText();

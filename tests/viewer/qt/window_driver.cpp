@@ -230,6 +230,9 @@ bool WindowDriver::readsWhole(std::string_view control) {
         room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
         return metrics.height() <= room.height();
     }
+    if (auto* list = qobject_cast<QListView*>(widget)) {
+        return metrics.height() <= list->viewport()->height();
+    }
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QStyleOptionButton option;
         option.initFrom(button);
