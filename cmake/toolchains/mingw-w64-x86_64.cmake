@@ -21,8 +21,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The 64-bit loader itself: the `wine` wrapper complains on every start when the 32-bit
-# half is not installed, which would land in the output the tests read.
+# half is not installed, which would land in the output the tests read. Started through
+# scripts/wine64, which keeps the address space's layout fixed (why, there).
 find_program(HUEVIEWER_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(HUEVIEWER_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${HUEVIEWER_WINE64}")
+  cmake_path(ABSOLUTE_PATH CMAKE_CURRENT_LIST_DIR NORMALIZE OUTPUT_VARIABLE toolchains)
+  cmake_path(APPEND toolchains ../../scripts/wine64 OUTPUT_VARIABLE wine64)
+  cmake_path(NORMAL_PATH wine64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${wine64}")
 endif()
