@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "system_files.h"
 
@@ -157,32 +159,47 @@ std::string Utf8Text(std::u16string_view text) {
     return utf8;
 }
 
+namespace {
+
+// The code point of the well-formed UTF-8 sequence at `i`, and its length in bytes; nothing
+// where the bytes there are not one (a stray or missing continuation byte, an overlong form, a
+// surrogate, past U+10FFFF).
+std::optional<std::pair<char32_t, std::size_t>> Utf8SequenceAt(std::string_view utf8,
+                                                               std::size_t i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int tail = lead < 0x80                   ? 0
+                     : lead >= 0xC2 && lead < 0xE0 ? 1
+                     : lead >= 0xE0 && lead < 0xF0 ? 2
+                     : lead >= 0xF0 && lead < 0xF5 ? 3
+                                                   : -1;
+    if (tail < 0 || i + static_cast<std::size_t>(tail) >= utf8.size()) return std::nullopt;
+    char32_t code = tail == 0 ? lead : lead & (0x3FU >> static_cast<unsigned>(tail));
+    for (int k = 1; k <= tail; ++k) {
+        const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+        if ((next & 0xC0U) != 0x80U) return std::nullopt;
+        code = (code << 6U) | (next & 0x3FU);
+    }
+    constexpr char32_t Smallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < Smallest[tail] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return std::pair{code, static_cast<std::size_t>(tail) + 1};
+}
+
+}  // namespace
+
 std::u16string Utf16Text(std::string_view utf8) {
     std::u16string text;
     text.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int tail = lead < 0x80                   ? 0
-                         : lead >= 0xC2 && lead < 0xE0 ? 1
-                         : lead >= 0xE0 && lead < 0xF0 ? 2
-                         : lead >= 0xF0 && lead < 0xF5 ? 3
-                                                       : -1;
-        char32_t code = tail <= 0 ? lead : lead & (0x3FU >> static_cast<unsigned>(tail));
-        bool wellFormed = tail >= 0 && i + static_cast<std::size_t>(tail) < utf8.size();
-        for (int k = 1; wellFormed && k <= tail; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            wellFormed = (next & 0xC0U) == 0x80U;
-            code = (code << 6U) | (next & 0x3FU);
-        }
-        constexpr char32_t Smallest[] = {0, 0x80, 0x800, 0x10000};
-        wellFormed = wellFormed && code >= Smallest[std::max(tail, 0)] && code <= 0x10FFFF &&
-                     (code < 0xD800 || code > 0xDFFF);
-        if (!wellFormed) {
+        const auto sequence = Utf8SequenceAt(utf8, i);
+        if (!sequence) {
             text.push_back(u'\uFFFD');
             ++i;
             continue;
         }
-        i += static_cast<std::size_t>(tail) + 1;
+        const auto [code, length] = *sequence;
+        i += length;
         if (code >= 0x10000) {
             text.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10U)));
             text.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FFU)));
@@ -193,8 +210,15 @@ std::u16string Utf16Text(std::string_view utf8) {
     return text;
 }
 
+// In place: whole files are checked, and a copy of theirs in UTF-16 and back cost a listing's
+// build a seventh of its time.
 bool IsUtf8(std::string_view bytes) {
-    return Utf8Text(Utf16Text(bytes)) == bytes;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto sequence = Utf8SequenceAt(bytes, i);
+        if (!sequence) return false;
+        i += sequence->second;
+    }
+    return true;
 }
 
 std::string Utf8FromWindows1252(std::string_view bytes) {
