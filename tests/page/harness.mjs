@@ -72,10 +72,10 @@ export async function startBrowser() {
   };
 }
 
-// Numbers from `seed` that are the same on every run, so that a failure can be run again:
-// random(n) is one below n.
-export function seededRandom(seed) {
-  let state = seed;
+// Numbers that are the same on every run from the same `start`, so that a failure can be run
+// again: random(n) is one below n.
+export function repeatableRandom(start) {
+  let state = start;
   return (n) => {
     state ^= state << 13; state ^= state >>> 17; state ^= state << 5;
     return (state >>> 0) % n;

@@ -8,10 +8,10 @@ import { execFileSync } from "node:child_process";
 import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import * as arithmetic from "../../page/web/hues.js";
-import { HUES, hueFile, hues, seededRandom, workDir as work } from "./harness.mjs";
+import { HUES, hueFile, hues, repeatableRandom, workDir as work } from "./harness.mjs";
 const listed = () => JSON.parse(hues("list", "--format", "json"));
 
-const random = seededRandom(0x2545f491);
+const random = repeatableRandom(0x2545f491);
 const Count = 160;
 const randomColor = () => [random(256), random(256), random(256)];
 

@@ -7,9 +7,9 @@ import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { rampFromPixels, useLinearTable } from "../../page/web/hues.js";
-import { HUES, hueFile, hues, seededRandom, startBrowser, workDir } from "./harness.mjs";
+import { HUES, hueFile, hues, repeatableRandom, startBrowser, workDir } from "./harness.mjs";
 
-const random = seededRandom(0x1b873593);
+const random = repeatableRandom(0x1b873593);
 
 // The colours `hues set --from-picture` gives hue 5 of a copy of the file, or null if it refuses.
 function programRamp(picture, region) {
