@@ -123,18 +123,10 @@ TEST_F(HuesTest, IdentifiersAndRangesKeepTheirOrder) {
     EXPECT_EQ(alone.at(10).at("block_header"), 0xDEADBEEFU);
     for (std::size_t i = 10; i < alone.size(); ++i) EXPECT_EQ(alone.at(i), whole.at(i - 10));
     ExpectFailure(Run({"show", "1", "3000"}), "past the end");
-    // A list holds every whole entry, past the window's last identifier (2998).
-    const std::string list = Run({"list"}).out;
-    EXPECT_EQ(list.substr(list.rfind('\n', list.size() - 2) + 1),
-              " 2999  Hue 2999               BB7  F448\n");
 }
 
 TEST_F(HuesTest, FindIgnoresCaseForWindows1252Letters) {
-    struct Case {
-        const char* text;
-        std::vector<int> ids;
-    };
-    for (const auto& [text, expected] : std::vector<Case>{
+    for (const auto& [text, expected] : std::vector<std::pair<const char*, std::vector<int>>>{
              {"CR\xC3\x88ME", {8}},               // CRÈME
              {"\xC5\xA1\xC5\x93\xC3\xBF", {11}},  // šœÿ
              {"\xC3\x89T\xC3\x89", {11}},         // ÉTÉ
@@ -505,16 +497,11 @@ TEST_F(HuesTest, OutputFilesAreReplacedWholeOrNotAtAll) {
 }
 
 TEST_F(HuesTest, BadUsageAndUnreadableFilesFailWithOneLine) {
-    ExpectFailure(hues::RunHues({"-f", (dir_ / "absent.mul").string(), "list"}, {}),
-                  (dir_ / "absent.mul").string() + ": ");
+    // A missing file, --help and an unknown command: in hues_program, on each system.
     ExpectFailure(hues::RunHues({"-f", dir_.path().string(), "list"}, {}), dir_.path().string());
     ExpectFailure(Run({}), "A subcommand is required");
-    ExpectFailure(Run({"paint"}), "'paint' is not a command");
     ExpectFailure(Run({"show", "1", "--format", "xml"}), "xml");
     ExpectFailure(Run({"export", "pdf"}), "pdf");
-    const Outcome help = Run({"find", "--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--format"), std::string::npos);
 }
 
 }  // namespace

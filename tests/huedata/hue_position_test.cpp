@@ -20,9 +20,4 @@ TEST(HuePosition, EveryIdentifierLiesInsideItsOwnBlockPastTheHeader) {
     }
 }
 
-TEST(HuePosition, NegativeIdentifiersFallBeforeTheFile) {
-    EXPECT_LT(HuePosition(-1), 1);
-    EXPECT_LT(HuePosition(std::numeric_limits<HueId>::min()), 1);
-}
-
 }  // namespace

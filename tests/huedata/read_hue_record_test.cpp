@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -181,8 +182,12 @@ TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {
 
 TEST_F(ReadHueRecordTest, PositionsBelowOneAreErrors) {
     const fs::path path = WriteHueFile("hues.mul", NumberedHues(8));
-    ExpectReadFails(path, 0, "Position 0 lies before the start of the file");
-    ExpectReadFails(path, HuePosition(-1), "before the start of the file");
+    for (const std::int32_t position :
+         {0, HuePosition(-1), HuePosition(std::numeric_limits<huedata::HueId>::min())}) {
+        ExpectReadFails(
+            path, position,
+            "Position " + std::to_string(position) + " lies before the start of the file");
+    }
 }
 
 #if !defined(_WIN32)

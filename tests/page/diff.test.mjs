@@ -3,16 +3,14 @@
 // of the two hue files of its own, a picture painted, an accessibility audit.
 // And `git difftool --tool=hues` in a real repository: the page of the last commit's change,
 // ended with 0 by its Done button or by closing it; nothing it answers writes anything.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { appendFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, huesIn, startBrowser, workDir } from "./harness.mjs";
+import { HUES, MAKE_SAMPLE, axeFaults, browserForTests, gitRepository, huesIn, workDir } from "./harness.mjs";
 
-let run;
-before(async () => { run = await startBrowser(); });
-after(() => run?.stop());
+const run = browserForTests();
 
 const hues = (...args) => execFileSync(HUES, args, { encoding: "utf8", stdio: "pipe" });
 

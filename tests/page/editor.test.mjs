@@ -2,20 +2,14 @@
 // `hues apply` turns into exactly the file the same `hues set` commands make; refusals leave the
 // hue as it was; changes survive a closed tab; keys and screen readers reach everything, and an
 // accessibility audit finds nothing, with the editor open or closed.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, axeFaults, hueFile, hues, startBrowser, workDir } from "./harness.mjs";
+import { HUES, axeFaults, browserForTests, hueFile, hues, workDir } from "./harness.mjs";
 
-let run;
-
-before(async () => {
-  run = await startBrowser();
-  hues("export", "html", "-o", join(workDir, "page.html"));
-});
-after(() => run?.stop());
+const run = browserForTests(() => hues("export", "html", "-o", join(workDir, "page.html")));
 
 const options = { acceptDownloads: true, viewport: { width: 1400, height: 900 } };
 const open = () => run.open(run.address("page.html"), options);

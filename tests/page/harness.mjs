@@ -6,6 +6,7 @@ import { createRequire } from "node:module";
 import { readFile } from "node:fs/promises";
 import { createServer } from "node:http";
 import { basename, join } from "node:path";
+import { after, before } from "node:test";
 import { chromium } from "playwright-core";
 import { chromiumOptions } from "./chromium.mjs";
 import { huesIn, repositoryIn } from "../support/repository.mjs";
@@ -14,7 +15,9 @@ export const { HUES, MAKE_SAMPLE } = process.env;
 // A folder for each file of tests, as the runner runs them side by side.
 export const workDir = join(process.env.WORK_DIR, basename(process.argv[1], ".test.mjs"));
 export const hueFile = join(workDir, "hues.mul");
-export const hues = (...args) => execFileSync(HUES, ["-f", hueFile, ...args], { encoding: "utf8", stdio: "pipe" });
+export const huesOn = (file, ...args) => execFileSync(HUES, ["-f", file, ...args], { encoding: "utf8", stdio: "pipe" });
+export const hues = (...args) => huesOn(hueFile, ...args);
+export const shownHue = (file, id) => JSON.parse(huesOn(file, "show", String(id), "--format", "json"))[0];
 
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
@@ -70,6 +73,15 @@ export async function startBrowser() {
       if (thrown.length) throw new Error(thrown.join("; "));
     },
   };
+}
+
+// The browser for a file of tests: started, then `prepare(run)`, before them; `cleanUp()`, then
+// stopped, after them.
+export function browserForTests(prepare = () => {}, cleanUp = () => {}) {
+  const run = {};
+  before(async () => { Object.assign(run, await startBrowser()); await prepare(run); });
+  after(async () => { await cleanUp(); await run.stop?.(); });
+  return run;
 }
 
 // Numbers that are the same on every run from the same `start`, so that a failure can be run

@@ -1,15 +1,14 @@
 // A hue's history in the editor, in Debian's chromium, from a real repository
 // (tests/huegit/history_repository.mjs): each hue's history, restored, undone, saved.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
-import { huesIn, startBrowser, workDir } from "./harness.mjs";
+import { browserForTests, huesIn, workDir } from "./harness.mjs";
 import { buildRepository, huesIn as huesOf, stateOf } from "../huegit/history_repository.mjs";
 import { serve, stopServers } from "../server/serve.mjs";
 
-let run, repo;
-before(async () => { run = await startBrowser(); repo = buildRepository(workDir); });
-after(async () => { stopServers(); await run?.stop(); });
+let repo;
+const run = browserForTests(() => { repo = buildRepository(workDir); }, stopServers);
 
 test("the editor shows a hue's history; Restore makes it that commit's, Undo takes it back, Save writes it", async () => {
   const server = await serve(repo.file, ["--port", "0"], repo.env);

@@ -2,20 +2,17 @@
 // with `hues nearest`, filter and colour together, links and keys, copying, the sample picture
 // painted pixel by pixel with no request of the page's own, the plain table without scripts, and
 // the largest file.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, hues, startBrowser, workDir } from "./harness.mjs";
+import { HUES, MAKE_SAMPLE, browserForTests, hues, workDir } from "./harness.mjs";
 
 const largestFile = join(workDir, "largest.mul");
 
 const testPicture = [[8, 8, 8, 255], [255, 255, 255, 255], [0, 0, 0, 0], [255, 0, 0, 255]];
-let run;
-
-before(async () => {
-  run = await startBrowser();
+const run = browserForTests(async () => {
   writeFileSync(join(workDir, "grey.png"), await run.png(testPicture));
   hues("export", "html", "-o", join(workDir, "page.html"));
   hues("export", "html", "--sample", join(workDir, "grey.png"), "-o",
@@ -23,8 +20,6 @@ before(async () => {
   execFileSync(MAKE_SAMPLE, [largestFile, "32768"]);
   execFileSync(HUES, ["-f", largestFile, "export", "html", "-o", join(workDir, "largest.html")]);
 });
-
-after(() => run?.stop());
 
 const open = (name, options) => run.open(run.address(name), options);
 

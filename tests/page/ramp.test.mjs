@@ -1,13 +1,13 @@
 // A hue from a picture on the page: the page's steps give the stored values `hues set
 // --from-picture` gives, on random pictures and regions; and in the editor, a picture chosen, a
 // region dragged on it and applied is an ordinary edit, which Undo takes back.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { rampFromPixels, useLinearTable } from "../../page/web/hues.js";
-import { HUES, hueFile, hues, repeatableRandom, startBrowser, workDir } from "./harness.mjs";
+import { HUES, browserForTests, hueFile, hues, repeatableRandom, shownHue, workDir } from "./harness.mjs";
 
 const random = repeatableRandom(0x1b873593);
 
@@ -21,19 +21,15 @@ function programRamp(picture, region) {
   } catch {
     return null;
   }
-  const shown = execFileSync(HUES, ["-f", file, "show", "5", "--format", "json"], { encoding: "utf8" });
-  return JSON.parse(shown)[0];
+  return shownHue(file, 5);
 }
 
-let run;
-before(async () => {
-  run = await startBrowser();
+const run = browserForTests(() => {
   hues("export", "html", "0-20", "-o", join(workDir, "ramp.html"));
   const html = readFileSync(join(workDir, "ramp.html"), "utf8");
   const start = html.indexOf(">", html.indexOf('id="hue-data"')) + 1;
   useLinearTable(JSON.parse(html.slice(start, html.indexOf("</script>", start))).linear);
 });
-after(() => run.stop());
 
 test("the page's steps give the ramp hues set --from-picture gives", async () => {
   let made = 0;

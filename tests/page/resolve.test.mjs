@@ -3,20 +3,17 @@
 // its buttons, undone with Ctrl+Z, reached with N; a save that leaves none resolves the merge and
 // git stages the file. Stopped with conflicts left, the merge fails and the file is as saved; a
 // file added on both sides (no base) resolves too.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, gitRepository, startBrowser, workDir } from "./harness.mjs";
+import { MAKE_SAMPLE, axeFaults, browserForTests, gitRepository, huesOn as hues, shownHue as hueJson, workDir } from "./harness.mjs";
 import { serveWith, stopServers } from "../server/serve.mjs";
 
-let run, tool;
-before(async () => { run = await startBrowser(); });
-after(async () => { tool?.kill(); stopServers(); await run?.stop(); });
+let tool;
+const run = browserForTests(undefined, () => { tool?.kill(); stopServers(); });
 
-const hues = (file, ...args) => execFileSync(HUES, ["-f", file, ...args], { encoding: "utf8", stdio: "pipe" });
-const hueJson = (file, id) => JSON.parse(hues(file, "show", String(id), "--format", "json"))[0];
 // Colour 31 of hue 61 stored as `value`, the rest as it is.
 function setColor(file, value) {
   const hue = hueJson(file, 61);

@@ -4,21 +4,16 @@
 // file, the page asks for one, or waits for the one named with -f. At a small window, far down
 // the table, Save and what it says stay in view; a picture given to `hues edit`, or chosen in the
 // page, paints every row, and the chosen one comes back after a reload.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync, writeFileSync } from "node:fs";
-import { execFileSync } from "node:child_process";
 import { join } from "node:path";
-import { hueFile, startBrowser, workDir } from "./harness.mjs";
+import { browserForTests, hueFile, huesOn as hues, shownHue, workDir } from "./harness.mjs";
 import { serve, stopServers } from "../server/serve.mjs";
 
-const { HUES } = process.env;
-let run;
-before(async () => { run = await startBrowser(); });
-after(async () => { stopServers(); await run?.stop(); });
+const run = browserForTests(undefined, stopServers);
 
-const hues = (file, ...args) => execFileSync(HUES, ["-f", file, ...args], { encoding: "utf8", stdio: "pipe" });
-const nameOf = (file, id) => JSON.parse(hues(file, "show", String(id), "--format", "json"))[0].name;
+const nameOf = (file, id) => shownHue(file, id).name;
 function fresh(name) {
   const file = join(workDir, name);
   copyFileSync(hueFile, file);

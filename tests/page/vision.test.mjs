@@ -1,21 +1,19 @@
 // Hues as every player sees them: the page's model of colour vision against the cases the
 // program is held to, and every strip on the screen, read off a screenshot, in the model's
 // colours with each vision and severity; the choice kept for the next visit.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { useLinearTable } from "../../page/web/hues.js";
 import { seenColor, useVisionMatrices } from "../../page/web/vision.js";
-import { hues, startBrowser, workDir } from "./harness.mjs";
+import { browserForTests, hues, workDir } from "./harness.mjs";
 
 const source = (path) => JSON.parse(readFileSync(new URL(path, import.meta.url), "utf8"));
 const hexOf = (rgb) => "#" + rgb.map((c) => c.toString(16).toUpperCase().padStart(2, "0")).join("");
 const rgbOf = (hex) => [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16));
 
-let run;
-before(async () => {
-  run = await startBrowser();
+const run = browserForTests(async (run) => {
   const linear = Array.from({ length: 256 }, (_, i) => {
     const c = i / 255;
     return c <= 0.04045 ? c / 12.92 : Math.pow((c + 0.055) / 1.055, 2.4);
@@ -27,7 +25,6 @@ before(async () => {
   writeFileSync(join(workDir, "levels.png"), await run.png(levels));
   hues("export", "html", "0-40", "--sample", join(workDir, "levels.png"), "-o", join(workDir, "vision.html"));
 });
-after(() => run.stop());
 
 test("the page's model gives the colours the program is held to", () => {
   for (const [kind, severity, color, seen] of source("../huedata/fixtures/colour_vision_cases.json")) {
