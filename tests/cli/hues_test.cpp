@@ -88,12 +88,10 @@ TEST_F(HuesTest, ShowGivesTheHueInEveryFormat) {
     }
 
     const json hue = json::parse(Run({"show", "8", "--format", "json"}).out).at(0);
-    EXPECT_EQ(hue.at("id"), 8);
-    EXPECT_EQ(hue.at("name"), "Cr\xC3\xA8me");
-    EXPECT_EQ(hue.at("table_start"), -1);
-    EXPECT_EQ(hue.at("table_end"), 4660);
+    EXPECT_EQ(json({hue.at("id"), hue.at("name"), hue.at("table_start"), hue.at("table_end"),
+                    hue.at("colors").at(5)}),
+              json::parse(R"([8, "Cr\u00E8me", -1, 4660, "#FF0000"])"));
     EXPECT_EQ(hue.at("colors").size(), 32U);
-    EXPECT_EQ(hue.at("colors").at(5), "#FF0000");
 
     const std::string csv = Run({"show", "9", "8", "--format", "csv"}).out;
     EXPECT_EQ(csv.rfind("id,name,table_start,table_end,color0,color1,", 0), 0U);
@@ -143,13 +141,8 @@ TEST_F(HuesTest, FindIgnoresCaseForWindows1252Letters) {
     EXPECT_EQ(Run({"find", "no such hue", "--format", "json"}).out, "[]\n");
 }
 
-TEST_F(HuesTest, NearestRanksByDistanceThenIdentifier) {
-    // Pure red is hue 8's colours 0 and 5 and hue 992's colour 0 (992 * 32 = 0x7C00): a tie,
-    // broken by identifier, each at its first colour of that distance.
-    EXPECT_EQ(json::parse(Run({"nearest", "#ff0000", "-n", "2", "--format", "json"}).out),
-              json::parse(R"([{"id": 8, "name": "Crème", "index": 0, "color": "#FF0000",
-                                "distance": 0.0}, {"id": 992, "name": "Hue 992", "index": 0,
-                                "color": "#FF0000", "distance": 0.0}])"));
+// Its ranking is held to a measure of every colour below; its JSON's words, in hues_program.
+TEST_F(HuesTest, NearestGivesTenAndRefusesWhatIsNotAColour) {
     EXPECT_EQ(LineCount(Run({"nearest", "#123456"}).out), 10U);
     for (const char* bad : {"#12345", "12345G", "#1234567", "red", "##123456"}) {
         ExpectFailure(Run({"nearest", bad}), "is not a colour");
@@ -213,7 +206,6 @@ TEST_F(HuesTest, SimilarListsThePairsWithinTheDistanceGiven) {
     const json found = json::parse(pair.out);
     EXPECT_EQ(found, json::parse(R"([{"a": 13, "b": 14, "largest": )" +
                                  found.at(0).at("largest").dump() + "}]"));
-    EXPECT_NEAR(found.at(0).at("largest").get<double>(), 0.061303, 1e-6);
     EXPECT_EQ(Run({"similar", "13-14", "--within", "0.0613"}).out, "");
     EXPECT_EQ(Run({"similar", "13-14", "--within", "1"}).out,
               "   13  Hue 13                   14  Hue 14                0.061303\n");

@@ -58,11 +58,16 @@ TEST(HueNameUtf8Text, IsWindows1252OnEverySystemAndGivesEveryByteBack) {
     EXPECT_FALSE(huedata::HueNameRoundTrips(NameBytes(std::string("Cr\xE8me\0x", 7))));
 }
 
-TEST(Utf8Text, EncodesEveryLengthAndReplacesUnpairedSurrogates) {
-    EXPECT_EQ(huedata::Utf8Text(u"A\u00E9\u20AC\U0001F308"),
-              "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88");
+// Each length of sequence both ways; what is not UTF-8, or an unpaired surrogate, replaced.
+TEST(Utf8Text, EncodesAndDecodesEveryLengthAndReplacesWhatIsNotText) {
+    const std::string utf8 = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88";
+    EXPECT_EQ(huedata::Utf8Text(u"A\u00E9\u20AC\U0001F308"), utf8);
+    EXPECT_EQ(huedata::Utf16Text(utf8), u"A\u00E9\u20AC\U0001F308");
     EXPECT_EQ(huedata::Utf8Text(std::u16string{u'x', char16_t{0xD800}, u'y'}), "x\xEF\xBF\xBDy");
     EXPECT_EQ(huedata::Utf8Text(std::u16string{char16_t{0xDC00}}), "\xEF\xBF\xBD");
+    // A stray continuation, an overlong form, an encoded surrogate and a cut-off sequence.
+    EXPECT_EQ(huedata::Utf16Text("\x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
+              u"\uFFFDx\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 TEST(WriteStoredAsRgbText, WritesWhatConvertColorGivesForEveryStoredValue) {
@@ -72,14 +77,6 @@ TEST(WriteStoredAsRgbText, WritesWhatConvertColorGivesForEveryStoredValue) {
         huedata::WriteStoredAsRgbText(text.data(), stored);
         ASSERT_EQ(text, huedata::RgbText(huedata::ConvertColor(stored))) << value;
     }
-}
-
-TEST(Utf16Text, DecodesEveryLengthAndReplacesWhatIsNotUtf8) {
-    EXPECT_EQ(huedata::Utf16Text("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8C\x88"),
-              u"A\u00E9\u20AC\U0001F308");
-    // A stray continuation, an overlong form, an encoded surrogate and a cut-off sequence.
-    EXPECT_EQ(huedata::Utf16Text("\x80x\xC0\xAF\xED\xA0\x80\xE2\x82"),
-              u"\uFFFDx\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 }  // namespace

@@ -168,11 +168,7 @@ TEST_F(ReadHueRecordTest, EachReadingInPartsIsOfTheFileAsOpened) {
 }
 
 TEST(HueCountForSize, CountsWholeEntriesOnlyAndStopsAtTheLastIdentifier) {
-    struct Case {
-        std::uint64_t size;
-        std::size_t count;
-    };
-    const Case cases[] = {
+    const std::pair<std::uint64_t, std::size_t> cases[] = {
         {0, 0},   {91, 0},  {92, 1},        {707, 7},         {708, 8},
         {712, 8}, {800, 9}, {265500, 3000}, {2899969, 32768}, {1ULL << 40, 32768}};
     for (const auto& [size, count] : cases) {

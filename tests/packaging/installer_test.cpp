@@ -31,7 +31,8 @@ std::wstring SetupProgram() {
     return path;
 }
 
-DWORD RunProgram(std::wstring commandLine) {
+// Runs a program, `meanwhile` with its process while it runs, and gives its exit status.
+DWORD RunProgram(std::wstring commandLine, const std::function<void(HANDLE)>& meanwhile = {}) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -39,6 +40,7 @@ DWORD RunProgram(std::wstring commandLine) {
                         &startup, &process)) {
         return static_cast<DWORD>(-1);
     }
+    if (meanwhile) meanwhile(process.hProcess);
     WaitForSingleObject(process.hProcess, 120000);
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
@@ -158,10 +160,7 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
     EXPECT_TRUE(fs::is_regular_file(editorShortcut_));
     const std::wstring program = (folder_ / L"hueviewer.exe").wstring();
     const std::wstring uninstaller = (folder_ / L"uninstall.exe").wstring();
-    const struct {
-        const wchar_t* name;
-        std::wstring value;
-    } texts[] = {
+    const std::pair<const wchar_t*, std::wstring> texts[] = {
         {L"DisplayName", L"Hue Viewer"},
         {L"DisplayVersion", HUEVIEWER_VERSION},
         {L"Publisher", L"The hueviewer authors"},
@@ -180,17 +179,12 @@ TEST_F(InstallerTest, InstallsUpdatesInPlaceAndUninstallsCleanly) {
 
     // The installed program opens with the file it is given in its path field.
     const std::wstring given = L"C:\\h\u00FCe \u4E2D\u6587.mul";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + program + L"\" \"" + given + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    WaitForInputIdle(process.hProcess, 30000);
-    EXPECT_EQ(PathFieldOfViewer(), given);
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_EQ(RunProgram(L"\"" + program + L"\" \"" + given + L"\"",
+                         [&](HANDLE viewer) {
+                             WaitForInputIdle(viewer, 30000);
+                             EXPECT_EQ(PathFieldOfViewer(), given);
+                         }),
+              0U);
 
     // Installing again over it: one folder, one shortcut, one entry; a file of the user's
     // in the folder is kept, there and through the uninstall.

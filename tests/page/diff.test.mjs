@@ -8,11 +8,9 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { appendFileSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, MAKE_SAMPLE, axeFaults, browserForTests, gitRepository, huesIn, workDir } from "./harness.mjs";
+import { MAKE_SAMPLE, axeFaults, browserForTests, gitRepository, huesIn, huesRun as hues, workDir } from "./harness.mjs";
 
 const run = browserForTests();
-
-const hues = (...args) => execFileSync(HUES, args, { encoding: "utf8", stdio: "pipe" });
 
 const widen = (k) => Math.floor((255 * k + 15) / 31);
 const rgb = (v) => `rgb(${widen((v >> 10) & 31)}, ${widen((v >> 5) & 31)}, ${widen(v & 31)})`;

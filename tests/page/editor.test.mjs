@@ -4,10 +4,9 @@
 // accessibility audit finds nothing, with the editor open or closed.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
 import { copyFileSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { HUES, axeFaults, browserForTests, hueFile, hues, workDir } from "./harness.mjs";
+import { axeFaults, browserForTests, hueFile, hues, huesOn, workDir } from "./harness.mjs";
 
 const run = browserForTests(() => hues("export", "html", "-o", join(workDir, "page.html")));
 
@@ -69,8 +68,8 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   const byPage = join(workDir, "by-page.mul"), bySet = join(workDir, "by-set.mul");
   copyFileSync(hueFile, byPage);
   copyFileSync(hueFile, bySet);
-  execFileSync(HUES, ["-f", byPage, "apply", await download.path()]);
-  const set = (...args) => execFileSync(HUES, ["-f", bySet, "set", ...args]);
+  huesOn(byPage, "apply", await download.path());
+  const set = (...args) => huesOn(bySet, "set", ...args);
   const colors = before10.colors.map((color, i) => (i === 3 ? "#FF0000" : color));
   set("10", "--name", "Sunset Glow", "--table", "496", "683", "--colors", colors.join(","));
   set("11", "--gradient", "#FF6600,#660099");

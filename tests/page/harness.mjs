@@ -15,7 +15,8 @@ export const { HUES, MAKE_SAMPLE } = process.env;
 // A folder for each file of tests, as the runner runs them side by side.
 export const workDir = join(process.env.WORK_DIR, basename(process.argv[1], ".test.mjs"));
 export const hueFile = join(workDir, "hues.mul");
-export const huesOn = (file, ...args) => execFileSync(HUES, ["-f", file, ...args], { encoding: "utf8", stdio: "pipe" });
+export const huesRun = (...args) => execFileSync(HUES, args, { encoding: "utf8", stdio: "pipe" });
+export const huesOn = (file, ...args) => huesRun("-f", file, ...args);
 export const hues = (...args) => huesOn(hueFile, ...args);
 export const shownHue = (file, id) => JSON.parse(huesOn(file, "show", String(id), "--format", "json"))[0];
 

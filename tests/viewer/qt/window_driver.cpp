@@ -98,21 +98,13 @@ void WindowDriver::select(int row) {
 
 void WindowDriver::press(std::string_view control, Key key) {
     QWidget* widget = window_->control(control);
-    switch (key) {
-        case Key::Down:
-            QTest::keyClick(widget, Qt::Key_Down);
-            break;
-        case Key::End:
-            QTest::keyClick(widget, Qt::Key_End);
-            break;
-        case Key::PressButton:  // Qt's buttons take Space; Enter only presses a dialog's default
-            widget->setFocus();
-            QTest::keyClick(widget, Qt::Key_Space);
-            break;
-        case Key::SelectAll:
-            QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
-            break;
-    }
+    // Qt's buttons take Space; Enter only presses a dialog's default.
+    const Qt::Key qtKey = key == Key::Down          ? Qt::Key_Down
+                          : key == Key::End         ? Qt::Key_End
+                          : key == Key::PressButton ? Qt::Key_Space
+                                                    : Qt::Key_A;
+    if (key == Key::PressButton) widget->setFocus();
+    QTest::keyClick(widget, qtKey, key == Key::SelectAll ? Qt::ControlModifier : Qt::NoModifier);
 }
 
 void WindowDriver::type(std::string_view control, const std::u16string& text) {
