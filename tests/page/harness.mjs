@@ -76,6 +76,13 @@ export async function startBrowser() {
   };
 }
 
+// The data `hues` wrote into a page it exported (its #hue-data element).
+export function pageData(file) {
+  const html = readFileSync(file, "utf8");
+  const start = html.indexOf(">", html.indexOf('id="hue-data"')) + 1;
+  return JSON.parse(html.slice(start, html.indexOf("</script>", start)));
+}
+
 // The browser for a file of tests: started, then `prepare(run)`, before them; `cleanUp()`, then
 // stopped, after them.
 export function browserForTests(prepare = () => {}, cleanUp = () => {}) {

@@ -5,21 +5,19 @@
 import { before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
+import { mkdirSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import * as arithmetic from "../../page/web/hues.js";
-import { HUES, hueFile, hues, repeatableRandom, workDir as work } from "./harness.mjs";
+import { HUES, hueFile, hues, pageData, repeatableRandom, workDir as work } from "./harness.mjs";
 const listed = () => JSON.parse(hues("list", "--format", "json"));
 
 const random = repeatableRandom(0x2545f491);
 const Count = 160;
 const randomColor = () => [random(256), random(256), random(256)];
 
-// The page's arithmetic with the data `hues` wrote into the page (its #hue-data element).
+// The page's arithmetic with the data `hues` wrote into the page.
 function loadPage(file) {
-  const html = readFileSync(file, "utf8");
-  const start = html.indexOf(">", html.indexOf('id="hue-data"')) + 1;
-  const data = JSON.parse(html.slice(start, html.indexOf("</script>", start)));
+  const data = pageData(file);
   arithmetic.useLinearTable(data.linear);
   return { ...arithmetic, data: arithmetic.loadHues(data.hues) };
 }

@@ -4,10 +4,10 @@
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { copyFileSync, readFileSync, writeFileSync } from "node:fs";
+import { copyFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { rampFromPixels, useLinearTable } from "../../page/web/hues.js";
-import { HUES, browserForTests, hueFile, hues, repeatableRandom, shownHue, workDir } from "./harness.mjs";
+import { HUES, browserForTests, hueFile, hues, pageData, repeatableRandom, shownHue, workDir } from "./harness.mjs";
 
 const random = repeatableRandom(0x1b873593);
 
@@ -26,9 +26,7 @@ function programRamp(picture, region) {
 
 const run = browserForTests(() => {
   hues("export", "html", "0-20", "-o", join(workDir, "ramp.html"));
-  const html = readFileSync(join(workDir, "ramp.html"), "utf8");
-  const start = html.indexOf(">", html.indexOf('id="hue-data"')) + 1;
-  useLinearTable(JSON.parse(html.slice(start, html.indexOf("</script>", start))).linear);
+  useLinearTable(pageData(join(workDir, "ramp.html")).linear);
 });
 
 test("the page's steps give the ramp hues set --from-picture gives", async () => {

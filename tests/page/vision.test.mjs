@@ -7,23 +7,19 @@ import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { useLinearTable } from "../../page/web/hues.js";
 import { seenColor, useVisionMatrices } from "../../page/web/vision.js";
-import { browserForTests, hues, workDir } from "./harness.mjs";
+import { browserForTests, hues, pageData, workDir } from "./harness.mjs";
 
 const source = (path) => JSON.parse(readFileSync(new URL(path, import.meta.url), "utf8"));
 const hexOf = (rgb) => "#" + rgb.map((c) => c.toString(16).toUpperCase().padStart(2, "0")).join("");
 const rgbOf = (hex) => [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16));
 
 const run = browserForTests(async (run) => {
-  const linear = Array.from({ length: 256 }, (_, i) => {
-    const c = i / 255;
-    return c <= 0.04045 ? c / 12.92 : Math.pow((c + 0.055) / 1.055, 2.4);
-  });
-  useLinearTable(linear);
   useVisionMatrices(source("../../huedata/colour_vision_machado_2009.json").matrices);
   // A picture of the 32 levels, so that each row also paints every colour of its hue.
   const levels = Array.from({ length: 32 }, (_, k) => [k * 8, k * 8, k * 8, 255]);
   writeFileSync(join(workDir, "levels.png"), await run.png(levels));
   hues("export", "html", "0-40", "--sample", join(workDir, "levels.png"), "-o", join(workDir, "vision.html"));
+  useLinearTable(pageData(join(workDir, "vision.html")).linear);
 });
 
 test("the page's model gives the colours the program is held to", () => {
