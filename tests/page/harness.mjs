@@ -23,7 +23,7 @@ export const shownHue = (file, id) => JSON.parse(huesOn(file, "show", String(id)
 
 // The sample file, the browser and the server; `served` lists the paths asked of the server.
 // Pages are opened with run.open() or in run.newContext(), which watch their scripts.
-export async function startBrowser() {
+async function startBrowser() {
   mkdirSync(workDir, { recursive: true });
   execFileSync(MAKE_SAMPLE, [hueFile]);
   const served = [];
