@@ -20,6 +20,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <random>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -56,7 +57,6 @@ protected:
         hues[10].Name = huetools::NameBytes("<b onclick=x()>");
         hues[11].Name = huetools::NameBytes("\x8A\x8C\x9F \xC9t\xE9");  // ŠŒŸ Été
         hues[12].Name = huetools::NameBytes("Bell\x07\x1B[2J");
-        hues[13].Colors.fill(0x001F);
         huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
     }
 
@@ -150,35 +150,60 @@ TEST_F(HuesTest, NearestGivesTenAndRefusesWhatIsNotAColour) {
     ExpectFailure(Run({"nearest", "#123456", "-n", "0"}), "-n");
 }
 
-// The search measures exactly only the colours and hues that may be nearest; it must agree
-// with measuring every colour of every hue, as seen with each vision, and rank as it measures.
-TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
-    const auto hues = huedata::ReadHueFile(file_);
-    for (const auto& [vision, seenWith] : std::vector<std::pair<std::string, huedata::Vision>>{
-             {"normal", {}},
-             {"deuteranomaly", {huedata::VisionKind::Deuteranomaly, 100}},
-             {"tritanomaly:45", {huedata::VisionKind::Tritanomaly, 45}}}) {
-        const auto lab = [&seenWith = seenWith](huedata::Rgb24 color) {
-            return huedata::OkLabFromSrgb(huedata::SeenColor(color, seenWith));
+// Ramps at random places, each followed by up to three copies with colours 0, 11 and 22 moved
+// by up to `step` in each channel. nearest and similar measure exactly only the colours and hues
+// that may count; they must agree with measuring every colour of every hue as seen with each
+// vision: nearest ranks by distance, ties by identifier, and similar finds the pairs within the
+// distance given, whatever the order of the hues asked for.
+TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
+    std::mt19937 random(7);
+    const std::tuple<int, const char*, const char*> cases[] = {{0, "0", "normal"},
+                                                               {1, "0.03", "normal"},
+                                                               {1, "0.02", "deuteranomaly"},
+                                                               {2, "0.05", "protanomaly:60"},
+                                                               {3, "0.08", "tritanomaly:35"}};
+    for (const auto& [step, within, vision] : cases) {
+        SCOPED_TRACE(testing::Message() << step << ' ' << vision);
+        std::uniform_int_distribution<int> ramp(0, 1023), move(-step, step), copies(0, 3);
+        std::vector<huedata::HueRecord> hues;
+        while (hues.size() < 400) {
+            // A ramp's colours close together: 32 stored values in a row.
+            hues.push_back(NumberedHue(ramp(random)));
+            for (int copy = copies(random); copy > 0; --copy) {
+                huedata::HueRecord near = hues.back();
+                // A channel moved past either end carries into the next: only another colour.
+                for (const std::size_t k : {0U, 11U, 22U}) {
+                    near.Colors[k] = static_cast<huedata::Color15>(std::clamp(
+                        near.Colors[k] + move(random) + move(random) * 32 + move(random) * 1024, 0,
+                        0x7FFF));
+                }
+                hues.push_back(near);
+            }
+        }
+        hues.resize(400);
+        huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0));
+        const auto lab = [seenWith = hues::ParseVision(vision)](huedata::Rgb24 c) {
+            return huedata::OkLabFromSrgb(huedata::SeenColor(c, seenWith));
         };
-        for (const auto& [target, color] : std::vector<std::pair<std::string, huedata::Rgb24>>{
-                 {"#FF8800", {255, 136, 0}}, {"#123456", {18, 52, 86}}}) {
-            SCOPED_TRACE(testing::Message() << vision << " " << target);
+        std::vector<std::array<huedata::OkLab, 32>> labs(hues.size());
+        for (std::size_t i = 0; i < hues.size(); ++i) {
+            for (std::size_t k = 0; k < 32; ++k)
+                labs[i][k] = lab(huedata::ConvertColor(hues[i].Colors[k]));
+        }
+        for (const char* target : {"#FF8800", "#123456"}) {
+            const huedata::OkLab wanted = lab(hues::ParseColor(target));
             const json all = json::parse(
-                Run({"nearest", target, "-n", "3000", "--vision", vision, "--format", "json"}).out);
+                Run({"nearest", target, "-n", "400", "--vision", vision, "--format", "json"}).out);
             ASSERT_EQ(all.size(), hues.size());
             for (std::size_t rank = 0; rank < all.size(); ++rank) {
-                const auto& colors = hues[all[rank].at("id").get<std::size_t>()].Colors;
-                std::pair<double, std::size_t> best{9.0,
-                                                    0};  // the distance, the first colour at it
-                for (std::size_t k = 0; k < colors.size(); ++k) {
-                    best = std::min(
-                        best,
-                        {huedata::DeltaEOK(lab(huedata::ConvertColor(colors[k])), lab(color)), k});
-                }
-                ASSERT_EQ(all[rank].at("distance"), best.first) << rank;
-                ASSERT_EQ(all[rank].at("index"), best.second) << rank;
-                if (rank == 0) continue;  // in order of distance, ties by identifier
+                const auto& seen = labs[all[rank].at("id").get<std::size_t>()];
+                // The distance, and the first colour at it.
+                std::pair<double, std::size_t> best{9.0, 0};
+                for (std::size_t k = 0; k < 32; ++k)
+                    best = std::min(best, {huedata::DeltaEOK(seen[k], wanted), k});
+                ASSERT_EQ(all[rank].at("distance"), best.first) << target << ' ' << rank;
+                ASSERT_EQ(all[rank].at("index"), best.second) << target << ' ' << rank;
+                if (rank == 0) continue;
                 ASSERT_LT(std::tuple(all[rank - 1].at("distance"), all[rank - 1].at("id")),
                           std::tuple(all[rank].at("distance"), all[rank].at("id")));
             }
@@ -187,28 +212,27 @@ TEST_F(HuesTest, NearestAgreesWithMeasuringEveryColor) {
                 Run({"nearest", target, "-n", "7", "--vision", vision, "--format", "json"}).out);
             EXPECT_EQ(few, json(std::vector<json>(all.begin(), all.begin() + 7)));
         }
+        json pairs = json::array();
+        for (std::size_t a = 0; a < hues.size(); ++a) {
+            for (std::size_t b = a + 1; b < hues.size(); ++b) {
+                double largest = 0.0;
+                for (std::size_t k = 0; k < 32; ++k)
+                    largest = std::max(largest, huedata::DeltaEOK(labs[a][k], labs[b][k]));
+                if (largest <= std::stod(within))
+                    pairs.push_back({{"a", a}, {"b", b}, {"largest", largest}});
+            }
+        }
+        const Outcome found = Run({"similar", "200-399", "0-199", "--within", within, "--vision",
+                                   vision, "--format", "json"});
+        EXPECT_EQ(found.status, 1);
+        EXPECT_EQ(json::parse(found.out), pairs);
+        EXPECT_GT(pairs.size(), 20U);
+        // A hue alone has no pair: nothing to clean up, and the status says so.
+        EXPECT_EQ(Run({"similar", "5", "--within", within, "--vision", vision}).status, 0);
     }
     for (const char* bad : {"deuteranopia", "protanomaly:101", "protanomaly:", "normal:x", ""}) {
         ExpectFailure(Run({"nearest", "#123456", "--vision", bad}), "is not a colour vision");
     }
-}
-
-// Hue 13 is all blue, and hue 14 its copy with colour 3 some red away: one pair, in one order
-// whatever order the hues are given in, and none within less than their distance (which pairs
-// are found, with each vision, is held to a measure of every pair in tests/huetext).
-TEST_F(HuesTest, SimilarListsThePairsWithinTheDistanceGiven) {
-    auto hues = huedata::ReadHueFile(file_);
-    hues[14].Colors = hues[13].Colors;
-    hues[14].Colors[3] = 0x201F;
-    huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
-    const Outcome pair = Run({"similar", "14", "13", "--within", "0.0614", "--format", "json"});
-    EXPECT_EQ(pair.status, 1);
-    const json found = json::parse(pair.out);
-    EXPECT_EQ(found, json::parse(R"([{"a": 13, "b": 14, "largest": )" +
-                                 found.at(0).at("largest").dump() + "}]"));
-    EXPECT_EQ(Run({"similar", "13-14", "--within", "0.0613"}).out, "");
-    EXPECT_EQ(Run({"similar", "13-14", "--within", "1"}).out,
-              "   13  Hue 13                   14  Hue 14                0.061303\n");
     ExpectFailure(Run({"similar", "--within", "-1"}), "--within");
     ExpectFailure(Run({"similar", "--format", "csv"}), "--format");
 }

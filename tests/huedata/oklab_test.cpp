@@ -1,9 +1,15 @@
 #include "huedata/oklab.h"
 
+#include "huedata/colour_vision.h"
+#include "huedata/hue_text.h"
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -65,6 +71,27 @@ TEST(QuickDeltaEOK, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColor) {
                         worstPoint + huedata::QuickDistanceError / 4)
                 << i;
         }
+    }
+}
+
+// Colours as the colour vision model gives them, computed on their own from the published
+// matrices (by a script, in doubles, when the cases were written); the page holds itself to the
+// same cases.
+TEST(ColourVision, SeesAsThePublishedMatricesDo) {
+    std::ifstream file(COLOUR_VISION_CASES);
+    ASSERT_TRUE(file) << COLOUR_VISION_CASES;
+    const auto cases = nlohmann::json::parse(file);
+    ASSERT_GT(cases.size(), 100U);
+    for (const auto& c : cases) {
+        const auto kind = huedata::VisionKindNamed(c[0].get<std::string>());
+        ASSERT_TRUE(kind) << c;
+        const auto n = std::stoul(c[2].get<std::string>().substr(1), nullptr, 16);
+        const huedata::Rgb24 color{static_cast<std::uint8_t>(n >> 16U),
+                                   static_cast<std::uint8_t>(n >> 8U),
+                                   static_cast<std::uint8_t>(n)};
+        EXPECT_EQ(huedata::RgbText(huedata::SeenColor(color, {*kind, c[1].get<int>()})),
+                  c[3].get<std::string>())
+            << c;
     }
 }
 
