@@ -4,16 +4,23 @@
 #include "huepalette/palette_read.h"
 #include "huetext/hues_error.h"
 
+#include <expat.h>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
-#include <pugixml.hpp>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
+#include <thread>
 #include <tuple>
 
 namespace hues {
@@ -24,6 +31,7 @@ constexpr std::string_view Mimetype = "application/x-krita-palette";
 // A colour set of every hue a file may hold is some 200 MB of XML; no entry may be larger.
 constexpr std::uint64_t MostEntryBytes = std::uint64_t{384} << 20U;
 constexpr std::uint64_t MostEntries = 4096;
+constexpr std::uint64_t MostMimetypeBytes = 256;
 
 // ---- minizip over bytes in memory ----
 
@@ -87,6 +95,66 @@ zlib_filefunc64_def MemoryFunctions(MemoryFile& file) {
 
 // ---- Reading ----
 
+// Pieces handed from the thread that unpacks them to the one that parses them, through a few
+// buffers used in turn: what is held is those buffers, whatever the entry's size.
+class PiecePipe {
+public:
+    // The unpacking side: the next buffer to fill, once one is free; nothing once stopped.
+    std::vector<char>* Room() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stopped_ || filled_ - taken_ < Pieces; });
+        return stopped_ ? nullptr : &pieces_[filled_ % Pieces].bytes;
+    }
+    void Filled(std::size_t size) {
+        const std::scoped_lock lock(mutex_);
+        pieces_[filled_++ % Pieces].size = size;
+        changed_.notify_all();
+    }
+    // The end of the bytes, or the failure that ended them.
+    void End(std::exception_ptr failure) {
+        const std::scoped_lock lock(mutex_);
+        ended_ = true;
+        failure_ = std::move(failure);
+        changed_.notify_all();
+    }
+
+    // The parsing side: the next piece, empty at the end; throws what ended the unpacking.
+    std::span<const char> Next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return ended_ || taken_ < filled_; });
+        if (taken_ < filled_) {
+            const Piece& piece = pieces_[taken_ % Pieces];
+            return {piece.bytes.data(), piece.size};
+        }
+        if (failure_) std::rethrow_exception(failure_);
+        return {};
+    }
+    void Taken() {
+        const std::scoped_lock lock(mutex_);
+        ++taken_;
+        changed_.notify_all();
+    }
+    // The parsing side gives up: the unpacking side stops at its next piece.
+    void Stop() {
+        const std::scoped_lock lock(mutex_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr std::size_t Pieces = 4;
+    struct Piece {
+        std::vector<char> bytes = std::vector<char>(std::size_t{64} << 10U);
+        std::size_t size = 0;
+    };
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::array<Piece, Pieces> pieces_;
+    std::size_t filled_ = 0, taken_ = 0;
+    bool ended_ = false, stopped_ = false;
+    std::exception_ptr failure_;
+};
+
 using ZipReader = std::unique_ptr<void, decltype([](unzFile zip) { unzClose(zip); })>;
 
 class KplReader {
@@ -101,7 +169,9 @@ public:
 
     [[noreturn]] void Fail(const std::string& why) const { throw HuesError(where_ + ": " + why); }
 
-    // Every entry's path checked, and whether `wanted` is among them.
+    // Every entry's path checked: none climbs out, and none is named twice, so that the one
+    // read of an entry is the only one (a zip whose entries share their bytes unpacks nothing
+    // twice).
     void CheckEntries() {
         unz_global_info64 info{};
         if (unzGetGlobalInfo64(zip_.get(), &info) != UNZ_OK)
@@ -109,6 +179,7 @@ public:
         if (info.number_entry > MostEntries) {
             Fail("holds " + std::to_string(info.number_entry) + " entries; a palette holds a few");
         }
+        std::set<std::string, std::less<>> seen;
         for (int status = unzGoToFirstFile(zip_.get()); status != UNZ_END_OF_LIST_OF_FILE;
              status = unzGoToNextFile(zip_.get())) {
             if (status != UNZ_OK) Fail("its zip directory is broken");
@@ -125,106 +196,321 @@ public:
                 text.ends_with("/..")) {
                 Fail("entry \"" + PrintableText(text) + "\" climbs out of the palette's folder");
             }
+            if (!seen.emplace(text).second)
+                Fail("holds two entries named \"" + PrintableText(text) + "\"");
         }
     }
 
-    // The entry's bytes, or nothing where there is no such entry.
-    std::optional<std::string> Entry(const char* path) {
-        if (unzLocateFile(zip_.get(), path, 1) != UNZ_OK) return std::nullopt;
+    // The entry's bytes handed to `take` as they unpack, at most `most` of them in all; false
+    // where there is no such entry. They unpack on a thread of their own while `take` has the
+    // last piece: a whole file's colour set is some 260 MB to inflate and as much to parse.
+    bool Stream(const char* path, std::uint64_t most,
+                const std::function<void(std::span<const char>)>& take) {
+        if (unzLocateFile(zip_.get(), path, 1) != UNZ_OK) return false;
         unz_file_info64 entry{};
         unzGetCurrentFileInfo64(zip_.get(), &entry, nullptr, 0, nullptr, 0, nullptr, 0);
-        if (entry.uncompressed_size > MostEntryBytes) {
+        if (entry.uncompressed_size > most) {
             Fail(std::string(path) + " says it unpacks to " +
                  std::to_string(entry.uncompressed_size) + " bytes, more than a palette may be");
         }
         if (unzOpenCurrentFile(zip_.get()) != UNZ_OK)
             Fail(std::string(path) + " cannot be unpacked: its headers disagree, or it is damaged");
-        std::string bytes(static_cast<std::size_t>(entry.uncompressed_size), '\0');
-        std::size_t got = 0;
-        for (;;) {
-            // One byte more than it says, to catch an entry that unpacks to more.
-            std::array<char, 1> extra{};
-            char* into = got < bytes.size() ? bytes.data() + got : extra.data();
-            const auto room =
-                got < bytes.size() ? std::min<std::size_t>(bytes.size() - got, 1U << 20U) : 1;
-            const int read = unzReadCurrentFile(zip_.get(), into, static_cast<unsigned>(room));
-            if (read < 0) {
-                unzCloseCurrentFile(zip_.get());
-                Fail(std::string(path) + " is damaged (zip error " + std::to_string(read) + ")");
+        PiecePipe pipe;
+        std::thread inflater([&] {
+            try {
+                Unpack(path, entry.uncompressed_size, pipe);
+                pipe.End(nullptr);
+            } catch (...) {
+                pipe.End(std::current_exception());
             }
-            if (read == 0) break;
-            if (got >= bytes.size()) {
-                unzCloseCurrentFile(zip_.get());
-                Fail(std::string(path) + " unpacks to more bytes than it says");
+        });
+        try {
+            for (std::span<const char> piece = pipe.Next(); !piece.empty(); piece = pipe.Next()) {
+                take(piece);
+                pipe.Taken();
             }
-            got += static_cast<std::size_t>(read);
+        } catch (...) {
+            pipe.Stop();
+            inflater.join();
+            unzCloseCurrentFile(zip_.get());
+            throw;
         }
-        if (unzCloseCurrentFile(zip_.get()) != UNZ_OK || got != bytes.size()) {
-            Fail(std::string(path) + " is damaged: its check sum or size does not match");
-        }
-        return bytes;
+        inflater.join();
+        if (unzCloseCurrentFile(zip_.get()) != UNZ_OK)
+            Fail(std::string(path) + " is damaged: its check sum does not match");
+        return true;
     }
 
 private:
     std::string where_;
     MemoryFile file_;
     ZipReader zip_;
+
+    // The open entry's bytes into the pipe's pieces until it ends or the pipe is stopped.
+    void Unpack(const char* path, std::uint64_t size, PiecePipe& pipe) {
+        std::uint64_t got = 0;
+        while (std::vector<char>* room = pipe.Room()) {
+            const int read =
+                unzReadCurrentFile(zip_.get(), room->data(), static_cast<unsigned>(room->size()));
+            if (read < 0)
+                Fail(std::string(path) + " is damaged (zip error " + std::to_string(read) + ")");
+            if (read == 0) {
+                if (got != size) Fail(std::string(path) + " is damaged: its size does not match");
+                return;
+            }
+            got += static_cast<std::uint64_t>(read);
+            if (got > size) Fail(std::string(path) + " unpacks to more bytes than it says");
+            pipe.Filled(static_cast<std::size_t>(read));
+        }
+    }
 };
 
-double Attribute(const pugi::xml_node& node, const char* name) {
-    return node.attribute(name).as_double(0.0);
-}
+// ---- colorset.xml, read by expat as it unpacks ----
 
-PaletteColor EntryColor(const KplReader& reader, const pugi::xml_node& entry) {
-    PaletteColor color{entry.attribute("name").as_string(), {}};
-    for (const pugi::xml_node& model : entry.children()) {
-        const std::string_view kind = model.name();
-        if (kind == "Position") continue;
-        if (kind == "RGB" || kind == "sRGB") {
-            color.rgb =
-                RgbFromUnits(Attribute(model, "r"), Attribute(model, "g"), Attribute(model, "b"));
-        } else if (kind == "Gray") {
-            const double grey = Attribute(model, "g");
-            color.rgb = RgbFromUnits(grey, grey, grey);
-        } else if (kind == "Lab") {
-            color.rgb =
-                RgbFromLabD50(Attribute(model, "L"), Attribute(model, "a"), Attribute(model, "b"));
-        } else if (kind == "CMYK") {
-            reader.Fail("colour \"" + PrintableText(color.name) +
-                        "\" is CMYK, which needs a colour profile to become RGB: convert the "
-                        "palette to RGB in the program that made it");
-        } else {
-            reader.Fail("colour \"" + PrintableText(color.name) + "\" is in the model \"" +
-                        PrintableText(kind) + "\", which has no RGB without a profile");
-        }
-        return color;
-    }
-    reader.Fail("colour \"" + PrintableText(color.name) + "\" gives no colour");
-}
+// What a colour set may hold beside its colours: a palette's mark-up is a few elements and a
+// few hundred bytes a colour, nested four deep, so a document far from that is refused as soon
+// as it is, before its elements cost any time or memory.
+constexpr std::size_t MostDepth = 16;
+constexpr std::uint64_t BaseElements = 1024;
+constexpr std::uint64_t ElementsPerItem = 8;
+constexpr std::uint64_t BaseBytes = std::uint64_t{1} << 20U;
+constexpr std::uint64_t BytesPerItem = std::uint64_t{2} << 10U;
+// One tag, comment or other piece of mark-up, which expat holds whole until it ends, or a run
+// of text between elements (a colour set has none but line breaks).
+constexpr std::uint64_t MostMarkupBytes = std::uint64_t{256} << 10U;
+// Twice the groups of an export of every hue a file may hold.
+constexpr std::size_t MostGroups = std::size_t{1} << 16U;
 
 // A group's entries in the order of their places, row by row.
-PaletteGroup GroupOf(const KplReader& reader, const pugi::xml_node& node, std::string name) {
-    // Where an entry gives no place, or two give one, the order of the file decides.
-    struct Placed {
-        long long row, column;
-        std::size_t order;
-        PaletteColor color;
-    };
-    std::vector<Placed> placed;
-    for (const pugi::xml_node& entry : node.children("ColorSetEntry")) {
-        if (placed.size() == MostPaletteColors)
-            reader.Fail("holds more colours than any palette of hues");
-        const pugi::xml_node place = entry.child("Position");
-        placed.push_back({place.attribute("row").as_llong(0), place.attribute("column").as_llong(0),
-                          placed.size(), EntryColor(reader, entry)});
+struct PlacedColor {
+    long long row = 0, column = 0;
+    std::size_t order = 0;
+    PaletteColor color;
+};
+
+// An attribute's value, or nothing where the element has none.
+const char* AttributeOf(const XML_Char** attributes, const char* name) {
+    for (; attributes[0] != nullptr; attributes += 2) {
+        if (std::strcmp(attributes[0], name) == 0) return attributes[1];
     }
-    std::ranges::sort(placed, [](const Placed& a, const Placed& b) {
-        return std::tie(a.row, a.column, a.order) < std::tie(b.row, b.column, b.order);
-    });
-    PaletteGroup group{std::move(name), {}};
-    for (Placed& entry : placed) group.colors.push_back(std::move(entry.color));
-    return group;
+    return nullptr;
 }
+
+std::string TextAttribute(const XML_Char** attributes, const char* name) {
+    const char* value = AttributeOf(attributes, name);
+    return value != nullptr ? value : "";
+}
+
+// As a C library's strtod reads it, and as quickly as from_chars where it can: a whole
+// file's palette gives three million.
+double NumberAttribute(const XML_Char** attributes, const char* name) {
+    const char* value = AttributeOf(attributes, name);
+    if (value == nullptr) return 0.0;
+    const char* last = value + std::strlen(value);
+    double number = 0;
+    const auto [end, error] = std::from_chars(value, last, number);
+    return error == std::errc() && end == last ? number : std::strtod(value, nullptr);
+}
+
+long long WholeAttribute(const XML_Char** attributes, const char* name) {
+    const char* value = AttributeOf(attributes, name);
+    return value != nullptr ? std::strtoll(value, nullptr, 10) : 0;
+}
+
+class ColorSetReader {
+public:
+    explicit ColorSetReader(const KplReader& reader)
+        : reader_(reader), parser_(XML_ParserCreate("UTF-8")) {
+        if (!parser_) throw std::bad_alloc();
+        XML_SetUserData(parser_.get(), this);
+        XML_SetElementHandler(parser_.get(), &ColorSetReader::OnStart, &ColorSetReader::OnEnd);
+        XML_SetEntityDeclHandler(parser_.get(), &ColorSetReader::OnEntity);
+        palette_.groups.emplace_back();
+        placed_.emplace_back();
+    }
+
+    void Take(std::span<const char> bytes) {
+        fed_ += bytes.size();
+        Parse(bytes.data(), bytes.size(), false);
+        if (fed_ - seen_ > MostMarkupBytes) {
+            Refuse("holds over " + std::to_string(MostMarkupBytes >> 10U) +
+                   " KiB of mark-up or text in one piece at byte " + std::to_string(seen_));
+        }
+        CheckSize();
+    }
+
+    Palette Finish() {
+        Parse(nullptr, 0, true);
+        if (!rooted_) Refuse("holds no <ColorSet>");
+        palette_.format = PaletteFormat::Kpl;
+        return std::move(palette_);
+    }
+
+private:
+    struct Free {
+        void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+    };
+
+    [[noreturn]] void Refuse(const std::string& why) const { reader_.Fail("colorset.xml " + why); }
+
+    void Parse(const char* bytes, std::size_t size, bool last) {
+        if (XML_Parse(parser_.get(), bytes, static_cast<int>(size), last ? 1 : 0) !=
+            XML_STATUS_ERROR) {
+            return;
+        }
+        if (failure_) std::rethrow_exception(failure_);
+        Refuse("is not XML: " + std::string(XML_ErrorString(XML_GetErrorCode(parser_.get()))) +
+               " at byte " + std::to_string(XML_GetCurrentByteIndex(parser_.get())));
+    }
+
+    // A handler cannot throw through expat's C: it stops the parser, and Parse throws.
+    template <typename Work>
+    static void Handle(void* self, Work work) {
+        auto& reader = *static_cast<ColorSetReader*>(self);
+        if (reader.failure_) return;
+        try {
+            reader.Seen();
+            work(reader);
+        } catch (...) {
+            reader.failure_ = std::current_exception();
+            XML_StopParser(reader.parser_.get(), XML_FALSE);
+        }
+    }
+
+    static void OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
+        Handle(self, [&](ColorSetReader& reader) { reader.Start(name, attributes); });
+    }
+    static void OnEnd(void* self, const XML_Char* /*name*/) {
+        Handle(self, [](ColorSetReader& reader) { reader.End(); });
+    }
+    static void OnEntity(void* self, const XML_Char* /*name*/, int /*parameter*/,
+                         const XML_Char* /*value*/, int /*length*/, const XML_Char* /*base*/,
+                         const XML_Char* /*system*/, const XML_Char* /*publicId*/,
+                         const XML_Char* /*notation*/) {
+        Handle(self, [](ColorSetReader& reader) {
+            reader.Refuse("declares an entity, which no palette does: refused, not expanded");
+        });
+    }
+
+    // Where expat has got to: the bytes before it are mark-up it has handed over.
+    void Seen() {
+        seen_ = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_.get())) +
+                static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_.get()));
+    }
+
+    std::uint64_t Items() const { return colors_ + palette_.groups.size(); }
+
+    void CheckSize() const {
+        if (elements_ > BaseElements + ElementsPerItem * Items() ||
+            fed_ > BaseBytes + BytesPerItem * Items()) {
+            Refuse("holds " + std::to_string(elements_) + " elements in its first " +
+                   std::to_string(fed_) + " bytes for " + std::to_string(colors_) +
+                   " colours: far more than a palette's mark-up");
+        }
+    }
+
+    void Start(std::string_view name, const XML_Char** attributes) {
+        ++elements_;
+        CheckSize();
+        const std::size_t depth = ++depth_;
+        if (depth > MostDepth) {
+            Refuse("nests its elements more than " + std::to_string(MostDepth) +
+                   " deep; a palette's nest four");
+        }
+        if (depth == 1) {
+            if (name != "ColorSet") Refuse("holds no <ColorSet>");
+            rooted_ = true;
+        } else if (depth == 2 && name == "Group") {
+            if (palette_.groups.size() == MostGroups)
+                reader_.Fail("holds more groups than any palette of hues");
+            palette_.groups.push_back({TextAttribute(attributes, "name"), {}});
+            placed_.emplace_back();
+            group_ = palette_.groups.size() - 1;
+            groupDepth_ = depth;
+        } else if (name == "ColorSetEntry" && (depth == 2 || (depth == 3 && groupDepth_ == 2))) {
+            if (depth == 2) group_ = 0;
+            entry_ = PlacedColor{};
+            entry_->color.name = TextAttribute(attributes, "name");
+            entryDepth_ = depth;
+            placedAt_ = false;
+            colored_ = false;
+        } else if (entry_ && depth == entryDepth_ + 1) {
+            EntryChild(name, attributes);
+        }
+    }
+
+    // An entry's place is its first <Position>; its colour, the first other element.
+    void EntryChild(std::string_view kind, const XML_Char** attributes) {
+        PaletteColor& color = entry_->color;
+        if (kind == "Position") {
+            if (!placedAt_) {
+                entry_->row = WholeAttribute(attributes, "row");
+                entry_->column = WholeAttribute(attributes, "column");
+                placedAt_ = true;
+            }
+            return;
+        }
+        if (colored_) return;
+        const auto unit = [&](const char* channel) { return NumberAttribute(attributes, channel); };
+        if (kind == "RGB" || kind == "sRGB") {
+            color.rgb = RgbFromUnits(unit("r"), unit("g"), unit("b"));
+        } else if (kind == "Gray") {
+            color.rgb = RgbFromUnits(unit("g"), unit("g"), unit("g"));
+        } else if (kind == "Lab") {
+            color.rgb = RgbFromLabD50(unit("L"), unit("a"), unit("b"));
+        } else if (kind == "CMYK") {
+            reader_.Fail("colour \"" + PrintableText(color.name) +
+                         "\" is CMYK, which needs a colour profile to become RGB: convert the "
+                         "palette to RGB in the program that made it");
+        } else {
+            reader_.Fail("colour \"" + PrintableText(color.name) + "\" is in the model \"" +
+                         PrintableText(kind) + "\", which has no RGB without a profile");
+        }
+        colored_ = true;
+    }
+
+    void End() {
+        const std::size_t depth = depth_--;
+        if (entry_ && depth == entryDepth_) {
+            if (!colored_)
+                reader_.Fail("colour \"" + PrintableText(entry_->color.name) +
+                             "\" gives no colour");
+            if (++colors_ > MostPaletteColors)
+                reader_.Fail("holds more colours than any palette of hues");
+            entry_->order = placed_[group_].size();
+            placed_[group_].push_back(std::move(*entry_));
+            entry_.reset();
+        } else if (depth == groupDepth_) {
+            Place(group_);
+            groupDepth_ = 0;
+        } else if (depth == 1) {
+            Place(0);
+        }
+    }
+
+    // The group's colours in the order of their places; where an entry gives no place, or two
+    // give one, the order of the file decides.
+    void Place(std::size_t group) {
+        std::vector<PlacedColor>& placed = placed_[group];
+        std::ranges::sort(placed, [](const PlacedColor& a, const PlacedColor& b) {
+            return std::tie(a.row, a.column, a.order) < std::tie(b.row, b.column, b.order);
+        });
+        std::vector<PaletteColor>& colors = palette_.groups[group].colors;
+        colors.reserve(placed.size());
+        for (PlacedColor& entry : placed) colors.push_back(std::move(entry.color));
+        std::vector<PlacedColor>().swap(placed);
+    }
+
+    const KplReader& reader_;
+    std::unique_ptr<std::remove_pointer_t<XML_Parser>, Free> parser_;
+    Palette palette_;
+    std::vector<std::vector<PlacedColor>> placed_;  // each group's colours until it ends
+    std::optional<PlacedColor> entry_;              // the entry being read
+    std::size_t group_ = 0, depth_ = 0, groupDepth_ = 0, entryDepth_ = 0;
+    bool rooted_ = false, placedAt_ = false, colored_ = false;
+    std::uint64_t elements_ = 0, colors_ = 0, fed_ = 0, seen_ = 0;
+    std::exception_ptr failure_;  // what a handler threw, thrown again once expat stops
+};
 
 // ---- Writing ----
 
@@ -335,30 +621,23 @@ void AddEntry(zipFile zip, const char* path, int method,
 Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes) {
     KplReader reader(name, bytes);
     reader.CheckEntries();
-    const std::optional<std::string> mimetype = reader.Entry("mimetype");
-    if (!mimetype) reader.Fail("the zip has no mimetype: it is not a Krita palette");
-    if (*mimetype != Mimetype) {
-        reader.Fail("its mimetype is \"" + PrintableText(mimetype->substr(0, 80)) + "\", not " +
+    std::string mimetype;
+    const auto keep = [&](std::span<const char> piece) {
+        mimetype.append(piece.data(), piece.size());
+    };
+    if (!reader.Stream("mimetype", MostMimetypeBytes, keep))
+        reader.Fail("the zip has no mimetype: it is not a Krita palette");
+    if (mimetype != Mimetype) {
+        reader.Fail("its mimetype is \"" + PrintableText(mimetype.substr(0, 80)) + "\", not " +
                     std::string(Mimetype));
     }
-    std::optional<std::string> xml = reader.Entry("colorset.xml");
-    if (!xml) reader.Fail("it holds no colorset.xml");
-    // Parsed where it lies, which the document then holds: a whole file's colour set is some
-    // 260 MB, not to be copied once more.
-    pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer_inplace(
-        xml->data(), xml->size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        reader.Fail("colorset.xml is not XML: " + std::string(parsed.description()) + " at byte " +
-                    std::to_string(parsed.offset));
+    // Parsed as it unpacks: what is held follows the colours, never the size of the XML.
+    ColorSetReader colorSet(reader);
+    if (!reader.Stream("colorset.xml", MostEntryBytes,
+                       [&](std::span<const char> piece) { colorSet.Take(piece); })) {
+        reader.Fail("it holds no colorset.xml");
     }
-    const pugi::xml_node root = document.child("ColorSet");
-    if (!root) reader.Fail("colorset.xml holds no <ColorSet>");
-    Palette palette{PaletteFormat::Kpl, {GroupOf(reader, root, "")}};
-    for (const pugi::xml_node& group : root.children("Group")) {
-        palette.groups.push_back(GroupOf(reader, group, group.attribute("name").as_string()));
-    }
-    return palette;
+    return colorSet.Finish();
 }
 
 void KritaPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out) {

@@ -8,6 +8,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace hues {
@@ -245,9 +246,12 @@ Palette ReadRiffPal(ByteReader& reader) {
 
 // ---- The text formats ----
 
-std::vector<std::string_view> Lines(std::string_view text) {
+// The text's lines, at most `most` of them and one more, so that a file of line breaks alone
+// never costs more than a palette's worth of them.
+std::vector<std::string_view> Lines(std::string_view text,
+                                    std::size_t most = std::numeric_limits<std::size_t>::max()) {
     std::vector<std::string_view> lines;
-    while (!text.empty()) {
+    while (!text.empty() && lines.size() <= most) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
         if (line.ends_with('\r')) line.remove_suffix(1);
@@ -372,11 +376,15 @@ std::optional<Palette> ReadHexLines(ByteReader& reader,
     return palette;
 }
 
-std::string TextOf(std::span<const unsigned char> bytes) {
+// The bytes as UTF-8 text, without a byte-order mark: where they are UTF-8 already, the bytes
+// themselves, not a copy of a file that may be 256 MB; otherwise decoded from Windows-1252
+// into `decoded`.
+std::string_view TextOf(std::span<const unsigned char> bytes, std::string& decoded) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    if (huedata::IsUtf8(text)) return std::string(text);
-    return huedata::Utf8FromWindows1252(text);
+    if (huedata::IsUtf8(text)) return text;
+    decoded = huedata::Utf8FromWindows1252(text);
+    return decoded;
 }
 
 bool IsRiffPal(std::span<const unsigned char> bytes) {
@@ -388,7 +396,7 @@ bool IsAco(std::span<const unsigned char> bytes) {
     return bytes.size() >= 4 && bytes[0] == 0 && (bytes[1] == 1 || bytes[1] == 2);
 }
 
-std::string_view FirstLine(const std::string& text) {
+std::string_view FirstLine(std::string_view text) {
     const auto lines = Lines(std::string_view(text).substr(0, 64));
     return lines.empty() ? std::string_view() : Trimmed(lines.front());  // a mark alone has none
 }
@@ -401,7 +409,9 @@ std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes)
     if (IsRiffPal(bytes)) return PaletteFormat::RiffPal;
     if (IsAco(bytes)) return PaletteFormat::Aco;
     if (bytes.empty()) return std::nullopt;
-    const std::string text = TextOf(bytes.first(std::min<std::size_t>(bytes.size(), 64)));
+    std::string decoded;
+    const std::string_view text =
+        TextOf(bytes.first(std::min<std::size_t>(bytes.size(), 64)), decoded);
     if (FirstLine(text) == "GIMP Palette") return PaletteFormat::Gpl;
     if (FirstLine(text) == "JASC-PAL") return PaletteFormat::JascPal;
     return std::nullopt;
@@ -427,10 +437,12 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
     } else if (format == PaletteFormat::Aco) {
         palette = ReadAco(reader);
     } else {
-        const std::string text = TextOf(bytes);
-        const auto lines = Lines(text);
-        if (lines.size() > MostPaletteColors + 8) {
-            reader.Fail("holds " + std::to_string(lines.size()) +
+        std::string decoded;
+        const std::string_view text = TextOf(bytes, decoded);
+        const std::size_t mostLines = MostPaletteColors + 8;
+        const auto lines = Lines(text, mostLines);
+        if (lines.size() > mostLines) {
+            reader.Fail("holds more than " + std::to_string(mostLines) +
                         " lines, more than any palette of hues");
         }
         std::optional<Palette> read;

@@ -12,10 +12,10 @@
 
 #include "huedata/hue_text.h"
 
+#include <expat.h>
 #include <gtest/gtest.h>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
-#include <pugixml.hpp>
 
 #include <bit>
 #include <filesystem>
@@ -172,22 +172,45 @@ std::vector<Swatch> ReadKpl(const Bytes& b) {
     unzClose(zip);
     EXPECT_EQ(entries["mimetype"], "application/x-krita-palette");
     EXPECT_TRUE(entries.contains("profiles.xml"));
-    pugi::xml_document xml;
-    EXPECT_TRUE(xml.load_string(entries["colorset.xml"].c_str()));
-    EXPECT_EQ(xml.child("ColorSet").attribute("columns").as_int(), 32);
-    std::vector<Swatch> swatches;
-    for (const auto& group : xml.child("ColorSet").children("Group")) {
-        for (const auto& entry : group.children("ColorSetEntry")) {
-            const auto rgb = entry.child("RGB");
-            EXPECT_EQ(entry.child("Position").attribute("column").as_ullong(),
-                      swatches.size() % 32);
-            swatches.push_back(
-                {group.attribute("name").as_string(), entry.attribute("name").as_string(),
-                 FromUnits(rgb.attribute("r").as_double(), rgb.attribute("g").as_double(),
-                           rgb.attribute("b").as_double())});
-        }
-    }
-    return swatches;
+    // The colour set's groups and entries, each entry's RGB and Position, by expat.
+    struct Reading {
+        std::string group, columns;
+        Swatch entry;
+        std::vector<Swatch> swatches;
+        std::vector<std::string> places;
+    } reading;
+    XML_Parser parser = XML_ParserCreate("UTF-8");
+    XML_SetUserData(parser, &reading);
+    XML_SetElementHandler(
+        parser,
+        [](void* data, const XML_Char* tag, const XML_Char** a) {
+            auto& read = *static_cast<Reading*>(data);
+            const auto at = [a](std::string_view key) {
+                for (const XML_Char** k = a; k[0] != nullptr; k += 2)
+                    if (key == k[0]) return std::string(k[1]);
+                return std::string();
+            };
+            const std::string_view name(tag);
+            if (name == "ColorSet") read.columns = at("columns");
+            if (name == "Group") read.group = at("name");
+            if (name == "ColorSetEntry") read.entry = {read.group, at("name"), {}};
+            if (name == "RGB")
+                read.entry.rgb =
+                    FromUnits(std::stod(at("r")), std::stod(at("g")), std::stod(at("b")));
+            if (name == "Position") read.places.push_back(at("column"));
+        },
+        [](void* data, const XML_Char* tag) {
+            auto& read = *static_cast<Reading*>(data);
+            if (std::string_view(tag) == "ColorSetEntry") read.swatches.push_back(read.entry);
+        });
+    const std::string& colorSet = entries["colorset.xml"];
+    EXPECT_EQ(XML_Parse(parser, colorSet.data(), static_cast<int>(colorSet.size()), 1),
+              XML_STATUS_OK);
+    XML_ParserFree(parser);
+    EXPECT_EQ(reading.columns, "32");
+    for (std::size_t k = 0; k < reading.places.size(); ++k)
+        EXPECT_EQ(reading.places[k], std::to_string(k % 32));
+    return reading.swatches;
 }
 
 // ---- The tests ----
@@ -243,6 +266,13 @@ Bytes AcoOf(std::uint16_t space, std::array<std::uint16_t, 3> values) {
         b.insert(b.end(), {static_cast<unsigned char>(v >> 8U), static_cast<unsigned char>(v)});
     b.insert(b.end(), {0, 0});
     return b;
+}
+
+std::string Repeated(std::string_view text, std::size_t times) {
+    std::string repeated;
+    repeated.reserve(text.size() * times);
+    for (std::size_t k = 0; k < times; ++k) repeated += text;
+    return repeated;
 }
 
 Bytes TextBytes(std::string_view text) {
@@ -336,6 +366,24 @@ Bytes Zip(std::initializer_list<std::tuple<const char*, std::string, bool>> entr
     return b;
 }
 
+// The zip with its directory's record of `path` written twice, both naming one member's bytes.
+Bytes WithEntryTwice(Bytes b, std::string_view path) {
+    const auto at = [&](std::size_t k) { return static_cast<std::ptrdiff_t>(k); };
+    const auto little = [&](std::size_t k) { return b[k] | (std::size_t{b[k + 1]} << 8U); };
+    std::size_t record = 0;
+    while (!(b[record] == 'P' && b[record + 1] == 'K' && b[record + 2] == 1 &&
+             std::string_view(reinterpret_cast<const char*>(&b[record + 46]), path.size()) == path))
+        ++record;
+    const std::size_t length =
+        46U + little(record + 28) + little(record + 30) + little(record + 32);
+    const Bytes copy(b.begin() + at(record), b.begin() + at(record + length));
+    b.insert(b.begin() + at(record + length), copy.begin(), copy.end());
+    const std::size_t end = b.size() - 22;  // the directory's end, which has no comment
+    for (const std::size_t count : {end + 8, end + 10}) ++b[count];
+    b[end + 12] = static_cast<unsigned char>(b[end + 12] + length);  // the directory is short
+    return b;
+}
+
 TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
     const std::string mime = "application/x-krita-palette";
     Bytes ase = AseOf("RGB ", {1, 1, 1});
@@ -363,6 +411,8 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
         {Bytes{'R', 'I', 'F', 'F', 0,   0,   0,    0,    'P', 'A',
                'L', ' ', 'd', 'a', 't', 'a', 0xFF, 0xFF, 0,   0},
          "chunk runs 65535 bytes past the end"},
+        {TextBytes("GIMP Palette\n" + std::string((2 << 20) + 16, '\n')),
+         "GIMP: holds more than 2097160 lines"},
         {TextBytes(R"({"not": "a palette"})"), "p: not a palette"},
         {TextBytes("\xEF\xBB\xBF"), "p: not a palette"},  // a byte-order mark alone
         {Zip({{"colorset.xml", "<ColorSet/>", false}}), "the zip has no mimetype"},
@@ -376,6 +426,34 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
         {Zip({{"mimetype", mime, false}, {"colorset.xml", "<ColorSet><Group", false}}),
          "colorset.xml is not XML"},
         {Bytes{'P', 'K', 3, 4, 0, 0}, "KPL: not a zip that can be read"},
+        {WithEntryTwice(Zip({{"mimetype", mime, false}, {"colorset.xml", "<ColorSet/>", true}}),
+                        "colorset.xml"),
+         "holds two entries named \"colorset.xml\""},
+        {Zip({{"mimetype", std::string(1000, 'x'), true}}), "mimetype says it unpacks to 1000"},
+        // Mark-up far beyond any colours, refused before it costs time or memory: millions of
+        // empty elements, deep nesting, attributes by the million, a sea of spaces, elements
+        // padded out, and an entity that would expand a billion times.
+        {Zip({{"mimetype", mime, false},
+              {"colorset.xml", "<ColorSet>" + Repeated("<a/>", 2 << 20), true}}),
+         "colorset.xml holds 1033 elements in its first 65536 bytes for 0 colours"},
+        {Zip({{"mimetype", mime, false}, {"colorset.xml", Repeated("<ColorSet>", 1 << 20), true}}),
+         "colorset.xml nests its elements more than 16 deep"},
+        {Zip({{"mimetype", mime, false},
+              {"colorset.xml", "<ColorSet><ColorSetEntry" + Repeated(" a=''", 1 << 20), true}}),
+         "colorset.xml holds over 256 KiB of mark-up or text in one piece at byte 10"},
+        {Zip({{"mimetype", mime, false},
+              {"colorset.xml", "<ColorSet>" + Repeated(" ", 8 << 20), true}}),
+         "colorset.xml holds over 256 KiB of mark-up or text in one piece at byte 10"},
+        {Zip({{"mimetype", mime, false},
+              {"colorset.xml", "<ColorSet>" + Repeated("<a" + std::string(100000, ' ') + "/>", 80),
+               true}}),
+         "elements in its first 1114112 bytes for 0 colours"},
+        {Zip({{"mimetype", mime, false},
+              {"colorset.xml",
+               "<!DOCTYPE ColorSet [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;'>]>"
+               "<ColorSet name='&b;'/>",
+               true}}),
+         "colorset.xml declares an entity, which no palette does: refused, not expanded"},
     };
     for (const auto& c : cases) {
         const std::string what = Refusal([&] { hues::ReadPalette("p", c.bytes); });
