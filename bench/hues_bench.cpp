@@ -5,8 +5,13 @@
 // own parse of that JSON, and an edit in place (`set`, `apply`) against `dd conv=fsync` of the
 // hue file's bytes; `diff` of two files a thousand hues apart (as text and as a page) against
 // `cat` of both and the program's start-up, `merge` against `set`, `set --from-picture` of a
-// 12-megapixel JPEG against the picture decoder alone, and `similar` (with and without a colour
-// vision) against the start-up and its goal in time. The runs are interleaved,
+// 12-megapixel JPEG against the picture decoder alone, `similar` (with and without a colour
+// vision) against the start-up and its goal in time; the palettes of art programs: `export ase`
+// into a file and into /dev/null against `cat` of its bytes with the start-up, `export kpl`
+// against `gzip -1` of its XML with the start-up, `apply` of the whole-file KPL against that of
+// the whole-file ASE, and a hostile KPL (380 MB of empty elements in under 1 MB) refused, against
+// its goal in time and memory. Each measured run's peak memory is reported beside its time.
+// The runs are interleaved,
 // one of each per round and each side first in turn, so that a machine whose speed drifts (a shared
 // sandbox does) slows both sides of a comparison alike; medians are reported, each beside its
 // goal where it has one.
@@ -29,6 +34,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -40,9 +46,10 @@ using Command = std::vector<std::string>;
 // Runs `command` with its standard output going to `output` (created or truncated) and its
 // errors discarded; returns the wall-clock time from spawn to exit in microseconds. The run
 // must end with `expected` (diff's 1: the files differ; AnyStatus for a run that may end either
-// way, such as `similar`).
+// way, such as `similar`). Its peak memory in KiB goes to `peakKib`, where given.
 constexpr int AnyStatus = -1;
-double TimedRun(const Command& command, const std::string& output, int expected = 0) {
+double TimedRun(const Command& command, const std::string& output, int expected = 0,
+                long* peakKib = nullptr) {
     std::vector<char*> argv;
     for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
@@ -54,14 +61,16 @@ double TimedRun(const Command& command, const std::string& output, int expected 
     const auto start = std::chrono::steady_clock::now();
     pid_t child = 0;
     int status = 0;
+    rusage usage{};
     if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
-        waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
         (expected != AnyStatus && WEXITSTATUS(status) != expected)) {
         std::fprintf(stderr, "hues_bench: %s failed\n", command.front().c_str());
         std::exit(1);
     }
     const auto end = std::chrono::steady_clock::now();
     posix_spawn_file_actions_destroy(&actions);
+    if (peakKib != nullptr) *peakKib = usage.ru_maxrss;
     return std::chrono::duration<double, std::micro>(end - start).count();
 }
 
@@ -78,13 +87,15 @@ struct Comparison {
     Command reference;
     std::string referenceLabel;
     std::vector<Command> referenceAlternatives = {};  // likewise for the reference
-    Command addedToReference = {};  // timed too, and added to the reference's time
-    int status = 0;                 // the measured run's exit status
-    double goalRatio = 0;           // at most this ratio, where there is a goal
-    double goalMs = 0;              // at most this time, where the goal is one of time
+    Command addedToReference = {};     // timed too, and added to the reference's time
+    int status = 0;                    // the measured run's exit status
+    double goalRatio = 0;              // at most this ratio, where there is a goal
+    double goalMs = 0;                 // at most this time, where the goal is one of time
+    double goalMb = 0;                 // at most this peak memory, where there is such a goal
+    std::string output = "/dev/null";  // where both sides write their standard output
 };
 
-// "<= 1.60x", "<= 2000 ms" or nothing.
+// "<= 1.60x", "<= 2000 ms", either with ", <= 300 MB", or nothing.
 std::string GoalText(const Comparison& comparison) {
     std::array<char, 32> text{};
     if (comparison.goalRatio > 0) {
@@ -92,12 +103,18 @@ std::string GoalText(const Comparison& comparison) {
     } else if (comparison.goalMs > 0) {
         std::snprintf(text.data(), text.size(), "<= %.0f ms", comparison.goalMs);
     }
-    return text.data();
+    std::string goal = text.data();
+    if (comparison.goalMb > 0) {
+        std::snprintf(text.data(), text.size(), "<= %.0f MB", comparison.goalMb);
+        goal += (goal.empty() ? "" : ", ") + std::string(text.data());
+    }
+    return goal;
 }
 
 struct Times {
     std::vector<double> measured;
     std::vector<double> reference;
+    long peakKib = 0;  // the most any measured run took
 };
 
 // A count from the command line: a whole number above zero, or nothing.
@@ -163,17 +180,64 @@ int main(int argc, char** argv) {
             comparisons.back().goalRatio = 2.5;
         }
     }
-    // The palettes of art programs: twice cat of their bytes, the start-up added to cat.
-    for (const std::string kind : {"ase", "kpl"}) {
-        const Command command = huesRun({"export", kind});
-        comparisons.push_back({.label = "export " + kind,
-                               .measured = command,
+    // The palettes of art programs: ASE against cat of its bytes into the same place (/dev/null
+    // and a file) with the start-up added; KPL, a zip, against gzip -1 of its XML.
+    const Command exportAse = huesRun({"export", "ase"});
+    const std::string aseBytes = savedOutput(exportAse);
+    for (const std::string& output : {std::string("/dev/null"), dir + "/exported.ase"}) {
+        comparisons.push_back({.label = output == "/dev/null" ? "export ase" : "export ase > FILE",
+                               .measured = exportAse,
                                .alternatives = {},
-                               .reference = {"cat", savedOutput(command)},
+                               .reference = {"cat", aseBytes},
                                .referenceLabel = "cat + start-up",
+                               .referenceAlternatives = {},
                                .addedToReference = startUp,
-                               .goalRatio = 2.0});
+                               .status = 0,
+                               .goalRatio = 2.0,
+                               .goalMs = 0,
+                               .goalMb = 0,
+                               .output = output});
     }
+    const Command exportKpl = huesRun({"export", "kpl"});
+    const std::string kplBytes = savedOutput(exportKpl);
+    const std::string colorSet = dir + "/colorset.xml";
+    TimedRun({PALETTE_FILES, "--colorset", kplBytes, colorSet}, "/dev/null");
+    comparisons.push_back({.label = "export kpl",
+                           .measured = exportKpl,
+                           .alternatives = {},
+                           .reference = {"gzip", "-1", "-c", colorSet},
+                           .referenceLabel = "gzip -1 + start",
+                           .referenceAlternatives = {},
+                           .addedToReference = startUp,
+                           .goalRatio = 1.0});
+    // Read back whole: each palette already holds the file's hues, so nothing is written.
+    const std::string aseFile = aseBytes + ".ase", kplFile = kplBytes + ".kpl";
+    std::filesystem::rename(aseBytes, aseFile);
+    std::filesystem::rename(kplBytes, kplFile);
+    comparisons.push_back({.label = "apply (whole-file KPL)",
+                           .measured = huesRun({"apply", kplFile}),
+                           .alternatives = {},
+                           .reference = huesRun({"apply", aseFile}),
+                           .referenceLabel = "same, ASE",
+                           .referenceAlternatives = {},
+                           .addedToReference = {},
+                           .status = 0,
+                           .goalRatio = 1.5,
+                           .goalMs = 0,
+                           .goalMb = 300});
+    const std::string hostile = dir + "/hostile.kpl";
+    TimedRun({PALETTE_FILES, "--hostile", hostile}, "/dev/null");
+    comparisons.push_back({.label = "set --from (hostile KPL)",
+                           .measured = huesRun({"set", "3", "--from", hostile}),
+                           .alternatives = {},
+                           .reference = startUp,
+                           .referenceLabel = "hues --version",
+                           .referenceAlternatives = {},
+                           .addedToReference = {},
+                           .status = 2,
+                           .goalRatio = 0,
+                           .goalMs = 1000,
+                           .goalMb = 100});
     for (const std::string kind : {"gpl", "html"}) {
         const std::string bytes = savedOutput(huesRun({"export", kind}));
         std::string target = dir + "/written.";
@@ -310,10 +374,12 @@ int main(int argc, char** argv) {
                      "/dev/null");
             const bool measuredFirst = round % 2 == 0;
             const int status = comparisons[i].status;
-            const double first = measuredFirst ? TimedRun(measuredRun, "/dev/null", status)
-                                               : TimedRun(referenceRun, "/dev/null");
-            const double second = measuredFirst ? TimedRun(referenceRun, "/dev/null")
-                                                : TimedRun(measuredRun, "/dev/null", status);
+            const std::string& output = comparisons[i].output;
+            long peakKib = 0;
+            const double first = measuredFirst ? TimedRun(measuredRun, output, status, &peakKib)
+                                               : TimedRun(referenceRun, output);
+            const double second = measuredFirst ? TimedRun(referenceRun, output)
+                                                : TimedRun(measuredRun, output, status, &peakKib);
             const double measured = measuredFirst ? first : second;
             const Command& added = comparisons[i].addedToReference;
             const double reference = (measuredFirst ? second : first) +
@@ -321,16 +387,18 @@ int main(int argc, char** argv) {
             if (round < WarmUpRounds) continue;
             times[i].measured.push_back(measured);
             times[i].reference.push_back(reference);
+            times[i].peakKib = std::max(times[i].peakKib, peakKib);
         }
     }
 
-    std::printf("%-32s %10s   %-15s %10s %7s  %-10s (medians of %d rounds)\n", "hues", "time",
-                "against", "time", "ratio", "goal", rounds);
+    std::printf("%-32s %10s %7s   %-15s %10s %7s  %-10s (medians of %d rounds)\n", "hues", "time",
+                "peak", "against", "time", "ratio", "goal", rounds);
     for (std::size_t i = 0; i < comparisons.size(); ++i) {
         const double measured = Median(times[i].measured);
         const double reference = Median(times[i].reference);
-        std::printf("%-32s %7.0f us   %-15s %7.0f us %6.2fx  %s\n", comparisons[i].label.c_str(),
-                    measured, comparisons[i].referenceLabel.c_str(), reference,
-                    measured / reference, GoalText(comparisons[i]).c_str());
+        std::printf("%-32s %7.0f us %4ld MB   %-15s %7.0f us %6.2fx  %s\n",
+                    comparisons[i].label.c_str(), measured, (times[i].peakKib + 1023) / 1024,
+                    comparisons[i].referenceLabel.c_str(), reference, measured / reference,
+                    GoalText(comparisons[i]).c_str());
     }
 }
