@@ -7,6 +7,7 @@
 #include "cli/git_setup.h"
 #include "cli/history.h"
 #include "cli/merge.h"
+#include "huepalette/palette_export.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -513,6 +514,14 @@ int RunExport(const Run& run) {
             write(run.out);
         }
     };
+    if (IsPaletteExport(choices.exportKind) && ids.empty()) {
+        // A whole file's palette likewise, read a part at a time as it is written.
+        const HuesInParts hues(path);
+        exportTo([&](TextBuilder& out) {
+            PaletteExport(choices.exportKind, hues, FileNameText(path), out);
+        });
+        return Success;
+    }
     if (choices.exportKind == "html" && ids.empty()) {
         // A whole file's page is made from the file read anew for each of the page's sections.
         // Held whole, the hues, their views and the page's values were most of its time: a

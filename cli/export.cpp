@@ -12,7 +12,7 @@ void ExportHues(const std::filesystem::path& hueFile, std::span<const HueView> h
                 const ExportRequest& request, TextBuilder& out) {
     const std::string name = FileNameText(hueFile);
     if (IsPaletteExport(request.kind)) {
-        PaletteExport(request.kind, hues, name, out);
+        PaletteExport(request.kind, HuesInParts(hues), name, out);
     } else if (request.kind == "gpl") {
         GimpPalette(hues, name, out);
     } else if (request.kind == "csv") {

@@ -564,28 +564,30 @@ const std::array<std::string, 32>& UnitTexts() {
     return texts;
 }
 
-void ColorSetXml(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& xml) {
+void ColorSetXml(const HuesInParts& hues, std::string_view paletteName, TextBuilder& xml) {
     xml << R"(<?xml version="1.0" encoding="UTF-8"?>)"
         << "\n<ColorSet version=\"2.0\" name=\"" << AttributeText(paletteName)
         << R"(" comment="" columns="32" rows="0" readonly="false">)" << '\n';
     const auto& units = UnitTexts();
-    for (const HueView& hue : hues) {
-        const std::string name = AttributeText(hue.name);
-        xml << "<Group name=\"" << AttributeText(PaletteGroupName(hue.id, hue.name))
-            << "\" rows=\"1\">\n";
-        for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
-            const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
-            xml << "<ColorSetEntry name=\"Hue " << hue.id << " colour " << i;
-            if (!name.empty()) xml << ' ' << std::string_view(name);
-            xml << "\" id=\"" << hue.id << '-' << i
-                << R"(" spot="false" bitdepth="U8"><RGB space="sRGB-elle-V2-srgbtrc.icc" r=")"
-                << std::string_view(units[(bits >> 10U) & 0x1FU]) << "\" g=\""
-                << std::string_view(units[(bits >> 5U) & 0x1FU]) << "\" b=\""
-                << std::string_view(units[bits & 0x1FU]) << R"("/><Position row="0" column=")" << i
-                << "\"/></ColorSetEntry>\n";
+    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
+        for (const HueView& hue : part) {
+            const std::string name = AttributeText(hue.name);
+            xml << "<Group name=\"" << AttributeText(PaletteGroupName(hue.id, hue.name))
+                << "\" rows=\"1\">\n";
+            for (std::size_t i = 0; i < hue.record->Colors.size(); ++i) {
+                const auto bits = static_cast<std::uint16_t>(hue.record->Colors[i]);
+                xml << "<ColorSetEntry name=\"Hue " << hue.id << " colour " << i;
+                if (!name.empty()) xml << ' ' << std::string_view(name);
+                xml << "\" id=\"" << hue.id << '-' << i
+                    << R"(" spot="false" bitdepth="U8"><RGB space="sRGB-elle-V2-srgbtrc.icc" r=")"
+                    << std::string_view(units[(bits >> 10U) & 0x1FU]) << "\" g=\""
+                    << std::string_view(units[(bits >> 5U) & 0x1FU]) << "\" b=\""
+                    << std::string_view(units[bits & 0x1FU]) << R"("/><Position row="0" column=")"
+                    << i << "\"/></ColorSetEntry>\n";
+            }
+            xml << "</Group>\n";
         }
-        xml << "</Group>\n";
-    }
+    });
     xml << "</ColorSet>\n";
 }
 
@@ -640,7 +642,7 @@ Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char>
     return colorSet.Finish();
 }
 
-void KritaPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out) {
+void KritaPalette(const HuesInParts& hues, std::string_view paletteName, TextBuilder& out) {
     std::string zipped;
     MemoryFile file{{}, &zipped};
     {

@@ -21,6 +21,6 @@ namespace hues {
 Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes);
 
 // A group per hue, 32 columns, each colour named as the hue's GIMP palette names it.
-void KritaPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out);
+void KritaPalette(const HuesInParts& hues, std::string_view paletteName, TextBuilder& out);
 
 }  // namespace hues

@@ -92,11 +92,9 @@ private:
     std::string before_, after_;
 };
 
-void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
-    out << "ASEF" << std::string_view("\0\1\0\0", 4);
-    Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColorCount + 2)));
+void AseHue(const HueView& hue, TextBuilder& out) {
     const auto& channels = AseChannels();
-    for (const HueView& hue : hues) {
+    {
         const std::string group = Utf16Be(PaletteGroupName(hue.id, hue.name));
         Big16(out, 0xC001);
         Big32(out, static_cast<std::uint32_t>(2 + group.size()));
@@ -129,6 +127,14 @@ void AsePalette(std::span<const HueView> hues, TextBuilder& out) {
     }
 }
 
+void AsePalette(const HuesInParts& hues, TextBuilder& out) {
+    out << "ASEF" << std::string_view("\0\1\0\0", 4);
+    Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColorCount + 2)));
+    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
+        for (const HueView& hue : part) AseHue(hue, out);
+    });
+}
+
 // ---- ACO: version 1, then version 2 with names; 16-bit channels, the 8-bit value × 257 ----
 
 void AcoColor(TextBuilder& out, huedata::Color15 value) {
@@ -140,7 +146,7 @@ void AcoColor(TextBuilder& out, huedata::Color15 value) {
     Big16(out, 0);
 }
 
-void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
+void AcoPalette(const HuesInParts& hues, TextBuilder& out) {
     constexpr std::size_t MostHues = 0xFFFF / HueColorCount;
     if (hues.size() > MostHues) {
         throw HuesError("export aco: ACO holds at most 65,535 colours, " +
@@ -150,44 +156,54 @@ void AcoPalette(std::span<const HueView> hues, TextBuilder& out) {
     const auto count = static_cast<std::uint32_t>(hues.size() * HueColorCount);
     Big16(out, 1);
     Big16(out, count);
-    for (const HueView& hue : hues) {
-        for (const huedata::Color15 value : hue.record->Colors) AcoColor(out, value);
-    }
+    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
+        for (const HueView& hue : part) {
+            for (const huedata::Color15 value : hue.record->Colors) AcoColor(out, value);
+        }
+    });
     Big16(out, 2);
     Big16(out, count);
-    for (const HueView& hue : hues) {
-        const ColorNames names(hue);
-        for (std::size_t i = 0; i < HueColorCount; ++i) {
-            AcoColor(out, hue.record->Colors[i]);
-            Big32(out, names.Units(i));
-            names.Write(out, i);
+    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
+        for (const HueView& hue : part) {
+            const ColorNames names(hue);
+            for (std::size_t i = 0; i < HueColorCount; ++i) {
+                AcoColor(out, hue.record->Colors[i]);
+                Big32(out, names.Units(i));
+                names.Write(out, i);
+            }
         }
-    }
+    });
 }
 
 // ---- JASC-PAL and hex: colours alone ----
 
-void JascPalette(std::span<const HueView> hues, TextBuilder& out) {
-    out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColorCount << "\r\n";
-    for (const HueView& hue : hues) {
-        for (const huedata::Color15 value : hue.record->Colors) {
-            const huedata::Rgb24 rgb = huedata::ConvertColor(value);
-            out << unsigned{rgb.red} << ' ' << unsigned{rgb.green} << ' ' << unsigned{rgb.blue}
-                << "\r\n";
+// Each colour of every hue in turn.
+template <typename Write>
+void ForEachColor(const HuesInParts& hues, Write write) {
+    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
+        for (const HueView& hue : part) {
+            for (const huedata::Color15 value : hue.record->Colors) write(value);
         }
-    }
+    });
 }
 
-void HexPalette(std::span<const HueView> hues, TextBuilder& out) {
-    for (const HueView& hue : hues) {
-        for (const huedata::Color15 value : hue.record->Colors) {
-            // "#rrggbb" without its "#", in Lospec's lower case.
-            std::array<char, 8> text{};
-            huedata::WriteStoredAsRgbText(text.data(), value);
-            for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
-            out << std::string_view(text.data() + 1, 6) << '\n';
-        }
-    }
+void JascPalette(const HuesInParts& hues, TextBuilder& out) {
+    out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColorCount << "\r\n";
+    ForEachColor(hues, [&](huedata::Color15 value) {
+        const huedata::Rgb24 rgb = huedata::ConvertColor(value);
+        out << unsigned{rgb.red} << ' ' << unsigned{rgb.green} << ' ' << unsigned{rgb.blue}
+            << "\r\n";
+    });
+}
+
+void HexPalette(const HuesInParts& hues, TextBuilder& out) {
+    ForEachColor(hues, [&](huedata::Color15 value) {
+        // "#rrggbb" without its "#", in Lospec's lower case.
+        std::array<char, 8> text{};
+        huedata::WriteStoredAsRgbText(text.data(), value);
+        for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+        out << std::string_view(text.data() + 1, 6) << '\n';
+    });
 }
 
 }  // namespace
@@ -196,8 +212,8 @@ bool IsPaletteExport(std::string_view kind) {
     return kind == "ase" || kind == "aco" || kind == "kpl" || kind == "pal" || kind == "hex";
 }
 
-void PaletteExport(std::string_view kind, std::span<const HueView> hues,
-                   std::string_view paletteName, TextBuilder& out) {
+void PaletteExport(std::string_view kind, const HuesInParts& hues, std::string_view paletteName,
+                   TextBuilder& out) {
     if (kind == "ase") {
         AsePalette(hues, out);
     } else if (kind == "aco") {

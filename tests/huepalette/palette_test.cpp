@@ -59,7 +59,7 @@ std::vector<hues::HueView> Views(const std::vector<huedata::HueRecord>& records)
 
 Bytes Exported(std::string_view kind, const std::vector<hues::HueView>& views) {
     hues::TextBuilder out;
-    hues::PaletteExport(kind, views, "test.mul", out);
+    hues::PaletteExport(kind, hues::HuesInParts(views), "test.mul", out);
     const std::string text = std::move(out).Take();
     return {text.begin(), text.end()};
 }
