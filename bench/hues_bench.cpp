@@ -212,8 +212,8 @@ int main(int argc, char** argv) {
                            .goalRatio = 1.0});
     // Read back whole: each palette already holds the file's hues, so nothing is written.
     const std::string aseFile = aseBytes + ".ase", kplFile = kplBytes + ".kpl";
-    std::filesystem::rename(aseBytes, aseFile);
-    std::filesystem::rename(kplBytes, kplFile);
+    std::filesystem::copy_file(aseBytes, aseFile);
+    std::filesystem::copy_file(kplBytes, kplFile);
     comparisons.push_back({.label = "apply (whole-file KPL)",
                            .measured = huesRun({"apply", kplFile}),
                            .alternatives = {},
