@@ -59,6 +59,7 @@ struct Choices {
     std::optional<int> copyOf;
     std::optional<std::string> picture;
     std::optional<std::string> palette;  // set --from
+    std::optional<std::string> ramp, shift, range;
     std::optional<std::string> region;
     std::string first, second;
     // merge
@@ -265,19 +266,40 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                                 "BMP picture")
                     ->excludes(colors)
                     ->excludes(gradient);
-            set->add_option("--from", choices.palette,
-                            "32 colours from a palette (ASE, ACO, KPL, GPL, JASC or RIFF PAL, "
-                            "Paint.NET TXT, hex): all of it, or its group PALETTE#GROUP; 2 to 31 "
-                            "colours are the stops of a gradient")
-                ->excludes(colors)
-                ->excludes(gradient)
-                ->excludes(picture);
+            auto* palette =
+                set->add_option("--from", choices.palette,
+                                "32 colours from a palette (ASE, ACO, KPL, GPL, JASC or RIFF PAL, "
+                                "Paint.NET TXT, hex): all of it, or its group PALETTE#GROUP; 2 to "
+                                "31 colours are the stops of a gradient")
+                    ->excludes(colors)
+                    ->excludes(gradient)
+                    ->excludes(picture);
+            auto* ramp =
+                set->add_option("--ramp", choices.ramp,
+                                "One colour, #RRGGBB: 32 shades of it, dark to light in OKLab, the "
+                                "hue turned toward yellow as they lighten and toward blue as they "
+                                "darken")
+                    ->excludes(colors)
+                    ->excludes(gradient)
+                    ->excludes(picture)
+                    ->excludes(palette);
+            set->add_option("--shift", choices.shift,
+                            "With --ramp: how far the hue turns at the ends, 0 to 90 degrees "
+                            "(20)")
+                ->needs(ramp);
+            set->add_option("--range", choices.range,
+                            "With --ramp: the OKLab lightness of colours 0 and 31, DARK,LIGHT "
+                            "(0.10,0.95), widened to take the colour in")
+                ->needs(ramp);
             set->add_option("--region", choices.region,
                             "Of the picture, only this rectangle: X,Y,WIDTH,HEIGHT in pixels")
                 ->needs(picture);
             set->add_option("--copy-of", choices.copyOf,
                             "Start from this hue of the file; the other options change it")
                 ->check(CLI::Range(0, 32767));
+            set->add_flag("--dry-run", choices.dryRun,
+                          "Write nothing: show what would change as diff does; exit status 1 if "
+                          "it would");
             AddStrict(set, choices);
             AddBackup(set, choices);
         });
@@ -571,20 +593,25 @@ int RunApply(const Run& run) {
 
 int RunSet(const Run& run) {
     const Choices& choices = run.choices;
-    run.err +=
-        SetHue({.file = PathOf(choices.file),
-                .id = choices.id,
-                .name = choices.name,
-                .table = choices.table,
-                .colors = choices.colors,
-                .gradient = choices.gradient,
-                .copyOf = choices.copyOf,
-                .picture = choices.picture ? std::optional(PathOf(*choices.picture)) : std::nullopt,
-                .region = choices.region,
-                .palette = choices.palette,
-                .keepBackup = !choices.noBackup,
-                .strict = choices.strict});
-    return Success;
+    return SetHue(
+        {.file = PathOf(choices.file),
+         .id = choices.id,
+         .name = choices.name,
+         .table = choices.table,
+         .colors = choices.colors,
+         .gradient = choices.gradient,
+         .copyOf = choices.copyOf,
+         .picture = choices.picture ? std::optional(PathOf(*choices.picture)) : std::nullopt,
+         .region = choices.region,
+         .palette = choices.palette,
+         .ramp = choices.ramp,
+         .shift = choices.shift,
+         .range = choices.range,
+         .keepBackup = !choices.noBackup,
+         .strict = choices.strict,
+         .dryRun = choices.dryRun,
+         .style = StyleFor(run)},
+        run.out, run.err);
 }
 
 int RunEditor(const Run& run) {

@@ -16,6 +16,7 @@
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
 #include "huedata/safe_write.h"
+#include "huedata/shifted_ramp.h"
 
 #include <algorithm>
 #include <charconv>
@@ -201,6 +202,54 @@ std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb2
     return colors;
 }
 
+// A number from `least` to `most`, whole or with a fraction; nothing for any other text.
+std::optional<double> NumberBetween(std::string_view text, double least, double most) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(value >= least && value <= most)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// --ramp's 32 colours, its shift and range checked before anything is made.
+std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::string& warning) {
+    const auto base = ColorList("--ramp", *request.ramp);
+    if (base.size() != 1) {
+        throw HuesError("--ramp: gives " + std::to_string(base.size()) +
+                        " colours; give one, #RRGGBB");
+    }
+    huedata::RampChoice choice;
+    if (request.shift) {
+        const auto shift = NumberBetween(*request.shift, 0, 90);
+        if (!shift) {
+            throw HuesError("--shift: \"" + PrintableText(*request.shift) +
+                            "\" is not a number of degrees from 0 to 90");
+        }
+        choice.shift = *shift;
+    }
+    if (request.range) {
+        const std::string_view text = *request.range;
+        const auto comma = text.find(',');
+        const auto dark = NumberBetween(text.substr(0, comma), 0, 1);
+        const auto light = comma == std::string_view::npos
+                               ? std::nullopt
+                               : NumberBetween(text.substr(comma + 1), 0, 1);
+        if (!dark || !light || !(*dark < *light)) {
+            throw HuesError("--range: \"" + PrintableText(text) +
+                            "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
+        }
+        choice.dark = *dark;
+        choice.light = *light;
+    }
+    StoredColors(base, request.strict, warning);
+    std::array<huedata::Color15, 32> colors{};
+    std::ranges::transform(huedata::ShiftedRamp(base.front(), choice), colors.begin(),
+                           huedata::NearestColor15);
+    return colors;
+}
+
 // PALETTE#GROUP: the file and the group. A '#' belongs to the file's path where the whole
 // names a file.
 std::pair<fs::path, std::optional<std::string>> PaletteAndGroup(const std::string& text) {
@@ -256,6 +305,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             change.colors = GradientFromStops(colors, request.strict, warning);
         }
     }
+    if (request.ramp) change.colors = RampFromColor(request, warning);
     if (request.picture) {
         const auto region =
             request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
@@ -264,9 +314,8 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw HuesError(
-            "set: nothing to change: give --name, --table, --colors, --gradient, --from, "
-            "--from-picture "
-            "or --copy-of");
+            "set: nothing to change: give --name, --table, --colors, --gradient, --ramp, --from, "
+            "--from-picture or --copy-of");
     }
     return change;
 }
@@ -348,9 +397,20 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, 
     return Success;
 }
 
-std::string SetHue(const SetRequest& request) {
+int SetHue(const SetRequest& request, TextBuilder& out, std::string& err) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
+    err += warning;
+    if (request.dryRun) {
+        std::vector<unsigned char> image =
+            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+        const std::size_t held = huedata::HueCountForSize(image.size());
+        if (request.copyOf) StartFromCopy(change, *request.copyOf, image, held, request.file);
+        std::vector<unsigned char> after = image;
+        huedata::ApplyHueChanges(after, std::span(&change, 1));
+        return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
+                          request.style, out, err);
+    }
     const auto oneChange = [&] { return std::span(&change, 1); };
     const auto outcome = NamingTheFile([&] {
         return huedata::EditFileSafely(
@@ -367,7 +427,8 @@ std::string SetHue(const SetRequest& request) {
                  }},
             request.keepBackup);
     });
-    return warning + Report("hue " + std::to_string(request.id), request.file, outcome);
+    err += Report("hue " + std::to_string(request.id), request.file, outcome);
+    return Success;
 }
 
 }  // namespace hues

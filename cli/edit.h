@@ -58,11 +58,16 @@ struct SetRequest {
     std::optional<std::filesystem::path> picture;  // the colours made from this picture
     std::optional<std::string> region;             // of it, X,Y,W,H
     std::optional<std::string> palette;            // the colours from PALETTE[#GROUP]
+    std::optional<std::string> ramp;               // the colours made from this one
+    std::optional<std::string> shift, range;       // and how, as given
     bool keepBackup = true;
     bool strict = false;
+    bool dryRun = false;  // write nothing: show what would change as diff does
+    TextStyle style;      // of that diff
 };
 
-// Changes one hue of `file` in place. Returns the one line saying what was done.
-std::string SetHue(const SetRequest& request);
+// Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
+// the exit status: with dryRun, 1 where the hue would change.
+int SetHue(const SetRequest& request, TextBuilder& out, std::string& err);
 
 }  // namespace hues

@@ -250,14 +250,18 @@ OkLab OkLabFromSrgb(Rgb24 color) {
     return OkLabFromXyz(xyz[0], xyz[1], xyz[2]);
 }
 
-Rgb24 SrgbFromOkLab(const OkLab& lab) {
+std::array<double, 3> LinearSrgbFromOkLab(const OkLab& lab) {
     static const Matrix labToLms = Inverse(LmsToLab);
     static const Matrix xyzToLinearSrgb = Inverse(LinearSrgbToXyz);
     static const Matrix lmsToXyz = Inverse(XyzToLms);
     const auto root = Multiply(labToLms, {lab.L, lab.a, lab.b});
     const auto xyz = Multiply(lmsToXyz, {root[0] * root[0] * root[0], root[1] * root[1] * root[1],
                                          root[2] * root[2] * root[2]});
-    const auto linear = Multiply(xyzToLinearSrgb, xyz);
+    return Multiply(xyzToLinearSrgb, xyz);
+}
+
+Rgb24 SrgbFromOkLab(const OkLab& lab) {
+    const auto linear = LinearSrgbFromOkLab(lab);
     return {SrgbFromLinear(linear[0]), SrgbFromLinear(linear[1]), SrgbFromLinear(linear[2])};
 }
 

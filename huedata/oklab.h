@@ -28,6 +28,10 @@ OkLab OkLabFromXyz(double x, double y, double z);
 // An sRGB colour, decoded with the standard sRGB transfer function, to OKLab.
 OkLab OkLabFromSrgb(Rgb24 color);
 
+// The linear sRGB of an OKLab point, unclamped: a channel outside 0..1 is a colour sRGB
+// cannot show.
+std::array<double, 3> LinearSrgbFromOkLab(const OkLab& lab);
+
 // The inverse of OkLabFromSrgb: the sRGB colour of an OKLab point, each channel clamped to
 // 0..255 and rounded to the nearest.
 Rgb24 SrgbFromOkLab(const OkLab& lab);

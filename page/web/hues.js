@@ -69,11 +69,12 @@ export function srgbChannel(linear) {
   const c = linear <= 0.0031308 ? linear * 12.92 : 1.055 * Math.pow(linear, 1 / 2.4) - 0.055;
   return Math.round(Math.min(Math.max(c, 0), 1) * 255);
 }
-function srgbOfOklab(lab) {
+// Linear sRGB, unclamped: a channel outside 0..1 is a colour sRGB cannot show.
+function linearOfOklab(lab) {
   const root = times(M2Inverse, lab);
-  const linear = times(MInverse, times(M1Inverse, root.map((r) => r * r * r)));
-  return linear.map(srgbChannel);
+  return times(MInverse, times(M1Inverse, root.map((r) => r * r * r)));
 }
+const srgbOfOklab = (lab) => linearOfOklab(lab).map(srgbChannel);
 
 // The 32 colours of a gradient through `stops` ([r, g, b] each): each stop at an evenly spaced
 // colour, and between them the colours in between in OKLab.
@@ -84,6 +85,60 @@ export function gradientColors(stops) {
     if (rest === 0) return stops[stop];
     const from = oklab(...stops[stop]), to = oklab(...stops[stop + 1]), t = rest / 31;
     return srgbOfOklab([0, 1, 2].map((c) => from[c] + (to[c] - from[c]) * t));
+  });
+}
+
+// ---- A hue from one colour, by the program's steps, to the same colours ----
+
+// OKLCH's hue in degrees, 0 to 360.
+function hueDegrees([, a, b]) {
+  const degrees = Math.atan2(b, a) * 180 / Math.PI;
+  return degrees < 0 ? degrees + 360 : degrees;
+}
+function fromLch(lightness, chroma, hue) {
+  const radians = hue * Math.PI / 180;
+  return [lightness, chroma * Math.cos(radians), chroma * Math.sin(radians)];
+}
+const inSrgb = (lab) => linearOfOklab(lab).every((channel) => channel >= 0 && channel <= 1);
+// `hue` turned toward `end` by `degrees` along the shorter arc, and never past it.
+function turnedToward(hue, end, degrees) {
+  const gap = (end - hue + 540) % 360 - 180;
+  const turn = Math.min(degrees, Math.abs(gap));
+  return gap < 0 ? hue - turn : hue + turn;
+}
+// The chroma, or the most sRGB shows at that lightness and hue.
+function chromaInSrgb(lightness, chroma, hue) {
+  if (inSrgb(fromLch(lightness, chroma, hue))) return chroma;
+  let inside = 0, outside = chroma;
+  while (outside - inside > 1e-6) {
+    const middle = (inside + outside) / 2;
+    if (inSrgb(fromLch(lightness, middle, hue))) inside = middle;
+    else outside = middle;
+  }
+  return inside;
+}
+
+// The 32 colours ([r, g, b] each) of `hues set --ramp` from `base` with { shift, dark, light }:
+// lightness evenly from dark to light (the range widened to take the base in), the base itself
+// at the step nearest its lightness, the hue turned toward yellow's above it and blue's below
+// it, the chroma kept where sRGB can show it; a grey base gives greys.
+export function shiftedRamp(base, { shift, dark, light }) {
+  const lab = oklab(...base);
+  dark = Math.min(dark, lab[0]);
+  light = Math.max(light, lab[0]);
+  const lightness = Array.from({ length: 32 }, (_, i) => dark + (light - dark) * i / 31);
+  let k = 0;
+  lightness.forEach((l, i) => { if (Math.abs(l - lab[0]) < Math.abs(lightness[k] - lab[0])) k = i; });
+  const grey = base[0] === base[1] && base[1] === base[2];
+  const chroma = Math.sqrt(lab[1] * lab[1] + lab[2] * lab[2]), hue = hueDegrees(lab);
+  const warm = hueDegrees(oklab(255, 255, 0)), cool = hueDegrees(oklab(0, 0, 255));
+  return lightness.map((l, i) => {
+    if (i === k) return base;
+    // OKLab's grey of lightness L is L cubed in linear light, in every channel alike.
+    if (grey) return Array(3).fill(srgbChannel(l * l * l));
+    const turned = i > k ? turnedToward(hue, warm, shift * (l - lab[0]) / (light - lab[0]))
+      : turnedToward(hue, cool, shift * (lab[0] - l) / (lab[0] - dark));
+    return srgbOfOklab(fromLch(l, chromaInSrgb(l, chroma, turned), turned));
   });
 }
 
@@ -383,6 +438,23 @@ export function withGradient(hue, text) {
   // to the nearest a hue can hold.
   const { note } = storedColors(stops);
   const colors = gradientColors(stops).map(storedOfRgb);
+  return { hue: withValues(hue, (values) => values.set(colors, 2)), note };
+}
+
+// A ramp from one colour as `hues set --ramp COLOUR --shift SHIFT --range DARK,LIGHT` makes it,
+// each given as text and refused as it refuses them.
+export function withShiftedRamp(hue, colour, shiftText, darkText, lightText) {
+  const base = parseColor(colour);
+  if (!base) throw new EditError("Ramp: \"" + colour + "\" is not a colour: give #RRGGBB or RRGGBB");
+  const number = (text) => (/^\s*$/.test(text) ? NaN : Number(text));
+  const shift = number(shiftText), dark = number(darkText), light = number(lightText);
+  if (!(shift >= 0 && shift <= 90)) throw new EditError("Ramp: the shift is 0 to 90 degrees, not \"" + shiftText + "\"");
+  if (!(dark >= 0 && dark < light && light <= 1)) {
+    throw new EditError("Ramp: the range is two lightnesses with 0 <= dark < light <= 1, not \"" +
+                        darkText + "," + lightText + "\"");
+  }
+  const { note } = storedColors([base]);
+  const colors = shiftedRamp(base, { shift, dark, light }).map(storedOfRgb);
   return { hue: withValues(hue, (values) => values.set(colors, 2)), note };
 }
 

@@ -130,7 +130,7 @@ execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/every-byte.mul
 set(listings
   "list,--format,json" 0 e19340fbb2841332f271155b8edcd51ac530b4b1f0fa49c2de681f425e5740e2
   "export,csv" 0 be9e737f4afb3e9659bab39b7a6233648c759bda0dcfdf28a83c6ae77eeff469
-  "export,html" 0 8eaffb4bd26ea89035225c2f62a1c5a06628df9dd929a823710fb634cfa46417
+  "export,html" 0 a882514743e6c4a885f0811e8a5217f5530b94ff8d777eb540cbc2cf72bce739
   "diff,hues.mul,every-byte.mul,--format,html" 1 cd134dedfe91b3aa6bd5749a23adb80f589c76ea2bd0dde30255438f281e1121
   "similar,--within,0.1" 1 885504f12a35135f1184dec5f10b278ec4abbff06fc595179b7c95e350fcb240
   "similar,--within,0.05,--vision,deuteranomaly:60,--format,json" 1 c4d37fbf16720d24a6ec20685f4f3ae648e427da7b7fd15630ed0b3bf406873c
@@ -170,6 +170,21 @@ run(0 "^$" "^hues: hue 20 changed" -f pictured.mul set 20 --from-picture plasma.
 file(SHA256 "${WORK_DIR}/pictured.mul" pictured)
 if(NOT pictured STREQUAL "e29eb244e9237abe87ccfbf1b4e6f537199c6cb5d8d5995a2d27107d993fd413")
   message(SEND_ERROR "hues set --from-picture: other stored values: ${pictured}")
+endif()
+
+# Hues from one colour, a grey among them, with shifts and ranges at their ends: the same stored
+# values on every system, whose trigonometry may differ in its last bits.
+file(COPY_FILE "${WORK_DIR}/every-byte.mul" "${WORK_DIR}/ramped.mul")
+set(id 30)
+foreach(ramp "#3366CC" "#FF8800|--shift|45" "#808080" "#10E0A0|--shift|90|--range|0.3,0.6"
+    "#FFFF00|--shift|0" "#200010|--range|0,1" "#C02040|--shift|12.5|--range|0.25,0.75")
+  string(REPLACE "|" ";" ramp "${ramp}")
+  run(0 "^$" "hues: hue ${id} changed" -f ramped.mul set ${id} --ramp ${ramp} --no-backup)
+  math(EXPR id "${id} + 1")
+endforeach()
+file(SHA256 "${WORK_DIR}/ramped.mul" ramped)
+if(NOT ramped STREQUAL "ebcaa8747b14077c538d67aced5f36a2de116b2f67bcd55805f21e2de48f7219")
+  message(SEND_ERROR "hues set --ramp: other stored values: ${ramped}")
 endif()
 
 # Palettes of names of every byte: the same bytes on every system; ASE, ACO and KPL applied back

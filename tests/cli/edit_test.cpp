@@ -6,6 +6,7 @@
 #include "huedata/hue_edit.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
+#include "huedata/shifted_ramp.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
@@ -289,6 +290,57 @@ TEST_F(EditTest, SetChangesExactlyTheBytesOfItsHueAndKeepsTheOldFile) {
     ASSERT_EQ(grown.size(), huedata::EndOfEntries(102));
     EXPECT_TRUE(std::equal(before.begin(), before.end(), grown.begin()));
     EXPECT_EQ(huedata::HueAt(grown, 101).TableEnd, 2);
+}
+
+// --ramp makes the colours alone, as the core's ramp gives them; every hostile argument is
+// refused in one line, the file untouched.
+TEST_F(EditTest, SetRampChangesTheColoursAloneAndRefusesWhatIsNoRamp) {
+    std::mt19937 random(62);
+    const Bytes old = RandomHueFile(random, 50);
+    const fs::path file = Write("hues.mul", old);
+    const std::string f = file.string();
+    const struct {
+        std::vector<std::string> words;
+        std::string says;
+    } refusals[] = {
+        {{"--ramp", "#12345"}, "--ramp: "},
+        {{"--ramp", "#123456,#654321"}, "--ramp: gives 2 colours; give one"},
+        {{"--ramp", "#123456", "--shift", "91"}, "--shift: \"91\" is not a number of degrees"},
+        {{"--ramp", "#123456", "--shift", "-1"}, "--shift: \"-1\" is not"},
+        {{"--ramp", "#123456", "--shift", "ten"}, "--shift: \"ten\" is not"},
+        {{"--ramp", "#123456", "--range", "0.5"}, "--range: \"0.5\" is not two lightnesses"},
+        {{"--ramp", "#123456", "--range", "0.6,0.4"}, "--range: \"0.6,0.4\" is not"},
+        {{"--ramp", "#123456", "--range", "0.5,0.5"}, "--range: \"0.5,0.5\" is not"},
+        {{"--ramp", "#123456", "--range", "0,1.5"}, "--range: \"0,1.5\" is not"},
+        {{"--ramp", "#123456", "--range", "0.1,0.9,1"}, "--range: \"0.1,0.9,1\" is not"},
+        {{"--ramp", "#123456", "--gradient", "#000000,#FFFFFF"}, "--gradient excludes --ramp"},
+        {{"--ramp", "#123456", "--from", "x.gpl"}, "--from excludes --ramp"},
+        {{"--ramp", "#123456", "--from-picture", "x.png"}, "--from-picture excludes --ramp"},
+        {{"--shift", "10"}, "--shift requires --ramp"},
+    };
+    for (const auto& refusal : refusals) {
+        std::vector<std::string> command{"-f", f, "set", "7"};
+        command.insert(command.end(), refusal.words.begin(), refusal.words.end());
+        const Outcome outcome = Run(command);
+        EXPECT_EQ(outcome.status, 2) << refusal.says;
+        EXPECT_NE(outcome.err.find(refusal.says), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    }
+    EXPECT_EQ(ReadFileBytes(file), old);
+
+    ASSERT_EQ(Run({"-f", f, "set", "7", "--ramp", "#3366CC", "--shift", "35", "--range", "0.05,0.9",
+                   "--no-backup"})
+                  .status,
+              0);
+    const huedata::HueRecord before = huedata::HueAt(old, 7),
+                             after = huedata::HueAt(ReadFileBytes(file), 7);
+    std::array<huedata::Color15, 32> expected{};
+    std::ranges::transform(huedata::ShiftedRamp({0x33, 0x66, 0xCC}, {35, 0.05, 0.9}),
+                           expected.begin(), huedata::NearestColor15);
+    EXPECT_EQ(after.Colors, expected);
+    EXPECT_EQ(after.Name, before.Name);
+    EXPECT_EQ(std::pair(after.TableStart, after.TableEnd),
+              std::pair(before.TableStart, before.TableEnd));
 }
 
 TEST_F(EditTest, EditedColorsWinOverStoredOnesAndInexactOnesAreReported) {

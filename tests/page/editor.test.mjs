@@ -54,16 +54,28 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   await page.click("#redo");  // ... and done again
   assert.equal(await page.textContent("#changes"), "3 hues changed");
   assert.equal((await rowOf(page, 13)).changed, false);
+  // A ramp from one colour: its strip follows the controls, and Apply is an edit Undo takes back.
+  await page.click("#hue-14 button.edit");
+  const was14 = await rowOf(page, 14);
+  for (const [control, value] of [["colour", "#3366cc"], ["shift", "35"], ["dark", "0.05"], ["light", "0.9"]]) {
+    await page.fill("#edit-ramp-" + control, value);
+  }
+  const previewed = await page.$$eval("#edit-ramp-preview span", (swatches) => swatches.map((swatch) => +swatch.dataset.stored));
+  await page.click("#edit-ramp-apply");
+  await page.click("#undo");
+  assert.deepEqual(await rowOf(page, 14), was14);
+  await page.click("#redo");
   await page.check("#only-changed");
   assert.deepEqual(await page.$$eval("#hues tbody tr", (rows) => rows.map((row) => row.id)),
-                   ["hue-10", "hue-11", "hue-12"]);
+                   ["hue-10", "hue-11", "hue-12", "hue-14"]);
 
   const [download] = await Promise.all([page.waitForEvent("download"), page.click("#download-changes")]);
   assert.equal(download.suggestedFilename(), "changes.json");
   const patch = JSON.parse(readFileSync(await download.path(), "utf8"));
   assert.deepEqual(patch.map((hue) => Object.keys(hue)), [
     ["id", "name", "table_start", "table_end", "colors", "stored"], ["id", "colors", "stored"],
-    ["id", "name", "table_start", "table_end", "colors", "stored"]]);
+    ["id", "name", "table_start", "table_end", "colors", "stored"], ["id", "colors", "stored"]]);
+  assert.deepEqual(patch[3].stored, previewed);
 
   const byPage = join(workDir, "by-page.mul"), bySet = join(workDir, "by-set.mul");
   copyFileSync(hueFile, byPage);
@@ -74,6 +86,7 @@ test("edits leave a patch that makes the file exactly what hues set makes", asyn
   set("10", "--name", "Sunset Glow", "--table", "496", "683", "--colors", colors.join(","));
   set("11", "--gradient", "#FF6600,#660099");
   set("12", "--copy-of", "100");
+  set("14", "--ramp", "#3366CC", "--shift", "35", "--range", "0.05,0.9");
   assert.ok(readFileSync(byPage).equals(readFileSync(bySet)), "the page's patch and hues set differ");
 });
 

@@ -1,12 +1,13 @@
 // A hue from a picture on the page: the page's steps give the stored values `hues set
 // --from-picture` gives, on random pictures and regions; and in the editor, a picture chosen, a
-// region dragged on it and applied is an ordinary edit, which Undo takes back.
+// region dragged on it and applied is an ordinary edit, which Undo takes back. A hue from one
+// colour likewise gives what `hues set --ramp` gives, on random colours, shifts and ranges.
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { copyFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { rampFromPixels, useLinearTable } from "../../page/web/hues.js";
+import { rampFromPixels, rgbHex, shiftedRamp, storedOfRgb, useLinearTable } from "../../page/web/hues.js";
 import { HUES, browserForTests, hueFile, hues, pageData, repeatableRandom, shownHue, workDir } from "./harness.mjs";
 
 const random = repeatableRandom(0x1b873593);
@@ -74,4 +75,21 @@ test("in the editor, a region dragged on a chosen picture makes the hue, and Und
   assert.match(await page.textContent("#changes"), /1 hue changed/);
   await page.click("#undo");
   assert.deepEqual(await page.$$eval("#edit-colours input", (inputs) => inputs.map((input) => input.value)), before);
+});
+
+test("the page's ramp from one colour gives the stored values hues set --ramp gives", () => {
+  const file = join(workDir, "shifted.mul");
+  copyFileSync(hueFile, file);
+  const asked = Array.from({ length: 60 }, (_, id) => {
+    const base = [random(256), random(256), random(256)];
+    if (id % 10 === 0) base.fill(base[0]);
+    const dark = random(95), light = dark + 1 + random(100 - dark);
+    const choice = { shift: id % 7 === 0 ? 0 : random(901) / 10, dark: dark / 100, light: light / 100 };
+    execFileSync(HUES, ["-f", file, "set", String(id), "--ramp", rgbHex(base), "--shift", String(choice.shift),
+                        "--range", choice.dark + "," + choice.light, "--no-backup"]);
+    return { base, choice };
+  });
+  const listed = JSON.parse(execFileSync(HUES, ["-f", file, "show", "0-59", "--format", "json"]));
+  asked.forEach(({ base, choice }, id) =>
+    assert.deepEqual(shiftedRamp(base, choice).map(storedOfRgb), listed[id].stored, JSON.stringify({ base, choice })));
 });

@@ -2,7 +2,8 @@
 // `hues apply` in tests/server): a file changed meanwhile is refused and the person's changes go
 // back on top of it, then saved with the backup; two tabs saving at once lose nothing; without a
 // file, the page asks for one, or waits for the one named with -f. At a small window, far down
-// the table, Save and what it says stay in view; a picture given to `hues edit`, or chosen in the
+// the table, Save and what it says stay in view; a ramp from one colour saves what `hues set
+// --ramp` makes; a picture given to `hues edit`, or chosen in the
 // page, paints every row, and the chosen one comes back after a reload.
 import { test } from "node:test";
 import assert from "node:assert/strict";
@@ -88,9 +89,16 @@ test("without a file at the default path, the page names it and takes another; o
   await Promise.all([page.waitForEvent("load"), page.click("#open")]);
   assert.equal(await page.textContent("h1"), "opened.mul");
   await rename(page, 3, "Opened");
+  // A ramp from one colour is saved as hues set --ramp makes it.
+  for (const [control, value] of [["colour", "#aa3311"], ["shift", "50"], ["dark", "0.2"], ["light", "0.85"]]) {
+    await page.fill("#edit-ramp-" + control, value);
+  }
+  await page.click("#edit-ramp-apply");
   await page.click("#save");
   await page.waitForFunction(() => /^Saved/.test(document.getElementById("save-status").textContent));
-  assert.equal(nameOf(file, 3), "Opened");
+  const bySet = fresh("by-set.mul");
+  hues(bySet, "set", "3", "--name", "Opened", "--ramp", "#AA3311", "--shift", "50", "--range", "0.2,0.85");
+  assert.deepEqual(shownHue(file, 3), shownHue(bySet, 3));
   assert.ok(existsSync(file + ".bak"));
   // Started from a menu there is no Ctrl+C: the page stops it.
   await page.click("#stop");
