@@ -1,12 +1,14 @@
 // The hue page's pictures for docs/: a page ranked by a colour with each hue painted on a
 // picture, the same page as a player with deuteranopia sees it, and the editor open beside it
-// with a gradient just applied, then with a ramp just taken from a region of a photo. In Debian's
-// chromium.
-// Usage: node scripts/page-pictures.mjs PAGE.html OUT_DIR PHOTO   (after npm ci --prefix tests/page)
+// with a gradient just applied, then with a ramp just taken from a region of a photo, then with a
+// ramp made from one colour; and three such ramps, as a page of three hues shows them. In
+// Debian's chromium.
+// Usage: node scripts/page-pictures.mjs PAGE.html OUT_DIR PHOTO RAMPS.html
+//        (after npm ci --prefix tests/page)
 import { resolve } from "node:path";
 import { chromium, chromiumOptions } from "../tests/page/chromium.mjs";
 
-const [pageFile, out, photo] = process.argv.slice(2);
+const [pageFile, out, photo, rampsFile] = process.argv.slice(2);
 const browser = await chromium.launch(chromiumOptions);
 const page = await browser.newPage({ viewport: { width: 1180, height: 560 }, colorScheme: "light" });
 await page.goto("file://" + resolve(pageFile));
@@ -40,4 +42,18 @@ await page.mouse.up();
 await page.click("#edit-from-picture-apply");
 await page.waitForTimeout(300);
 await page.screenshot({ path: resolve(out, "editor-picture.png") });
+
+await page.setViewportSize({ width: 1340, height: 900 });
+await page.click("#undo");
+for (const [control, value] of [["colour", "#e08020"], ["shift", "45"], ["dark", "0.12"], ["light", "0.92"]]) {
+  await page.fill("#edit-ramp-" + control, value);
+}
+await page.click("#edit-ramp-apply");
+await page.locator("#edit-ramp").scrollIntoViewIfNeeded();
+await page.waitForTimeout(300);
+await page.screenshot({ path: resolve(out, "editor-ramp.png") });
+
+await page.setViewportSize({ width: 800, height: 400 });
+await page.goto("file://" + resolve(rampsFile));
+await page.locator("#hues").screenshot({ path: resolve(out, "ramps.png") });
 await browser.close();
