@@ -6,7 +6,8 @@
 // hue file's bytes; `diff` of two files a thousand hues apart (as text and as a page) against
 // `cat` of both and the program's start-up, `merge` against `set`, `set --from-picture` of a
 // 12-megapixel JPEG against the picture decoder alone, `similar` (with and without a colour
-// vision) against the start-up and its goal in time; the palettes of art programs: `export ase`
+// vision) against the start-up and its goal in time, `set --ramp` against `set --gradient` of three
+// stops; the palettes of art programs: `export ase`
 // into a file and into /dev/null against `cat` of its bytes with the start-up, `export kpl`
 // against `gzip -1` of its XML with the start-up, `apply` of the whole-file KPL against that of
 // the whole-file ASE, and a hostile KPL (380 MB of empty elements in under 1 MB) refused, against
@@ -266,6 +267,18 @@ int main(int argc, char** argv) {
          {huesRun({"set", "8", "--name", "Even"}), huesRun({"set", "8", "--name", "Odd"})},
          ddHueFile,
          "dd conv=fsync"});
+    // A hue from one colour against a gradient of three stops: each run changes the hue.
+    comparisons.push_back({"set 8 --ramp ...",
+                           {},
+                           {huesRun({"set", "8", "--ramp", "#3366CC", "--shift", "30"}),
+                            huesRun({"set", "8", "--ramp", "#E08020", "--shift", "45"})},
+                           {},
+                           "set --gradient",
+                           {huesRun({"set", "8", "--gradient", "#1A0A3C,#E0603A,#FFF4C0"}),
+                            huesRun({"set", "8", "--gradient", "#0A1A3C,#3AE060,#C0FFF4"})},
+                           {},
+                           0,
+                           1.2});
     std::vector<Command> applies;
     for (const std::string name : {"Even", "Odd"}) {
         std::string patch = dir;
