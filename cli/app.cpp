@@ -679,7 +679,7 @@ int RunMerge(const Run& run) {
     }
     run.err = "hues: " + std::to_string(left) + (left == 1 ? " conflict" : " conflicts") +
               " left in " + file + ", ours kept there\n";
-    return 1;
+    return Unmerged;
 }
 
 int RunGitSetup(const Run& run) {

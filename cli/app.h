@@ -19,6 +19,7 @@ enum ExitStatus : int {
     NothingFound = 1,  // `find` matched no hue, as grep does
     SimilarFound = 1,  // `similar` found a pair, as diff does on a difference
     Differ = 1,        // `diff` found the files differ, as diff does
+    Unmerged = 1,      // `merge` left conflicts, as git's merge drivers say
     Failure = 2,       // bad usage, unreadable input, a failed write
 };
 
@@ -35,7 +36,8 @@ struct Environment {
     std::function<void(std::string_view)> printNow = [](std::string_view) {};
     std::function<void(std::string_view)> tellNow = [](std::string_view) {};
     // For git-setup: this program's full path, an environment variable (NO_COLOR, TERM and
-    // COLORTERM too), and a program run with its standard output kept (platform.h's RunProgram).
+    // COLORTERM too), and a program run with its standard output kept (huegit/program.h's
+    // RunProgram).
     std::string programPath = "hues";
     std::function<std::optional<std::string>(const char*)> variable = [](const char*) {
         return std::optional<std::string>();

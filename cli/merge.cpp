@@ -1,5 +1,7 @@
 #include "cli/merge.h"
 
+#include "cli/app.h"
+
 #include "huetext/field_text.h"
 #include "huetext/hue_view.h"
 #include "huetext/output_file.h"
@@ -108,7 +110,7 @@ MergeReport MergeFiles(const MergeRequest& request) {
             fmt::format("{}: {} settled with {} (--prefer)\n", name, conflicts, *request.prefer);
         return report;
     }
-    report.status = 1;
+    report.status = Unmerged;
     report.conflicts = merged.conflicts;
     if (request.resolving) return report;
     report.err += fmt::format(

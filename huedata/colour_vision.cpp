@@ -47,10 +47,6 @@ std::optional<VisionKind> VisionKindNamed(std::string_view name) {
     return static_cast<VisionKind>(found - KindNames.begin());
 }
 
-std::string_view VisionKindName(VisionKind kind) {
-    return KindNames[static_cast<std::size_t>(kind)];
-}
-
 Rgb24 SeenColor(Rgb24 color, const Vision& vision) {
     if (vision.kind == VisionKind::Normal) return color;
     const Matrix m = MatrixOf(vision);

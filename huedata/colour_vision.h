@@ -21,7 +21,6 @@ struct Vision {
 
 // "normal", "protanomaly", "deuteranomaly" or "tritanomaly"; nothing for any other word.
 std::optional<VisionKind> VisionKindNamed(std::string_view name);
-std::string_view VisionKindName(VisionKind kind);
 
 // `color` as seen with `vision`: in linear sRGB through the matrix of the severity (linearly
 // between the two tabulated around it), clipped to 0..1, and back to 8-bit sRGB, rounded.

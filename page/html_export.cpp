@@ -2,6 +2,7 @@
 
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
+#include "huedata/shifted_ramp.h"
 
 #include "huetext/text_builder.h"
 
@@ -146,6 +147,10 @@ void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePictu
         if (place == "data") {
             page << "{\"linear\": ";
             AppendLinearTable(page);
+            // The ramp from one colour starts where `hues set --ramp` does.
+            const huedata::RampChoice ramp;
+            page << fmt::format(",\n\"ramp\": {{\"shift\": {}, \"dark\": {}, \"light\": {}}}",
+                                ramp.shift, ramp.dark, ramp.light);
             page << ",\n\"sample\": ";
             if (sample != nullptr) {
                 page << "\"data:image/png;base64,";

@@ -1,5 +1,5 @@
 // What `hues` writes into the page beside its scripts, as one JSON block (#hue-data): the
-// program's linear channel values, the sample picture, the hues, a merge's conflicts and, in a
+// program's linear channel values, where its ramp from one colour starts, the sample picture, the hues, a merge's conflicts and, in a
 // page `hues edit` serves, what a save names and whether git keeps the file's history. And the
 // colour vision matrices, which the build bundles from the program's own file.
 import { useLinearTable } from "./hues.js";
@@ -10,6 +10,7 @@ const data = JSON.parse(document.getElementById("hue-data").textContent);
 useLinearTable(data.linear);
 useVisionMatrices(visionModel.matrices);
 
+export const RAMP = data.ramp;      // { shift, dark, light }
 export const SAMPLE = data.sample;  // a data: URL of a PNG, or null
 export const HUES = data.hues;      // the block loadHues reads
 export const MERGE = data.merge;    // the conflicts left to resolve, or null

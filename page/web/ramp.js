@@ -3,6 +3,7 @@
 // chosen colour vision sees them; Apply makes them the edited hue's colours, the stored values
 // `hues set --ramp` gives. An ordinary edit: undone, listed and saved like any other.
 import { parseColor, shiftedRamp, storedOfRgb, withShiftedRamp } from "./hues.js";
+import { RAMP } from "./data.js";
 import { edit } from "./editor.js";
 import { $ } from "./table.js";
 import { shownText } from "./vision.js";
@@ -15,6 +16,7 @@ const given = () => [colour.value, shift.value, dark.value, light.value];
 // The strip anew: the swatches carry their stored values, which a change of vision shows anew.
 function showPreview() {
   const [hex, shiftText, darkText, lightText] = given();
+  $("edit-ramp-shift-value").textContent = shiftText + "°";
   const base = parseColor(hex), range = { shift: +shiftText, dark: +darkText, light: +lightText };
   const valid = base && range.dark >= 0 && range.dark < range.light && range.light <= 1;
   preview.classList.toggle("invalid", !valid);
@@ -24,7 +26,6 @@ function showPreview() {
     swatch.dataset.stored = stored;
     swatch.style.background = shownText(stored);
   });
-  $("edit-ramp-shift-value").textContent = shiftText + "°";
 }
 
 const applyRamp = () => edit((hue) => {
@@ -39,6 +40,9 @@ export function startRamp() {
   dark = $("edit-ramp-dark");
   light = $("edit-ramp-light");
   preview = $("edit-ramp-preview");
+  shift.value = RAMP.shift;
+  dark.value = RAMP.dark.toFixed(2);
+  light.value = RAMP.light.toFixed(2);
   preview.append(...Array.from({ length: 32 }, () => document.createElement("span")));
   for (const control of [colour, shift, dark, light]) control.addEventListener("input", showPreview);
   $("edit-ramp-apply").addEventListener("click", applyRamp);

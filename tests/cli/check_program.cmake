@@ -130,7 +130,7 @@ execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/every-byte.mul
 set(listings
   "list,--format,json" 0 e19340fbb2841332f271155b8edcd51ac530b4b1f0fa49c2de681f425e5740e2
   "export,csv" 0 be9e737f4afb3e9659bab39b7a6233648c759bda0dcfdf28a83c6ae77eeff469
-  "export,html" 0 a882514743e6c4a885f0811e8a5217f5530b94ff8d777eb540cbc2cf72bce739
+  "export,html" 0 3b984e8d05d0da592916a925dad86a2dbfb763aa6dc12d280ebac005be1f53cb
   "diff,hues.mul,every-byte.mul,--format,html" 1 cd134dedfe91b3aa6bd5749a23adb80f589c76ea2bd0dde30255438f281e1121
   "similar,--within,0.1" 1 885504f12a35135f1184dec5f10b278ec4abbff06fc595179b7c95e350fcb240
   "similar,--within,0.05,--vision,deuteranomaly:60,--format,json" 1 c4d37fbf16720d24a6ec20685f4f3ae648e427da7b7fd15630ed0b3bf406873c
