@@ -146,8 +146,9 @@ std::int16_t TableValue(const std::string& text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
-        value < -32768 || value > 32767) {
-        throw HuesError("--table: '" + text + "' is not a table value from -32768 to 32767");
+        value < huedata::LowestTableValue || value > huedata::HighestTableValue) {
+        throw HuesError("--table: '" + text + "' is not a table value from " +
+                        huedata::TableRangeText());
     }
     return static_cast<std::int16_t>(value);
 }
@@ -202,15 +203,11 @@ std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb2
     return colors;
 }
 
-// A number from `least` to `most`, whole or with a fraction; nothing for any other text.
-std::optional<double> NumberBetween(std::string_view text, double least, double most) {
-    double value = 0;
+// Whether `text` is a number from `least` to `most`, whole or with a fraction, read into `value`.
+bool ReadNumberBetween(std::string_view text, double least, double most, double& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !(value >= least && value <= most)) {
-        return std::nullopt;
-    }
-    return value;
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
+           value >= least && value <= most;
 }
 
 // --ramp's 32 colours, its shift and range checked before anything is made.
@@ -221,27 +218,20 @@ std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::s
                         " colours; give one, #RRGGBB");
     }
     huedata::RampChoice choice;
-    if (request.shift) {
-        const auto shift = NumberBetween(*request.shift, 0, 90);
-        if (!shift) {
-            throw HuesError("--shift: \"" + PrintableText(*request.shift) +
-                            "\" is not a number of degrees from 0 to 90");
-        }
-        choice.shift = *shift;
+    if (request.shift && !ReadNumberBetween(*request.shift, 0, 90, choice.shift)) {
+        throw HuesError("--shift: \"" + PrintableText(*request.shift) +
+                        "\" is not a number of degrees from 0 to 90");
     }
     if (request.range) {
         const std::string_view text = *request.range;
         const auto comma = text.find(',');
-        const auto dark = NumberBetween(text.substr(0, comma), 0, 1);
-        const auto light = comma == std::string_view::npos
-                               ? std::nullopt
-                               : NumberBetween(text.substr(comma + 1), 0, 1);
-        if (!dark || !light || !(*dark < *light)) {
+        if (comma == std::string_view::npos ||
+            !ReadNumberBetween(text.substr(0, comma), 0, 1, choice.dark) ||
+            !ReadNumberBetween(text.substr(comma + 1), 0, 1, choice.light) ||
+            !(choice.dark < choice.light)) {
             throw HuesError("--range: \"" + PrintableText(text) +
                             "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
         }
-        choice.dark = *dark;
-        choice.light = *light;
     }
     StoredColors(base, request.strict, warning);
     std::array<huedata::Color15, 32> colors{};
