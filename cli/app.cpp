@@ -31,6 +31,9 @@ namespace hues {
 
 namespace {
 
+// The highest identifier, for help texts.
+const std::string HighestId = std::to_string(huedata::HighestHueId);
+
 struct Choices {
     std::string file{huedata::DefaultHueFilePath};
     std::vector<std::string> ids;
@@ -157,7 +160,8 @@ void AddSampleOption(CLI::App* command, Choices& choices, const std::string& wha
 void AddReadingCommands(CLI::App& app, Choices& choices, Commands& commands) {
     commands.show = AddCommand(
         app, "show", "Show the given hues in full, in the order given", [&choices](CLI::App* show) {
-            show->add_option("IDS", choices.ids, "Hue identifiers: N or A-B, each 0 to 32767")
+            show->add_option("IDS", choices.ids,
+                             "Hue identifiers: N or A-B, each 0 to " + HighestId)
                 ->required();
             AddFormatOption(show, choices);
         });
@@ -247,11 +251,12 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
 
     commands.set = AddCommand(
         app, "set", "Change one hue of the hue file in place", [&choices](CLI::App* set) {
-            set->add_option("ID", choices.id, "The hue to change, 0 to 32767")
+            set->add_option("ID", choices.id, "The hue to change, 0 to " + HighestId)
                 ->required()
-                ->check(CLI::Range(0, 32767));
+                ->check(CLI::Range(0, huedata::HighestHueId));
             set->add_option("--name", choices.name, "The name (at most 20 bytes in Windows-1252)");
-            set->add_option("--table", choices.table, "Table start and end, -32768 to 32767")
+            set->add_option("--table", choices.table,
+                            "Table start and end, " + huedata::TableRangeText())
                 ->expected(2);
             auto* colors =
                 set->add_option("--colors", choices.colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
@@ -296,7 +301,7 @@ void AddFileEditCommands(CLI::App& app, Choices& choices, Commands& commands) {
                 ->needs(picture);
             set->add_option("--copy-of", choices.copyOf,
                             "Start from this hue of the file; the other options change it")
-                ->check(CLI::Range(0, 32767));
+                ->check(CLI::Range(0, huedata::HighestHueId));
             set->add_flag("--dry-run", choices.dryRun,
                           "Write nothing: show what would change as diff does; exit status 1 if "
                           "it would");

@@ -57,9 +57,9 @@ std::size_t ApplyHueChanges(std::span<unsigned char> image, std::size_t heldBefo
             unsigned char* out = entry;
             for (const Color15 color : *change.colors) out = PutInt16(out, color);
         }
-        if (change.tableStart) PutInt16(entry + 64, *change.tableStart);
-        if (change.tableEnd) PutInt16(entry + 66, *change.tableEnd);
-        if (change.name) std::copy(change.name->begin(), change.name->end(), entry + 68);
+        if (change.tableStart) PutInt16(entry + HueTableStartOffset, *change.tableStart);
+        if (change.tableEnd) PutInt16(entry + HueTableEndOffset, *change.tableEnd);
+        if (change.name) std::copy(change.name->begin(), change.name->end(), entry + HueNameOffset);
         if (change.blockHeader && id % HuesPerBlock == 0) {
             PutLittleEndian(entry - HueBlockHeaderSize, *change.blockHeader, 4);
         }

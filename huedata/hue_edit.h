@@ -17,7 +17,7 @@ void EncodeHueRecord(const HueRecord& record, std::span<unsigned char, HueRecord
 
 // The fields of one hue to change; those left empty keep the bytes they have.
 struct HueChange {
-    int id = 0;  // 0 to 32767
+    int id = 0;  // 0 to HighestHueId
     std::optional<std::array<unsigned char, 20>> name = std::nullopt;
     std::optional<std::int16_t> tableStart = std::nullopt;
     std::optional<std::int16_t> tableEnd = std::nullopt;

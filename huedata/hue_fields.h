@@ -37,11 +37,12 @@ inline constexpr std::array<HueField, 35> HueFields = [] {
 
 // Where the field lies among an entry's 88 bytes, and how many of them it takes.
 constexpr std::size_t FieldOffset(HueField field) {
-    constexpr std::array<std::size_t, 3> Offsets{68, 64, 66};
+    constexpr std::array<std::size_t, 3> Offsets{HueNameOffset, HueTableStartOffset,
+                                                 HueTableEndOffset};
     return field.kind == HueField::Color ? 2 * field.color : Offsets[field.kind];
 }
 constexpr std::size_t FieldSize(HueField field) {
-    return field.kind == HueField::Name ? 20 : 2;
+    return field.kind == HueField::Name ? HueNameSize : 2;
 }
 
 // ---- Names: the one table ----

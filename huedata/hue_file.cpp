@@ -61,6 +61,10 @@ HueFileError::HueFileError(std::filesystem::path path, std::string reason)
       path_(std::move(path)),
       reason_(std::move(reason)) {}
 
+std::string TableRangeText() {
+    return std::to_string(LowestTableValue) + " to " + std::to_string(HighestTableValue);
+}
+
 std::size_t HueCountForSize(std::uint64_t fileSize) {
     const std::uint64_t rest = fileSize % HueBlockSize;
     const std::uint64_t inLastBlock =
@@ -70,10 +74,11 @@ std::size_t HueCountForSize(std::uint64_t fileSize) {
 }
 
 // On a little-endian machine an entry's bytes are exactly the record's, field for field.
-constexpr bool EntryIsRecordLayout =
-    std::endian::native == std::endian::little && sizeof(HueRecord) == HueRecordSize &&
-    offsetof(HueRecord, TableStart) == 64 && offsetof(HueRecord, TableEnd) == 66 &&
-    offsetof(HueRecord, Name) == 68;
+constexpr bool EntryIsRecordLayout = std::endian::native == std::endian::little &&
+                                     sizeof(HueRecord) == HueRecordSize &&
+                                     offsetof(HueRecord, TableStart) == HueTableStartOffset &&
+                                     offsetof(HueRecord, TableEnd) == HueTableEndOffset &&
+                                     offsetof(HueRecord, Name) == HueNameOffset;
 
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes) {
     HueRecord record{};

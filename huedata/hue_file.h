@@ -32,15 +32,31 @@ inline constexpr std::size_t HueBlockSize = HueBlockHeaderSize + HuesPerBlock * 
 // systems it is a file of that odd name in the current folder.
 inline constexpr std::string_view DefaultHueFilePath = R"(c:\program files\ardenmoor\hues.mul)";
 
-// Every identifier a 16-bit HueId can name: 0 to 32767.
-inline constexpr std::size_t MaxHueCount = 32768;
+// The highest identifier a 16-bit HueId can name, and so how many hues a file may hold.
+inline constexpr int HighestHueId = 32767;
+inline constexpr std::size_t MaxHueCount = HighestHueId + 1;
+
+// A table value's range, as a 16-bit signed integer holds it.
+inline constexpr int LowestTableValue = -32768;
+inline constexpr int HighestTableValue = 32767;
+// "-32768 to 32767", for messages.
+std::string TableRangeText();
+
+// Where each field lies among an entry's 88 bytes, and how long the name is.
+inline constexpr std::size_t HueColorsOffset = 0;
+inline constexpr std::size_t HueColorCount = 32;
+inline constexpr std::size_t HueTableStartOffset = 64;
+inline constexpr std::size_t HueTableEndOffset = 66;
+inline constexpr std::size_t HueNameOffset = 68;
+inline constexpr std::size_t HueNameSize = 20;
 
 // One 88-byte entry as stored (all integers little-endian on disk).
 struct HueRecord {
-    std::array<Color15, 32> Colors;
+    std::array<Color15, HueColorCount> Colors;
     std::int16_t TableStart;
     std::int16_t TableEnd;
-    std::array<unsigned char, 20> Name;  // raw bytes, as stored; not always zero-terminated
+    std::array<unsigned char, HueNameSize>
+        Name;  // raw bytes, as stored; not always zero-terminated
 
     friend bool operator==(const HueRecord&, const HueRecord&) = default;
 };

@@ -17,7 +17,8 @@ std::optional<int> LeadingHueId(std::string_view& text) {
     text.remove_prefix(4);
     int id = -1;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    if (error != std::errc{} || id < 0 || id > 32767 || end == text.data()) return std::nullopt;
+    if (error != std::errc{} || id < 0 || id > huedata::HighestHueId || end == text.data())
+        return std::nullopt;
     text.remove_prefix(static_cast<std::size_t>(end - text.data()));
     return id;
 }

@@ -150,7 +150,7 @@ Palette ReadAse(ByteReader& reader) {
 std::uint8_t AcoChannel(std::uint32_t value) {
     const std::uint32_t high = value >> 8U;
     if ((value & 0xFFU) == high || (value & 0xFFU) == 0) return static_cast<std::uint8_t>(high);
-    return static_cast<std::uint8_t>((value * 255 + 32767) / 65535);
+    return static_cast<std::uint8_t>((value * 255 + 65535 / 2) / 65535);
 }
 
 PaletteColor AcoColor(ByteReader& reader, std::string name) {

@@ -70,7 +70,8 @@ public:
 
     void Id(std::int64_t id) {
         if (id < 0 || id > HighestHueId)
-            Fail("id", "must be from 0 to 32767, not " + std::to_string(id));
+            Fail("id", "must be from 0 to " + std::to_string(HighestHueId) + ", not " +
+                           std::to_string(id));
         change_.id = static_cast<int>(id);
         id_ = change_.id;
     }
@@ -89,8 +90,9 @@ public:
         nameBytes_ = bytes;
     }
     void Table(const char* field, std::int64_t value) {
-        if (value < -32768 || value > 32767) {
-            Fail(field, "must be from -32768 to 32767, not " + std::to_string(value));
+        if (value < huedata::LowestTableValue || value > huedata::HighestTableValue) {
+            Fail(field,
+                 "must be from " + huedata::TableRangeText() + ", not " + std::to_string(value));
         }
         (std::string_view(field) == "table_start" ? change_.tableStart : change_.tableEnd) =
             static_cast<std::int16_t>(value);

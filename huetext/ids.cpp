@@ -35,7 +35,8 @@ std::vector<int> ParseIds(std::span<const std::string> arguments) {
         const auto first = ParseId(text.substr(0, dash));
         const auto last = dash == std::string::npos ? first : ParseId(text.substr(dash + 1));
         if (!first || !last) {
-            ThrowBadId(argument, "is not a hue identifier: give N or A-B, each from 0 to 32767");
+            ThrowBadId(argument, "is not a hue identifier: give N or A-B, each from 0 to " +
+                                     std::to_string(HighestHueId));
         }
         if (*first > *last) ThrowBadId(argument, "is a range that runs backwards");
         for (int id = *first; id <= *last; ++id) ids.push_back(id);

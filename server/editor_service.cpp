@@ -213,8 +213,10 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
 EditorResponse EditorService::History(std::string_view hue) {
     std::size_t id = 0;
     const auto [end, error] = std::from_chars(hue.data(), hue.data() + hue.size(), id);
-    if (hue.empty() || error != std::errc() || end != hue.data() + hue.size() || id > 32767) {
-        return Refusal(400, "give the hue as ?hue=N, N from 0 to 32767");
+    if (hue.empty() || error != std::errc() || end != hue.data() + hue.size() ||
+        id > huedata::HighestHueId) {
+        return Refusal(
+            400, "give the hue as ?hue=N, N from 0 to " + std::to_string(huedata::HighestHueId));
     }
     try {
         // The committed history of every hue, read once for each commit at HEAD.

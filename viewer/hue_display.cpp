@@ -38,8 +38,9 @@ std::optional<std::u16string> ReadSelectedItem(
     std::u16string_view item, const std::function<void(std::int32_t position)>& readHue) {
     const std::optional<huedata::HueId> id = ParseListItem(item);
     if (!id) {
-        return u"The item \"" + std::u16string(item) +
-               u"\" is not a hue identifier from 0 to 32767";
+        const std::string highest = std::to_string(huedata::HighestHueId);
+        return u"The item \"" + std::u16string(item) + u"\" is not a hue identifier from 0 to " +
+               std::u16string(highest.begin(), highest.end());
     }
     try {
         readHue(huedata::HuePosition(*id));
