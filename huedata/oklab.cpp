@@ -227,6 +227,11 @@ constexpr std::array<double, 256> LinearChannels = {
 };
 // clang-format on
 
+const OkLabMatrices& OkLabMatricesUsed() {
+    static constexpr OkLabMatrices Used{LinearSrgbToXyz, XyzToLms, LmsToLab};
+    return Used;
+}
+
 double LinearFromSrgb(std::uint8_t channel) {
     return LinearChannels[channel];
 }

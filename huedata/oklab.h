@@ -16,6 +16,14 @@ struct OkLab {
     double L, a, b;
 };
 
+// The matrices OKLab is made with, for a page that makes it too: linear sRGB to XYZ (D65),
+// XYZ to cone response (Ottosson's M1), and its cube roots to Lab (M2).
+struct OkLabMatrices {
+    using Matrix = std::array<std::array<double, 3>, 3>;
+    Matrix linearSrgbToXyz, xyzToLms, lmsToLab;
+};
+const OkLabMatrices& OkLabMatricesUsed();
+
 // An 8-bit sRGB channel with the standard sRGB transfer function undone: 0 to 1.
 double LinearFromSrgb(std::uint8_t channel);
 

@@ -63,7 +63,9 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
         if (place == "notes") page << Notes(difference);
         if (place == "script") AppendEmbedded(page, page::DiffJs);
         if (place != "data") return;
-        page << R"({"served": )" << (served ? "true" : "false") << ",\n\"sample\": ";
+        page << R"({"program": )";
+        AppendProgramData(page);
+        page << R"(, "served": )" << (served ? "true" : "false") << ",\n\"sample\": ";
         if (sample != nullptr) {
             page << "\"data:image/png;base64,";
             AppendBase64(page, std::span(reinterpret_cast<const unsigned char*>(sample->png.data()),

@@ -113,16 +113,6 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
     page << ")\"></div>\n";
 }
 
-// The program's own linear channel values, so the page's OKLab is the program's.
-void AppendLinearTable(TextBuilder& page) {
-    page << '[';
-    for (int channel = 0; channel < 256; ++channel) {
-        if (channel != 0) page << ',';
-        page << fmt::format("{}", huedata::LinearFromSrgb(static_cast<std::uint8_t>(channel)));
-    }
-    page << ']';
-}
-
 }  // namespace
 
 void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
@@ -145,8 +135,8 @@ void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePictu
         }
         // The page's data, one JSON object that the script reads (page/web/data.js).
         if (place == "data") {
-            page << "{\"linear\": ";
-            AppendLinearTable(page);
+            page << "{\"program\": ";
+            AppendProgramData(page);
             // The ramp from one colour starts where `hues set --ramp` does.
             const huedata::RampChoice ramp;
             page << fmt::format(",\n\"ramp\": {{\"shift\": {}, \"dark\": {}, \"light\": {}}}",

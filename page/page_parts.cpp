@@ -2,6 +2,7 @@
 
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
+#include "huedata/oklab.h"
 
 #include <algorithm>
 #include <array>
@@ -104,6 +105,65 @@ char* WriteScriptString(char* out, std::string_view name) {
     }
     *out++ = '"';
     return out;
+}
+
+namespace {
+
+// Numbers as the shortest text that reads back the same double, in the JSON arrays the page's
+// script reads.
+template <typename Numbers>
+void AppendNumbers(TextBuilder& page, const Numbers& numbers) {
+    page << '[';
+    bool first = true;
+    for (const auto number : numbers) {
+        if (!first) page << ',';
+        first = false;
+        page.Format(FMT_COMPILE("{}"), number);
+    }
+    page << ']';
+}
+
+void AppendMatrix(TextBuilder& page, const huedata::OkLabMatrices::Matrix& matrix) {
+    page << '[';
+    for (std::size_t row = 0; row < matrix.size(); ++row) {
+        if (row != 0) page << ',';
+        AppendNumbers(page, matrix[row]);
+    }
+    page << ']';
+}
+
+}  // namespace
+
+void AppendProgramData(TextBuilder& page) {
+    std::array<double, 256> linear{};
+    for (std::size_t channel = 0; channel < linear.size(); ++channel) {
+        linear[channel] = huedata::LinearFromSrgb(static_cast<std::uint8_t>(channel));
+    }
+    std::array<unsigned, 32> high{};
+    for (std::size_t k = 0; k < high.size(); ++k) {
+        const char byte = static_cast<char>(0x80 + k);
+        high[k] = huedata::Utf16Text(huedata::Utf8FromWindows1252(std::string_view(&byte, 1)))[0];
+    }
+    const auto& oklab = huedata::OkLabMatricesUsed();
+    page << "{\"linear\": ";
+    AppendNumbers(page, linear);
+    page << ",\n\"oklab\": {\"linearSrgbToXyz\": ";
+    AppendMatrix(page, oklab.linearSrgbToXyz);
+    page << ", \"xyzToLms\": ";
+    AppendMatrix(page, oklab.xyzToLms);
+    page << ", \"lmsToLab\": ";
+    AppendMatrix(page, oklab.lmsToLab);
+    page << "},\n\"windows1252\": ";
+    AppendNumbers(page, high);
+    page.Format(FMT_COMPILE(",\n\"layout\": {{\"entryBytes\": {}, \"blockHeaderBytes\": {}, "
+                            "\"huesPerBlock\": {}, \"colorCount\": {}, \"tableStartOffset\": {}, "
+                            "\"tableEndOffset\": {}, \"nameOffset\": {}, \"nameBytes\": {}, "
+                            "\"highestHueId\": {}, \"lowestTableValue\": {}, "
+                            "\"highestTableValue\": {}}}}}"),
+                huedata::HueRecordSize, huedata::HueBlockHeaderSize, huedata::HuesPerBlock,
+                huedata::HueColorCount, huedata::HueTableStartOffset, huedata::HueTableEndOffset,
+                huedata::HueNameOffset, huedata::HueNameSize, huedata::HighestHueId,
+                huedata::LowestTableValue, huedata::HighestTableValue);
 }
 
 void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {

@@ -38,6 +38,11 @@ private:
 // 18 * name.size() + 2.
 char* WriteScriptString(char* out, std::string_view name);
 
+// What the pages' scripts take from the program rather than write out again, as one JSON object
+// (page/web/hues.js, useProgram): each 8-bit channel's linear value, OKLab's matrices,
+// Windows-1252's characters for the bytes 0x80 to 0x9F, and a hue file's layout.
+void AppendProgramData(TextBuilder& page);
+
 // Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
 void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes);
 

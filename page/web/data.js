@@ -1,13 +1,13 @@
-// What `hues` writes into the page beside its scripts, as one JSON block (#hue-data): the
-// program's linear channel values, where its ramp from one colour starts, the sample picture, the hues, a merge's conflicts and, in a
+// What `hues` writes into the page beside its scripts, as one JSON block (#hue-data): what the
+// scripts take from the program (useProgram), where its ramp from one colour starts, the sample picture, the hues, a merge's conflicts and, in a
 // page `hues edit` serves, what a save names and whether git keeps the file's history. And the
 // colour vision matrices, which the build bundles from the program's own file.
-import { useLinearTable } from "./hues.js";
+import { useProgram } from "./hues.js";
 import { useVisionMatrices } from "./vision.js";
 import visionModel from "../../huedata/colour_vision_machado_2009.json";
 
 const data = JSON.parse(document.getElementById("hue-data").textContent);
-useLinearTable(data.linear);
+useProgram(data.program);
 useVisionMatrices(visionModel.matrices);
 
 export const RAMP = data.ramp;      // { shift, dark, light }

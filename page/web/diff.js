@@ -2,11 +2,12 @@
 // before and after, the changed ones marked; a filter by id or name; the unchanged hues on
 // request; each changed hue on a picture, before and after. Served by `hues diff --web` (and
 // git difftool), its Done button, or closing it, ends the program.
-import { bytesOfBase64, nameText, printable, rgbText } from "./hues.js";
+import { bytesOfBase64, hueLayout, nameText, printable, rgbText, useProgram } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 
 const $ = (id) => document.getElementById(id);
 const data = JSON.parse($("diff-data").textContent);
+useProgram(data.program);
 const list = $("diff-list"), filter = $("filter"), showUnchanged = $("show-unchanged");
 const hex = (value) => value.toString(16).toUpperCase();
 // Fields by the JSON format's names, as `diff --format json` and `log` give them.
@@ -85,7 +86,7 @@ const items = data.changed.map(changedHue);
 list.append(...items);
 
 // ---- The unchanged hues, when asked for: in id order among the changed, each read from the
-// second file's bytes (as the program reads an entry: 88 bytes behind its block's header) ----
+// second file's bytes (as the program reads an entry: its bytes behind its block's header) ----
 
 let sameItems = null;
 function sameHues() {
@@ -93,10 +94,12 @@ function sameHues() {
   const changed = new Set(data.changed.map(({ hue }) => hue)), made = [];
   for (let id = 0; id < data.held; id++) {
     if (changed.has(id)) continue;
-    const at = Math.floor(id / 8) * 708 + 4 + (id % 8) * 88;
+    const { entryBytes, blockHeaderBytes, huesPerBlock, nameOffset, nameBytes } = hueLayout();
+    const at = Math.floor(id / huesPerBlock) * (blockHeaderBytes + huesPerBlock * entryBytes) +
+      blockHeaderBytes + (id % huesPerBlock) * entryBytes;
     const stops = Array.from({ length: 32 }, (_, i) =>
       rgbText[view.getUint16(at + 2 * i, true) & 0x7fff] + " " + i * 14 + "px " + (i + 1) * 14 + "px");
-    const name = printable(nameText(bytes.subarray(at + 68, at + 88)));
+    const name = printable(nameText(bytes.subarray(at + nameOffset, at + nameOffset + nameBytes)));
     const strip = element("div", { className: "strip" });
     strip.style.background = "linear-gradient(90deg," + stops.join(",") + ")";
     strip.setAttribute("role", "img");

@@ -29,23 +29,26 @@ export function parseColor(text) {
   return [n >> 16, (n >> 8) & 255, n & 255];
 }
 
+// ---- What the program's pages carry of it, given before the first colour or name is made ----
+
+// Each 8-bit channel's linear value, OKLab's matrices (so that OKLab here is the program's to
+// the last bit), Windows-1252's characters for 0x80..0x9F and a hue file's layout: the
+// program's own, written into each page (page_parts.cpp, AppendProgramData), never again here.
+let linear = null, M = null, M1 = null, M2 = null, M2Inverse = null, M1Inverse = null, MInverse = null;
+let High1252 = "", layout = null;
+export function useProgram(program) {
+  ({ linear, layout } = program);
+  ({ linearSrgbToXyz: M, xyzToLms: M1, lmsToLab: M2 } = program.oklab);
+  [M2Inverse, M1Inverse, MInverse] = [inverse(M2), inverse(M1), inverse(M)];
+  High1252 = String.fromCharCode(...program.windows1252);
+}
+export const linearOf = (channel) => linear[channel];
+// { entryBytes, blockHeaderBytes, huesPerBlock, colorCount, tableStartOffset, tableEndOffset,
+//   nameOffset, nameBytes, highestHueId, lowestTableValue, highestTableValue }
+export const hueLayout = () => layout;
+
 // ---- OKLab, from the same matrices and in the same order of operations as the program ----
 
-// The program's linear value of each 8-bit channel, which its pages carry, so that OKLab here
-// is the program's to the last bit; given before the first colour is measured.
-let linear = null;
-export function useLinearTable(table) { linear = table; }
-export const linearOf = (channel) => linear[channel];
-
-const M = [[506752 / 1228815, 87881 / 245763, 12673 / 70218],
-           [87098 / 409605, 175762 / 245763, 12673 / 175545],
-           [7918 / 409605, 87881 / 737289, 1001167 / 1053270]];
-const M1 = [[0.8189330101, 0.3618667424, -0.1288597137],
-            [0.0329845436, 0.9293118715, 0.0361456387],
-            [0.0482003018, 0.2643662691, 0.6338517070]];
-const M2 = [[0.2104542553, 0.7936177850, -0.0040720468],
-            [1.9779984951, -2.4285922050, 0.4505937099],
-            [0.0259040371, 0.7827717662, -0.8086757660]];
 const times = (m, v) => [m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
                          m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
                          m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]];
@@ -58,7 +61,6 @@ function inverse(m) {
     return (m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0]) / det;
   }));
 }
-const M2Inverse = inverse(M2), M1Inverse = inverse(M1), MInverse = inverse(M);
 
 export function oklab(red, green, blue) {
   const lms = times(M1, times(M, [linear[red], linear[green], linear[blue]]));
@@ -270,10 +272,8 @@ function countedColors(starts, greenBlue) {
 
 // ---- Names: 20 bytes of Windows-1252 ----
 
-// Bytes 0x80..0x9F; the five Windows-1252 leaves undefined map to the same code point.
-const High1252 = "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D" +
-  "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D" +
-  "\u017E\u0178";
+// Bytes 0x80..0x9F are High1252's characters; the five Windows-1252 leaves undefined map to the
+// same code point.
 const charOf1252 = (byte) => (byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : String.fromCharCode(byte));
 // The byte of a character, or 0 where Windows-1252 has none: of the C1 controls, only the five
 // that stand for the bytes it leaves undefined have one, so that a listed name reads back.
@@ -504,7 +504,8 @@ export function withHueObject(hue, object, what) {
   for (const [field, at] of [["table_start", 0], ["table_end", 1]]) {
     if (!(field in object)) continue;
     const value = object[field];
-    if (!Number.isInteger(value) || value < -32768 || value > 32767) fail(field, "must be from -32768 to 32767");
+    const { lowestTableValue: lowest, highestTableValue: highest } = layout;
+    if (!Number.isInteger(value) || value < lowest || value > highest) fail(field, "must be from " + lowest + " to " + highest);
     next.values[at] = value & 0xffff;
   }
   const list = (field, valid) => {

@@ -18,7 +18,7 @@ const randomColor = () => [random(256), random(256), random(256)];
 // The page's arithmetic with the data `hues` wrote into the page.
 function loadPage(file) {
   const data = pageData(file);
-  arithmetic.useLinearTable(data.linear);
+  arithmetic.useProgram(data.program);
   return { ...arithmetic, data: arithmetic.loadHues(data.hues) };
 }
 

@@ -7,7 +7,7 @@ import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { copyFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { rampFromPixels, rgbHex, shiftedRamp, storedOfRgb, useLinearTable } from "../../page/web/hues.js";
+import { rampFromPixels, rgbHex, shiftedRamp, storedOfRgb, useProgram } from "../../page/web/hues.js";
 import { HUES, browserForTests, hueFile, hues, pageData, repeatableRandom, shownHue, workDir } from "./harness.mjs";
 
 const random = repeatableRandom(0x1b873593);
@@ -27,7 +27,7 @@ function programRamp(picture, region) {
 
 const run = browserForTests(() => {
   hues("export", "html", "0-20", "-o", join(workDir, "ramp.html"));
-  useLinearTable(pageData(join(workDir, "ramp.html")).linear);
+  useProgram(pageData(join(workDir, "ramp.html")).program);
 });
 
 test("the page's steps give the ramp hues set --from-picture gives", async () => {

@@ -5,7 +5,7 @@ import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { parseColor as rgbOf, rgbHex, useLinearTable } from "../../page/web/hues.js";
+import { parseColor as rgbOf, rgbHex, useProgram } from "../../page/web/hues.js";
 import { seenColor, useVisionMatrices } from "../../page/web/vision.js";
 import { browserForTests, hues, pageData, workDir } from "./harness.mjs";
 
@@ -17,7 +17,7 @@ const run = browserForTests(async (run) => {
   const levels = Array.from({ length: 32 }, (_, k) => [k * 8, k * 8, k * 8, 255]);
   writeFileSync(join(workDir, "levels.png"), await run.png(levels));
   hues("export", "html", "0-40", "--sample", join(workDir, "levels.png"), "-o", join(workDir, "vision.html"));
-  useLinearTable(pageData(join(workDir, "vision.html")).linear);
+  useProgram(pageData(join(workDir, "vision.html")).program);
 });
 
 test("the page's model gives the colours the program is held to", () => {
