@@ -93,6 +93,16 @@ constexpr std::uint32_t LittleEndianValue(std::span<const unsigned char> bytes) 
     return value;
 }
 
+// The big-endian value of up to four bytes, as the palettes and pictures of other programs
+// store theirs.
+constexpr std::uint32_t BigEndianValue(std::span<const unsigned char> bytes) {
+    std::uint32_t value = 0;
+    for (const unsigned char byte : bytes.first(std::min<std::size_t>(bytes.size(), 4))) {
+        value = (value << 8U) | byte;
+    }
+    return value;
+}
+
 // `value` written at `out` as `bytes` little-endian bytes (at most four); returns the end.
 constexpr unsigned char* PutLittleEndian(unsigned char* out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i, value >>= 8U) *out++ = static_cast<unsigned char>(value);

@@ -3,6 +3,7 @@
 #include "huepalette/krita_palette.h"
 #include "huetext/hues_error.h"
 
+#include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 
 #include <bit>
@@ -36,15 +37,10 @@ public:
         return taken;
     }
     std::uint32_t Big(std::size_t size, std::string_view what) {
-        std::uint32_t value = 0;
-        for (const unsigned char byte : Take(size, what)) value = (value << 8U) | byte;
-        return value;
+        return huedata::BigEndianValue(Take(size, what));
     }
     std::uint32_t Little(std::size_t size, std::string_view what) {
-        std::uint32_t value = 0;
-        const auto taken = Take(size, what);
-        for (std::size_t i = size; i-- > 0;) value = (value << 8U) | taken[i];
-        return value;
+        return huedata::LittleEndianValue(Take(size, what));
     }
     // A count of items of at least `leastSize` bytes each, refused where the bytes left
     // cannot hold that many: a lying count never sizes anything.
