@@ -143,14 +143,12 @@ std::string Report(const std::string& what, const fs::path& file,
 }
 
 std::int16_t TableValue(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
-        value < huedata::LowestTableValue || value > huedata::HighestTableValue) {
+    const auto value = huedata::NumberFromText<int>(text);
+    if (!value || *value < huedata::LowestTableValue || *value > huedata::HighestTableValue) {
         throw HuesError("--table: '" + text + "' is not a table value from " +
                         huedata::TableRangeText());
     }
-    return static_cast<std::int16_t>(value);
+    return static_cast<std::int16_t>(*value);
 }
 
 std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::string& text) {
@@ -205,9 +203,10 @@ std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb2
 
 // Whether `text` is a number from `least` to `most`, whole or with a fraction, read into `value`.
 bool ReadNumberBetween(std::string_view text, double least, double most, double& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
-           value >= least && value <= most;
+    const std::optional<double> number = huedata::NumberFromText<double>(text);
+    if (!number || !(*number >= least && *number <= most)) return false;
+    value = *number;
+    return true;
 }
 
 // --ramp's 32 colours, its shift and range checked before anything is made.

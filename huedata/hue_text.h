@@ -1,4 +1,5 @@
-// The texts shown for a hue: its name and its table values in hexadecimal.
+// The texts shown for a hue (its name, its table values in hexadecimal), and numbers read from
+// text, checked once for every reader of them.
 #pragma once
 
 #include "color15.h"
@@ -6,12 +7,35 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
 
 namespace huedata {
+
+// `text` read whole as a number: an integer in `base` (10 unless given), or a double in plain or
+// scientific notation; nothing where any of it is not the number (a sign before an unsigned
+// one, spaces, an empty text) or the number does not fit.
+template <typename Number>
+std::optional<Number> NumberFromText(std::string_view text, int base = 10) {
+    Number value{};
+    const char* const first = text.data();
+    const char* const last = first + text.size();
+    const auto [end, error] = [&] {
+        if constexpr (std::is_floating_point_v<Number>) {
+            return std::from_chars(first, last, value);
+        } else {
+            return std::from_chars(first, last, value, base);
+        }
+    }();
+    if (text.empty() || error != std::errc() || end != last) return std::nullopt;
+    return value;
+}
 
 // The name bytes before the first zero byte (all 20 when there is none) as the window shows
 // them: decoded from the system's ANSI code page on Windows and from Windows-1252 everywhere

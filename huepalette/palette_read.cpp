@@ -279,18 +279,13 @@ std::vector<std::string_view> Words(std::string_view line, std::size_t most) {
 }
 
 std::optional<std::uint8_t> ChannelText(std::string_view text) {
-    unsigned value = 256;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value > 255)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
+    const auto value = huedata::NumberFromText<unsigned>(text);
+    if (!value || *value > 255) return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
 }
 
 std::optional<std::uint32_t> HexValue(std::string_view text) {
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return value;
+    return huedata::NumberFromText<std::uint32_t>(text, 16);
 }
 
 // "R G B" and what follows on the line of a GPL or JASC-PAL colour.
@@ -322,13 +317,9 @@ Palette ReadGpl(ByteReader& reader, const std::vector<std::string_view>& lines) 
 Palette ReadJascPal(ByteReader& reader, const std::vector<std::string_view>& lines) {
     Palette palette{PaletteFormat::JascPal, {PaletteGroup{}}};
     if (lines.size() < 3) reader.Fail("ends early: no colour count after its header");
-    unsigned count = 0;
-    const std::string_view countText = Trimmed(lines[2]);
-    const auto [end, error] =
-        std::from_chars(countText.data(), countText.data() + countText.size(), count);
-    if (error != std::errc{} || end != countText.data() + countText.size()) {
-        reader.Fail("line 3: \"" + PrintableText(lines[2]) + "\" is not a colour count");
-    }
+    const auto read = huedata::NumberFromText<unsigned>(Trimmed(lines[2]));
+    if (!read) reader.Fail("line 3: \"" + PrintableText(lines[2]) + "\" is not a colour count");
+    const unsigned count = *read;
     std::size_t given = 0;
     for (std::size_t i = 3; i < lines.size(); ++i) given += !Trimmed(lines[i]).empty();
     if (given != count) {

@@ -349,10 +349,8 @@ void ReadJson(const SourceText& source, bool strict, Inexact& inexact, std::vect
 std::optional<std::size_t> ColorColumn(std::string_view column) {
     if (!column.starts_with("color")) return std::nullopt;
     const std::string_view digits = column.substr(5);
-    std::size_t index = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
-        index >= 32 || (digits.size() > 1 && digits[0] == '0')) {
+    const auto index = huedata::NumberFromText<std::size_t>(digits);
+    if (!index || *index >= huedata::HueColorCount || (digits.size() > 1 && digits[0] == '0')) {
         return std::nullopt;
     }
     return index;
@@ -360,12 +358,10 @@ std::optional<std::size_t> ColorColumn(std::string_view column) {
 
 std::int64_t CsvInteger(const HueReader& reader, const std::string& field,
                         const std::string& text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+    const auto value = huedata::NumberFromText<std::int64_t>(text);
+    if (!value)
         reader.Fail(field, "expected a whole number, found \"" + PrintableText(text) + "\"");
-    }
-    return value;
+    return *value;
 }
 
 // A cell as written, without the apostrophe that guards it from a spreadsheet (as export csv

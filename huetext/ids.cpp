@@ -2,6 +2,8 @@
 
 #include "huetext/hue_view.h"
 
+#include "huedata/hue_text.h"
+
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -12,12 +14,8 @@ namespace {
 
 // Plain decimal digits only: no sign, no spaces, nothing after.
 std::optional<int> ParseId(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text.front() == '-' || error != std::errc{} ||
-        end != text.data() + text.size() || value > HighestHueId) {
-        return std::nullopt;
-    }
+    const auto value = huedata::NumberFromText<int>(text);
+    if (text.starts_with('-') || !value || *value > HighestHueId) return std::nullopt;
     return value;
 }
 

@@ -1,5 +1,6 @@
 #include "huetext/nearest.h"
 
+#include "huedata/hue_text.h"
 #include "huedata/oklab.h"
 
 #include <algorithm>
@@ -144,10 +145,9 @@ huedata::Vision ParseVision(std::string_view text) {
     bool severityRead = true;
     if (colon != std::string_view::npos) {
         const std::string_view digits = text.substr(colon + 1);
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), severity);
-        severityRead = !digits.empty() && error == std::errc{} &&
-                       end == digits.data() + digits.size() && severity >= 0 && severity <= 100;
+        const auto read = huedata::NumberFromText<int>(digits);
+        severity = read.value_or(-1);
+        severityRead = severity >= 0 && severity <= 100;
     }
     if (!kind || !severityRead) {
         throw HuesError("'" + PrintableText(text) +

@@ -195,11 +195,8 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
         return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp}});
     }
     // The page counts what is left: only the person knows a conflict settled as ours.
-    std::size_t count = conflictsLeft_;
-    const auto [end, error] = std::from_chars(left.data(), left.data() + left.size(), count);
-    if (error != std::errc() || end != left.data() + left.size() || count > conflicts_.size()) {
-        count = conflictsLeft_;
-    }
+    std::size_t count = huedata::NumberFromText<std::size_t>(left).value_or(conflictsLeft_);
+    if (count > conflicts_.size()) count = conflictsLeft_;
     conflictsLeft_ = count;
     if (count == 0) {
         stopAsked_ = true;
@@ -211,10 +208,8 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
 }
 
 EditorResponse EditorService::History(std::string_view hue) {
-    std::size_t id = 0;
-    const auto [end, error] = std::from_chars(hue.data(), hue.data() + hue.size(), id);
-    if (hue.empty() || error != std::errc() || end != hue.data() + hue.size() ||
-        id > huedata::HighestHueId) {
+    const auto id = huedata::NumberFromText<std::size_t>(hue);
+    if (!id || *id > huedata::HighestHueId) {
         return Refusal(
             400, "give the hue as ?hue=N, N from 0 to " + std::to_string(huedata::HighestHueId));
     }

@@ -20,12 +20,7 @@ std::optional<huedata::HueId> ParseListItem(std::u16string_view text) {
         if (c > 0x7F) return std::nullopt;
         ascii.push_back(static_cast<char>(c));
     }
-    huedata::HueId id = 0;
-    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), id);
-    if (ascii.empty() || error != std::errc() || end != ascii.data() + ascii.size()) {
-        return std::nullopt;
-    }
-    return id;
+    return huedata::NumberFromText<huedata::HueId>(ascii);
 }
 
 }  // namespace

@@ -79,4 +79,27 @@ TEST(WriteStoredAsRgbText, WritesWhatConvertColorGivesForEveryStoredValue) {
     }
 }
 
+// Every reader of a number from text takes the whole text or nothing.
+TEST(NumberFromText, TakesTheWholeTextOrNothing) {
+    using huedata::NumberFromText;
+    const std::pair<std::string_view, std::optional<int>> integers[] = {
+        {"42", 42},
+        {"-7", -7},
+        {"", std::nullopt},
+        {" 1", std::nullopt},
+        {"1 ", std::nullopt},
+        {"+1", std::nullopt},
+        {"1.5", std::nullopt},
+        {"99999999999", std::nullopt}};
+    for (const auto& [text, expected] : integers)
+        EXPECT_EQ(NumberFromText<int>(text), expected) << text;
+    EXPECT_EQ(NumberFromText<unsigned>("-1"), std::nullopt);
+    EXPECT_EQ(NumberFromText<std::int16_t>("32768"), std::nullopt);
+    EXPECT_EQ(NumberFromText<std::uint32_t>("fF", 16), 255U);
+    EXPECT_EQ(NumberFromText<std::uint32_t>("0x10", 16), std::nullopt);
+    EXPECT_EQ(NumberFromText<double>("0.37"), 0.37);
+    EXPECT_EQ(NumberFromText<double>("1e-1"), 0.1);
+    EXPECT_EQ(NumberFromText<double>("0.5,"), std::nullopt);
+}
+
 }  // namespace
