@@ -139,6 +139,11 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
                                     ? ": the picture is broken: its header does not read"
                                     : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
     }
+    // A BMP may say it is 0 pixels high, and the decoder takes it at its word.
+    if (width <= 0 || height <= 0) {
+        throw HuesError(file + ": the picture is broken: it is " + std::to_string(width) + " x " +
+                        std::to_string(height) + " pixels");
+    }
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixels > LargestPicturePixels) {
         throw HuesError(file + ": " + std::to_string(width) + " x " + std::to_string(height) +

@@ -260,6 +260,9 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
     std::ofstream(dir_ / "cut.png", std::ios::binary)
         << FileText(stripes.string() + ".png").substr(0, 200);
     std::ofstream(dir_ / "notes.png") << "not a picture\n";
+    std::string flat = FileText(stripes.string() + ".bmp");
+    flat.replace(22, 4, 4, '\0');  // 0 pixels high
+    std::ofstream(dir_ / "flat.bmp", std::ios::binary) << flat;
     const std::string before = FileText(file_);
     const struct {
         std::string picture;
@@ -269,6 +272,7 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
         {"huge.png", {}, "12000 x 12000 pixels is over the 100 megapixels"},
         {"cut.png", {}, "the picture is broken"},
         {"notes.png", {}, "not a picture hues reads"},
+        {"flat.bmp", {}, "the picture is broken: it is 256 x 0 pixels"},
         // Found by fuzzing: the decoder would write past a Huffman table.
         {"too-many-codes.jpg", {}, "a Huffman table holds over 256 codes"},
         {"stripes.png", {"--region", "250,0,8,8"}, "reaches outside the 256 x 8 picture"},
