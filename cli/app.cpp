@@ -1,5 +1,6 @@
 #include "cli/app.h"
 
+#include "cli/check.h"
 #include "cli/diff.h"
 #include "cli/edit.h"
 #include "cli/export.h"
@@ -8,6 +9,7 @@
 #include "cli/history.h"
 #include "cli/merge.h"
 #include "huepalette/palette_export.h"
+#include "huecheck/check_report.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -83,6 +85,13 @@ struct Choices {
     // log and blame
     std::optional<std::string> rev;
     std::optional<std::size_t> most;
+    // check
+    std::vector<std::string> select, ignore;
+    std::string failOn = "warning";
+    std::optional<std::string> config;
+    bool noConfig = false;
+    bool fix = false, unsafeFixes = false, listRules = false;
+    bool gitCheck = false;
 };
 
 struct Commands {
@@ -101,6 +110,7 @@ struct Commands {
     CLI::App* gitSetup;
     CLI::App* log;
     CLI::App* blame;
+    CLI::App* check;
 };
 
 void AddFormatOption(CLI::App* command, Choices& choices) {
@@ -384,6 +394,10 @@ void AddGitCommands(CLI::App& app, Choices& choices, Commands& commands) {
             setup->add_flag("--global", choices.global,
                             "For all your repositories: your git configuration and attributes");
             setup->add_flag("--undo", choices.undo, "Take away exactly what git-setup added");
+            setup->add_flag("--check", choices.gitCheck,
+                            "A pre-commit hook too: hues check on each hue file as staged, a "
+                            "finding at error refusing the commit (a hook already there runs "
+                            "first)");
         });
 }
 
@@ -413,6 +427,46 @@ void AddHistoryCommands(CLI::App& app, Choices& choices, Commands& commands) {
         });
 }
 
+void AddCheckCommand(CLI::App& app, Choices& choices, Commands& commands) {
+    commands.check = AddCommand(
+        app, "check",
+        "Check the hue file against rules that make it fit to ship; exit status 1 on a finding "
+        "at --fail-on or above",
+        [&choices](CLI::App* check) {
+            check->add_option("IDS", choices.ids, "Hue identifiers: N or A-B (default: all)");
+            check->add_option("--select", choices.select,
+                              "Only these rules, RULE,RULE,... (instead of the config's)");
+            check->add_option("--ignore", choices.ignore, "Not these rules, RULE,RULE,...");
+            check->add_option("--fail-on", choices.failOn,
+                              "Exit status 1 on a finding at this level or above")
+                ->check(CLI::IsMember({"error", "warning", "info"}))
+                ->capture_default_str();
+            check->add_option("--format", choices.format,
+                              "text, json, sarif (SARIF 2.1.0) or github (workflow commands)")
+                ->check(CLI::IsMember({"text", "json", "sarif", "github"}))
+                ->capture_default_str();
+            auto* config = check->add_option(
+                "--config", choices.config,
+                "Use this config, not the .hues-check found beside the file or above it");
+            check->add_flag("--no-config", choices.noConfig, "Use no config")->excludes(config);
+            auto* fix = check->add_flag("--fix", choices.fix,
+                                        "Apply the safe fixes of the findings, in place");
+            check->add_flag("--unsafe-fixes", choices.unsafeFixes,
+                            "With --fix: the unsafe fixes too (they change what a player sees)")
+                ->needs(fix);
+            check->add_flag("--dry-run", choices.dryRun,
+                            "With --fix: write nothing, show what would change as diff does; "
+                            "exit status 1 if it would")
+                ->needs(fix);
+            check->add_option("-p,--path-name", choices.pathName,
+                              "The file's name in the findings, and where its config is found "
+                              "(for a copy of it, as the commit hook checks)");
+            check->add_flag("--list-rules", choices.listRules,
+                            "List the rules: id, default level, fix and what each finds");
+            AddBackup(check, choices);
+        });
+}
+
 Commands AddCommands(CLI::App& app, Choices& choices) {
     Commands commands{};
     AddReadingCommands(app, choices, commands);
@@ -422,6 +476,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
     AddDiffCommand(app, choices, commands);
     AddGitCommands(app, choices, commands);
     AddHistoryCommands(app, choices, commands);
+    AddCheckCommand(app, choices, commands);
     return commands;
 }
 
@@ -690,7 +745,10 @@ int RunMerge(const Run& run) {
 int RunGitSetup(const Run& run) {
     const Choices& choices = run.choices;
     run.out << SetUpGit(
-        {.global = choices.global, .undo = choices.undo, .patterns = choices.patterns}, run.env);
+        {.global = choices.global,
+         .undo = choices.undo,
+         .patterns = choices.patterns,
+         .check = choices.gitCheck}, run.env);
     return Success;
 }
 
@@ -712,6 +770,30 @@ int RunHistory(const Commands& commands, const Run& run) {
     return Success;
 }
 
+int RunCheck(const Run& run) {
+    const Choices& choices = run.choices;
+    if (choices.listRules) {
+        huecheck::RulesText(run.out);
+        return Success;
+    }
+    return CheckHueFile({.file = PathOf(choices.file),
+                         .ids = choices.ids,
+                         .select = choices.select,
+                         .ignore = choices.ignore,
+                         .failOn = choices.failOn,
+                         .format = choices.format,
+                         .config = choices.config ? std::optional(PathOf(*choices.config))
+                                                  : std::nullopt,
+                         .noConfig = choices.noConfig,
+                         .pathName = choices.pathName,
+                         .fix = choices.fix,
+                         .unsafeFixes = choices.unsafeFixes,
+                         .dryRun = choices.dryRun,
+                         .keepBackup = !choices.noBackup,
+                         .style = StyleFor(run)},
+                        run.out, run.err);
+}
+
 int RunCommand(const Commands& commands, const Run& run) {
     if (commands.log->parsed() || commands.blame->parsed()) return RunHistory(commands, run);
     const std::pair<CLI::App*, int (*)(const Run&)> families[] = {
@@ -719,6 +801,7 @@ int RunCommand(const Commands& commands, const Run& run) {
         {commands.apply, RunApply},       {commands.set, RunSet},
         {commands.edit, RunEditor},       {commands.diff, RunDiff},
         {commands.merge, RunMerge},       {commands.gitSetup, RunGitSetup},
+        {commands.check, RunCheck},
     };
     for (const auto& [command, runCommand] : families) {
         if (command->parsed()) return runCommand(run);
@@ -786,7 +869,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
             return FailureOutcome(
                 "'" + unused.front() +
                 "' is not a command: use show, list, find, nearest, similar, export, build, "
-                "apply, set, diff, edit, merge, git-setup, log or blame");
+                "apply, set, diff, edit, merge, git-setup, log, blame or check");
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }

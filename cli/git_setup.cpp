@@ -142,10 +142,96 @@ void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
                         {});
 }
 
+// The first line of the hook marks it as ours, so that it is never taken for the person's.
+constexpr std::string_view HookMark = "# pre-commit hook of hues git-setup --check";
+constexpr const char* ChainedHook = "pre-commit.before-hues";
+
+std::string HookScript(const std::string& hues) {
+    return "#!/bin/sh\n" + std::string(HookMark) + R"hook(
+# Each hue file as staged (the index's blob, not the work tree's) is checked with hues
+# check, and a finding at error refuses the commit. A hook that was here before runs first, as pre-commit.before-hues.
+hooks=$(dirname "$0")
+if [ -x "$hooks/pre-commit.before-hues" ]; then
+    "$hooks/pre-commit.before-hues" "$@" || exit $?
+fi
+staged=$(mktemp) || exit 1
+blob=$(mktemp) || exit 1
+trap 'rm -f "$staged" "$blob"' EXIT
+git -c core.quotePath=false diff --cached --name-only --diff-filter=ACMR >"$staged" || exit 1
+status=0
+while IFS= read -r path; do
+    case $(git check-attr --cached diff -- "$path") in
+    *": diff: hues") ;;
+    *) continue ;;
+    esac
+    git cat-file blob ":$path" >"$blob" || exit 1
+    )hook" + hues + R"hook( check -f "$blob" -p "$path" --fail-on error || status=1
+done <"$staged"
+if [ $status -ne 0 ]; then
+    echo "hues: the commit is refused: a staged hue file has a finding at error (git commit --no-verify skips the check)" >&2
+fi
+exit $status
+)hook";
+}
+
+bool IsOurHook(const fs::path& hook) {
+    const std::vector<std::string> lines = LinesOf(hook);
+    return lines.size() > 1 && lines[1] == HookMark;
+}
+
+fs::path HooksFolder(const Git& git) {
+    const auto hooks = git.Ask({"rev-parse", "--path-format=absolute", "--git-path", "hooks"});
+    if (!hooks) throw HuesError("git-setup: --check: git cannot say where this repository's hooks are");
+    return huedata::PathFromUtf8(*hooks);
+}
+
+// Installs the hook, the one there before kept beside it and run first.
+std::string AddHook(const Git& git, const std::string& hues) {
+    const fs::path folder = HooksFolder(git);
+    const fs::path hook = folder / "pre-commit";
+    const std::string where = huedata::PathText(hook);
+    std::error_code error;
+    std::string said;
+    if (fs::exists(hook, error) && !IsOurHook(hook)) {
+        if (fs::exists(folder / ChainedHook, error)) {
+            throw HuesError("git-setup: --check: " + where + " and " +
+                            huedata::PathText(folder / ChainedHook) +
+                            " are both there already; neither is hues's, and neither is changed");
+        }
+        fs::rename(hook, folder / ChainedHook, error);
+        if (error) throw HuesError("git-setup: --check: " + where + ": " + error.message());
+        said += where + ": the hook there before kept as " + ChainedHook + ", and run first\n";
+    }
+    fs::create_directories(folder, error);
+    WriteFileAtomically(hook, [&](TextBuilder& out) { out << HookScript(hues); }, {});
+    fs::permissions(hook, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec,
+                    error);
+    return said + where + ": checks each staged hue file before a commit\n";
+}
+
+std::string RemoveHook(const Git& git) {
+    const fs::path folder = HooksFolder(git);
+    const fs::path hook = folder / "pre-commit";
+    std::error_code error;
+    if (!fs::exists(hook, error) || !IsOurHook(hook)) return {};
+    fs::remove(hook, error);
+    std::string said = "removed " + huedata::PathText(hook) + "\n";
+    if (fs::exists(folder / ChainedHook, error)) {
+        fs::rename(folder / ChainedHook, hook, error);
+        said += huedata::PathText(hook) + ": the hook there before put back\n";
+    }
+    return said;
+}
+
 }  // namespace
 
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment) {
     const Git git(environment, request.global);
+    if (request.check && request.global) {
+        throw HuesError("git-setup: --check installs a hook in one repository: give it without "
+                        "--global");
+    }
     const fs::path attributes = AttributesFile(git, environment, request.global);
     std::vector<std::string> patterns = request.patterns;
     if (patterns.empty()) patterns.emplace_back("hues.mul");
@@ -169,6 +255,7 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
             }
         }
         if (lines.size() != before) WriteLines(attributes, lines);
+        if (request.check) said += AddHook(git, ShellQuoted(environment.programPath));
         return said;
     }
 
@@ -197,6 +284,7 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
             WriteLines(attributes, lines);
         }
     }
+    if (!request.global) said += RemoveHook(git);
     if (said.empty()) said = "nothing of hues's was set up here\n";
     return said;
 }

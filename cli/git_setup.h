@@ -15,6 +15,9 @@ struct GitSetupRequest {
     bool global = false;  // the user's git configuration and attributes, not one repository's
     bool undo = false;
     std::vector<std::string> patterns;  // the files that are hue files; by default hues.mul
+    // A pre-commit hook too, that runs `hues check` on each hue file as staged and refuses a
+    // commit on a finding at error; a hook already there is kept and run first.
+    bool check = false;
 };
 
 // Returns what it set or took away, for standard output. Throws HuesError outside a

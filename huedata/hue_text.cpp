@@ -23,11 +23,13 @@ constexpr std::array<char16_t, 32> Windows1252High = {
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
 
-// Whether Windows-1252 gives the byte a character of its own: all but 0x81, 0x8D, 0x8F, 0x90
-// and 0x9D, which stand for the C1 controls of the same number.
-constexpr bool DefinedInWindows1252(unsigned char byte) {
+}  // namespace
+
+bool DefinedInWindows1252(unsigned char byte) {
     return byte < 0x80 || byte > 0x9F || Windows1252High[byte - 0x80U] != byte;
 }
+
+namespace {
 
 // The Windows-1252 byte of a character, or 0 where it has none. Of the C1 controls only the
 // five that stand for the bytes it leaves undefined have one, so that a name's text as listed

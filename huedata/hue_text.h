@@ -69,6 +69,10 @@ std::u16string Utf16Text(std::string_view utf8);
 // Whether the bytes are well-formed UTF-8.
 bool IsUtf8(std::string_view bytes);
 
+// Whether Windows-1252 gives the byte a character of its own: all but 0x81, 0x8D, 0x8F, 0x90
+// and 0x9D, which stand for the C1 controls of the same number.
+bool DefinedInWindows1252(unsigned char byte);
+
 // Text in Windows-1252 as UTF-8, on every system (a byte it leaves undefined becomes the C1
 // control of the same number).
 std::string Utf8FromWindows1252(std::string_view bytes);

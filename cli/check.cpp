@@ -1,0 +1,147 @@
+#include "cli/check.h"
+
+#include "cli/diff.h"
+#include "huecheck/check_config.h"
+#include "huecheck/check_report.h"
+#include "huecheck/check_rules.h"
+#include "huetext/ids.h"
+
+#include "huedata/hue_edit.h"
+#include "huedata/safe_write.h"
+
+#include <algorithm>
+
+namespace hues {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> RuleIds(std::span<const std::string> lists, std::string_view option) {
+    std::vector<std::string> ids;
+    for (const std::string& list : lists) {
+        const auto some = huecheck::RuleIdsListed(list, option);
+        ids.insert(ids.end(), some.begin(), some.end());
+    }
+    return ids;
+}
+
+huecheck::RuleChoice RulesChosen(const CheckRequest& request, const std::string& shownName) {
+    huecheck::CheckAsked asked{.select = std::nullopt, .ignore = RuleIds(request.ignore, "--ignore")};
+    if (!request.select.empty()) asked.select = RuleIds(request.select, "--select");
+    std::optional<fs::path> config = request.config;
+    if (!config && !request.noConfig) config = huecheck::FindCheckConfig(huedata::PathFromUtf8(shownName));
+    return huecheck::ChooseRules(config, asked);
+}
+
+// The name changes the chosen fixes make of the hues of `image` (those of `ids`, or every
+// one), as they read now.
+std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
+                                         std::span<const int> ids,
+                                         const huecheck::RuleChoice& choice, huecheck::Fix allowed) {
+    const std::size_t held = huedata::HueCountForSize(image.size());
+    std::vector<huedata::HueChange> changes;
+    const auto fix = [&](std::size_t id) {
+        if (id >= held) return;
+        const huedata::HueRecord record = huedata::HueAt(image, id);
+        const int hue = static_cast<int>(id);
+        if (const auto name = huecheck::FixedName(record.Name, hue, choice, allowed)) {
+            changes.push_back({.id = hue, .name = *name});
+        }
+    };
+    if (ids.empty()) {
+        for (std::size_t id = 0; id < held; ++id) fix(id);
+    } else {
+        for (const int id : ids) fix(static_cast<std::size_t>(id));
+    }
+    return changes;
+}
+
+int FixHueFile(const CheckRequest& request, std::span<const int> ids,
+               const huecheck::RuleChoice& choice, const std::string& shownName,
+               TextBuilder& out, std::string& err) {
+    const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
+    if (request.dryRun) {
+        const std::vector<unsigned char> before =
+            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+        std::vector<unsigned char> after = before;
+        const auto changes = FixesFor(before, ids, choice, allowed);
+        huedata::ApplyHueChanges(after, changes);
+        const bool differ = before != after;
+        DiffHueBytes({shownName, before}, {shownName + " as it would be", after}, "text",
+                     request.style, out);
+        err += "hues: --dry-run: " + shownName +
+               (differ ? " would change" : " would stay as it is") + "; nothing was written\n";
+        return differ ? 1 : Success;
+    }
+    std::size_t fixed = 0;
+    // The fixes are found again in the writer's turn, on the bytes as they are then: a fix
+    // never touches a name another writer changed meanwhile.
+    const huedata::EditOutcome outcome = NamingTheFile([&] {
+        return huedata::EditFileSafely(
+            request.file,
+            {.sizeFor = [](std::uint64_t size) { return size; },
+             .change =
+                 [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
+                     const auto changes = FixesFor(image, ids, choice, allowed);
+                     fixed = huedata::ApplyHueChanges(image, huedata::HueCountForSize(sizeBefore),
+                                                      changes);
+                     return fixed > 0;
+                 }},
+            request.keepBackup);
+    });
+    if (outcome.changed) {
+        err += "hues: fixed the " + std::string(fixed == 1 ? "name of 1 hue" : "names of ") +
+               (fixed == 1 ? "" : std::to_string(fixed) + " hues") + " in " + shownName +
+               (outcome.backup ? "; previous file kept as " + huedata::PathText(*outcome.backup)
+                               : "") +
+               "\n";
+    } else {
+        err += "hues: " + shownName + ": nothing to fix\n";
+    }
+    return Success;
+}
+
+void WriteFindings(const CheckRequest& request, const std::string& shownName,
+                   std::span<const huecheck::Finding> findings, TextBuilder& out) {
+    if (request.format == "json") {
+        huecheck::CheckJson(findings, out);
+    } else if (request.format == "sarif") {
+        huecheck::CheckSarif(shownName, findings, HUES_VERSION, out);
+    } else if (request.format == "github") {
+        huecheck::CheckGithub(shownName, findings, out);
+    } else {
+        huecheck::CheckText(shownName, findings, request.style, out);
+    }
+}
+
+}  // namespace
+
+int CheckHueFile(const CheckRequest& request, TextBuilder& out, std::string& err) {
+    // Every argument and the config are checked before the file is read or changed.
+    const std::vector<int> ids = ParseIds(request.ids);
+    const std::string shownName =
+        request.pathName ? *request.pathName : huedata::PathText(request.file);
+    const huecheck::RuleChoice choice = RulesChosen(request, shownName);
+    const auto failOn = huecheck::LevelNamed(request.failOn);
+    if (request.fix) {
+        const int status = FixHueFile(request, ids, choice, shownName, out, err);
+        if (request.dryRun) return status;
+    }
+    HueFile file;
+    std::vector<HueView> hues;
+    if (ids.empty()) {
+        file = LoadHueFile(request.file);
+        hues = AllViews(file);
+    } else {
+        hues = LoadViews(request.file, ids, file);
+    }
+    const std::vector<huecheck::Finding> findings = huecheck::CheckHues(hues, choice);
+    WriteFindings(request, shownName, findings, out);
+    const bool failed = std::any_of(findings.begin(), findings.end(), [&](const auto& finding) {
+        return failOn && finding.level >= *failOn;
+    });
+    return failed ? 1 : Success;
+}
+
+}  // namespace hues

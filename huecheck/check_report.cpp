@@ -1,0 +1,200 @@
+#include "huecheck/check_report.h"
+
+#include "huetext/hues_error.h"
+
+#include "huedata/hue_file.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+
+namespace huecheck {
+
+namespace {
+
+// Keys in the order a person reads them: what, how bad, where, why.
+using json = nlohmann::ordered_json;
+
+std::string Where(const Finding& finding) {
+    std::string where = "hue " + std::to_string(finding.hue);
+    if (finding.colour) where += " colour " + std::to_string(*finding.colour);
+    return where;
+}
+
+std::string_view LevelColor(Level level) {
+    switch (level) {
+    case Level::Error:
+        return "\x1b[1;31m";
+    case Level::Warning:
+        return "\x1b[1;33m";
+    case Level::Info:
+        return "\x1b[1;36m";
+    }
+    return "";
+}
+
+json FindingJson(const Finding& finding) {
+    json item = {{"rule", Rules()[finding.rule].id},
+                 {"level", LevelName(finding.level)},
+                 {"hue", finding.hue}};
+    if (finding.colour) item["colour"] = *finding.colour;
+    if (finding.otherHue) item["other_hue"] = *finding.otherHue;
+    item["message"] = finding.message;
+    return item;
+}
+
+// A path as a URI reference: relative as given, or a file URI where absolute, each byte that
+// may not stand alone in a URI escaped.
+std::string UriOf(std::string_view path) {
+    std::string text(path);
+    for (char& c : text) {
+        if (c == '\\') c = '/';
+    }
+    std::string uri;
+    if (text.starts_with('/')) {
+        uri = "file://";
+    } else if (text.size() > 1 && text[1] == ':') {
+        uri = "file:///";
+    }
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') ||
+                           std::string_view("-._~/:").find(c) != std::string_view::npos;
+        uri += plain ? std::string(1, c) : fmt::format("%{:02X}", byte);
+    }
+    return uri;
+}
+
+// Where the finding lies in the file's bytes: its colour, else its hue's name for a name's
+// rule, else the whole entry.
+json RegionOf(const Finding& finding) {
+    const std::uint64_t entry = huedata::HueOffset(static_cast<std::size_t>(finding.hue));
+    if (finding.colour) {
+        return {{"byteOffset", entry + huedata::HueColorsOffset + 2 * std::uint64_t(*finding.colour)},
+                {"byteLength", 2}};
+    }
+    if (Rules()[finding.rule].id.starts_with("name-")) {
+        return {{"byteOffset", entry + huedata::HueNameOffset},
+                {"byteLength", huedata::HueNameSize}};
+    }
+    return {{"byteOffset", entry}, {"byteLength", huedata::HueRecordSize}};
+}
+
+std::string_view SarifLevel(Level level) {
+    return level == Level::Info ? "note" : LevelName(level);
+}
+
+// Workflow commands end a property at ',' and ':' and a command at a line's end.
+std::string GithubEscaped(std::string_view text, bool property) {
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '%') {
+            escaped += "%25";
+        } else if (c == '\r') {
+            escaped += "%0D";
+        } else if (c == '\n') {
+            escaped += "%0A";
+        } else if (property && c == ':') {
+            escaped += "%3A";
+        } else if (property && c == ',') {
+            escaped += "%2C";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+void CheckText(std::string_view file, std::span<const Finding> findings, hues::TextStyle style,
+               hues::TextBuilder& out) {
+    const std::string name = hues::PrintableText(file);
+    std::array<std::size_t, 3> counts{};
+    for (const Finding& finding : findings) {
+        ++counts[static_cast<std::size_t>(finding.level)];
+        out << name << ": " << Where(finding) << ": ";
+        const std::string_view level = LevelName(finding.level);
+        if (style.colors != hues::TerminalColors::None) {
+            out << LevelColor(finding.level) << level << "\x1b[0m";
+        } else {
+            out << level;
+        }
+        out << ' ' << Rules()[finding.rule].id << ": " << finding.message << '\n';
+    }
+    const auto count = [](std::size_t n, std::string_view one, std::string_view many) {
+        return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+    };
+    out << name << ": " << count(findings.size(), "finding", "findings");
+    if (!findings.empty()) {
+        out << " (" << count(counts[2], "error", "errors") << ", "
+            << count(counts[1], "warning", "warnings") << ", " << count(counts[0], "info", "infos")
+            << ')';
+    }
+    out << '\n';
+}
+
+void CheckJson(std::span<const Finding> findings, hues::TextBuilder& out) {
+    json items = json::array();
+    for (const Finding& finding : findings) items.push_back(FindingJson(finding));
+    out << items.dump(2) << '\n';
+}
+
+void CheckSarif(std::string_view file, std::span<const Finding> findings, std::string_view version,
+                hues::TextBuilder& out) {
+    json rules = json::array();
+    for (const Rule& rule : Rules()) {
+        rules.push_back({{"id", rule.id},
+                         {"shortDescription", {{"text", rule.description}}},
+                         {"defaultConfiguration", {{"level", SarifLevel(rule.level)}}}});
+    }
+    const std::string uri = UriOf(file);
+    json results = json::array();
+    for (const Finding& finding : findings) {
+        results.push_back(
+            {{"ruleId", Rules()[finding.rule].id},
+             {"ruleIndex", finding.rule},
+             {"level", SarifLevel(finding.level)},
+             {"message", {{"text", Where(finding) + ": " + finding.message}}},
+             {"locations",
+              {{{"physicalLocation",
+                 {{"artifactLocation", {{"uri", uri}}}, {"region", RegionOf(finding)}}},
+                {"logicalLocations",
+                 {{{"name", "hue " + std::to_string(finding.hue)}, {"kind", "element"}}}}}}}});
+    }
+    const json log = {
+        {"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
+                    "sarif-schema-2.1.0.json"},
+        {"version", "2.1.0"},
+        {"runs",
+         {{{"tool",
+            {{"driver",
+              {{"name", "hues check"}, {"version", version}, {"rules", std::move(rules)}}}}},
+           {"artifacts", {{{"location", {{"uri", uri}}}}}},
+           {"results", std::move(results)}}}}};
+    out << log.dump(2) << '\n';
+}
+
+void CheckGithub(std::string_view file, std::span<const Finding> findings,
+                 hues::TextBuilder& out) {
+    const std::string where = GithubEscaped(file, true);
+    for (const Finding& finding : findings) {
+        const std::string_view level = finding.level == Level::Info ? "notice" : LevelName(finding.level);
+        out << "::" << level << " file=" << where
+            << ",title=" << GithubEscaped(Rules()[finding.rule].id, true)
+            << "::" << GithubEscaped(Where(finding) + ": " + finding.message, false) << '\n';
+    }
+}
+
+void RulesText(hues::TextBuilder& out) {
+    for (const Rule& rule : Rules()) {
+        const std::string_view fix =
+            rule.fix == Fix::Safe ? "safe fix" : rule.fix == Fix::Unsafe ? "unsafe fix" : "";
+        out << fmt::format("{:<20} {:<8} {:<11} {}\n", rule.id, LevelName(rule.level), fix,
+                           rule.description);
+    }
+}
+
+}  // namespace huecheck

@@ -1,0 +1,29 @@
+// `hues check`'s findings written for people (text), for programs (JSON), for code-scanning
+// services (SARIF 2.1.0) and for GitHub's workflow commands, and its rules listed.
+#pragma once
+
+#include "huecheck/check_rules.h"
+#include "huetext/text_builder.h"
+#include "huetext/text_format.h"
+
+#include <span>
+#include <string_view>
+
+namespace huecheck {
+
+// One line a finding, "FILE: hue N[ colour I]: LEVEL RULE: message", the level in colour where
+// the style has colours; then the count of findings by level.
+void CheckText(std::string_view file, std::span<const Finding> findings, hues::TextStyle style,
+               hues::TextBuilder& out);
+// An array of {rule, level, hue, colour?, other_hue?, message}.
+void CheckJson(std::span<const Finding> findings, hues::TextBuilder& out);
+// A SARIF 2.1.0 log of one run: every rule in tool.driver.rules, each finding a result
+// located in the file (a relative URI as given) and, logically, at its hue.
+void CheckSarif(std::string_view file, std::span<const Finding> findings, std::string_view version,
+                hues::TextBuilder& out);
+// "::LEVEL file=FILE,title=RULE::hue N: message" a finding, info as a notice.
+void CheckGithub(std::string_view file, std::span<const Finding> findings, hues::TextBuilder& out);
+// Each rule's id, default level, fix and description, a line each.
+void RulesText(hues::TextBuilder& out);
+
+}  // namespace huecheck
