@@ -156,7 +156,8 @@ if [ -x "$hooks/pre-commit.before-hues" ]; then
 fi
 staged=$(mktemp) || exit 1
 blob=$(mktemp) || exit 1
-trap 'rm -f "$staged" "$blob"' EXIT
+found=$(mktemp) || exit 1
+trap 'rm -f "$staged" "$blob" "$found"' EXIT
 git -c core.quotePath=false diff --cached --name-only --diff-filter=ACMR >"$staged" || exit 1
 status=0
 while IFS= read -r path; do
@@ -165,7 +166,11 @@ while IFS= read -r path; do
     *) continue ;;
     esac
     git cat-file blob ":$path" >"$blob" || exit 1
-    )hook" + hues + R"hook( check -f "$blob" -p "$path" --fail-on error || status=1
+    )hook" + hues + R"hook( check -f "$blob" -p "$path" --fail-on error >"$found" || {
+        # The findings only where they refuse the commit: a passing one stays quiet.
+        cat "$found"
+        status=1
+    }
 done <"$staged"
 if [ $status -ne 0 ]; then
     echo "hues: the commit is refused: a staged hue file has a finding at error (git commit --no-verify skips the check)" >&2

@@ -2,8 +2,8 @@
 # Hue files in real git repositories, with Debian's git and `hues git-setup`: a clean merge and
 # a conflict (git's status unmerged, the file whole and exact), a rebase, a cherry-pick, a
 # criss-cross merge (git merges the bases first, through the driver too), `git log -p` through
-# the JSON listing, HUES_MERGE_PREFER, and git-setup run twice and undone; in a folder whose
-# name has spaces. Usage: git_merge.sh HUES MAKE_SAMPLE WORK_DIR
+# the JSON listing, HUES_MERGE_PREFER, git-setup run twice and undone, and the commit hook of
+# git-setup --check; in a folder whose name has spaces. Usage: git_merge.sh HUES MAKE_SAMPLE WORK_DIR
 set -euo pipefail
 hues=$1 make_sample=$2
 work="$3/a repo with spaces"
@@ -133,6 +133,29 @@ cp hues.mul ../expected.mul
 set_hue ../expected.mul 43 --name "Right forty-three"
 check "a criss-cross merge" git merge -q --no-edit right
 check "a criss-cross merge is exact" same hues.mul ../expected.mul
+
+# The commit hook: the hue file as staged is checked, not the work tree's copy; a hook that was
+# there runs first, and --undo puts it back.
+printf '#!/bin/sh\ntouch "$(git rev-parse --git-dir)/earlier-hook-ran"\n' >.git/hooks/pre-commit
+chmod +x .git/hooks/pre-commit
+"$hues" git-setup --check >/dev/null
+cp hues.mul ../clean.mul
+set_hue hues.mul 44 --name $'Bad\xc2\x81'
+git add hues.mul
+cp ../clean.mul hues.mul
+check "an error staged refuses the commit, the work tree clean" \
+    sh -c '! git commit -qm "bad staged" 2>/dev/null >/dev/null'
+check "the hook there before ran" test -e .git/earlier-hook-ran
+set_hue hues.mul 44 --name $'Bad\xc2\x81'
+git add hues.mul
+set_hue hues.mul 44 --name "Good again"
+git add hues.mul
+set_hue hues.mul 44 --name $'Bad\xc2\x81'
+check "a clean file staged commits, the work tree's error aside" git commit -qm "good staged"
+check "git-setup --check twice keeps one earlier hook" sh -c '"$0" git-setup --check >/dev/null && test -e .git/hooks/pre-commit.before-hues' "$hues"
+"$hues" git-setup --undo >/dev/null
+check "undone: the earlier hook is back" grep -q earlier-hook-ran .git/hooks/pre-commit
+check "undone: nothing of the hook's left" test ! -e .git/hooks/pre-commit.before-hues
 
 [ "$failures" -eq 0 ] || { echo "$failures checks failed" >&2; exit 1; }
 echo "all checks passed"

@@ -7,6 +7,7 @@
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 #include "huedata/oklab.h"
+#include "huedata/shifted_ramp.h"
 #include "tests/support/numbered_hues.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
@@ -22,6 +23,8 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -288,6 +291,130 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
         ExpectFailure(Run(arguments), reason);
         EXPECT_EQ(FileText(file_), before) << picture;
     }
+}
+
+// A file with one fault a hue: text, JSON, SARIF and GitHub's lines give the same findings;
+// the levels, the rules chosen and a config found upward decide what is reported and the exit
+// status; the fixes change only the names their rules find.
+TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
+    std::vector<huedata::HueRecord> records(7);
+    for (std::size_t id = 1; id < records.size(); ++id) {
+        const auto ramp = huedata::ShiftedRamp({static_cast<std::uint8_t>(40 * id), 90, 200}, {});
+        for (std::size_t i = 0; i < 32; ++i) records[id].Colors[i] = huedata::NearestColor15(ramp[i]);
+        records[id].Name = huetools::NameBytes("Hue " + std::to_string(id));
+    }
+    std::swap(records[2].Colors[20], records[2].Colors[24]);
+    records[3].Name = huetools::NameBytes("=A1");
+    records[4].Name = huetools::NameBytes(std::string("Lake\0old", 8));
+    records[5].Name = huetools::NameBytes(" Lake ");
+    records[6].Name = huetools::NameBytes("Bad\x81");
+    huetools::WriteBytes(file_, huetools::HueFileImage(records, 0));
+    using Found = std::set<std::pair<int, std::string>>;
+    const Found planted = {{2, "ramp-order"},  {3, "name-spreadsheet"}, {4, "name-after-nul"},
+                           {5, "name-space"},  {6, "name-undefined-byte"}};
+
+    const auto fromText = [](const std::string& out) {
+        Found found;
+        const std::regex line(R"(^.*hues\.mul: hue (\d+)( colour \d+)?: (error|warning|info) ([a-z-]+): .+$)");
+        std::smatch match;
+        std::istringstream lines(out);
+        for (std::string text; std::getline(lines, text);) {
+            if (std::regex_match(text, match, line)) found.emplace(std::stoi(match[1]), match[4]);
+        }
+        return found;
+    };
+    const Outcome text = Run({"check", "--no-config"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(fromText(text.out), planted);
+    EXPECT_NE(text.out.find("5 findings (1 error, 3 warnings, 1 info)"), std::string::npos);
+
+    Found inJson;
+    for (const json& finding : json::parse(Run({"check", "--no-config", "--format", "json"}).out)) {
+        inJson.emplace(finding.at("hue"), finding.at("rule"));
+    }
+    EXPECT_EQ(inJson, planted);
+
+    const json sarif = json::parse(Run({"check", "--no-config", "--format", "sarif"}).out);
+    EXPECT_EQ(sarif.at("version"), "2.1.0");
+    const json& run = sarif.at("runs").at(0);
+    EXPECT_EQ(run.at("tool").at("driver").at("rules").size(), 10U);
+    Found inSarif;
+    for (const json& result : run.at("results")) {
+        const json& rule = run.at("tool").at("driver").at("rules").at(result.at("ruleIndex").get<std::size_t>());
+        EXPECT_EQ(rule.at("id"), result.at("ruleId"));
+        EXPECT_TRUE(result.at("level") == "error" || result.at("level") == "warning" ||
+                    result.at("level") == "note");
+        const json& location = result.at("locations").at(0);
+        EXPECT_EQ(location.at("physicalLocation").at("artifactLocation").at("uri").get<std::string>().rfind("file:", 0), 0U);
+        const std::string hue = location.at("logicalLocations").at(0).at("name");
+        inSarif.emplace(std::stoi(hue.substr(4)), result.at("ruleId"));
+    }
+    EXPECT_EQ(inSarif, planted);
+
+    Found inGithub;
+    // A file's ':' and ',' escaped, so that the property ends where GitHub looks for its end.
+    const std::regex command(R"(^::(error|warning|notice) file=[^,:]+,title=([a-z-]+)::hue (\d+)[^\r\n]*$)");
+    std::istringstream lines(Run({"check", "--no-config", "--format", "github"}).out);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, command)) << line;
+        inGithub.emplace(std::stoi(match[3]), match[2]);
+    }
+    EXPECT_EQ(inGithub, planted);
+
+    // What is chosen, and the exit status it gives.
+    const struct {
+        std::vector<std::string> options;
+        int status;
+        Found found;
+    } chosen[] = {
+        {{"--select", "ramp-order,name-space"}, 1, {{2, "ramp-order"}, {5, "name-space"}}},
+        {{"--select", "name-space"}, 0, {{5, "name-space"}}},
+        {{"--select", "name-space", "--fail-on", "info"}, 1, {{5, "name-space"}}},
+        {{"--ignore", "name-undefined-byte,ramp-order", "--fail-on", "error"}, 0,
+         {{3, "name-spreadsheet"}, {4, "name-after-nul"}, {5, "name-space"}}},
+        {{"2-3"}, 1, {{2, "ramp-order"}, {3, "name-spreadsheet"}}},
+    };
+    for (const auto& [options, status, found] : chosen) {
+        std::vector<std::string> arguments{"check", "--no-config"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.status, status) << options[0];
+        EXPECT_EQ(fromText(outcome.out), found) << options[0];
+    }
+    ExpectFailure(Run({"check", "--select", "ramp-odor"}), "--select: 'ramp-odor' is not a rule");
+
+    // A config two folders up: a rule off, a hue left out of another; --no-config ignores it.
+    const fs::path deeper = dir_ / "game" / "data";
+    fs::create_directories(deeper);
+    fs::copy_file(file_, deeper / "hues.mul");
+    std::ofstream(dir_ / ".hues-check")
+        << R"({"ignore": ["ramp-order"], "leave-out": {"name-spreadsheet": ["1-3"]}, "levels": {"name-space": "error"}})";
+    const auto checkDeeper = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), {"-f", (deeper / "hues.mul").string(), "check"});
+        return hues::RunHues(more, {});
+    };
+    EXPECT_EQ(fromText(checkDeeper({}).out),
+              (Found{{4, "name-after-nul"}, {5, "name-space"}, {6, "name-undefined-byte"}}));
+    EXPECT_NE(checkDeeper({}).out.find("hue 5: error name-space"), std::string::npos);
+    EXPECT_EQ(fromText(checkDeeper({"--no-config"}).out), planted);
+    std::ofstream(dir_ / ".hues-check") << R"({"levels": {"name-space": "fatal"}})";
+    ExpectFailure(checkDeeper({}), ".hues-check: the level of name-space");
+
+    // Fixes: --dry-run writes nothing; --fix mends the bytes after the NUL and nothing else;
+    // the unsafe fixes trim the name too.
+    const std::string before = FileText(file_);
+    EXPECT_EQ(Run({"check", "--no-config", "--fix", "--dry-run"}).status, 1);
+    EXPECT_EQ(FileText(file_), before);
+    ASSERT_EQ(Run({"check", "--no-config", "--fix", "--no-backup"}).status, 1);
+    const std::string fixed = FileText(file_);
+    const auto nameAt = [](std::size_t id) { return huedata::HueOffset(id) + huedata::HueNameOffset; };
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const bool hidden = i >= nameAt(4) + 4 && i < nameAt(4) + 20;
+        EXPECT_EQ(fixed[i], hidden ? '\0' : before[i]) << "byte " << i;
+    }
+    Run({"check", "--no-config", "--fix", "--unsafe-fixes", "--no-backup"});
+    EXPECT_EQ(FileText(file_).substr(nameAt(5), 5), std::string("Lake\0", 5));
 }
 
 TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
