@@ -14,7 +14,7 @@ namespace huecheck {
 namespace {
 
 // Keys in the order a person reads them: what, how bad, where, why.
-using json = nlohmann::ordered_json;
+using OrderedJson = nlohmann::ordered_json;
 
 std::string Where(const Finding& finding) {
     std::string where = "hue " + std::to_string(finding.hue);
@@ -34,8 +34,8 @@ std::string_view LevelColor(Level level) {
     return "";
 }
 
-json FindingJson(const Finding& finding) {
-    json item = {{"rule", Rules()[finding.rule].id},
+OrderedJson FindingJson(const Finding& finding) {
+    OrderedJson item = {{"rule", Rules()[finding.rule].id},
                  {"level", LevelName(finding.level)},
                  {"hue", finding.hue}};
     if (finding.colour) item["colour"] = *finding.colour;
@@ -69,7 +69,7 @@ std::string UriOf(std::string_view path) {
 
 // Where the finding lies in the file's bytes: its colour, else its hue's name for a name's
 // rule, else the whole entry.
-json RegionOf(const Finding& finding) {
+OrderedJson RegionOf(const Finding& finding) {
     const std::uint64_t entry = huedata::HueOffset(static_cast<std::size_t>(finding.hue));
     if (finding.colour) {
         return {{"byteOffset", entry + huedata::HueColorsOffset + 2 * std::uint64_t(*finding.colour)},
@@ -137,21 +137,21 @@ void CheckText(std::string_view file, std::span<const Finding> findings, hues::T
 }
 
 void CheckJson(std::span<const Finding> findings, hues::TextBuilder& out) {
-    json items = json::array();
+    OrderedJson items = OrderedJson::array();
     for (const Finding& finding : findings) items.push_back(FindingJson(finding));
     out << items.dump(2) << '\n';
 }
 
 void CheckSarif(std::string_view file, std::span<const Finding> findings, std::string_view version,
                 hues::TextBuilder& out) {
-    json rules = json::array();
+    OrderedJson rules = OrderedJson::array();
     for (const Rule& rule : Rules()) {
         rules.push_back({{"id", rule.id},
                          {"shortDescription", {{"text", rule.description}}},
                          {"defaultConfiguration", {{"level", SarifLevel(rule.level)}}}});
     }
     const std::string uri = UriOf(file);
-    json results = json::array();
+    OrderedJson results = OrderedJson::array();
     for (const Finding& finding : findings) {
         results.push_back(
             {{"ruleId", Rules()[finding.rule].id},
@@ -164,9 +164,9 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
                 {"logicalLocations",
                  {{{"name", "hue " + std::to_string(finding.hue)}, {"kind", "element"}}}}}}}});
     }
-    const json log = {
+    const OrderedJson log = {
         {"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
-                    "sarif-schema-2.1.0.json"},
+                    "sarif-schema-2.1.0.OrderedJson"},
         {"version", "2.1.0"},
         {"runs",
          {{{"tool",

@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -287,6 +288,20 @@ public:
 
     void Alike(std::span<const hues::HueView> hues) {
         if (!choice_.on[NearDuplicate] && !choice_.on[VisionConfusable]) return;
+        // Each vision's pairs on a thread of its own: the index is built and searched four
+        // times over the same hues, and a file of every hue takes seconds on one core.
+        const std::pair<huedata::VisionKind, std::string_view> visions[] = {
+            {huedata::VisionKind::Protanomaly, "protanomaly"},
+            {huedata::VisionKind::Deuteranomaly, "deuteranomaly"},
+            {huedata::VisionKind::Tritanomaly, "tritanomaly"}};
+        std::vector<std::future<std::vector<hues::SimilarPair>>> seen;
+        if (choice_.on[VisionConfusable]) {
+            for (const auto& vision : visions) {
+                seen.push_back(std::async(std::launch::async, [hues, kind = vision.first] {
+                    return hues::SimilarHues(hues, AlikeWithin, {kind, 100});
+                }));
+            }
+        }
         const auto normal = hues::SimilarHues(hues, AlikeWithin);
         for (const hues::SimilarPair& pair : normal) {
             Add(NearDuplicate, pair.a, std::nullopt, pair.b,
@@ -294,24 +309,36 @@ public:
                             pair.largest));
         }
         if (!choice_.on[VisionConfusable]) return;
-        const std::pair<huedata::VisionKind, std::string_view> visions[] = {
-            {huedata::VisionKind::Protanomaly, "protanomaly"},
-            {huedata::VisionKind::Deuteranomaly, "deuteranomaly"},
-            {huedata::VisionKind::Tritanomaly, "tritanomaly"}};
-        std::map<std::pair<int, int>, std::vector<std::string_view>> confused;
-        for (const auto& [kind, name] : visions) {
-            for (const hues::SimilarPair& pair : hues::SimilarHues(hues, AlikeWithin, {kind, 100})) {
-                confused[{pair.a, pair.b}].push_back(name);
-            }
+        // Every vision's pairs in one sorted list, each with its vision: a pair's visions then
+        // lie side by side, and those alike to normal vision too are found by halving.
+        std::vector<std::tuple<int, int, std::size_t>> confused;
+        for (std::size_t v = 0; v < seen.size(); ++v) {
+            for (const hues::SimilarPair& pair : seen[v].get()) confused.emplace_back(pair.a, pair.b, v);
         }
-        for (const hues::SimilarPair& pair : normal) confused.erase({pair.a, pair.b});
-        for (const auto& [pair, names] : confused) {
-            std::string who = std::string(names[0]);
-            for (std::size_t i = 1; i < names.size(); ++i) {
-                who += (i + 1 == names.size() ? " and " : ", ") + std::string(names[i]);
+        std::sort(confused.begin(), confused.end());
+        const auto alikeToAll = [&](int a, int b) {
+            return std::binary_search(normal.begin(), normal.end(), hues::SimilarPair{a, b, 0},
+                                      [](const auto& x, const auto& y) {
+                                          return std::pair(x.a, x.b) < std::pair(y.a, y.b);
+                                      });
+        };
+        for (std::size_t i = 0; i < confused.size();) {
+            const auto [a, b, first] = confused[i];
+            std::string who(visions[first].second);
+            std::size_t next = i + 1;
+            for (; next < confused.size() && std::get<0>(confused[next]) == a &&
+                   std::get<1>(confused[next]) == b;
+                 ++next) {
+                const bool last = next + 1 == confused.size() ||
+                                  std::get<0>(confused[next + 1]) != a ||
+                                  std::get<1>(confused[next + 1]) != b;
+                who.append(last ? " and " : ", ").append(visions[std::get<2>(confused[next])].second);
             }
-            Add(VisionConfusable, pair.first, std::nullopt, pair.second,
-                fmt::format("hue {} looks alike to a player with {}", pair.second, who));
+            if (!alikeToAll(a, b)) {
+                Add(VisionConfusable, a, std::nullopt, b,
+                    fmt::format("hue {} looks alike to a player with {}", b, who));
+            }
+            i = next;
         }
     }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <tuple>
 #include <vector>
 
 namespace hues {
@@ -219,13 +220,19 @@ using HueLabs = std::array<huedata::OkLab, 32>;
 
 // The largest distance between the two hues' colours k, or a value over `within` as soon as one
 // pair of colours is farther apart than that.
+// Squares are compared, and one root taken at the end: the root of the largest square is the
+// largest root, as a root rounds correctly, and a root a pair was most of the time of `similar`.
+// The margin keeps a square just over within's from stopping early where its root is not over.
 double LargestDistance(const HueLabs& first, const HueLabs& second, double within) {
+    const double stopAbove = within * within * (1 + 1e-9);
     double largest = 0.0;
     for (std::size_t k = 0; k < first.size(); ++k) {
-        largest = std::max(largest, huedata::DeltaEOK(first[k], second[k]));
-        if (largest > within) break;
+        const double dL = first[k].L - second[k].L, da = first[k].a - second[k].a,
+                     db = first[k].b - second[k].b;
+        largest = std::max(largest, dL * dL + da * da + db * db);
+        if (largest > stopAbove) break;
     }
-    return largest;
+    return std::sqrt(largest);
 }
 
 // The cells of a grid over the hues' mean colours, each `size` wide. Two hues within D of each
@@ -247,17 +254,43 @@ struct CellHash {
     }
 };
 
-Cell CellOf(const HueLabs& labs, double size) {
-    double l = 0.0, a = 0.0, b = 0.0;
-    for (const auto& lab : labs) {
-        l += lab.L;
-        a += lab.a;
-        b += lab.b;
+// A hue's mean colours: of all 32, of the darker half and of the lighter. Two hues within D of
+// each other colour by colour have each of these within D of the other's too, so a pair whose
+// means lie farther apart is dropped before its 32 colours are compared: a sphere, where the
+// 27 cells around a hue hold a cube six times as large.
+using HueMeans = std::array<huedata::OkLab, 3>;
+
+HueMeans MeansOf(const HueLabs& labs) {
+    HueMeans means{};
+    const std::size_t half = labs.size() / 2;
+    for (std::size_t k = 0; k < labs.size(); ++k) {
+        for (huedata::OkLab* mean : {&means[0], &means[k < half ? 1 : 2]}) {
+            mean->L += labs[k].L;
+            mean->a += labs[k].a;
+            mean->b += labs[k].b;
+        }
     }
-    const auto coordinate = [size, count = static_cast<double>(labs.size())](double sum) {
-        return static_cast<std::int32_t>(std::floor(sum / count / size));
+    for (std::size_t m = 0; m < means.size(); ++m) {
+        const auto count = static_cast<double>(m == 0 ? labs.size() : half);
+        means[m] = {means[m].L / count, means[m].a / count, means[m].b / count};
+    }
+    return means;
+}
+
+bool MeansWithin(const HueMeans& first, const HueMeans& second, double limitSquared) {
+    for (std::size_t m = 0; m < first.size(); ++m) {
+        const double dL = first[m].L - second[m].L, da = first[m].a - second[m].a,
+                     db = first[m].b - second[m].b;
+        if (dL * dL + da * da + db * db > limitSquared) return false;
+    }
+    return true;
+}
+
+Cell CellOf(const huedata::OkLab& mean, double size) {
+    const auto coordinate = [size](double value) {
+        return static_cast<std::int32_t>(std::floor(value / size));
     };
-    return {coordinate(l), coordinate(a), coordinate(b)};
+    return {coordinate(mean.L), coordinate(mean.a), coordinate(mean.b)};
 }
 
 }  // namespace
@@ -265,32 +298,52 @@ Cell CellOf(const HueLabs& labs, double size) {
 std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double within,
                                      const huedata::Vision& vision) {
     SeenLabs seen(vision);
-    std::vector<HueLabs> labs(hues.size());
-    for (std::size_t i = 0; i < hues.size(); ++i) {
-        for (std::size_t k = 0; k < 32; ++k) labs[i][k] = seen.Of(hues[i].record->Colors[k]);
-    }
     // A cell no narrower than the colours' rounding, so that within 0 finds equal hues quickly.
     const double size = std::max(within, 1e-9);
-    std::unordered_map<Cell, std::vector<std::size_t>, CellHash> cells;
-    std::vector<Cell> cellOf(hues.size());
+    std::vector<HueLabs> labs(hues.size());
+    std::vector<HueMeans> means(hues.size());
+    std::vector<std::pair<Cell, std::size_t>> byCell(hues.size());
     for (std::size_t i = 0; i < hues.size(); ++i) {
-        cellOf[i] = CellOf(labs[i], size);
-        cells[cellOf[i]].push_back(i);
+        for (std::size_t k = 0; k < 32; ++k) labs[i][k] = seen.Of(hues[i].record->Colors[k]);
+        means[i] = MeansOf(labs[i]);
+        byCell[i] = {CellOf(means[i][0], size), i};
     }
+    // The hues laid out cell by cell, so that those held against each other lie side by side
+    // in memory: a file of every hue holds some 25 MB of colours, far more than a cache.
+    std::sort(byCell.begin(), byCell.end(), [](const auto& x, const auto& y) {
+        return std::tie(x.first.l, x.first.a, x.first.b, x.second) <
+               std::tie(y.first.l, y.first.a, y.first.b, y.second);
+    });
+    std::vector<HueLabs> sortedLabs(hues.size());
+    std::vector<HueMeans> sortedMeans(hues.size());
+    std::unordered_map<Cell, std::pair<std::size_t, std::size_t>, CellHash> cells;
+    for (std::size_t p = 0; p < byCell.size(); ++p) {
+        sortedLabs[p] = labs[byCell[p].second];
+        sortedMeans[p] = means[byCell[p].second];
+        auto [range, added] = cells.try_emplace(byCell[p].first, p, p + 1);
+        if (!added) range->second.second = p + 1;
+    }
+    labs = {};
+    // With room for the means' rounding: a pair only just within must never be dropped here.
+    const double meansWithin = (within + 1e-9) * (within + 1e-9);
     std::vector<SimilarPair> pairs;
-    for (std::size_t i = 0; i < hues.size(); ++i) {
-        const Cell home = cellOf[i];
+    for (std::size_t p = 0; p < byCell.size(); ++p) {
+        const Cell home = byCell[p].first;
+        const int id = hues[byCell[p].second].id;
         for (int dl = -1; dl <= 1; ++dl) {
             for (int da = -1; da <= 1; ++da) {
                 for (int db = -1; db <= 1; ++db) {
                     const auto found = cells.find({home.l + dl, home.a + da, home.b + db});
                     if (found == cells.end()) continue;
-                    for (const std::size_t j : found->second) {
-                        // Each pair once, from the hue that comes first among those given.
-                        if (j <= i || hues[j].id == hues[i].id) continue;
-                        const double largest = LargestDistance(labs[i], labs[j], within);
+                    // Each pair once, from the hue that comes first in this order.
+                    for (std::size_t q = std::max(found->second.first, p + 1);
+                         q < found->second.second; ++q) {
+                        const int other = hues[byCell[q].second].id;
+                        if (other == id) continue;
+                        if (!MeansWithin(sortedMeans[p], sortedMeans[q], meansWithin)) continue;
+                        const double largest = LargestDistance(sortedLabs[p], sortedLabs[q], within);
                         if (largest > within) continue;
-                        const auto [a, b] = std::minmax(hues[i].id, hues[j].id);
+                        const auto [a, b] = std::minmax(id, other);
                         pairs.push_back({a, b, largest});
                     }
                 }
