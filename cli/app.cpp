@@ -92,6 +92,7 @@ struct Choices {
     bool noConfig = false;
     bool fix = false, unsafeFixes = false, listRules = false;
     bool gitCheck = false;
+    bool exportCheck = false;
 };
 
 struct Commands {
@@ -231,6 +232,9 @@ void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
             exportHues->add_option("-o,--output", choices.output,
                                    "Write to this file (atomically) instead of standard output");
             AddSampleOption(exportHues, choices, "html: a");
+            exportHues->add_flag("--check", choices.exportCheck,
+                                 "html: show hues check's findings beside each hue, as the "
+                                 "config found beside the file chooses them");
         });
 }
 
@@ -588,6 +592,9 @@ int RunExport(const Run& run) {
     if (choices.sample && choices.exportKind != "html") {
         throw HuesError("--sample goes with export html: a palette has no pictures");
     }
+    if (choices.exportCheck && choices.exportKind != "html") {
+        throw HuesError("--check goes with export html: a palette has nowhere to show findings");
+    }
     const std::filesystem::path path = PathOf(choices.file);
     const auto exportTo = [&](const std::function<void(TextBuilder&)>& write) {
         if (choices.output) {
@@ -601,6 +608,18 @@ int RunExport(const Run& run) {
         const HuesInParts hues(path);
         exportTo([&](TextBuilder& out) {
             PaletteExport(choices.exportKind, hues, FileNameText(path), out);
+        });
+        return Success;
+    }
+    if (choices.exportKind == "html" && choices.exportCheck) {
+        // The findings need every hue at once (pairs), so the file is read whole.
+        HueFile file;
+        const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
+        const std::optional<SamplePicture> sample = SampleChosen(choices);
+        const std::string findings = huecheck::PageFindingsOfFile(hues, path);
+        exportTo([&](TextBuilder& out) {
+            HtmlPage(HuesInParts(hues), FileNameText(path), sample ? &*sample : nullptr, out,
+                     nullptr, findings);
         });
         return Success;
     }

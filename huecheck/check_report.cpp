@@ -1,5 +1,7 @@
 #include "huecheck/check_report.h"
 
+#include "huecheck/check_config.h"
+
 #include "huetext/hues_error.h"
 
 #include "huedata/hue_file.h"
@@ -185,6 +187,31 @@ void CheckGithub(std::string_view file, std::span<const Finding> findings,
         out << "::" << level << " file=" << where
             << ",title=" << GithubEscaped(Rules()[finding.rule].id, true)
             << "::" << GithubEscaped(Where(finding) + ": " + finding.message, false) << '\n';
+    }
+}
+
+std::string PageFindingsJson(std::span<const Finding> findings) {
+    // Enough to see what is wrong with a hue; `hues check` lists every one.
+    constexpr std::size_t MostListed = 5;
+    OrderedJson hues = OrderedJson::object();
+    for (const Finding& finding : findings) {
+        OrderedJson& hue = hues[std::to_string(finding.hue)];
+        if (hue.is_null()) hue = {{"worst", LevelName(finding.level)}, {"count", 0}, {"list", OrderedJson::array()}};
+        if (LevelNamed(hue["worst"].get<std::string>()) < finding.level) {
+            hue["worst"] = LevelName(finding.level);
+        }
+        hue["count"] = hue["count"].get<std::size_t>() + 1;
+        if (hue["list"].size() < MostListed) hue["list"].push_back(FindingJson(finding));
+    }
+    return OrderedJson{{"hues", std::move(hues)}}.dump();
+}
+
+std::string PageFindingsOfFile(std::span<const hues::HueView> hues,
+                               const std::filesystem::path& file) {
+    try {
+        return PageFindingsJson(CheckHues(hues, ChooseRules(FindCheckConfig(file), {})));
+    } catch (const hues::HuesError& error) {
+        return OrderedJson{{"error", error.what()}}.dump();
     }
 }
 

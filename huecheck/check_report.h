@@ -6,7 +6,9 @@
 #include "huetext/text_builder.h"
 #include "huetext/text_format.h"
 
+#include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace huecheck {
@@ -23,6 +25,16 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
                 hues::TextBuilder& out);
 // "::LEVEL file=FILE,title=RULE::hue N: message" a finding, info as a notice.
 void CheckGithub(std::string_view file, std::span<const Finding> findings, hues::TextBuilder& out);
+// The findings as the hue page takes them: {"hues": {"ID": {"worst": LEVEL, "count": N,
+// "list": [the first few, as CheckJson writes them]}}}, so that a file with a finding on every
+// hue does not make a page of them.
+std::string PageFindingsJson(std::span<const Finding> findings);
+
+// The same for the hues of `file`, held to the rules its config (found beside it, as `hues
+// check` finds it) chooses; a config that does not read gives {"error": its reason}.
+std::string PageFindingsOfFile(std::span<const hues::HueView> hues,
+                               const std::filesystem::path& file);
+
 // Each rule's id, default level, fix and description, a line each.
 void RulesText(hues::TextBuilder& out);
 

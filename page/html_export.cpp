@@ -116,7 +116,7 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
 }  // namespace
 
 void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& page, const ServedPage* served) {
+              TextBuilder& page, const ServedPage* served, std::string_view findings) {
     FillPlaces(page::PageHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
@@ -153,6 +153,7 @@ void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePictu
             }
             page << ",\n\"hues\": ";
             AppendHueData(page, hues);
+            page << ",\n\"findings\": " << (findings.empty() ? "null" : InertJson(findings));
             page << ",\n\"merge\": "
                  << (served && !served->conflicts.empty() ? InertJson(served->conflicts) : "null");
             page << ",\n\"served\": ";

@@ -27,8 +27,11 @@ struct ServedPage {
 // `title` names the page, usually the hue file's name. Names are always escaped as text.
 // `sample`, when given, is embedded and painted with each hue. The page reads `hues` once for
 // each of its sections that lists them.
+// `findings`, when given, are `hues check`'s findings as the page takes them (huecheck's
+// PageFindingsJson), shown beside each hue.
 void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& out, const ServedPage* served = nullptr);
+              TextBuilder& out, const ServedPage* served = nullptr,
+              std::string_view findings = {});
 
 // The page `hues edit` serves when it finds no hue file to edit: it names the file it looked
 // for and why it could not read it. Without a file named on the command line (`pathGiven`

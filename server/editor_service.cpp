@@ -1,5 +1,7 @@
 #include "server/editor_service.h"
 
+#include "huecheck/check_report.h"
+
 #include "huegit/hue_history.h"
 #include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
@@ -137,7 +139,7 @@ EditorResponse EditorService::Page() {
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
         const std::vector<HueView> views = AllViews(read.hues);
         HtmlPage(HuesInParts(views), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
-                 &served);
+                 &served, huecheck::PageFindingsOfFile(views, file_));
         page.Flush();
     } catch (const HuesError& error) {
         // No hue file: the page says which file it looked for and why it found none.
@@ -191,8 +193,20 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
         message += "; the previous file is kept as " + huedata::PathText(*outcome.backup);
     }
     if (!outcome.changed) newStamp = std::string(stamp);
+    // The findings of the file as saved, which the page shows beside its hues from now on.
+    json findings = nullptr;
+    try {
+        const ReadFile saved = ReadWhole(file_);
+        findings = json::parse(huecheck::PageFindingsOfFile(AllViews(saved.hues), file_));
+    } catch (const HuesError&) {
+        // Saved, and changed since by another writer so that it no longer reads: the page
+        // keeps the findings it has, and its next read says what is wrong.
+    }
     if (conflicts_.empty()) {
-        return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp}});
+        return Answer(200, {{"saved", changed},
+                            {"message", message},
+                            {"stamp", newStamp},
+                            {"findings", std::move(findings)}});
     }
     // The page counts what is left: only the person knows a conflict settled as ours.
     std::size_t count = huedata::NumberFromText<std::size_t>(left).value_or(conflictsLeft_);
@@ -202,9 +216,11 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
         stopAsked_ = true;
         message += ". The merge is resolved: you may close this tab";
     }
-    return Answer(
-        200,
-        {{"saved", changed}, {"message", message}, {"stamp", newStamp}, {"resolved", count == 0}});
+    return Answer(200, {{"saved", changed},
+                        {"message", message},
+                        {"stamp", newStamp},
+                        {"resolved", count == 0},
+                        {"findings", std::move(findings)}});
 }
 
 EditorResponse EditorService::History(std::string_view hue) {

@@ -1,5 +1,5 @@
 // What `hues` writes into the page beside its scripts, as one JSON block (#hue-data): what the
-// scripts take from the program (useProgram), where its ramp from one colour starts, the sample picture, the hues, a merge's conflicts and, in a
+// scripts take from the program (useProgram), where its ramp from one colour starts, the sample picture, the hues, their findings, a merge's conflicts and, in a
 // page `hues edit` serves, what a save names and whether git keeps the file's history. And the
 // colour vision matrices, which the build bundles from the program's own file.
 import { useProgram } from "./hues.js";
@@ -13,5 +13,6 @@ useVisionMatrices(visionModel.matrices);
 export const RAMP = data.ramp;      // { shift, dark, light }
 export const SAMPLE = data.sample;  // a data: URL of a PNG, or null
 export const HUES = data.hues;      // the block loadHues reads
+export const FINDINGS = data.findings;  // `hues check`'s findings (findings.js), or null
 export const MERGE = data.merge;    // the conflicts left to resolve, or null
 export const SERVED = data.served;  // { stamp, place, history } in a served page, else null

@@ -14,6 +14,7 @@ import {
   $, copy, ids, markEditingRow, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId,
   positionOf, rebuildOrder, render, samplePicture, say, showPosition,
 } from "./table.js";
+import { findingText, findingsFailure, findingsOf, onFindingsChanged } from "./findings.js";
 import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
@@ -179,8 +180,19 @@ function showEditor() {
     input.style.setProperty("--seen", shownText(fields.values[2 + i]));
   });
   showEditedSample();
+  showFindings();
 }
 onVisionChanged(() => { if (editingHue() !== null) showEditor(); });
+// The hue's findings, as the file last read or saved holds them.
+function showFindings() {
+  const list = $("edit-findings"), found = findingsOf(ids[editingHue()]);
+  const failure = findingsFailure();
+  const lines = failure ? ["hues check: " + failure] : (found?.list ?? []).map(findingText);
+  if (found && found.count > found.list.length) lines.push("and " + (found.count - found.list.length) + " more: hues check " + ids[editingHue()] + " lists them all");
+  list.replaceChildren(...lines.map((line) => Object.assign(document.createElement("li"), { textContent: line })));
+  list.hidden = lines.length === 0;
+}
+onFindingsChanged(() => { if (editingHue() !== null) showFindings(); });
 onPictureChanged(showEditedSample);
 function showEditedSample() {
   const sample = samplePicture();

@@ -5,6 +5,7 @@
 import { SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
+import { findingsOf, findingsShown, onFindingsChanged } from "./findings.js";
 import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
 import { onVisionChanged, shownText } from "./vision.js";
 
@@ -12,6 +13,7 @@ export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
 const onlyGrey = $("only-grey");
 export const onlyChanged = $("only-changed");
+const onlyFindings = $("only-findings");
 const status = $("status"), count = $("count"), tip = $("tip");
 const table = $("hues"), body = table.tBodies[0];
 
@@ -39,6 +41,7 @@ export async function copy(text) {
 
 function passesFilter(hue, wanted) {
   if (onlyChanged.checked && !isChanged(hue)) return false;
+  if (onlyFindings.checked && !findingsOf(ids[hue])) return false;
   return !wanted || idTexts[hue] === wanted || lowerNames[hue].includes(wanted);
 }
 
@@ -51,7 +54,8 @@ export function rebuildOrder() {
     shown.sort((x, y) => distances[x] - distances[y] || ids[x] - ids[y]);
   }
   order = Int32Array.from(shown);
-  count.textContent = wanted || onlyChanged.checked ? shown.length + " of " + total + " hues" : total + " hues";
+  const narrowed = wanted || onlyChanged.checked || onlyFindings.checked;
+  count.textContent = narrowed ? shown.length + " of " + total + " hues" : total + " hues";
   table.setAttribute("aria-rowcount", order.length + 1);
   render(true);
 }
@@ -115,6 +119,15 @@ function clearRanking() {
 const Overscan = 20;
 let rowHeight = 22, first = 0, last = 0;
 
+// A mark beside the id of a hue with findings, in the colour of the worst.
+function findingsMark(id) {
+  const found = findingsOf(id);
+  if (!found) return "";
+  const text = found.count + (found.count === 1 ? " finding" : " findings") + ", the worst " + found.worst;
+  return ' <span class="finding ' + found.worst + '" title="' + text + '">!<span class="visually-hidden"> ' +
+    text + "</span></span>";
+}
+
 function rowHtml(hue, position) {
   const colors = colorsOf(hue);
   let stops = "";
@@ -125,7 +138,7 @@ function rowHtml(hue, position) {
   let html = '<tr id="hue-' + ids[hue] + '" aria-rowindex="' + (position + 2) +
     (classes ? '" class="' + classes.slice(1) : "") + '" data-colors="' + colors.join(" ") +
     '"><td><button type=button>' + ids[hue] + "</button>" +
-    (changed ? '<span class="visually-hidden"> changed</span>' : "") +
+    (changed ? '<span class="visually-hidden"> changed</span>' : "") + findingsMark(ids[hue]) +
     "<td>" + name + "<td>" + tableHex(hue, 0) + "<td>" + tableHex(hue, 1) +
     '<td><div class=strip style="background:linear-gradient(90deg' + stops + ')">';
   if (ranking) {
@@ -323,6 +336,9 @@ onlyGrey.addEventListener("change", () => {
   for (const listener of pictureChanged) listener();
 });
 onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
+onlyFindings.addEventListener("change", () => { rebuildOrder(); toTop(); });
+$("only-findings-label").hidden = !findingsShown();
+onFindingsChanged(() => rebuildOrder());
 function dropSample() {
   sample = null;
   rowHeight = 22;

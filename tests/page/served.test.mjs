@@ -4,12 +4,14 @@
 // file, the page asks for one, or waits for the one named with -f. At a small window, far down
 // the table, Save and what it says stay in view; a ramp from one colour saves what `hues set
 // --ramp` makes; a picture given to `hues edit`, or chosen in the
-// page, paints every row, and the chosen one comes back after a reload.
+// page, paints every row, and the chosen one comes back after a reload; the findings of hues check
+// mark their hues and come again with each save.
+import { spawnSync } from "node:child_process";
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { copyFileSync, existsSync, mkdirSync, readFileSync, renameSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { browserForTests, hueFile, huesOn as hues, shownHue, workDir } from "./harness.mjs";
+import { HUES, browserForTests, hueFile, huesOn as hues, shownHue, workDir } from "./harness.mjs";
 import { serve, stopServers } from "../server/serve.mjs";
 
 const run = browserForTests(undefined, stopServers);
@@ -122,6 +124,23 @@ test("without a file at the default path, the page names it and takes another; o
 const inView = (page, selector) => page.$eval(selector, (element) => {
   const box = element.getBoundingClientRect();
   return box.height > 0 && box.top >= 0 && box.bottom <= innerHeight && box.left >= 0 && box.right <= innerWidth;
+});
+
+test("hues check's findings mark their hues, filter the table, and are made again after a save", async () => {
+  const file = fresh("findings.mul");
+  hues(file, "set", "30", "--name", "Bad\u0081");
+  const listed = spawnSync(HUES, ["-f", file, "check", "--no-config", "--format", "json"], { encoding: "utf8", maxBuffer: 1 << 26 });
+  const found = new Set(JSON.parse(listed.stdout).map((f) => f.hue));
+  const server = await serve(file);
+  const page = await run.open(server.url.href);
+  await page.click("#only-findings");
+  assert.equal(await page.textContent("#count"), found.size + " of 3000 hues");
+  await rename(page, 30, "Fine");
+  assert.equal(await page.getAttribute("#hue-30 .finding", "class"), "finding error");
+  assert.match(await page.textContent("#edit-findings"), /error name-undefined-byte: the name holds 0x81/);
+  await page.click("#save");
+  await page.waitForFunction(() => !/error name-undefined/.test(document.getElementById("edit-findings").textContent));
+  assert.notEqual(await page.getAttribute("#hue-30 .finding", "class"), "finding error");
 });
 
 test("far down the table at a small window, the changes bar and what Save says stay in view", async () => {
