@@ -6,7 +6,8 @@
 // hue file's bytes; `diff` of two files a thousand hues apart (as text and as a page) against
 // `cat` of both and the program's start-up, `merge` against `set`, `set --from-picture` of a
 // 12-megapixel JPEG against the picture decoder alone, `similar` (with and without a colour
-// vision) against the start-up and its goal in time, `set --ramp` against `set --gradient` of three
+// vision) and `check` (every rule) against the start-up and their goals in time, `set --ramp`
+// against `set --gradient` of three
 // stops; the palettes of art programs: `export ase`
 // into a file and into /dev/null against `cat` of its bytes with the start-up, `export kpl`
 // against `gzip -1` of its XML with the start-up, `apply` of the whole-file KPL against that of
@@ -363,6 +364,19 @@ int main(int argc, char** argv) {
                                0,
                                2000});
     }
+
+    // Every rule of check, the pair rules through similar's index four times (normal vision
+    // and the three deficiencies): 150 ms for the 3,000-hue sample, 2 s for every hue.
+    comparisons.push_back({"check (every rule)",
+                           huesRun({"check", "--no-config"}),
+                           {},
+                           startUp,
+                           "hues --version",
+                           {},
+                           {},
+                           AnyStatus,
+                           0,
+                           count > 3000 ? 2000.0 : 150.0});
 
     // Both sides of every comparison write their standard output to /dev/null.
     constexpr int WarmUpRounds = 10;

@@ -8,8 +8,8 @@
 #include "cli/git_setup.h"
 #include "cli/history.h"
 #include "cli/merge.h"
-#include "huepalette/palette_export.h"
 #include "huecheck/check_report.h"
+#include "huepalette/palette_export.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
@@ -441,12 +441,14 @@ void AddCheckCommand(CLI::App& app, Choices& choices, Commands& commands) {
             check->add_option("--select", choices.select,
                               "Only these rules, RULE,RULE,... (instead of the config's)");
             check->add_option("--ignore", choices.ignore, "Not these rules, RULE,RULE,...");
-            check->add_option("--fail-on", choices.failOn,
-                              "Exit status 1 on a finding at this level or above")
+            check
+                ->add_option("--fail-on", choices.failOn,
+                             "Exit status 1 on a finding at this level or above")
                 ->check(CLI::IsMember({"error", "warning", "info"}))
                 ->capture_default_str();
-            check->add_option("--format", choices.format,
-                              "text, json, sarif (SARIF 2.1.0) or github (workflow commands)")
+            check
+                ->add_option("--format", choices.format,
+                             "text, json, sarif (SARIF 2.1.0) or github (workflow commands)")
                 ->check(CLI::IsMember({"text", "json", "sarif", "github"}))
                 ->capture_default_str();
             auto* config = check->add_option(
@@ -455,12 +457,14 @@ void AddCheckCommand(CLI::App& app, Choices& choices, Commands& commands) {
             check->add_flag("--no-config", choices.noConfig, "Use no config")->excludes(config);
             auto* fix = check->add_flag("--fix", choices.fix,
                                         "Apply the safe fixes of the findings, in place");
-            check->add_flag("--unsafe-fixes", choices.unsafeFixes,
-                            "With --fix: the unsafe fixes too (they change what a player sees)")
+            check
+                ->add_flag("--unsafe-fixes", choices.unsafeFixes,
+                           "With --fix: the unsafe fixes too (they change what a player sees)")
                 ->needs(fix);
-            check->add_flag("--dry-run", choices.dryRun,
-                            "With --fix: write nothing, show what would change as diff does; "
-                            "exit status 1 if it would")
+            check
+                ->add_flag("--dry-run", choices.dryRun,
+                           "With --fix: write nothing, show what would change as diff does; "
+                           "exit status 1 if it would")
                 ->needs(fix);
             check->add_option("-p,--path-name", choices.pathName,
                               "The file's name in the findings, and where its config is found "
@@ -763,11 +767,11 @@ int RunMerge(const Run& run) {
 
 int RunGitSetup(const Run& run) {
     const Choices& choices = run.choices;
-    run.out << SetUpGit(
-        {.global = choices.global,
-         .undo = choices.undo,
-         .patterns = choices.patterns,
-         .check = choices.gitCheck}, run.env);
+    run.out << SetUpGit({.global = choices.global,
+                         .undo = choices.undo,
+                         .patterns = choices.patterns,
+                         .check = choices.gitCheck},
+                        run.env);
     return Success;
 }
 
@@ -795,22 +799,22 @@ int RunCheck(const Run& run) {
         huecheck::RulesText(run.out);
         return Success;
     }
-    return CheckHueFile({.file = PathOf(choices.file),
-                         .ids = choices.ids,
-                         .select = choices.select,
-                         .ignore = choices.ignore,
-                         .failOn = choices.failOn,
-                         .format = choices.format,
-                         .config = choices.config ? std::optional(PathOf(*choices.config))
-                                                  : std::nullopt,
-                         .noConfig = choices.noConfig,
-                         .pathName = choices.pathName,
-                         .fix = choices.fix,
-                         .unsafeFixes = choices.unsafeFixes,
-                         .dryRun = choices.dryRun,
-                         .keepBackup = !choices.noBackup,
-                         .style = StyleFor(run)},
-                        run.out, run.err);
+    return CheckHueFile(
+        {.file = PathOf(choices.file),
+         .ids = choices.ids,
+         .select = choices.select,
+         .ignore = choices.ignore,
+         .failOn = choices.failOn,
+         .format = choices.format,
+         .config = choices.config ? std::optional(PathOf(*choices.config)) : std::nullopt,
+         .noConfig = choices.noConfig,
+         .pathName = choices.pathName,
+         .fix = choices.fix,
+         .unsafeFixes = choices.unsafeFixes,
+         .dryRun = choices.dryRun,
+         .keepBackup = !choices.noBackup,
+         .style = StyleFor(run)},
+        run.out, run.err);
 }
 
 int RunCommand(const Commands& commands, const Run& run) {

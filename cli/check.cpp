@@ -27,10 +27,12 @@ std::vector<std::string> RuleIds(std::span<const std::string> lists, std::string
 }
 
 huecheck::RuleChoice RulesChosen(const CheckRequest& request, const std::string& shownName) {
-    huecheck::CheckAsked asked{.select = std::nullopt, .ignore = RuleIds(request.ignore, "--ignore")};
+    huecheck::CheckAsked asked{.select = std::nullopt,
+                               .ignore = RuleIds(request.ignore, "--ignore")};
     if (!request.select.empty()) asked.select = RuleIds(request.select, "--select");
     std::optional<fs::path> config = request.config;
-    if (!config && !request.noConfig) config = huecheck::FindCheckConfig(huedata::PathFromUtf8(shownName));
+    if (!config && !request.noConfig)
+        config = huecheck::FindCheckConfig(huedata::PathFromUtf8(shownName));
     return huecheck::ChooseRules(config, asked);
 }
 
@@ -38,7 +40,8 @@ huecheck::RuleChoice RulesChosen(const CheckRequest& request, const std::string&
 // one), as they read now.
 std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
                                          std::span<const int> ids,
-                                         const huecheck::RuleChoice& choice, huecheck::Fix allowed) {
+                                         const huecheck::RuleChoice& choice,
+                                         huecheck::Fix allowed) {
     const std::size_t held = huedata::HueCountForSize(image.size());
     std::vector<huedata::HueChange> changes;
     const auto fix = [&](std::size_t id) {
@@ -58,8 +61,8 @@ std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
 }
 
 int FixHueFile(const CheckRequest& request, std::span<const int> ids,
-               const huecheck::RuleChoice& choice, const std::string& shownName,
-               TextBuilder& out, std::string& err) {
+               const huecheck::RuleChoice& choice, const std::string& shownName, TextBuilder& out,
+               std::string& err) {
     const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
     if (request.dryRun) {
         const std::vector<unsigned char> before =

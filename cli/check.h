@@ -14,7 +14,7 @@ namespace hues {
 
 struct CheckRequest {
     std::filesystem::path file;
-    std::vector<std::string> ids;  // none: every hue
+    std::vector<std::string> ids;             // none: every hue
     std::vector<std::string> select, ignore;  // lists of rule ids as given, "a,b"
     std::string failOn = "warning";
     std::string format = "text";

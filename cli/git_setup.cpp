@@ -166,7 +166,8 @@ while IFS= read -r path; do
     *) continue ;;
     esac
     git cat-file blob ":$path" >"$blob" || exit 1
-    )hook" + hues + R"hook( check -f "$blob" -p "$path" --fail-on error >"$found" || {
+    )hook" +
+           hues + R"hook( check -f "$blob" -p "$path" --fail-on error >"$found" || {
         # The findings only where they refuse the commit: a passing one stays quiet.
         cat "$found"
         status=1
@@ -186,7 +187,8 @@ bool IsOurHook(const fs::path& hook) {
 
 fs::path HooksFolder(const Git& git) {
     const auto hooks = git.Ask({"rev-parse", "--path-format=absolute", "--git-path", "hooks"});
-    if (!hooks) throw HuesError("git-setup: --check: git cannot say where this repository's hooks are");
+    if (!hooks)
+        throw HuesError("git-setup: --check: git cannot say where this repository's hooks are");
     return huedata::PathFromUtf8(*hooks);
 }
 
@@ -209,8 +211,9 @@ std::string AddHook(const Git& git, const std::string& hues) {
     }
     fs::create_directories(folder, error);
     WriteFileAtomically(hook, [&](TextBuilder& out) { out << HookScript(hues); }, {});
-    fs::permissions(hook, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec,
+    fs::permissions(hook,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                        fs::perms::others_read | fs::perms::others_exec,
                     error);
     return said + where + ": checks each staged hue file before a commit\n";
 }
@@ -234,8 +237,9 @@ std::string RemoveHook(const Git& git) {
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment) {
     const Git git(environment, request.global);
     if (request.check && request.global) {
-        throw HuesError("git-setup: --check installs a hook in one repository: give it without "
-                        "--global");
+        throw HuesError(
+            "git-setup: --check installs a hook in one repository: give it without "
+            "--global");
     }
     const fs::path attributes = AttributesFile(git, environment, request.global);
     std::vector<std::string> patterns = request.patterns;

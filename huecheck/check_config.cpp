@@ -67,11 +67,11 @@ Config ReadConfig(const std::filesystem::path& path) {
             config.ignore = Strings(value, where, key);
         } else if (key == "levels" && value.is_object()) {
             for (const auto& [rule, level] : value.items()) {
-                const auto named = level.is_string() ? LevelNamed(level.get<std::string>())
-                                                     : std::nullopt;
+                const auto named =
+                    level.is_string() ? LevelNamed(level.get<std::string>()) : std::nullopt;
                 if (!named) {
-                    throw hues::HuesError(where + ": the level of " + rule + " is " +
-                                          level.dump() + ": give error, warning or info");
+                    throw hues::HuesError(where + ": the level of " + rule + " is " + level.dump() +
+                                          ": give error, warning or info");
                 }
                 config.levels.emplace_back(rule, *named);
             }

@@ -26,20 +26,20 @@ std::string Where(const Finding& finding) {
 
 std::string_view LevelColor(Level level) {
     switch (level) {
-    case Level::Error:
-        return "\x1b[1;31m";
-    case Level::Warning:
-        return "\x1b[1;33m";
-    case Level::Info:
-        return "\x1b[1;36m";
+        case Level::Error:
+            return "\x1b[1;31m";
+        case Level::Warning:
+            return "\x1b[1;33m";
+        case Level::Info:
+            return "\x1b[1;36m";
     }
     return "";
 }
 
 OrderedJson FindingJson(const Finding& finding) {
     OrderedJson item = {{"rule", Rules()[finding.rule].id},
-                 {"level", LevelName(finding.level)},
-                 {"hue", finding.hue}};
+                        {"level", LevelName(finding.level)},
+                        {"hue", finding.hue}};
     if (finding.colour) item["colour"] = *finding.colour;
     if (finding.otherHue) item["other_hue"] = *finding.otherHue;
     item["message"] = finding.message;
@@ -74,8 +74,9 @@ std::string UriOf(std::string_view path) {
 OrderedJson RegionOf(const Finding& finding) {
     const std::uint64_t entry = huedata::HueOffset(static_cast<std::size_t>(finding.hue));
     if (finding.colour) {
-        return {{"byteOffset", entry + huedata::HueColorsOffset + 2 * std::uint64_t(*finding.colour)},
-                {"byteLength", 2}};
+        return {
+            {"byteOffset", entry + huedata::HueColorsOffset + 2 * std::uint64_t(*finding.colour)},
+            {"byteLength", 2}};
     }
     if (Rules()[finding.rule].id.starts_with("name-")) {
         return {{"byteOffset", entry + huedata::HueNameOffset},
@@ -167,8 +168,9 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
                  {{{"name", "hue " + std::to_string(finding.hue)}, {"kind", "element"}}}}}}}});
     }
     const OrderedJson log = {
-        {"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
-                    "sarif-schema-2.1.0.OrderedJson"},
+        {"$schema",
+         "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
+         "sarif-schema-2.1.0.OrderedJson"},
         {"version", "2.1.0"},
         {"runs",
          {{{"tool",
@@ -179,11 +181,11 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
     out << log.dump(2) << '\n';
 }
 
-void CheckGithub(std::string_view file, std::span<const Finding> findings,
-                 hues::TextBuilder& out) {
+void CheckGithub(std::string_view file, std::span<const Finding> findings, hues::TextBuilder& out) {
     const std::string where = GithubEscaped(file, true);
     for (const Finding& finding : findings) {
-        const std::string_view level = finding.level == Level::Info ? "notice" : LevelName(finding.level);
+        const std::string_view level =
+            finding.level == Level::Info ? "notice" : LevelName(finding.level);
         out << "::" << level << " file=" << where
             << ",title=" << GithubEscaped(Rules()[finding.rule].id, true)
             << "::" << GithubEscaped(Where(finding) + ": " + finding.message, false) << '\n';
@@ -196,7 +198,9 @@ std::string PageFindingsJson(std::span<const Finding> findings) {
     OrderedJson hues = OrderedJson::object();
     for (const Finding& finding : findings) {
         OrderedJson& hue = hues[std::to_string(finding.hue)];
-        if (hue.is_null()) hue = {{"worst", LevelName(finding.level)}, {"count", 0}, {"list", OrderedJson::array()}};
+        if (hue.is_null())
+            hue = {
+                {"worst", LevelName(finding.level)}, {"count", 0}, {"list", OrderedJson::array()}};
         if (LevelNamed(hue["worst"].get<std::string>()) < finding.level) {
             hue["worst"] = LevelName(finding.level);
         }
@@ -217,8 +221,9 @@ std::string PageFindingsOfFile(std::span<const hues::HueView> hues,
 
 void RulesText(hues::TextBuilder& out) {
     for (const Rule& rule : Rules()) {
-        const std::string_view fix =
-            rule.fix == Fix::Safe ? "safe fix" : rule.fix == Fix::Unsafe ? "unsafe fix" : "";
+        const std::string_view fix = rule.fix == Fix::Safe     ? "safe fix"
+                                     : rule.fix == Fix::Unsafe ? "unsafe fix"
+                                                               : "";
         out << fmt::format("{:<20} {:<8} {:<11} {}\n", rule.id, LevelName(rule.level), fix,
                            rule.description);
     }

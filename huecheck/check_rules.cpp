@@ -39,24 +39,20 @@ constexpr std::array<Rule, 10> RuleTable = {{
     {"ramp-flat", Level::Info,
      "four or more equal neighbouring colours in a hue that is not one colour", Fix::None},
     {"near-duplicate", Level::Warning,
-     "two hues alike colour by colour within 0.02 deltaEOK, as hues similar finds them",
-     Fix::None},
+     "two hues alike colour by colour within 0.02 deltaEOK, as hues similar finds them", Fix::None},
     {"vision-confusable", Level::Info,
      "two hues alike within 0.02 to a player with protanomaly, deuteranomaly or tritanomaly, "
      "but not with normal vision",
      Fix::None},
     {"name-undefined-byte", Level::Error,
-     "a name holding one of Windows-1252's five undefined bytes or a control character",
-     Fix::None},
+     "a name holding one of Windows-1252's five undefined bytes or a control character", Fix::None},
     {"name-after-nul", Level::Warning,
-     "bytes other than NUL after a name's end, its first NUL; the fix makes them NUL",
-     Fix::Safe},
+     "bytes other than NUL after a name's end, its first NUL; the fix makes them NUL", Fix::Safe},
     {"name-duplicate", Level::Warning, "two hues with the same name", Fix::None},
     {"name-spreadsheet", Level::Warning,
      "a name a spreadsheet reads as a formula, a number or a date", Fix::None},
     {"name-space", Level::Info,
-     "a name beginning or ending with a space; the fix trims it, which a player sees",
-     Fix::Unsafe},
+     "a name beginning or ending with a space; the fix trims it, which a player sees", Fix::Unsafe},
     {"top-bit", Level::Info, "colours whose unused bit 15 is set", Fix::None},
 }};
 
@@ -245,8 +241,9 @@ public:
                                           name.end(), [](auto b) { return b != 0; });
         if (hidden > 0) {
             Add(NameAfterNul, hue.id, std::nullopt, std::nullopt,
-                fmt::format("{} {} after the name's end (its first NUL)", hidden,
-                            hidden == 1 ? "byte that is not NUL lies" : "bytes that are not NUL lie"));
+                fmt::format(
+                    "{} {} after the name's end (its first NUL)", hidden,
+                    hidden == 1 ? "byte that is not NUL lies" : "bytes that are not NUL lie"));
         }
         if (const std::string_view reading = SpreadsheetReading(text); !reading.empty()) {
             Add(NameSpreadsheet, hue.id, std::nullopt, std::nullopt,
@@ -255,19 +252,21 @@ public:
         if (text.starts_with(' ') || text.ends_with(' ')) {
             Add(NameSpace, hue.id, std::nullopt, std::nullopt,
                 fmt::format("the name {} {} with a space", Quoted(text),
-                            !text.ends_with(' ')     ? "begins"
+                            !text.ends_with(' ')    ? "begins"
                             : text.starts_with(' ') ? "begins and ends"
-                                                     : "ends"));
+                                                    : "ends"));
         }
     }
 
     void TopBitOf(const hues::HueView& hue) {
         const auto& colors = hue.record->Colors;
-        const auto set = [](huedata::Color15 c) { return (static_cast<std::uint16_t>(c) >> 15U) != 0; };
+        const auto set = [](huedata::Color15 c) {
+            return (static_cast<std::uint16_t>(c) >> 15U) != 0;
+        };
         const auto count = std::count_if(colors.begin(), colors.end(), set);
         if (count == 0) return;
-        const auto first = static_cast<int>(std::find_if(colors.begin(), colors.end(), set) -
-                                            colors.begin());
+        const auto first =
+            static_cast<int>(std::find_if(colors.begin(), colors.end(), set) - colors.begin());
         Add(TopBit, hue.id, first, std::nullopt,
             fmt::format("{} {} the unused bit 15 set", count,
                         count == 1 ? "colour has" : "colours have"));
@@ -313,7 +312,8 @@ public:
         // lie side by side, and those alike to normal vision too are found by halving.
         std::vector<std::tuple<int, int, std::size_t>> confused;
         for (std::size_t v = 0; v < seen.size(); ++v) {
-            for (const hues::SimilarPair& pair : seen[v].get()) confused.emplace_back(pair.a, pair.b, v);
+            for (const hues::SimilarPair& pair : seen[v].get())
+                confused.emplace_back(pair.a, pair.b, v);
         }
         std::sort(confused.begin(), confused.end());
         const auto alikeToAll = [&](int a, int b) {
@@ -332,7 +332,8 @@ public:
                 const bool last = next + 1 == confused.size() ||
                                   std::get<0>(confused[next + 1]) != a ||
                                   std::get<1>(confused[next + 1]) != b;
-                who.append(last ? " and " : ", ").append(visions[std::get<2>(confused[next])].second);
+                who.append(last ? " and " : ", ")
+                    .append(visions[std::get<2>(confused[next])].second);
             }
             if (!alikeToAll(a, b)) {
                 Add(VisionConfusable, a, std::nullopt, b,
@@ -358,12 +359,12 @@ std::optional<Level> LevelNamed(std::string_view name) {
 
 std::string_view LevelName(Level level) {
     switch (level) {
-    case Level::Info:
-        return "info";
-    case Level::Warning:
-        return "warning";
-    case Level::Error:
-        return "error";
+        case Level::Info:
+            return "info";
+        case Level::Warning:
+            return "warning";
+        case Level::Error:
+            return "error";
     }
     return "error";
 }

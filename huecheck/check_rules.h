@@ -65,7 +65,7 @@ std::vector<Finding> CheckHues(std::span<const hues::HueView> hues, const RuleCh
 // The name the fixes of the chosen rules make of `name` (only those whose fix `allowed` takes),
 // or nothing where they change nothing.
 std::optional<std::array<unsigned char, huedata::HueNameSize>> FixedName(
-    const std::array<unsigned char, huedata::HueNameSize>& name, int hue,
-    const RuleChoice& choice, Fix allowed);
+    const std::array<unsigned char, huedata::HueNameSize>& name, int hue, const RuleChoice& choice,
+    Fix allowed);
 
 }  // namespace huecheck

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace hues {
@@ -341,7 +341,8 @@ std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double withi
                         const int other = hues[byCell[q].second].id;
                         if (other == id) continue;
                         if (!MeansWithin(sortedMeans[p], sortedMeans[q], meansWithin)) continue;
-                        const double largest = LargestDistance(sortedLabs[p], sortedLabs[q], within);
+                        const double largest =
+                            LargestDistance(sortedLabs[p], sortedLabs[q], within);
                         if (largest > within) continue;
                         const auto [a, b] = std::minmax(id, other);
                         pairs.push_back({a, b, largest});

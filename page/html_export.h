@@ -30,8 +30,7 @@ struct ServedPage {
 // `findings`, when given, are `hues check`'s findings as the page takes them (huecheck's
 // PageFindingsJson), shown beside each hue.
 void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& out, const ServedPage* served = nullptr,
-              std::string_view findings = {});
+              TextBuilder& out, const ServedPage* served = nullptr, std::string_view findings = {});
 
 // The page `hues edit` serves when it finds no hue file to edit: it names the file it looked
 // for and why it could not read it. Without a file named on the command line (`pathGiven`

@@ -300,7 +300,8 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     std::vector<huedata::HueRecord> records(7);
     for (std::size_t id = 1; id < records.size(); ++id) {
         const auto ramp = huedata::ShiftedRamp({static_cast<std::uint8_t>(40 * id), 90, 200}, {});
-        for (std::size_t i = 0; i < 32; ++i) records[id].Colors[i] = huedata::NearestColor15(ramp[i]);
+        for (std::size_t i = 0; i < 32; ++i)
+            records[id].Colors[i] = huedata::NearestColor15(ramp[i]);
         records[id].Name = huetools::NameBytes("Hue " + std::to_string(id));
     }
     std::swap(records[2].Colors[20], records[2].Colors[24]);
@@ -310,12 +311,16 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     records[6].Name = huetools::NameBytes("Bad\x81");
     huetools::WriteBytes(file_, huetools::HueFileImage(records, 0));
     using Found = std::set<std::pair<int, std::string>>;
-    const Found planted = {{2, "ramp-order"},  {3, "name-spreadsheet"}, {4, "name-after-nul"},
-                           {5, "name-space"},  {6, "name-undefined-byte"}};
+    const Found planted = {{2, "ramp-order"},
+                           {3, "name-spreadsheet"},
+                           {4, "name-after-nul"},
+                           {5, "name-space"},
+                           {6, "name-undefined-byte"}};
 
     const auto fromText = [](const std::string& out) {
         Found found;
-        const std::regex line(R"(^.*hues\.mul: hue (\d+)( colour \d+)?: (error|warning|info) ([a-z-]+): .+$)");
+        const std::regex line(
+            R"(^.*hues\.mul: hue (\d+)( colour \d+)?: (error|warning|info) ([a-z-]+): .+$)");
         std::smatch match;
         std::istringstream lines(out);
         for (std::string text; std::getline(lines, text);) {
@@ -340,12 +345,18 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     EXPECT_EQ(run.at("tool").at("driver").at("rules").size(), 10U);
     Found inSarif;
     for (const json& result : run.at("results")) {
-        const json& rule = run.at("tool").at("driver").at("rules").at(result.at("ruleIndex").get<std::size_t>());
+        const json& rule =
+            run.at("tool").at("driver").at("rules").at(result.at("ruleIndex").get<std::size_t>());
         EXPECT_EQ(rule.at("id"), result.at("ruleId"));
         EXPECT_TRUE(result.at("level") == "error" || result.at("level") == "warning" ||
                     result.at("level") == "note");
         const json& location = result.at("locations").at(0);
-        EXPECT_EQ(location.at("physicalLocation").at("artifactLocation").at("uri").get<std::string>().rfind("file:", 0), 0U);
+        EXPECT_EQ(location.at("physicalLocation")
+                      .at("artifactLocation")
+                      .at("uri")
+                      .get<std::string>()
+                      .rfind("file:", 0),
+                  0U);
         const std::string hue = location.at("logicalLocations").at(0).at("name");
         inSarif.emplace(std::stoi(hue.substr(4)), result.at("ruleId"));
     }
@@ -353,7 +364,8 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
 
     Found inGithub;
     // A file's ':' and ',' escaped, so that the property ends where GitHub looks for its end.
-    const std::regex command(R"(^::(error|warning|notice) file=[^,:]+,title=([a-z-]+)::hue (\d+)[^\r\n]*$)");
+    const std::regex command(
+        R"(^::(error|warning|notice) file=[^,:]+,title=([a-z-]+)::hue (\d+)[^\r\n]*$)");
     std::istringstream lines(Run({"check", "--no-config", "--format", "github"}).out);
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
@@ -371,7 +383,8 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
         {{"--select", "ramp-order,name-space"}, 1, {{2, "ramp-order"}, {5, "name-space"}}},
         {{"--select", "name-space"}, 0, {{5, "name-space"}}},
         {{"--select", "name-space", "--fail-on", "info"}, 1, {{5, "name-space"}}},
-        {{"--ignore", "name-undefined-byte,ramp-order", "--fail-on", "error"}, 0,
+        {{"--ignore", "name-undefined-byte,ramp-order", "--fail-on", "error"},
+         0,
          {{3, "name-spreadsheet"}, {4, "name-after-nul"}, {5, "name-space"}}},
         {{"2-3"}, 1, {{2, "ramp-order"}, {3, "name-spreadsheet"}}},
     };
@@ -408,7 +421,9 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     EXPECT_EQ(FileText(file_), before);
     ASSERT_EQ(Run({"check", "--no-config", "--fix", "--no-backup"}).status, 1);
     const std::string fixed = FileText(file_);
-    const auto nameAt = [](std::size_t id) { return huedata::HueOffset(id) + huedata::HueNameOffset; };
+    const auto nameAt = [](std::size_t id) {
+        return huedata::HueOffset(id) + huedata::HueNameOffset;
+    };
     for (std::size_t i = 0; i < before.size(); ++i) {
         const bool hidden = i >= nameAt(4) + 4 && i < nameAt(4) + 20;
         EXPECT_EQ(fixed[i], hidden ? '\0' : before[i]) << "byte " << i;

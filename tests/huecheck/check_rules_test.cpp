@@ -26,11 +26,8 @@ HueRecord RampHue(huedata::Rgb24 base, const std::string& name) {
 
 // Hues no rule finds fault with; hue 0 is left empty, as a file's unused slots are.
 std::vector<HueRecord> CleanHues() {
-    return {HueRecord{},
-            RampHue({200, 40, 40}, "Brick"),
-            RampHue({40, 90, 220}, "Lake"),
-            RampHue({120, 120, 120}, "Stone"),
-            RampHue({230, 200, 40}, "Straw")};
+    return {HueRecord{}, RampHue({200, 40, 40}, "Brick"), RampHue({40, 90, 220}, "Lake"),
+            RampHue({120, 120, 120}, "Stone"), RampHue({230, 200, 40}, "Straw")};
 }
 
 struct Found {
@@ -39,8 +36,8 @@ struct Found {
     std::optional<int> colour, other;
     friend bool operator==(const Found&, const Found&) = default;
     friend std::ostream& operator<<(std::ostream& out, const Found& f) {
-        return out << f.rule << " hue " << f.hue << " colour " << f.colour.value_or(-1)
-                   << " other " << f.other.value_or(-1);
+        return out << f.rule << " hue " << f.hue << " colour " << f.colour.value_or(-1) << " other "
+                   << f.other.value_or(-1);
     }
 };
 
@@ -74,15 +71,18 @@ const struct Planted {
     std::function<void(std::vector<HueRecord>&)> plant;
     std::vector<Found> found;
 } PlantedFaults[] = {
-    {"a ramp that darkens", [](auto& h) { std::swap(h[2].Colors[20], h[2].Colors[24]); },
+    {"a ramp that darkens",
+     [](auto& h) { std::swap(h[2].Colors[20], h[2].Colors[24]); },
      {{"ramp-order", 2, 21, {}}}},
     {"a run of four equal colours",
      [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 4, h[3].Colors[8]); },
      {{"ramp-flat", 3, 8, {}}}},
     {"three equal colours are no run",
-     [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 3, h[3].Colors[8]); }, {}},
+     [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 3, h[3].Colors[8]); },
+     {}},
     {"a hue of one colour is no flat ramp", [](auto& h) { h[3].Colors.fill(0x1234); }, {}},
-    {"a copy", [](auto& h) { h.push_back(h[1]), Rename(h.back(), "Brick copy"); },
+    {"a copy",
+     [](auto& h) { h.push_back(h[1]), Rename(h.back(), "Brick copy"); },
      {{"near-duplicate", 1, {}, 5}}},
     {"alike only to protanomaly",
      [](auto& h) {
@@ -90,11 +90,18 @@ const struct Planted {
          h[4].Colors.fill(0x542A);  // #AD0852
      },
      {{"vision-confusable", 3, {}, 4}}},
-    {"an undefined byte", [](auto& h) { Rename(h[1], "Br\x81" "ck"); },
+    {"an undefined byte",
+     [](auto& h) {
+         Rename(h[1],
+                "Br\x81"
+                "ck");
+     },
      {{"name-undefined-byte", 1, {}, {}}}},
-    {"a control character", [](auto& h) { Rename(h[1], "Br\x1B[2J"); },
+    {"a control character",
+     [](auto& h) { Rename(h[1], "Br\x1B[2J"); },
      {{"name-undefined-byte", 1, {}, {}}}},
-    {"bytes after the NUL", [](auto& h) { Rename(h[2], std::string_view("Lake\0old", 8)); },
+    {"bytes after the NUL",
+     [](auto& h) { Rename(h[2], std::string_view("Lake\0old", 8)); },
      {{"name-after-nul", 2, {}, {}}}},
     {"a name twice", [](auto& h) { Rename(h[4], "Brick"); }, {{"name-duplicate", 1, {}, 4}}},
     {"a formula", [](auto& h) { Rename(h[1], "=A1+1"); }, {{"name-spreadsheet", 1, {}, {}}}},
@@ -103,7 +110,8 @@ const struct Planted {
     {"a month and day", [](auto& h) { Rename(h[1], "May 1"); }, {{"name-spreadsheet", 1, {}, {}}}},
     {"words with digits are kept", [](auto& h) { Rename(h[1], "R2-D2 Mk 3"); }, {}},
     {"a space at the end", [](auto& h) { Rename(h[1], "Brick "); }, {{"name-space", 1, {}, {}}}},
-    {"bit 15", [](auto& h) { h[2].Colors[7] = static_cast<std::int16_t>(h[2].Colors[7] | 0x8000); },
+    {"bit 15",
+     [](auto& h) { h[2].Colors[7] = static_cast<std::int16_t>(h[2].Colors[7] | 0x8000); },
      {{"top-bit", 2, 7, {}}}},
     {"an empty hue twice is never reported", [](auto& h) { h.push_back(HueRecord{}); }, {}},
 };
