@@ -49,7 +49,7 @@ std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
         const huedata::HueRecord record = huedata::HueAt(image, id);
         const int hue = static_cast<int>(id);
         if (const auto name = huecheck::FixedName(record.Name, hue, choice, allowed)) {
-            changes.push_back({.id = hue, .name = *name});
+            changes.push_back({.id = hue, .name = name});
         }
     };
     if (ids.empty()) {

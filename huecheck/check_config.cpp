@@ -5,6 +5,7 @@
 
 #include "huedata/hue_file.h"
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include <system_error>
@@ -16,20 +17,22 @@ namespace {
 using json = nlohmann::json;
 
 // A config is a few lines; anything near this is not one.
-constexpr std::uint64_t MostConfigBytes = 64 * 1024;
+constexpr std::uint64_t MostConfigBytes = std::uint64_t{64} << 10U;
 
 std::size_t RuleIndexOf(std::string_view id, const std::string& where) {
     const Rule* rule = RuleNamed(id);
     if (rule == nullptr) {
-        throw hues::HuesError(where + ": '" + hues::PrintableText(id) +
-                              "' is not a rule (see hues check --list-rules)");
+        throw hues::HuesError(fmt::format("{}: '{}' is not a rule (see hues check --list-rules)",
+                                          where, hues::PrintableText(id)));
     }
     return static_cast<std::size_t>(rule - Rules().data());
 }
 
 std::vector<std::string> Strings(const json& value, const std::string& where,
                                  const std::string& key) {
-    if (!value.is_array()) throw hues::HuesError(where + ": \"" + key + "\" is not a list");
+    if (!value.is_array()) {
+        throw hues::HuesError(fmt::format("{}: \"{}\" is not a list", where, key));
+    }
     std::vector<std::string> texts;
     for (const json& item : value) {
         if (item.is_string()) {
@@ -37,8 +40,8 @@ std::vector<std::string> Strings(const json& value, const std::string& where,
         } else if (item.is_number_integer()) {
             texts.push_back(std::to_string(item.get<long long>()));
         } else {
-            throw hues::HuesError(where + ": \"" + key + "\" holds " + item.dump() +
-                                  ", which is not a rule or a hue");
+            throw hues::HuesError(fmt::format("{}: \"{}\" holds {}, which is not a rule or a hue",
+                                              where, key, item.dump()));
         }
     }
     return texts;
@@ -55,9 +58,15 @@ Config ReadConfig(const std::filesystem::path& path) {
     const std::string where = huedata::PathText(path);
     const std::vector<unsigned char> bytes =
         hues::NamingTheFile([&] { return huedata::ReadFileBytes(path, MostConfigBytes); });
-    const json document = json::parse(bytes.begin(), bytes.end(), nullptr, false, true);
-    if (document.is_discarded() || !document.is_object()) {
-        throw hues::HuesError(where + ": not a config: give a JSON object (see hues check --help)");
+    json document;
+    try {
+        document = json::parse(bytes.begin(), bytes.end(), nullptr, true, true);
+    } catch (const json::parse_error& error) {
+        throw hues::HuesError(fmt::format("{}: not JSON, at byte {}", where, error.byte));
+    }
+    if (!document.is_object()) {
+        throw hues::HuesError(
+            fmt::format("{}: not a config: give a JSON object (see hues check --help)", where));
     }
     Config config;
     for (const auto& [key, value] : document.items()) {
@@ -70,8 +79,9 @@ Config ReadConfig(const std::filesystem::path& path) {
                 const auto named =
                     level.is_string() ? LevelNamed(level.get<std::string>()) : std::nullopt;
                 if (!named) {
-                    throw hues::HuesError(where + ": the level of " + rule + " is " + level.dump() +
-                                          ": give error, warning or info");
+                    throw hues::HuesError(
+                        fmt::format("{}: the level of {} is {}: give error, warning or info", where,
+                                    rule, level.dump()));
                 }
                 config.levels.emplace_back(rule, *named);
             }
@@ -81,13 +91,15 @@ Config ReadConfig(const std::filesystem::path& path) {
                 try {
                     config.leaveOut.emplace_back(rule, hues::ParseIds(texts));
                 } catch (const hues::HuesError& error) {
-                    throw hues::HuesError(where + ": leave-out of " + rule + ": " + error.what());
+                    throw hues::HuesError(
+                        fmt::format("{}: leave-out of {}: {}", where, rule, error.what()));
                 }
             }
         } else {
-            throw hues::HuesError(where + ": \"" + hues::PrintableText(key) +
-                                  "\" is not a setting: use select, ignore, levels (an object) "
-                                  "or leave-out (an object)");
+            throw hues::HuesError(fmt::format(
+                "{}: \"{}\" is not a setting: use select, ignore, levels (an object) or "
+                "leave-out (an object)",
+                where, hues::PrintableText(key)));
         }
     }
     return config;
@@ -99,7 +111,7 @@ std::optional<std::filesystem::path> FindCheckConfig(const std::filesystem::path
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(hueFile, error).parent_path();
     while (!error && !folder.empty()) {
-        const std::filesystem::path candidate = folder / ConfigFileName;
+        std::filesystem::path candidate = folder / ConfigFileName;
         std::error_code missing;  // a folder without one, or one we may not look into
         if (std::filesystem::is_regular_file(candidate, missing)) return candidate;
         const std::filesystem::path parent = folder.parent_path();

@@ -74,9 +74,9 @@ std::string UriOf(std::string_view path) {
 OrderedJson RegionOf(const Finding& finding) {
     const std::uint64_t entry = huedata::HueOffset(static_cast<std::size_t>(finding.hue));
     if (finding.colour) {
-        return {
-            {"byteOffset", entry + huedata::HueColorsOffset + 2 * std::uint64_t(*finding.colour)},
-            {"byteLength", 2}};
+        return {{"byteOffset", entry + huedata::HueColorsOffset +
+                                   2 * static_cast<std::uint64_t>(*finding.colour)},
+                {"byteLength", 2}};
     }
     if (Rules()[finding.rule].id.starts_with("name-")) {
         return {{"byteOffset", entry + huedata::HueNameOffset},

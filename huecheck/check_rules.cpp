@@ -77,8 +77,8 @@ const std::vector<double>& LightnessOfColors() {
     return table;
 }
 
-int ColorBits(huedata::Color15 value) {
-    return static_cast<std::uint16_t>(value) & 0x7FFF;
+std::size_t ColorBits(huedata::Color15 value) {
+    return static_cast<std::uint16_t>(value) & 0x7FFFU;
 }
 
 bool IsEmpty(const huedata::HueRecord& record) {
@@ -193,11 +193,11 @@ public:
     void Ramp(const hues::HueView& hue) {
         const auto& colors = hue.record->Colors;
         const auto& lightness = LightnessOfColors();
-        for (int i = 1; i < 32; ++i) {
+        for (std::size_t i = 1; i < colors.size(); ++i) {
             const double before = lightness[ColorBits(colors[i - 1])];
             const double now = lightness[ColorBits(colors[i])];
             if (before - now > LargestLightnessFall) {
-                Add(RampOrder, hue.id, i, std::nullopt,
+                Add(RampOrder, hue.id, static_cast<int>(i), std::nullopt,
                     fmt::format("lightness falls from {:.3f} to {:.3f} after colour {}", before,
                                 now, i - 1));
                 break;
@@ -408,7 +408,8 @@ std::vector<Finding> CheckHues(std::span<const hues::HueView> hues, const RuleCh
     }
     checking.Duplicates(shown);
     checking.Alike(shown);
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding& x, const Finding& y) {
+    // No two findings share all four: the order is whole.
+    std::sort(findings.begin(), findings.end(), [](const Finding& x, const Finding& y) {
         return std::tuple(x.hue, x.colour.value_or(-1), x.rule, x.otherHue.value_or(-1)) <
                std::tuple(y.hue, y.colour.value_or(-1), y.rule, y.otherHue.value_or(-1));
     });

@@ -201,6 +201,7 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
     } catch (const HuesError&) {
         // Saved, and changed since by another writer so that it no longer reads: the page
         // keeps the findings it has, and its next read says what is wrong.
+        findings = nullptr;
     }
     if (conflicts_.empty()) {
         return Answer(200, {{"saved", changed},

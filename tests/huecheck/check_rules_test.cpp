@@ -44,6 +44,7 @@ struct Found {
 std::vector<Found> Check(const std::vector<HueRecord>& records,
                          const huecheck::RuleChoice& choice = huecheck::DefaultRuleChoice()) {
     std::vector<hues::HueView> views;
+    views.reserve(records.size());
     for (std::size_t id = 0; id < records.size(); ++id) {
         views.push_back(hues::ViewOfRecord(static_cast<int>(id), records[id], 0));
     }
@@ -66,59 +67,66 @@ void Rename(HueRecord& hue, std::string_view bytes) {
 }
 
 // One planted fault a case: what it finds, and nothing else.
-const struct Planted {
+struct Planted {
     const char* what;
     std::function<void(std::vector<HueRecord>&)> plant;
     std::vector<Found> found;
-} PlantedFaults[] = {
-    {"a ramp that darkens",
-     [](auto& h) { std::swap(h[2].Colors[20], h[2].Colors[24]); },
-     {{"ramp-order", 2, 21, {}}}},
-    {"a run of four equal colours",
-     [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 4, h[3].Colors[8]); },
-     {{"ramp-flat", 3, 8, {}}}},
-    {"three equal colours are no run",
-     [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 3, h[3].Colors[8]); },
-     {}},
-    {"a hue of one colour is no flat ramp", [](auto& h) { h[3].Colors.fill(0x1234); }, {}},
-    {"a copy",
-     [](auto& h) { h.push_back(h[1]), Rename(h.back(), "Brick copy"); },
-     {{"near-duplicate", 1, {}, 5}}},
-    {"alike only to protanomaly",
-     [](auto& h) {
-         h[3].Colors.fill(0x3CEB);  // #7B3A5A
-         h[4].Colors.fill(0x542A);  // #AD0852
-     },
-     {{"vision-confusable", 3, {}, 4}}},
-    {"an undefined byte",
-     [](auto& h) {
-         Rename(h[1],
-                "Br\x81"
-                "ck");
-     },
-     {{"name-undefined-byte", 1, {}, {}}}},
-    {"a control character",
-     [](auto& h) { Rename(h[1], "Br\x1B[2J"); },
-     {{"name-undefined-byte", 1, {}, {}}}},
-    {"bytes after the NUL",
-     [](auto& h) { Rename(h[2], std::string_view("Lake\0old", 8)); },
-     {{"name-after-nul", 2, {}, {}}}},
-    {"a name twice", [](auto& h) { Rename(h[4], "Brick"); }, {{"name-duplicate", 1, {}, 4}}},
-    {"a formula", [](auto& h) { Rename(h[1], "=A1+1"); }, {{"name-spreadsheet", 1, {}, {}}}},
-    {"a number", [](auto& h) { Rename(h[1], "1.5e3"); }, {{"name-spreadsheet", 1, {}, {}}}},
-    {"a date", [](auto& h) { Rename(h[1], "2024-01-05"); }, {{"name-spreadsheet", 1, {}, {}}}},
-    {"a month and day", [](auto& h) { Rename(h[1], "May 1"); }, {{"name-spreadsheet", 1, {}, {}}}},
-    {"words with digits are kept", [](auto& h) { Rename(h[1], "R2-D2 Mk 3"); }, {}},
-    {"a space at the end", [](auto& h) { Rename(h[1], "Brick "); }, {{"name-space", 1, {}, {}}}},
-    {"bit 15",
-     [](auto& h) { h[2].Colors[7] = static_cast<std::int16_t>(h[2].Colors[7] | 0x8000); },
-     {{"top-bit", 2, 7, {}}}},
-    {"an empty hue twice is never reported", [](auto& h) { h.push_back(HueRecord{}); }, {}},
 };
+std::vector<Planted> PlantedFaults() {
+    return {
+        {"a ramp that darkens",
+         [](auto& h) { std::swap(h[2].Colors[20], h[2].Colors[24]); },
+         {{"ramp-order", 2, 21, {}}}},
+        {"a run of four equal colours",
+         [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 4, h[3].Colors[8]); },
+         {{"ramp-flat", 3, 8, {}}}},
+        {"three equal colours are no run",
+         [](auto& h) { std::fill_n(h[3].Colors.begin() + 8, 3, h[3].Colors[8]); },
+         {}},
+        {"a hue of one colour is no flat ramp", [](auto& h) { h[3].Colors.fill(0x1234); }, {}},
+        {"a copy",
+         [](auto& h) { h.push_back(h[1]), Rename(h.back(), "Brick copy"); },
+         {{"near-duplicate", 1, {}, 5}}},
+        {"alike only to protanomaly",
+         [](auto& h) {
+             h[3].Colors.fill(0x3CEB);  // #7B3A5A
+             h[4].Colors.fill(0x542A);  // #AD0852
+         },
+         {{"vision-confusable", 3, {}, 4}}},
+        {"an undefined byte",
+         [](auto& h) {
+             Rename(h[1],
+                    "Br\x81"
+                    "ck");
+         },
+         {{"name-undefined-byte", 1, {}, {}}}},
+        {"a control character",
+         [](auto& h) { Rename(h[1], "Br\x1B[2J"); },
+         {{"name-undefined-byte", 1, {}, {}}}},
+        {"bytes after the NUL",
+         [](auto& h) { Rename(h[2], std::string_view("Lake\0old", 8)); },
+         {{"name-after-nul", 2, {}, {}}}},
+        {"a name twice", [](auto& h) { Rename(h[4], "Brick"); }, {{"name-duplicate", 1, {}, 4}}},
+        {"a formula", [](auto& h) { Rename(h[1], "=A1+1"); }, {{"name-spreadsheet", 1, {}, {}}}},
+        {"a number", [](auto& h) { Rename(h[1], "1.5e3"); }, {{"name-spreadsheet", 1, {}, {}}}},
+        {"a date", [](auto& h) { Rename(h[1], "2024-01-05"); }, {{"name-spreadsheet", 1, {}, {}}}},
+        {"a month and day",
+         [](auto& h) { Rename(h[1], "May 1"); },
+         {{"name-spreadsheet", 1, {}, {}}}},
+        {"words with digits are kept", [](auto& h) { Rename(h[1], "R2-D2 Mk 3"); }, {}},
+        {"a space at the end",
+         [](auto& h) { Rename(h[1], "Brick "); },
+         {{"name-space", 1, {}, {}}}},
+        {"bit 15",
+         [](auto& h) { h[2].Colors[7] = static_cast<std::int16_t>(h[2].Colors[7] | 0x8000); },
+         {{"top-bit", 2, 7, {}}}},
+        {"an empty hue twice is never reported", [](auto& h) { h.push_back(HueRecord{}); }, {}},
+    };
+}
 
 TEST(CheckRules, EachPlantedFaultIsFoundAndNothingElse) {
     EXPECT_EQ(Check(CleanHues()), std::vector<Found>{});
-    for (const Planted& planted : PlantedFaults) {
+    for (const Planted& planted : PlantedFaults()) {
         auto hues = CleanHues();
         planted.plant(hues);
         EXPECT_EQ(Check(hues), planted.found) << planted.what;
