@@ -153,7 +153,7 @@ void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePictu
             }
             page << ",\n\"hues\": ";
             AppendHueData(page, hues);
-            page << ",\n\"findings\": " << (findings.empty() ? "null" : InertJson(findings));
+            if (!findings.empty()) page << ",\n\"findings\": " << InertJson(findings);
             page << ",\n\"merge\": "
                  << (served && !served->conflicts.empty() ? InertJson(served->conflicts) : "null");
             page << ",\n\"served\": ";

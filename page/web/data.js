@@ -13,6 +13,6 @@ useVisionMatrices(visionModel.matrices);
 export const RAMP = data.ramp;      // { shift, dark, light }
 export const SAMPLE = data.sample;  // a data: URL of a PNG, or null
 export const HUES = data.hues;      // the block loadHues reads
-export const FINDINGS = data.findings;  // `hues check`'s findings (findings.js), or null
+export const FINDINGS = data.findings ?? null;  // `hues check`'s findings (findings.js), or null
 export const MERGE = data.merge;    // the conflicts left to resolve, or null
 export const SERVED = data.served;  // { stamp, place, history } in a served page, else null

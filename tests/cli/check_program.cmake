@@ -130,11 +130,14 @@ execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/every-byte.mul
 set(listings
   "list,--format,json" 0 e19340fbb2841332f271155b8edcd51ac530b4b1f0fa49c2de681f425e5740e2
   "export,csv" 0 be9e737f4afb3e9659bab39b7a6233648c759bda0dcfdf28a83c6ae77eeff469
-  "export,html" 0 8d76b9b0dba26af757e8b600e73c7b59b83bd37c324d46cb2db2fe5f19b25234
+  "export,html" 0 4be88e1301a47d4886b360894b458f6043fa7675aa754b2786ddf9ee561dd8ad
   "diff,hues.mul,every-byte.mul,--format,html" 1 d5e4f76a311c44072dc688e2c1e7122cdfb10e121c98647d8294071a14ae08fc
   "similar,--within,0.1" 1 885504f12a35135f1184dec5f10b278ec4abbff06fc595179b7c95e350fcb240
   "similar,--within,0.05,--vision,deuteranomaly:60,--format,json" 1 c4d37fbf16720d24a6ec20685f4f3ae648e427da7b7fd15630ed0b3bf406873c
-  "nearest,#FF8800,-n,20,--vision,tritanomaly:35,--format,json" 0 89c4c7841e2fef381b324f26f2d405d6f8f4dd831bb53ed921cef1e440c66565)
+  "nearest,#FF8800,-n,20,--vision,tritanomaly:35,--format,json" 0 89c4c7841e2fef381b324f26f2d405d6f8f4dd831bb53ed921cef1e440c66565
+  "check,--no-config" 1 18aa2b3058977ce2b8d49559c5b1519cbd0ae0ff465898fd885a6a2f555acb1f
+  "check,--no-config,--format,github,--fail-on,error" 1 e39cce31b293ef86b1afd5496d171cd122ebaac29b9625169888ae769d46f133
+  "check,--no-config,--format,json,--select,name-undefined-byte,--select,name-after-nul,--select,name-spreadsheet,--select,vision-confusable" 1 035b3a637015f25daa017755c0130c644226ca68ad78ab4465b328384737636f)
 list(LENGTH listings count)
 math(EXPR last "${count} - 1")
 foreach(at RANGE 0 ${last} 3)
