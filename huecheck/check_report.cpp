@@ -36,14 +36,18 @@ std::string_view LevelColor(Level level) {
     return "";
 }
 
-OrderedJson FindingJson(const Finding& finding) {
-    OrderedJson item = {{"rule", Rules()[finding.rule].id},
-                        {"level", LevelName(finding.level)},
-                        {"hue", finding.hue}};
-    if (finding.colour) item["colour"] = *finding.colour;
-    if (finding.otherHue) item["other_hue"] = *finding.otherHue;
-    item["message"] = finding.message;
-    return item;
+// Text as a JSON string, quoted and escaped by the JSON library.
+std::string JsonString(std::string_view text) {
+    return OrderedJson(text).dump();
+}
+
+// A finding as one JSON object, written out field by field: a file of every hue has a million.
+void WriteFindingJson(const Finding& finding, hues::TextBuilder& out) {
+    out << R"({"rule": ")" << Rules()[finding.rule].id << R"(", "level": ")"
+        << LevelName(finding.level) << R"(", "hue": )" << finding.hue;
+    if (finding.colour) out << R"(, "colour": )" << *finding.colour;
+    if (finding.otherHue) out << R"(, "other_hue": )" << *finding.otherHue;
+    out << R"(, "message": )" << JsonString(finding.message) << '}';
 }
 
 // A path as a URI reference: relative as given, or a file URI where absolute, each byte that
@@ -139,12 +143,30 @@ void CheckText(std::string_view file, std::span<const Finding> findings, hues::T
     out << '\n';
 }
 
+// A finding a line, written as it is made: a file with a finding on every hue lists over a
+// million, and the whole array held as a document first took seconds and gigabytes.
 void CheckJson(std::span<const Finding> findings, hues::TextBuilder& out) {
-    OrderedJson items = OrderedJson::array();
-    for (const Finding& finding : findings) items.push_back(FindingJson(finding));
-    out << items.dump(2) << '\n';
+    out << '[';
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        out << (i == 0 ? "\n  " : ",\n  ");
+        WriteFindingJson(findings[i], out);
+    }
+    out << (findings.empty() ? "]\n" : "\n]\n");
 }
 
+void WriteSarifResult(const Finding& finding, std::string_view uri, hues::TextBuilder& out) {
+    const OrderedJson region = RegionOf(finding);
+    out << R"({"ruleId": ")" << Rules()[finding.rule].id << R"(", "ruleIndex": )" << finding.rule
+        << R"(, "level": ")" << SarifLevel(finding.level) << R"(", "message": {"text": )"
+        << JsonString(Where(finding) + ": " + finding.message)
+        << R"(}, "locations": [{"physicalLocation": {"artifactLocation": {"uri": )" << uri
+        << R"(}, "region": {"byteOffset": )" << region["byteOffset"].get<std::uint64_t>()
+        << R"(, "byteLength": )" << region["byteLength"].get<std::uint64_t>()
+        << R"(}}, "logicalLocations": [{"name": "hue )" << finding.hue
+        << R"(", "kind": "element"}]}]})";
+}
+
+// The log around its results, then the results a line each, as CheckJson writes its findings.
 void CheckSarif(std::string_view file, std::span<const Finding> findings, std::string_view version,
                 hues::TextBuilder& out) {
     OrderedJson rules = OrderedJson::array();
@@ -154,31 +176,18 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
                          {"defaultConfiguration", {{"level", SarifLevel(rule.level)}}}});
     }
     const std::string uri = UriOf(file);
-    OrderedJson results = OrderedJson::array();
-    for (const Finding& finding : findings) {
-        results.push_back(
-            {{"ruleId", Rules()[finding.rule].id},
-             {"ruleIndex", finding.rule},
-             {"level", SarifLevel(finding.level)},
-             {"message", {{"text", Where(finding) + ": " + finding.message}}},
-             {"locations",
-              {{{"physicalLocation",
-                 {{"artifactLocation", {{"uri", uri}}}, {"region", RegionOf(finding)}}},
-                {"logicalLocations",
-                 {{{"name", "hue " + std::to_string(finding.hue)}, {"kind", "element"}}}}}}}});
+    const OrderedJson tool = {
+        {"driver", {{"name", "hues check"}, {"version", version}, {"rules", std::move(rules)}}}};
+    const OrderedJson artifacts = {{{"location", {{"uri", uri}}}}};
+    const std::string quotedUri = JsonString(uri);
+    out << "{\"$schema\": \"https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
+           "sarif-schema-2.1.0.json\",\n \"version\": \"2.1.0\",\n \"runs\": [{\"tool\": "
+        << tool.dump() << ",\n  \"artifacts\": " << artifacts.dump() << ",\n  \"results\": [";
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        out << (i == 0 ? "\n   " : ",\n   ");
+        WriteSarifResult(findings[i], quotedUri, out);
     }
-    const OrderedJson log = {
-        {"$schema",
-         "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
-         "sarif-schema-2.1.0.OrderedJson"},
-        {"version", "2.1.0"},
-        {"runs",
-         {{{"tool",
-            {{"driver",
-              {{"name", "hues check"}, {"version", version}, {"rules", std::move(rules)}}}}},
-           {"artifacts", {{{"location", {{"uri", uri}}}}}},
-           {"results", std::move(results)}}}}};
-    out << log.dump(2) << '\n';
+    out << "]}]}\n";
 }
 
 void CheckGithub(std::string_view file, std::span<const Finding> findings, hues::TextBuilder& out) {
@@ -195,19 +204,28 @@ void CheckGithub(std::string_view file, std::span<const Finding> findings, hues:
 std::string PageFindingsJson(std::span<const Finding> findings) {
     // Enough to see what is wrong with a hue; `hues check` lists every one.
     constexpr std::size_t MostListed = 5;
-    OrderedJson hues = OrderedJson::object();
-    for (const Finding& finding : findings) {
-        OrderedJson& hue = hues[std::to_string(finding.hue)];
-        if (hue.is_null())
-            hue = {
-                {"worst", LevelName(finding.level)}, {"count", 0}, {"list", OrderedJson::array()}};
-        if (LevelNamed(hue["worst"].get<std::string>()) < finding.level) {
-            hue["worst"] = LevelName(finding.level);
+    std::string json;
+    hues::TextBuilder out([&](std::string_view piece) { json.append(piece); });
+    out << R"({"hues": {)";
+    // The findings come by hue: each hue's run of them is one entry.
+    for (std::size_t first = 0; first < findings.size();) {
+        std::size_t end = first;
+        Level worst = findings[first].level;
+        while (end < findings.size() && findings[end].hue == findings[first].hue) {
+            worst = std::max(worst, findings[end++].level);
         }
-        hue["count"] = hue["count"].get<std::size_t>() + 1;
-        if (hue["list"].size() < MostListed) hue["list"].push_back(FindingJson(finding));
+        out << (first == 0 ? "\n" : ",\n") << '"' << findings[first].hue << R"(": {"worst": ")"
+            << LevelName(worst) << R"(", "count": )" << end - first << R"(, "list": [)";
+        for (std::size_t i = first; i < std::min(end, first + MostListed); ++i) {
+            if (i != first) out << ", ";
+            WriteFindingJson(findings[i], out);
+        }
+        out << "]}";
+        first = end;
     }
-    return OrderedJson{{"hues", std::move(hues)}}.dump();
+    out << "}}";
+    out.Flush();
+    return json;
 }
 
 std::string PageFindingsOfFile(std::span<const hues::HueView> hues,

@@ -137,7 +137,7 @@ set(listings
   "nearest,#FF8800,-n,20,--vision,tritanomaly:35,--format,json" 0 89c4c7841e2fef381b324f26f2d405d6f8f4dd831bb53ed921cef1e440c66565
   "check,--no-config" 1 18aa2b3058977ce2b8d49559c5b1519cbd0ae0ff465898fd885a6a2f555acb1f
   "check,--no-config,--format,github,--fail-on,error" 1 e39cce31b293ef86b1afd5496d171cd122ebaac29b9625169888ae769d46f133
-  "check,--no-config,--format,json,--select,name-undefined-byte,--select,name-after-nul,--select,name-spreadsheet,--select,vision-confusable" 1 035b3a637015f25daa017755c0130c644226ca68ad78ab4465b328384737636f)
+  "check,--no-config,--format,json,--select,name-undefined-byte,--select,name-after-nul,--select,name-spreadsheet,--select,vision-confusable" 1 079030c7f575a98dcaa3b7f179e077254caf41c61dd309e705bdd25ee89388cf)
 list(LENGTH listings count)
 math(EXPR last "${count} - 1")
 foreach(at RANGE 0 ${last} 3)
