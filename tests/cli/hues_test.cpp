@@ -396,6 +396,10 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
         EXPECT_EQ(fromText(outcome.out), found) << options[0];
     }
     ExpectFailure(Run({"check", "--select", "ramp-odor"}), "--select: 'ramp-odor' is not a rule");
+    // A file list refuses, check refuses the same way.
+    for (const fs::path& refused : {dir_ / "absent.mul", dir_.path()}) {
+        ExpectFailure(hues::RunHues({"-f", refused.string(), "check"}, {}), refused.string());
+    }
 
     // A config two folders up: a rule off, a hue left out of another; --no-config ignores it.
     const fs::path deeper = dir_ / "game" / "data";
