@@ -851,6 +851,17 @@ TerminalColors ColorsFor(std::string_view mode, const Environment& environment) 
 
 namespace {
 
+// The commands as they were added, "a, b or c": the list help shows, written nowhere else.
+std::string CommandList(const CLI::App& app) {
+    const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+    std::string list;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (i > 0) list += i + 1 == commands.size() ? " or " : ", ";
+        list += commands[i]->get_name();
+    }
+    return list;
+}
+
 Outcome FailureOutcome(const std::string& message) {
     return {Failure, {}, "hues: " + message + "\n"};
 }
@@ -889,10 +900,8 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     } catch (const CLI::ParseError& error) {
         const auto unused = app.remaining();
         if (app.get_subcommands().empty() && !unused.empty()) {
-            return FailureOutcome(
-                "'" + unused.front() +
-                "' is not a command: use show, list, find, nearest, similar, export, build, "
-                "apply, set, diff, edit, merge, git-setup, log, blame or check");
+            return FailureOutcome("'" + unused.front() + "' is not a command: use " +
+                                  CommandList(app));
         }
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }
