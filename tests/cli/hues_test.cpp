@@ -241,8 +241,7 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
 }
 
 // One picture as ImageMagick writes it as PNG, GIF, BMP and JPEG gives one ramp; a region of one
-// stripe gives its colour 32 times; hostile pictures are refused with one line and the file
-// left as it was.
+// stripe gives its colour 32 times; a picture refused leaves the file as it was.
 TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
     const fs::path stripes = fs::path(HUES_FIXTURES) / "stripes";
     const auto colorsOf = [&](const std::string& id) {
@@ -256,32 +255,16 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
     Run({"set", "6", "--from-picture", stripes.string() + ".png", "--region", "0,0,8,8"});
     EXPECT_EQ(colorsOf("6"), json(std::vector<json>(32, colorsOf("6").at(0))));
 
-    // A PNG whose header says 12,000 x 12,000, and nothing after it.
-    const std::string huge(
-        "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x2E\xE0\0\0\x2E\xE0\x08\x06\0\0\0\0\0\0\0", 33);
-    std::ofstream(dir_ / "huge.png", std::ios::binary) << huge;
-    std::ofstream(dir_ / "cut.png", std::ios::binary)
-        << FileText(stripes.string() + ".png").substr(0, 200);
+    // Refused in one line, the file as it was (each reason is tested with the reader).
     std::ofstream(dir_ / "notes.png") << "not a picture\n";
-    std::string flat = FileText(stripes.string() + ".bmp");
-    flat.replace(22, 4, 4, '\0');  // 0 pixels high
-    std::ofstream(dir_ / "flat.bmp", std::ios::binary) << flat;
     const std::string before = FileText(file_);
     const struct {
         std::string picture;
         std::vector<std::string> more;
         std::string reason;
     } refused[] = {
-        {"huge.png", {}, "12000 x 12000 pixels is over the 100 megapixels"},
-        {"cut.png", {}, "the picture is broken"},
         {"notes.png", {}, "not a picture hues reads"},
-        {"flat.bmp", {}, "the picture is broken: it is 256 x 0 pixels"},
-        // Found by fuzzing: the decoder would write past a Huffman table.
-        {"too-many-codes.jpg", {}, "a Huffman table holds over 256 codes"},
-        {"stripes.png", {"--region", "250,0,8,8"}, "reaches outside the 256 x 8 picture"},
-        {"stripes.png", {"--region", "0,0,0,8"}, "is empty"},
         {"stripes.png", {"--region", "0,0,4,4"}, "fewer than 32 opaque pixels"},
-        {"stripes.png", {"--region", "0,0,4"}, "is not a region"},
     };
     for (const auto& [picture, more, reason] : refused) {
         const fs::path path =
