@@ -140,8 +140,8 @@ bool IsNumber(std::string_view text) {
 }
 
 // Two or three parts, each a number of up to four digits or a month's name, joined by one of
-// "/", "-", "." or " ", at least one a number: "1/2", "2024-01-05", "5-Jan", "May 1"; or a
-// time, "12:30".
+// "/", "-", "." or " " (this one only beside a month), at least one a number: "1/2",
+// "2024-01-05", "5-Jan", "May 1"; or a time, "12:30".
 bool IsDate(std::string_view text) {
     for (const char separator : {'/', '-', '.', ' ', ':'}) {
         std::vector<std::string_view> parts;
@@ -157,7 +157,11 @@ bool IsDate(std::string_view text) {
         const bool all = std::all_of(parts.begin(), parts.end(), [&](std::string_view part) {
             return IsDigits(part) || (months && IsMonthName(part));
         });
-        if (all && numbers > 0) return true;
+        // "2 3" stays text: a space joins a date only beside a month's name ("May 1").
+        if (all && numbers > 0 &&
+            (separator != ' ' || numbers < static_cast<std::ptrdiff_t>(parts.size()))) {
+            return true;
+        }
     }
     return false;
 }

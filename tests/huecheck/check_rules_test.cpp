@@ -114,6 +114,7 @@ std::vector<Planted> PlantedFaults() {
          [](auto& h) { Rename(h[1], "May 1"); },
          {{"name-spreadsheet", 1, {}, {}}}},
         {"words with digits are kept", [](auto& h) { Rename(h[1], "R2-D2 Mk 3"); }, {}},
+        {"numbers apart are kept", [](auto& h) { Rename(h[1], "2 3"); }, {}},
         {"a space at the end",
          [](auto& h) { Rename(h[1], "Brick "); },
          {{"name-space", 1, {}, {}}}},
