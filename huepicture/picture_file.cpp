@@ -105,6 +105,28 @@ bool JpegTablesFit(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+// Whether an uncompressed BMP holds every row its header says it has. The decoder would
+// make room for them all and read what is missing as black: 6 KB that says it is 256 x 262,144
+// took a second and 200 MB before it was found short.
+bool BmpRowsFit(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t InfoHeaderEnd = 34;  // BITMAPINFOHEADER up to its compression
+    if (bytes.size() < InfoHeaderEnd || bytes[0] != 'B' || bytes[1] != 'M') return true;
+    const auto at = [&](std::size_t offset, std::size_t size) {
+        return huedata::LittleEndianValue(bytes.subspan(offset, size));
+    };
+    const std::uint32_t headerSize = at(14, 4), compression = at(30, 4);
+    constexpr std::uint32_t Uncompressed = 0, BitFields = 3;
+    if (headerSize < 40 || (compression != Uncompressed && compression != BitFields)) return true;
+    const std::uint64_t width = at(18, 4), bitsPerPixel = at(28, 2);
+    const auto height = static_cast<std::int32_t>(at(22, 4));
+    const std::uint64_t rows = height < 0 ? std::uint64_t{0} - static_cast<std::int64_t>(height)
+                                          : static_cast<std::uint64_t>(height);
+    constexpr std::uint64_t Largest = std::uint64_t{1} << 24U;  // the decoder refuses more
+    if (width > Largest || rows > Largest) return true;
+    const std::uint64_t stride = (width * bitsPerPixel + 31) / 32 * 4;
+    return std::uint64_t{at(10, 4)} + stride * rows <= bytes.size();
+}
+
 // The decoder's reason, which may quote bytes of the file (an unknown chunk's name), in plain
 // letters: one line, nothing a terminal would take as a command.
 std::string DecoderSays(std::string_view reason) {
@@ -139,6 +161,7 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
                                     ? ": the picture is broken: its header does not read"
                                     : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
     }
+    if (!BmpRowsFit(bytes)) throw HuesError(file + ": the picture is broken: the file ends early");
     // A BMP may say it is 0 pixels high, and the decoder takes it at its word.
     if (width <= 0 || height <= 0) {
         throw HuesError(file + ": the picture is broken: it is " + std::to_string(width) + " x " +

@@ -57,6 +57,8 @@ TEST(PictureFile, HostilePicturesAreRefusedWithTheirReason) {
         {"cut short", stripes.substr(0, 200), {}, "p: the picture is broken"},
         {"text", "not a picture\n", {}, "p: not a picture hues reads"},
         {"0 rows", flat, {}, "p: the picture is broken: it is 256 x 0 pixels"},
+        {"rows it does not hold", FixtureBytes(FUZZ_PICTURES "/bmp-rows-missing.bmp"), {},
+         "p: the picture is broken: the file ends early"},
         {"a Huffman table past its end",
          FixtureBytes(fixtures / "too-many-codes.jpg"),
          {},
