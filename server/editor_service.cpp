@@ -111,9 +111,13 @@ EditorResponse EditorService::Handle(const EditorRequest& request) {
     const std::string_view path = TargetPath(request.target);
     const bool page = path == "/", save = path == "/save", open = path == "/open" && !fileGiven_;
     const bool stop = path == "/stop", history = path == "/history";
-    if (!page && !save && !open && !stop && !history) return Refusal(404, "there is nothing here");
-    if (page || history) {
+    const bool findings = path == "/findings";
+    if (!page && !save && !open && !stop && !history && !findings) {
+        return Refusal(404, "there is nothing here");
+    }
+    if (page || history || findings) {
         if (request.method != "GET") return Refusal(405, "the page is read with GET");
+        if (findings) return Findings();
         return page ? Page() : History(QueryValue(request.target, "hue"));
     }
     if (auto refused = RefusedAsChange(request)) return *refused;
@@ -139,7 +143,7 @@ EditorResponse EditorService::Page() {
         TextBuilder page([&](std::string_view piece) { body.append(piece); });
         const std::vector<HueView> views = AllViews(read.hues);
         HtmlPage(HuesInParts(views), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
-                 &served, huecheck::PageFindingsOfFile(views, file_));
+                 &served);
         page.Flush();
     } catch (const HuesError& error) {
         // No hue file: the page says which file it looked for and why it found none.
@@ -193,21 +197,8 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
         message += "; the previous file is kept as " + huedata::PathText(*outcome.backup);
     }
     if (!outcome.changed) newStamp = std::string(stamp);
-    // The findings of the file as saved, which the page shows beside its hues from now on.
-    json findings = nullptr;
-    try {
-        const ReadFile saved = ReadWhole(file_);
-        findings = json::parse(huecheck::PageFindingsOfFile(AllViews(saved.hues), file_));
-    } catch (const HuesError&) {
-        // Saved, and changed since by another writer so that it no longer reads: the page
-        // keeps the findings it has, and its next read says what is wrong.
-        findings = nullptr;
-    }
     if (conflicts_.empty()) {
-        return Answer(200, {{"saved", changed},
-                            {"message", message},
-                            {"stamp", newStamp},
-                            {"findings", std::move(findings)}});
+        return Answer(200, {{"saved", changed}, {"message", message}, {"stamp", newStamp}});
     }
     // The page counts what is left: only the person knows a conflict settled as ours.
     std::size_t count = huedata::NumberFromText<std::size_t>(left).value_or(conflictsLeft_);
@@ -217,11 +208,19 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
         stopAsked_ = true;
         message += ". The merge is resolved: you may close this tab";
     }
-    return Answer(200, {{"saved", changed},
-                        {"message", message},
-                        {"stamp", newStamp},
-                        {"resolved", count == 0},
-                        {"findings", std::move(findings)}});
+    return Answer(
+        200,
+        {{"saved", changed}, {"message", message}, {"stamp", newStamp}, {"resolved", count == 0}});
+}
+
+// Asked by the page once it shows and after each save, so that neither waits for the check.
+EditorResponse EditorService::Findings() {
+    try {
+        const ReadFile read = ReadWhole(file_);
+        return {200, "application/json", huecheck::PageFindingsOfFile(AllViews(read.hues), file_)};
+    } catch (const HuesError& error) {
+        return Refusal(409, error.what());
+    }
 }
 
 EditorResponse EditorService::History(std::string_view hue) {

@@ -1,7 +1,7 @@
 // What `hues edit` answers, apart from the network: each request checked at the door
 // (request_gate.h) before anything is done for it, then the editor page made afresh from the
-// hue file, a save into the file through the same safe edit as `apply`, or another hue file
-// opened when none was found.
+// hue file, a save into the file through the same safe edit as `apply`, `hues check`'s
+// findings of the file, or another hue file opened when none was found.
 #pragma once
 
 #include "huegit/hue_history.h"
@@ -48,6 +48,7 @@ private:
     EditorResponse Save(std::string_view stamp, std::string_view left, const std::string& body);
     EditorResponse Open(const std::string& body);
     EditorResponse History(std::string_view hue);
+    EditorResponse Findings();
 
     std::filesystem::path file_;
     bool fileGiven_;

@@ -1,7 +1,7 @@
 // Each hue's findings of `hues check`, as the program found them: the page holds no rules of its
 // own. A page made without them (export html without --check) shows nothing of them; a page
-// `hues edit` serves is handed them again after each save.
-import { FINDINGS } from "./data.js";
+// `hues edit` serves asks for them once it shows and again after each save.
+import { FINDINGS, SERVED } from "./data.js";
 
 let byId = new Map();  // hue id → { worst, count, list: [{ rule, level, colour?, other_hue?, message }] }
 let failure = null;    // why the config could not be read, when it could not
@@ -13,7 +13,18 @@ export function useFindings(findings) {
   failure = findings?.error ?? null;
   for (const listener of listeners) listener();
 }
-export const findingsShown = () => FINDINGS !== null;
+export const findingsShown = () => FINDINGS !== null || SERVED !== null;
+
+// A served page's findings, asked of `hues edit`: what it answers replaces what the page had; a
+// refusal (the file no longer reads) leaves them, and the next save or read says why.
+export async function askFindings() {
+  try {
+    const response = await fetch("/findings" + location.search);
+    if (response.ok) useFindings(await response.json());
+  } catch {
+    // The server has stopped: the page keeps what it shows.
+  }
+}
 export const findingsOf = (id) => byId.get(id) ?? null;
 export const findingsFailure = () => failure;
 export const onFindingsChanged = (listener) => listeners.push(listener);

@@ -3,6 +3,7 @@
 import { MERGE, SERVED } from "./data.js";
 import { startResolving } from "./conflicts.js";
 import { startEditor } from "./editor.js";
+import { askFindings } from "./findings.js";
 import { startFromPicture } from "./from_picture.js";
 import { startHistory } from "./history.js";
 import { startRamp } from "./ramp.js";
@@ -16,5 +17,6 @@ startEditor();
 startFromPicture();
 startRamp();
 if (SERVED) startSaving(SERVED);
+if (SERVED) askFindings();
 if (SERVED?.history) startHistory();
 if (MERGE) startResolving(MERGE);

@@ -3,7 +3,7 @@
 // it: the server refuses it, writing nothing, when the file has changed since, and then the page
 // offers to read the file again and put the person's changes back on top of it.
 
-import { useFindings } from "./findings.js";
+import { askFindings } from "./findings.js";
 import { EditError, withHueObject } from "./hues.js";
 import { change, changesJson, keepUnder, reloadLeavingChanges, showChanges } from "./editor.js";
 import { becomeFile, changedCount, changedList, extraIds, fieldsOf } from "./store.js";
@@ -57,7 +57,7 @@ async function save() {
   render(true);
   rebaseButton.hidden = true;
   sayOfSave(answer.message, false);
-  if (answer.findings) useFindings(answer.findings);
+  askFindings();
   hooks.saved(answer);
 }
 

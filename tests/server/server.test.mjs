@@ -102,7 +102,7 @@ test("both servers refuse a page of another site on every route, and answer thei
   hues(other, "set", "4", "--name", "Other");
   const servers = { edit: await serve(file),
                     diff: await serveWith(["diff", forHues(file), forHues(other), "--web", "--no-browser", "--port", "0"]) };
-  const routes = { edit: ["/", "/history?hue=4"], diff: ["/"] };
+  const routes = { edit: ["/", "/history?hue=4", "/findings"], diff: ["/"] };
   for (const [kind, server] of Object.entries(servers)) {
     const own = `http://127.0.0.1:${server.port}`;
     for (const path of routes[kind]) {
