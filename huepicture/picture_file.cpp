@@ -120,7 +120,7 @@ bool BmpRowsFit(std::span<const std::uint8_t> bytes) {
     if (headerSize < 40 || (compression != Uncompressed && compression != BitFields)) return true;
     const std::uint64_t width = at(18, 4), bitsPerPixel = at(28, 2);
     const auto height = static_cast<std::int32_t>(at(22, 4));
-    const std::uint64_t rows = static_cast<std::uint64_t>(std::abs(std::int64_t{height}));
+    const auto rows = static_cast<std::uint64_t>(std::abs(std::int64_t{height}));
     constexpr std::uint64_t Largest = std::uint64_t{1} << 24U;  // the decoder refuses more
     if (width > Largest || rows > Largest) return true;
     const std::uint64_t stride = (width * bitsPerPixel + 31) / 32 * 4;
