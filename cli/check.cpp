@@ -1,6 +1,6 @@
 #include "cli/check.h"
 
-#include "cli/diff.h"
+#include "cli/edit.h"
 #include "huecheck/check_config.h"
 #include "huecheck/check_report.h"
 #include "huecheck/check_rules.h"
@@ -65,17 +65,11 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
                std::string& err) {
     const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
     if (request.dryRun) {
-        const std::vector<unsigned char> before =
+        std::vector<unsigned char> before =
             NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = before;
-        const auto changes = FixesFor(before, ids, choice, allowed);
-        huedata::ApplyHueChanges(after, changes);
-        const bool differ = before != after;
-        DiffHueBytes({shownName, before}, {shownName + " as it would be", after}, "text",
-                     request.style, out);
-        err += "hues: --dry-run: " + shownName +
-               (differ ? " would change" : " would stay as it is") + "; nothing was written\n";
-        return differ ? 1 : Success;
+        huedata::ApplyHueChanges(after, FixesFor(before, ids, choice, allowed));
+        return ShowDryRun(shownName, std::move(before), std::move(after), request.style, out, err);
     }
     std::size_t fixed = 0;
     // The fixes are found again in the writer's turn, on the bytes as they are then: a fix
@@ -94,8 +88,9 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
             request.keepBackup);
     });
     if (outcome.changed) {
-        err += "hues: fixed the " + std::string(fixed == 1 ? "name of 1 hue" : "names of ") +
-               (fixed == 1 ? "" : std::to_string(fixed) + " hues") + " in " + shownName +
+        err += "hues: fixed the name" +
+               (fixed == 1 ? std::string(" of 1 hue") : "s of " + std::to_string(fixed) + " hues") +
+               " in " + shownName +
                (outcome.backup ? "; previous file kept as " + huedata::PathText(*outcome.backup)
                                : "") +
                "\n";

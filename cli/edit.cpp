@@ -117,17 +117,6 @@ std::string Renamed(std::span<const unsigned char> before, std::size_t held,
     return lines;
 }
 
-// --dry-run: what the edit would make of `before`, as `diff` writes it.
-int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
-               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
-               std::string& err) {
-    const bool differ = before != after;
-    DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
-    err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
-           "; nothing was written\n";
-    return differ ? 1 : Success;
-}
-
 // The one line an edit in place ends with.
 std::string Report(const std::string& what, const fs::path& file,
                    const huedata::EditOutcome& outcome) {
@@ -325,6 +314,16 @@ void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsig
 }
 
 }  // namespace
+
+int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
+               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
+               std::string& err) {
+    const bool differ = before != after;
+    DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
+    err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
+           "; nothing was written\n";
+    return differ ? 1 : Success;
+}
 
 int BuildHueFile(const BuildRequest& request, const Environment& environment, TextBuilder& out,
                  std::string& err) {

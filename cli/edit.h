@@ -66,6 +66,12 @@ struct SetRequest {
     TextStyle style;      // of that diff
 };
 
+// --dry-run: what an edit would make of `before`, written to `out` as `diff` writes it, and a
+// line to `err` saying nothing was written. Returns 1 where anything would change, else 0.
+int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
+               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
+               std::string& err);
+
 // Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
 // the exit status: with dryRun, 1 where the hue would change.
 int SetHue(const SetRequest& request, TextBuilder& out, std::string& err);

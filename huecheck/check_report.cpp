@@ -75,18 +75,19 @@ std::string UriOf(std::string_view path) {
 
 // Where the finding lies in the file's bytes: its colour, else its hue's name for a name's
 // rule, else the whole entry.
-OrderedJson RegionOf(const Finding& finding) {
+struct ByteRegion {
+    std::uint64_t offset, length;
+};
+ByteRegion RegionOf(const Finding& finding) {
     const std::uint64_t entry = huedata::HueOffset(static_cast<std::size_t>(finding.hue));
     if (finding.colour) {
-        return {{"byteOffset", entry + huedata::HueColorsOffset +
-                                   2 * static_cast<std::uint64_t>(*finding.colour)},
-                {"byteLength", 2}};
+        return {entry + huedata::HueColorsOffset + 2 * static_cast<std::uint64_t>(*finding.colour),
+                2};
     }
     if (Rules()[finding.rule].id.starts_with("name-")) {
-        return {{"byteOffset", entry + huedata::HueNameOffset},
-                {"byteLength", huedata::HueNameSize}};
+        return {entry + huedata::HueNameOffset, huedata::HueNameSize};
     }
-    return {{"byteOffset", entry}, {"byteLength", huedata::HueRecordSize}};
+    return {entry, huedata::HueRecordSize};
 }
 
 std::string_view SarifLevel(Level level) {
@@ -155,14 +156,13 @@ void CheckJson(std::span<const Finding> findings, hues::TextBuilder& out) {
 }
 
 void WriteSarifResult(const Finding& finding, std::string_view uri, hues::TextBuilder& out) {
-    const OrderedJson region = RegionOf(finding);
+    const ByteRegion region = RegionOf(finding);
     out << R"({"ruleId": ")" << Rules()[finding.rule].id << R"(", "ruleIndex": )" << finding.rule
         << R"(, "level": ")" << SarifLevel(finding.level) << R"(", "message": {"text": )"
         << JsonString(Where(finding) + ": " + finding.message)
         << R"(}, "locations": [{"physicalLocation": {"artifactLocation": {"uri": )" << uri
-        << R"(}, "region": {"byteOffset": )" << region["byteOffset"].get<std::uint64_t>()
-        << R"(, "byteLength": )" << region["byteLength"].get<std::uint64_t>()
-        << R"(}}, "logicalLocations": [{"name": "hue )" << finding.hue
+        << R"(}, "region": {"byteOffset": )" << region.offset << R"(, "byteLength": )"
+        << region.length << R"(}}, "logicalLocations": [{"name": "hue )" << finding.hue
         << R"(", "kind": "element"}]}]})";
 }
 

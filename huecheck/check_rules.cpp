@@ -13,7 +13,6 @@
 #include <future>
 #include <map>
 #include <tuple>
-#include <unordered_map>
 
 namespace huecheck {
 
