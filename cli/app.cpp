@@ -29,7 +29,7 @@
 #include <optional>
 #include <sstream>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -44,7 +44,7 @@ struct Choices {
     std::string color;
     std::size_t count = 10;
     std::string vision = "normal";
-    double within = DefaultSimilarWithin;
+    double within = huetext::DefaultSimilarWithin;
     std::string exportKind;
     std::optional<std::string> sample;
     std::optional<std::string> output;
@@ -494,7 +494,7 @@ Commands AddCommands(CLI::App& app, Choices& choices) {
 struct Run {
     const Choices& choices;
     const Environment& env;
-    TextBuilder& out;
+    huetext::TextBuilder& out;
     std::string& err;
 };
 
@@ -502,62 +502,64 @@ std::filesystem::path PathOf(const std::string& text) {
     return huedata::PathFromUtf8(text);
 }
 
-TextStyle StyleFor(const Run& run) {
+huetext::TextStyle StyleFor(const Run& run) {
     return {.colors = ColorsFor(run.choices.colorMode, run.env)};
 }
 
-void WriteHues(const std::string& format, std::span<const HueView> hues, bool full, TextStyle style,
-               TextBuilder& out) {
-    if (format == "json") return HuesJson(hues, out);
-    if (format == "csv") return HuesCsv(hues, out);
-    return full ? ShowText(hues, style, out) : ListText(hues, style, out);
+void WriteHues(const std::string& format, std::span<const huetext::HueView> hues, bool full,
+               huetext::TextStyle style, huetext::TextBuilder& out) {
+    if (format == "json") return huetext::HuesJson(hues, out);
+    if (format == "csv") return huetext::HuesCsv(hues, out);
+    return full ? huetext::ShowText(hues, style, out) : huetext::ListText(hues, style, out);
 }
 
-void WriteMatches(const std::string& format, std::span<const NearMatch> matches, TextStyle style,
-                  TextBuilder& out) {
-    if (format == "json") return NearestJson(matches, out);
-    if (format == "csv") return NearestCsv(matches, out);
-    return NearestText(matches, style, out);
+void WriteMatches(const std::string& format, std::span<const huetext::NearMatch> matches,
+                  huetext::TextStyle style, huetext::TextBuilder& out) {
+    if (format == "json") return huetext::NearestJson(matches, out);
+    if (format == "csv") return huetext::NearestCsv(matches, out);
+    return huetext::NearestText(matches, style, out);
 }
 
 // The hues named by id, or with none named the whole file. Hues given by id are read one entry
 // each, as the window reads them, so that a few of a large file cost what they cost of a small
 // one; past some hundreds, the whole file at once is quicker.
-std::vector<HueView> LoadHuesNamed(const Run& run, std::span<const int> ids, HueFile& file) {
+std::vector<huetext::HueView> LoadHuesNamed(const Run& run, std::span<const int> ids,
+                                            huetext::HueFile& file) {
     constexpr std::size_t MostHuesReadAlone = 256;
     const auto path = PathOf(run.choices.file);
-    if (!ids.empty() && ids.size() <= MostHuesReadAlone) return LoadViews(path, ids, file);
-    file = LoadHueFile(path);
-    return ids.empty() ? AllViews(file) : ViewsOf(file, ids);
+    if (!ids.empty() && ids.size() <= MostHuesReadAlone) return huetext::LoadViews(path, ids, file);
+    file = huetext::LoadHueFile(path);
+    return ids.empty() ? huetext::AllViews(file) : huetext::ViewsOf(file, ids);
 }
 
 // show, list, find, nearest and similar.
 int RunReadingCommand(const Commands& commands, const Run& run) {
     const Choices& choices = run.choices;
-    const TextStyle style = StyleFor(run);
+    const huetext::TextStyle style = StyleFor(run);
     // Arguments are checked before the file is read, so that a typo is named as such.
-    const std::vector<int> ids = ParseIds(choices.ids);
+    const std::vector<int> ids = huetext::ParseIds(choices.ids);
     const std::optional<huedata::Rgb24> color =
-        commands.nearest->parsed() ? std::optional(ParseColor(choices.color)) : std::nullopt;
-    const huedata::Vision vision = ParseVision(choices.vision);
+        commands.nearest->parsed() ? std::optional(huetext::ParseColor(choices.color))
+                                   : std::nullopt;
+    const huedata::Vision vision = huetext::ParseVision(choices.vision);
     // A whole file's listing a part at a time as it is read. Held whole, the hues and their
     // views were most of a large listing's time: a fresh page touched for every 4 KB of them.
     if (commands.list->parsed() && ids.empty() && choices.format != "csv") {
         std::size_t listed = 0;
-        HuesInParts(PathOf(choices.file))
-            .ForEach([&](std::span<const HueView> views, std::size_t before) {
+        huetext::HuesInParts(PathOf(choices.file))
+            .ForEach([&](std::span<const huetext::HueView> views, std::size_t before) {
                 if (choices.format == "json") {
-                    HuesJsonPart(views, before, run.out);
+                    huetext::HuesJsonPart(views, before, run.out);
                 } else {
-                    ListText(views, style, run.out);
+                    huetext::ListText(views, style, run.out);
                 }
                 listed = before + views.size();
             });
-        if (choices.format == "json") HuesJsonEnd(listed, run.out);
+        if (choices.format == "json") huetext::HuesJsonEnd(listed, run.out);
         return Success;
     }
-    HueFile file;
-    const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
+    huetext::HueFile file;
+    const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
     if (commands.show->parsed()) {
         WriteHues(choices.format, hues, true, style, run.out);
         return Success;
@@ -572,58 +574,60 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
         return found.empty() ? NothingFound : Success;
     }
     if (commands.similar->parsed()) {
-        const auto pairs = SimilarHues(hues, choices.within, vision);
+        const auto pairs = huetext::SimilarHues(hues, choices.within, vision);
         if (choices.format == "json") {
-            SimilarJson(pairs, run.out);
+            huetext::SimilarJson(pairs, run.out);
         } else {
-            SimilarText(pairs, hues, run.out);
+            huetext::SimilarText(pairs, hues, run.out);
         }
         return pairs.empty() ? Success : SimilarFound;
     }
-    WriteMatches(choices.format, NearestHues(file, *color, choices.count, vision), style, run.out);
+    WriteMatches(choices.format, huetext::NearestHues(file, *color, choices.count, vision), style,
+                 run.out);
     return Success;
 }
 
 // The picture named with --sample, read and checked before anything is written or served.
-std::optional<SamplePicture> SampleChosen(const Choices& choices) {
+std::optional<page::SamplePicture> SampleChosen(const Choices& choices) {
     if (!choices.sample) return std::nullopt;
-    return ReadSamplePicture(PathOf(*choices.sample));
+    return page::ReadSamplePicture(PathOf(*choices.sample));
 }
 
 int RunExport(const Run& run) {
     const Choices& choices = run.choices;
-    const std::vector<int> ids = ParseIds(choices.ids);
+    const std::vector<int> ids = huetext::ParseIds(choices.ids);
     if (choices.sample && choices.exportKind != "html") {
-        throw HuesError("--sample goes with export html: a palette has no pictures");
+        throw huetext::HuesError("--sample goes with export html: a palette has no pictures");
     }
     if (choices.exportCheck && choices.exportKind != "html") {
-        throw HuesError("--check goes with export html: a palette has nowhere to show findings");
+        throw huetext::HuesError(
+            "--check goes with export html: a palette has nowhere to show findings");
     }
     const std::filesystem::path path = PathOf(choices.file);
-    const auto exportTo = [&](const std::function<void(TextBuilder&)>& write) {
+    const auto exportTo = [&](const std::function<void(huetext::TextBuilder&)>& write) {
         if (choices.output) {
             WriteExportFile(path, PathOf(*choices.output), write);
         } else {
             write(run.out);
         }
     };
-    if (IsPaletteExport(choices.exportKind) && ids.empty()) {
+    if (huepalette::IsPaletteExport(choices.exportKind) && ids.empty()) {
         // A whole file's palette likewise, read a part at a time as it is written.
-        const HuesInParts hues(path);
-        exportTo([&](TextBuilder& out) {
-            PaletteExport(choices.exportKind, hues, FileNameText(path), out);
+        const huetext::HuesInParts hues(path);
+        exportTo([&](huetext::TextBuilder& out) {
+            huepalette::PaletteExport(choices.exportKind, hues, huetext::FileNameText(path), out);
         });
         return Success;
     }
     if (choices.exportKind == "html" && choices.exportCheck) {
         // The findings need every hue at once (pairs), so the file is read whole.
-        HueFile file;
-        const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
-        const std::optional<SamplePicture> sample = SampleChosen(choices);
+        huetext::HueFile file;
+        const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+        const std::optional<page::SamplePicture> sample = SampleChosen(choices);
         const std::string findings = huecheck::PageFindingsOfFile(hues, path);
-        exportTo([&](TextBuilder& out) {
-            HtmlPage(HuesInParts(hues), FileNameText(path), sample ? &*sample : nullptr, out,
-                     nullptr, findings);
+        exportTo([&](huetext::TextBuilder& out) {
+            page::HtmlPage(huetext::HuesInParts(hues), huetext::FileNameText(path),
+                           sample ? &*sample : nullptr, out, nullptr, findings);
         });
         return Success;
     }
@@ -631,27 +635,27 @@ int RunExport(const Run& run) {
         // A whole file's page is made from the file read anew for each of the page's sections.
         // Held whole, the hues, their views and the page's values were most of its time: a
         // fresh page of memory touched for every 4 KB of them.
-        const HuesInParts hues(path);
-        const std::optional<SamplePicture> sample = SampleChosen(choices);
-        exportTo([&](TextBuilder& out) {
-            HtmlPage(hues, FileNameText(path), sample ? &*sample : nullptr, out);
+        const huetext::HuesInParts hues(path);
+        const std::optional<page::SamplePicture> sample = SampleChosen(choices);
+        exportTo([&](huetext::TextBuilder& out) {
+            page::HtmlPage(hues, huetext::FileNameText(path), sample ? &*sample : nullptr, out);
         });
         return Success;
     }
-    HueFile file;
-    const std::vector<HueView> hues = LoadHuesNamed(run, ids, file);
-    const std::optional<SamplePicture> sample = SampleChosen(choices);
+    huetext::HueFile file;
+    const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+    const std::optional<page::SamplePicture> sample = SampleChosen(choices);
     const ExportRequest request{choices.exportKind, sample ? &*sample : nullptr};
-    exportTo([&](TextBuilder& out) { ExportHues(path, hues, request, out); });
+    exportTo([&](huetext::TextBuilder& out) { ExportHues(path, hues, request, out); });
     return Success;
 }
 
 SourceReading ReadingChosen(const Run& run) {
     const Choices& choices = run.choices;
     return {.sources = choices.sources,
-            .encoding = choices.encoding == "utf-8"          ? SourceEncoding::Utf8
-                        : choices.encoding == "windows-1252" ? SourceEncoding::Windows1252
-                                                             : SourceEncoding::Detect,
+            .encoding = choices.encoding == "utf-8"          ? huetext::SourceEncoding::Utf8
+                        : choices.encoding == "windows-1252" ? huetext::SourceEncoding::Windows1252
+                                                             : huetext::SourceEncoding::Detect,
             .strict = choices.strict,
             .dryRun = choices.dryRun,
             .style = StyleFor(run)};
@@ -699,12 +703,12 @@ int RunSet(const Run& run) {
 
 int RunEditor(const Run& run) {
     const Choices& choices = run.choices;
-    ServeHueEditor({.file = PathOf(choices.file),
-                    .fileGiven = choices.fileGiven,
-                    .port = choices.port,
-                    .openBrowser = !choices.noBrowser,
-                    .sample = SampleChosen(choices)},
-                   {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+    server::ServeHueEditor({.file = PathOf(choices.file),
+                            .fileGiven = choices.fileGiven,
+                            .port = choices.port,
+                            .openBrowser = !choices.noBrowser,
+                            .sample = SampleChosen(choices)},
+                           {.printAddress = run.env.printNow, .tell = run.env.tellNow});
     return Success;
 }
 
@@ -719,7 +723,7 @@ int RunDiff(const Run& run) {
         .name = choices.pathName,
         .sample = SampleChosen(choices)};
     if (choices.web) {
-        ServeDiffPage(
+        server::ServeDiffPage(
             {.page = ServedDiffPage(request),
              .what = "the changes to " + (choices.pathName ? *choices.pathName : choices.second),
              .port = choices.port,
@@ -749,12 +753,12 @@ int RunMerge(const Run& run) {
     run.env.tellNow(run.err.substr(0, run.err.size() - 1));
     run.err.clear();
     const std::size_t left =
-        ServeHueEditor({.file = merged.written,
-                        .fileGiven = true,
-                        .port = choices.port,
-                        .openBrowser = !choices.noBrowser,
-                        .conflicts = merged.conflicts},
-                       {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+        server::ServeHueEditor({.file = merged.written,
+                                .fileGiven = true,
+                                .port = choices.port,
+                                .openBrowser = !choices.noBrowser,
+                                .conflicts = merged.conflicts},
+                               {.printAddress = run.env.printNow, .tell = run.env.tellNow});
     const std::string file = huedata::PathText(merged.written);
     if (left == 0) {
         run.err = "hues: the merge of " + file + " is resolved\n";
@@ -778,7 +782,7 @@ int RunGitSetup(const Run& run) {
 // log and blame: the file as named on the command line, read through git.
 int RunHistory(const Commands& commands, const Run& run) {
     const Choices& choices = run.choices;
-    std::vector<int> ids = ParseIds(choices.ids);
+    std::vector<int> ids = huetext::ParseIds(choices.ids);
     const HistoryAsked asked{.file = choices.file,
                              .ids = std::move(ids),
                              .rev = choices.rev,
@@ -839,14 +843,14 @@ bool IsSetAndNotEmpty(const Environment& env, const char* name) {
 
 }  // namespace
 
-TerminalColors ColorsFor(std::string_view mode, const Environment& environment) {
+huetext::TerminalColors ColorsFor(std::string_view mode, const Environment& environment) {
     const bool wanted = mode == "always" || (mode == "auto" && environment.stdoutIsTerminal &&
                                              !IsSetAndNotEmpty(environment, "NO_COLOR") &&
                                              environment.variable("TERM") != "dumb");
-    if (!wanted || !environment.showsColorEscapes()) return TerminalColors::None;
+    if (!wanted || !environment.showsColorEscapes()) return huetext::TerminalColors::None;
     const std::optional<std::string> depth = environment.variable("COLORTERM");
-    return depth == "truecolor" || depth == "24bit" ? TerminalColors::TrueColor
-                                                    : TerminalColors::Palette;
+    return depth == "truecolor" || depth == "24bit" ? huetext::TerminalColors::TrueColor
+                                                    : huetext::TerminalColors::Palette;
 }
 
 namespace {
@@ -869,7 +873,7 @@ Outcome FailureOutcome(const std::string& message) {
 }  // namespace
 
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
-                const TextSink& out) {
+                const huetext::TextSink& out) {
     CLI::App app{
         "Finds hues in a hue file by number, name or colour, exports them, makes hue "
         "files from text and changes them.",
@@ -907,12 +911,12 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     }
     choices.fileGiven = file->count() > 0;
     try {
-        TextBuilder builder(out);
+        huetext::TextBuilder builder(out);
         std::string err;
         const int status = RunCommand(commands, {choices, environment, builder, err});
         builder.Flush();
         return {status, {}, err};
-    } catch (const HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         return FailureOutcome(error.what());
     }
 }
@@ -925,4 +929,4 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
     return outcome;
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 enum ExitStatus : int {
     Success = 0,
@@ -57,14 +57,14 @@ struct Outcome {
 // and TERM is not "dumb". Some: 24-bit where COLORTERM is "truecolor" or "24bit", else the 256
 // of the terminal's palette; none where the escapes would not show (a Windows console that
 // has no virtual-terminal mode).
-TerminalColors ColorsFor(std::string_view mode, const Environment& environment);
+huetext::TerminalColors ColorsFor(std::string_view mode, const Environment& environment);
 
 // `arguments` are UTF-8, without the program name. What goes to standard output is handed
 // to `out` piece by piece, and only once everything has been read and checked.
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
-                const TextSink& out);
+                const huetext::TextSink& out);
 
 // The same, keeping standard output in the outcome.
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment);
 
-}  // namespace hues
+}  // namespace cli

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -61,12 +61,12 @@ std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
 }
 
 int FixHueFile(const CheckRequest& request, std::span<const int> ids,
-               const huecheck::RuleChoice& choice, const std::string& shownName, TextBuilder& out,
-               std::string& err) {
+               const huecheck::RuleChoice& choice, const std::string& shownName,
+               huetext::TextBuilder& out, std::string& err) {
     const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
     if (request.dryRun) {
         std::vector<unsigned char> before =
-            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = before;
         huedata::ApplyHueChanges(after, FixesFor(before, ids, choice, allowed));
         return ShowDryRun(shownName, std::move(before), std::move(after), request.style, out, err);
@@ -74,7 +74,7 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
     std::size_t fixed = 0;
     // The fixes are found again in the writer's turn, on the bytes as they are then: a fix
     // never touches a name another writer changed meanwhile.
-    const huedata::EditOutcome outcome = NamingTheFile([&] {
+    const huedata::EditOutcome outcome = huetext::NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor = [](std::uint64_t size) { return size; },
@@ -101,7 +101,7 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
 }
 
 void WriteFindings(const CheckRequest& request, const std::string& shownName,
-                   std::span<const huecheck::Finding> findings, TextBuilder& out) {
+                   std::span<const huecheck::Finding> findings, huetext::TextBuilder& out) {
     if (request.format == "json") {
         huecheck::CheckJson(findings, out);
     } else if (request.format == "sarif") {
@@ -115,9 +115,9 @@ void WriteFindings(const CheckRequest& request, const std::string& shownName,
 
 }  // namespace
 
-int CheckHueFile(const CheckRequest& request, TextBuilder& out, std::string& err) {
+int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::string& err) {
     // Every argument and the config are checked before the file is read or changed.
-    const std::vector<int> ids = ParseIds(request.ids);
+    const std::vector<int> ids = huetext::ParseIds(request.ids);
     const std::string shownName =
         request.pathName ? *request.pathName : huedata::PathText(request.file);
     const huecheck::RuleChoice choice = RulesChosen(request, shownName);
@@ -126,13 +126,13 @@ int CheckHueFile(const CheckRequest& request, TextBuilder& out, std::string& err
         const int status = FixHueFile(request, ids, choice, shownName, out, err);
         if (request.dryRun) return status;
     }
-    HueFile file;
-    std::vector<HueView> hues;
+    huetext::HueFile file;
+    std::vector<huetext::HueView> hues;
     if (ids.empty()) {
-        file = LoadHueFile(request.file);
-        hues = AllViews(file);
+        file = huetext::LoadHueFile(request.file);
+        hues = huetext::AllViews(file);
     } else {
-        hues = LoadViews(request.file, ids, file);
+        hues = huetext::LoadViews(request.file, ids, file);
     }
     const std::vector<huecheck::Finding> findings = huecheck::CheckHues(hues, choice);
     WriteFindings(request, shownName, findings, out);
@@ -142,4 +142,4 @@ int CheckHueFile(const CheckRequest& request, TextBuilder& out, std::string& err
     return failed ? 1 : Success;
 }
 
-}  // namespace hues
+}  // namespace cli

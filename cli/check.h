@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 struct CheckRequest {
     std::filesystem::path file;
@@ -24,11 +24,11 @@ struct CheckRequest {
     // copy of it (a staged blob, in the commit hook).
     std::optional<std::string> pathName;
     bool fix = false, unsafeFixes = false, dryRun = false, keepBackup = true;
-    TextStyle style;
+    huetext::TextStyle style;
 };
 
 // Checks `file` and writes the findings to `out`. Returns 1 where a finding is at or above
 // failOn, else 0; with fix and dryRun, 1 where the fixes would change the file.
-int CheckHueFile(const CheckRequest& request, TextBuilder& out, std::string& err);
+int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::string& err);
 
-}  // namespace hues
+}  // namespace cli

@@ -19,7 +19,7 @@
 #include <optional>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -32,7 +32,7 @@ struct ReadFile {
     DiffSide side;
 };
 ReadFile ReadSide(const fs::path& path) {
-    auto file = NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
+    auto file = huetext::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
     const auto bytes = file->bytes();
     return {std::move(file), {huedata::PathText(path), bytes}};
 }
@@ -48,8 +48,8 @@ void ForEachField(const huedata::HueDifference& hue, Shown shown, Row row) {
     for (const huedata::HueField field : hue.fields) {
         std::string old = shown(field, *hue.first), now = shown(field, *hue.second);
         if (field.kind == huedata::HueField::Name && old == now) {
-            old += " [" + NameBytesText(*hue.first) + "]";
-            now += " [" + NameBytesText(*hue.second) + "]";
+            old += " [" + huetext::NameBytesText(*hue.first) + "]";
+            now += " [" + huetext::NameBytesText(*hue.second) + "]";
         }
         row(field, old, now);
     }
@@ -57,11 +57,12 @@ void ForEachField(const huedata::HueDifference& hue, Shown shown, Row row) {
 
 // A changed hue's colours drawn: its old strip above its new one, each colour that changed
 // marked below them; a hue one file lacks, its one strip.
-void DrawHue(const huedata::HueDifference& hue, TextStyle style, TextBuilder& out) {
+void DrawHue(const huedata::HueDifference& hue, huetext::TextStyle style,
+             huetext::TextBuilder& out) {
     for (const auto& [label, side] : {std::pair{"  old ", &hue.first}, {"  new ", &hue.second}}) {
         if (!*side) continue;
         out << label;
-        ColorStrip(out, style, **side);
+        huetext::ColorStrip(out, style, **side);
         out << '\n';
     }
     if (!hue.first || !hue.second || hue.first->Colors == hue.second->Colors) return;
@@ -75,38 +76,39 @@ void DrawHue(const huedata::HueDifference& hue, TextStyle style, TextBuilder& ou
 }  // namespace
 
 void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
-                        std::string_view onlySecond, TextStyle style, TextBuilder& out) {
+                        std::string_view onlySecond, huetext::TextStyle style,
+                        huetext::TextBuilder& out) {
     using huedata::HueField;
     out << "hue " << hue.id;
     if (!hue.first)
-        out << ": " << onlySecond << ' ' << FieldValueText({HueField::Name}, *hue.second);
+        out << ": " << onlySecond << ' ' << huetext::FieldValueText({HueField::Name}, *hue.second);
     else if (!hue.second)
-        out << ": " << onlyFirst << ' ' << FieldValueText({HueField::Name}, *hue.first);
+        out << ": " << onlyFirst << ' ' << huetext::FieldValueText({HueField::Name}, *hue.first);
     else
-        out << ' ' << FieldValueText({HueField::Name}, *hue.second);
+        out << ' ' << huetext::FieldValueText({HueField::Name}, *hue.second);
     out << '\n';
     if (hue.first && hue.second) {
         ForEachField(
             hue,
             [](HueField field, const huedata::HueRecord& side) {
-                return FieldValueText(field, side);
+                return huetext::FieldValueText(field, side);
             },
             [&](HueField field, const std::string& old, const std::string& now) {
                 out << "  " << huedata::FieldWords(field) << ": " << old << " \xE2\x86\x92 " << now
                     << '\n';
             });
     }
-    if (style.colors != TerminalColors::None) DrawHue(hue, style, out);
+    if (style.colors != huetext::TerminalColors::None) DrawHue(hue, style, out);
 }
 
 namespace {
 
 void WriteText(const DiffSide& a, const DiffSide& b, const huedata::FileDifference& difference,
-               TextStyle style, TextBuilder& out) {
+               huetext::TextStyle style, huetext::TextBuilder& out) {
     for (const huedata::HueDifference& hue : difference.hues) {
         WriteHueDifference(hue, "only in " + a.name, "only in " + b.name, style, out);
     }
-    for (const std::string& line : FileChangeLines(difference)) out << line << '\n';
+    for (const std::string& line : huetext::FileChangeLines(difference)) out << line << '\n';
 }
 
 // A value as the table gives it: numbers in decimal, for spreadsheets.
@@ -117,17 +119,17 @@ std::string CsvValue(huedata::HueField field, const huedata::HueRecord& hue) {
         case huedata::HueField::TableEnd:
             return std::to_string(hue.TableEnd);
         default:
-            return FieldValueText(field, hue);
+            return huetext::FieldValueText(field, hue);
     }
 }
 
-void WriteCsv(const huedata::FileDifference& difference, TextBuilder& out) {
+void WriteCsv(const huedata::FileDifference& difference, huetext::TextBuilder& out) {
     const auto line = [&](const std::string& id, std::string_view field, const std::string& old,
                           const std::string& now) {
         out << id << ',' << field << ',';
-        CsvField(out, old);
+        huetext::CsvField(out, old);
         out << ',';
-        CsvField(out, now);
+        huetext::CsvField(out, now);
         out << "\r\n";
     };
     out << "id,field,old,new\r\n";
@@ -145,7 +147,7 @@ void WriteCsv(const huedata::FileDifference& difference, TextBuilder& out) {
     // The file's own parts, apart from the hues: no id.
     for (const huedata::HeaderDifference& header : difference.headers) {
         line({}, fmt::format("{}/{}", huedata::BlockHeaderName, header.block),
-             BlockHeaderText(header.first), BlockHeaderText(header.second));
+             huetext::BlockHeaderText(header.first), huetext::BlockHeaderText(header.second));
     }
     if (difference.firstSize != difference.secondSize) {
         line({}, "file_size", std::to_string(difference.firstSize),
@@ -161,13 +163,13 @@ void WriteCsv(const huedata::FileDifference& difference, TextBuilder& out) {
 // The patch: the second file's whole hue for every hue that differs and that it holds, with
 // the header of its block where that differs; a header alone where the block's first hue is
 // the same. In id order.
-std::vector<HueView> PatchViews(const huedata::FileDifference& difference) {
+std::vector<huetext::HueView> PatchViews(const huedata::FileDifference& difference) {
     std::map<std::size_t, std::uint32_t> headers;  // by the block's first hue
     for (const huedata::HeaderDifference& header : difference.headers) {
         const std::size_t first = header.block * huedata::HuesPerBlock;
         if (first < difference.secondCount) headers.emplace(first, header.second);
     }
-    std::vector<HueView> views;
+    std::vector<huetext::HueView> views;
     for (const huedata::HueDifference& hue : difference.hues) {
         if (!hue.second) continue;
         const auto header = headers.extract(hue.id);
@@ -177,15 +179,15 @@ std::vector<HueView> PatchViews(const huedata::FileDifference& difference) {
     for (const auto& [first, header] : headers) {
         views.push_back({static_cast<int>(first), {}, nullptr, header});
     }
-    std::ranges::sort(views, {}, &HueView::id);  // one view an id
+    std::ranges::sort(views, {}, &huetext::HueView::id);  // one view an id
     return views;
 }
 
 // The same as the changes `build --base` makes of it.
-std::vector<huedata::HueChange> ChangesOf(std::span<const HueView> views) {
+std::vector<huedata::HueChange> ChangesOf(std::span<const huetext::HueView> views) {
     std::vector<huedata::HueChange> changes;
     changes.reserve(views.size());
-    for (const HueView& view : views) {
+    for (const huetext::HueView& view : views) {
         huedata::HueChange change{.id = view.id, .blockHeader = view.blockHeader};
         if (view.record != nullptr) {
             change.name = view.record->Name;
@@ -215,25 +217,26 @@ std::string PatchNote(const DiffSide& a, const DiffSide& b,
 }
 
 std::string PageTitle(const DiffRequest& request) {
-    return "Changes to " + (request.name ? *request.name : FileNameText(request.second));
+    return "Changes to " + (request.name ? *request.name : huetext::FileNameText(request.second));
 }
 
 void WritePage(const DiffSide& first, const DiffSide& second, const DiffRequest& request,
-               bool served, TextBuilder& out) {
-    DiffPage({first.name, first.bytes}, {second.name, second.bytes}, PageTitle(request),
-             request.sample ? &*request.sample : nullptr, served, out);
+               bool served, huetext::TextBuilder& out) {
+    page::DiffPage({first.name, first.bytes}, {second.name, second.bytes}, PageTitle(request),
+                   request.sample ? &*request.sample : nullptr, served, out);
 }
 
 }  // namespace
 
-DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
+DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out) {
     const ReadFile readFirst = ReadSide(request.first), readSecond = ReadSide(request.second);
     const DiffSide& first = readFirst.side;
     const DiffSide& second = readSecond.side;
     if (request.sample && request.format != "html") {
-        throw HuesError("--sample goes with --format html or --web: only a page shows pictures");
+        throw huetext::HuesError(
+            "--sample goes with --format html or --web: only a page shows pictures");
     }
-    const auto write = [&](TextBuilder& to) {
+    const auto write = [&](huetext::TextBuilder& to) {
         if (request.format == "html") {
             WritePage(first, second, request, false, to);
             return DiffOutcome{.differ = !SameBytes(first.bytes, second.bytes), .note = {}};
@@ -243,29 +246,29 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out) {
     if (!request.output) return write(out);
     DiffOutcome outcome;
     const std::array read{request.first, request.second};
-    WriteFileAtomically(
-        *request.output, [&](TextBuilder& to) { outcome = write(to); }, read);
+    huetext::WriteFileAtomically(
+        *request.output, [&](huetext::TextBuilder& to) { outcome = write(to); }, read);
     return outcome;
 }
 
 std::string ServedDiffPage(const DiffRequest& request) {
     const ReadFile first = ReadSide(request.first), second = ReadSide(request.second);
     std::string page;
-    TextBuilder out([&](std::string_view piece) { page.append(piece); });
+    huetext::TextBuilder out([&](std::string_view piece) { page.append(piece); });
     WritePage(first.side, second.side, request, true, out);
     out.Flush();
     return page;
 }
 
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
-                         TextStyle style, TextBuilder& out) {
+                         huetext::TextStyle style, huetext::TextBuilder& out) {
     const huedata::FileDifference difference = huedata::CompareHueFiles(first.bytes, second.bytes);
     DiffOutcome outcome{.differ = difference.Any(), .note = {}};
     if (format == "csv") {
         WriteCsv(difference, out);
     } else if (format == "json") {
-        const std::vector<HueView> views = PatchViews(difference);
-        HuesJson(views, out);
+        const std::vector<huetext::HueView> views = PatchViews(difference);
+        huetext::HuesJson(views, out);
         outcome.note = PatchNote(first, second, difference, ChangesOf(views));
     } else {
         WriteText(first, second, difference, style, out);
@@ -273,4 +276,4 @@ DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const st
     return outcome;
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -15,15 +15,15 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace cli {
 
 struct DiffRequest {
     std::filesystem::path first, second;
     std::string format;  // text, json, csv or html
-    TextStyle style;
+    huetext::TextStyle style;
     std::optional<std::filesystem::path> output;  // written atomically, not to standard output
     std::optional<std::string> name;              // the file's name in the page's title
-    std::optional<SamplePicture> sample;          // the page shows each changed hue on it
+    std::optional<page::SamplePicture> sample;    // the page shows each changed hue on it
 };
 
 struct DiffOutcome {
@@ -31,7 +31,7 @@ struct DiffOutcome {
     std::string note;  // for standard error: why the patch cannot rebuild the second file
 };
 
-DiffOutcome DiffHueFiles(const DiffRequest& request, TextBuilder& out);
+DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out);
 
 // The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
 std::string ServedDiffPage(const DiffRequest& request);
@@ -39,7 +39,8 @@ std::string ServedDiffPage(const DiffRequest& request);
 // The hue as `diff` writes it: its heading, a line a field that changed, and with colours its
 // strips; a hue only the first (second) holds is said to be `onlyFirst` (`onlySecond`).
 void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
-                        std::string_view onlySecond, TextStyle style, TextBuilder& out);
+                        std::string_view onlySecond, huetext::TextStyle style,
+                        huetext::TextBuilder& out);
 
 // A hue file's bytes, with the name the output gives it.
 struct DiffSide {
@@ -49,6 +50,6 @@ struct DiffSide {
 
 // The same for bytes at hand (what an edit would make, say).
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
-                         TextStyle style, TextBuilder& out);
+                         huetext::TextStyle style, huetext::TextBuilder& out);
 
-}  // namespace hues
+}  // namespace cli

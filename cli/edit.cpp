@@ -23,7 +23,7 @@
 #include <map>
 #include <stdexcept>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -34,8 +34,8 @@ constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
 
 // The hues of the palettes among the sources, added to those of the text sources; a hue given
 // by two sources is refused.
-void AddPaletteHues(SourceHues& hues, std::span<const std::pair<std::string, std::string>> palettes,
-                    bool strict) {
+void AddPaletteHues(huetext::SourceHues& hues,
+                    std::span<const std::pair<std::string, std::string>> palettes, bool strict) {
     int inexact = 0;
     std::string firstInexact;
     std::map<int, std::string> givenBy;
@@ -43,45 +43,48 @@ void AddPaletteHues(SourceHues& hues, std::span<const std::pair<std::string, std
     for (const auto& [name, bytes] : palettes) {
         const auto span =
             std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        SourceHues read = PaletteHues(name, ReadPalette(name, span), strict, inexact, firstInexact);
+        huetext::SourceHues read = huepalette::PaletteHues(
+            name, huepalette::ReadPalette(name, span), strict, inexact, firstInexact);
         for (std::size_t i = 0; i < read.changes.size(); ++i) {
             const int id = read.changes[i].id;
             if (const auto given = givenBy.find(id); given != givenBy.end()) {
-                throw HuesError(name + ": hue " + std::to_string(id) +
-                                " is given twice; first in " + given->second);
+                throw huetext::HuesError(name + ": hue " + std::to_string(id) +
+                                         " is given twice; first in " + given->second);
             }
             givenBy[id] = name;
             hues.changes.push_back(read.changes[i]);
             hues.shown.push_back(std::move(read.shown[i]));
         }
     }
-    hues.warning += InexactColorsWarning(inexact, firstInexact);
+    hues.warning += huetext::InexactColorsWarning(inexact, firstInexact);
 }
 
 // Every source read and checked; warnings go to `err`.
-SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
-                       std::string& err) {
-    std::vector<SourceText> sources;
+huetext::SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
+                                std::string& err) {
+    std::vector<huetext::SourceText> sources;
     std::vector<std::pair<std::string, std::string>> palettes;
     for (const std::string& name : reading.sources) {
         std::string bytes;
         if (name == "-") {
             bytes = environment.readStandardInput();
         } else {
-            const auto read = NamingTheFile([&] {
+            const auto read = huetext::NamingTheFile([&] {
                 return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
             });
             bytes.assign(read.begin(), read.end());
         }
         std::string shownName = name == "-" ? "standard input" : name;
-        if (IsHuePalette(
+        if (huepalette::IsHuePalette(
                 std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))) {
             palettes.emplace_back(std::move(shownName), std::move(bytes));
             continue;
         }
-        sources.push_back(DecodeSource(std::move(shownName), bytes, reading.encoding, err));
+        sources.push_back(
+            huetext::DecodeSource(std::move(shownName), bytes, reading.encoding, err));
     }
-    SourceHues hues = sources.empty() ? SourceHues{} : ReadHueSources(sources, reading.strict);
+    huetext::SourceHues hues =
+        sources.empty() ? huetext::SourceHues{} : huetext::ReadHueSources(sources, reading.strict);
     AddPaletteHues(hues, palettes, reading.strict);
     err += hues.warning;
     return hues;
@@ -90,7 +93,7 @@ SourceHues ReadSources(const SourceReading& reading, const Environment& environm
 // A name as `diff` shows it.
 std::string NameShown(const std::array<unsigned char, 20>& name) {
     std::string shown = "\"";
-    shown.append(PrintableText(huedata::HueNameUtf8Text(name))).append("\"");
+    shown.append(huetext::PrintableText(huedata::HueNameUtf8Text(name))).append("\"");
     return shown;
 }
 
@@ -134,8 +137,8 @@ std::string Report(const std::string& what, const fs::path& file,
 std::int16_t TableValue(const std::string& text) {
     const auto value = huedata::NumberFromText<int>(text);
     if (!value || *value < huedata::LowestTableValue || *value > huedata::HighestTableValue) {
-        throw HuesError("--table: '" + text + "' is not a table value from " +
-                        huedata::TableRangeText());
+        throw huetext::HuesError("--table: '" + text + "' is not a table value from " +
+                                 huedata::TableRangeText());
     }
     return static_cast<std::int16_t>(*value);
 }
@@ -146,9 +149,9 @@ std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::stri
     for (;;) {
         const auto comma = text.find(',', start);
         try {
-            colors.push_back(ParseColor(text.substr(start, comma - start)));
-        } catch (const HuesError& error) {
-            throw HuesError(option + ": " + error.what());
+            colors.push_back(huetext::ParseColor(text.substr(start, comma - start)));
+        } catch (const huetext::HuesError& error) {
+            throw huetext::HuesError(option + ": " + error.what());
         }
         if (comma == std::string::npos) return colors;
         start = comma + 1;
@@ -161,13 +164,13 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
     int inexact = 0;
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const int before = inexact;
-        stored[i] = StoredColor(colors[i], inexact);
+        stored[i] = huetext::StoredColor(colors[i], inexact);
         if (inexact != before && strict) {
-            throw HuesError("colour " + std::to_string(i) + ": " +
-                            InexactColorText(colors[i], stored[i]));
+            throw huetext::HuesError("colour " + std::to_string(i) + ": " +
+                                     huetext::InexactColorText(colors[i], stored[i]));
         }
     }
-    warning = InexactColorsWarning(inexact);
+    warning = huetext::InexactColorsWarning(inexact);
     return stored;
 }
 
@@ -202,13 +205,13 @@ bool ReadNumberBetween(std::string_view text, double least, double most, double&
 std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::string& warning) {
     const auto base = ColorList("--ramp", *request.ramp);
     if (base.size() != 1) {
-        throw HuesError("--ramp: gives " + std::to_string(base.size()) +
-                        " colours; give one, #RRGGBB");
+        throw huetext::HuesError("--ramp: gives " + std::to_string(base.size()) +
+                                 " colours; give one, #RRGGBB");
     }
     huedata::RampChoice choice;
     if (request.shift && !ReadNumberBetween(*request.shift, 0, 90, choice.shift)) {
-        throw HuesError("--shift: \"" + PrintableText(*request.shift) +
-                        "\" is not a number of degrees from 0 to 90");
+        throw huetext::HuesError("--shift: \"" + huetext::PrintableText(*request.shift) +
+                                 "\" is not a number of degrees from 0 to 90");
     }
     if (request.range) {
         const std::string_view text = *request.range;
@@ -217,8 +220,9 @@ std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::s
             !ReadNumberBetween(text.substr(0, comma), 0, 1, choice.dark) ||
             !ReadNumberBetween(text.substr(comma + 1), 0, 1, choice.light) ||
             !(choice.dark < choice.light)) {
-            throw HuesError("--range: \"" + PrintableText(text) +
-                            "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
+            throw huetext::HuesError(
+                "--range: \"" + huetext::PrintableText(text) +
+                "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
         }
     }
     StoredColors(base, request.strict, warning);
@@ -247,8 +251,8 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         try {
             change.name = huedata::HueNameBytes(*request.name);
         } catch (const std::invalid_argument& why) {
-            throw HuesError("--name: \"" + PrintableText(*request.name) +
-                            "\" cannot be stored: " + why.what());
+            throw huetext::HuesError("--name: \"" + huetext::PrintableText(*request.name) +
+                                     "\" cannot be stored: " + why.what());
         }
     }
     if (!request.table.empty()) {
@@ -258,25 +262,26 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.colors) {
         const auto colors = ColorList("--colors", *request.colors);
         if (colors.size() != 32) {
-            throw HuesError("--colors: gives " + std::to_string(colors.size()) +
-                            " colours; a hue has 32");
+            throw huetext::HuesError("--colors: gives " + std::to_string(colors.size()) +
+                                     " colours; a hue has 32");
         }
         change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
     }
     if (request.gradient) {
         const auto stops = ColorList("--gradient", *request.gradient);
         if (stops.size() < 2 || stops.size() > 32) {
-            throw HuesError("--gradient: gives " + std::to_string(stops.size()) +
-                            " colours; give 2 to 32 stops");
+            throw huetext::HuesError("--gradient: gives " + std::to_string(stops.size()) +
+                                     " colours; give 2 to 32 stops");
         }
         change.colors = GradientFromStops(stops, request.strict, warning);
     }
     if (request.palette) {
         const auto [path, group] = PaletteAndGroup(*request.palette);
         const std::string name = huedata::PathText(path);
-        const auto bytes = NamingTheFile(
-            [&path = path] { return huedata::ReadFileBytes(path, MostPaletteBytes); });
-        const auto colors = PaletteColorsFor(name, ReadPalette(name, bytes), group);
+        const auto bytes = huetext::NamingTheFile(
+            [&path = path] { return huedata::ReadFileBytes(path, huepalette::MostPaletteBytes); });
+        const auto colors =
+            huepalette::PaletteColorsFor(name, huepalette::ReadPalette(name, bytes), group);
         if (colors.size() == 32) {
             change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
         } else {
@@ -286,12 +291,12 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.ramp) change.colors = RampFromColor(request, warning);
     if (request.picture) {
         const auto region =
-            request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
-        change.colors =
-            RampFromPictureFile(*request.picture, ReadPicture(*request.picture), region);
+            request.region ? std::optional(huepicture::ParseRegion(*request.region)) : std::nullopt;
+        change.colors = huepicture::RampFromPictureFile(
+            *request.picture, huepicture::ReadPicture(*request.picture), region);
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
-        throw HuesError(
+        throw huetext::HuesError(
             "set: nothing to change: give --name, --table, --colors, --gradient, --ramp, --from, "
             "--from-picture or --copy-of");
     }
@@ -302,9 +307,9 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
 void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsigned char> image,
                    std::size_t held, const fs::path& file) {
     if (static_cast<std::size_t>(copyOf) >= held) {
-        throw HuesError(huedata::PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
-                        " is past the end of the file, which holds " + std::to_string(held) +
-                        " hues");
+        throw huetext::HuesError(
+            huedata::PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
+            " is past the end of the file, which holds " + std::to_string(held) + " hues");
     }
     const huedata::HueRecord copied = huedata::HueAt(image, static_cast<std::size_t>(copyOf));
     if (!change.name) change.name = copied.Name;
@@ -316,8 +321,8 @@ void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsig
 }  // namespace
 
 int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
-               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
-               std::string& err) {
+               std::vector<unsigned char> after, huetext::TextStyle style,
+               huetext::TextBuilder& out, std::string& err) {
     const bool differ = before != after;
     DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
@@ -325,19 +330,21 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
     return differ ? 1 : Success;
 }
 
-int BuildHueFile(const BuildRequest& request, const Environment& environment, TextBuilder& out,
-                 std::string& err) {
-    const SourceHues hues = ReadSources(request.reading, environment, err);
+int BuildHueFile(const BuildRequest& request, const Environment& environment,
+                 huetext::TextBuilder& out, std::string& err) {
+    const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
     std::vector<unsigned char> image;
-    if (request.base) image = NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
+    if (request.base)
+        image = huetext::NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
     huedata::ApplyHueChanges(
-        image, ChangesOver(hues, image, huedata::HueCountForSize(image.size())), request.count);
+        image, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())),
+        request.count);
 
     if (request.reading.dryRun) {
         std::vector<unsigned char> before;
         std::error_code missing;
         if (fs::exists(request.output, missing)) {
-            before = NamingTheFile([&] { return huedata::ReadFileBytes(request.output); });
+            before = huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.output); });
         }
         return ShowDryRun(huedata::PathText(request.output), std::move(before), std::move(image),
                           request.reading.style, out, err);
@@ -347,37 +354,37 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment, Te
         if (source != "-") read.push_back(huedata::PathFromUtf8(source));
     }
     if (request.base) read.push_back(*request.base);
-    WriteFileAtomically(
+    huetext::WriteFileAtomically(
         request.output,
-        [&](TextBuilder& written) {
+        [&](huetext::TextBuilder& written) {
             written << std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
         },
         read);
     return Success;
 }
 
-int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, TextBuilder& out,
-                   std::string& err) {
-    const SourceHues hues = ReadSources(request.reading, environment, err);
+int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
+                   huetext::TextBuilder& out, std::string& err) {
+    const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
     if (request.reading.dryRun) {
         std::vector<unsigned char> image =
-            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = image;
-        huedata::ApplyHueChanges(after,
-                                 ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
+        huedata::ApplyHueChanges(
+            after, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
         return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
                           request.reading.style, out, err);
     }
     std::string renamed;
-    const ApplyHooks hooks{.before =
-                               [&](std::span<const unsigned char> before,
-                                   std::span<const huedata::HueChange> changes) {
-                                   renamed = Renamed(
-                                       before, huedata::HueCountForSize(before.size()), changes);
-                               },
-                           .after = {}};
-    const HuesApplied applied = NamingTheFile(
-        [&] { return ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
+    const huetext::ApplyHooks hooks{
+        .before =
+            [&](std::span<const unsigned char> before,
+                std::span<const huedata::HueChange> changes) {
+                renamed = Renamed(before, huedata::HueCountForSize(before.size()), changes);
+            },
+        .after = {}};
+    const huetext::HuesApplied applied = huetext::NamingTheFile(
+        [&] { return huetext::ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
     const std::size_t changed = applied.changed;
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
     err += renamed +
@@ -385,13 +392,13 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, 
     return Success;
 }
 
-int SetHue(const SetRequest& request, TextBuilder& out, std::string& err) {
+int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& err) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
     err += warning;
     if (request.dryRun) {
         std::vector<unsigned char> image =
-            NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         const std::size_t held = huedata::HueCountForSize(image.size());
         if (request.copyOf) StartFromCopy(change, *request.copyOf, image, held, request.file);
         std::vector<unsigned char> after = image;
@@ -400,7 +407,7 @@ int SetHue(const SetRequest& request, TextBuilder& out, std::string& err) {
                           request.style, out, err);
     }
     const auto oneChange = [&] { return std::span(&change, 1); };
-    const auto outcome = NamingTheFile([&] {
+    const auto outcome = huetext::NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor =
@@ -419,4 +426,4 @@ int SetHue(const SetRequest& request, TextBuilder& out, std::string& err) {
     return Success;
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 // How the sources are read, and whether anything is written.
 struct SourceReading {
     std::vector<std::string> sources;  // JSON, CSV, or ASE, ACO, KPL; "-" is standard input
-    SourceEncoding encoding = SourceEncoding::Detect;
+    huetext::SourceEncoding encoding = huetext::SourceEncoding::Detect;
     bool strict = false;  // a colour no hue can hold is an error
     // Nothing written: what would change goes to standard output as `diff` writes it, and the
     // exit status is 1 where anything would.
     bool dryRun = false;
-    TextStyle style;  // of that diff
+    huetext::TextStyle style;  // of that diff
 };
 
 struct BuildRequest {
@@ -33,8 +33,8 @@ struct BuildRequest {
 };
 
 // Makes the file `output` from the sources. Returns the exit status; warnings go to `err`.
-int BuildHueFile(const BuildRequest& request, const Environment& environment, TextBuilder& out,
-                 std::string& err);
+int BuildHueFile(const BuildRequest& request, const Environment& environment,
+                 huetext::TextBuilder& out, std::string& err);
 
 struct ApplyRequest {
     SourceReading reading;
@@ -44,8 +44,8 @@ struct ApplyRequest {
 
 // Changes `file` in place as build --base would, and says so in `err`: a line for each hue
 // renamed (the first 20), then the one line saying what was done. Returns the exit status.
-int ApplyToHueFile(const ApplyRequest& request, const Environment& environment, TextBuilder& out,
-                   std::string& err);
+int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
+                   huetext::TextBuilder& out, std::string& err);
 
 struct SetRequest {
     std::filesystem::path file;
@@ -62,18 +62,18 @@ struct SetRequest {
     std::optional<std::string> shift, range;       // and how, as given
     bool keepBackup = true;
     bool strict = false;
-    bool dryRun = false;  // write nothing: show what would change as diff does
-    TextStyle style;      // of that diff
+    bool dryRun = false;       // write nothing: show what would change as diff does
+    huetext::TextStyle style;  // of that diff
 };
 
 // --dry-run: what an edit would make of `before`, written to `out` as `diff` writes it, and a
 // line to `err` saying nothing was written. Returns 1 where anything would change, else 0.
 int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
-               std::vector<unsigned char> after, TextStyle style, TextBuilder& out,
-               std::string& err);
+               std::vector<unsigned char> after, huetext::TextStyle style,
+               huetext::TextBuilder& out, std::string& err);
 
 // Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
 // the exit status: with dryRun, 1 where the hue would change.
-int SetHue(const SetRequest& request, TextBuilder& out, std::string& err);
+int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& err);
 
-}  // namespace hues
+}  // namespace cli

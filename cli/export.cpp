@@ -6,25 +6,25 @@
 #include "huetext/output_file.h"
 #include "page/html_export.h"
 
-namespace hues {
+namespace cli {
 
-void ExportHues(const std::filesystem::path& hueFile, std::span<const HueView> hues,
-                const ExportRequest& request, TextBuilder& out) {
-    const std::string name = FileNameText(hueFile);
-    if (IsPaletteExport(request.kind)) {
-        PaletteExport(request.kind, HuesInParts(hues), name, out);
+void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::HueView> hues,
+                const ExportRequest& request, huetext::TextBuilder& out) {
+    const std::string name = huetext::FileNameText(hueFile);
+    if (huepalette::IsPaletteExport(request.kind)) {
+        huepalette::PaletteExport(request.kind, huetext::HuesInParts(hues), name, out);
     } else if (request.kind == "gpl") {
-        GimpPalette(hues, name, out);
+        huetext::GimpPalette(hues, name, out);
     } else if (request.kind == "csv") {
-        SpreadsheetCsv(hues, out);
+        huetext::SpreadsheetCsv(hues, out);
     } else {
-        HtmlPage(HuesInParts(hues), name, request.sample, out);
+        page::HtmlPage(huetext::HuesInParts(hues), name, request.sample, out);
     }
 }
 
 void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
-                     const std::function<void(TextBuilder&)>& write) {
-    WriteFileAtomically(output, write, std::span(&hueFile, 1));
+                     const std::function<void(huetext::TextBuilder&)>& write) {
+    huetext::WriteFileAtomically(output, write, std::span(&hueFile, 1));
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -11,20 +11,20 @@
 #include <span>
 #include <string>
 
-namespace hues {
+namespace cli {
 
 struct ExportRequest {
-    std::string kind;                       // "gpl", a palette's (ase...), "html" or "csv"
-    const SamplePicture* sample = nullptr;  // html: the picture to show each hue on
+    std::string kind;                             // "gpl", a palette's (ase...), "html" or "csv"
+    const page::SamplePicture* sample = nullptr;  // html: the picture to show each hue on
 };
 
 // Writes the export of `hues`, from the hue file at `hueFile`, to `out`.
-void ExportHues(const std::filesystem::path& hueFile, std::span<const HueView> hues,
-                const ExportRequest& request, TextBuilder& out);
+void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::HueView> hues,
+                const ExportRequest& request, huetext::TextBuilder& out);
 
 // Has `write` write an export of the hue file at `hueFile` to the file `output` atomically,
 // never over the hue file.
 void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
-                     const std::function<void(TextBuilder&)>& write);
+                     const std::function<void(huetext::TextBuilder&)>& write);
 
-}  // namespace hues
+}  // namespace cli

@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 // The text with every Windows-1252 letter in lower case (A-Z, À-Þ but ×, Š, Œ, Ž, Ÿ), so
 // that two texts compare without case. Other characters stay as they are.
 std::u16string FoldCase(std::u16string_view text);
 
 // The hues whose name contains `text` (UTF-8), ignoring case, in identifier order.
-std::vector<HueView> FindHues(const HueFile& file, std::string_view text);
+std::vector<huetext::HueView> FindHues(const huetext::HueFile& file, std::string_view text);
 
-}  // namespace hues
+}  // namespace cli

@@ -13,7 +13,7 @@
 #include <optional>
 #include <utility>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -31,7 +31,7 @@ public:
         arguments.insert(arguments.begin(), "git");
         std::string output;
         const int status = environment_.runProgram(arguments, output, true);
-        if (status < 0) throw HuesError("git-setup: git cannot be run: is it installed?");
+        if (status < 0) throw huetext::HuesError("git-setup: git cannot be run: is it installed?");
         if (status != 0) return std::nullopt;
         while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
             output.pop_back();
@@ -44,8 +44,8 @@ public:
         command.insert(command.end(), arguments.begin(), arguments.end());
         std::string output;
         if (environment_.runProgram(command, output, false) != 0) {
-            throw HuesError("git-setup: git config " + scope_ + " " + arguments.front() +
-                            " failed");
+            throw huetext::HuesError("git-setup: git config " + scope_ + " " + arguments.front() +
+                                     " failed");
         }
     }
     std::optional<std::string> Get(const std::string& key) const {
@@ -104,7 +104,7 @@ fs::path AttributesFile(const Git& git, const Environment& environment, bool glo
     if (!global) {
         const auto top = git.Ask({"rev-parse", "--show-toplevel"});
         if (!top) {
-            throw HuesError(
+            throw huetext::HuesError(
                 "git-setup: this is not inside a git repository; run it in one, or give "
                 "--global to set it up for all of yours");
         }
@@ -118,7 +118,8 @@ fs::path AttributesFile(const Git& git, const Environment& environment, bool glo
     if (xdg && !xdg->empty()) return huedata::PathFromUtf8(*xdg) / "git" / "attributes";
     auto home = environment.variable("HOME");
     if (!home || home->empty()) home = environment.variable("USERPROFILE");
-    if (!home || home->empty()) throw HuesError("git-setup: no home folder (HOME) for --global");
+    if (!home || home->empty())
+        throw huetext::HuesError("git-setup: no home folder (HOME) for --global");
     return huedata::PathFromUtf8(*home) / ".config" / "git" / "attributes";
 }
 
@@ -135,11 +136,11 @@ std::vector<std::string> LinesOf(const fs::path& file) {
 void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    WriteFileAtomically(file,
-                        [&](TextBuilder& out) {
-                            for (const std::string& line : lines) out << line << '\n';
-                        },
-                        {});
+    huetext::WriteFileAtomically(file,
+                                 [&](huetext::TextBuilder& out) {
+                                     for (const std::string& line : lines) out << line << '\n';
+                                 },
+                                 {});
 }
 
 // The first line of the hook marks it as ours, so that it is never taken for the person's.
@@ -188,7 +189,8 @@ bool IsOurHook(const fs::path& hook) {
 fs::path HooksFolder(const Git& git) {
     const auto hooks = git.Ask({"rev-parse", "--path-format=absolute", "--git-path", "hooks"});
     if (!hooks)
-        throw HuesError("git-setup: --check: git cannot say where this repository's hooks are");
+        throw huetext::HuesError(
+            "git-setup: --check: git cannot say where this repository's hooks are");
     return huedata::PathFromUtf8(*hooks);
 }
 
@@ -201,16 +203,18 @@ std::string AddHook(const Git& git, const std::string& hues) {
     std::string said;
     if (fs::exists(hook, error) && !IsOurHook(hook)) {
         if (fs::exists(folder / ChainedHook, error)) {
-            throw HuesError("git-setup: --check: " + where + " and " +
-                            huedata::PathText(folder / ChainedHook) +
-                            " are both there already; neither is hues's, and neither is changed");
+            throw huetext::HuesError(
+                "git-setup: --check: " + where + " and " + huedata::PathText(folder / ChainedHook) +
+                " are both there already; neither is hues's, and neither is changed");
         }
         fs::rename(hook, folder / ChainedHook, error);
-        if (error) throw HuesError("git-setup: --check: " + where + ": " + error.message());
+        if (error)
+            throw huetext::HuesError("git-setup: --check: " + where + ": " + error.message());
         said += where + ": the hook there before kept as " + ChainedHook + ", and run first\n";
     }
     fs::create_directories(folder, error);
-    WriteFileAtomically(hook, [&](TextBuilder& out) { out << HookScript(hues); }, {});
+    huetext::WriteFileAtomically(hook, [&](huetext::TextBuilder& out) { out << HookScript(hues); },
+                                 {});
     fs::permissions(hook,
                     fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                         fs::perms::others_read | fs::perms::others_exec,
@@ -237,7 +241,7 @@ std::string RemoveHook(const Git& git) {
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment) {
     const Git git(environment, request.global);
     if (request.check && request.global) {
-        throw HuesError(
+        throw huetext::HuesError(
             "git-setup: --check installs a hook in one repository: give it without "
             "--global");
     }
@@ -298,4 +302,4 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
     return said;
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 struct GitSetupRequest {
     bool global = false;  // the user's git configuration and attributes, not one repository's
@@ -24,4 +24,4 @@ struct GitSetupRequest {
 // repository without `global`, or when git cannot be run.
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment);
 
-}  // namespace hues
+}  // namespace cli

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -21,19 +21,19 @@ huegit::HueHistory HistoryOf(const HistoryAsked& asked, bool everyHue) {
 }
 
 // The commit's line: its short hash, author and date, and subject; or that it is not one yet.
-void CommitLine(const huegit::CommitInfo& commit, TextBuilder& out) {
+void CommitLine(const huegit::CommitInfo& commit, huetext::TextBuilder& out) {
     if (commit.hash.empty()) {
         out << "uncommitted  Not committed yet\n";
         return;
     }
-    out << commit.hash.substr(0, 7) << "  " << PrintableText(commit.author) << " <"
-        << PrintableText(commit.email) << ">  " << commit.date << "  "
-        << PrintableText(commit.subject) << '\n';
+    out << commit.hash.substr(0, 7) << "  " << huetext::PrintableText(commit.author) << " <"
+        << huetext::PrintableText(commit.email) << ">  " << commit.date << "  "
+        << huetext::PrintableText(commit.subject) << '\n';
 }
 
 }  // namespace
 
-void LogHues(const HistoryAsked& asked, TextBuilder& out) {
+void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
     const huegit::HueHistory history = HistoryOf(asked, false);
     std::span<const huegit::HueChangeEntry> entries = history.entries;
     if (asked.most) entries = entries.first(std::min(*asked.most, entries.size()));
@@ -54,7 +54,7 @@ void LogHues(const HistoryAsked& asked, TextBuilder& out) {
     }
 }
 
-void BlameHues(const HistoryAsked& asked, TextBuilder& out) {
+void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
     const huegit::HueHistory history = HistoryOf(asked, asked.ids.empty());
     std::vector<std::size_t> ids(asked.ids.begin(), asked.ids.end());
     if (ids.empty()) {
@@ -87,17 +87,18 @@ void BlameHues(const HistoryAsked& asked, TextBuilder& out) {
         const huegit::HueChangeEntry* entry = last[hue];
         const auto& state = now[hue];  // the hue as it is, as git blame shows each line
         const std::string name =
-            state ? PrintableText(huedata::HueNameUtf8Text(state->record.Name)) : std::string();
+            state ? huetext::PrintableText(huedata::HueNameUtf8Text(state->record.Name))
+                  : std::string();
         out.Format(FMT_COMPILE("{:>5}  "), hue);
         if (entry == nullptr) {
             out << "uncommitted  Not committed yet";
         } else {
             const huegit::CommitInfo& commit = history.commits[entry->commit];
-            out << commit.hash.substr(0, 7) << "  " << PrintableText(commit.author) << "  "
+            out << commit.hash.substr(0, 7) << "  " << huetext::PrintableText(commit.author) << "  "
                 << commit.date;
         }
         out << "  " << name << '\n';
     }
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 struct HistoryAsked {
     std::string file;                 // as git names it from the current folder
@@ -19,10 +19,10 @@ struct HistoryAsked {
     std::optional<std::string> rev;   // where to start; none: HEAD, the working file first
     std::optional<std::size_t> most;  // log: at most this many entries
     std::string format;               // text or json
-    TextStyle style;
+    huetext::TextStyle style;
 };
 
-void LogHues(const HistoryAsked& asked, TextBuilder& out);
-void BlameHues(const HistoryAsked& asked, TextBuilder& out);
+void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out);
+void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out);
 
-}  // namespace hues
+}  // namespace cli

@@ -27,10 +27,10 @@ std::string ReadStandardInput() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace hues::platform;
+    using namespace cli::platform;
     PrepareProcess();
     const char* mergePrefer = std::getenv("HUES_MERGE_PREFER");
-    const hues::Environment environment{
+    const cli::Environment environment{
         .stdoutIsTerminal = IsTerminal(stdout),
         .showsColorEscapes = ShowsColorEscapes,
         .mergePrefer = mergePrefer != nullptr && mergePrefer[0] != '\0'
@@ -55,13 +55,13 @@ int main(int argc, char** argv) {
     };
     // After a failed write the rest is not attempted: the first reason is the one to give.
     int writeError = 0;
-    hues::Outcome outcome =
-        hues::RunHues(Arguments(argc, argv), environment, [&](std::string_view piece) {
+    cli::Outcome outcome =
+        cli::RunHues(Arguments(argc, argv), environment, [&](std::string_view piece) {
             if (writeError == 0 && !Write(stdout, piece)) writeError = errno;
         });
     if (writeError == 0 && std::fflush(stdout) != 0) writeError = errno;
     if (writeError != 0) {
-        outcome.status = hues::Failure;
+        outcome.status = cli::Failure;
         outcome.err +=
             "hues: cannot write to standard output: " + std::string(std::strerror(writeError)) +
             "\n";

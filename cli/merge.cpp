@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-namespace hues {
+namespace cli {
 
 namespace {
 
@@ -28,7 +28,7 @@ using huedata::MergePart;
 using Value = std::optional<std::vector<unsigned char>>;
 
 std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
-    return NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
+    return huetext::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
 }
 
 // A unit's value as texts for people give it; a side without the hue says why it has none.
@@ -36,13 +36,13 @@ std::string ValueText(const MergeConflict& conflict, const Value& value, bool is
     if (!value) return isBase ? "none" : "cut off";
     switch (conflict.part) {
         case MergePart::HueField:
-            return FieldValueText(conflict.field, *value);
+            return huetext::FieldValueText(conflict.field, *value);
         case MergePart::BlockHeader:
-            return BlockHeaderText(huedata::LittleEndianValue(*value));
+            return huetext::BlockHeaderText(huedata::LittleEndianValue(*value));
         case MergePart::Tail:
             break;
     }
-    return ByteCountText(value->size());
+    return huetext::ByteCountText(value->size());
 }
 
 std::string UnitText(const MergeConflict& conflict) {
@@ -61,8 +61,8 @@ huedata::MergePreference PreferenceOf(const std::optional<std::string>& prefer) 
     if (!prefer) return huedata::MergePreference::None;
     if (*prefer == "ours") return huedata::MergePreference::Ours;
     if (*prefer == "theirs") return huedata::MergePreference::Theirs;
-    throw HuesError("--prefer or HUES_MERGE_PREFER: \"" + PrintableText(*prefer) +
-                    "\" is neither ours nor theirs");
+    throw huetext::HuesError("--prefer or HUES_MERGE_PREFER: \"" + huetext::PrintableText(*prefer) +
+                             "\" is neither ours nor theirs");
 }
 
 std::string ConflictLine(const std::string& file, const MergeConflict& conflict) {
@@ -85,9 +85,9 @@ MergeReport MergeFiles(const MergeRequest& request) {
     struct {
         std::vector<MergeConflict> conflicts;
     } merged;
-    WriteFileAtomically(
+    huetext::WriteFileAtomically(
         target,
-        [&](TextBuilder& out) {
+        [&](huetext::TextBuilder& out) {
             merged.conflicts = huedata::MergeHueFiles(
                 base->bytes(), ours->bytes(), theirs->bytes(), prefer,
                 [&](std::span<const unsigned char> piece) {
@@ -120,4 +120,4 @@ MergeReport MergeFiles(const MergeRequest& request) {
     return report;
 }
 
-}  // namespace hues
+}  // namespace cli

@@ -13,7 +13,7 @@
 
 #include "huedata/hue_merge.h"
 
-namespace hues {
+namespace cli {
 
 struct MergeRequest {
     std::filesystem::path base, ours, theirs;
@@ -32,4 +32,4 @@ struct MergeReport {
 
 MergeReport MergeFiles(const MergeRequest& request);
 
-}  // namespace hues
+}  // namespace cli

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues::platform {
+namespace cli::platform {
 
 // Readies the process: on Windows the standard streams in binary mode, so that UTF-8 bytes pass
 // unchanged; with glibc, memory kept for reuse.
@@ -36,4 +36,4 @@ std::string ProgramPath();
 // An environment variable, as UTF-8; nothing where it is not set.
 std::optional<std::string> Variable(const char* name);
 
-}  // namespace hues::platform
+}  // namespace cli::platform

@@ -14,7 +14,7 @@
 #include <malloc.h>
 #endif
 
-namespace hues::platform {
+namespace cli::platform {
 
 void PrepareProcess() {
 #if defined(__GLIBC__)
@@ -54,4 +54,4 @@ std::optional<std::string> Variable(const char* name) {
     return std::string(value);
 }
 
-}  // namespace hues::platform
+}  // namespace cli::platform

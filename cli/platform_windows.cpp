@@ -9,7 +9,7 @@
 // After windows.h, which it builds on.
 #include <shellapi.h>
 
-namespace hues::platform {
+namespace cli::platform {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::optional<std::string> Variable(const char* name) {
     return huedata::PathText(std::filesystem::path(value));
 }
 
-}  // namespace hues::platform
+}  // namespace cli::platform

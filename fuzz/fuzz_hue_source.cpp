@@ -25,10 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool strict : {false, true}) {
         try {
             std::string warning;
-            const auto encoding = static_cast<hues::SourceEncoding>(size % 3);
-            const hues::SourceText source = hues::DecodeSource("fuzz", bytes, encoding, warning);
+            const auto encoding = static_cast<huetext::SourceEncoding>(size % 3);
+            const huetext::SourceText source =
+                huetext::DecodeSource("fuzz", bytes, encoding, warning);
             Require(huedata::IsUtf8(source.text));
-            const hues::SourceHues read = hues::ReadHueSources(std::span(&source, 1), strict);
+            const huetext::SourceHues read = huetext::ReadHueSources(std::span(&source, 1), strict);
             Require(read.shown.size() == read.changes.size());
             std::set<int> ids;
             for (const huedata::HueChange& change : read.changes) {
@@ -43,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Laid over the bytes they made, the changes change nothing more.
             std::vector<unsigned char> again = image;
             huedata::ApplyHueChanges(
-                again, hues::ChangesOver(read, image, huedata::HueCountForSize(image.size())));
+                again, huetext::ChangesOver(read, image, huedata::HueCountForSize(image.size())));
             Require(again == image);
-        } catch (const hues::HuesError& error) {
+        } catch (const huetext::HuesError& error) {
             const std::string message = error.what();
             Require(message.starts_with("fuzz:") && message.find('\n') == std::string::npos);
         }

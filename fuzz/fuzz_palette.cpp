@@ -14,7 +14,7 @@ void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-void RequireOneLine(const hues::HuesError& error) {
+void RequireOneLine(const huetext::HuesError& error) {
     const std::string message = error.what();
     Require(message.starts_with("fuzz") && message.find('\n') == std::string::npos);
 }
@@ -22,26 +22,27 @@ void RequireOneLine(const hues::HuesError& error) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    hues::Palette palette;
+    huepalette::Palette palette;
     try {
-        palette = hues::ReadPalette("fuzz", {data, size});
-        Require(hues::ColorCount(palette) > 0);
-    } catch (const hues::HuesError& error) {
+        palette = huepalette::ReadPalette("fuzz", {data, size});
+        Require(huepalette::ColorCount(palette) > 0);
+    } catch (const huetext::HuesError& error) {
         RequireOneLine(error);
         return 0;
     }
     try {
-        const auto colors = hues::PaletteColorsFor("fuzz", palette, std::nullopt);
+        const auto colors = huepalette::PaletteColorsFor("fuzz", palette, std::nullopt);
         Require(colors.size() >= 2 && colors.size() <= 32);
-    } catch (const hues::HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         RequireOneLine(error);
     }
     try {
         int inexact = 0;
         std::string first;
-        const hues::SourceHues hues = hues::PaletteHues("fuzz", palette, false, inexact, first);
+        const huetext::SourceHues hues =
+            huepalette::PaletteHues("fuzz", palette, false, inexact, first);
         Require(hues.changes.size() == hues.shown.size());
-    } catch (const hues::HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         RequireOneLine(error);
     }
     return 0;

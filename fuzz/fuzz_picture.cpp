@@ -17,12 +17,12 @@ void Require(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        const hues::DecodedPicture picture = hues::DecodePicture("fuzz", {data, size});
-        Require(std::uint64_t{picture.width} * picture.height <= hues::LargestPicturePixels);
+        const huepicture::DecodedPicture picture = huepicture::DecodePicture("fuzz", {data, size});
+        Require(std::uint64_t{picture.width} * picture.height <= huepicture::LargestPicturePixels);
         Require(picture.rgba != nullptr && picture.width > 0 && picture.height > 0);
-        const auto ramp = hues::RampFromPictureFile("fuzz", picture, std::nullopt);
+        const auto ramp = huepicture::RampFromPictureFile("fuzz", picture, std::nullopt);
         Require(ramp.size() == 32);
-    } catch (const hues::HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         const std::string message = error.what();
         Require(message.starts_with("fuzz:") && message.find('\n') == std::string::npos);
     }

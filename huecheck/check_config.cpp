@@ -22,8 +22,8 @@ constexpr std::uint64_t MostConfigBytes = std::uint64_t{64} << 10U;
 std::size_t RuleIndexOf(std::string_view id, const std::string& where) {
     const Rule* rule = RuleNamed(id);
     if (rule == nullptr) {
-        throw hues::HuesError(fmt::format("{}: '{}' is not a rule (see hues check --list-rules)",
-                                          where, hues::PrintableText(id)));
+        throw huetext::HuesError(fmt::format("{}: '{}' is not a rule (see hues check --list-rules)",
+                                             where, huetext::PrintableText(id)));
     }
     return static_cast<std::size_t>(rule - Rules().data());
 }
@@ -31,7 +31,7 @@ std::size_t RuleIndexOf(std::string_view id, const std::string& where) {
 std::vector<std::string> Strings(const json& value, const std::string& where,
                                  const std::string& key) {
     if (!value.is_array()) {
-        throw hues::HuesError(fmt::format("{}: \"{}\" is not a list", where, key));
+        throw huetext::HuesError(fmt::format("{}: \"{}\" is not a list", where, key));
     }
     std::vector<std::string> texts;
     for (const json& item : value) {
@@ -40,8 +40,8 @@ std::vector<std::string> Strings(const json& value, const std::string& where,
         } else if (item.is_number_integer()) {
             texts.push_back(std::to_string(item.get<long long>()));
         } else {
-            throw hues::HuesError(fmt::format("{}: \"{}\" holds {}, which is not a rule or a hue",
-                                              where, key, item.dump()));
+            throw huetext::HuesError(fmt::format(
+                "{}: \"{}\" holds {}, which is not a rule or a hue", where, key, item.dump()));
         }
     }
     return texts;
@@ -57,15 +57,15 @@ struct Config {
 Config ReadConfig(const std::filesystem::path& path) {
     const std::string where = huedata::PathText(path);
     const std::vector<unsigned char> bytes =
-        hues::NamingTheFile([&] { return huedata::ReadFileBytes(path, MostConfigBytes); });
+        huetext::NamingTheFile([&] { return huedata::ReadFileBytes(path, MostConfigBytes); });
     json document;
     try {
         document = json::parse(bytes.begin(), bytes.end(), nullptr, true, true);
     } catch (const json::parse_error& error) {
-        throw hues::HuesError(fmt::format("{}: not JSON, at byte {}", where, error.byte));
+        throw huetext::HuesError(fmt::format("{}: not JSON, at byte {}", where, error.byte));
     }
     if (!document.is_object()) {
-        throw hues::HuesError(
+        throw huetext::HuesError(
             fmt::format("{}: not a config: give a JSON object (see hues check --help)", where));
     }
     Config config;
@@ -79,7 +79,7 @@ Config ReadConfig(const std::filesystem::path& path) {
                 const auto named =
                     level.is_string() ? LevelNamed(level.get<std::string>()) : std::nullopt;
                 if (!named) {
-                    throw hues::HuesError(
+                    throw huetext::HuesError(
                         fmt::format("{}: the level of {} is {}: give error, warning or info", where,
                                     rule, level.dump()));
                 }
@@ -89,17 +89,17 @@ Config ReadConfig(const std::filesystem::path& path) {
             for (const auto& [rule, ids] : value.items()) {
                 const auto texts = Strings(ids, where, "leave-out\": \"" + rule);
                 try {
-                    config.leaveOut.emplace_back(rule, hues::ParseIds(texts));
-                } catch (const hues::HuesError& error) {
-                    throw hues::HuesError(
+                    config.leaveOut.emplace_back(rule, huetext::ParseIds(texts));
+                } catch (const huetext::HuesError& error) {
+                    throw huetext::HuesError(
                         fmt::format("{}: leave-out of {}: {}", where, rule, error.what()));
                 }
             }
         } else {
-            throw hues::HuesError(fmt::format(
+            throw huetext::HuesError(fmt::format(
                 "{}: \"{}\" is not a setting: use select, ignore, levels (an object) or "
                 "leave-out (an object)",
-                where, hues::PrintableText(key)));
+                where, huetext::PrintableText(key)));
         }
     }
     return config;

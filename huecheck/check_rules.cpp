@@ -93,7 +93,7 @@ std::string_view NameBytes(const Name& name) {
 }
 
 std::string Quoted(std::string_view windows1252) {
-    return "\"" + hues::PrintableText(huedata::Utf8FromWindows1252(windows1252)) + "\"";
+    return "\"" + huetext::PrintableText(huedata::Utf8FromWindows1252(windows1252)) + "\"";
 }
 
 std::string HexColor(huedata::Color15 value) {
@@ -193,7 +193,7 @@ public:
         findings_.push_back({rule, choice_.level[rule], hue, colour, other, std::move(message)});
     }
 
-    void Ramp(const hues::HueView& hue) {
+    void Ramp(const huetext::HueView& hue) {
         const auto& colors = hue.record->Colors;
         const auto& lightness = LightnessOfColors();
         for (std::size_t i = 1; i < colors.size(); ++i) {
@@ -223,7 +223,7 @@ public:
         }
     }
 
-    void NameBytesOf(const hues::HueView& hue) {
+    void NameBytesOf(const huetext::HueView& hue) {
         const Name& name = hue.record->Name;
         const std::string_view text = NameBytes(name);
         for (const char c : text) {
@@ -261,7 +261,7 @@ public:
         }
     }
 
-    void TopBitOf(const hues::HueView& hue) {
+    void TopBitOf(const huetext::HueView& hue) {
         const auto& colors = hue.record->Colors;
         const auto set = [](huedata::Color15 c) {
             return (static_cast<std::uint16_t>(c) >> 15U) != 0;
@@ -275,9 +275,9 @@ public:
                         count == 1 ? "colour has" : "colours have"));
     }
 
-    void Duplicates(std::span<const hues::HueView> hues) {
+    void Duplicates(std::span<const huetext::HueView> hues) {
         std::map<std::string_view, int> first;
-        for (const hues::HueView& hue : hues) {
+        for (const huetext::HueView& hue : hues) {
             const std::string_view text = NameBytes(hue.record->Name);
             if (text.empty()) continue;
             const auto [found, added] = first.try_emplace(text, hue.id);
@@ -288,7 +288,7 @@ public:
         }
     }
 
-    void Alike(std::span<const hues::HueView> hues) {
+    void Alike(std::span<const huetext::HueView> hues) {
         if (!choice_.on[NearDuplicate] && !choice_.on[VisionConfusable]) return;
         // Each vision's pairs on a thread of its own: the index is built and searched four
         // times over the same hues, and a file of every hue takes seconds on one core.
@@ -296,16 +296,16 @@ public:
             {huedata::VisionKind::Protanomaly, "protanomaly"},
             {huedata::VisionKind::Deuteranomaly, "deuteranomaly"},
             {huedata::VisionKind::Tritanomaly, "tritanomaly"}};
-        std::vector<std::future<std::vector<hues::SimilarPair>>> seen;
+        std::vector<std::future<std::vector<huetext::SimilarPair>>> seen;
         if (choice_.on[VisionConfusable]) {
             for (const auto& vision : visions) {
                 seen.push_back(std::async(std::launch::async, [hues, kind = vision.first] {
-                    return hues::SimilarHues(hues, AlikeWithin, {kind, 100});
+                    return huetext::SimilarHues(hues, AlikeWithin, {kind, 100});
                 }));
             }
         }
-        const auto normal = hues::SimilarHues(hues, AlikeWithin);
-        for (const hues::SimilarPair& pair : normal) {
+        const auto normal = huetext::SimilarHues(hues, AlikeWithin);
+        for (const huetext::SimilarPair& pair : normal) {
             Add(NearDuplicate, pair.a, std::nullopt, pair.b,
                 fmt::format("hue {} is alike colour by colour (largest deltaEOK {:.4f})", pair.b,
                             pair.largest));
@@ -315,12 +315,12 @@ public:
         // lie side by side, and those alike to normal vision too are found by halving.
         std::vector<std::tuple<int, int, std::size_t>> confused;
         for (std::size_t v = 0; v < seen.size(); ++v) {
-            for (const hues::SimilarPair& pair : seen[v].get())
+            for (const huetext::SimilarPair& pair : seen[v].get())
                 confused.emplace_back(pair.a, pair.b, v);
         }
         std::sort(confused.begin(), confused.end());
         const auto alikeToAll = [&](int a, int b) {
-            return std::binary_search(normal.begin(), normal.end(), hues::SimilarPair{a, b, 0},
+            return std::binary_search(normal.begin(), normal.end(), huetext::SimilarPair{a, b, 0},
                                       [](const auto& x, const auto& y) {
                                           return std::pair(x.a, x.b) < std::pair(y.a, y.b);
                                       });
@@ -391,20 +391,20 @@ RuleChoice DefaultRuleChoice() {
     return choice;
 }
 
-std::vector<Finding> CheckHues(std::span<const hues::HueView> hues, const RuleChoice& choice) {
-    std::vector<hues::HueView> shown;
+std::vector<Finding> CheckHues(std::span<const huetext::HueView> hues, const RuleChoice& choice) {
+    std::vector<huetext::HueView> shown;
     shown.reserve(hues.size());
-    for (const hues::HueView& hue : hues) {
+    for (const huetext::HueView& hue : hues) {
         if (!IsEmpty(*hue.record)) shown.push_back(hue);
     }
     std::sort(shown.begin(), shown.end(),
-              [](const hues::HueView& x, const hues::HueView& y) { return x.id < y.id; });
+              [](const huetext::HueView& x, const huetext::HueView& y) { return x.id < y.id; });
     shown.erase(std::unique(shown.begin(), shown.end(),
                             [](const auto& x, const auto& y) { return x.id == y.id; }),
                 shown.end());
     std::vector<Finding> findings;
     Checking checking(choice, findings);
-    for (const hues::HueView& hue : shown) {
+    for (const huetext::HueView& hue : shown) {
         checking.Ramp(hue);
         checking.NameBytesOf(hue);
         checking.TopBitOf(hue);

@@ -19,7 +19,7 @@ namespace huegit {
 
 namespace {
 
-using hues::HuesError;
+using huetext::HuesError;
 using Bytes = std::span<const unsigned char>;
 
 // git, run in the request's folder: its output kept, its complaints kept from the person (a
@@ -109,7 +109,8 @@ std::vector<ListedCommit> ListCommits(const Git& git, const std::string& rev,
         {"log", "-z", "--format=%H%x00%P%x00%an%x00%ae%x00%aI%x00%s", "--raw", "--no-abbrev", "-c",
          "--root", "--no-renames", "--end-of-options", rev, "--", ":(top,literal)" + name},
         {}, listed);
-    if (status != 0) throw HuesError("git knows no revision \"" + hues::PrintableText(rev) + "\"");
+    if (status != 0)
+        throw HuesError("git knows no revision \"" + huetext::PrintableText(rev) + "\"");
     std::vector<std::string_view> fields;
     for (std::size_t at = 0; at < listed.size();) {
         const std::size_t end = std::min(listed.find('\0', at), listed.size());
@@ -434,19 +435,19 @@ std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
 
 namespace {
 
-void StateJson(hues::TextBuilder& out, std::size_t hue, const std::optional<HueState>& state) {
+void StateJson(huetext::TextBuilder& out, std::size_t hue, const std::optional<HueState>& state) {
     if (!state) {
         out << "null";
         return;
     }
-    hues::HueJsonObject({static_cast<int>(hue), huedata::HueNameUtf8Text(state->record.Name),
-                         &state->record, state->blockHeader},
-                        out);
+    huetext::HueJsonObject({static_cast<int>(hue), huedata::HueNameUtf8Text(state->record.Name),
+                            &state->record, state->blockHeader},
+                           out);
 }
 
 }  // namespace
 
-void CommitJson(const CommitInfo& commit, hues::TextBuilder& out) {
+void CommitJson(const CommitInfo& commit, huetext::TextBuilder& out) {
     const bool committed = !commit.hash.empty();
     for (const auto& [field, value] : {std::pair{"commit", &commit.hash},
                                        {"author", &commit.author},
@@ -454,17 +455,18 @@ void CommitJson(const CommitInfo& commit, hues::TextBuilder& out) {
                                        {"date", &commit.date}}) {
         out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
         if (committed) {
-            hues::JsonString(out, hues::PrintableText(*value));
+            huetext::JsonString(out, huetext::PrintableText(*value));
         } else {
             out << "null";
         }
     }
     out << R"(, "subject": )";
-    hues::JsonString(out, committed ? hues::PrintableText(commit.subject) : "Not committed yet");
+    huetext::JsonString(out,
+                        committed ? huetext::PrintableText(commit.subject) : "Not committed yet");
 }
 
 void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,
-                 hues::TextBuilder& out) {
+                 huetext::TextBuilder& out) {
     if (entries.empty()) {
         out << "[]\n";
         return;

@@ -53,7 +53,7 @@ struct HistoryRequest {
     std::optional<std::vector<std::size_t>> hues;  // the hues to follow; every hue without
 };
 
-// Throws hues::HuesError in one line: git cannot be run, not a repository, a file git does not
+// Throws huetext::HuesError in one line: git cannot be run, not a repository, a file git does not
 // track, an unknown revision, a hue past the end of the file where the history starts.
 HueHistory ReadHueHistory(const HistoryRequest& request);
 
@@ -71,12 +71,12 @@ std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
 
 // A commit's fields of that JSON: "commit": 40 hex or null, "author", "email", "date" (null
 // where it is not committed yet), "subject".
-void CommitJson(const CommitInfo& commit, hues::TextBuilder& out);
+void CommitJson(const CommitInfo& commit, huetext::TextBuilder& out);
 
 // [{"commit": 40 hex or null, "author", "email", "date", "subject", "hue", "changed": [...],
 //   "before": the hue as `show --format json` gives it or null, "after": likewise}], an entry a
 // line, in the order given.
 void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,
-                 hues::TextBuilder& out);
+                 huetext::TextBuilder& out);
 
 }  // namespace huegit

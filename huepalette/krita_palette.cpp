@@ -23,7 +23,7 @@
 #include <thread>
 #include <tuple>
 
-namespace hues {
+namespace huepalette {
 
 namespace {
 
@@ -167,7 +167,9 @@ public:
             Fail("not a zip that can be read (its directory at the end is missing or broken)");
     }
 
-    [[noreturn]] void Fail(const std::string& why) const { throw HuesError(where_ + ": " + why); }
+    [[noreturn]] void Fail(const std::string& why) const {
+        throw huetext::HuesError(where_ + ": " + why);
+    }
 
     // Every entry's path checked: none climbs out, and none is named twice, so that the one
     // read of an entry is the only one (a zip whose entries share their bytes unpacks nothing
@@ -194,10 +196,11 @@ public:
                 text.find(':') != std::string_view::npos || text == ".." ||
                 text.starts_with("../") || text.find("/../") != std::string_view::npos ||
                 text.ends_with("/..")) {
-                Fail("entry \"" + PrintableText(text) + "\" climbs out of the palette's folder");
+                Fail("entry \"" + huetext::PrintableText(text) +
+                     "\" climbs out of the palette's folder");
             }
             if (!seen.emplace(text).second)
-                Fail("holds two entries named \"" + PrintableText(text) + "\"");
+                Fail("holds two entries named \"" + huetext::PrintableText(text) + "\"");
         }
     }
 
@@ -459,12 +462,13 @@ private:
         } else if (kind == "Lab") {
             color.rgb = RgbFromLabD50(unit("L"), unit("a"), unit("b"));
         } else if (kind == "CMYK") {
-            reader_.Fail("colour \"" + PrintableText(color.name) +
+            reader_.Fail("colour \"" + huetext::PrintableText(color.name) +
                          "\" is CMYK, which needs a colour profile to become RGB: convert the "
                          "palette to RGB in the program that made it");
         } else {
-            reader_.Fail("colour \"" + PrintableText(color.name) + "\" is in the model \"" +
-                         PrintableText(kind) + "\", which has no RGB without a profile");
+            reader_.Fail("colour \"" + huetext::PrintableText(color.name) +
+                         "\" is in the model \"" + huetext::PrintableText(kind) +
+                         "\", which has no RGB without a profile");
         }
         colored_ = true;
     }
@@ -473,7 +477,7 @@ private:
         const std::size_t depth = depth_--;
         if (entry_ && depth == entryDepth_) {
             if (!colored_)
-                reader_.Fail("colour \"" + PrintableText(entry_->color.name) +
+                reader_.Fail("colour \"" + huetext::PrintableText(entry_->color.name) +
                              "\" gives no colour");
             if (++colors_ > MostPaletteColors)
                 reader_.Fail("holds more colours than any palette of hues");
@@ -564,13 +568,14 @@ const std::array<std::string, 32>& UnitTexts() {
     return texts;
 }
 
-void ColorSetXml(const HuesInParts& hues, std::string_view paletteName, TextBuilder& xml) {
+void ColorSetXml(const huetext::HuesInParts& hues, std::string_view paletteName,
+                 huetext::TextBuilder& xml) {
     xml << R"(<?xml version="1.0" encoding="UTF-8"?>)"
         << "\n<ColorSet version=\"2.0\" name=\"" << AttributeText(paletteName)
         << R"(" comment="" columns="32" rows="0" readonly="false">)" << '\n';
     const auto& units = UnitTexts();
-    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
-        for (const HueView& hue : part) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
+        for (const huetext::HueView& hue : part) {
             const std::string name = AttributeText(hue.name);
             xml << "<Group name=\"" << AttributeText(PaletteGroupName(hue.id, hue.name))
                 << "\" rows=\"1\">\n";
@@ -596,9 +601,10 @@ using ZipWriter = std::unique_ptr<void, decltype([](zipFile zip) { zipClose(zip,
 // The entry `path`, its bytes written by `write` into a TextBuilder whose pieces go into the
 // zip as they are made: the colour set of a whole file is never held whole beside its zip.
 void AddEntry(zipFile zip, const char* path, int method,
-              const std::function<void(TextBuilder&)>& write) {
+              const std::function<void(huetext::TextBuilder&)>& write) {
     const auto fail = [path] {
-        throw HuesError(std::string("KPL: the zip's entry ") + path + " could not be written");
+        throw huetext::HuesError(std::string("KPL: the zip's entry ") + path +
+                                 " could not be written");
     };
     // 1 January 1980, the first day a zip can say: the same bytes whenever they are made.
     zip_fileinfo info{};
@@ -609,7 +615,7 @@ void AddEntry(zipFile zip, const char* path, int method,
         fail();
     }
     bool written = true;
-    TextBuilder bytes([&](std::string_view piece) {
+    huetext::TextBuilder bytes([&](std::string_view piece) {
         written = written && zipWriteInFileInZip(zip, piece.data(),
                                                  static_cast<unsigned>(piece.size())) == ZIP_OK;
     });
@@ -630,8 +636,8 @@ Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char>
     if (!reader.Stream("mimetype", MostMimetypeBytes, keep))
         reader.Fail("the zip has no mimetype: it is not a Krita palette");
     if (mimetype != Mimetype) {
-        reader.Fail("its mimetype is \"" + PrintableText(mimetype.substr(0, 80)) + "\", not " +
-                    std::string(Mimetype));
+        reader.Fail("its mimetype is \"" + huetext::PrintableText(mimetype.substr(0, 80)) +
+                    "\", not " + std::string(Mimetype));
     }
     // Parsed as it unpacks: what is held follows the colours, never the size of the XML.
     ColorSetReader colorSet(reader);
@@ -642,23 +648,24 @@ Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char>
     return colorSet.Finish();
 }
 
-void KritaPalette(const HuesInParts& hues, std::string_view paletteName, TextBuilder& out) {
+void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
+                  huetext::TextBuilder& out) {
     std::string zipped;
     MemoryFile file{{}, &zipped};
     {
         zlib_filefunc64_def functions = MemoryFunctions(file);
         const ZipWriter zip(zipOpen2_64("palette", APPEND_STATUS_CREATE, nullptr, &functions));
-        if (!zip) throw HuesError("KPL: the zip could not be started");
+        if (!zip) throw huetext::HuesError("KPL: the zip could not be started");
         // The mimetype stored, as the format asks; the rest deflated at zlib's quickest level,
         // which makes a colour set a twelfth of its size at some 400 MB of XML a second.
-        AddEntry(zip.get(), "mimetype", 0, [](TextBuilder& bytes) { bytes << Mimetype; });
+        AddEntry(zip.get(), "mimetype", 0, [](huetext::TextBuilder& bytes) { bytes << Mimetype; });
         AddEntry(zip.get(), "colorset.xml", Z_DEFLATED,
-                 [&](TextBuilder& xml) { ColorSetXml(hues, paletteName, xml); });
-        AddEntry(zip.get(), "profiles.xml", Z_DEFLATED, [](TextBuilder& xml) {
+                 [&](huetext::TextBuilder& xml) { ColorSetXml(hues, paletteName, xml); });
+        AddEntry(zip.get(), "profiles.xml", Z_DEFLATED, [](huetext::TextBuilder& xml) {
             xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Profiles/>\n";
         });
     }
     out << std::string_view(zipped);
 }
 
-}  // namespace hues
+}  // namespace huepalette

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huepalette {
 
 // Throws HuesError "NAME: KPL: what is wrong" for a zip minizip cannot read, an entry whose
 // path climbs out or that is named twice, an entry larger than it says or than a palette may
@@ -21,6 +21,7 @@ namespace hues {
 Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes);
 
 // A group per hue, 32 columns, each colour named as the hue's GIMP palette names it.
-void KritaPalette(const HuesInParts& hues, std::string_view paletteName, TextBuilder& out);
+void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
+                  huetext::TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huepalette

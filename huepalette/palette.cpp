@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace hues {
+namespace huepalette {
 
 std::string_view FormatName(PaletteFormat format) {
     switch (format) {
@@ -104,4 +104,4 @@ huedata::Rgb24 RgbFromLabD50(double lightness, double a, double b) {
                         SrgbEncoded(std::clamp(blue, 0.0, 1.0)));
 }
 
-}  // namespace hues
+}  // namespace huepalette

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huepalette {
 
 enum class PaletteFormat { Ase, Aco, Kpl, JascPal, RiffPal, Gpl, PaintNet, Hex };
 
@@ -45,4 +45,4 @@ huedata::Rgb24 RgbFromHsb(double hue, double saturation, double brightness);
 // CIELAB under D50 (L* 0 to 100), adapted to sRGB's D65 by Bradford's transform.
 huedata::Rgb24 RgbFromLabD50(double lightness, double a, double b);
 
-}  // namespace hues
+}  // namespace huepalette

@@ -10,15 +10,15 @@
 #include <array>
 #include <bit>
 
-namespace hues {
+namespace huepalette {
 
 namespace {
 
-void Big16(TextBuilder& out, std::uint32_t value) {
+void Big16(huetext::TextBuilder& out, std::uint32_t value) {
     out << static_cast<char>(value >> 8U) << static_cast<char>(value);
 }
 
-void Big32(TextBuilder& out, std::uint32_t value) {
+void Big32(huetext::TextBuilder& out, std::uint32_t value) {
     Big16(out, value >> 16U);
     Big16(out, value);
 }
@@ -53,7 +53,7 @@ const std::array<std::array<char, 4>, 32>& AseChannels() {
     return channels;
 }
 
-void AseName(TextBuilder& out, const std::string& utf16) {
+void AseName(huetext::TextBuilder& out, const std::string& utf16) {
     Big16(out, static_cast<std::uint32_t>(utf16.size() / 2));
     out << std::string_view(utf16);
 }
@@ -62,7 +62,7 @@ void AseName(TextBuilder& out, const std::string& utf16) {
 // index once a hue rather than once a colour: an export of a whole file names a million.
 class ColorNames {
 public:
-    explicit ColorNames(const HueView& hue) {
+    explicit ColorNames(const huetext::HueView& hue) {
         const std::string whole = Utf16Be(PaletteColorName(hue.id, 0, hue.name));
         const std::string before = Utf16Be(PaletteColorName(hue.id, 0, ""));
         before_ = before.substr(0, before.size() - 4);  // up to the index "0" and its NUL
@@ -84,7 +84,7 @@ public:
         *out++ = static_cast<char>('0' + index % 10);
         return std::copy(after_.begin(), after_.end(), out);
     }
-    void Write(TextBuilder& out, std::size_t index) const {
+    void Write(huetext::TextBuilder& out, std::size_t index) const {
         out.Commit(Write(out.Reserve(std::size_t{2} * Units(index)), index));
     }
 
@@ -92,7 +92,7 @@ private:
     std::string before_, after_;
 };
 
-void AseHue(const HueView& hue, TextBuilder& out) {
+void AseHue(const huetext::HueView& hue, huetext::TextBuilder& out) {
     const auto& channels = AseChannels();
     {
         const std::string group = Utf16Be(PaletteGroupName(hue.id, hue.name));
@@ -127,17 +127,17 @@ void AseHue(const HueView& hue, TextBuilder& out) {
     }
 }
 
-void AsePalette(const HuesInParts& hues, TextBuilder& out) {
+void AsePalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     out << "ASEF" << std::string_view("\0\1\0\0", 4);
     Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColorCount + 2)));
-    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
-        for (const HueView& hue : part) AseHue(hue, out);
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
+        for (const huetext::HueView& hue : part) AseHue(hue, out);
     });
 }
 
 // ---- ACO: version 1, then version 2 with names; 16-bit channels, the 8-bit value × 257 ----
 
-void AcoColor(TextBuilder& out, huedata::Color15 value) {
+void AcoColor(huetext::TextBuilder& out, huedata::Color15 value) {
     const huedata::Rgb24 rgb = huedata::ConvertColor(value);
     Big16(out, 0);  // RGB
     Big16(out, rgb.red * 257U);
@@ -146,25 +146,25 @@ void AcoColor(TextBuilder& out, huedata::Color15 value) {
     Big16(out, 0);
 }
 
-void AcoPalette(const HuesInParts& hues, TextBuilder& out) {
+void AcoPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     constexpr std::size_t MostHues = 0xFFFF / HueColorCount;
     if (hues.size() > MostHues) {
-        throw HuesError("export aco: ACO holds at most 65,535 colours, " +
-                        std::to_string(MostHues) + " hues; give at most that many IDS (" +
-                        std::to_string(hues.size()) + " asked for)");
+        throw huetext::HuesError("export aco: ACO holds at most 65,535 colours, " +
+                                 std::to_string(MostHues) + " hues; give at most that many IDS (" +
+                                 std::to_string(hues.size()) + " asked for)");
     }
     const auto count = static_cast<std::uint32_t>(hues.size() * HueColorCount);
     Big16(out, 1);
     Big16(out, count);
-    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
-        for (const HueView& hue : part) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
+        for (const huetext::HueView& hue : part) {
             for (const huedata::Color15 value : hue.record->Colors) AcoColor(out, value);
         }
     });
     Big16(out, 2);
     Big16(out, count);
-    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
-        for (const HueView& hue : part) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
+        for (const huetext::HueView& hue : part) {
             const ColorNames names(hue);
             for (std::size_t i = 0; i < HueColorCount; ++i) {
                 AcoColor(out, hue.record->Colors[i]);
@@ -179,15 +179,15 @@ void AcoPalette(const HuesInParts& hues, TextBuilder& out) {
 
 // Each colour of every hue in turn.
 template <typename Write>
-void ForEachColor(const HuesInParts& hues, Write write) {
-    hues.ForEach([&](std::span<const HueView> part, std::size_t /*before*/) {
-        for (const HueView& hue : part) {
+void ForEachColor(const huetext::HuesInParts& hues, Write write) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
+        for (const huetext::HueView& hue : part) {
             for (const huedata::Color15 value : hue.record->Colors) write(value);
         }
     });
 }
 
-void JascPalette(const HuesInParts& hues, TextBuilder& out) {
+void JascPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColorCount << "\r\n";
     ForEachColor(hues, [&](huedata::Color15 value) {
         const huedata::Rgb24 rgb = huedata::ConvertColor(value);
@@ -196,7 +196,7 @@ void JascPalette(const HuesInParts& hues, TextBuilder& out) {
     });
 }
 
-void HexPalette(const HuesInParts& hues, TextBuilder& out) {
+void HexPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     ForEachColor(hues, [&](huedata::Color15 value) {
         // "#rrggbb" without its "#", in Lospec's lower case.
         std::array<char, 8> text{};
@@ -212,8 +212,8 @@ bool IsPaletteExport(std::string_view kind) {
     return kind == "ase" || kind == "aco" || kind == "kpl" || kind == "pal" || kind == "hex";
 }
 
-void PaletteExport(std::string_view kind, const HuesInParts& hues, std::string_view paletteName,
-                   TextBuilder& out) {
+void PaletteExport(std::string_view kind, const huetext::HuesInParts& hues,
+                   std::string_view paletteName, huetext::TextBuilder& out) {
     if (kind == "ase") {
         AsePalette(hues, out);
     } else if (kind == "aco") {
@@ -227,4 +227,4 @@ void PaletteExport(std::string_view kind, const HuesInParts& hues, std::string_v
     }
 }
 
-}  // namespace hues
+}  // namespace huepalette

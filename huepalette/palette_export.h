@@ -9,7 +9,7 @@
 #include <span>
 #include <string_view>
 
-namespace hues {
+namespace huepalette {
 
 // Whether `kind` is one of "ase", "aco", "kpl", "pal" and "hex".
 bool IsPaletteExport(std::string_view kind);
@@ -17,7 +17,7 @@ bool IsPaletteExport(std::string_view kind);
 // Writes the palette `kind` of `hues`, named `paletteName` where the format keeps a name; a
 // whole file's hues are read a part at a time as they are written, never held whole.
 // Throws HuesError for more hues than the format holds (ACO: 65,535 colours).
-void PaletteExport(std::string_view kind, const HuesInParts& hues, std::string_view paletteName,
-                   TextBuilder& out);
+void PaletteExport(std::string_view kind, const huetext::HuesInParts& hues,
+                   std::string_view paletteName, huetext::TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huepalette

@@ -7,7 +7,7 @@
 #include <charconv>
 #include <map>
 
-namespace hues {
+namespace huepalette {
 
 namespace {
 
@@ -68,7 +68,7 @@ std::string GroupList(const Palette& palette) {
     for (const PaletteGroup& group : palette.groups) {
         if (group.name.empty()) continue;
         if (++named > 8) continue;
-        list += (named == 1 ? "\"" : ", \"") + PrintableText(group.name) + "\" (" +
+        list += (named == 1 ? "\"" : ", \"") + huetext::PrintableText(group.name) + "\" (" +
                 std::to_string(group.colors.size()) + ")";
     }
     if (named == 0) return "no groups";
@@ -108,8 +108,9 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
             }
         }
         if (found == nullptr) {
-            throw HuesError(name + ": " + format + ": has no group \"" + PrintableText(*group) +
-                            "\"; it has " + GroupList(palette));
+            throw huetext::HuesError(name + ": " + format + ": has no group \"" +
+                                     huetext::PrintableText(*group) + "\"; it has " +
+                                     GroupList(palette));
         }
         for (const PaletteColor& color : found->colors) colors.push_back(color.rgb);
     } else {
@@ -117,25 +118,25 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
             for (const PaletteColor& color : each.colors) colors.push_back(color.rgb);
         }
         if (colors.size() > HueColorCount && palette.groups.size() == 1) {
-            throw HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
-                            ", more than a hue's 32, and no groups to choose from");
+            throw huetext::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
+                                     ", more than a hue's 32, and no groups to choose from");
         }
         if (colors.size() > HueColorCount) {
-            throw HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
-                            ", more than a hue's 32, in " + GroupList(palette) +
-                            ": name a group of 32 as " + name + "#GROUP");
+            throw huetext::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
+                                     ", more than a hue's 32, in " + GroupList(palette) +
+                                     ": name a group of 32 as " + name + "#GROUP");
         }
     }
     if (colors.size() < 2 || colors.size() > HueColorCount) {
-        throw HuesError(name + (group ? "#" + PrintableText(*group) : "") + ": " + format +
-                        ": gives " + Colours(colors.size()) +
-                        "; a hue takes 32, or 2 to 31 as the stops of a gradient");
+        throw huetext::HuesError(name + (group ? "#" + huetext::PrintableText(*group) : "") + ": " +
+                                 format + ": gives " + Colours(colors.size()) +
+                                 "; a hue takes 32, or 2 to 31 as the stops of a gradient");
     }
     return colors;
 }
 
-SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict, int& inexact,
-                       std::string& firstInexact) {
+huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
+                                int& inexact, std::string& firstInexact) {
     const std::string where = name + ": " + std::string(FormatName(palette.format));
     struct Gathered {
         std::string name;
@@ -146,14 +147,15 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
         if (!group.name.empty()) {
             const auto hue = HueOfGroup(group.name);
             if (!hue) {
-                throw HuesError(where + ": group \"" + PrintableText(group.name) +
-                                R"(" names no hue (export names each "Hue ID NAME"))");
+                throw huetext::HuesError(where + ": group \"" + huetext::PrintableText(group.name) +
+                                         R"(" names no hue (export names each "Hue ID NAME"))");
             }
             if (group.colors.size() != HueColorCount || hues.contains(hue->id)) {
-                throw HuesError(where + ": group \"" + PrintableText(group.name) + "\" " +
-                                (hues.contains(hue->id)
-                                     ? "gives hue " + std::to_string(hue->id) + " twice"
-                                     : "holds " + Colours(group.colors.size()) + "; a hue has 32"));
+                throw huetext::HuesError(
+                    where + ": group \"" + huetext::PrintableText(group.name) + "\" " +
+                    (hues.contains(hue->id)
+                         ? "gives hue " + std::to_string(hue->id) + " twice"
+                         : "holds " + Colours(group.colors.size()) + "; a hue has 32"));
             }
             Gathered& gathered = hues[hue->id];
             gathered.name = hue->name;
@@ -163,48 +165,50 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
         for (const PaletteColor& color : group.colors) {
             const auto named = HueOfColor(color.name);
             if (!named) {
-                throw HuesError(where + ": colour \"" + PrintableText(color.name) +
-                                R"(" names no hue (export names each "Hue ID colour INDEX NAME"))");
+                throw huetext::HuesError(
+                    where + ": colour \"" + huetext::PrintableText(color.name) +
+                    R"(" names no hue (export names each "Hue ID colour INDEX NAME"))");
             }
             Gathered& gathered = hues[named->id];
             if (gathered.colors[named->index] != nullptr) {
-                throw HuesError(where + ": colour \"" + PrintableText(color.name) +
-                                "\" is given twice");
+                throw huetext::HuesError(where + ": colour \"" +
+                                         huetext::PrintableText(color.name) + "\" is given twice");
             }
             if (named->index == 0) gathered.name = named->name;
             gathered.colors[named->index] = &color;
         }
     }
-    SourceHues read;
+    huetext::SourceHues read;
     for (const auto& [id, gathered] : hues) {
         huedata::HueChange change{.id = id};
-        ShownFields shown;
+        huetext::ShownFields shown;
         // A name holding U+FFFD cannot be stored: it is an export's stand-in for a control
         // character, so the file's name stays.
         if (gathered.name.find("\xEF\xBF\xBD") == std::string::npos) {
             try {
                 change.name = huedata::HueNameBytes(gathered.name);
             } catch (const std::invalid_argument& why) {
-                throw HuesError(where + ": hue " + std::to_string(id) + ": name \"" +
-                                PrintableText(gathered.name) +
-                                "\" cannot be stored: " + why.what());
+                throw huetext::HuesError(where + ": hue " + std::to_string(id) + ": name \"" +
+                                         huetext::PrintableText(gathered.name) +
+                                         "\" cannot be stored: " + why.what());
             }
             shown.names.push_back(gathered.name);
         }
         change.colors.emplace();
         for (std::size_t i = 0; i < HueColorCount; ++i) {
             if (gathered.colors[i] == nullptr) {
-                throw HuesError(where + ": hue " + std::to_string(id) + " has no colour " +
-                                std::to_string(i));
+                throw huetext::HuesError(where + ": hue " + std::to_string(id) + " has no colour " +
+                                         std::to_string(i));
             }
             const huedata::Rgb24 rgb = gathered.colors[i]->rgb;
             const int before = inexact;
-            (*change.colors)[i] = StoredColor(rgb, inexact);
+            (*change.colors)[i] = huetext::StoredColor(rgb, inexact);
             if (inexact != before) {
                 const std::string place =
                     name + ", hue " + std::to_string(id) + " colour " + std::to_string(i);
                 if (strict) {
-                    throw HuesError(place + ": " + InexactColorText(rgb, (*change.colors)[i]));
+                    throw huetext::HuesError(place + ": " +
+                                             huetext::InexactColorText(rgb, (*change.colors)[i]));
                 }
                 if (firstInexact.empty()) firstInexact = place;
             }
@@ -217,4 +221,4 @@ SourceHues PaletteHues(const std::string& name, const Palette& palette, bool str
     return read;
 }
 
-}  // namespace hues
+}  // namespace huepalette

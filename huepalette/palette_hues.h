@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huepalette {
 
 inline constexpr std::size_t HueColorCount = 32;
 
@@ -32,7 +32,7 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
 // no hue can hold exactly is counted in `inexact` (its first place in `firstInexact`), and with
 // `strict` refused. Throws HuesError naming the file and the group or colour that names no hue, or
 // a hue without its 32 colours.
-SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict, int& inexact,
-                       std::string& firstInexact);
+huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
+                                int& inexact, std::string& firstInexact);
 
-}  // namespace hues
+}  // namespace huepalette

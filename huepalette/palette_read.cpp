@@ -12,7 +12,7 @@
 #include <limits>
 #include <string_view>
 
-namespace hues {
+namespace huepalette {
 
 namespace {
 
@@ -23,7 +23,9 @@ public:
     ByteReader(std::span<const unsigned char> bytes, std::string where)
         : bytes_(bytes), where_(std::move(where)) {}
 
-    [[noreturn]] void Fail(const std::string& why) const { throw HuesError(where_ + ": " + why); }
+    [[noreturn]] void Fail(const std::string& why) const {
+        throw huetext::HuesError(where_ + ": " + why);
+    }
     std::size_t Left() const { return bytes_.size() - at_; }
     std::size_t At() const { return at_; }
     std::span<const unsigned char> Take(std::size_t count, std::string_view what) {
@@ -74,7 +76,7 @@ bool StartsWith(std::span<const unsigned char> bytes, std::string_view magic) {
 }
 
 [[noreturn]] void RefuseCmyk(ByteReader& reader, const std::string& colour) {
-    reader.Fail("colour \"" + PrintableText(colour) +
+    reader.Fail("colour \"" + huetext::PrintableText(colour) +
                 "\" is CMYK, which needs a colour profile to become RGB: convert the palette "
                 "to RGB in the program that made it");
 }
@@ -99,8 +101,8 @@ PaletteColor AseColor(ByteReader& block) {
     } else if (modelText == "CMYK") {
         RefuseCmyk(block, color.name);
     } else {
-        block.Fail("colour \"" + PrintableText(color.name) + "\" is in an unknown model \"" +
-                   PrintableText(modelText) + "\"");
+        block.Fail("colour \"" + huetext::PrintableText(color.name) +
+                   "\" is in an unknown model \"" + huetext::PrintableText(modelText) + "\"");
     }
     return color;
 }
@@ -133,7 +135,7 @@ Palette ReadAse(ByteReader& reader) {
             } else if (type == 0x0001) {
                 palette.groups[group].colors.push_back(AseColor(block));
             }
-        } catch (const HuesError& error) {
+        } catch (const huetext::HuesError& error) {
             reader.Fail(error.what());
         }
     }
@@ -174,8 +176,9 @@ PaletteColor AcoColor(ByteReader& reader, std::string name) {
             break;
         }
         default:
-            reader.Fail("colour \"" + PrintableText(color.name) + "\" is in colour space " +
-                        std::to_string(space) + ", which has no RGB without a profile");
+            reader.Fail("colour \"" + huetext::PrintableText(color.name) +
+                        "\" is in colour space " + std::to_string(space) +
+                        ", which has no RGB without a profile");
     }
     return color;
 }
@@ -202,7 +205,7 @@ Palette ReadAco(ByteReader& reader) {
         std::string name = reader.Utf16Name(reader.Big(4, "a name's length"), "name characters");
         try {
             colors.push_back(AcoColor(values, std::move(name)));
-        } catch (const HuesError& error) {
+        } catch (const huetext::HuesError& error) {
             reader.Fail(error.what());
         }
     }
@@ -218,7 +221,7 @@ Palette ReadRiffPal(ByteReader& reader) {
         const auto id = reader.Take(4, "a chunk's name");
         const std::uint32_t size = reader.Little(4, "a chunk's size");
         if (size > reader.Left()) {
-            reader.Fail("its \"" + PrintableText(std::string(id.begin(), id.end())) +
+            reader.Fail("its \"" + huetext::PrintableText(std::string(id.begin(), id.end())) +
                         "\" chunk runs " + std::to_string(size - reader.Left()) +
                         " bytes past the end");
         }
@@ -232,7 +235,7 @@ Palette ReadRiffPal(ByteReader& reader) {
                 const auto entry = chunk.Take(4, "a colour");
                 palette.groups[0].colors.push_back({"", {entry[0], entry[1], entry[2]}});
             }
-        } catch (const HuesError& error) {
+        } catch (const huetext::HuesError& error) {
             reader.Fail(error.what());
         }
         return palette;
@@ -294,7 +297,7 @@ PaletteColor DecimalColor(ByteReader& reader, std::string_view line, std::size_t
     std::optional<std::uint8_t> channels[3];
     for (std::size_t c = 0; c < 3 && c < words.size(); ++c) channels[c] = ChannelText(words[c]);
     if (words.size() < 3 || !channels[0] || !channels[1] || !channels[2]) {
-        reader.Fail("line " + std::to_string(lineNumber) + ": \"" + PrintableText(line) +
+        reader.Fail("line " + std::to_string(lineNumber) + ": \"" + huetext::PrintableText(line) +
                     "\" is not a colour: three values from 0 to 255");
     }
     return {words.size() > 3 ? std::string(words[3]) : "",
@@ -318,7 +321,8 @@ Palette ReadJascPal(ByteReader& reader, const std::vector<std::string_view>& lin
     Palette palette{PaletteFormat::JascPal, {PaletteGroup{}}};
     if (lines.size() < 3) reader.Fail("ends early: no colour count after its header");
     const auto read = huedata::NumberFromText<unsigned>(Trimmed(lines[2]));
-    if (!read) reader.Fail("line 3: \"" + PrintableText(lines[2]) + "\" is not a colour count");
+    if (!read)
+        reader.Fail("line 3: \"" + huetext::PrintableText(lines[2]) + "\" is not a colour count");
     const unsigned count = *read;
     std::size_t given = 0;
     for (std::size_t i = 3; i < lines.size(); ++i) given += !Trimmed(lines[i]).empty();
@@ -350,7 +354,8 @@ std::optional<Palette> ReadHexLines(ByteReader& reader,
         const auto value = HexValue(line);
         if (!value || (line.size() != 6 && line.size() != 8)) {
             if (i == 0) return std::nullopt;
-            reader.Fail("line " + std::to_string(i + 1) + ": \"" + PrintableText(lines[i]) +
+            reader.Fail("line " + std::to_string(i + 1) + ": \"" +
+                        huetext::PrintableText(lines[i]) +
                         "\" is not a colour: RRGGBB, or AARRGGBB as Paint.NET writes");
         }
         if (line.size() == 8) palette.format = PaletteFormat::PaintNet;
@@ -441,9 +446,10 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
             read = ReadHexLines(reader, lines);
         }
         if (!read) {
-            throw HuesError(name +
-                            ": not a palette: ASE, ACO, KPL, JASC-PAL, RIFF PAL, GIMP, Paint.NET "
-                            "or hex (RRGGBB a line)");
+            throw huetext::HuesError(
+                name +
+                ": not a palette: ASE, ACO, KPL, JASC-PAL, RIFF PAL, GIMP, Paint.NET "
+                "or hex (RRGGBB a line)");
         }
         palette = std::move(*read);
     }
@@ -452,9 +458,9 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
         palette.groups.erase(palette.groups.begin());
     }
     if (ColorCount(palette) == 0)
-        throw HuesError(name + ": " + std::string(FormatName(palette.format)) +
-                        ": holds no colours");
+        throw huetext::HuesError(name + ": " + std::string(FormatName(palette.format)) +
+                                 ": holds no colours");
     return palette;
 }
 
-}  // namespace hues
+}  // namespace huepalette

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-namespace hues {
+namespace huepalette {
 
 // No palette a person makes comes near this; a larger file is refused before it is read.
 inline constexpr std::uint64_t MostPaletteBytes = std::uint64_t{256} << 20U;
@@ -30,4 +30,4 @@ bool IsHuePalette(std::span<const unsigned char> bytes);
 // cannot be brought to sRGB without a profile (CMYK).
 Palette ReadPalette(const std::string& name, std::span<const unsigned char> bytes);
 
-}  // namespace hues
+}  // namespace huepalette

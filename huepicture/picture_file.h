@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huepicture {
 
 inline constexpr std::uint64_t LargestPicturePixels = 100'000'000;
 
@@ -52,4 +52,4 @@ std::array<huedata::Color15, 32> RampFromPictureFile(
     const std::filesystem::path& path, const DecodedPicture& picture,
     const std::optional<huedata::PictureRegion>& region);
 
-}  // namespace hues
+}  // namespace huepicture

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 void CsvField(TextBuilder& text, std::string_view field) {
     // One pass of comparisons: find_first_of searches the field once for each of the four.
@@ -91,4 +91,4 @@ void NearestCsv(std::span<const NearMatch> matches, TextBuilder& text) {
     }
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 // One field, quoted where it holds a comma, a quote or a line break.
 void CsvField(TextBuilder& out, std::string_view field);
@@ -33,4 +33,4 @@ bool SpreadsheetMightChange(std::string_view cell);
 // apostrophe (one more where it starts with one), which the reader of hues as text removes.
 void SpreadsheetCsv(std::span<const HueView> hues, TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huetext

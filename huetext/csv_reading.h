@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 struct CsvRow {
     std::size_t offset;  // of the row's first character
@@ -28,4 +28,4 @@ char CsvSeparator(std::string_view text);
 
 CsvRows ReadCsvRows(std::string_view text);
 
-}  // namespace hues
+}  // namespace huetext

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <array>
 
-namespace hues {
+namespace huetext {
 
 std::string FieldValueText(huedata::HueField field, const huedata::HueRecord& hue) {
     switch (field.kind) {
@@ -74,4 +74,4 @@ std::vector<std::string> FileChangeLines(const huedata::FileDifference& differen
     return lines;
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -80,4 +80,4 @@ void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, Te
     }
 }
 
-}  // namespace hues
+}  // namespace huetext

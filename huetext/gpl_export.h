@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huetext

@@ -1,6 +1,6 @@
 #include "huetext/hue_apply.h"
 
-namespace hues {
+namespace huetext {
 
 HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues& hues,
                             bool keepBackup, const ApplyHooks& hooks) {
@@ -22,4 +22,4 @@ HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues&
     return applied;
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -14,7 +14,7 @@
 #include <functional>
 #include <span>
 
-namespace hues {
+namespace huetext {
 
 // What a caller sees of the edit as it happens, inside the writer's turn.
 struct ApplyHooks {
@@ -37,4 +37,4 @@ struct HuesApplied {
 HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues& hues,
                             bool keepBackup, const ApplyHooks& hooks = {});
 
-}  // namespace hues
+}  // namespace huetext

@@ -20,7 +20,7 @@
 #include <optional>
 #include <stdexcept>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -522,4 +522,4 @@ Color15 StoredColor(Rgb24 color, int& inexact) {
     return stored;
 }
 
-}  // namespace hues
+}  // namespace huetext

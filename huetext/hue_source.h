@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 // What the text of one hue showed, where its text decided a field: the name (both readings
 // where a leading apostrophe may guard it or belong to it), and each colour given as #RRGGBB
@@ -58,4 +58,4 @@ std::string InexactColorText(huedata::Rgb24 color, huedata::Color15 stored);
 // taken to the nearest; `inexact` counts it.
 huedata::Color15 StoredColor(huedata::Rgb24 color, int& inexact);
 
-}  // namespace hues
+}  // namespace huetext

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace hues {
+namespace huetext {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
     return NamingTheFile([&] {
@@ -114,4 +114,4 @@ std::string FileNameText(const std::filesystem::path& path) {
     return slash == std::string::npos ? text : text.substr(slash + 1);
 }
 
-}  // namespace hues
+}  // namespace huetext

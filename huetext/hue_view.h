@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 // Every hue of one hue file, read once; hues[id] is hue id.
 struct HueFile {
@@ -84,4 +84,4 @@ private:
 // Windows path even where it is read.
 std::string FileNameText(const std::filesystem::path& path);
 
-}  // namespace hues
+}  // namespace huetext

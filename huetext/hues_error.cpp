@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hues {
+namespace huetext {
 
 std::string FileErrorText(const huedata::HueFileError& error) {
     // Appended: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
@@ -33,4 +33,4 @@ char* WritePrintableText(char* out, std::string_view utf8) {
     return out;
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 // A failure to report as "hues: <message>" with exit status 2.
 class HuesError : public std::runtime_error {
@@ -41,4 +41,4 @@ std::string PrintableText(std::string_view utf8);
 // end. For writers of whole files of names.
 char* WritePrintableText(char* out, std::string_view utf8);
 
-}  // namespace hues
+}  // namespace huetext

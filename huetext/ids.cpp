@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::vector<int> ParseIds(std::span<const std::string> arguments) {
     return ids;
 }
 
-}  // namespace hues
+}  // namespace huetext

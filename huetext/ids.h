@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 using huedata::HighestHueId;
 
@@ -15,4 +15,4 @@ using huedata::HighestHueId;
 // naming the argument that is not an identifier or range from 0 to HighestHueId.
 std::vector<int> ParseIds(std::span<const std::string> arguments);
 
-}  // namespace hues
+}  // namespace huetext

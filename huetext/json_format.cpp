@@ -12,7 +12,7 @@
 
 #include <fmt/compile.h>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -161,4 +161,4 @@ void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& text) {
     WriteArray(pairs, AppendPairObject, text);
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 // [{"id", "name", "table_start", "table_end", "colors": [32 "#RRGGBB"], "stored": [32 values]}]
 // Table values are signed 16-bit numbers; stored colour values run from 0 to 65535.
@@ -32,4 +32,4 @@ void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
 // [{"a", "b", "largest"}]
 void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huetext

@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -357,4 +357,4 @@ std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double withi
     return pairs;
 }
 
-}  // namespace hues
+}  // namespace huetext

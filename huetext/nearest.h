@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace huetext {
 
 // A hue's best colour for the target: the first index with the smallest distance.
 struct NearMatch {
@@ -49,4 +49,4 @@ inline constexpr double DefaultSimilarWithin = 0.02;
 std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double within,
                                      const huedata::Vision& vision = {});
 
-}  // namespace hues
+}  // namespace huetext

@@ -7,7 +7,7 @@
 
 #include <system_error>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -40,4 +40,4 @@ void WriteFileAtomically(const fs::path& target, const std::function<void(TextBu
     }
 }
 
-}  // namespace hues
+}  // namespace huetext

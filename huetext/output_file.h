@@ -7,7 +7,7 @@
 #include <functional>
 #include <span>
 
-namespace hues {
+namespace huetext {
 
 // Has `write` write the contents to a new temporary file in the target's folder, then
 // renames that over `target`. On any failure throws HuesError naming `target`, removes the
@@ -17,4 +17,4 @@ void WriteFileAtomically(const std::filesystem::path& target,
                          const std::function<void(TextBuilder&)>& write,
                          std::span<const std::filesystem::path> protectedFiles);
 
-}  // namespace hues
+}  // namespace huetext

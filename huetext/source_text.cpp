@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -83,4 +83,4 @@ SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding
     return {std::move(name), huedata::Utf8FromWindows1252(bytes)};
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace huetext {
 
 // A value below 100,000 (a hue id, a stored colour) in decimal, written at `out`, which has
 // room for 5 characters; returns the end. The last four digits come whole from a table of the
@@ -144,4 +144,4 @@ private:
     std::size_t size_ = 0;
 };
 
-}  // namespace hues
+}  // namespace huetext

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-namespace hues {
+namespace huetext {
 
 namespace {
 
@@ -189,4 +189,4 @@ void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hu
     }
 }
 
-}  // namespace hues
+}  // namespace huetext

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-namespace hues {
+namespace huetext {
 
 // How colours are drawn on a terminal: not at all (not one escape byte), in the 256 colours of
 // xterm's palette, or in 24-bit colour.
@@ -46,4 +46,4 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
 void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hues,
                  TextBuilder& out);
 
-}  // namespace hues
+}  // namespace huetext

@@ -13,13 +13,13 @@
 #include <optional>
 #include <vector>
 
-namespace hues {
+namespace page {
 
 namespace {
 
 // One side of a changed hue: its name as shown, table values and stored colours (as 16-bit
 // values without sign), or null.
-void AppendSide(TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
+void AppendSide(huetext::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
     if (!hue) {
         page << "null";
         return;
@@ -39,7 +39,7 @@ void AppendSide(TextBuilder& page, const std::optional<huedata::HueRecord>& hue)
 // What the hues do not say: the changes of the file apart from its hues, as `diff` gives them.
 std::string Notes(const huedata::FileDifference& difference) {
     std::string notes;
-    for (std::string line : FileChangeLines(difference)) {
+    for (std::string line : huetext::FileChangeLines(difference)) {
         line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
         notes += "<p class=\"note\">" + HtmlEscapedText(line) + "</p>\n";
     }
@@ -49,19 +49,19 @@ std::string Notes(const huedata::FileDifference& difference) {
 }  // namespace
 
 void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string_view title,
-              const SamplePicture* sample, bool served, TextBuilder& page) {
+              const SamplePicture* sample, bool served, huetext::TextBuilder& page) {
     const huedata::FileDifference difference = huedata::CompareHueFiles(before.bytes, after.bytes);
     const std::size_t changed = difference.hues.size();
-    FillPlaces(page::DiffHtml, page, [&](std::string_view place) {
-        if (place == "title") page << HtmlEscapedText(PrintableText(title));
+    FillPlaces(web::DiffHtml, page, [&](std::string_view place) {
+        if (place == "title") page << HtmlEscapedText(huetext::PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served);
-        if (place == "style") AppendEmbedded(page, page::DiffCss);
-        if (place == "before") page << HtmlEscapedText(PrintableText(before.label));
-        if (place == "after") page << HtmlEscapedText(PrintableText(after.label));
+        if (place == "style") AppendEmbedded(page, web::DiffCss);
+        if (place == "before") page << HtmlEscapedText(huetext::PrintableText(before.label));
+        if (place == "after") page << HtmlEscapedText(huetext::PrintableText(after.label));
         if (place == "count") page << changed;
         if (place == "hues") page << (changed == 1 ? "hue" : "hues");
         if (place == "notes") page << Notes(difference);
-        if (place == "script") AppendEmbedded(page, page::DiffJs);
+        if (place == "script") AppendEmbedded(page, web::DiffJs);
         if (place != "data") return;
         page << R"({"program": )";
         AppendProgramData(page);
@@ -96,4 +96,4 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
     });
 }
 
-}  // namespace hues
+}  // namespace page

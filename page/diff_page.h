@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace page {
 
 // One hue file's bytes, with the name the page gives it.
 struct DiffPageSide {
@@ -24,6 +24,6 @@ struct DiffPageSide {
 // given, is painted with each changed hue. `served`: the page has a Done button, which ends
 // the program that serves it.
 void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string_view title,
-              const SamplePicture* sample, bool served, TextBuilder& out);
+              const SamplePicture* sample, bool served, huetext::TextBuilder& out);
 
-}  // namespace hues
+}  // namespace page

@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-namespace hues {
+namespace page {
 
 namespace {
 
@@ -87,14 +87,15 @@ constexpr auto StopEnds = [] {
 
 // A row of the plain table: id, name, table start and end, and the strip, one element painted
 // by a gradient of 32 hard-edged stops (a cell per colour would be some 100,000 cells).
-void AppendRow(TextBuilder& page, const HueView& hue) {
+void AppendRow(huetext::TextBuilder& page, const huetext::HueView& hue) {
     page << "<tr id=\"hue-" << hue.id << "\"><td>" << hue.id << "<td>";
     // A name is 20 characters of at most 3 bytes each; the cut only guards the buffer.
     constexpr std::size_t MostNameBytes = 60;
     std::array<char, 3 * MostNameBytes> printable;
     const std::string_view name(
         printable.data(),
-        WritePrintableText(printable.data(), std::string_view(hue.name).substr(0, MostNameBytes)));
+        huetext::WritePrintableText(printable.data(),
+                                    std::string_view(hue.name).substr(0, MostNameBytes)));
     char* out = page.Reserve(6 * name.size() + 4 + 4 + 4 + 4);
     out = std::copy_n("<td>", 4, WriteHtmlEscaped(out, name));
     out = std::copy_n("<td>", 4, huedata::WriteHexText(out, hue.record->TableStart));
@@ -115,21 +116,21 @@ void AppendRow(TextBuilder& page, const HueView& hue) {
 
 }  // namespace
 
-void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& page, const ServedPage* served, std::string_view findings) {
-    FillPlaces(page::PageHtml, page, [&](std::string_view place) {
-        if (place == "title") page << HtmlEscapedText(PrintableText(title));
+void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
+              huetext::TextBuilder& page, const ServedPage* served, std::string_view findings) {
+    FillPlaces(web::PageHtml, page, [&](std::string_view place) {
+        if (place == "title") page << HtmlEscapedText(huetext::PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
         if (place == "count") page << hues.size();
-        if (place == "style") AppendEmbedded(page, page::PageCss);
+        if (place == "style") AppendEmbedded(page, web::PageCss);
         if (place == "rows") {
             // A served page saves through its script: without one it would be a slower copy
             // of the exported page, so it leaves the plain table out.
             if (served != nullptr) {
                 page << "<tr><td>The editor needs scripts: allow them for this page.\n";
             } else {
-                hues.ForEach([&](std::span<const HueView> part, std::size_t) {
-                    for (const HueView& hue : part) AppendRow(page, hue);
+                hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
+                    for (const huetext::HueView& hue : part) AppendRow(page, hue);
                 });
             }
         }
@@ -163,12 +164,13 @@ void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePictu
                          : std::string("null"));
             page << "}\n";
         }
-        if (place == "script") AppendEmbedded(page, page::PageJs);
+        if (place == "script") AppendEmbedded(page, web::PageJs);
     });
 }
 
-void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven, TextBuilder& page) {
-    FillPlaces(page::OpenHtml, page, [&](std::string_view place) {
+void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven,
+                huetext::TextBuilder& page) {
+    FillPlaces(web::OpenHtml, page, [&](std::string_view place) {
         if (place == "policy") page << PageSecurityPolicy(true);
         if (place == "path") page << HtmlEscapedText(path);
         if (place == "reason") page << HtmlEscapedText(reason);
@@ -188,4 +190,4 @@ std::string StampOfBytes(std::span<const unsigned char> bytes) {
     return fmt::format("{:016x}", BytesMark(bytes, bytes.size()));
 }
 
-}  // namespace hues
+}  // namespace page

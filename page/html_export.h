@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace page {
 
 // What a page that `hues edit` serves adds to the exported one: saving into the hue file.
 struct ServedPage {
@@ -29,13 +29,15 @@ struct ServedPage {
 // each of its sections that lists them.
 // `findings`, when given, are `hues check`'s findings as the page takes them (huecheck's
 // PageFindingsJson), shown beside each hue.
-void HtmlPage(const HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              TextBuilder& out, const ServedPage* served = nullptr, std::string_view findings = {});
+void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
+              huetext::TextBuilder& out, const ServedPage* served = nullptr,
+              std::string_view findings = {});
 
 // The page `hues edit` serves when it finds no hue file to edit: it names the file it looked
 // for and why it could not read it. Without a file named on the command line (`pathGiven`
 // false) it also takes another path, which the script posts to /open.
-void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven, TextBuilder& out);
+void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven,
+                huetext::TextBuilder& out);
 
 // The page's Content-Security-Policy: nothing from outside; a served page may also speak to
 // the server it came from.
@@ -48,4 +50,4 @@ std::string StampOfBytes(std::span<const unsigned char> bytes);
 // Text made safe for HTML content and quoted attribute values.
 std::string HtmlEscapedText(std::string_view text);
 
-}  // namespace hues
+}  // namespace page

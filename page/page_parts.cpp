@@ -8,7 +8,7 @@
 #include <array>
 #include <cstring>
 
-namespace hues {
+namespace page {
 
 namespace {
 
@@ -16,7 +16,8 @@ namespace {
 // marked as they go.
 class ValuesInBase64 {
 public:
-    ValuesInBase64(TextBuilder& page, std::uint64_t markStart) : page_(page), marker_(markStart) {}
+    ValuesInBase64(huetext::TextBuilder& page, std::uint64_t markStart)
+        : page_(page), marker_(markStart) {}
     // A hue's values at once: written a value at a time into the slice, each byte would make
     // the compiler read the slice's size anew.
     template <std::size_t Count>
@@ -47,7 +48,7 @@ private:
         size_ = 0;
     }
 
-    TextBuilder& page_;
+    huetext::TextBuilder& page_;
     BytesMarker marker_;
     // Whole groups of base64 (3 bytes) and whole words of the mark (8), so that slice after
     // slice reads as the values written at once.
@@ -112,7 +113,7 @@ namespace {
 // Numbers as the shortest text that reads back the same double, in the JSON arrays the page's
 // script reads.
 template <typename Numbers>
-void AppendNumbers(TextBuilder& page, const Numbers& numbers) {
+void AppendNumbers(huetext::TextBuilder& page, const Numbers& numbers) {
     page << '[';
     bool first = true;
     for (const auto number : numbers) {
@@ -123,7 +124,7 @@ void AppendNumbers(TextBuilder& page, const Numbers& numbers) {
     page << ']';
 }
 
-void AppendMatrix(TextBuilder& page, const huedata::OkLabMatrices::Matrix& matrix) {
+void AppendMatrix(huetext::TextBuilder& page, const huedata::OkLabMatrices::Matrix& matrix) {
     page << '[';
     for (std::size_t row = 0; row < matrix.size(); ++row) {
         if (row != 0) page << ',';
@@ -134,7 +135,7 @@ void AppendMatrix(TextBuilder& page, const huedata::OkLabMatrices::Matrix& matri
 
 }  // namespace
 
-void AppendProgramData(TextBuilder& page) {
+void AppendProgramData(huetext::TextBuilder& page) {
     std::array<double, 256> linear{};
     for (std::size_t channel = 0; channel < linear.size(); ++channel) {
         linear[channel] = huedata::LinearFromSrgb(static_cast<std::uint8_t>(channel));
@@ -166,7 +167,7 @@ void AppendProgramData(TextBuilder& page) {
                 huedata::LowestTableValue, huedata::HighestTableValue);
 }
 
-void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
+void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> bytes) {
     static constexpr char Digits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     // Two digits at a time: the pair for each 12 bits, so that three bytes take two lookups.
@@ -204,18 +205,19 @@ void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes) {
     page.Commit(out + 4);
 }
 
-void AppendHueData(TextBuilder& page, const HuesInParts& hues) {
+void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues) {
     // Each section a reading of the hues: a whole file's are read anew for each, never held.
     page << R"({"ids": ")";
     ValuesInBase64 ids(page, 0);
-    hues.ForEach([&](std::span<const HueView> part, std::size_t) {
-        for (const HueView& hue : part) ids.Put(std::array{static_cast<std::uint16_t>(hue.id)});
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
+        for (const huetext::HueView& hue : part)
+            ids.Put(std::array{static_cast<std::uint16_t>(hue.id)});
     });
     const std::uint64_t idsMark = ids.End();
     page << "\",\n\"values\": \"";
     ValuesInBase64 values(page, idsMark);
-    hues.ForEach([&](std::span<const HueView> part, std::size_t) {
-        for (const HueView& hue : part) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
+        for (const huetext::HueView& hue : part) {
             std::array<std::uint16_t, 34> hueValues{};
             hueValues[0] = static_cast<std::uint16_t>(hue.record->TableStart);
             hueValues[1] = static_cast<std::uint16_t>(hue.record->TableEnd);
@@ -225,7 +227,7 @@ void AppendHueData(TextBuilder& page, const HuesInParts& hues) {
     });
     std::uint64_t key = values.End();
     page << "\",\n\"names\": [";
-    hues.ForEach([&](std::span<const HueView> part, std::size_t before) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t before) {
         for (std::size_t i = 0; i < part.size(); ++i) {
             char* out = page.Reserve(18 * 60 + 3);
             if (before + i != 0) *out++ = ',';
@@ -238,7 +240,7 @@ void AppendHueData(TextBuilder& page, const HuesInParts& hues) {
     // edit of another field keeps them.
     page << "],\n\"nameBytes\": {";
     bool first = true;
-    hues.ForEach([&](std::span<const HueView> part, std::size_t before) {
+    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t before) {
         for (std::size_t i = 0; i < part.size(); ++i) {
             const auto& name = part[i].record->Name;
             const auto end = std::find(name.begin(), name.end(), 0);
@@ -272,7 +274,7 @@ std::string InertJson(std::string_view json) {
     return inert;
 }
 
-void FillPlaces(std::string_view text, TextBuilder& page,
+void FillPlaces(std::string_view text, huetext::TextBuilder& page,
                 const std::function<void(std::string_view)>& fill) {
     for (auto open = text.find("{{"); open != std::string_view::npos; open = text.find("{{")) {
         const auto close = text.find("}}", open);
@@ -283,4 +285,4 @@ void FillPlaces(std::string_view text, TextBuilder& page,
     page << text;
 }
 
-}  // namespace hues
+}  // namespace page

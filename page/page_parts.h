@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace page {
 
 // A mark of the bytes, from `start`, eight at a time (FNV-1a's prime over words): not a
 // safeguard against anyone, only a name for one content that differs from another's.
@@ -41,16 +41,16 @@ char* WriteScriptString(char* out, std::string_view name);
 // What the pages' scripts take from the program rather than write out again, as one JSON object
 // (page/web/hues.js, useProgram): each 8-bit channel's linear value, OKLab's matrices,
 // Windows-1252's characters for the bytes 0x80 to 0x9F, and a hue file's layout.
-void AppendProgramData(TextBuilder& page);
+void AppendProgramData(huetext::TextBuilder& page);
 
 // Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
-void AppendBase64(TextBuilder& page, std::span<const unsigned char> bytes);
+void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> bytes);
 
 // The hues as one JSON object for the script: ids, then table values and stored colours (34
 // values a hue), as little-endian 16-bit values in base64, which the script reads into typed
 // arrays; the names as they are shown; the bytes of the names their text would not give
 // back; and a mark of them all.
-void AppendHueData(TextBuilder& page, const HuesInParts& hues);
+void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues);
 
 // JSON text made safe inside a page's data element, which "</script" would end: a "<" can
 // only stand in a JSON string, where \u003C means the same.
@@ -58,16 +58,17 @@ std::string InertJson(std::string_view json);
 
 // `text` written to `page` with each {{place}} in it handed in turn to `fill`, which writes
 // what stands there.
-void FillPlaces(std::string_view text, TextBuilder& page,
+void FillPlaces(std::string_view text, huetext::TextBuilder& page,
                 const std::function<void(std::string_view)>& fill);
 
 // An embedded web file written whole: one string, or the pieces of one too long for one.
-inline void AppendEmbedded(TextBuilder& page, std::string_view text) {
+inline void AppendEmbedded(huetext::TextBuilder& page, std::string_view text) {
     page << text;
 }
 template <std::size_t Pieces>
-void AppendEmbedded(TextBuilder& page, const std::array<std::string_view, Pieces>& pieces) {
+void AppendEmbedded(huetext::TextBuilder& page,
+                    const std::array<std::string_view, Pieces>& pieces) {
     for (const std::string_view piece : pieces) page << piece;
 }
 
-}  // namespace hues
+}  // namespace page

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-namespace hues {
+namespace page {
 
 inline constexpr std::uint32_t LargestSampleSide = 512;
 inline constexpr std::uintmax_t LargestSampleBytes = std::uintmax_t{1024} * 1024;
@@ -21,4 +21,4 @@ struct SamplePicture {
 // is not a PNG within the limits.
 SamplePicture ReadSamplePicture(const std::filesystem::path& path);
 
-}  // namespace hues
+}  // namespace page

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace hues {
+namespace server {
 
 DiffService::DiffService(std::string page, std::string secret, std::uint16_t port)
     : page_(std::move(page)), secret_(std::move(secret)), port_(port) {}
@@ -20,4 +20,4 @@ EditorResponse DiffService::Handle(const EditorRequest& request) {
     return {200, "application/json", R"({"done":true})"};
 }
 
-}  // namespace hues
+}  // namespace server

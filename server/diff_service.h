@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace hues {
+namespace server {
 
 class DiffService {
 public:
@@ -27,4 +27,4 @@ private:
     bool doneAsked_ = false;
 };
 
-}  // namespace hues
+}  // namespace server

@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-namespace hues {
+namespace server {
 
 namespace {
 
@@ -168,11 +168,12 @@ void ServeOnLoopback(std::optional<std::uint16_t> wanted, std::uint16_t preferre
         const beast::error_code error = Listen(v4, {loopback, port});
         if (!error) break;
         if (--tries == 0 || error != asio::error::address_in_use) {
-            throw HuesError("cannot serve on 127.0.0.1 port " + std::to_string(port) + ": " +
-                            (error == asio::error::address_in_use
-                                 ? std::string("another program is using it; choose another "
-                                               "with --port")
-                                 : error.message()));
+            throw huetext::HuesError(
+                "cannot serve on 127.0.0.1 port " + std::to_string(port) + ": " +
+                (error == asio::error::address_in_use
+                     ? std::string("another program is using it; choose another "
+                                   "with --port")
+                     : error.message()));
         }
     }
     port = v4.local_endpoint().port();  // --port 0 takes the one the system gave
@@ -209,7 +210,7 @@ struct Served {
 
 std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     if (request.fileGiven) {
-        NamingTheFile([&] { return huedata::ReadableFileSize(request.file); });
+        huetext::NamingTheFile([&] { return huedata::ReadableFileSize(request.file); });
     }
     std::optional<EditorService> editor;
     ServeOnLoopback(request.port, EditorPort, request.openBrowser, io, [&](std::uint16_t port) {
@@ -238,4 +239,4 @@ void ServeDiffPage(const DiffServerRequest& request, const EditServerIo& io) {
     });
 }
 
-}  // namespace hues
+}  // namespace server

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hues {
+namespace server {
 
 // The port hues edit serves on unless told another: the same from run to run, as the browser
 // keeps a page's unsaved changes per address. When it is taken, the next free one.
@@ -26,7 +26,7 @@ struct EditServerRequest {
     bool fileGiven = false;  // named with -f: missing or unreadable is an error before serving
     std::optional<std::uint16_t> port;  // exactly this one; 0 any free port
     bool openBrowser = true;
-    std::optional<SamplePicture> sample = std::nullopt;  // read and checked already
+    std::optional<page::SamplePicture> sample = std::nullopt;  // read and checked already
     // Resolving a merge: the conflicts it left in the file, shown in the page's conflicts panel.
     std::vector<huedata::MergeConflict> conflicts = {};
 };
@@ -52,4 +52,4 @@ struct DiffServerRequest {
 // page closed) or Ctrl+C. Throws HuesError for a port that cannot be had.
 void ServeDiffPage(const DiffServerRequest& request, const EditServerIo& io);
 
-}  // namespace hues
+}  // namespace server

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-namespace hues {
+namespace server {
 
 namespace {
 
@@ -68,12 +68,12 @@ std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) 
 // is the stamp of exactly what the page showed.
 struct ReadFile {
     std::vector<unsigned char> bytes;
-    HueFile hues;
+    huetext::HueFile hues;
 };
 ReadFile ReadWhole(const std::filesystem::path& path) {
-    return NamingTheFile([&] {
+    return huetext::NamingTheFile([&] {
         ReadFile read{huedata::ReadFileBytes(path), {path, {}, {}}};
-        read.hues = HueFileFromBytes(path, read.bytes);
+        read.hues = huetext::HueFileFromBytes(path, read.bytes);
         return read;
     });
 }
@@ -92,7 +92,7 @@ EditorResponse Answer(unsigned status, const json& body) {
 }  // namespace
 
 EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                             std::uint16_t port, std::optional<SamplePicture> sample,
+                             std::uint16_t port, std::optional<page::SamplePicture> sample,
                              std::vector<huedata::MergeConflict> conflicts)
     : file_(std::move(file)),
       fileGiven_(fileGiven),
@@ -103,7 +103,7 @@ EditorService::EditorService(std::filesystem::path file, bool fileGiven, std::st
       conflictsLeft_(conflicts_.size()) {}
 
 std::string_view EditorService::SecurityPolicy() {
-    return PageSecurityPolicy(true);
+    return page::PageSecurityPolicy(true);
 }
 
 EditorResponse EditorService::Handle(const EditorRequest& request) {
@@ -135,23 +135,23 @@ EditorResponse EditorService::Page() {
     try {
         const ReadFile read = ReadWhole(file_);
         const std::string path = huedata::PathText(file_);
-        const ServedPage served{
-            StampOfBytes(read.bytes),
-            StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
+        const page::ServedPage served{
+            page::StampOfBytes(read.bytes),
+            page::StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
             conflicts_.empty() ? std::string() : ConflictsJson(conflicts_),
             huegit::TrackedByGit(file_)};
-        TextBuilder page([&](std::string_view piece) { body.append(piece); });
-        const std::vector<HueView> views = AllViews(read.hues);
-        HtmlPage(HuesInParts(views), FileNameText(file_), sample_ ? &*sample_ : nullptr, page,
-                 &served);
+        huetext::TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        const std::vector<huetext::HueView> views = huetext::AllViews(read.hues);
+        page::HtmlPage(huetext::HuesInParts(views), huetext::FileNameText(file_),
+                       sample_ ? &*sample_ : nullptr, page, &served);
         page.Flush();
-    } catch (const HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         // No hue file: the page says which file it looked for and why it found none.
         const std::string path = huedata::PathText(file_);
         const std::string reason = std::string(error.what()).substr(path.size() + 2);
         body.clear();
-        TextBuilder page([&](std::string_view piece) { body.append(piece); });
-        NoFilePage(path, reason, fileGiven_, page);
+        huetext::TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        page::NoFilePage(path, reason, fileGiven_, page);
         page.Flush();
     }
     return {200, "text/html; charset=utf-8", std::move(body)};
@@ -160,24 +160,27 @@ EditorResponse EditorService::Page() {
 EditorResponse EditorService::Save(std::string_view stamp, std::string_view left,
                                    const std::string& body) {
     // Checked in full before the file is touched, with the words `hues apply changes.json` uses.
-    SourceHues hues;
+    huetext::SourceHues hues;
     try {
-        const std::array sources{SourceText{"changes.json", body}};
-        hues = ReadHueSources(sources, false);
-    } catch (const HuesError& error) {
+        const std::array sources{huetext::SourceText{"changes.json", body}};
+        hues = huetext::ReadHueSources(sources, false);
+    } catch (const huetext::HuesError& error) {
         return Refusal(400, error.what());
     }
     std::string newStamp;
-    HuesApplied applied;
+    huetext::HuesApplied applied;
     try {
-        const ApplyHooks hooks{
+        const huetext::ApplyHooks hooks{
             .before =
                 [&](std::span<const unsigned char> before, std::span<const huedata::HueChange>) {
-                    if (StampOfBytes(before) != stamp) throw StaleFile{};
+                    if (page::StampOfBytes(before) != stamp) throw StaleFile{};
                 },
-            .after = [&](std::span<const unsigned char> after) { newStamp = StampOfBytes(after); }};
+            .after =
+                [&](std::span<const unsigned char> after) {
+                    newStamp = page::StampOfBytes(after);
+                }};
         // A merge's result goes where git reads it, with no backup: git keeps every side.
-        applied = ApplyHuesSafely(file_, hues, conflicts_.empty(), hooks);
+        applied = huetext::ApplyHuesSafely(file_, hues, conflicts_.empty(), hooks);
     } catch (const StaleFile&) {
         return Answer(409, {{"conflict", true},
                             {"error", huedata::PathText(file_) +
@@ -185,7 +188,7 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
                                           "saved. Read the file again, keeping your changes, "
                                           "then save."}});
     } catch (const huedata::HueFileError& error) {
-        return Refusal(409, FileErrorText(error));
+        return Refusal(409, huetext::FileErrorText(error));
     } catch (const huedata::FileWriteError& error) {
         return Refusal(409, error.what());
     }
@@ -217,8 +220,9 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
 EditorResponse EditorService::Findings() {
     try {
         const ReadFile read = ReadWhole(file_);
-        return {200, "application/json", huecheck::PageFindingsOfFile(AllViews(read.hues), file_)};
-    } catch (const HuesError& error) {
+        return {200, "application/json",
+                huecheck::PageFindingsOfFile(huetext::AllViews(read.hues), file_)};
+    } catch (const huetext::HuesError& error) {
         return Refusal(409, error.what());
     }
 }
@@ -236,7 +240,7 @@ EditorResponse EditorService::History(std::string_view hue) {
             history_.emplace(
                 head, huegit::ReadHueHistory({.file = file_, .rev = "HEAD", .hues = std::nullopt}));
         }
-    } catch (const HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         return Refusal(409, error.what());
     }
     const huegit::HueHistory& all = history_->second;
@@ -244,7 +248,7 @@ EditorResponse EditorService::History(std::string_view hue) {
     std::ranges::copy_if(all.entries, std::back_inserter(entries),
                          [&](const huegit::HueChangeEntry& entry) { return entry.hue == id; });
     std::string body;
-    TextBuilder out([&](std::string_view piece) { body.append(piece); });
+    huetext::TextBuilder out([&](std::string_view piece) { body.append(piece); });
     huegit::HistoryJson(all, entries, out);
     out.Flush();
     return {200, "application/json", std::move(body)};
@@ -259,10 +263,10 @@ EditorResponse EditorService::Open(const std::string& body) {
     try {
         huedata::ReadableFileSize(path);
     } catch (const huedata::HueFileError& error) {
-        return Refusal(400, FileErrorText(error));
+        return Refusal(400, huetext::FileErrorText(error));
     }
     file_ = path;
     return Answer(200, {{"file", huedata::PathText(path)}});
 }
 
-}  // namespace hues
+}  // namespace server

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace hues {
+namespace server {
 
 class EditorService {
 public:
@@ -26,7 +26,7 @@ public:
     // `sample`, when given, is the picture the page shows every hue on. `conflicts`, when there
     // are any, are those a merge left in the file, for the person to resolve in the page.
     EditorService(std::filesystem::path file, bool fileGiven, std::string secret,
-                  std::uint16_t port, std::optional<SamplePicture> sample = std::nullopt,
+                  std::uint16_t port, std::optional<page::SamplePicture> sample = std::nullopt,
                   std::vector<huedata::MergeConflict> conflicts = {});
 
     EditorResponse Handle(const EditorRequest& request);
@@ -54,7 +54,7 @@ private:
     bool fileGiven_;
     std::string secret_;
     std::uint16_t port_;
-    std::optional<SamplePicture> sample_;
+    std::optional<page::SamplePicture> sample_;
     std::vector<huedata::MergeConflict> conflicts_;
     std::size_t conflictsLeft_;
     bool stopAsked_ = false;
@@ -62,4 +62,4 @@ private:
     std::optional<std::pair<std::string, huegit::HueHistory>> history_;
 };
 
-}  // namespace hues
+}  // namespace server

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-namespace hues {
+namespace server {
 
 // The value of `name` in the query of `target`, as it stands (nothing here is escaped).
 std::string_view QueryValue(std::string_view target, std::string_view name) {
@@ -91,4 +91,4 @@ bool SameInConstantTime(std::string_view a, std::string_view b) {
     return difference == 0;
 }
 
-}  // namespace hues
+}  // namespace server

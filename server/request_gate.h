@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace hues {
+namespace server {
 
 struct EditorRequest {
     std::string method;  // "GET", "POST", ...
@@ -54,4 +54,4 @@ std::string NewSecret();
 // Whether two texts are the same, in a time that depends on their lengths alone.
 bool SameInConstantTime(std::string_view a, std::string_view b);
 
-}  // namespace hues
+}  // namespace server

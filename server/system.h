@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-namespace hues {
+namespace server {
 
 // Fills `bytes` from the system's generator of random numbers; throws when it cannot.
 void SystemRandomBytes(std::span<unsigned char> bytes);
@@ -23,4 +23,4 @@ void KeepPortToOurselves(std::uintptr_t socket);
 std::optional<std::string> OpenInBrowser(const std::string& address,
                                          void (*report)(const std::string& why));
 
-}  // namespace hues
+}  // namespace server

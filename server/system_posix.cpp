@@ -15,7 +15,7 @@
 
 extern char** environ;  // NOLINT: the process's environment, for the browser it starts
 
-namespace hues {
+namespace server {
 
 void SystemRandomBytes(std::span<unsigned char> bytes) {
     std::size_t filled = 0;
@@ -60,4 +60,4 @@ std::optional<std::string> OpenInBrowser(const std::string& address,
     return std::nullopt;
 }
 
-}  // namespace hues
+}  // namespace server

@@ -9,7 +9,7 @@
 #include <bcrypt.h>
 #include <shellapi.h>
 
-namespace hues {
+namespace server {
 
 void SystemRandomBytes(std::span<unsigned char> bytes) {
     const NTSTATUS status = BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
@@ -35,4 +35,4 @@ std::optional<std::string> OpenInBrowser(const std::string& address,
     return std::nullopt;
 }
 
-}  // namespace hues
+}  // namespace server

@@ -29,8 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
+using cli::Outcome;
 using huedata::ReadFileBytes;
-using hues::Outcome;
 
 std::set<fs::path> FolderContents(const fs::path& folder) {
     std::set<fs::path> names;
@@ -49,9 +49,9 @@ Bytes RandomHueFile(std::mt19937& random, std::size_t count) {
 class EditTest : public ::testing::Test {
 protected:
     Outcome Run(const std::vector<std::string>& arguments, const std::string& input = {}) {
-        hues::Environment environment;
+        cli::Environment environment;
         environment.readStandardInput = [input] { return input; };
-        return hues::RunHues(arguments, environment);
+        return cli::RunHues(arguments, environment);
     }
     fs::path Write(const std::string& name, const Bytes& bytes) {
         huetools::WriteBytes(dir_ / name, bytes);
@@ -400,14 +400,14 @@ TEST_F(EditTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const Outcome set = Run({"-f", file.string(), "set", "1", "--name", "x"});
     // A save from the editor's page is refused with the same words.
-    hues::EditorService editor(file, true, "secret", 8000);
+    server::EditorService editor(file, true, "secret", 8000);
     const auto request = [&](std::string method, std::string target, std::string body) {
         return editor.Handle({std::move(method), std::move(target), "127.0.0.1:8000",
                               "http://127.0.0.1:8000", "application/json", std::move(body)});
     };
     const std::string page = request("GET", "/?key=secret", "").body;
     const auto at = page.find("\"stamp\": \"") + 10;
-    const hues::EditorResponse save = request(
+    const server::EditorResponse save = request(
         "POST", "/save?key=secret&stamp=" + page.substr(at, 16), R"([{"id":1,"name":"x"}])");
     CloseHandle(held);
     EXPECT_EQ(set.status, 2);

@@ -33,7 +33,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using hues::Outcome;
+using cli::Outcome;
 using nlohmann::json;
 
 std::string FileText(const fs::path& path) {
@@ -63,9 +63,9 @@ protected:
         huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0xDEADBEEF));
     }
 
-    Outcome Run(std::vector<std::string> arguments, const hues::Environment& environment = {}) {
+    Outcome Run(std::vector<std::string> arguments, const cli::Environment& environment = {}) {
         arguments.insert(arguments.begin(), {"-f", file_.string()});
-        return hues::RunHues(arguments, environment);
+        return cli::RunHues(arguments, environment);
     }
     // A failure: status 2, nothing printed, one "hues: " line that contains `reason`.
     void ExpectFailure(const Outcome& outcome, const std::string& reason) {
@@ -185,7 +185,7 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
         }
         hues.resize(400);
         huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0));
-        const auto lab = [seenWith = hues::ParseVision(vision)](huedata::Rgb24 c) {
+        const auto lab = [seenWith = huetext::ParseVision(vision)](huedata::Rgb24 c) {
             return huedata::OkLabFromSrgb(huedata::SeenColor(c, seenWith));
         };
         std::vector<std::array<huedata::OkLab, 32>> labs(hues.size());
@@ -194,7 +194,7 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
                 labs[i][k] = lab(huedata::ConvertColor(hues[i].Colors[k]));
         }
         for (const char* target : {"#FF8800", "#123456"}) {
-            const huedata::OkLab wanted = lab(hues::ParseColor(target));
+            const huedata::OkLab wanted = lab(huetext::ParseColor(target));
             const json all = json::parse(
                 Run({"nearest", target, "-n", "400", "--vision", vision, "--format", "json"}).out);
             ASSERT_EQ(all.size(), hues.size());
@@ -381,7 +381,7 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     ExpectFailure(Run({"check", "--select", "ramp-odor"}), "--select: 'ramp-odor' is not a rule");
     // A file list refuses, check refuses the same way.
     for (const fs::path& refused : {dir_ / "absent.mul", dir_.path()}) {
-        ExpectFailure(hues::RunHues({"-f", refused.string(), "check"}, {}), refused.string());
+        ExpectFailure(cli::RunHues({"-f", refused.string(), "check"}, {}), refused.string());
     }
 
     // A config two folders up: a rule off, a hue left out of another; --no-config ignores it.
@@ -392,7 +392,7 @@ TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
         << R"({"ignore": ["ramp-order"], "leave-out": {"name-spreadsheet": ["1-3"]}, "levels": {"name-space": "error"}})";
     const auto checkDeeper = [&](std::vector<std::string> more) {
         more.insert(more.begin(), {"-f", (deeper / "hues.mul").string(), "check"});
-        return hues::RunHues(more, {});
+        return cli::RunHues(more, {});
     };
     EXPECT_EQ(fromText(checkDeeper({}).out),
               (Found{{4, "name-after-nul"}, {5, "name-space"}, {6, "name-undefined-byte"}}));
@@ -436,9 +436,9 @@ TEST_F(HuesTest, NamesNeverBecomeMarkupOrTerminalControls) {
 }
 
 // Standard output as a terminal with these variables (a name and its value, or nothing).
-hues::Environment Terminal(bool isTerminal, const std::map<std::string, std::string>& variables,
-                           bool showsEscapes = true) {
-    hues::Environment environment;
+cli::Environment Terminal(bool isTerminal, const std::map<std::string, std::string>& variables,
+                          bool showsEscapes = true) {
+    cli::Environment environment;
     environment.stdoutIsTerminal = isTerminal;
     environment.showsColorEscapes = [showsEscapes] { return showsEscapes; };
     environment.variable = [variables](const char* name) -> std::optional<std::string> {
@@ -449,12 +449,12 @@ hues::Environment Terminal(bool isTerminal, const std::map<std::string, std::str
 }
 
 TEST(ColorRules, ColorsFollowTheTerminalAndTheUsualVariables) {
-    using enum hues::TerminalColors;
+    using enum huetext::TerminalColors;
     const struct {
         const char* mode;
         bool terminal;
         std::map<std::string, std::string> variables;
-        hues::TerminalColors colors;
+        huetext::TerminalColors colors;
         bool showsEscapes = true;
     } cases[] = {
         {"auto", true, {{"TERM", "xterm"}}, Palette},
@@ -469,7 +469,7 @@ TEST(ColorRules, ColorsFollowTheTerminalAndTheUsualVariables) {
         {"always", true, {}, None, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(hues::ColorsFor(c.mode, Terminal(c.terminal, c.variables, c.showsEscapes)),
+        EXPECT_EQ(cli::ColorsFor(c.mode, Terminal(c.terminal, c.variables, c.showsEscapes)),
                   c.colors)
             << c.mode << " terminal " << c.terminal << " " << c.variables.size();
     }
@@ -493,7 +493,7 @@ TEST(ColorRules, ThePaletteColorIsTheNearestOfTheCubeAndTheGreys) {
         {{128, 128, 128}, 244}, {{95, 135, 175}, 67},   {{8, 8, 8}, 232},
     };
     for (const auto& [color, index] : cases) {
-        EXPECT_EQ(hues::NearestPaletteColor(color), index) << huedata::RgbText(color);
+        EXPECT_EQ(huetext::NearestPaletteColor(color), index) << huedata::RgbText(color);
     }
 }
 
@@ -516,7 +516,7 @@ TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
     std::vector<huedata::Rgb24> nearest;
     for (const json& match :
          json::parse(Run({"nearest", "#FF0000", "-n", "3", "--format", "json"}).out)) {
-        nearest.push_back(hues::ParseColor(match.at("color").get<std::string>()));
+        nearest.push_back(huetext::ParseColor(match.at("color").get<std::string>()));
     }
     // The colours of the hues given, each of the first file or (true) the second.
     const auto colorsOf = [&](std::initializer_list<std::pair<std::size_t, bool>> hues) {
@@ -542,7 +542,7 @@ TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
         std::vector<std::string> trueColor, palette;
         for (const huedata::Rgb24 c : drawn) {
             trueColor.push_back(fmt::format("2;{};{};{}", c.red, c.green, c.blue));
-            palette.push_back("5;" + std::to_string(hues::NearestPaletteColor(c)));
+            palette.push_back("5;" + std::to_string(huetext::NearestPaletteColor(c)));
         }
         auto always = command, never = command;
         always.emplace_back("--color=always");
@@ -648,7 +648,7 @@ TEST_F(HuesTest, OutputFilesAreReplacedWholeOrNotAtAll) {
 
 TEST_F(HuesTest, BadUsageAndUnreadableFilesFailWithOneLine) {
     // A missing file, --help and an unknown command: in hues_program, on each system.
-    ExpectFailure(hues::RunHues({"-f", dir_.path().string(), "list"}, {}), dir_.path().string());
+    ExpectFailure(cli::RunHues({"-f", dir_.path().string(), "list"}, {}), dir_.path().string());
     ExpectFailure(Run({}), "A subcommand is required");
     ExpectFailure(Run({"show", "1", "--format", "xml"}), "xml");
     ExpectFailure(Run({"export", "pdf"}), "pdf");

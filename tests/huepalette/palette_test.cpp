@@ -47,8 +47,8 @@ std::vector<huedata::HueRecord> Records() {
     return records;
 }
 
-std::vector<hues::HueView> Views(const std::vector<huedata::HueRecord>& records) {
-    std::vector<hues::HueView> views;
+std::vector<huetext::HueView> Views(const std::vector<huedata::HueRecord>& records) {
+    std::vector<huetext::HueView> views;
     views.reserve(records.size());
     for (std::size_t h = 0; h < records.size(); ++h) {
         views.push_back(
@@ -57,9 +57,9 @@ std::vector<hues::HueView> Views(const std::vector<huedata::HueRecord>& records)
     return views;
 }
 
-Bytes Exported(std::string_view kind, const std::vector<hues::HueView>& views) {
-    hues::TextBuilder out;
-    hues::PaletteExport(kind, hues::HuesInParts(views), "test.mul", out);
+Bytes Exported(std::string_view kind, const std::vector<huetext::HueView>& views) {
+    huetext::TextBuilder out;
+    huepalette::PaletteExport(kind, huetext::HuesInParts(views), "test.mul", out);
     const std::string text = std::move(out).Take();
     return {text.begin(), text.end()};
 }
@@ -69,7 +69,7 @@ template <typename Work>
 std::string Refusal(Work work) {
     try {
         work();
-    } catch (const hues::HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos);
         return error.what();
     }
@@ -237,8 +237,8 @@ TEST(PaletteExport, EachFormatReadByItsPublishedLayoutHoldsTheHues) {
                     c.kind == "kpl" && bell != std::string::npos) {
                     name.replace(bell, 1, "\xEF\xBF\xBD");
                 }
-                expected.push_back({c.groups ? hues::PaletteGroupName(view.id, name) : "",
-                                    c.names ? hues::PaletteColorName(view.id, i, name) : "",
+                expected.push_back({c.groups ? huepalette::PaletteGroupName(view.id, name) : "",
+                                    c.names ? huepalette::PaletteColorName(view.id, i, name) : "",
                                     huedata::ConvertColor(view.record->Colors[i])});
             }
         }
@@ -284,34 +284,36 @@ TEST(PaletteRead, EveryFormatAndColourModelByItsBytes) {
                      't', 'a', 8,   0,   0,  0, 0, 3, 1,   0,   10,  20,  30,  0};
     const struct {
         Bytes bytes;
-        hues::PaletteFormat format;
+        huepalette::PaletteFormat format;
         huedata::Rgb24 first;
     } cases[] = {
-        {AseOf("RGB ", {1.0F, 0.5F, 0.0F}), hues::PaletteFormat::Ase, {255, 128, 0}},
-        {AseOf("RGB ", {0.9985F, 0.0F, 0.0F}), hues::PaletteFormat::Ase, {255, 0, 0}},  // rounded
-        {AseOf("Gray", {0.2F}), hues::PaletteFormat::Ase, {51, 51, 51}},
-        {AseOf("LAB ", {0.5F, 0.0F, 0.0F}), hues::PaletteFormat::Ase, {119, 119, 119}},
-        {AcoOf(0, {0xFFFF, 0x8080, 0}), hues::PaletteFormat::Aco, {255, 128, 0}},
-        {AcoOf(0, {0xFF00, 0x8000, 0x0100}), hues::PaletteFormat::Aco, {255, 128, 1}},
-        {AcoOf(1, {0, 0xFFFF, 0xFFFF}), hues::PaletteFormat::Aco, {255, 0, 0}},  // HSB
-        {AcoOf(1, {21845, 0xFFFF, 0x8080}), hues::PaletteFormat::Aco, {0, 128, 0}},
-        {AcoOf(7, {10000, 0, 0}), hues::PaletteFormat::Aco, {255, 255, 255}},  // Lab
-        {AcoOf(8, {7500, 0, 0}), hues::PaletteFormat::Aco, {64, 64, 64}},      // grey as ink
-        {riff, hues::PaletteFormat::RiffPal, {10, 20, 30}},
+        {AseOf("RGB ", {1.0F, 0.5F, 0.0F}), huepalette::PaletteFormat::Ase, {255, 128, 0}},
+        {AseOf("RGB ", {0.9985F, 0.0F, 0.0F}),
+         huepalette::PaletteFormat::Ase,
+         {255, 0, 0}},  // rounded
+        {AseOf("Gray", {0.2F}), huepalette::PaletteFormat::Ase, {51, 51, 51}},
+        {AseOf("LAB ", {0.5F, 0.0F, 0.0F}), huepalette::PaletteFormat::Ase, {119, 119, 119}},
+        {AcoOf(0, {0xFFFF, 0x8080, 0}), huepalette::PaletteFormat::Aco, {255, 128, 0}},
+        {AcoOf(0, {0xFF00, 0x8000, 0x0100}), huepalette::PaletteFormat::Aco, {255, 128, 1}},
+        {AcoOf(1, {0, 0xFFFF, 0xFFFF}), huepalette::PaletteFormat::Aco, {255, 0, 0}},  // HSB
+        {AcoOf(1, {21845, 0xFFFF, 0x8080}), huepalette::PaletteFormat::Aco, {0, 128, 0}},
+        {AcoOf(7, {10000, 0, 0}), huepalette::PaletteFormat::Aco, {255, 255, 255}},  // Lab
+        {AcoOf(8, {7500, 0, 0}), huepalette::PaletteFormat::Aco, {64, 64, 64}},      // grey as ink
+        {riff, huepalette::PaletteFormat::RiffPal, {10, 20, 30}},
         {TextBytes("JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n4 5 6\r\n"),
-         hues::PaletteFormat::JascPal,
+         huepalette::PaletteFormat::JascPal,
          {1, 2, 3}},
         {TextBytes("GIMP Palette\nName: x\nColumns: 4\n#\n  7   8   9\tSeven\n"),
-         hues::PaletteFormat::Gpl,
+         huepalette::PaletteFormat::Gpl,
          {7, 8, 9}},
         {TextBytes("; paint.net Palette File\r\nFF0A0B0C\r\n"),
-         hues::PaletteFormat::PaintNet,
+         huepalette::PaletteFormat::PaintNet,
          {10, 11, 12}},
-        {TextBytes("0a0b0c\n0d0e0f\n"), hues::PaletteFormat::Hex, {10, 11, 12}},
+        {TextBytes("0a0b0c\n0d0e0f\n"), huepalette::PaletteFormat::Hex, {10, 11, 12}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(hues::FormatName(c.format)));
-        const hues::Palette palette = hues::ReadPalette("p", c.bytes);
+        SCOPED_TRACE(std::string(huepalette::FormatName(c.format)));
+        const huepalette::Palette palette = huepalette::ReadPalette("p", c.bytes);
         EXPECT_EQ(palette.format, c.format);
         EXPECT_EQ(palette.groups.at(0).colors.at(0).rgb, c.first);
     }
@@ -319,18 +321,21 @@ TEST(PaletteRead, EveryFormatAndColourModelByItsBytes) {
 
 TEST(PaletteRead, ColoursForSetAreAGroupAllOfItOrStops) {
     const auto records = Records();
-    const hues::Palette ase = hues::ReadPalette("x.ase", Exported("ase", Views(records)));
+    const huepalette::Palette ase =
+        huepalette::ReadPalette("x.ase", Exported("ase", Views(records)));
     const auto exact = [&](std::size_t h) {
         std::vector<huedata::Rgb24> colors;
         for (const auto value : records[h].Colors) colors.push_back(huedata::ConvertColor(value));
         return colors;
     };
-    EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "Hue 8"), exact(1));
-    EXPECT_EQ(hues::PaletteColorsFor("x.ase", ase, "7"), exact(0));  // by id
-    const hues::Palette hex = hues::ReadPalette("x.hex", TextBytes("000000\nffffff\n808080\n"));
-    EXPECT_EQ(hues::PaletteColorsFor("x.hex", hex, std::nullopt).size(), 3U);
-    const auto refusal = [](const hues::Palette& palette, const std::optional<std::string>& group) {
-        return Refusal([&] { hues::PaletteColorsFor("x", palette, group); });
+    EXPECT_EQ(huepalette::PaletteColorsFor("x.ase", ase, "Hue 8"), exact(1));
+    EXPECT_EQ(huepalette::PaletteColorsFor("x.ase", ase, "7"), exact(0));  // by id
+    const huepalette::Palette hex =
+        huepalette::ReadPalette("x.hex", TextBytes("000000\nffffff\n808080\n"));
+    EXPECT_EQ(huepalette::PaletteColorsFor("x.hex", hex, std::nullopt).size(), 3U);
+    const auto refusal = [](const huepalette::Palette& palette,
+                            const std::optional<std::string>& group) {
+        return Refusal([&] { huepalette::PaletteColorsFor("x", palette, group); });
     };
     EXPECT_TRUE(refusal(ase, std::nullopt)
                     .starts_with(R"(x: ASE: holds 96 colours, more than a hue's 32, in the groups )"
@@ -456,7 +461,7 @@ TEST(PaletteRead, HostileFilesAreRefusedInOneLine) {
          "colorset.xml declares an entity, which no palette does: refused, not expanded"},
     };
     for (const auto& c : cases) {
-        const std::string what = Refusal([&] { hues::ReadPalette("p", c.bytes); });
+        const std::string what = Refusal([&] { huepalette::ReadPalette("p", c.bytes); });
         EXPECT_TRUE(what.starts_with("p: ") && what.find(c.says) != std::string::npos) << what;
     }
 }
@@ -469,7 +474,8 @@ TEST(PaletteRead, PalettesProgramsWrote) {
         for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
             std::ifstream in(entry.path(), std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
-            EXPECT_GT(hues::ColorCount(hues::ReadPalette(entry.path().string(), bytes)), 0U);
+            EXPECT_GT(huepalette::ColorCount(huepalette::ReadPalette(entry.path().string(), bytes)),
+                      0U);
             ++read;
         }
     }

@@ -26,11 +26,11 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
 // The reason a picture is refused with, or "" where it decodes and makes a ramp.
 std::string Refusal(const std::string& bytes, std::optional<std::string> region = std::nullopt) {
     try {
-        const hues::DecodedPicture picture = hues::DecodePicture("p", Bytes(bytes));
-        hues::RampFromPictureFile(
-            "p", picture, region ? std::optional(hues::ParseRegion(*region)) : std::nullopt);
+        const huepicture::DecodedPicture picture = huepicture::DecodePicture("p", Bytes(bytes));
+        huepicture::RampFromPictureFile(
+            "p", picture, region ? std::optional(huepicture::ParseRegion(*region)) : std::nullopt);
         return "";
-    } catch (const hues::HuesError& error) {
+    } catch (const huetext::HuesError& error) {
         const std::string message = error.what();
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
         return message;

@@ -40,11 +40,11 @@ TEST(ReadHueSources, RefusesEachFaultInOneLineThatSaysWhereAndWhy) {
     for (const auto& [source, reason] : cases) {
         try {
             std::string warning;
-            const std::array text{hues::DecodeSource("standard input", source,
-                                                     hues::SourceEncoding::Detect, warning)};
-            hues::ReadHueSources(text, false);
+            const std::array text{huetext::DecodeSource("standard input", source,
+                                                        huetext::SourceEncoding::Detect, warning)};
+            huetext::ReadHueSources(text, false);
             ADD_FAILURE() << "read: " << source;
-        } catch (const hues::HuesError& error) {
+        } catch (const huetext::HuesError& error) {
             const std::string said = error.what();
             EXPECT_NE(said.find(reason), std::string::npos) << source << "\n" << said;
             EXPECT_EQ(said.find('\n'), std::string::npos) << said;
