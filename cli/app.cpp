@@ -597,10 +597,10 @@ int RunExport(const Run& run) {
     const Choices& choices = run.choices;
     const std::vector<int> ids = huetext::ParseIds(choices.ids);
     if (choices.sample && choices.exportKind != "html") {
-        throw huetext::HuesError("--sample goes with export html: a palette has no pictures");
+        throw huedata::HuesError("--sample goes with export html: a palette has no pictures");
     }
     if (choices.exportCheck && choices.exportKind != "html") {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             "--check goes with export html: a palette has nowhere to show findings");
     }
     const std::filesystem::path path = PathOf(choices.file);
@@ -916,7 +916,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
         const int status = RunCommand(commands, {choices, environment, builder, err});
         builder.Flush();
         return {status, {}, err};
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         return FailureOutcome(error.what());
     }
 }

@@ -66,7 +66,7 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
     const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
     if (request.dryRun) {
         std::vector<unsigned char> before =
-            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = before;
         huedata::ApplyHueChanges(after, FixesFor(before, ids, choice, allowed));
         return ShowDryRun(shownName, std::move(before), std::move(after), request.style, out, err);
@@ -74,7 +74,7 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
     std::size_t fixed = 0;
     // The fixes are found again in the writer's turn, on the bytes as they are then: a fix
     // never touches a name another writer changed meanwhile.
-    const huedata::EditOutcome outcome = huetext::NamingTheFile([&] {
+    const huedata::EditOutcome outcome = huedata::NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor = [](std::uint64_t size) { return size; },

@@ -32,7 +32,7 @@ struct ReadFile {
     DiffSide side;
 };
 ReadFile ReadSide(const fs::path& path) {
-    auto file = huetext::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
+    auto file = huedata::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
     const auto bytes = file->bytes();
     return {std::move(file), {huedata::PathText(path), bytes}};
 }
@@ -233,7 +233,7 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out) 
     const DiffSide& first = readFirst.side;
     const DiffSide& second = readSecond.side;
     if (request.sample && request.format != "html") {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             "--sample goes with --format html or --web: only a page shows pictures");
     }
     const auto write = [&](huetext::TextBuilder& to) {

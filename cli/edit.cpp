@@ -48,7 +48,7 @@ void AddPaletteHues(huetext::SourceHues& hues,
         for (std::size_t i = 0; i < read.changes.size(); ++i) {
             const int id = read.changes[i].id;
             if (const auto given = givenBy.find(id); given != givenBy.end()) {
-                throw huetext::HuesError(name + ": hue " + std::to_string(id) +
+                throw huedata::HuesError(name + ": hue " + std::to_string(id) +
                                          " is given twice; first in " + given->second);
             }
             givenBy[id] = name;
@@ -69,7 +69,7 @@ huetext::SourceHues ReadSources(const SourceReading& reading, const Environment&
         if (name == "-") {
             bytes = environment.readStandardInput();
         } else {
-            const auto read = huetext::NamingTheFile([&] {
+            const auto read = huedata::NamingTheFile([&] {
                 return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
             });
             bytes.assign(read.begin(), read.end());
@@ -93,7 +93,7 @@ huetext::SourceHues ReadSources(const SourceReading& reading, const Environment&
 // A name as `diff` shows it.
 std::string NameShown(const std::array<unsigned char, 20>& name) {
     std::string shown = "\"";
-    shown.append(huetext::PrintableText(huedata::HueNameUtf8Text(name))).append("\"");
+    shown.append(huedata::PrintableText(huedata::HueNameUtf8Text(name))).append("\"");
     return shown;
 }
 
@@ -137,7 +137,7 @@ std::string Report(const std::string& what, const fs::path& file,
 std::int16_t TableValue(const std::string& text) {
     const auto value = huedata::NumberFromText<int>(text);
     if (!value || *value < huedata::LowestTableValue || *value > huedata::HighestTableValue) {
-        throw huetext::HuesError("--table: '" + text + "' is not a table value from " +
+        throw huedata::HuesError("--table: '" + text + "' is not a table value from " +
                                  huedata::TableRangeText());
     }
     return static_cast<std::int16_t>(*value);
@@ -150,8 +150,8 @@ std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::stri
         const auto comma = text.find(',', start);
         try {
             colors.push_back(huetext::ParseColor(text.substr(start, comma - start)));
-        } catch (const huetext::HuesError& error) {
-            throw huetext::HuesError(option + ": " + error.what());
+        } catch (const huedata::HuesError& error) {
+            throw huedata::HuesError(option + ": " + error.what());
         }
         if (comma == std::string::npos) return colors;
         start = comma + 1;
@@ -166,7 +166,7 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
         const int before = inexact;
         stored[i] = huetext::StoredColor(colors[i], inexact);
         if (inexact != before && strict) {
-            throw huetext::HuesError("colour " + std::to_string(i) + ": " +
+            throw huedata::HuesError("colour " + std::to_string(i) + ": " +
                                      huetext::InexactColorText(colors[i], stored[i]));
         }
     }
@@ -205,12 +205,12 @@ bool ReadNumberBetween(std::string_view text, double least, double most, double&
 std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::string& warning) {
     const auto base = ColorList("--ramp", *request.ramp);
     if (base.size() != 1) {
-        throw huetext::HuesError("--ramp: gives " + std::to_string(base.size()) +
+        throw huedata::HuesError("--ramp: gives " + std::to_string(base.size()) +
                                  " colours; give one, #RRGGBB");
     }
     huedata::RampChoice choice;
     if (request.shift && !ReadNumberBetween(*request.shift, 0, 90, choice.shift)) {
-        throw huetext::HuesError("--shift: \"" + huetext::PrintableText(*request.shift) +
+        throw huedata::HuesError("--shift: \"" + huedata::PrintableText(*request.shift) +
                                  "\" is not a number of degrees from 0 to 90");
     }
     if (request.range) {
@@ -220,8 +220,8 @@ std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::s
             !ReadNumberBetween(text.substr(0, comma), 0, 1, choice.dark) ||
             !ReadNumberBetween(text.substr(comma + 1), 0, 1, choice.light) ||
             !(choice.dark < choice.light)) {
-            throw huetext::HuesError(
-                "--range: \"" + huetext::PrintableText(text) +
+            throw huedata::HuesError(
+                "--range: \"" + huedata::PrintableText(text) +
                 "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
         }
     }
@@ -251,7 +251,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         try {
             change.name = huedata::HueNameBytes(*request.name);
         } catch (const std::invalid_argument& why) {
-            throw huetext::HuesError("--name: \"" + huetext::PrintableText(*request.name) +
+            throw huedata::HuesError("--name: \"" + huedata::PrintableText(*request.name) +
                                      "\" cannot be stored: " + why.what());
         }
     }
@@ -262,7 +262,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.colors) {
         const auto colors = ColorList("--colors", *request.colors);
         if (colors.size() != 32) {
-            throw huetext::HuesError("--colors: gives " + std::to_string(colors.size()) +
+            throw huedata::HuesError("--colors: gives " + std::to_string(colors.size()) +
                                      " colours; a hue has 32");
         }
         change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
@@ -270,7 +270,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.gradient) {
         const auto stops = ColorList("--gradient", *request.gradient);
         if (stops.size() < 2 || stops.size() > 32) {
-            throw huetext::HuesError("--gradient: gives " + std::to_string(stops.size()) +
+            throw huedata::HuesError("--gradient: gives " + std::to_string(stops.size()) +
                                      " colours; give 2 to 32 stops");
         }
         change.colors = GradientFromStops(stops, request.strict, warning);
@@ -278,7 +278,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.palette) {
         const auto [path, group] = PaletteAndGroup(*request.palette);
         const std::string name = huedata::PathText(path);
-        const auto bytes = huetext::NamingTheFile(
+        const auto bytes = huedata::NamingTheFile(
             [&path = path] { return huedata::ReadFileBytes(path, huepalette::MostPaletteBytes); });
         const auto colors =
             huepalette::PaletteColorsFor(name, huepalette::ReadPalette(name, bytes), group);
@@ -296,7 +296,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             *request.picture, huepicture::ReadPicture(*request.picture), region);
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             "set: nothing to change: give --name, --table, --colors, --gradient, --ramp, --from, "
             "--from-picture or --copy-of");
     }
@@ -307,7 +307,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
 void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsigned char> image,
                    std::size_t held, const fs::path& file) {
     if (static_cast<std::size_t>(copyOf) >= held) {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             huedata::PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
             " is past the end of the file, which holds " + std::to_string(held) + " hues");
     }
@@ -335,7 +335,7 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment,
     const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
     std::vector<unsigned char> image;
     if (request.base)
-        image = huetext::NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
+        image = huedata::NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
     huedata::ApplyHueChanges(
         image, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())),
         request.count);
@@ -344,7 +344,7 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment,
         std::vector<unsigned char> before;
         std::error_code missing;
         if (fs::exists(request.output, missing)) {
-            before = huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.output); });
+            before = huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.output); });
         }
         return ShowDryRun(huedata::PathText(request.output), std::move(before), std::move(image),
                           request.reading.style, out, err);
@@ -368,7 +368,7 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
     const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
     if (request.reading.dryRun) {
         std::vector<unsigned char> image =
-            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = image;
         huedata::ApplyHueChanges(
             after, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
@@ -383,7 +383,7 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
                 renamed = Renamed(before, huedata::HueCountForSize(before.size()), changes);
             },
         .after = {}};
-    const huetext::HuesApplied applied = huetext::NamingTheFile(
+    const huetext::HuesApplied applied = huedata::NamingTheFile(
         [&] { return huetext::ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
     const std::size_t changed = applied.changed;
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
@@ -398,7 +398,7 @@ int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& er
     err += warning;
     if (request.dryRun) {
         std::vector<unsigned char> image =
-            huetext::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+            huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         const std::size_t held = huedata::HueCountForSize(image.size());
         if (request.copyOf) StartFromCopy(change, *request.copyOf, image, held, request.file);
         std::vector<unsigned char> after = image;
@@ -407,7 +407,7 @@ int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& er
                           request.style, out, err);
     }
     const auto oneChange = [&] { return std::span(&change, 1); };
-    const auto outcome = huetext::NamingTheFile([&] {
+    const auto outcome = huedata::NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor =

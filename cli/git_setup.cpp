@@ -31,7 +31,7 @@ public:
         arguments.insert(arguments.begin(), "git");
         std::string output;
         const int status = environment_.runProgram(arguments, output, true);
-        if (status < 0) throw huetext::HuesError("git-setup: git cannot be run: is it installed?");
+        if (status < 0) throw huedata::HuesError("git-setup: git cannot be run: is it installed?");
         if (status != 0) return std::nullopt;
         while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
             output.pop_back();
@@ -44,7 +44,7 @@ public:
         command.insert(command.end(), arguments.begin(), arguments.end());
         std::string output;
         if (environment_.runProgram(command, output, false) != 0) {
-            throw huetext::HuesError("git-setup: git config " + scope_ + " " + arguments.front() +
+            throw huedata::HuesError("git-setup: git config " + scope_ + " " + arguments.front() +
                                      " failed");
         }
     }
@@ -104,7 +104,7 @@ fs::path AttributesFile(const Git& git, const Environment& environment, bool glo
     if (!global) {
         const auto top = git.Ask({"rev-parse", "--show-toplevel"});
         if (!top) {
-            throw huetext::HuesError(
+            throw huedata::HuesError(
                 "git-setup: this is not inside a git repository; run it in one, or give "
                 "--global to set it up for all of yours");
         }
@@ -119,7 +119,7 @@ fs::path AttributesFile(const Git& git, const Environment& environment, bool glo
     auto home = environment.variable("HOME");
     if (!home || home->empty()) home = environment.variable("USERPROFILE");
     if (!home || home->empty())
-        throw huetext::HuesError("git-setup: no home folder (HOME) for --global");
+        throw huedata::HuesError("git-setup: no home folder (HOME) for --global");
     return huedata::PathFromUtf8(*home) / ".config" / "git" / "attributes";
 }
 
@@ -189,7 +189,7 @@ bool IsOurHook(const fs::path& hook) {
 fs::path HooksFolder(const Git& git) {
     const auto hooks = git.Ask({"rev-parse", "--path-format=absolute", "--git-path", "hooks"});
     if (!hooks)
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             "git-setup: --check: git cannot say where this repository's hooks are");
     return huedata::PathFromUtf8(*hooks);
 }
@@ -203,13 +203,13 @@ std::string AddHook(const Git& git, const std::string& hues) {
     std::string said;
     if (fs::exists(hook, error) && !IsOurHook(hook)) {
         if (fs::exists(folder / ChainedHook, error)) {
-            throw huetext::HuesError(
+            throw huedata::HuesError(
                 "git-setup: --check: " + where + " and " + huedata::PathText(folder / ChainedHook) +
                 " are both there already; neither is hues's, and neither is changed");
         }
         fs::rename(hook, folder / ChainedHook, error);
         if (error)
-            throw huetext::HuesError("git-setup: --check: " + where + ": " + error.message());
+            throw huedata::HuesError("git-setup: --check: " + where + ": " + error.message());
         said += where + ": the hook there before kept as " + ChainedHook + ", and run first\n";
     }
     fs::create_directories(folder, error);
@@ -241,7 +241,7 @@ std::string RemoveHook(const Git& git) {
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment) {
     const Git git(environment, request.global);
     if (request.check && request.global) {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             "git-setup: --check installs a hook in one repository: give it without "
             "--global");
     }

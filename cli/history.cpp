@@ -26,9 +26,9 @@ void CommitLine(const huegit::CommitInfo& commit, huetext::TextBuilder& out) {
         out << "uncommitted  Not committed yet\n";
         return;
     }
-    out << commit.hash.substr(0, 7) << "  " << huetext::PrintableText(commit.author) << " <"
-        << huetext::PrintableText(commit.email) << ">  " << commit.date << "  "
-        << huetext::PrintableText(commit.subject) << '\n';
+    out << commit.hash.substr(0, 7) << "  " << huedata::PrintableText(commit.author) << " <"
+        << huedata::PrintableText(commit.email) << ">  " << commit.date << "  "
+        << huedata::PrintableText(commit.subject) << '\n';
 }
 
 }  // namespace
@@ -87,14 +87,14 @@ void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         const huegit::HueChangeEntry* entry = last[hue];
         const auto& state = now[hue];  // the hue as it is, as git blame shows each line
         const std::string name =
-            state ? huetext::PrintableText(huedata::HueNameUtf8Text(state->record.Name))
+            state ? huedata::PrintableText(huedata::HueNameUtf8Text(state->record.Name))
                   : std::string();
         out.Format(FMT_COMPILE("{:>5}  "), hue);
         if (entry == nullptr) {
             out << "uncommitted  Not committed yet";
         } else {
             const huegit::CommitInfo& commit = history.commits[entry->commit];
-            out << commit.hash.substr(0, 7) << "  " << huetext::PrintableText(commit.author) << "  "
+            out << commit.hash.substr(0, 7) << "  " << huedata::PrintableText(commit.author) << "  "
                 << commit.date;
         }
         out << "  " << name << '\n';

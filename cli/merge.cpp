@@ -28,7 +28,7 @@ using huedata::MergePart;
 using Value = std::optional<std::vector<unsigned char>>;
 
 std::unique_ptr<huedata::FileBytes> ReadMergeSide(const fs::path& path) {
-    return huetext::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
+    return huedata::NamingTheFile([&] { return std::make_unique<huedata::FileBytes>(path); });
 }
 
 // A unit's value as texts for people give it; a side without the hue says why it has none.
@@ -61,7 +61,7 @@ huedata::MergePreference PreferenceOf(const std::optional<std::string>& prefer) 
     if (!prefer) return huedata::MergePreference::None;
     if (*prefer == "ours") return huedata::MergePreference::Ours;
     if (*prefer == "theirs") return huedata::MergePreference::Theirs;
-    throw huetext::HuesError("--prefer or HUES_MERGE_PREFER: \"" + huetext::PrintableText(*prefer) +
+    throw huedata::HuesError("--prefer or HUES_MERGE_PREFER: \"" + huedata::PrintableText(*prefer) +
                              "\" is neither ours nor theirs");
 }
 

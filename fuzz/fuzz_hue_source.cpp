@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             huedata::ApplyHueChanges(
                 again, huetext::ChangesOver(read, image, huedata::HueCountForSize(image.size())));
             Require(again == image);
-        } catch (const huetext::HuesError& error) {
+        } catch (const huedata::HuesError& error) {
             const std::string message = error.what();
             Require(message.starts_with("fuzz:") && message.find('\n') == std::string::npos);
         }

@@ -1,8 +1,8 @@
 // Arbitrary bytes as a palette of an art program, for `set --from`, `apply` and `build`: read,
 // or refused with one line that names the file; a palette read gives colours or a refusal.
+#include "huedata/file_error.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
-#include "huetext/hues_error.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@ void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-void RequireOneLine(const huetext::HuesError& error) {
+void RequireOneLine(const huedata::HuesError& error) {
     const std::string message = error.what();
     Require(message.starts_with("fuzz") && message.find('\n') == std::string::npos);
 }
@@ -26,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         palette = huepalette::ReadPalette("fuzz", {data, size});
         Require(huepalette::ColorCount(palette) > 0);
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         RequireOneLine(error);
         return 0;
     }
     try {
         const auto colors = huepalette::PaletteColorsFor("fuzz", palette, std::nullopt);
         Require(colors.size() >= 2 && colors.size() <= 32);
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         RequireOneLine(error);
     }
     try {
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const huetext::SourceHues hues =
             huepalette::PaletteHues("fuzz", palette, false, inexact, first);
         Require(hues.changes.size() == hues.shown.size());
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         RequireOneLine(error);
     }
     return 0;

@@ -1,6 +1,6 @@
 // Arbitrary files read at arbitrary positions: the first 4 input bytes are the position
 // (little-endian), the rest is the file. A read must either return exactly the 88 bytes at
-// that position or fail with HueFileError; nothing else is acceptable.
+// that position or fail with FileError; nothing else is acceptable.
 #include "huedata/hue_file.h"
 #include "scratch_file.h"
 
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto entry = contents.subspan(static_cast<std::size_t>(position - 1))
                                .first<huedata::HueRecordSize>();
         Require(hue == huedata::DecodeHueRecord(entry));
-    } catch (const huedata::HueFileError& error) {
+    } catch (const huedata::FileError& error) {
         Require(!fits);
         Require(std::string(error.what()).find(ScratchFile().string()) != std::string::npos);
     }

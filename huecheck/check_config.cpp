@@ -1,9 +1,10 @@
 #include "huecheck/check_config.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 #include "huetext/ids.h"
 
 #include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -22,8 +23,8 @@ constexpr std::uint64_t MostConfigBytes = std::uint64_t{64} << 10U;
 std::size_t RuleIndexOf(std::string_view id, const std::string& where) {
     const Rule* rule = RuleNamed(id);
     if (rule == nullptr) {
-        throw huetext::HuesError(fmt::format("{}: '{}' is not a rule (see hues check --list-rules)",
-                                             where, huetext::PrintableText(id)));
+        throw huedata::HuesError(fmt::format("{}: '{}' is not a rule (see hues check --list-rules)",
+                                             where, huedata::PrintableText(id)));
     }
     return static_cast<std::size_t>(rule - Rules().data());
 }
@@ -31,7 +32,7 @@ std::size_t RuleIndexOf(std::string_view id, const std::string& where) {
 std::vector<std::string> Strings(const json& value, const std::string& where,
                                  const std::string& key) {
     if (!value.is_array()) {
-        throw huetext::HuesError(fmt::format("{}: \"{}\" is not a list", where, key));
+        throw huedata::HuesError(fmt::format("{}: \"{}\" is not a list", where, key));
     }
     std::vector<std::string> texts;
     for (const json& item : value) {
@@ -40,7 +41,7 @@ std::vector<std::string> Strings(const json& value, const std::string& where,
         } else if (item.is_number_integer()) {
             texts.push_back(std::to_string(item.get<long long>()));
         } else {
-            throw huetext::HuesError(fmt::format(
+            throw huedata::HuesError(fmt::format(
                 "{}: \"{}\" holds {}, which is not a rule or a hue", where, key, item.dump()));
         }
     }
@@ -57,15 +58,15 @@ struct Config {
 Config ReadConfig(const std::filesystem::path& path) {
     const std::string where = huedata::PathText(path);
     const std::vector<unsigned char> bytes =
-        huetext::NamingTheFile([&] { return huedata::ReadFileBytes(path, MostConfigBytes); });
+        huedata::NamingTheFile([&] { return huedata::ReadFileBytes(path, MostConfigBytes); });
     json document;
     try {
         document = json::parse(bytes.begin(), bytes.end(), nullptr, true, true);
     } catch (const json::parse_error& error) {
-        throw huetext::HuesError(fmt::format("{}: not JSON, at byte {}", where, error.byte));
+        throw huedata::HuesError(fmt::format("{}: not JSON, at byte {}", where, error.byte));
     }
     if (!document.is_object()) {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             fmt::format("{}: not a config: give a JSON object (see hues check --help)", where));
     }
     Config config;
@@ -79,7 +80,7 @@ Config ReadConfig(const std::filesystem::path& path) {
                 const auto named =
                     level.is_string() ? LevelNamed(level.get<std::string>()) : std::nullopt;
                 if (!named) {
-                    throw huetext::HuesError(
+                    throw huedata::HuesError(
                         fmt::format("{}: the level of {} is {}: give error, warning or info", where,
                                     rule, level.dump()));
                 }
@@ -90,16 +91,16 @@ Config ReadConfig(const std::filesystem::path& path) {
                 const auto texts = Strings(ids, where, "leave-out\": \"" + rule);
                 try {
                     config.leaveOut.emplace_back(rule, huetext::ParseIds(texts));
-                } catch (const huetext::HuesError& error) {
-                    throw huetext::HuesError(
+                } catch (const huedata::HuesError& error) {
+                    throw huedata::HuesError(
                         fmt::format("{}: leave-out of {}: {}", where, rule, error.what()));
                 }
             }
         } else {
-            throw huetext::HuesError(fmt::format(
+            throw huedata::HuesError(fmt::format(
                 "{}: \"{}\" is not a setting: use select, ignore, levels (an object) or "
                 "leave-out (an object)",
-                where, huetext::PrintableText(key)));
+                where, huedata::PrintableText(key)));
         }
     }
     return config;

@@ -24,7 +24,7 @@ struct CheckAsked {
 };
 
 // The rules chosen by the config at `config` (none: the defaults) with the command line's
-// choices laid over it. Throws huetext::HuesError naming the config, or the option, and what is
+// choices laid over it. Throws huedata::HuesError naming the config, or the option, and what is
 // wrong with it.
 RuleChoice ChooseRules(const std::optional<std::filesystem::path>& config, const CheckAsked& asked);
 

@@ -2,9 +2,10 @@
 
 #include "huecheck/check_config.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -119,7 +120,7 @@ std::string GithubEscaped(std::string_view text, bool property) {
 
 void CheckText(std::string_view file, std::span<const Finding> findings, huetext::TextStyle style,
                huetext::TextBuilder& out) {
-    const std::string name = huetext::PrintableText(file);
+    const std::string name = huedata::PrintableText(file);
     std::array<std::size_t, 3> counts{};
     for (const Finding& finding : findings) {
         ++counts[static_cast<std::size_t>(finding.level)];
@@ -233,7 +234,7 @@ std::string PageFindingsOfFile(std::span<const huetext::HueView> hues,
                                const std::filesystem::path& file) {
     try {
         return PageFindingsJson(CheckHues(hues, ChooseRules(FindCheckConfig(file), {})));
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         return OrderedJson{{"error", error.what()}}.dump();
     }
 }

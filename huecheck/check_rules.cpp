@@ -93,7 +93,7 @@ std::string_view NameBytes(const Name& name) {
 }
 
 std::string Quoted(std::string_view windows1252) {
-    return "\"" + huetext::PrintableText(huedata::Utf8FromWindows1252(windows1252)) + "\"";
+    return "\"" + huedata::PrintableText(huedata::Utf8FromWindows1252(windows1252)) + "\"";
 }
 
 std::string HexColor(huedata::Color15 value) {

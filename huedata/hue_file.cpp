@@ -22,13 +22,6 @@ std::uint32_t LittleEndian32(const unsigned char* bytes) {
     return LittleEndianValue({bytes, 4});
 }
 
-// Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
-std::string ErrorMessage(const std::filesystem::path& path, const std::string& reason) {
-    std::string message = "Cannot read hue file \"";
-    message.append(PathText(path)).append("\": ").append(reason);
-    return message;
-}
-
 std::string TooShortReason(std::int64_t fileSize, std::int64_t offset) {
     return "The file is " + std::to_string(fileSize) +
            " bytes long, too short for the hue entry at byte offsets " + std::to_string(offset) +
@@ -39,9 +32,9 @@ using system::ReadableFile;
 
 std::int64_t OffsetOfPosition(const std::filesystem::path& path, std::int32_t position) {
     if (position < 1) {
-        throw HueFileError(path, "Position " + std::to_string(position) +
-                                     " lies before the start of the file (" +
-                                     system::InvalidPositionReason() + ")");
+        throw FileError(path, "Position " + std::to_string(position) +
+                                  " lies before the start of the file (" +
+                                  system::InvalidPositionReason() + ")");
     }
     return std::int64_t{position} - 1;
 }
@@ -55,11 +48,6 @@ std::string PathText(const std::filesystem::path& path) {
 std::filesystem::path PathFromUtf8(std::string_view text) {
     return system::PathFromUtf8(text);
 }
-
-HueFileError::HueFileError(std::filesystem::path path, std::string reason)
-    : std::runtime_error(ErrorMessage(path, reason)),
-      path_(std::move(path)),
-      reason_(std::move(reason)) {}
 
 std::string TableRangeText() {
     return std::to_string(LowestTableValue) + " to " + std::to_string(HighestTableValue);
@@ -102,13 +90,13 @@ HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position
     const std::int64_t offset = OffsetOfPosition(path, position);
     const ReadableFile file(path);
     if (file.size() < offset + static_cast<std::int64_t>(HueRecordSize)) {
-        throw HueFileError(path, TooShortReason(file.size(), offset));
+        throw FileError(path, TooShortReason(file.size(), offset));
     }
     std::array<unsigned char, HueRecordSize> bytes{};
     const std::size_t got = file.ReadAt(offset, bytes);
     // The file shrank between the size check and the read: report what is there now.
     if (got < bytes.size()) {
-        throw HueFileError(path, TooShortReason(offset + static_cast<std::int64_t>(got), offset));
+        throw FileError(path, TooShortReason(offset + static_cast<std::int64_t>(got), offset));
     }
     return DecodeHueRecord(bytes);
 }
@@ -133,8 +121,8 @@ void HueFileParts::Read(const std::function<void(const HuePart&)>& take) {
             static_cast<std::size_t>(std::min<std::uint64_t>(bytes_.size(), end - offset)));
         const std::size_t got = file_->ReadAt(static_cast<std::int64_t>(offset), chunk);
         if (got < chunk.size()) {
-            throw HueFileError(path_, "The file shrank to " + std::to_string(offset + got) +
-                                          " bytes while it was being read");
+            throw FileError(path_, "The file shrank to " + std::to_string(offset + got) +
+                                       " bytes while it was being read");
         }
         // Chunks hold whole blocks, so each block's header lies in the chunk of its entries.
         headers_.clear();
@@ -184,7 +172,7 @@ SomeHues ReadSomeHues(const std::filesystem::path& path, std::span<const int> id
         const auto offset = static_cast<std::int64_t>(HueOffset(id)) -
                             (first ? static_cast<std::int64_t>(HueBlockHeaderSize) : 0);
         if (file.ReadAt(offset, wanted) < wanted.size()) {
-            throw HueFileError(path, "The file shrank while it was being read");
+            throw FileError(path, "The file shrank while it was being read");
         }
         some.headers[i] = first ? LittleEndian32(bytes.data()) : 0;
         some.hues[i] = DecodeHueRecord(std::span<const unsigned char, HueRecordSize>(
@@ -202,13 +190,13 @@ std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path,
     const ReadableFile file(path);
     const auto size = static_cast<std::uint64_t>(file.size());
     if (size > mostBytes) {
-        throw HueFileError(path, "The file is " + std::to_string(size) + " bytes long, more than " +
-                                     std::to_string(mostBytes) + " this command takes");
+        throw FileError(path, "The file is " + std::to_string(size) + " bytes long, more than " +
+                                  std::to_string(mostBytes) + " this command takes");
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
     const std::size_t got = file.ReadAt(0, bytes);
     if (got < bytes.size()) {
-        throw HueFileError(
+        throw FileError(
             path, "The file shrank to " + std::to_string(got) + " bytes while it was being read");
     }
     return bytes;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "color15.h"
+#include "file_error.h"
 
 #include <algorithm>
 #include <array>
@@ -119,23 +120,9 @@ std::string PathText(const std::filesystem::path& path);
 // A path from UTF-8 text, such as a command-line argument, whatever the system's code page.
 std::filesystem::path PathFromUtf8(std::string_view text);
 
-// Why a hue entry could not be read. what() names the file as given and the reason.
-class HueFileError : public std::runtime_error {
-public:
-    HueFileError(std::filesystem::path path, std::string reason);
-
-    const std::filesystem::path& path() const noexcept { return path_; }
-    // The reason alone as a sentence that starts with a capital letter, without the file name.
-    const std::string& reason() const noexcept { return reason_; }
-
-private:
-    std::filesystem::path path_;
-    std::string reason_;
-};
-
 // Reads the entry whose first byte is at the 1-based `position` of the regular file at
 // `path`. Opens read-only, never blocks on pipes or devices, keeps nothing open afterwards.
-// Throws HueFileError when the file cannot be read or ends before the entry's 88 bytes.
+// Throws FileError when the file cannot be read or ends before the entry's 88 bytes.
 HueRecord ReadHueRecord(const std::filesystem::path& path, std::int32_t position);
 
 // Reads every entry that lies wholly inside the regular file at `path`, in identifier order

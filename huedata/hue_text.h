@@ -152,4 +152,12 @@ inline char* WriteStoredAsRgbText(char* out, Color15 value) {
     return out + 7;
 }
 
+// The text with each control character replaced by U+FFFD, so that a name can never move
+// a terminal's cursor, break a line of a palette file or hide in a web page.
+std::string PrintableText(std::string_view utf8);
+
+// The same text written at `out`, which has room for 3 * utf8.size() characters; returns the
+// end. For writers of whole files of names.
+char* WritePrintableText(char* out, std::string_view utf8);
+
 }  // namespace huedata

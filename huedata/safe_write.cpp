@@ -33,7 +33,7 @@ fs::path ThroughLinks(fs::path target) {
 }
 
 [[noreturn]] void Fail(const fs::path& target, const std::string& reason) {
-    throw FileWriteError(target, reason);
+    throw FileError::Writing(target, reason);
 }
 
 // A file's bytes for an edit, at the size the edit asks for. On POSIX a file that keeps its

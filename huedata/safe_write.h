@@ -17,21 +17,12 @@
 
 namespace huedata {
 
-// Why a file could not be written. what() is "cannot write FILE: reason".
-// Made in the header: the system's files throw it, and a program that only reads (the window)
-// then needs nothing of the writer.
-class FileWriteError : public std::runtime_error {
-public:
-    FileWriteError(const std::filesystem::path& path, const std::string& reason)
-        : std::runtime_error("cannot write " + PathText(path) + ": " + reason) {}
-};
-
 // Where finished bytes go, piece by piece; returns false once a write has failed.
 using ByteSink = std::function<bool(std::string_view)>;
 
 // Writes `target` anew with what `write` hands to its sink, replacing any file there
 // atomically. A link to a file is written where it points, and stays a link. Throws
-// FileWriteError; whatever `write` throws goes through, and then nothing is written.
+// FileError; whatever `write` throws goes through, and then nothing is written.
 void WriteFileSafely(const std::filesystem::path& target,
                      const std::function<void(const ByteSink&)>& write);
 
@@ -52,7 +43,7 @@ struct EditOutcome {
 // Changes the existing file `target` in place: waits for its turn, reads the file, lets `edit`
 // change its bytes and replaces the file atomically, keeping its permission bits. With
 // `keepBackup`, the previous file is kept first as FILE.bak beside the file (replacing an
-// older one). Throws FileWriteError (or HueFileError when the file cannot be read); whatever
+// older one). Throws FileError (or FileError when the file cannot be read); whatever
 // `edit` throws goes through, and then nothing is written.
 EditOutcome EditFileSafely(const std::filesystem::path& target, const FileEdit& edit,
                            bool keepBackup);

@@ -16,7 +16,7 @@ namespace huedata::system {
 
 // ---- Reading ----
 
-// A regular file open for reading, closed when this ends. Opening refuses (HueFileError) a
+// A regular file open for reading, closed when this ends. Opening refuses (FileError) a
 // missing file, a folder, a pipe or device, and never blocks on one; it shares the file, so a
 // program that keeps it open goes on using it.
 class ReadableFile {
@@ -64,7 +64,7 @@ inline constexpr auto WaitStep = std::chrono::milliseconds(5);
 
 // A turn at writing `target`: the lock file `lockFile` beside it (TurnFileFor), which the system
 // releases with the process, however it ends. Waits up to 30 s for another writer; throws
-// FileWriteError after that or when the lock file cannot be made.
+// FileError after that or when the lock file cannot be made.
 class Turn {
 public:
     Turn(const std::filesystem::path& target, const std::filesystem::path& lockFile);
@@ -102,7 +102,7 @@ std::string Replace(const std::filesystem::path& from, const std::filesystem::pa
 // Puts a rename in the folder of `target` on disk.
 void FlushFolder(const std::filesystem::path& target);
 
-// Throws FileWriteError when `target` may not be replaced: read-only, or held open by a
+// Throws FileError when `target` may not be replaced: read-only, or held open by a
 // program that would make the rename fail half way.
 void CheckReplaceable(const std::filesystem::path& target);
 

@@ -41,14 +41,14 @@ int CreateNew(const fs::path& path) {
 
 // Non-blocking so that a named pipe without a writer fails at once instead of hanging.
 ReadableFile::ReadableFile(const fs::path& path) : path_(path) {
-    if (path.empty()) throw HueFileError(path, "No file name was given");
+    if (path.empty()) throw FileError(path, "No file name was given");
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw HueFileError(path, SystemReason(errno));
+    if (fd < 0) throw FileError(path, SystemReason(errno));
     struct stat info {};
     const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
     if (statError != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw HueFileError(
+        throw FileError(
             path, statError != 0 ? SystemReason(statError) : NotRegularFileReason(info.st_mode));
     }
     handle_ = fd;
@@ -66,7 +66,7 @@ std::size_t ReadableFile::ReadAt(std::int64_t offset, std::span<unsigned char> b
             ::pread(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done,
                     static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw HueFileError(path_, SystemReason(errno));
+        if (got < 0) throw FileError(path_, SystemReason(errno));
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
@@ -105,8 +105,8 @@ Turn::Turn(const fs::path& target, const fs::path& lockFile) : file_(lockFile) {
     for (;;) {
         const int fd = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) {
-            throw FileWriteError(target, "cannot create the lock file " + PathText(file_) + ": " +
-                                             SystemReason(errno));
+            throw FileError::Writing(target, "cannot create the lock file " + PathText(file_) +
+                                                 ": " + SystemReason(errno));
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             struct stat held {
@@ -119,7 +119,7 @@ Turn::Turn(const fs::path& target, const fs::path& lockFile) : file_(lockFile) {
         } else if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > deadline) {
             const int error = errno;
             ::close(fd);
-            throw FileWriteError(
+            throw FileError::Writing(
                 target, error == EWOULDBLOCK
                             ? "another program has been changing it for 30 s and still holds " +
                                   PathText(file_) + "; try again once it is done"
@@ -200,7 +200,7 @@ void FlushFolder(const fs::path& target) {
 // is, though its folder would let it be replaced.
 void CheckReplaceable(const fs::path& target) {
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
-        throw FileWriteError(target, SystemReason(errno));
+        throw FileError::Writing(target, SystemReason(errno));
     }
 }
 

@@ -81,12 +81,12 @@ std::string NotDiskFileReason(DWORD type) {
 // Shares reading, writing and deleting, so a program that keeps the file open (as the
 // application that owns it does while running) can go on using it while we read.
 ReadableFile::ReadableFile(const fs::path& path) : path_(path) {
-    if (path.empty()) throw HueFileError(path, "No file name was given");
+    if (path.empty()) throw FileError(path, "No file name was given");
     const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        throw HueFileError(path, OpenFailureReason(path, GetLastError()));
+        throw FileError(path, OpenFailureReason(path, GetLastError()));
     }
     const DWORD type = GetFileType(handle);
     LARGE_INTEGER size{};
@@ -94,7 +94,7 @@ ReadableFile::ReadableFile(const fs::path& path) : path_(path) {
         const std::string reason =
             type != FILE_TYPE_DISK ? NotDiskFileReason(type) : SystemReason(GetLastError());
         CloseHandle(handle);
-        throw HueFileError(path, reason);
+        throw FileError(path, reason);
     }
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     size_ = size.QuadPart;
@@ -116,7 +116,7 @@ std::size_t ReadableFile::ReadAt(std::int64_t offset, std::span<unsigned char> b
                       &got, &at)) {
             const DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF) break;
-            throw HueFileError(path_, SystemReason(error));
+            throw FileError(path_, SystemReason(error));
         }
         if (got == 0) break;
         done += got;
@@ -178,7 +178,7 @@ Turn::Turn(const fs::path& target, const fs::path& lockFile) : file_(lockFile) {
         const DWORD error = GetLastError();
         const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
         if (!busy || std::chrono::steady_clock::now() > deadline) {
-            throw FileWriteError(
+            throw FileError::Writing(
                 target, busy ? "another program has been changing it for 30 s and still holds " +
                                    PathText(file_) + "; try again once it is done"
                              : "cannot create the lock file " + PathText(file_) + ": " +
@@ -244,7 +244,7 @@ void CheckReplaceable(const fs::path& target) {
         CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE && IsInUse(GetLastError())) {
-        throw FileWriteError(target, InUse());
+        throw FileError::Writing(target, InUse());
     }
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }

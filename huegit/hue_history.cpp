@@ -1,7 +1,7 @@
 #include "huegit/hue_history.h"
 
+#include "huedata/file_error.h"
 #include "huegit/program.h"
-#include "huetext/hues_error.h"
 #include "huetext/json_format.h"
 
 #include "huedata/hue_edit.h"
@@ -19,7 +19,7 @@ namespace huegit {
 
 namespace {
 
-using huetext::HuesError;
+using huedata::HuesError;
 using Bytes = std::span<const unsigned char>;
 
 // git, run in the request's folder: its output kept, its complaints kept from the person (a
@@ -110,7 +110,7 @@ std::vector<ListedCommit> ListCommits(const Git& git, const std::string& rev,
          "--root", "--no-renames", "--end-of-options", rev, "--", ":(top,literal)" + name},
         {}, listed);
     if (status != 0)
-        throw HuesError("git knows no revision \"" + huetext::PrintableText(rev) + "\"");
+        throw HuesError("git knows no revision \"" + huedata::PrintableText(rev) + "\"");
     std::vector<std::string_view> fields;
     for (std::size_t at = 0; at < listed.size();) {
         const std::size_t end = std::min(listed.find('\0', at), listed.size());
@@ -455,14 +455,14 @@ void CommitJson(const CommitInfo& commit, huetext::TextBuilder& out) {
                                        {"date", &commit.date}}) {
         out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
         if (committed) {
-            huetext::JsonString(out, huetext::PrintableText(*value));
+            huetext::JsonString(out, huedata::PrintableText(*value));
         } else {
             out << "null";
         }
     }
     out << R"(, "subject": )";
     huetext::JsonString(out,
-                        committed ? huetext::PrintableText(commit.subject) : "Not committed yet");
+                        committed ? huedata::PrintableText(commit.subject) : "Not committed yet");
 }
 
 void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,

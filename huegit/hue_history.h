@@ -53,7 +53,7 @@ struct HistoryRequest {
     std::optional<std::vector<std::size_t>> hues;  // the hues to follow; every hue without
 };
 
-// Throws huetext::HuesError in one line: git cannot be run, not a repository, a file git does not
+// Throws huedata::HuesError in one line: git cannot be run, not a repository, a file git does not
 // track, an unknown revision, a hue past the end of the file where the history starts.
 HueHistory ReadHueHistory(const HistoryRequest& request);
 

@@ -1,8 +1,9 @@
 #include "huepalette/krita_palette.h"
 
+#include "huedata/file_error.h"
+#include "huedata/hue_text.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
-#include "huetext/hues_error.h"
 
 #include <expat.h>
 #include <minizip/unzip.h>
@@ -168,7 +169,7 @@ public:
     }
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw huetext::HuesError(where_ + ": " + why);
+        throw huedata::HuesError(where_ + ": " + why);
     }
 
     // Every entry's path checked: none climbs out, and none is named twice, so that the one
@@ -196,11 +197,11 @@ public:
                 text.find(':') != std::string_view::npos || text == ".." ||
                 text.starts_with("../") || text.find("/../") != std::string_view::npos ||
                 text.ends_with("/..")) {
-                Fail("entry \"" + huetext::PrintableText(text) +
+                Fail("entry \"" + huedata::PrintableText(text) +
                      "\" climbs out of the palette's folder");
             }
             if (!seen.emplace(text).second)
-                Fail("holds two entries named \"" + huetext::PrintableText(text) + "\"");
+                Fail("holds two entries named \"" + huedata::PrintableText(text) + "\"");
         }
     }
 
@@ -462,12 +463,12 @@ private:
         } else if (kind == "Lab") {
             color.rgb = RgbFromLabD50(unit("L"), unit("a"), unit("b"));
         } else if (kind == "CMYK") {
-            reader_.Fail("colour \"" + huetext::PrintableText(color.name) +
+            reader_.Fail("colour \"" + huedata::PrintableText(color.name) +
                          "\" is CMYK, which needs a colour profile to become RGB: convert the "
                          "palette to RGB in the program that made it");
         } else {
-            reader_.Fail("colour \"" + huetext::PrintableText(color.name) +
-                         "\" is in the model \"" + huetext::PrintableText(kind) +
+            reader_.Fail("colour \"" + huedata::PrintableText(color.name) +
+                         "\" is in the model \"" + huedata::PrintableText(kind) +
                          "\", which has no RGB without a profile");
         }
         colored_ = true;
@@ -477,7 +478,7 @@ private:
         const std::size_t depth = depth_--;
         if (entry_ && depth == entryDepth_) {
             if (!colored_)
-                reader_.Fail("colour \"" + huetext::PrintableText(entry_->color.name) +
+                reader_.Fail("colour \"" + huedata::PrintableText(entry_->color.name) +
                              "\" gives no colour");
             if (++colors_ > MostPaletteColors)
                 reader_.Fail("holds more colours than any palette of hues");
@@ -603,7 +604,7 @@ using ZipWriter = std::unique_ptr<void, decltype([](zipFile zip) { zipClose(zip,
 void AddEntry(zipFile zip, const char* path, int method,
               const std::function<void(huetext::TextBuilder&)>& write) {
     const auto fail = [path] {
-        throw huetext::HuesError(std::string("KPL: the zip's entry ") + path +
+        throw huedata::HuesError(std::string("KPL: the zip's entry ") + path +
                                  " could not be written");
     };
     // 1 January 1980, the first day a zip can say: the same bytes whenever they are made.
@@ -636,7 +637,7 @@ Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char>
     if (!reader.Stream("mimetype", MostMimetypeBytes, keep))
         reader.Fail("the zip has no mimetype: it is not a Krita palette");
     if (mimetype != Mimetype) {
-        reader.Fail("its mimetype is \"" + huetext::PrintableText(mimetype.substr(0, 80)) +
+        reader.Fail("its mimetype is \"" + huedata::PrintableText(mimetype.substr(0, 80)) +
                     "\", not " + std::string(Mimetype));
     }
     // Parsed as it unpacks: what is held follows the colours, never the size of the XML.
@@ -655,7 +656,7 @@ void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName
     {
         zlib_filefunc64_def functions = MemoryFunctions(file);
         const ZipWriter zip(zipOpen2_64("palette", APPEND_STATUS_CREATE, nullptr, &functions));
-        if (!zip) throw huetext::HuesError("KPL: the zip could not be started");
+        if (!zip) throw huedata::HuesError("KPL: the zip could not be started");
         // The mimetype stored, as the format asks; the rest deflated at zlib's quickest level,
         // which makes a colour set a twelfth of its size at some 400 MB of XML a second.
         AddEntry(zip.get(), "mimetype", 0, [](huetext::TextBuilder& bytes) { bytes << Mimetype; });

@@ -1,8 +1,8 @@
 #include "huepalette/palette_export.h"
 
+#include "huedata/file_error.h"
 #include "huepalette/krita_palette.h"
 #include "huepalette/palette_hues.h"
-#include "huetext/hues_error.h"
 
 #include "huedata/hue_text.h"
 
@@ -149,7 +149,7 @@ void AcoColor(huetext::TextBuilder& out, huedata::Color15 value) {
 void AcoPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     constexpr std::size_t MostHues = 0xFFFF / HueColorCount;
     if (hues.size() > MostHues) {
-        throw huetext::HuesError("export aco: ACO holds at most 65,535 colours, " +
+        throw huedata::HuesError("export aco: ACO holds at most 65,535 colours, " +
                                  std::to_string(MostHues) + " hues; give at most that many IDS (" +
                                  std::to_string(hues.size()) + " asked for)");
     }

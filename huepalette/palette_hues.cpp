@@ -1,6 +1,6 @@
 #include "huepalette/palette_hues.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include "huedata/hue_text.h"
 
@@ -68,7 +68,7 @@ std::string GroupList(const Palette& palette) {
     for (const PaletteGroup& group : palette.groups) {
         if (group.name.empty()) continue;
         if (++named > 8) continue;
-        list += (named == 1 ? "\"" : ", \"") + huetext::PrintableText(group.name) + "\" (" +
+        list += (named == 1 ? "\"" : ", \"") + huedata::PrintableText(group.name) + "\" (" +
                 std::to_string(group.colors.size()) + ")";
     }
     if (named == 0) return "no groups";
@@ -108,8 +108,8 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
             }
         }
         if (found == nullptr) {
-            throw huetext::HuesError(name + ": " + format + ": has no group \"" +
-                                     huetext::PrintableText(*group) + "\"; it has " +
+            throw huedata::HuesError(name + ": " + format + ": has no group \"" +
+                                     huedata::PrintableText(*group) + "\"; it has " +
                                      GroupList(palette));
         }
         for (const PaletteColor& color : found->colors) colors.push_back(color.rgb);
@@ -118,17 +118,17 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
             for (const PaletteColor& color : each.colors) colors.push_back(color.rgb);
         }
         if (colors.size() > HueColorCount && palette.groups.size() == 1) {
-            throw huetext::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
+            throw huedata::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
                                      ", more than a hue's 32, and no groups to choose from");
         }
         if (colors.size() > HueColorCount) {
-            throw huetext::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
+            throw huedata::HuesError(name + ": " + format + ": holds " + Colours(colors.size()) +
                                      ", more than a hue's 32, in " + GroupList(palette) +
                                      ": name a group of 32 as " + name + "#GROUP");
         }
     }
     if (colors.size() < 2 || colors.size() > HueColorCount) {
-        throw huetext::HuesError(name + (group ? "#" + huetext::PrintableText(*group) : "") + ": " +
+        throw huedata::HuesError(name + (group ? "#" + huedata::PrintableText(*group) : "") + ": " +
                                  format + ": gives " + Colours(colors.size()) +
                                  "; a hue takes 32, or 2 to 31 as the stops of a gradient");
     }
@@ -147,12 +147,12 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
         if (!group.name.empty()) {
             const auto hue = HueOfGroup(group.name);
             if (!hue) {
-                throw huetext::HuesError(where + ": group \"" + huetext::PrintableText(group.name) +
+                throw huedata::HuesError(where + ": group \"" + huedata::PrintableText(group.name) +
                                          R"(" names no hue (export names each "Hue ID NAME"))");
             }
             if (group.colors.size() != HueColorCount || hues.contains(hue->id)) {
-                throw huetext::HuesError(
-                    where + ": group \"" + huetext::PrintableText(group.name) + "\" " +
+                throw huedata::HuesError(
+                    where + ": group \"" + huedata::PrintableText(group.name) + "\" " +
                     (hues.contains(hue->id)
                          ? "gives hue " + std::to_string(hue->id) + " twice"
                          : "holds " + Colours(group.colors.size()) + "; a hue has 32"));
@@ -165,14 +165,14 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
         for (const PaletteColor& color : group.colors) {
             const auto named = HueOfColor(color.name);
             if (!named) {
-                throw huetext::HuesError(
-                    where + ": colour \"" + huetext::PrintableText(color.name) +
+                throw huedata::HuesError(
+                    where + ": colour \"" + huedata::PrintableText(color.name) +
                     R"(" names no hue (export names each "Hue ID colour INDEX NAME"))");
             }
             Gathered& gathered = hues[named->id];
             if (gathered.colors[named->index] != nullptr) {
-                throw huetext::HuesError(where + ": colour \"" +
-                                         huetext::PrintableText(color.name) + "\" is given twice");
+                throw huedata::HuesError(where + ": colour \"" +
+                                         huedata::PrintableText(color.name) + "\" is given twice");
             }
             if (named->index == 0) gathered.name = named->name;
             gathered.colors[named->index] = &color;
@@ -188,8 +188,8 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
             try {
                 change.name = huedata::HueNameBytes(gathered.name);
             } catch (const std::invalid_argument& why) {
-                throw huetext::HuesError(where + ": hue " + std::to_string(id) + ": name \"" +
-                                         huetext::PrintableText(gathered.name) +
+                throw huedata::HuesError(where + ": hue " + std::to_string(id) + ": name \"" +
+                                         huedata::PrintableText(gathered.name) +
                                          "\" cannot be stored: " + why.what());
             }
             shown.names.push_back(gathered.name);
@@ -197,7 +197,7 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
         change.colors.emplace();
         for (std::size_t i = 0; i < HueColorCount; ++i) {
             if (gathered.colors[i] == nullptr) {
-                throw huetext::HuesError(where + ": hue " + std::to_string(id) + " has no colour " +
+                throw huedata::HuesError(where + ": hue " + std::to_string(id) + " has no colour " +
                                          std::to_string(i));
             }
             const huedata::Rgb24 rgb = gathered.colors[i]->rgb;
@@ -207,7 +207,7 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
                 const std::string place =
                     name + ", hue " + std::to_string(id) + " colour " + std::to_string(i);
                 if (strict) {
-                    throw huetext::HuesError(place + ": " +
+                    throw huedata::HuesError(place + ": " +
                                              huetext::InexactColorText(rgb, (*change.colors)[i]));
                 }
                 if (firstInexact.empty()) firstInexact = place;

@@ -1,7 +1,7 @@
 #include "huepalette/palette_read.h"
 
+#include "huedata/file_error.h"
 #include "huepalette/krita_palette.h"
-#include "huetext/hues_error.h"
 
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
@@ -24,7 +24,7 @@ public:
         : bytes_(bytes), where_(std::move(where)) {}
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw huetext::HuesError(where_ + ": " + why);
+        throw huedata::HuesError(where_ + ": " + why);
     }
     std::size_t Left() const { return bytes_.size() - at_; }
     std::size_t At() const { return at_; }
@@ -76,7 +76,7 @@ bool StartsWith(std::span<const unsigned char> bytes, std::string_view magic) {
 }
 
 [[noreturn]] void RefuseCmyk(ByteReader& reader, const std::string& colour) {
-    reader.Fail("colour \"" + huetext::PrintableText(colour) +
+    reader.Fail("colour \"" + huedata::PrintableText(colour) +
                 "\" is CMYK, which needs a colour profile to become RGB: convert the palette "
                 "to RGB in the program that made it");
 }
@@ -101,8 +101,8 @@ PaletteColor AseColor(ByteReader& block) {
     } else if (modelText == "CMYK") {
         RefuseCmyk(block, color.name);
     } else {
-        block.Fail("colour \"" + huetext::PrintableText(color.name) +
-                   "\" is in an unknown model \"" + huetext::PrintableText(modelText) + "\"");
+        block.Fail("colour \"" + huedata::PrintableText(color.name) +
+                   "\" is in an unknown model \"" + huedata::PrintableText(modelText) + "\"");
     }
     return color;
 }
@@ -135,7 +135,7 @@ Palette ReadAse(ByteReader& reader) {
             } else if (type == 0x0001) {
                 palette.groups[group].colors.push_back(AseColor(block));
             }
-        } catch (const huetext::HuesError& error) {
+        } catch (const huedata::HuesError& error) {
             reader.Fail(error.what());
         }
     }
@@ -176,7 +176,7 @@ PaletteColor AcoColor(ByteReader& reader, std::string name) {
             break;
         }
         default:
-            reader.Fail("colour \"" + huetext::PrintableText(color.name) +
+            reader.Fail("colour \"" + huedata::PrintableText(color.name) +
                         "\" is in colour space " + std::to_string(space) +
                         ", which has no RGB without a profile");
     }
@@ -205,7 +205,7 @@ Palette ReadAco(ByteReader& reader) {
         std::string name = reader.Utf16Name(reader.Big(4, "a name's length"), "name characters");
         try {
             colors.push_back(AcoColor(values, std::move(name)));
-        } catch (const huetext::HuesError& error) {
+        } catch (const huedata::HuesError& error) {
             reader.Fail(error.what());
         }
     }
@@ -221,7 +221,7 @@ Palette ReadRiffPal(ByteReader& reader) {
         const auto id = reader.Take(4, "a chunk's name");
         const std::uint32_t size = reader.Little(4, "a chunk's size");
         if (size > reader.Left()) {
-            reader.Fail("its \"" + huetext::PrintableText(std::string(id.begin(), id.end())) +
+            reader.Fail("its \"" + huedata::PrintableText(std::string(id.begin(), id.end())) +
                         "\" chunk runs " + std::to_string(size - reader.Left()) +
                         " bytes past the end");
         }
@@ -235,7 +235,7 @@ Palette ReadRiffPal(ByteReader& reader) {
                 const auto entry = chunk.Take(4, "a colour");
                 palette.groups[0].colors.push_back({"", {entry[0], entry[1], entry[2]}});
             }
-        } catch (const huetext::HuesError& error) {
+        } catch (const huedata::HuesError& error) {
             reader.Fail(error.what());
         }
         return palette;
@@ -297,7 +297,7 @@ PaletteColor DecimalColor(ByteReader& reader, std::string_view line, std::size_t
     std::optional<std::uint8_t> channels[3];
     for (std::size_t c = 0; c < 3 && c < words.size(); ++c) channels[c] = ChannelText(words[c]);
     if (words.size() < 3 || !channels[0] || !channels[1] || !channels[2]) {
-        reader.Fail("line " + std::to_string(lineNumber) + ": \"" + huetext::PrintableText(line) +
+        reader.Fail("line " + std::to_string(lineNumber) + ": \"" + huedata::PrintableText(line) +
                     "\" is not a colour: three values from 0 to 255");
     }
     return {words.size() > 3 ? std::string(words[3]) : "",
@@ -322,7 +322,7 @@ Palette ReadJascPal(ByteReader& reader, const std::vector<std::string_view>& lin
     if (lines.size() < 3) reader.Fail("ends early: no colour count after its header");
     const auto read = huedata::NumberFromText<unsigned>(Trimmed(lines[2]));
     if (!read)
-        reader.Fail("line 3: \"" + huetext::PrintableText(lines[2]) + "\" is not a colour count");
+        reader.Fail("line 3: \"" + huedata::PrintableText(lines[2]) + "\" is not a colour count");
     const unsigned count = *read;
     std::size_t given = 0;
     for (std::size_t i = 3; i < lines.size(); ++i) given += !Trimmed(lines[i]).empty();
@@ -355,7 +355,7 @@ std::optional<Palette> ReadHexLines(ByteReader& reader,
         if (!value || (line.size() != 6 && line.size() != 8)) {
             if (i == 0) return std::nullopt;
             reader.Fail("line " + std::to_string(i + 1) + ": \"" +
-                        huetext::PrintableText(lines[i]) +
+                        huedata::PrintableText(lines[i]) +
                         "\" is not a colour: RRGGBB, or AARRGGBB as Paint.NET writes");
         }
         if (line.size() == 8) palette.format = PaletteFormat::PaintNet;
@@ -446,7 +446,7 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
             read = ReadHexLines(reader, lines);
         }
         if (!read) {
-            throw huetext::HuesError(
+            throw huedata::HuesError(
                 name +
                 ": not a palette: ASE, ACO, KPL, JASC-PAL, RIFF PAL, GIMP, Paint.NET "
                 "or hex (RRGGBB a line)");
@@ -458,7 +458,7 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
         palette.groups.erase(palette.groups.begin());
     }
     if (ColorCount(palette) == 0)
-        throw huetext::HuesError(name + ": " + std::string(FormatName(palette.format)) +
+        throw huedata::HuesError(name + ": " + std::string(FormatName(palette.format)) +
                                  ": holds no colours");
     return palette;
 }

@@ -1,8 +1,9 @@
 #include "huepicture/picture_file.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include "huedata/hue_file.h"
+#include "huedata/hue_text.h"
 
 #include <algorithm>
 #include <array>
@@ -152,27 +153,27 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
                              std::span<const std::uint8_t> bytes) {
     const std::string file = huedata::PathText(path);
     if (!bytes.empty() && bytes[0] == 0xFF && !JpegTablesFit(bytes)) {
-        throw huetext::HuesError(file +
+        throw huedata::HuesError(file +
                                  ": the picture is broken: a Huffman table holds over 256 codes");
     }
     PictureBytes header{bytes};
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_callbacks(&PictureReading, &header, &width, &height, &channels) == 0) {
-        throw huetext::HuesError(file +
+        throw huedata::HuesError(file +
                                  (HasPictureSignature(bytes)
                                       ? ": the picture is broken: its header does not read"
                                       : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
     }
     if (!BmpRowsFit(bytes))
-        throw huetext::HuesError(file + ": the picture is broken: the file ends early");
+        throw huedata::HuesError(file + ": the picture is broken: the file ends early");
     // A BMP may say it is 0 pixels high, and the decoder takes it at its word.
     if (width <= 0 || height <= 0) {
-        throw huetext::HuesError(file + ": the picture is broken: it is " + std::to_string(width) +
+        throw huedata::HuesError(file + ": the picture is broken: it is " + std::to_string(width) +
                                  " x " + std::to_string(height) + " pixels");
     }
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixels > LargestPicturePixels) {
-        throw huetext::HuesError(file + ": " + std::to_string(width) + " x " +
+        throw huedata::HuesError(file + ": " + std::to_string(width) + " x " +
                                  std::to_string(height) +
                                  " pixels is over the 100 megapixels hues reads");
     }
@@ -184,7 +185,7 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
         stbi_load_from_callbacks(&PictureReading, &reading, &width, &height, &channels, wanted));
     if (!decoded || reading.shortOfBytes) {
         const char* reason = stbi_failure_reason();
-        throw huetext::HuesError(file + ": the picture is broken: " +
+        throw huedata::HuesError(file + ": the picture is broken: " +
                                  (decoded || reason == nullptr || *reason == '\0'
                                       ? "the file ends early"
                                       : DecoderSays(reason)));
@@ -197,7 +198,7 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
 DecodedPicture ReadPicture(const std::filesystem::path& path) {
     // Mapped where the system maps files: a photo's bytes are read once, by the decoder.
     constexpr std::uint64_t MostPictureBytes = std::uint64_t{1} << 30U;
-    return huetext::NamingTheFile([&] {
+    return huedata::NamingTheFile([&] {
         const huedata::FileBytes file(path, MostPictureBytes);
         return DecodePicture(path, file.bytes());
     });
@@ -218,7 +219,7 @@ huedata::PictureRegion ParseRegion(std::string_view text) {
         }
     }
     if (!read || !rest.empty()) {
-        throw huetext::HuesError("--region: '" + huetext::PrintableText(text) +
+        throw huedata::HuesError("--region: '" + huedata::PrintableText(text) +
                                  "' is not a region: give X,Y,WIDTH,HEIGHT in pixels");
     }
     return {numbers[0], numbers[1], numbers[2], numbers[3]};
@@ -231,18 +232,18 @@ std::array<huedata::Color15, 32> RampFromPictureFile(
     const huedata::PictureRegion used =
         region.value_or(huedata::PictureRegion{0, 0, picture.width, picture.height});
     if (used.width == 0 || used.height == 0) {
-        throw huetext::HuesError(file + ": the region " + RegionText(used) + " is empty");
+        throw huedata::HuesError(file + ": the region " + RegionText(used) + " is empty");
     }
     const bool inside = used.x < picture.width && used.width <= picture.width - used.x &&
                         used.y < picture.height && used.height <= picture.height - used.y;
     if (!inside) {
-        throw huetext::HuesError(file + ": the region " + RegionText(used) +
+        throw huedata::HuesError(file + ": the region " + RegionText(used) +
                                  " reaches outside the " + std::to_string(picture.width) + " x " +
                                  std::to_string(picture.height) + " picture");
     }
     const auto ramp = huedata::RampFromPicture(picture.Pixels(), used);
     if (!ramp) {
-        throw huetext::HuesError(
+        throw huedata::HuesError(
             file + ": fewer than 32 opaque pixels in " +
             (region ? "the region " + RegionText(used) : std::string("the picture")) +
             ": a hue needs 32 colours");

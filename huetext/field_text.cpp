@@ -16,7 +16,7 @@ std::string FieldValueText(huedata::HueField field, const huedata::HueRecord& hu
         case huedata::HueField::Name: {
             // Appended: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string&&.
             std::string text = "\"";
-            text.append(PrintableText(huedata::HueNameUtf8Text(hue.Name))).append("\"");
+            text.append(huedata::PrintableText(huedata::HueNameUtf8Text(hue.Name))).append("\"");
             return text;
         }
         case huedata::HueField::TableStart:

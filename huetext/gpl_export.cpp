@@ -1,5 +1,6 @@
 #include "huetext/gpl_export.h"
 
+#include "huedata/hue_text.h"
 #include "huetext/text_builder.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ char* WritePiece(char* out, const char* piece, std::size_t size) {
 }  // namespace
 
 void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& text) {
-    text << "GIMP Palette\nName: " << PrintableText(paletteName) << "\nColumns: 32\n#\n";
+    text << "GIMP Palette\nName: " << huedata::PrintableText(paletteName) << "\nColumns: 32\n#\n";
     for (const HueView& hue : hues) {
         // Each line: "RRR GGG BBB\tHue <id> colour <i>[ <name>]\n". What follows the colour
         // number is the same on all 32 lines, and so is what comes before it.
@@ -60,7 +61,7 @@ void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, Te
         Piece after;  // " ", the printable name, "\n"
         char* afterEnd = after.data();
         if (!hue.name.empty()) *afterEnd++ = ' ';
-        afterEnd = WritePrintableText(afterEnd, hue.name);
+        afterEnd = huedata::WritePrintableText(afterEnd, hue.name);
         *afterEnd++ = '\n';
         const auto beforeSize = static_cast<std::size_t>(beforeEnd - before.data());
         const auto afterSize = static_cast<std::size_t>(afterEnd - after.data());

@@ -32,7 +32,7 @@ struct HuesApplied {
     huedata::EditOutcome outcome;
 };
 
-// Throws HueFileError or FileWriteError as EditFileSafely does, and whatever a hook throws;
+// Throws FileError or FileError as EditFileSafely does, and whatever a hook throws;
 // then nothing is written.
 HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues& hues,
                             bool keepBackup, const ApplyHooks& hooks = {});

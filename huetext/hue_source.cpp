@@ -52,8 +52,8 @@ std::string PlaceText(const Place& place) {
     std::string message = PlaceText(place) + ": ";
     if (id) message += "hue " + std::to_string(*id) + ": ";
     // What the source holds is shown as it is, but never with a line break or an escape.
-    if (!field.empty()) message += PrintableText(field) + ": ";
-    throw HuesError(message + PrintableText(reason));
+    if (!field.empty()) message += huedata::PrintableText(field) + ": ";
+    throw huedata::HuesError(message + huedata::PrintableText(reason));
 }
 
 // The first colour that was not exactly one a hue can hold, and how many there were.
@@ -100,7 +100,7 @@ public:
     void Color(std::size_t index, std::string_view text) {
         try {
             colors_[index] = ParseColor(text);
-        } catch (const HuesError& why) {
+        } catch (const huedata::HuesError& why) {
             Fail(ColorField(index), why.what());
         }
     }
@@ -138,8 +138,8 @@ public:
             try {
                 change_.name = huedata::HueNameBytes(*nameText_);
             } catch (const std::invalid_argument& why) {
-                Fail("name",
-                     "\"" + PrintableText(*nameText_) + "\" cannot be stored: " + why.what());
+                Fail("name", "\"" + huedata::PrintableText(*nameText_) +
+                                 "\" cannot be stored: " + why.what());
             }
             shown_.names.push_back(*nameText_);
             if (nameAsWritten_) shown_.names.push_back(*nameAsWritten_);
@@ -360,7 +360,8 @@ std::int64_t CsvInteger(const HueReader& reader, const std::string& field,
                         const std::string& text) {
     const auto value = huedata::NumberFromText<std::int64_t>(text);
     if (!value)
-        reader.Fail(field, "expected a whole number, found \"" + PrintableText(text) + "\"");
+        reader.Fail(field,
+                    "expected a whole number, found \"" + huedata::PrintableText(text) + "\"");
     return *value;
 }
 

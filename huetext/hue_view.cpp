@@ -8,7 +8,7 @@
 namespace huetext {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
-    return NamingTheFile([&] {
+    return huedata::NamingTheFile([&] {
         HueFile file{path, {}, {}};
         file.hues = huedata::ReadHueFile(path, &file.blockHeaders);
         return file;
@@ -47,8 +47,8 @@ void CheckHeld(const std::filesystem::path& path, int id, std::size_t held) {
     if (static_cast<std::size_t>(id) < held) return;
     const std::string holds =
         held == 0 ? "holds no hue" : "holds hues 0 to " + std::to_string(held - 1);
-    throw HuesError(huedata::PathText(path) + ": hue " + std::to_string(id) +
-                    " is past the end of the file, which " + holds);
+    throw huedata::HuesError(huedata::PathText(path) + ": hue " + std::to_string(id) +
+                             " is past the end of the file, which " + holds);
 }
 
 }  // namespace
@@ -65,7 +65,8 @@ std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {
 
 std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<const int> ids,
                                HueFile& file) {
-    huedata::SomeHues some = NamingTheFile([&] { return huedata::ReadSomeHues(path, ids); });
+    huedata::SomeHues some =
+        huedata::NamingTheFile([&] { return huedata::ReadSomeHues(path, ids); });
     for (const int id : ids) CheckHeld(path, id, some.held);
     file = HueFile{path, std::move(some.hues), {}};
     std::vector<HueView> views;
@@ -89,14 +90,15 @@ std::vector<HueView> AllViews(const HueFile& file) {
 }
 
 HuesInParts::HuesInParts(const std::filesystem::path& path)
-    : file_(NamingTheFile([&] { return std::make_unique<huedata::HueFileParts>(path); })) {}
+    : file_(huedata::NamingTheFile([&] { return std::make_unique<huedata::HueFileParts>(path); })) {
+}
 
 void HuesInParts::ForEach(const Take& take) const {
     if (!file_) {
         take(listed_, 0);
         return;
     }
-    NamingTheFile([&] {
+    huedata::NamingTheFile([&] {
         file_->Read([&](const huedata::HuePart& part) {
             views_.clear();
             for (std::size_t i = 0; i < part.hues.size(); ++i) {

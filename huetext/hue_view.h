@@ -1,8 +1,8 @@
 // The hues a command works on: the loaded hue file and one hue ready to print (its errors are
-// hues_error.h's).
+// huedata/file_error.h's).
 #pragma once
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include "huedata/hue_file.h"
 

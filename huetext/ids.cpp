@@ -20,7 +20,7 @@ std::optional<int> ParseId(std::string_view text) {
 }
 
 [[noreturn]] void ThrowBadId(const std::string& argument, const std::string& why) {
-    throw HuesError("'" + argument + "' " + why);
+    throw huedata::HuesError("'" + argument + "' " + why);
 }
 
 }  // namespace

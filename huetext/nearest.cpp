@@ -133,7 +133,8 @@ huedata::Rgb24 ParseColor(std::string_view text) {
     });
     if (digits.size() != 6 || !allHex || error != std::errc{} ||
         end != digits.data() + digits.size()) {
-        throw HuesError("'" + std::string(text) + "' is not a colour: give #RRGGBB or RRGGBB");
+        throw huedata::HuesError("'" + std::string(text) +
+                                 "' is not a colour: give #RRGGBB or RRGGBB");
     }
     return {static_cast<std::uint8_t>(rgb >> 16U), static_cast<std::uint8_t>((rgb >> 8U) & 0xFFU),
             static_cast<std::uint8_t>(rgb & 0xFFU)};
@@ -151,9 +152,10 @@ huedata::Vision ParseVision(std::string_view text) {
         severityRead = severity >= 0 && severity <= 100;
     }
     if (!kind || !severityRead) {
-        throw HuesError("'" + PrintableText(text) +
-                        "' is not a colour vision: give normal, protanomaly, deuteranomaly or "
-                        "tritanomaly, and after a colon a severity of 0 to 100 if not 100");
+        throw huedata::HuesError(
+            "'" + huedata::PrintableText(text) +
+            "' is not a colour vision: give normal, protanomaly, deuteranomaly or "
+            "tritanomaly, and after a colon a severity of 0 to 100 if not 100");
     }
     return {*kind, severity};
 }

@@ -24,20 +24,18 @@ void WriteFileAtomically(const fs::path& target, const std::function<void(TextBu
                          std::span<const fs::path> protectedFiles) {
     for (const fs::path& read : protectedFiles) {
         if (IsSameFile(target, read)) {
-            throw HuesError("refusing to write over " + huedata::PathText(read) +
-                            ", which this command reads (given as " + huedata::PathText(target) +
-                            ")");
+            throw huedata::HuesError("refusing to write over " + huedata::PathText(read) +
+                                     ", which this command reads (given as " +
+                                     huedata::PathText(target) + ")");
         }
     }
-    try {
+    huedata::NamingTheFile([&] {
         huedata::WriteFileSafely(target, [&](const huedata::ByteSink& sink) {
             TextBuilder out([&](std::string_view piece) { sink(piece); });
             write(out);
             out.Flush();
         });
-    } catch (const huedata::FileWriteError& error) {
-        throw HuesError(error.what());
-    }
+    });
 }
 
 }  // namespace huetext

@@ -1,6 +1,6 @@
 #include "huetext/source_text.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include "huedata/hue_text.h"
 
@@ -36,7 +36,9 @@ std::optional<std::string> Utf8OfUtf16(std::string_view bytes, bool bigEndian) {
 
 SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
                         std::string& warning) {
-    const auto refuse = [&](const std::string& why) { throw HuesError(name + ": " + why); };
+    const auto refuse = [&](const std::string& why) {
+        throw huedata::HuesError(name + ": " + why);
+    };
     for (const bool bigEndian : {false, true}) {
         if (!bytes.starts_with(bigEndian ? "\xFE\xFF" : "\xFF\xFE")) continue;
         std::optional<std::string> text = Utf8OfUtf16(bytes.substr(2), bigEndian);

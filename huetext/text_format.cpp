@@ -37,7 +37,7 @@ char* WriteTableValue(char* out, std::int16_t value) {
 // Room for MostPaddedName(name, width) characters is needed.
 char* WritePaddedName(char* out, std::string_view name, std::size_t width) {
     char* const start = out;
-    out = WritePrintableText(out, name);
+    out = huedata::WritePrintableText(out, name);
     const auto characters = static_cast<std::size_t>(std::count_if(
         start, out, [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
     return characters < width ? std::fill_n(out, width - characters, ' ') : out;
@@ -119,7 +119,7 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
     for (const HueView& hue : hues) {
         if (&hue != hues.data()) text << '\n';
         text << "Hue " << hue.id << "\nHues Name : ";
-        text.Commit(WritePrintableText(text.Reserve(3 * hue.name.size()), hue.name));
+        text.Commit(huedata::WritePrintableText(text.Reserve(3 * hue.name.size()), hue.name));
         text << "\nTable Start (in hex) : ";
         text.Commit(huedata::WriteHexText(text.Reserve(4), hue.record->TableStart));
         text << "\nTable End (in hex) : ";

@@ -53,11 +53,11 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
     const huedata::FileDifference difference = huedata::CompareHueFiles(before.bytes, after.bytes);
     const std::size_t changed = difference.hues.size();
     FillPlaces(web::DiffHtml, page, [&](std::string_view place) {
-        if (place == "title") page << HtmlEscapedText(huetext::PrintableText(title));
+        if (place == "title") page << HtmlEscapedText(huedata::PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served);
         if (place == "style") AppendEmbedded(page, web::DiffCss);
-        if (place == "before") page << HtmlEscapedText(huetext::PrintableText(before.label));
-        if (place == "after") page << HtmlEscapedText(huetext::PrintableText(after.label));
+        if (place == "before") page << HtmlEscapedText(huedata::PrintableText(before.label));
+        if (place == "after") page << HtmlEscapedText(huedata::PrintableText(after.label));
         if (place == "count") page << changed;
         if (place == "hues") page << (changed == 1 ? "hue" : "hues");
         if (place == "notes") page << Notes(difference);

@@ -94,7 +94,7 @@ void AppendRow(huetext::TextBuilder& page, const huetext::HueView& hue) {
     std::array<char, 3 * MostNameBytes> printable;
     const std::string_view name(
         printable.data(),
-        huetext::WritePrintableText(printable.data(),
+        huedata::WritePrintableText(printable.data(),
                                     std::string_view(hue.name).substr(0, MostNameBytes)));
     char* out = page.Reserve(6 * name.size() + 4 + 4 + 4 + 4);
     out = std::copy_n("<td>", 4, WriteHtmlEscaped(out, name));
@@ -119,7 +119,7 @@ void AppendRow(huetext::TextBuilder& page, const huetext::HueView& hue) {
 void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
               huetext::TextBuilder& page, const ServedPage* served, std::string_view findings) {
     FillPlaces(web::PageHtml, page, [&](std::string_view place) {
-        if (place == "title") page << HtmlEscapedText(huetext::PrintableText(title));
+        if (place == "title") page << HtmlEscapedText(huedata::PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
         if (place == "count") page << hues.size();
         if (place == "style") AppendEmbedded(page, web::PageCss);

@@ -168,7 +168,7 @@ void ServeOnLoopback(std::optional<std::uint16_t> wanted, std::uint16_t preferre
         const beast::error_code error = Listen(v4, {loopback, port});
         if (!error) break;
         if (--tries == 0 || error != asio::error::address_in_use) {
-            throw huetext::HuesError(
+            throw huedata::HuesError(
                 "cannot serve on 127.0.0.1 port " + std::to_string(port) + ": " +
                 (error == asio::error::address_in_use
                      ? std::string("another program is using it; choose another "
@@ -210,7 +210,7 @@ struct Served {
 
 std::size_t ServeHueEditor(const EditServerRequest& request, const EditServerIo& io) {
     if (request.fileGiven) {
-        huetext::NamingTheFile([&] { return huedata::ReadableFileSize(request.file); });
+        huedata::NamingTheFile([&] { return huedata::ReadableFileSize(request.file); });
     }
     std::optional<EditorService> editor;
     ServeOnLoopback(request.port, EditorPort, request.openBrowser, io, [&](std::uint16_t port) {

@@ -71,7 +71,7 @@ struct ReadFile {
     huetext::HueFile hues;
 };
 ReadFile ReadWhole(const std::filesystem::path& path) {
-    return huetext::NamingTheFile([&] {
+    return huedata::NamingTheFile([&] {
         ReadFile read{huedata::ReadFileBytes(path), {path, {}, {}}};
         read.hues = huetext::HueFileFromBytes(path, read.bytes);
         return read;
@@ -145,7 +145,7 @@ EditorResponse EditorService::Page() {
         page::HtmlPage(huetext::HuesInParts(views), huetext::FileNameText(file_),
                        sample_ ? &*sample_ : nullptr, page, &served);
         page.Flush();
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         // No hue file: the page says which file it looked for and why it found none.
         const std::string path = huedata::PathText(file_);
         const std::string reason = std::string(error.what()).substr(path.size() + 2);
@@ -164,7 +164,7 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
     try {
         const std::array sources{huetext::SourceText{"changes.json", body}};
         hues = huetext::ReadHueSources(sources, false);
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         return Refusal(400, error.what());
     }
     std::string newStamp;
@@ -187,9 +187,7 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
                                           " has changed since this page read it: nothing was "
                                           "saved. Read the file again, keeping your changes, "
                                           "then save."}});
-    } catch (const huedata::HueFileError& error) {
-        return Refusal(409, huetext::FileErrorText(error));
-    } catch (const huedata::FileWriteError& error) {
+    } catch (const huedata::FileError& error) {
         return Refusal(409, error.what());
     }
     const std::size_t changed = applied.changed;
@@ -222,7 +220,7 @@ EditorResponse EditorService::Findings() {
         const ReadFile read = ReadWhole(file_);
         return {200, "application/json",
                 huecheck::PageFindingsOfFile(huetext::AllViews(read.hues), file_)};
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         return Refusal(409, error.what());
     }
 }
@@ -240,7 +238,7 @@ EditorResponse EditorService::History(std::string_view hue) {
             history_.emplace(
                 head, huegit::ReadHueHistory({.file = file_, .rev = "HEAD", .hues = std::nullopt}));
         }
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         return Refusal(409, error.what());
     }
     const huegit::HueHistory& all = history_->second;
@@ -262,8 +260,8 @@ EditorResponse EditorService::Open(const std::string& body) {
     const std::filesystem::path path = huedata::PathFromUtf8(request["path"].get<std::string>());
     try {
         huedata::ReadableFileSize(path);
-    } catch (const huedata::HueFileError& error) {
-        return Refusal(400, huetext::FileErrorText(error));
+    } catch (const huedata::FileError& error) {
+        return Refusal(400, error.what());
     }
     file_ = path;
     return Answer(200, {{"file", huedata::PathText(path)}});

@@ -39,7 +39,7 @@ std::optional<std::u16string> ReadSelectedItem(
     }
     try {
         readHue(huedata::HuePosition(*id));
-    } catch (const huedata::HueFileError& error) {
+    } catch (const huedata::FileError& error) {
         return huedata::Utf16Text(error.reason());
     }
     return std::nullopt;

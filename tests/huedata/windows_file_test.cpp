@@ -31,7 +31,7 @@ TEST(WindowsHueFile, NamesOutsideTheAnsiCodePageWorkEndToEnd) {
         const std::wstring unpaired{L'\u4E2D', L'\u6587', L' ', wchar_t{0xD800}};
         huedata::ReadHueFile(dir / (unpaired + L".mul"));
         ADD_FAILURE() << "read of a missing file succeeded";
-    } catch (const huedata::HueFileError& error) {
+    } catch (const huedata::FileError& error) {
         EXPECT_NE(std::string(error.what()).find("\xE4\xB8\xAD\xE6\x96\x87 \xEF\xBF\xBD.mul"),
                   std::string::npos)
             << error.what();

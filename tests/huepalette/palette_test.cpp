@@ -4,10 +4,10 @@
 // every format and colour model, pick colours for `set --from`, and refuse hostile files. That
 // every export applies back to its file unchanged, names of every byte included, hues_program
 // checks on each system.
+#include "huedata/file_error.h"
 #include "huepalette/palette_export.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
-#include "huetext/hues_error.h"
 #include "tools/hue_image.h"
 
 #include "huedata/hue_text.h"
@@ -69,7 +69,7 @@ template <typename Work>
 std::string Refusal(Work work) {
     try {
         work();
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos);
         return error.what();
     }

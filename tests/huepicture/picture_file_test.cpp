@@ -1,6 +1,6 @@
 #include "huepicture/picture_file.h"
 
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ std::string Refusal(const std::string& bytes, std::optional<std::string> region 
         huepicture::RampFromPictureFile(
             "p", picture, region ? std::optional(huepicture::ParseRegion(*region)) : std::nullopt);
         return "";
-    } catch (const huetext::HuesError& error) {
+    } catch (const huedata::HuesError& error) {
         const std::string message = error.what();
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
         return message;

@@ -1,7 +1,7 @@
 // Hues read from text: each fault of a source, in its text or in its bytes, refused in one line
 // that names the source, the place, the hue and the field, and says why.
 #include "huetext/hue_source.h"
-#include "huetext/hues_error.h"
+#include "huedata/file_error.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(ReadHueSources, RefusesEachFaultInOneLineThatSaysWhereAndWhy) {
                                                         huetext::SourceEncoding::Detect, warning)};
             huetext::ReadHueSources(text, false);
             ADD_FAILURE() << "read: " << source;
-        } catch (const huetext::HuesError& error) {
+        } catch (const huedata::HuesError& error) {
             const std::string said = error.what();
             EXPECT_NE(said.find(reason), std::string::npos) << source << "\n" << said;
             EXPECT_EQ(said.find('\n'), std::string::npos) << said;

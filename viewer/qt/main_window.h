@@ -55,7 +55,7 @@ public:
     // Takes the arguments the program was started with: one hue file goes into the path
     // field; anything else is ignored, and the report says what.
     void StartWith(const std::vector<std::u16string>& arguments);
-    // Reads the hue at a 1-based file position and shows it. Throws huedata::HueFileError
+    // Reads the hue at a 1-based file position and shows it. Throws huedata::FileError
     // before changing anything on screen when the file cannot be read.
     void ReadHue(std::int32_t position);
 
