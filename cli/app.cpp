@@ -1,5 +1,6 @@
 #include "cli/app.h"
 
+#include "cli/arguments.h"
 #include "cli/check.h"
 #include "cli/diff.h"
 #include "cli/edit.h"
@@ -9,12 +10,12 @@
 #include "cli/history.h"
 #include "cli/merge.h"
 #include "huecheck/check_report.h"
+#include "huecolour/colour_search.h"
 #include "huepalette/palette_export.h"
 #include "huetext/csv_format.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
 #include "huetext/json_format.h"
-#include "huetext/nearest.h"
 #include "huetext/text_format.h"
 #include "page/html_export.h"
 #include "page/sample_picture.h"
@@ -44,7 +45,7 @@ struct Choices {
     std::string color;
     std::size_t count = 10;
     std::string vision = "normal";
-    double within = huetext::DefaultSimilarWithin;
+    double within = huecolour::DefaultSimilarWithin;
     std::string exportKind;
     std::optional<std::string> sample;
     std::optional<std::string> output;
@@ -539,9 +540,9 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
     // Arguments are checked before the file is read, so that a typo is named as such.
     const std::vector<int> ids = huetext::ParseIds(choices.ids);
     const std::optional<huedata::Rgb24> color =
-        commands.nearest->parsed() ? std::optional(huetext::ParseColor(choices.color))
+        commands.nearest->parsed() ? std::optional(huedata::ParseColor(choices.color))
                                    : std::nullopt;
-    const huedata::Vision vision = huetext::ParseVision(choices.vision);
+    const huecolour::Vision vision = ParseVision(choices.vision);
     // A whole file's listing a part at a time as it is read. Held whole, the hues and their
     // views were most of a large listing's time: a fresh page touched for every 4 KB of them.
     if (commands.list->parsed() && ids.empty() && choices.format != "csv") {
@@ -574,7 +575,7 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
         return found.empty() ? NothingFound : Success;
     }
     if (commands.similar->parsed()) {
-        const auto pairs = huetext::SimilarHues(hues, choices.within, vision);
+        const auto pairs = huecolour::SimilarHues(huetext::ColoursOf(hues), choices.within, vision);
         if (choices.format == "json") {
             huetext::SimilarJson(pairs, run.out);
         } else {
@@ -582,8 +583,8 @@ int RunReadingCommand(const Commands& commands, const Run& run) {
         }
         return pairs.empty() ? Success : SimilarFound;
     }
-    WriteMatches(choices.format, huetext::NearestHues(file, *color, choices.count, vision), style,
-                 run.out);
+    const auto matches = huecolour::NearestHues(file.hues, *color, choices.count, vision);
+    WriteMatches(choices.format, huetext::MatchesIn(file, matches), style, run.out);
     return Success;
 }
 

@@ -1,7 +1,9 @@
 #include "cli/edit.h"
 
+#include "cli/arguments.h"
 #include "cli/diff.h"
 
+#include "huecolour/colour_search.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
 #include "huepicture/picture_file.h"
@@ -9,14 +11,13 @@
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
-#include "huetext/nearest.h"
 #include "huetext/output_file.h"
 
+#include "huecolour/oklab.h"
+#include "huecolour/shifted_ramp.h"
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
 #include "huedata/safe_write.h"
-#include "huedata/shifted_ramp.h"
 
 #include <algorithm>
 #include <charconv>
@@ -149,7 +150,7 @@ std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::stri
     for (;;) {
         const auto comma = text.find(',', start);
         try {
-            colors.push_back(huetext::ParseColor(text.substr(start, comma - start)));
+            colors.push_back(huedata::ParseColor(text.substr(start, comma - start)));
         } catch (const huedata::HuesError& error) {
             throw huedata::HuesError(option + ": " + error.what());
         }
@@ -189,7 +190,8 @@ std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb2
                                                    bool strict, std::string& warning) {
     StoredColors(stops, strict, warning);
     std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(huedata::GradientColors(stops), colors.begin(), huedata::NearestColor15);
+    std::ranges::transform(huecolour::GradientColors(stops), colors.begin(),
+                           huedata::NearestColor15);
     return colors;
 }
 
@@ -208,7 +210,7 @@ std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::s
         throw huedata::HuesError("--ramp: gives " + std::to_string(base.size()) +
                                  " colours; give one, #RRGGBB");
     }
-    huedata::RampChoice choice;
+    huecolour::RampChoice choice;
     if (request.shift && !ReadNumberBetween(*request.shift, 0, 90, choice.shift)) {
         throw huedata::HuesError("--shift: \"" + huedata::PrintableText(*request.shift) +
                                  "\" is not a number of degrees from 0 to 90");
@@ -227,7 +229,7 @@ std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::s
     }
     StoredColors(base, request.strict, warning);
     std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(huedata::ShiftedRamp(base.front(), choice), colors.begin(),
+    std::ranges::transform(huecolour::ShiftedRamp(base.front(), choice), colors.begin(),
                            huedata::NearestColor15);
     return colors;
 }
@@ -291,7 +293,7 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.ramp) change.colors = RampFromColor(request, warning);
     if (request.picture) {
         const auto region =
-            request.region ? std::optional(huepicture::ParseRegion(*request.region)) : std::nullopt;
+            request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
         change.colors = huepicture::RampFromPictureFile(
             *request.picture, huepicture::ReadPicture(*request.picture), region);
     }

@@ -1,11 +1,11 @@
 #include "huecheck/check_rules.h"
 
-#include "huetext/nearest.h"
+#include "huecolour/colour_search.h"
 
+#include "huecolour/colour_vision.h"
+#include "huecolour/oklab.h"
 #include "huedata/color15.h"
-#include "huedata/colour_vision.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
 
 #include <fmt/format.h>
 
@@ -67,9 +67,9 @@ const std::vector<double>& LightnessOfColors() {
     static const std::vector<double> table = [] {
         std::vector<double> lightness(std::size_t{1} << 15U);
         for (std::size_t value = 0; value < lightness.size(); ++value) {
-            lightness[value] =
-                huedata::OkLabFromSrgb(huedata::ConvertColor(static_cast<huedata::Color15>(value)))
-                    .L;
+            lightness[value] = huecolour::OkLabFromSrgb(
+                                   huedata::ConvertColor(static_cast<huedata::Color15>(value)))
+                                   .L;
         }
         return lightness;
     }();
@@ -292,20 +292,21 @@ public:
         if (!choice_.on[NearDuplicate] && !choice_.on[VisionConfusable]) return;
         // Each vision's pairs on a thread of its own: the index is built and searched four
         // times over the same hues, and a file of every hue takes seconds on one core.
-        const std::pair<huedata::VisionKind, std::string_view> visions[] = {
-            {huedata::VisionKind::Protanomaly, "protanomaly"},
-            {huedata::VisionKind::Deuteranomaly, "deuteranomaly"},
-            {huedata::VisionKind::Tritanomaly, "tritanomaly"}};
-        std::vector<std::future<std::vector<huetext::SimilarPair>>> seen;
+        const std::pair<huecolour::VisionKind, std::string_view> visions[] = {
+            {huecolour::VisionKind::Protanomaly, "protanomaly"},
+            {huecolour::VisionKind::Deuteranomaly, "deuteranomaly"},
+            {huecolour::VisionKind::Tritanomaly, "tritanomaly"}};
+        const std::vector<huecolour::HueColours> colours = huetext::ColoursOf(hues);
+        std::vector<std::future<std::vector<huecolour::SimilarPair>>> seen;
         if (choice_.on[VisionConfusable]) {
             for (const auto& vision : visions) {
-                seen.push_back(std::async(std::launch::async, [hues, kind = vision.first] {
-                    return huetext::SimilarHues(hues, AlikeWithin, {kind, 100});
+                seen.push_back(std::async(std::launch::async, [&colours, kind = vision.first] {
+                    return huecolour::SimilarHues(colours, AlikeWithin, {kind, 100});
                 }));
             }
         }
-        const auto normal = huetext::SimilarHues(hues, AlikeWithin);
-        for (const huetext::SimilarPair& pair : normal) {
+        const auto normal = huecolour::SimilarHues(colours, AlikeWithin);
+        for (const huecolour::SimilarPair& pair : normal) {
             Add(NearDuplicate, pair.a, std::nullopt, pair.b,
                 fmt::format("hue {} is alike colour by colour (largest deltaEOK {:.4f})", pair.b,
                             pair.largest));
@@ -315,12 +316,12 @@ public:
         // lie side by side, and those alike to normal vision too are found by halving.
         std::vector<std::tuple<int, int, std::size_t>> confused;
         for (std::size_t v = 0; v < seen.size(); ++v) {
-            for (const huetext::SimilarPair& pair : seen[v].get())
+            for (const huecolour::SimilarPair& pair : seen[v].get())
                 confused.emplace_back(pair.a, pair.b, v);
         }
         std::sort(confused.begin(), confused.end());
         const auto alikeToAll = [&](int a, int b) {
-            return std::binary_search(normal.begin(), normal.end(), huetext::SimilarPair{a, b, 0},
+            return std::binary_search(normal.begin(), normal.end(), huecolour::SimilarPair{a, b, 0},
                                       [](const auto& x, const auto& y) {
                                           return std::pair(x.a, x.b) < std::pair(y.a, y.b);
                                       });

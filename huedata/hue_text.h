@@ -160,4 +160,8 @@ std::string PrintableText(std::string_view utf8);
 // end. For writers of whole files of names.
 char* WritePrintableText(char* out, std::string_view utf8);
 
+// "#RRGGBB" or "RRGGBB", hex digits in either case, as RgbText writes it. Throws HuesError
+// for anything else.
+Rgb24 ParseColor(std::string_view text);
+
 }  // namespace huedata

@@ -138,7 +138,7 @@ std::string DecoderSays(std::string_view reason) {
     return text;
 }
 
-std::string RegionText(const huedata::PictureRegion& region) {
+std::string RegionText(const huecolour::PictureRegion& region) {
     return std::to_string(region.x) + "," + std::to_string(region.y) + "," +
            std::to_string(region.width) + "," + std::to_string(region.height);
 }
@@ -204,33 +204,12 @@ DecodedPicture ReadPicture(const std::filesystem::path& path) {
     });
 }
 
-huedata::PictureRegion ParseRegion(std::string_view text) {
-    std::array<std::uint32_t, 4> numbers{};
-    std::string_view rest = text;
-    bool read = true;
-    for (std::size_t i = 0; i < numbers.size() && read; ++i) {
-        const auto [end, error] =
-            std::from_chars(rest.data(), rest.data() + rest.size(), numbers[i]);
-        read = error == std::errc{} && end != rest.data();
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        if (i + 1 < numbers.size()) {
-            read = read && rest.starts_with(',');
-            if (read) rest.remove_prefix(1);
-        }
-    }
-    if (!read || !rest.empty()) {
-        throw huedata::HuesError("--region: '" + huedata::PrintableText(text) +
-                                 "' is not a region: give X,Y,WIDTH,HEIGHT in pixels");
-    }
-    return {numbers[0], numbers[1], numbers[2], numbers[3]};
-}
-
 std::array<huedata::Color15, 32> RampFromPictureFile(
     const std::filesystem::path& path, const DecodedPicture& picture,
-    const std::optional<huedata::PictureRegion>& region) {
+    const std::optional<huecolour::PictureRegion>& region) {
     const std::string file = huedata::PathText(path);
-    const huedata::PictureRegion used =
-        region.value_or(huedata::PictureRegion{0, 0, picture.width, picture.height});
+    const huecolour::PictureRegion used =
+        region.value_or(huecolour::PictureRegion{0, 0, picture.width, picture.height});
     if (used.width == 0 || used.height == 0) {
         throw huedata::HuesError(file + ": the region " + RegionText(used) + " is empty");
     }
@@ -241,7 +220,7 @@ std::array<huedata::Color15, 32> RampFromPictureFile(
                                  " reaches outside the " + std::to_string(picture.width) + " x " +
                                  std::to_string(picture.height) + " picture");
     }
-    const auto ramp = huedata::RampFromPicture(picture.Pixels(), used);
+    const auto ramp = huecolour::RampFromPicture(picture.Pixels(), used);
     if (!ramp) {
         throw huedata::HuesError(
             file + ": fewer than 32 opaque pixels in " +

@@ -2,7 +2,7 @@
 // stb_image, checked before anything is decoded or written; and the region of one to use.
 #pragma once
 
-#include "huedata/picture_ramp.h"
+#include "huecolour/picture_ramp.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +28,7 @@ struct DecodedPicture {
     std::unique_ptr<std::uint8_t, FreePixels> rgba;
     std::uint32_t channels = 4;  // 3 for a picture without alpha, as the decoder gives it
 
-    huedata::RgbaPicture Pixels() const {
+    huecolour::RgbaPicture Pixels() const {
         return {width, height, {rgba.get(), std::size_t{width} * height * channels}, channels};
     }
 };
@@ -42,14 +42,11 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
 // The same from the file.
 DecodedPicture ReadPicture(const std::filesystem::path& path);
 
-// "X,Y,W,H", four whole numbers. Throws HuesError for anything else.
-huedata::PictureRegion ParseRegion(std::string_view text);
-
 // The 32 colours from the region of the picture (the whole picture without one). Throws
 // HuesError naming `path` for a region that is empty or reaches outside the picture, and for
 // one with fewer than 32 opaque pixels.
 std::array<huedata::Color15, 32> RampFromPictureFile(
     const std::filesystem::path& path, const DecodedPicture& picture,
-    const std::optional<huedata::PictureRegion>& region);
+    const std::optional<huecolour::PictureRegion>& region);
 
 }  // namespace huepicture

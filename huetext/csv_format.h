@@ -5,7 +5,6 @@
 #include "huetext/text_builder.h"
 
 #include "huetext/hue_view.h"
-#include "huetext/nearest.h"
 
 #include <span>
 #include <string>

@@ -4,11 +4,10 @@
 #include "huetext/csv_reading.h"
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
-#include "huetext/nearest.h"
 
+#include "huecolour/oklab.h"
 #include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
 
 #include <nlohmann/json.hpp>
 
@@ -99,7 +98,7 @@ public:
     }
     void Color(std::size_t index, std::string_view text) {
         try {
-            colors_[index] = ParseColor(text);
+            colors_[index] = huedata::ParseColor(text);
         } catch (const huedata::HuesError& why) {
             Fail(ColorField(index), why.what());
         }

@@ -116,4 +116,21 @@ std::string FileNameText(const std::filesystem::path& path) {
     return slash == std::string::npos ? text : text.substr(slash + 1);
 }
 
+std::vector<NearMatch> MatchesIn(const HueFile& file,
+                                 std::span<const huecolour::ColourMatch> matches) {
+    std::vector<NearMatch> views;
+    views.reserve(matches.size());
+    for (const huecolour::ColourMatch& match : matches) {
+        views.push_back({ViewOf(file, match.id), match.index, match.color, match.distance});
+    }
+    return views;
+}
+
+std::vector<huecolour::HueColours> ColoursOf(std::span<const HueView> hues) {
+    std::vector<huecolour::HueColours> colours;
+    colours.reserve(hues.size());
+    for (const HueView& hue : hues) colours.push_back({hue.id, hue.record});
+    return colours;
+}
+
 }  // namespace huetext

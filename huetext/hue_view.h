@@ -4,6 +4,8 @@
 
 #include "huedata/file_error.h"
 
+#include "huecolour/colour_search.h"
+
 #include "huedata/hue_file.h"
 
 #include <cstdint>
@@ -79,6 +81,21 @@ private:
     std::unique_ptr<huedata::HueFileParts> file_;
     mutable std::vector<HueView> views_;  // a part's, used again
 };
+
+// A hue near a colour, ready to print: its view and its best colour for the colour.
+struct NearMatch {
+    HueView hue;
+    int index;
+    huedata::Rgb24 color;
+    double distance;
+};
+
+// The matches colour search found among the file's hues, each with its view.
+std::vector<NearMatch> MatchesIn(const HueFile& file,
+                                 std::span<const huecolour::ColourMatch> matches);
+
+// The hues' ids and records, as colour search compares them.
+std::vector<huecolour::HueColours> ColoursOf(std::span<const HueView> hues);
 
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.

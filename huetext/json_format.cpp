@@ -106,7 +106,7 @@ void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
     text << object.dump();
 }
 
-void AppendPairObject(TextBuilder& text, const SimilarPair& pair) {
+void AppendPairObject(TextBuilder& text, const huecolour::SimilarPair& pair) {
     const OrderedJson object = {{"a", pair.a}, {"b", pair.b}, {"largest", pair.largest}};
     text << object.dump();
 }
@@ -157,7 +157,7 @@ void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
     WriteArray(matches, AppendMatchObject, text);
 }
 
-void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& text) {
+void SimilarJson(std::span<const huecolour::SimilarPair> pairs, TextBuilder& text) {
     WriteArray(pairs, AppendPairObject, text);
 }
 

@@ -4,7 +4,6 @@
 #include "huetext/text_builder.h"
 
 #include "huetext/hue_view.h"
-#include "huetext/nearest.h"
 
 #include <span>
 #include <string>
@@ -30,6 +29,6 @@ void HueJsonObject(const HueView& hue, TextBuilder& out);
 void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
 
 // [{"a", "b", "largest"}]
-void SimilarJson(std::span<const SimilarPair> pairs, TextBuilder& out);
+void SimilarJson(std::span<const huecolour::SimilarPair> pairs, TextBuilder& out);
 
 }  // namespace huetext

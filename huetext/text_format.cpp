@@ -174,11 +174,11 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
     }
 }
 
-void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hues,
+void SimilarText(std::span<const huecolour::SimilarPair> pairs, std::span<const HueView> hues,
                  TextBuilder& text) {
     std::unordered_map<int, const HueView*> byId;
     for (const HueView& hue : hues) byId.emplace(hue.id, &hue);
-    for (const SimilarPair& pair : pairs) {
+    for (const huecolour::SimilarPair& pair : pairs) {
         for (const HueView* hue : {byId.at(pair.a), byId.at(pair.b)}) {
             char* out = text.Reserve(5 + 2 + MostPaddedName(hue->name, 20) + 2);
             text.Commit(std::copy_n(

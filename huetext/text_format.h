@@ -4,7 +4,6 @@
 #include "huetext/text_builder.h"
 
 #include "huetext/hue_view.h"
-#include "huetext/nearest.h"
 
 #include <span>
 #include <string>
@@ -43,7 +42,7 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
 
 // One line a pair: each hue's identifier and name (from `hues`, those compared), then the
 // largest distance between their colours.
-void SimilarText(std::span<const SimilarPair> pairs, std::span<const HueView> hues,
+void SimilarText(std::span<const huecolour::SimilarPair> pairs, std::span<const HueView> hues,
                  TextBuilder& out);
 
 }  // namespace huetext

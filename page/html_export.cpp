@@ -1,8 +1,8 @@
 #include "page/html_export.h"
 
+#include "huecolour/oklab.h"
+#include "huecolour/shifted_ramp.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
-#include "huedata/shifted_ramp.h"
 
 #include "huetext/text_builder.h"
 
@@ -139,7 +139,7 @@ void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const Sa
             page << "{\"program\": ";
             AppendProgramData(page);
             // The ramp from one colour starts where `hues set --ramp` does.
-            const huedata::RampChoice ramp;
+            const huecolour::RampChoice ramp;
             page << fmt::format(",\n\"ramp\": {{\"shift\": {}, \"dark\": {}, \"light\": {}}}",
                                 ramp.shift, ramp.dark, ramp.light);
             page << ",\n\"sample\": ";

@@ -1,8 +1,8 @@
 #include "page/page_parts.h"
 
+#include "huecolour/oklab.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
 
 #include <algorithm>
 #include <array>
@@ -124,7 +124,7 @@ void AppendNumbers(huetext::TextBuilder& page, const Numbers& numbers) {
     page << ']';
 }
 
-void AppendMatrix(huetext::TextBuilder& page, const huedata::OkLabMatrices::Matrix& matrix) {
+void AppendMatrix(huetext::TextBuilder& page, const huecolour::OkLabMatrices::Matrix& matrix) {
     page << '[';
     for (std::size_t row = 0; row < matrix.size(); ++row) {
         if (row != 0) page << ',';
@@ -138,14 +138,14 @@ void AppendMatrix(huetext::TextBuilder& page, const huedata::OkLabMatrices::Matr
 void AppendProgramData(huetext::TextBuilder& page) {
     std::array<double, 256> linear{};
     for (std::size_t channel = 0; channel < linear.size(); ++channel) {
-        linear[channel] = huedata::LinearFromSrgb(static_cast<std::uint8_t>(channel));
+        linear[channel] = huecolour::LinearFromSrgb(static_cast<std::uint8_t>(channel));
     }
     std::array<unsigned, 32> high{};
     for (std::size_t k = 0; k < high.size(); ++k) {
         const char byte = static_cast<char>(0x80 + k);
         high[k] = huedata::Utf16Text(huedata::Utf8FromWindows1252(std::string_view(&byte, 1)))[0];
     }
-    const auto& oklab = huedata::OkLabMatricesUsed();
+    const auto& oklab = huecolour::OkLabMatricesUsed();
     page << "{\"linear\": ";
     AppendNumbers(page, linear);
     page << ",\n\"oklab\": {\"linearSrgbToXyz\": ";

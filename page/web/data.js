@@ -4,7 +4,7 @@
 // colour vision matrices, which the build bundles from the program's own file.
 import { useProgram } from "./hues.js";
 import { useVisionMatrices } from "./vision.js";
-import visionModel from "../../huedata/colour_vision_machado_2009.json";
+import visionModel from "../../huecolour/colour_vision_machado_2009.json";
 
 const data = JSON.parse(document.getElementById("hue-data").textContent);
 useProgram(data.program);

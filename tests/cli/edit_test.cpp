@@ -3,10 +3,10 @@
 #include "cli/app.h"
 #include "server/editor_service.h"
 
+#include "huecolour/shifted_ramp.h"
 #include "huedata/hue_edit.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
-#include "huedata/shifted_ramp.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
 #include "tools/sample_hues.h"
@@ -335,7 +335,7 @@ TEST_F(EditTest, SetRampChangesTheColoursAloneAndRefusesWhatIsNoRamp) {
     const huedata::HueRecord before = huedata::HueAt(old, 7),
                              after = huedata::HueAt(ReadFileBytes(file), 7);
     std::array<huedata::Color15, 32> expected{};
-    std::ranges::transform(huedata::ShiftedRamp({0x33, 0x66, 0xCC}, {35, 0.05, 0.9}),
+    std::ranges::transform(huecolour::ShiftedRamp({0x33, 0x66, 0xCC}, {35, 0.05, 0.9}),
                            expected.begin(), huedata::NearestColor15);
     EXPECT_EQ(after.Colors, expected);
     EXPECT_EQ(after.Name, before.Name);

@@ -1,13 +1,14 @@
 #include "cli/app.h"
+#include "cli/arguments.h"
 
-#include "huedata/colour_vision.h"
+#include "huecolour/colour_search.h"
+#include "huecolour/colour_vision.h"
 #include "huedata/hue_edit.h"
-#include "huetext/nearest.h"
 
+#include "huecolour/oklab.h"
+#include "huecolour/shifted_ramp.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
-#include "huedata/shifted_ramp.h"
 #include "tests/support/numbered_hues.h"
 #include "tests/support/temp_dir.h"
 #include "tools/hue_image.h"
@@ -185,16 +186,16 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
         }
         hues.resize(400);
         huetools::WriteBytes(file_, huetools::HueFileImage(hues, 0));
-        const auto lab = [seenWith = huetext::ParseVision(vision)](huedata::Rgb24 c) {
-            return huedata::OkLabFromSrgb(huedata::SeenColor(c, seenWith));
+        const auto lab = [seenWith = cli::ParseVision(vision)](huedata::Rgb24 c) {
+            return huecolour::OkLabFromSrgb(huecolour::SeenColor(c, seenWith));
         };
-        std::vector<std::array<huedata::OkLab, 32>> labs(hues.size());
+        std::vector<std::array<huecolour::OkLab, 32>> labs(hues.size());
         for (std::size_t i = 0; i < hues.size(); ++i) {
             for (std::size_t k = 0; k < 32; ++k)
                 labs[i][k] = lab(huedata::ConvertColor(hues[i].Colors[k]));
         }
         for (const char* target : {"#FF8800", "#123456"}) {
-            const huedata::OkLab wanted = lab(huetext::ParseColor(target));
+            const huecolour::OkLab wanted = lab(huedata::ParseColor(target));
             const json all = json::parse(
                 Run({"nearest", target, "-n", "400", "--vision", vision, "--format", "json"}).out);
             ASSERT_EQ(all.size(), hues.size());
@@ -203,7 +204,7 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
                 // The distance, and the first colour at it.
                 std::pair<double, std::size_t> best{9.0, 0};
                 for (std::size_t k = 0; k < 32; ++k)
-                    best = std::min(best, {huedata::DeltaEOK(seen[k], wanted), k});
+                    best = std::min(best, {huecolour::DeltaEOK(seen[k], wanted), k});
                 ASSERT_EQ(all[rank].at("distance"), best.first) << target << ' ' << rank;
                 ASSERT_EQ(all[rank].at("index"), best.second) << target << ' ' << rank;
                 if (rank == 0) continue;
@@ -220,7 +221,7 @@ TEST_F(HuesTest, NearestAndSimilarAgreeWithMeasuringEveryColour) {
             for (std::size_t b = a + 1; b < hues.size(); ++b) {
                 double largest = 0.0;
                 for (std::size_t k = 0; k < 32; ++k)
-                    largest = std::max(largest, huedata::DeltaEOK(labs[a][k], labs[b][k]));
+                    largest = std::max(largest, huecolour::DeltaEOK(labs[a][k], labs[b][k]));
                 if (largest <= std::stod(within))
                     pairs.push_back({{"a", a}, {"b", b}, {"largest", largest}});
             }
@@ -265,6 +266,7 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
     } refused[] = {
         {"notes.png", {}, "not a picture hues reads"},
         {"stripes.png", {"--region", "0,0,4,4"}, "fewer than 32 opaque pixels"},
+        {"stripes.png", {"--region", "0,0,4"}, "--region: '0,0,4' is not a region"},
     };
     for (const auto& [picture, more, reason] : refused) {
         const fs::path path =
@@ -282,7 +284,7 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
 TEST_F(HuesTest, CheckReportsAlikeEverywhereAndFixesOnlyWhatItFinds) {
     std::vector<huedata::HueRecord> records(7);
     for (std::size_t id = 1; id < records.size(); ++id) {
-        const auto ramp = huedata::ShiftedRamp({static_cast<std::uint8_t>(40 * id), 90, 200}, {});
+        const auto ramp = huecolour::ShiftedRamp({static_cast<std::uint8_t>(40 * id), 90, 200}, {});
         for (std::size_t i = 0; i < 32; ++i)
             records[id].Colors[i] = huedata::NearestColor15(ramp[i]);
         records[id].Name = huetools::NameBytes("Hue " + std::to_string(id));
@@ -516,7 +518,7 @@ TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
     std::vector<huedata::Rgb24> nearest;
     for (const json& match :
          json::parse(Run({"nearest", "#FF0000", "-n", "3", "--format", "json"}).out)) {
-        nearest.push_back(huetext::ParseColor(match.at("color").get<std::string>()));
+        nearest.push_back(huedata::ParseColor(match.at("color").get<std::string>()));
     }
     // The colours of the hues given, each of the first file or (true) the second.
     const auto colorsOf = [&](std::initializer_list<std::pair<std::size_t, bool>> hues) {

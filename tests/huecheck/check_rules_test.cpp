@@ -1,7 +1,7 @@
 #include "huecheck/check_rules.h"
 
+#include "huecolour/shifted_ramp.h"
 #include "huedata/color15.h"
-#include "huedata/shifted_ramp.h"
 #include "tools/hue_image.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ using huedata::HueRecord;
 
 HueRecord RampHue(huedata::Rgb24 base, const std::string& name) {
     HueRecord hue{};
-    const auto ramp = huedata::ShiftedRamp(base, {});
+    const auto ramp = huecolour::ShiftedRamp(base, {});
     for (std::size_t i = 0; i < 32; ++i) hue.Colors[i] = huedata::NearestColor15(ramp[i]);
     hue.Name = huetools::NameBytes(name);
     return hue;

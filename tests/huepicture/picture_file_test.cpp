@@ -24,11 +24,11 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
 }
 
 // The reason a picture is refused with, or "" where it decodes and makes a ramp.
-std::string Refusal(const std::string& bytes, std::optional<std::string> region = std::nullopt) {
+std::string Refusal(const std::string& bytes,
+                    std::optional<huecolour::PictureRegion> region = std::nullopt) {
     try {
         const huepicture::DecodedPicture picture = huepicture::DecodePicture("p", Bytes(bytes));
-        huepicture::RampFromPictureFile(
-            "p", picture, region ? std::optional(huepicture::ParseRegion(*region)) : std::nullopt);
+        huepicture::RampFromPictureFile("p", picture, region);
         return "";
     } catch (const huedata::HuesError& error) {
         const std::string message = error.what();
@@ -46,7 +46,7 @@ TEST(PictureFile, HostilePicturesAreRefusedWithTheirReason) {
     flat.replace(22, 4, 4, '\0');  // 0 pixels high
     const struct {
         std::string what, bytes;
-        std::optional<std::string> region;
+        std::optional<huecolour::PictureRegion> region;
         std::string reason;
     } cases[] = {
         {"a header of 12,000 x 12,000 and nothing after it",
@@ -65,10 +65,11 @@ TEST(PictureFile, HostilePicturesAreRefusedWithTheirReason) {
          FixtureBytes(fixtures / "too-many-codes.jpg"),
          {},
          "p: the picture is broken: a Huffman table holds over 256 codes"},
-        {"a region outside", stripes, "250,0,8,8", "reaches outside the 256 x 8 picture"},
-        {"an empty region", stripes, "0,0,0,8", "is empty"},
-        {"too few pixels", stripes, "0,0,4,4", "fewer than 32 opaque pixels"},
-        {"three numbers", stripes, "0,0,4", "--region: '0,0,4' is not a region"},
+        {"a region outside", stripes, huecolour::PictureRegion{250, 0, 8, 8},
+         "reaches outside the 256 x 8 picture"},
+        {"an empty region", stripes, huecolour::PictureRegion{0, 0, 0, 8}, "is empty"},
+        {"too few pixels", stripes, huecolour::PictureRegion{0, 0, 4, 4},
+         "fewer than 32 opaque pixels"},
         {"the whole picture", stripes, {}, ""},
     };
     for (const auto& [what, bytes, region, reason] : cases) {

@@ -12,7 +12,7 @@ import { browserForTests, hues, pageData, workDir } from "./harness.mjs";
 const source = (path) => JSON.parse(readFileSync(new URL(path, import.meta.url), "utf8"));
 
 const run = browserForTests(async (run) => {
-  useVisionMatrices(source("../../huedata/colour_vision_machado_2009.json").matrices);
+  useVisionMatrices(source("../../huecolour/colour_vision_machado_2009.json").matrices);
   // A picture of the 32 levels, so that each row also paints every colour of its hue.
   const levels = Array.from({ length: 32 }, (_, k) => [k * 8, k * 8, k * 8, 255]);
   writeFileSync(join(workDir, "levels.png"), await run.png(levels));
@@ -21,7 +21,7 @@ const run = browserForTests(async (run) => {
 });
 
 test("the page's model gives the colours the program is held to", () => {
-  for (const [kind, severity, color, seen] of source("../huedata/fixtures/colour_vision_cases.json")) {
+  for (const [kind, severity, color, seen] of source("../huecolour/fixtures/colour_vision_cases.json")) {
     assert.equal(rgbHex(seenColor(rgbOf(color), { kind, severity })), seen, kind + " " + severity + " " + color);
   }
 });

@@ -1,6 +1,6 @@
-#include "huedata/shifted_ramp.h"
+#include "huecolour/shifted_ramp.h"
 
-#include "huedata/oklab.h"
+#include "huecolour/oklab.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +18,17 @@ using huedata::Rgb24;
 // The method as written, in radians on the complex plane of a and b: the hue a unit complex
 // number turned by multiplying, sRGB's edge found by a fixed number of halvings.
 std::array<Color15, 32> RampAsWritten(Rgb24 base, double shift, double dark, double light) {
-    const huedata::OkLab b = huedata::OkLabFromSrgb(base);
+    const huecolour::OkLab b = huecolour::OkLabFromSrgb(base);
     dark = std::min(dark, b.L);
     light = std::max(light, b.L);
     const std::complex<double> ab(b.a, b.b);
     const auto hueOf = [](Rgb24 color) {
-        const auto lab = huedata::OkLabFromSrgb(color);
+        const auto lab = huecolour::OkLabFromSrgb(color);
         return std::arg(std::complex<double>(lab.a, lab.b));
     };
     const double warm = hueOf({255, 255, 0}), cool = hueOf({0, 0, 255});
     const auto inside = [](double l, std::complex<double> z) {
-        const auto linear = huedata::LinearSrgbFromOkLab({l, z.real(), z.imag()});
+        const auto linear = huecolour::LinearSrgbFromOkLab({l, z.real(), z.imag()});
         return std::ranges::all_of(linear, [](double c) { return c >= 0 && c <= 1; });
     };
     const auto stepOf = [&](std::size_t i) {
@@ -43,7 +43,7 @@ std::array<Color15, 32> RampAsWritten(Rgb24 base, double shift, double dark, dou
         const double l = stepOf(i);
         Rgb24 color = base;
         if (base.red == base.green && base.green == base.blue && i != k) {
-            const std::uint8_t grey = huedata::SrgbFromLinear(l * l * l);
+            const std::uint8_t grey = huecolour::SrgbFromLinear(l * l * l);
             color = {grey, grey, grey};
         } else if (i != k) {
             const double end = i > k ? warm : cool;
@@ -61,7 +61,7 @@ std::array<Color15, 32> RampAsWritten(Rgb24 base, double shift, double dark, dou
                 }
                 z *= low;
             }
-            color = huedata::SrgbFromOkLab({l, z.real(), z.imag()});
+            color = huecolour::SrgbFromOkLab({l, z.real(), z.imag()});
         }
         stored[i] = huedata::NearestColor15(color);
     }
@@ -73,7 +73,7 @@ int Channel(Color15 value, unsigned shift) {
 }
 
 double LightnessOf(Color15 value) {
-    return huedata::OkLabFromSrgb(huedata::ConvertColor(value)).L;
+    return huecolour::OkLabFromSrgb(huedata::ConvertColor(value)).L;
 }
 
 // Random colours, shifts and ranges, greys and the cube's corners among them; and the cases the
@@ -98,10 +98,10 @@ TEST(ShiftedRamp, IsTheMethodAsWrittenAndShadesFromDarkToLight) {
                      << "base " << int(base.red) << "," << int(base.green) << "," << int(base.blue)
                      << " shift " << shift << " range " << dark << "," << light);
         std::array<Color15, 32> stored{};
-        const auto colors = huedata::ShiftedRamp(base, {shift, dark, light});
+        const auto colors = huecolour::ShiftedRamp(base, {shift, dark, light});
         std::ranges::transform(colors, stored.begin(), huedata::NearestColor15);
         const auto written = RampAsWritten(base, shift, dark, light);
-        const double baseL = huedata::OkLabFromSrgb(base).L;
+        const double baseL = huecolour::OkLabFromSrgb(base).L;
         for (std::size_t i = 0; i < 32; ++i) {
             for (const unsigned at : {0U, 5U, 10U})
                 ASSERT_LE(std::abs(Channel(stored[i], at) - Channel(written[i], at)), 1) << i;
@@ -113,8 +113,8 @@ TEST(ShiftedRamp, IsTheMethodAsWrittenAndShadesFromDarkToLight) {
             if (base.red == base.green && base.green == base.blue) {
                 ASSERT_TRUE(colors[i].red == colors[i].green && colors[i].green == colors[i].blue);
             }
-            const auto lab = huedata::OkLabFromSrgb(colors[i]);
-            const auto baseLab = huedata::OkLabFromSrgb(base);
+            const auto lab = huecolour::OkLabFromSrgb(colors[i]);
+            const auto baseLab = huecolour::OkLabFromSrgb(base);
             // No shift turns no hue: what is left is 8-bit sRGB's rounding, some 0.005 in a and b.
             if (shift == 0 && std::hypot(lab.a, lab.b) > 0.03) {
                 const double turned =

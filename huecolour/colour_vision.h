@@ -3,12 +3,12 @@
 // act on linear sRGB.
 #pragma once
 
-#include "color15.h"
+#include "huedata/color15.h"
 
 #include <optional>
 #include <string_view>
 
-namespace huedata {
+namespace huecolour {
 
 enum class VisionKind { Normal, Protanomaly, Deuteranomaly, Tritanomaly };
 
@@ -24,6 +24,6 @@ std::optional<VisionKind> VisionKindNamed(std::string_view name);
 
 // `color` as seen with `vision`: in linear sRGB through the matrix of the severity (linearly
 // between the two tabulated around it), clipped to 0..1, and back to 8-bit sRGB, rounded.
-Rgb24 SeenColor(Rgb24 color, const Vision& vision);
+huedata::Rgb24 SeenColor(huedata::Rgb24 color, const Vision& vision);
 
-}  // namespace huedata
+}  // namespace huecolour

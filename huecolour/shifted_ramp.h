@@ -4,11 +4,11 @@
 // to the same stored values.
 #pragma once
 
-#include "color15.h"
+#include "huedata/color15.h"
 
 #include <array>
 
-namespace huedata {
+namespace huecolour {
 
 struct RampChoice {
     double shift = 20;    // degrees of hue at the ends, 0 to 90
@@ -26,6 +26,6 @@ struct RampChoice {
 // 4. The chroma is C_b, or where sRGB cannot show that, the most it can at that lightness and
 //    hue (halved to within 1e-6).
 // 5. Each to 8-bit sRGB. A grey base (red, green and blue equal) gives greys.
-std::array<Rgb24, 32> ShiftedRamp(Rgb24 base, const RampChoice& choice);
+std::array<huedata::Rgb24, 32> ShiftedRamp(huedata::Rgb24 base, const RampChoice& choice);
 
-}  // namespace huedata
+}  // namespace huecolour

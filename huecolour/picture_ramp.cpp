@@ -1,6 +1,6 @@
-#include "picture_ramp.h"
+#include "huecolour/picture_ramp.h"
 
-#include "oklab.h"
+#include "huecolour/oklab.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <future>
 #include <vector>
 
-namespace huedata {
+namespace huecolour {
 
 namespace {
 
@@ -26,7 +26,7 @@ bool Darker(const PictureColor& x, const PictureColor& y) {
     return x.rgb < y.rgb;
 }
 
-Rgb24 Unpacked(std::uint32_t rgb) {
+huedata::Rgb24 Unpacked(std::uint32_t rgb) {
     return {static_cast<std::uint8_t>(rgb >> 16U), static_cast<std::uint8_t>((rgb >> 8U) & 0xFFU),
             static_cast<std::uint8_t>(rgb & 0xFFU)};
 }
@@ -171,8 +171,8 @@ std::array<std::uint64_t, 33> RunBounds(std::uint64_t pixels) {
 
 }  // namespace
 
-std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& picture,
-                                                       const PictureRegion& region) {
+std::optional<std::array<huedata::Color15, 32>> RampFromPicture(const RgbaPicture& picture,
+                                                                const PictureRegion& region) {
     const bool inside =
         region.x <= picture.width && region.width <= picture.width - region.x &&
         region.y <= picture.height && region.height <= picture.height - region.y &&
@@ -241,14 +241,14 @@ std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& pictur
         }
     }
 
-    std::array<Color15, 32> ramp{};
+    std::array<huedata::Color15, 32> ramp{};
     for (std::size_t k = 0; k < ramp.size(); ++k) {
         const auto count = static_cast<double>(bounds[k + 1] - bounds[k]);
         const auto& sum = sums.sums[k];
-        ramp[k] = NearestColor15(SrgbFromOkLab(
+        ramp[k] = huedata::NearestColor15(SrgbFromOkLab(
             {sum[0] / count / SumUnit, sum[1] / count / SumUnit, sum[2] / count / SumUnit}));
     }
     return ramp;
 }
 
-}  // namespace huedata
+}  // namespace huecolour

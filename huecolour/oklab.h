@@ -3,14 +3,14 @@
 // made in it.
 #pragma once
 
-#include "color15.h"
+#include "huedata/color15.h"
 
 #include <array>
 
 #include <cstdint>
 #include <span>
 
-namespace huedata {
+namespace huecolour {
 
 struct OkLab {
     double L, a, b;
@@ -34,7 +34,7 @@ std::uint8_t SrgbFromLinear(double linear);
 OkLab OkLabFromXyz(double x, double y, double z);
 
 // An sRGB colour, decoded with the standard sRGB transfer function, to OKLab.
-OkLab OkLabFromSrgb(Rgb24 color);
+OkLab OkLabFromSrgb(huedata::Rgb24 color);
 
 // The linear sRGB of an OKLab point, unclamped: a channel outside 0..1 is a colour sRGB
 // cannot show.
@@ -42,23 +42,24 @@ std::array<double, 3> LinearSrgbFromOkLab(const OkLab& lab);
 
 // The inverse of OkLabFromSrgb: the sRGB colour of an OKLab point, each channel clamped to
 // 0..255 and rounded to the nearest.
-Rgb24 SrgbFromOkLab(const OkLab& lab);
+huedata::Rgb24 SrgbFromOkLab(const OkLab& lab);
 
 // deltaEOK from `target` to each of `colors`, into `distances`, quickly: in single precision,
 // with a cube root good to 5e-5, over whole vectors of colours at a time. For ranking many
 // colours, of which only the few nearest need the exact value: for every colour a 15-bit
 // stored value shows, each distance is within QuickDistanceError of the exact one.
-void QuickDeltaEOK(const OkLab& target, std::span<const Rgb24> colors, std::span<float> distances);
+void QuickDeltaEOK(const OkLab& target, std::span<const huedata::Rgb24> colors,
+                   std::span<float> distances);
 inline constexpr double QuickDistanceError = 2e-4;
 
 // The point those distances are measured from.
-OkLab QuickOkLabFromSrgb(Rgb24 color);
+OkLab QuickOkLabFromSrgb(huedata::Rgb24 color);
 
 // deltaEOK: the straight-line distance between two colours in OKLab.
 double DeltaEOK(const OkLab& first, const OkLab& second);
 
 // Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
 // colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
-std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops);
+std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops);
 
-}  // namespace huedata
+}  // namespace huecolour

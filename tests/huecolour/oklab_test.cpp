@@ -1,6 +1,6 @@
-#include "huedata/oklab.h"
+#include "huecolour/oklab.h"
 
-#include "huedata/colour_vision.h"
+#include "huecolour/colour_vision.h"
 #include "huedata/hue_text.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using huedata::OkLab;
+using huecolour::OkLab;
 
 void ExpectNear(const OkLab& actual, const OkLab& expected, double tolerance) {
     EXPECT_NEAR(actual.L, expected.L, tolerance);
@@ -33,18 +33,18 @@ TEST(OkLab, MatchesThePublishedReferenceValues) {
                                            {0.000, 1.000, 0.000, {0.922, -0.671, 0.263}},
                                            {0.000, 0.000, 1.000, {0.153, -1.415, -0.449}}}) {
         SCOPED_TRACE(testing::Message() << c.x << ' ' << c.y << ' ' << c.z);
-        ExpectNear(huedata::OkLabFromXyz(c.x, c.y, c.z), c.lab, 0.0015);
+        ExpectNear(huecolour::OkLabFromXyz(c.x, c.y, c.z), c.lab, 0.0015);
     }
 }
 
 // sRGB primaries as CSS Color 4 converts them, with the sRGB transfer function.
 TEST(OkLab, ConvertsSrgbThroughItsTransferFunction) {
-    ExpectNear(huedata::OkLabFromSrgb({255, 0, 0}), {0.62796, 0.22486, 0.12585}, 2e-4);
-    ExpectNear(huedata::OkLabFromSrgb({0, 255, 0}), {0.86644, -0.23389, 0.17950}, 2e-4);
-    ExpectNear(huedata::OkLabFromSrgb({0, 0, 255}), {0.45201, -0.03246, -0.31153}, 2e-4);
-    ExpectNear(huedata::OkLabFromSrgb({255, 255, 255}), {1.0, 0.0, 0.0}, 2e-4);
+    ExpectNear(huecolour::OkLabFromSrgb({255, 0, 0}), {0.62796, 0.22486, 0.12585}, 2e-4);
+    ExpectNear(huecolour::OkLabFromSrgb({0, 255, 0}), {0.86644, -0.23389, 0.17950}, 2e-4);
+    ExpectNear(huecolour::OkLabFromSrgb({0, 0, 255}), {0.45201, -0.03246, -0.31153}, 2e-4);
+    ExpectNear(huecolour::OkLabFromSrgb({255, 255, 255}), {1.0, 0.0, 0.0}, 2e-4);
     // Mid grey: the transfer function, not a straight line, gives L of about 0.5999.
-    ExpectNear(huedata::OkLabFromSrgb({128, 128, 128}), {0.59987, 0.0, 0.0}, 2e-4);
+    ExpectNear(huecolour::OkLabFromSrgb({128, 128, 128}), {0.59987, 0.0, 0.0}, 2e-4);
 }
 
 // The quick distances rank colours for `hues nearest`, which trusts their error bound to find
@@ -57,18 +57,18 @@ TEST(QuickDeltaEOK, StaysWithinItsErrorOfTheExactDistanceForEveryStoredColor) {
     for (int value = 0; value < 32768; ++value) {
         colors.push_back(huedata::ConvertColor(static_cast<huedata::Color15>(value)));
         worstPoint =
-            std::max(worstPoint, huedata::DeltaEOK(huedata::QuickOkLabFromSrgb(colors.back()),
-                                                   huedata::OkLabFromSrgb(colors.back())));
+            std::max(worstPoint, huecolour::DeltaEOK(huecolour::QuickOkLabFromSrgb(colors.back()),
+                                                     huecolour::OkLabFromSrgb(colors.back())));
     }
-    EXPECT_LT(worstPoint, huedata::QuickDistanceError / 2);
+    EXPECT_LT(worstPoint, huecolour::QuickDistanceError / 2);
     for (const huedata::Rgb24 target : {huedata::Rgb24{0, 0, 0}, huedata::Rgb24{255, 255, 255},
                                         huedata::Rgb24{255, 136, 0}, huedata::Rgb24{18, 52, 86}}) {
-        const OkLab wanted = huedata::OkLabFromSrgb(target);
+        const OkLab wanted = huecolour::OkLabFromSrgb(target);
         std::vector<float> quick(colors.size());
-        huedata::QuickDeltaEOK(wanted, colors, quick);
+        huecolour::QuickDeltaEOK(wanted, colors, quick);
         for (std::size_t i = 0; i < colors.size(); ++i) {
-            ASSERT_NEAR(quick[i], huedata::DeltaEOK(huedata::OkLabFromSrgb(colors[i]), wanted),
-                        worstPoint + huedata::QuickDistanceError / 4)
+            ASSERT_NEAR(quick[i], huecolour::DeltaEOK(huecolour::OkLabFromSrgb(colors[i]), wanted),
+                        worstPoint + huecolour::QuickDistanceError / 4)
                 << i;
         }
     }
@@ -83,13 +83,13 @@ TEST(ColourVision, SeesAsThePublishedMatricesDo) {
     const auto cases = nlohmann::json::parse(file);
     ASSERT_GT(cases.size(), 100U);
     for (const auto& c : cases) {
-        const auto kind = huedata::VisionKindNamed(c[0].get<std::string>());
+        const auto kind = huecolour::VisionKindNamed(c[0].get<std::string>());
         ASSERT_TRUE(kind) << c;
         const auto n = std::stoul(c[2].get<std::string>().substr(1), nullptr, 16);
         const huedata::Rgb24 color{static_cast<std::uint8_t>(n >> 16U),
                                    static_cast<std::uint8_t>(n >> 8U),
                                    static_cast<std::uint8_t>(n)};
-        EXPECT_EQ(huedata::RgbText(huedata::SeenColor(color, {*kind, c[1].get<int>()})),
+        EXPECT_EQ(huedata::RgbText(huecolour::SeenColor(color, {*kind, c[1].get<int>()})),
                   c[3].get<std::string>())
             << c;
     }

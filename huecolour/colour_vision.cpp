@@ -1,12 +1,12 @@
-#include "colour_vision.h"
+#include "huecolour/colour_vision.h"
 
-#include "oklab.h"
+#include "huecolour/oklab.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 
-namespace huedata {
+namespace huecolour {
 
 namespace {
 
@@ -16,7 +16,7 @@ using VisionTable = std::array<std::array<Matrix, 11>, 3>;
 
 // Made by the build from the matrices' JSON file.
 constexpr VisionTable Matrices = {{
-#include "huedata/colour_vision_table.inc"
+#include "huecolour/colour_vision_table.inc"
 }};
 
 constexpr std::array<std::string_view, 4> KindNames = {"normal", "protanomaly", "deuteranomaly",
@@ -47,7 +47,7 @@ std::optional<VisionKind> VisionKindNamed(std::string_view name) {
     return static_cast<VisionKind>(found - KindNames.begin());
 }
 
-Rgb24 SeenColor(Rgb24 color, const Vision& vision) {
+huedata::Rgb24 SeenColor(huedata::Rgb24 color, const Vision& vision) {
     if (vision.kind == VisionKind::Normal) return color;
     const Matrix m = MatrixOf(vision);
     const std::array<double, 3> in = {LinearFromSrgb(color.red), LinearFromSrgb(color.green),
@@ -60,4 +60,4 @@ Rgb24 SeenColor(Rgb24 color, const Vision& vision) {
     return {out[0], out[1], out[2]};
 }
 
-}  // namespace huedata
+}  // namespace huecolour

@@ -1,12 +1,12 @@
-#include "shifted_ramp.h"
+#include "huecolour/shifted_ramp.h"
 
-#include "oklab.h"
+#include "huecolour/oklab.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-namespace huedata {
+namespace huecolour {
 
 namespace {
 
@@ -47,7 +47,7 @@ double ChromaInSrgb(double lightness, double chroma, double hue) {
 
 }  // namespace
 
-std::array<Rgb24, 32> ShiftedRamp(Rgb24 base, const RampChoice& choice) {
+std::array<huedata::Rgb24, 32> ShiftedRamp(huedata::Rgb24 base, const RampChoice& choice) {
     const OkLab lab = OkLabFromSrgb(base);
     const double dark = std::min(choice.dark, lab.L), light = std::max(choice.light, lab.L);
     std::array<double, 32> lightness{};
@@ -60,7 +60,7 @@ std::array<Rgb24, 32> ShiftedRamp(Rgb24 base, const RampChoice& choice) {
     const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b), hue = HueDegrees(lab);
     const double warm = HueDegrees(OkLabFromSrgb({255, 255, 0}));
     const double cool = HueDegrees(OkLabFromSrgb({0, 0, 255}));
-    std::array<Rgb24, 32> colors{};
+    std::array<huedata::Rgb24, 32> colors{};
     for (std::size_t i = 0; i < colors.size(); ++i) {
         const double l = lightness[i];
         if (i == k) {
@@ -79,4 +79,4 @@ std::array<Rgb24, 32> ShiftedRamp(Rgb24 base, const RampChoice& choice) {
     return colors;
 }
 
-}  // namespace huedata
+}  // namespace huecolour

@@ -1,6 +1,6 @@
-#include "huedata/picture_ramp.h"
+#include "huecolour/picture_ramp.h"
 
-#include "huedata/oklab.h"
+#include "huecolour/oklab.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using huedata::Color15;
 struct Picture {
     std::uint32_t width, height;
     std::vector<std::uint8_t> rgba;
-    huedata::RgbaPicture Pixels() const { return {width, height, rgba}; }
+    huecolour::RgbaPicture Pixels() const { return {width, height, rgba}; }
     void Set(std::size_t at, huedata::Rgb24 color, std::uint8_t alpha) {
         std::copy_n(std::array{color.red, color.green, color.blue, alpha}.begin(), 4,
                     rgba.begin() + static_cast<std::ptrdiff_t>(at * 4));
@@ -25,9 +25,9 @@ struct Picture {
 
 // The method step by step, as written: every opaque pixel of the region in OKLab, in order by
 // L, a, b and place; 32 runs of k * n / 32; each the mean of its run.
-std::array<Color15, 32> RampAsWritten(const Picture& picture, const huedata::PictureRegion& r) {
+std::array<Color15, 32> RampAsWritten(const Picture& picture, const huecolour::PictureRegion& r) {
     struct Pixel {
-        huedata::OkLab lab;
+        huecolour::OkLab lab;
         std::size_t place;
     };
     std::vector<Pixel> pixels;
@@ -37,7 +37,7 @@ std::array<Color15, 32> RampAsWritten(const Picture& picture, const huedata::Pic
             if (picture.rgba[at + 3] == 0) continue;
             const huedata::Rgb24 color{picture.rgba[at], picture.rgba[at + 1],
                                        picture.rgba[at + 2]};
-            pixels.push_back({huedata::OkLabFromSrgb(color), at});
+            pixels.push_back({huecolour::OkLabFromSrgb(color), at});
         }
     }
     std::sort(pixels.begin(), pixels.end(), [](const Pixel& x, const Pixel& y) {
@@ -46,14 +46,14 @@ std::array<Color15, 32> RampAsWritten(const Picture& picture, const huedata::Pic
     });
     std::array<Color15, 32> ramp{};
     for (std::size_t k = 0; k < 32; ++k) {
-        huedata::OkLab sum{0, 0, 0};
+        huecolour::OkLab sum{0, 0, 0};
         const std::size_t from = k * pixels.size() / 32, to = (k + 1) * pixels.size() / 32;
         for (std::size_t i = from; i < to; ++i) {
             sum = {sum.L + pixels[i].lab.L, sum.a + pixels[i].lab.a, sum.b + pixels[i].lab.b};
         }
         const auto count = static_cast<double>(to - from);
         ramp[k] = huedata::NearestColor15(
-            huedata::SrgbFromOkLab({sum.L / count, sum.a / count, sum.b / count}));
+            huecolour::SrgbFromOkLab({sum.L / count, sum.a / count, sum.b / count}));
     }
     return ramp;
 }
@@ -81,15 +81,15 @@ TEST(PictureRamp, IsTheMethodAsWrittenOnRandomPicturesAndRegions) {
         }
         const std::uint32_t x = large ? 0 : below(width / 2 + 1);
         const std::uint32_t y = large ? 0 : below(height / 2 + 1);
-        const huedata::PictureRegion region{x, y, large ? width : 1 + below(width - x),
-                                            large ? height : 1 + below(height - y)};
+        const huecolour::PictureRegion region{x, y, large ? width : 1 + below(width - x),
+                                              large ? height : 1 + below(height - y)};
         std::size_t opaque = 0;
         for (std::uint32_t row = y; row < y + region.height; ++row) {
             for (std::uint32_t column = x; column < x + region.width; ++column) {
                 opaque += picture.rgba[(std::size_t{row} * width + column) * 4 + 3] != 0 ? 1 : 0;
             }
         }
-        const auto ramp = huedata::RampFromPicture(picture.Pixels(), region);
+        const auto ramp = huecolour::RampFromPicture(picture.Pixels(), region);
         ASSERT_EQ(ramp.has_value(), opaque >= 32) << trial;
         if (!ramp) continue;
         ++made;
@@ -98,10 +98,10 @@ TEST(PictureRamp, IsTheMethodAsWrittenOnRandomPicturesAndRegions) {
     EXPECT_GT(made, 100);
     // A region reaching outside the picture is none.
     const Picture flat{8, 8, std::vector<std::uint8_t>(256, 200)};
-    EXPECT_FALSE(huedata::RampFromPicture(flat.Pixels(), {1, 0, 8, 8}));
+    EXPECT_FALSE(huecolour::RampFromPicture(flat.Pixels(), {1, 0, 8, 8}));
     std::array<Color15, 32> grey{};
     grey.fill(huedata::NearestColor15({200, 200, 200}));
-    EXPECT_EQ(huedata::RampFromPicture(flat.Pixels(), {0, 0, 8, 8}), grey);
+    EXPECT_EQ(huecolour::RampFromPicture(flat.Pixels(), {0, 0, 8, 8}), grey);
 }
 
 }  // namespace

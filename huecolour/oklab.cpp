@@ -1,4 +1,4 @@
-#include "oklab.h"
+#include "huecolour/oklab.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace huedata {
+namespace huecolour {
 
 namespace {
 
@@ -136,7 +136,7 @@ struct QuickLms {
     float l, m, s;
 };
 
-QuickLms QuickLmsFromSrgb(Rgb24 color) {
+QuickLms QuickLmsFromSrgb(huedata::Rgb24 color) {
     const auto& m = QuickLinearSrgbToLms;
     const auto r = static_cast<float>(LinearFromSrgb(color.red));
     const auto g = static_cast<float>(LinearFromSrgb(color.green));
@@ -248,7 +248,7 @@ OkLab OkLabFromXyz(double x, double y, double z) {
     return {lab[0], lab[1], lab[2]};
 }
 
-OkLab OkLabFromSrgb(Rgb24 color) {
+OkLab OkLabFromSrgb(huedata::Rgb24 color) {
     const auto xyz = Multiply(
         LinearSrgbToXyz,
         {LinearFromSrgb(color.red), LinearFromSrgb(color.green), LinearFromSrgb(color.blue)});
@@ -265,18 +265,19 @@ std::array<double, 3> LinearSrgbFromOkLab(const OkLab& lab) {
     return Multiply(xyzToLinearSrgb, xyz);
 }
 
-Rgb24 SrgbFromOkLab(const OkLab& lab) {
+huedata::Rgb24 SrgbFromOkLab(const OkLab& lab) {
     const auto linear = LinearSrgbFromOkLab(lab);
     return {SrgbFromLinear(linear[0]), SrgbFromLinear(linear[1]), SrgbFromLinear(linear[2])};
 }
 
-OkLab QuickOkLabFromSrgb(Rgb24 color) {
+OkLab QuickOkLabFromSrgb(huedata::Rgb24 color) {
     const QuickLms lms = QuickLmsFromSrgb(color);
     const auto lab = QuickLabFromLms(lms.l, lms.m, lms.s);
     return {lab[0], lab[1], lab[2]};
 }
 
-void QuickDeltaEOK(const OkLab& target, std::span<const Rgb24> colors, std::span<float> distances) {
+void QuickDeltaEOK(const OkLab& target, std::span<const huedata::Rgb24> colors,
+                   std::span<float> distances) {
     // A block at a time: the table look-ups first, then the arithmetic, which vectorises, then
     // the square roots, which would not (they may set errno).
     constexpr std::size_t Block = 256;
@@ -306,8 +307,8 @@ double DeltaEOK(const OkLab& first, const OkLab& second) {
     return std::sqrt(dL * dL + da * da + db * db);
 }
 
-std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
-    std::array<Rgb24, 32> colors{};
+std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops) {
+    std::array<huedata::Rgb24, 32> colors{};
     const std::size_t gaps = stops.size() - 1;
     for (std::size_t i = 0; i < colors.size(); ++i) {
         // Colour i lies i * gaps / 31 of the way along the stops.
@@ -326,4 +327,4 @@ std::array<Rgb24, 32> GradientColors(std::span<const Rgb24> stops) {
     return colors;
 }
 
-}  // namespace huedata
+}  // namespace huecolour

@@ -2,14 +2,14 @@
 // The page's editor makes the same ramp by the same steps, to the same stored values.
 #pragma once
 
-#include "color15.h"
+#include "huedata/color15.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 
-namespace huedata {
+namespace huecolour {
 
 // Pixels of 4 bytes each (red, green, blue, alpha), row after row; or of 3 (no alpha), as a
 // decoder gives a picture that has none.
@@ -35,7 +35,7 @@ inline constexpr std::uint64_t LeastRampPixels = 32;
 // count, run k from pixel k * n / 32 to (k + 1) * n / 32; each colour the OKLab mean of its run,
 // taken to the nearest colour a hue can hold. Nothing when fewer than 32 pixels are opaque, or
 // when the region does not lie within the picture.
-std::optional<std::array<Color15, 32>> RampFromPicture(const RgbaPicture& picture,
-                                                       const PictureRegion& region);
+std::optional<std::array<huedata::Color15, 32>> RampFromPicture(const RgbaPicture& picture,
+                                                                const PictureRegion& region);
 
-}  // namespace huedata
+}  // namespace huecolour

@@ -1,7 +1,7 @@
-#include "huetext/nearest.h"
+#include "huecolour/colour_search.h"
 
+#include "huecolour/oklab.h"
 #include "huedata/hue_text.h"
-#include "huedata/oklab.h"
 
 #include <algorithm>
 #include <array>
@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace huetext {
+namespace huecolour {
 
 namespace {
 
@@ -29,10 +29,11 @@ namespace {
 // where a value is in use: memory is touched, page by page, only as far as it is needed.
 class Distances {
 public:
-    Distances(const HueFile& file, const huedata::Rgb24& target, const huedata::Vision& vision)
-        : target_(huedata::OkLabFromSrgb(huedata::SeenColor(target, vision))), vision_(vision) {
+    Distances(std::span<const huedata::HueRecord> hues, const huedata::Rgb24& target,
+              const Vision& vision)
+        : target_(OkLabFromSrgb(SeenColor(target, vision))), vision_(vision) {
         std::array<std::uint64_t, 32768 / 64> used{};
-        for (const auto& hue : file.hues) {
+        for (const auto& hue : hues) {
             for (const huedata::Color15 value : hue.Colors) {
                 used[Key(value) / 64] |= std::uint64_t{1} << (Key(value) % 64);
             }
@@ -55,7 +56,7 @@ public:
         quick_.resize(count);
         exact_.resize(count);
         measured_.resize(count);
-        huedata::QuickDeltaEOK(target_, colors, quick_);
+        QuickDeltaEOK(target_, colors, quick_);
     }
 
     // Within QuickDistanceError of the exact distance.
@@ -65,7 +66,7 @@ public:
         const std::size_t place = places_[Key(value)];
         if (measured_[place] == 0) {
             const auto color = SeenColorOf(keys_[place]);
-            exact_[place] = huedata::DeltaEOK(huedata::OkLabFromSrgb(color), target_);
+            exact_[place] = DeltaEOK(OkLabFromSrgb(color), target_);
             measured_[place] = 1;
         }
         return exact_[place];
@@ -78,12 +79,11 @@ private:
     }
 
     huedata::Rgb24 SeenColorOf(std::size_t key) const {
-        return huedata::SeenColor(huedata::ConvertColor(static_cast<huedata::Color15>(key)),
-                                  vision_);
+        return SeenColor(huedata::ConvertColor(static_cast<huedata::Color15>(key)), vision_);
     }
 
-    huedata::OkLab target_;
-    huedata::Vision vision_;
+    OkLab target_;
+    Vision vision_;
     std::unique_ptr<std::uint16_t[]> places_ =
         std::make_unique_for_overwrite<std::uint16_t[]>(32768);
     std::vector<std::uint16_t> keys_;
@@ -110,7 +110,7 @@ float QuickNearest(const huedata::HueRecord& hue, const Distances& distances) {
 // within twice the error of the smallest may be it, and is measured exactly; the others cannot
 // win. Mostly that is one colour.
 Candidate BestColor(const huedata::HueRecord& hue, std::size_t id, Distances& distances) {
-    const double reach = QuickNearest(hue, distances) + 2 * huedata::QuickDistanceError;
+    const double reach = QuickNearest(hue, distances) + 2 * QuickDistanceError;
     Candidate best{id, -1, 0.0};
     for (std::size_t i = 0; i < hue.Colors.size(); ++i) {
         if (distances.Quick(hue.Colors[i]) > reach) continue;
@@ -122,74 +122,37 @@ Candidate BestColor(const huedata::HueRecord& hue, std::size_t id, Distances& di
 
 }  // namespace
 
-huedata::Rgb24 ParseColor(std::string_view text) {
-    std::string_view digits = text;
-    if (digits.starts_with('#')) digits.remove_prefix(1);
-    std::uint32_t rgb = 0;
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), rgb, 16);
-    const bool allHex = std::all_of(digits.begin(), digits.end(), [](char c) {
-        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-    });
-    if (digits.size() != 6 || !allHex || error != std::errc{} ||
-        end != digits.data() + digits.size()) {
-        throw huedata::HuesError("'" + std::string(text) +
-                                 "' is not a colour: give #RRGGBB or RRGGBB");
-    }
-    return {static_cast<std::uint8_t>(rgb >> 16U), static_cast<std::uint8_t>((rgb >> 8U) & 0xFFU),
-            static_cast<std::uint8_t>(rgb & 0xFFU)};
-}
-
-huedata::Vision ParseVision(std::string_view text) {
-    const auto colon = text.find(':');
-    const auto kind = huedata::VisionKindNamed(text.substr(0, colon));
-    int severity = 100;
-    bool severityRead = true;
-    if (colon != std::string_view::npos) {
-        const std::string_view digits = text.substr(colon + 1);
-        const auto read = huedata::NumberFromText<int>(digits);
-        severity = read.value_or(-1);
-        severityRead = severity >= 0 && severity <= 100;
-    }
-    if (!kind || !severityRead) {
-        throw huedata::HuesError(
-            "'" + huedata::PrintableText(text) +
-            "' is not a colour vision: give normal, protanomaly, deuteranomaly or "
-            "tritanomaly, and after a colon a severity of 0 to 100 if not 100");
-    }
-    return {*kind, severity};
-}
-
-std::vector<NearMatch> NearestHues(const HueFile& file, huedata::Rgb24 target, std::size_t count,
-                                   const huedata::Vision& vision) {
-    const auto kept = std::min(count, file.hues.size());
+std::vector<ColourMatch> NearestHues(std::span<const huedata::HueRecord> hues,
+                                     huedata::Rgb24 target, std::size_t count,
+                                     const Vision& vision) {
+    const auto kept = std::min(count, hues.size());
     if (kept == 0) return {};
-    Distances distances(file, target, vision);
-    std::vector<float> nearest(file.hues.size());
-    for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        nearest[id] = QuickNearest(file.hues[id], distances);
+    Distances distances(hues, target, vision);
+    std::vector<float> nearest(hues.size());
+    for (std::size_t id = 0; id < hues.size(); ++id) {
+        nearest[id] = QuickNearest(hues[id], distances);
     }
     // A hue whose quick distance lies more than twice the error beyond the kept-th smallest
     // is exactly farther than all of those hues, so only the others are measured exactly.
     std::vector<float> order = nearest;
     std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(kept - 1),
                      order.end());
-    const double reach = order[kept - 1] + 2 * huedata::QuickDistanceError;
+    const double reach = order[kept - 1] + 2 * QuickDistanceError;
     std::vector<Candidate> candidates;
-    for (std::size_t id = 0; id < file.hues.size(); ++id) {
-        if (nearest[id] <= reach) candidates.push_back(BestColor(file.hues[id], id, distances));
+    for (std::size_t id = 0; id < hues.size(); ++id) {
+        if (nearest[id] <= reach) candidates.push_back(BestColor(hues[id], id, distances));
     }
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept),
                       candidates.end(), [](const Candidate& x, const Candidate& y) {
                           return x.distance != y.distance ? x.distance < y.distance : x.id < y.id;
                       });
-    std::vector<NearMatch> matches;
+    std::vector<ColourMatch> matches;
     matches.reserve(kept);
     for (std::size_t i = 0; i < kept; ++i) {
         const Candidate& best = candidates[i];
-        const HueView hue = ViewOf(file, static_cast<int>(best.id));
-        const auto stored = hue.record->Colors[static_cast<std::size_t>(best.index)];
-        matches.push_back({hue, best.index, huedata::ConvertColor(stored), best.distance});
+        const auto stored = hues[best.id].Colors[static_cast<std::size_t>(best.index)];
+        matches.push_back(
+            {static_cast<int>(best.id), best.index, huedata::ConvertColor(stored), best.distance});
     }
     return matches;
 }
@@ -200,25 +163,25 @@ namespace {
 // OKLab of every stored value as seen, made for the values in use alone.
 class SeenLabs {
 public:
-    explicit SeenLabs(const huedata::Vision& vision) : vision_(vision) {}
+    explicit SeenLabs(const Vision& vision) : vision_(vision) {}
 
-    const huedata::OkLab& Of(huedata::Color15 value) {
+    const OkLab& Of(huedata::Color15 value) {
         const std::size_t key = static_cast<std::uint16_t>(value) & 0x7FFFU;
         if (made_[key] == 0) {
-            labs_[key] = huedata::OkLabFromSrgb(huedata::SeenColor(
-                huedata::ConvertColor(static_cast<huedata::Color15>(key)), vision_));
+            labs_[key] = OkLabFromSrgb(
+                SeenColor(huedata::ConvertColor(static_cast<huedata::Color15>(key)), vision_));
             made_[key] = 1;
         }
         return labs_[key];
     }
 
 private:
-    huedata::Vision vision_;
-    std::vector<huedata::OkLab> labs_ = std::vector<huedata::OkLab>(32768);
+    Vision vision_;
+    std::vector<OkLab> labs_ = std::vector<OkLab>(32768);
     std::vector<unsigned char> made_ = std::vector<unsigned char>(32768);
 };
 
-using HueLabs = std::array<huedata::OkLab, 32>;
+using HueLabs = std::array<OkLab, 32>;
 
 // The largest distance between the two hues' colours k, or a value over `within` as soon as one
 // pair of colours is farther apart than that.
@@ -260,13 +223,13 @@ struct CellHash {
 // each other colour by colour have each of these within D of the other's too, so a pair whose
 // means lie farther apart is dropped before its 32 colours are compared: a sphere, where the
 // 27 cells around a hue hold a cube six times as large.
-using HueMeans = std::array<huedata::OkLab, 3>;
+using HueMeans = std::array<OkLab, 3>;
 
 HueMeans MeansOf(const HueLabs& labs) {
     HueMeans means{};
     const std::size_t half = labs.size() / 2;
     for (std::size_t k = 0; k < labs.size(); ++k) {
-        for (huedata::OkLab* mean : {&means[0], &means[k < half ? 1 : 2]}) {
+        for (OkLab* mean : {&means[0], &means[k < half ? 1 : 2]}) {
             mean->L += labs[k].L;
             mean->a += labs[k].a;
             mean->b += labs[k].b;
@@ -288,7 +251,7 @@ bool MeansWithin(const HueMeans& first, const HueMeans& second, double limitSqua
     return true;
 }
 
-Cell CellOf(const huedata::OkLab& mean, double size) {
+Cell CellOf(const OkLab& mean, double size) {
     const auto coordinate = [size](double value) {
         return static_cast<std::int32_t>(std::floor(value / size));
     };
@@ -297,8 +260,8 @@ Cell CellOf(const huedata::OkLab& mean, double size) {
 
 }  // namespace
 
-std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double within,
-                                     const huedata::Vision& vision) {
+std::vector<SimilarPair> SimilarHues(std::span<const HueColours> hues, double within,
+                                     const Vision& vision) {
     SeenLabs seen(vision);
     // A cell no narrower than the colours' rounding, so that within 0 finds equal hues quickly.
     const double size = std::max(within, 1e-9);
@@ -359,4 +322,4 @@ std::vector<SimilarPair> SimilarHues(std::span<const HueView> hues, double withi
     return pairs;
 }
 
-}  // namespace huetext
+}  // namespace huecolour

@@ -1,0 +1,55 @@
+#include "cli/arguments.h"
+
+#include "huedata/file_error.h"
+#include "huedata/hue_text.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace cli {
+
+huecolour::Vision ParseVision(std::string_view text) {
+    const auto colon = text.find(':');
+    const auto kind = huecolour::VisionKindNamed(text.substr(0, colon));
+    int severity = 100;
+    bool severityRead = true;
+    if (colon != std::string_view::npos) {
+        const std::string_view digits = text.substr(colon + 1);
+        const auto read = huedata::NumberFromText<int>(digits);
+        severity = read.value_or(-1);
+        severityRead = severity >= 0 && severity <= 100;
+    }
+    if (!kind || !severityRead) {
+        throw huedata::HuesError(
+            "'" + huedata::PrintableText(text) +
+            "' is not a colour vision: give normal, protanomaly, deuteranomaly or "
+            "tritanomaly, and after a colon a severity of 0 to 100 if not 100");
+    }
+    return {*kind, severity};
+}
+
+huecolour::PictureRegion ParseRegion(std::string_view text) {
+    std::array<std::uint32_t, 4> numbers{};
+    std::string_view rest = text;
+    bool read = true;
+    for (std::size_t i = 0; i < numbers.size() && read; ++i) {
+        const auto [end, error] =
+            std::from_chars(rest.data(), rest.data() + rest.size(), numbers[i]);
+        read = error == std::errc{} && end != rest.data();
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        if (i + 1 < numbers.size()) {
+            read = read && rest.starts_with(',');
+            if (read) rest.remove_prefix(1);
+        }
+    }
+    if (!read || !rest.empty()) {
+        throw huedata::HuesError("--region: '" + huedata::PrintableText(text) +
+                                 "' is not a region: give X,Y,WIDTH,HEIGHT in pixels");
+    }
+    return {numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+}  // namespace cli
