@@ -37,6 +37,16 @@ namespace {
 // The highest identifier, for help texts.
 const std::string HighestId = std::to_string(huedata::HighestHueId);
 
+// What export writes: the palettes hues writes, then the page and the spreadsheet.
+std::vector<std::string> ExportKinds() {
+    std::vector<std::string> kinds;
+    for (const huepalette::PaletteFormatInfo& format : huepalette::PaletteFormats()) {
+        if (!format.exportKind.empty()) kinds.emplace_back(format.exportKind);
+    }
+    kinds.insert(kinds.end(), {"html", "csv"});
+    return kinds;
+}
+
 struct Choices {
     std::string file{huedata::DefaultHueFilePath};
     std::vector<std::string> ids;
@@ -228,7 +238,7 @@ void AddExportCommand(CLI::App& app, Choices& choices, Commands& commands) {
                              "(UTF-8 with a byte-order mark, names it would change guarded by an "
                              "apostrophe); apply takes csv, ase, aco and kpl back")
                 ->required()
-                ->check(CLI::IsMember({"gpl", "ase", "aco", "kpl", "pal", "hex", "html", "csv"}));
+                ->check(CLI::IsMember(ExportKinds()));
             exportHues->add_option("IDS", choices.ids, "Hue identifiers: N or A-B");
             exportHues->add_option("-o,--output", choices.output,
                                    "Write to this file (atomically) instead of standard output");
@@ -612,11 +622,12 @@ int RunExport(const Run& run) {
             write(run.out);
         }
     };
-    if (huepalette::IsPaletteExport(choices.exportKind) && ids.empty()) {
+    const auto palette = huepalette::ExportedFormat(choices.exportKind);
+    if (palette && ids.empty()) {
         // A whole file's palette likewise, read a part at a time as it is written.
         const huetext::HuesInParts hues(path);
         exportTo([&](huetext::TextBuilder& out) {
-            huepalette::PaletteExport(choices.exportKind, hues, huetext::FileNameText(path), out);
+            huepalette::PaletteExport(*palette, hues, huetext::FileNameText(path), out);
         });
         return Success;
     }

@@ -2,7 +2,6 @@
 
 #include "huepalette/palette_export.h"
 #include "huetext/csv_format.h"
-#include "huetext/gpl_export.h"
 #include "huetext/output_file.h"
 #include "page/html_export.h"
 
@@ -11,10 +10,8 @@ namespace cli {
 void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::HueView> hues,
                 const ExportRequest& request, huetext::TextBuilder& out) {
     const std::string name = huetext::FileNameText(hueFile);
-    if (huepalette::IsPaletteExport(request.kind)) {
-        huepalette::PaletteExport(request.kind, huetext::HuesInParts(hues), name, out);
-    } else if (request.kind == "gpl") {
-        huetext::GimpPalette(hues, name, out);
+    if (const auto format = huepalette::ExportedFormat(request.kind)) {
+        huepalette::PaletteExport(*format, huetext::HuesInParts(hues), name, out);
     } else if (request.kind == "csv") {
         huetext::SpreadsheetCsv(hues, out);
     } else {

@@ -6,26 +6,40 @@
 
 namespace huepalette {
 
+namespace {
+
+// In the order `export` lists them.
+constexpr std::array<PaletteFormatInfo, 8> Formats{{
+    {PaletteFormat::Gpl, "GIMP", "gpl", false},
+    {PaletteFormat::Ase, "ASE", "ase", true},
+    {PaletteFormat::Aco, "ACO", "aco", true},
+    {PaletteFormat::Kpl, "KPL", "kpl", true},
+    {PaletteFormat::JascPal, "JASC-PAL", "pal", false},
+    {PaletteFormat::Hex, "hex", "hex", false},
+    {PaletteFormat::RiffPal, "RIFF PAL", "", false},
+    {PaletteFormat::PaintNet, "Paint.NET", "", false},
+}};
+
+}  // namespace
+
+std::span<const PaletteFormatInfo> PaletteFormats() {
+    return Formats;
+}
+
+const PaletteFormatInfo& InfoOf(PaletteFormat format) {
+    return *std::find_if(Formats.begin(), Formats.end(),
+                         [format](const PaletteFormatInfo& info) { return info.format == format; });
+}
+
 std::string_view FormatName(PaletteFormat format) {
-    switch (format) {
-        case PaletteFormat::Ase:
-            return "ASE";
-        case PaletteFormat::Aco:
-            return "ACO";
-        case PaletteFormat::Kpl:
-            return "KPL";
-        case PaletteFormat::JascPal:
-            return "JASC-PAL";
-        case PaletteFormat::RiffPal:
-            return "RIFF PAL";
-        case PaletteFormat::Gpl:
-            return "GIMP";
-        case PaletteFormat::PaintNet:
-            return "Paint.NET";
-        case PaletteFormat::Hex:
-            return "hex";
-    }
-    return "palette";
+    return InfoOf(format).name;
+}
+
+std::optional<PaletteFormat> ExportedFormat(std::string_view kind) {
+    const auto* found = std::find_if(Formats.begin(), Formats.end(), [kind](const auto& info) {
+        return !kind.empty() && info.exportKind == kind;
+    });
+    return found == Formats.end() ? std::nullopt : std::optional(found->format);
 }
 
 std::size_t ColorCount(const Palette& palette) {

@@ -6,6 +6,8 @@
 #include "huedata/color15.h"
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +16,26 @@ namespace huepalette {
 
 enum class PaletteFormat { Ase, Aco, Kpl, JascPal, RiffPal, Gpl, PaintNet, Hex };
 
-// "ASE", "ACO", "KPL", "JASC-PAL", "RIFF PAL", "GIMP", "Paint.NET", "hex": how messages name it.
+// Every palette format hues knows, written down once: how messages name it ("ASE"), the kind
+// `export` writes it as ("" where hues only reads it), and whether its groups and names carry
+// hues back, so that `apply` takes them.
+struct PaletteFormatInfo {
+    PaletteFormat format;
+    std::string_view name;
+    std::string_view exportKind;
+    bool carriesHues;
+};
+
+std::span<const PaletteFormatInfo> PaletteFormats();
+
+// The format's line of the table.
+const PaletteFormatInfo& InfoOf(PaletteFormat format);
+
+// How messages name it: "ASE", "ACO", "KPL", "JASC-PAL", "RIFF PAL", "GIMP", "Paint.NET", "hex".
 std::string_view FormatName(PaletteFormat format);
+
+// The format `export KIND` writes ("ase", "aco", "kpl", "pal", "gpl", "hex"), if it is one.
+std::optional<PaletteFormat> ExportedFormat(std::string_view kind);
 
 struct PaletteColor {
     std::string name;  // UTF-8; empty where the format has none

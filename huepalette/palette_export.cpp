@@ -1,6 +1,7 @@
 #include "huepalette/palette_export.h"
 
 #include "huedata/file_error.h"
+#include "huepalette/gpl_export.h"
 #include "huepalette/krita_palette.h"
 #include "huepalette/palette_hues.h"
 
@@ -208,23 +209,26 @@ void HexPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
 
 }  // namespace
 
-bool IsPaletteExport(std::string_view kind) {
-    return kind == "ase" || kind == "aco" || kind == "kpl" || kind == "pal" || kind == "hex";
-}
-
-void PaletteExport(std::string_view kind, const huetext::HuesInParts& hues,
+void PaletteExport(PaletteFormat format, const huetext::HuesInParts& hues,
                    std::string_view paletteName, huetext::TextBuilder& out) {
-    if (kind == "ase") {
-        AsePalette(hues, out);
-    } else if (kind == "aco") {
-        AcoPalette(hues, out);
-    } else if (kind == "kpl") {
-        KritaPalette(hues, paletteName, out);
-    } else if (kind == "pal") {
-        JascPalette(hues, out);
-    } else {
-        HexPalette(hues, out);
+    switch (format) {
+        case PaletteFormat::Ase:
+            return AsePalette(hues, out);
+        case PaletteFormat::Aco:
+            return AcoPalette(hues, out);
+        case PaletteFormat::Kpl:
+            return KritaPalette(hues, paletteName, out);
+        case PaletteFormat::JascPal:
+            return JascPalette(hues, out);
+        case PaletteFormat::Gpl:
+            return GimpPalette(hues, paletteName, out);
+        case PaletteFormat::Hex:
+            return HexPalette(hues, out);
+        case PaletteFormat::RiffPal:
+        case PaletteFormat::PaintNet:
+            break;
     }
+    throw huedata::HuesError("export: hues does not write " + std::string(FormatName(format)));
 }
 
 }  // namespace huepalette

@@ -411,8 +411,7 @@ std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes)
 
 bool IsHuePalette(std::span<const unsigned char> bytes) {
     const auto format = DetectPalette(bytes);
-    return format == PaletteFormat::Ase || format == PaletteFormat::Aco ||
-           format == PaletteFormat::Kpl;
+    return format && InfoOf(*format).carriesHues;
 }
 
 Palette ReadPalette(const std::string& name, std::span<const unsigned char> bytes) {

@@ -59,7 +59,8 @@ std::vector<huetext::HueView> Views(const std::vector<huedata::HueRecord>& recor
 
 Bytes Exported(std::string_view kind, const std::vector<huetext::HueView>& views) {
     huetext::TextBuilder out;
-    huepalette::PaletteExport(kind, huetext::HuesInParts(views), "test.mul", out);
+    huepalette::PaletteExport(*huepalette::ExportedFormat(kind), huetext::HuesInParts(views),
+                              "test.mul", out);
     const std::string text = std::move(out).Take();
     return {text.begin(), text.end()};
 }

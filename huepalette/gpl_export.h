@@ -2,16 +2,14 @@
 // row per hue, each colour labelled with its hue, its index and the hue's name.
 #pragma once
 
+#include "huetext/hue_view.h"
 #include "huetext/text_builder.h"
 
-#include "huetext/hue_view.h"
-
-#include <span>
-#include <string>
 #include <string_view>
 
-namespace huetext {
+namespace huepalette {
 
-void GimpPalette(std::span<const HueView> hues, std::string_view paletteName, TextBuilder& out);
+void GimpPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
+                 huetext::TextBuilder& out);
 
-}  // namespace huetext
+}  // namespace huepalette
