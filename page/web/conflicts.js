@@ -5,9 +5,9 @@
 // set by hand; Save with none left ends the merge.
 import { bytesHex, fieldNamed, nameText, printable, rgbText } from "./hues.js";
 import { change, onHueChanged, typing } from "./editor.js";
-import { extendSaves } from "./save.js";
-import { clearExtras, fieldsOf, putExtra } from "./store.js";
-import { $, onPictureChanged, paintColors, placeOfId, samplePicture } from "./table.js";
+import { clearExtras, fieldsOf, hues, putExtra } from "./store.js";
+import { onPictureChanged, paintColors, samplePicture } from "./table.js";
+import { $ } from "./dom.js";
 import { shownText } from "./vision.js";
 
 const sides = ["base", "ours", "theirs"];
@@ -26,7 +26,7 @@ const merge = { conflicts: [], items: [], keptOurs: new Set(), headersTaken: new
 
 // The value a hue field has in the page now, in the form the conflicts give it.
 function valueNow(conflict) {
-  const fields = fieldsOf(placeOfId.get(conflict.hue));
+  const fields = fieldsOf(hues.placeOfId.get(conflict.hue));
   if (conflict.field === "name") return bytesHex(fields.bytes).toUpperCase();
   if (conflict.field === "table_start") return fields.values[0];
   if (conflict.field === "table_end") return fields.values[1];
@@ -129,7 +129,7 @@ function conflictItem(conflict, i) {
 function paintSides(i) {
   const conflict = merge.conflicts[i];
   if (!isHueField(conflict)) return;
-  const now = fieldsOf(placeOfId.get(conflict.hue)), sample = samplePicture();
+  const now = fieldsOf(hues.placeOfId.get(conflict.hue)), sample = samplePicture();
   for (const side of sides) {
     const column = merge.items[i].querySelector(".side-" + side);
     const strip = column.querySelector(".mini-strip");
@@ -179,7 +179,7 @@ function takeSide(i, side) {
     putExtra(conflict.hue, side === "ours" ? null : { block_header: conflict[side] });
     return update();
   }
-  const place = placeOfId.get(conflict.hue);
+  const place = hues.placeOfId.get(conflict.hue);
   change(place, { hue: withSide(fieldsOf(place), conflict, conflict[side]) });
   update();
 }
@@ -206,7 +206,7 @@ function savedWhileResolving(answer) {
   $("save").disabled = true;
 }
 
-// The conflicts, each { hue, field, base, ours, theirs }.
+// The conflicts, each { hue, field, base, ours, theirs }. Returns what resolving adds to a save.
 export function startResolving(conflicts) {
   merge.conflicts = conflicts.map((conflict) => ({ ...conflict, field: fieldNamed(conflict.field) ?? conflict.field }));
   merge.items = merge.conflicts.map(conflictItem);
@@ -220,7 +220,7 @@ export function startResolving(conflicts) {
   });
   onHueChanged(update);
   onPictureChanged(update);
-  extendSaves({ query: () => "&left=" + left(), mayBeEmpty: () => left() === 0, saved: savedWhileResolving });
   $("merge").hidden = false;
   update();
+  return { query: () => "&left=" + left(), mayBeEmpty: () => left() === 0, saved: savedWhileResolving };
 }

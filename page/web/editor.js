@@ -8,15 +8,17 @@ import {
 } from "./hues.js";
 import {
   bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, editingHue, extraIds,
-  extraOf, fieldsOf, isChanged, keptChanges, loadedFieldsOf, markEditing, redoChange, undoChange,
+  extraOf, fieldsOf, hues, isChanged, keptChanges, loadedFieldsOf, markEditing, redoChange, undoChange,
 } from "./store.js";
 import {
-  $, copy, ids, markEditingRow, onEditAsked, onPictureChanged, onlyChanged, paintHue, placeOfId,
-  positionOf, rebuildOrder, render, samplePicture, say, showPosition,
+  copy, markEditingRow, onEditAsked, onPictureChanged, paintHue, positionOf, render, samplePicture, say,
+  showChangedHue, showPosition,
 } from "./table.js";
+import { $ } from "./dom.js";
 import { findingText, findingsFailure, findingsOf, onFindingsChanged } from "./findings.js";
 import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 
+const { ids, placeOfId } = hues;
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");
 const editEnd = $("edit-end"), editMessage = $("edit-message"), editSample = $("edit-sample");
 const undoButton = $("undo"), redoButton = $("redo"), changesText = $("changes");
@@ -34,8 +36,7 @@ $("edit-colours").append(...colorInputs);
 const changeListeners = [];
 export const onHueChanged = (listener) => changeListeners.push(listener);
 function afterChange(hue) {
-  if (onlyChanged.checked) rebuildOrder();
-  else render(true);
+  showChangedHue();
   if (hue === editingHue()) showEditor();
   showChanges();
   keepSoon();

@@ -16,7 +16,8 @@ startTable();
 startEditor();
 startFromPicture();
 startRamp();
-if (SERVED) startSaving(SERVED);
+// A merge's conflicts first: what resolving adds to a save is handed to the save.
+const resolving = MERGE ? startResolving(MERGE) : {};
+if (SERVED) startSaving(SERVED, resolving);
 if (SERVED) askFindings();
 if (SERVED?.history) startHistory();
-if (MERGE) startResolving(MERGE);

@@ -6,14 +6,15 @@
 import { askFindings } from "./findings.js";
 import { EditError, withHueObject } from "./hues.js";
 import { change, changesJson, keepUnder, reloadLeavingChanges, showChanges } from "./editor.js";
-import { becomeFile, changedCount, changedList, extraIds, fieldsOf } from "./store.js";
-import { $, placeOfId, render } from "./table.js";
+import { becomeFile, changedCount, changedList, extraIds, fieldsOf, hues } from "./store.js";
+import { render } from "./table.js";
+import { $ } from "./dom.js";
 
 const RebaseKey = "hue-changes-to-rebase";
-// What another part of the page adds to a save (resolving a merge): more to the query, a save
-// with nothing changed allowed, and what follows a save.
-let hooks = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
-export function extendSaves(more) { hooks = { ...hooks, ...more }; }
+// What another part of the page adds to a save (resolving a merge), handed to startSaving: more
+// to the query, a save with nothing changed allowed, and what follows a save.
+const NoMore = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
+let hooks = NoMore;
 
 const saveButton = $("save"), saveStatus = $("save-status"), rebaseButton = $("save-rebase");
 let stamp = null, saving = false;
@@ -89,7 +90,7 @@ function putChangesBack(waiting) {
     refused.push("the changes kept to put back could not be read");
   }
   for (const patch of Array.isArray(patches) ? patches : []) {
-    const hue = placeOfId.get(patch?.id);
+    const hue = hues.placeOfId.get(patch?.id);
     if (hue === undefined) {
       missing.push(patch?.id);
       continue;
@@ -106,9 +107,10 @@ function putChangesBack(waiting) {
             (refused.length ? "; not put back: " + refused.join("; ") : ""), refused.length > 0);
 }
 
-// `served`: the stamp of the file the page was made from.
-export function startSaving(served) {
+// `served`: the stamp of the file the page was made from; `more`: what a part adds to a save.
+export function startSaving(served, more = {}) {
   stamp = served.stamp;
+  hooks = { ...NoMore, ...more };
   $("save-bar").hidden = false;
   saveButton.addEventListener("click", save);
   $("stop").addEventListener("click", stopServer);

@@ -8,18 +8,18 @@ import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 import { findingsOf, findingsShown, onFindingsChanged } from "./findings.js";
 import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
 import { onVisionChanged, shownText } from "./vision.js";
+import { $ } from "./dom.js";
 
-export const $ = (id) => document.getElementById(id);
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
 const onlyGrey = $("only-grey");
-export const onlyChanged = $("only-changed");
+const onlyChanged = $("only-changed");
 const onlyFindings = $("only-findings");
 const status = $("status"), count = $("count"), tip = $("tip");
 const table = $("hues"), body = table.tBodies[0];
 
 // ---- The hues: their values and names change as the editor changes them ----
 
-export const { total, ids, values, names, placeOfId } = hues;
+const { total, ids, values, names, placeOfId } = hues;
 const lowerNames = names.map((name) => name.toLowerCase());
 const idTexts = Array.from(ids, String);
 const colorOf = (hue, i) => values[hue * ValuesPerHue + 2 + i] & 0x7fff;
@@ -177,6 +177,12 @@ export function render(anew) {
   if (focused && $(focused)) $(focused).querySelector(which).focus({ preventScroll: true });
   markTarget();
   if (sample) for (const row of body.rows) paint(row);
+}
+
+// The rows again after a hue changed: the order anew where the filter keeps changed hues alone.
+export function showChangedHue() {
+  if (onlyChanged.checked) rebuildOrder();
+  else render(true);
 }
 // Not while a button of the table is held down: the rows made anew would take the click's
 // release from the one pressed, and the click would be lost.
