@@ -1,14 +1,14 @@
 // What `hues` writes into the page beside its scripts, as one JSON block (#hue-data): what the
 // scripts take from the program (useProgram), where its ramp from one colour starts, the sample picture, the hues, their findings, a merge's conflicts and, in a
 // page `hues edit` serves, what a save names and whether git keeps the file's history. And the
-// colour vision matrices, which the build bundles from the program's own file.
-import { useProgram } from "./hues.js";
-import { useVisionMatrices } from "./vision.js";
+// colour vision matrices, which the build bundles from the program's own file. Read here and
+// handed over by main.js: importing this changes no other module.
 import visionModel from "../../huecolour/colour_vision_machado_2009.json";
 
 const data = JSON.parse(document.getElementById("hue-data").textContent);
-useProgram(data.program);
-useVisionMatrices(visionModel.matrices);
+
+export const PROGRAM = data.program;  // for useProgram
+export const VISION_MATRICES = visionModel.matrices;  // for useVisionMatrices
 
 export const RAMP = data.ramp;      // { shift, dark, light }
 export const SAMPLE = data.sample;  // a data: URL of a PNG, or null

@@ -1,6 +1,6 @@
 // The page's script: each part started in turn, the table first, as every other part shows
 // its hues through it. The build bundles these modules into the page's one inline script.
-import { MERGE, SERVED } from "./data.js";
+import { MERGE, PROGRAM, SERVED, VISION_MATRICES } from "./data.js";
 import { startResolving } from "./conflicts.js";
 import { startEditor } from "./editor.js";
 import { askFindings } from "./findings.js";
@@ -9,8 +9,12 @@ import { startHistory } from "./history.js";
 import { startRamp } from "./ramp.js";
 import { startSaving } from "./save.js";
 import { startTable } from "./table.js";
-import { startVision } from "./vision.js";
+import { useProgram } from "./hues.js";
+import { startVision, useVisionMatrices } from "./vision.js";
 
+// What the arithmetic takes from the program, before anything is made.
+useProgram(PROGRAM);
+useVisionMatrices(VISION_MATRICES);
 startVision();
 startTable();
 startEditor();
