@@ -21,14 +21,17 @@ constexpr std::array<FieldTexts, 3> NamedFields{
 
 std::string FieldName(HueField field) {
     if (field.kind != HueField::Color) return NamedFields[field.kind].name;
-    return "colors/" + std::to_string(field.color);
+    return std::string(ColorsName).append("/").append(std::to_string(field.color));
 }
 
 std::optional<HueField> FieldNamed(std::string_view name) {
-    if (name == "name") return HueField{HueField::Name};
-    if (name == "table_start" || name == "start") return HueField{HueField::TableStart};
-    if (name == "table_end" || name == "end") return HueField{HueField::TableEnd};
-    for (const std::string_view prefix : {"colors/", "colour-"}) {
+    for (const HueField::Kind kind : {HueField::Name, HueField::TableStart, HueField::TableEnd}) {
+        if (name == NamedFields[kind].name) return HueField{kind};
+    }
+    if (name == OlderTableStartName) return HueField{HueField::TableStart};
+    if (name == OlderTableEndName) return HueField{HueField::TableEnd};
+    const std::string colorsPrefix = std::string(ColorsName) + "/";
+    for (const std::string_view prefix : {std::string_view(colorsPrefix), OlderColorPrefix}) {
         if (!name.starts_with(prefix)) continue;
         const std::string_view digits = name.substr(prefix.size());
         std::size_t color = 0;

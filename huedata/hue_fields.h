@@ -63,6 +63,19 @@ std::string FieldWords(HueField field);
 inline constexpr std::string_view BlockHeaderName = "block_header";
 inline constexpr std::string_view TailName = "tail";
 
+// A hue's keys in the JSON format beside its fields' names: the 32 colours as "#RRGGBB" (whose
+// fields are "colors/N"), the stored values, and the name's bytes where its text cannot give
+// them back.
+inline constexpr std::string_view ColorsName = "colors";
+inline constexpr std::string_view StoredName = "stored";
+inline constexpr std::string_view NameBytesName = "name_bytes";
+// The names a merge's page gave before, still read (FieldNamed: "start", "end", "colour-N"; the
+// page reads "header" for a block's header too).
+inline constexpr std::string_view OlderTableStartName = "start";
+inline constexpr std::string_view OlderTableEndName = "end";
+inline constexpr std::string_view OlderColorPrefix = "colour-";
+inline constexpr std::string_view OlderBlockHeaderName = "header";
+
 // ---- The comparison ----
 
 // The fields in which two hues differ, in listing order; every field where either is missing.

@@ -17,18 +17,22 @@ namespace page {
 
 namespace {
 
-// One side of a changed hue: its name as shown, table values and stored colours (as 16-bit
-// values without sign), or null.
+// One side of a changed hue, keyed as the JSON format keys a hue: its name as shown, its table
+// values (signed, as listed) and its stored colours; or null.
 void AppendSide(huetext::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
+    using huedata::HueField;
     if (!hue) {
         page << "null";
         return;
     }
-    char* out = page.Reserve(18 * 60 + 16);
-    out = std::copy_n(R"({"name":)", 8, out);
+    static const std::string name = huedata::FieldName({HueField::Name}),
+                             tableStart = huedata::FieldName({HueField::TableStart}),
+                             tableEnd = huedata::FieldName({HueField::TableEnd});
+    page << "{\"" << name << "\":";
+    char* out = page.Reserve(18 * 3 * huedata::HueNameSize + 2);
     page.Commit(WriteScriptString(out, huedata::HueNameUtf8Text(hue->Name)));
-    page << R"(,"table_start":)" << static_cast<std::uint16_t>(hue->TableStart)
-         << R"(,"table_end":)" << static_cast<std::uint16_t>(hue->TableEnd) << R"(,"colors":[)";
+    page << ",\"" << tableStart << "\":" << hue->TableStart << ",\"" << tableEnd
+         << "\":" << hue->TableEnd << ",\"" << huedata::StoredName << "\":[";
     for (std::size_t i = 0; i < hue->Colors.size(); ++i) {
         if (i != 0) page << ',';
         page << static_cast<std::uint16_t>(hue->Colors[i]);

@@ -1,12 +1,14 @@
 #include "page/page_parts.h"
 
 #include "huecolour/oklab.h"
+#include "huedata/hue_fields.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace page {
 
@@ -135,6 +137,37 @@ void AppendMatrix(huetext::TextBuilder& page, const huecolour::OkLabMatrices::Ma
 
 }  // namespace
 
+namespace {
+
+// The JSON format's names of a hue's fields and keys, from the one table, as the page reads and
+// writes hues and reads a diff's or a merge's fields: {"name": ..., "tableStart": ..., ...}.
+void AppendFieldNames(huetext::TextBuilder& page) {
+    using huedata::HueField;
+    const std::pair<std::string_view, std::string> names[] = {
+        {"name", huedata::FieldName({HueField::Name})},
+        {"tableStart", huedata::FieldName({HueField::TableStart})},
+        {"tableEnd", huedata::FieldName({HueField::TableEnd})},
+        {"colors", std::string(huedata::ColorsName)},
+        {"stored", std::string(huedata::StoredName)},
+        {"nameBytes", std::string(huedata::NameBytesName)},
+        {"blockHeader", std::string(huedata::BlockHeaderName)},
+        {"tail", std::string(huedata::TailName)},
+        {"olderTableStart", std::string(huedata::OlderTableStartName)},
+        {"olderTableEnd", std::string(huedata::OlderTableEndName)},
+        {"olderColor", std::string(huedata::OlderColorPrefix)},
+        {"olderBlockHeader", std::string(huedata::OlderBlockHeaderName)},
+    };
+    page << ",\n\"fields\": {";
+    const char* comma = "";
+    for (const auto& [key, name] : names) {
+        page << comma << '"' << key << "\": \"" << name << '"';
+        comma = ", ";
+    }
+    page << '}';
+}
+
+}  // namespace
+
 void AppendProgramData(huetext::TextBuilder& page) {
     std::array<double, 256> linear{};
     for (std::size_t channel = 0; channel < linear.size(); ++channel) {
@@ -160,11 +193,13 @@ void AppendProgramData(huetext::TextBuilder& page) {
                             "\"huesPerBlock\": {}, \"colorCount\": {}, \"tableStartOffset\": {}, "
                             "\"tableEndOffset\": {}, \"nameOffset\": {}, \"nameBytes\": {}, "
                             "\"highestHueId\": {}, \"lowestTableValue\": {}, "
-                            "\"highestTableValue\": {}}}}}"),
+                            "\"highestTableValue\": {}}}"),
                 huedata::HueRecordSize, huedata::HueBlockHeaderSize, huedata::HuesPerBlock,
                 huedata::HueColorCount, huedata::HueTableStartOffset, huedata::HueTableEndOffset,
                 huedata::HueNameOffset, huedata::HueNameSize, huedata::HighestHueId,
                 huedata::LowestTableValue, huedata::HighestTableValue);
+    AppendFieldNames(page);
+    page << '}';
 }
 
 void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> bytes) {

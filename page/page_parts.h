@@ -40,7 +40,8 @@ char* WriteScriptString(char* out, std::string_view name);
 
 // What the pages' scripts take from the program rather than write out again, as one JSON object
 // (page/web/hues.js, useProgram): each 8-bit channel's linear value, OKLab's matrices,
-// Windows-1252's characters for the bytes 0x80 to 0x9F, and a hue file's layout.
+// Windows-1252's characters for the bytes 0x80 to 0x9F, a hue file's layout, and the JSON format's
+// names of a hue's fields and keys (the one field table's).
 void AppendProgramData(huetext::TextBuilder& page);
 
 // Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.

@@ -3,7 +3,7 @@
 // the picture, and a button to take each. Taking a side is a change like any other in
 // the editor: undone with Ctrl+Z. A conflict is resolved once a side is taken or its field is
 // set by hand; Save with none left ends the merge.
-import { bytesHex, fieldNamed, nameText, printable, rgbText } from "./hues.js";
+import { bytesHex, fieldNamed, fieldNames, nameText, printable, rgbText } from "./hues.js";
 import { change, onHueChanged, typing } from "./editor.js";
 import { clearExtras, fieldsOf, hues, putExtra } from "./store.js";
 import { onPictureChanged, paintColors, samplePicture } from "./table.js";
@@ -12,10 +12,15 @@ import { shownText } from "./vision.js";
 
 const sides = ["base", "ours", "theirs"];
 const sideNames = { base: "Base", ours: "Ours", theirs: "Theirs" };
-// Fields by the JSON format's names (fieldNamed), whichever names the conflicts came with.
-const colorField = (field) => (field.startsWith("colors/") ? +field.slice(7) : -1);
+// Fields by the JSON format's names (fieldNamed), whichever names the conflicts came with: the
+// program's (fieldNames), taken as resolving starts.
+let F = null;
+const colorOf = (field) => {
+  const prefix = F.colors + "/";
+  return field.startsWith(prefix) ? +field.slice(prefix.length) : -1;
+};
 const nameOfHex = (hex) => Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16));
-const isHueField = (conflict) => conflict.field !== "block_header" && conflict.field !== "tail";
+const isHueField = (conflict) => conflict.field !== F.blockHeader && conflict.field !== F.tail;
 
 // The merge being resolved: the conflicts, each { hue, field, base, ours, theirs }, their items
 // in the panel, those resolved as ours (the value they have already) and, for a block header's
@@ -27,45 +32,45 @@ const merge = { conflicts: [], items: [], keptOurs: new Set(), headersTaken: new
 // The value a hue field has in the page now, in the form the conflicts give it.
 function valueNow(conflict) {
   const fields = fieldsOf(hues.placeOfId.get(conflict.hue));
-  if (conflict.field === "name") return bytesHex(fields.bytes).toUpperCase();
-  if (conflict.field === "table_start") return fields.values[0];
-  if (conflict.field === "table_end") return fields.values[1];
-  return fields.values[2 + colorField(conflict.field)];
+  if (conflict.field === F.name) return bytesHex(fields.bytes).toUpperCase();
+  if (conflict.field === F.tableStart) return fields.values[0];
+  if (conflict.field === F.tableEnd) return fields.values[1];
+  return fields.values[2 + colorOf(conflict.field)];
 }
 // The hue as it is now with one side's value in the conflict's field.
 function withSide(fields, conflict, value) {
   const next = { ...fields, values: fields.values.slice() };
-  if (conflict.field === "name") {
+  if (conflict.field === F.name) {
     next.bytes = nameOfHex(value);
     next.name = printable(nameText(next.bytes));
-  } else if (conflict.field === "table_start") {
+  } else if (conflict.field === F.tableStart) {
     next.values[0] = value;
-  } else if (conflict.field === "table_end") {
+  } else if (conflict.field === F.tableEnd) {
     next.values[1] = value;
   } else {
-    next.values[2 + colorField(conflict.field)] = value;
+    next.values[2 + colorOf(conflict.field)] = value;
   }
   return next;
 }
 function valueText(conflict, side) {
   const value = conflict[side];
   if (value === null) return side === "base" ? "none (no base)" : "cut off";
-  if (conflict.field === "name") return '"' + printable(nameText(nameOfHex(value))) + '"';
-  if (conflict.field === "tail") return value + (value === 1 ? " byte" : " bytes");
-  if (conflict.field === "block_header") return "0x" + value.toString(16).toUpperCase().padStart(8, "0");
-  if (conflict.field === "table_start" || conflict.field === "table_end") return value.toString(16).toUpperCase();
+  if (conflict.field === F.name) return '"' + printable(nameText(nameOfHex(value))) + '"';
+  if (conflict.field === F.tail) return value + (value === 1 ? " byte" : " bytes");
+  if (conflict.field === F.blockHeader) return "0x" + value.toString(16).toUpperCase().padStart(8, "0");
+  if (conflict.field === F.tableStart || conflict.field === F.tableEnd) return value.toString(16).toUpperCase();
   return rgbText[value & 0x7fff] + " (0x" + value.toString(16).toUpperCase().padStart(4, "0") + ")";
 }
-const fieldWords = (field) => (colorField(field) >= 0 ? "colour " + colorField(field) : field.replace("_", " "));
+const fieldWords = (field) => (colorOf(field) >= 0 ? "colour " + colorOf(field) : field.replace("_", " "));
 const fieldText = (conflict) =>
-  conflict.field === "tail" ? "the bytes after the last hue"
-    : conflict.field === "block_header" ? "block " + conflict.hue / 8 + " header"
+  conflict.field === F.tail ? "the bytes after the last hue"
+    : conflict.field === F.blockHeader ? "block " + conflict.hue / 8 + " header"
       : "hue " + conflict.hue + " " + fieldWords(conflict.field);
 
 function resolved(i) {
   const conflict = merge.conflicts[i];
-  if (conflict.field === "tail") return true;  // not a hue: ours stays (see docs/using.md)
-  if (conflict.field === "block_header") return merge.keptOurs.has(i) || merge.headersTaken.has(i);
+  if (conflict.field === F.tail) return true;  // not a hue: ours stays (see docs/using.md)
+  if (conflict.field === F.blockHeader) return merge.keptOurs.has(i) || merge.headersTaken.has(i);
   return merge.keptOurs.has(i) || valueNow(conflict) !== conflict.ours;
 }
 const left = () => merge.conflicts.filter((_, i) => !resolved(i)).length;
@@ -79,7 +84,7 @@ function sideColumn(conflict, i, side) {
   heading.textContent = sideNames[side];
   const value = document.createElement("p");
   value.className = "value";
-  if (colorField(conflict.field) >= 0 && conflict[side] !== null) {
+  if (colorOf(conflict.field) >= 0 && conflict[side] !== null) {
     const swatch = document.createElement("span");
     swatch.className = "swatch";
     swatch.dataset.stored = conflict[side];
@@ -103,7 +108,7 @@ function sideColumn(conflict, i, side) {
   take.className = "take-" + side;
   take.textContent = "Take " + sideNames[side].toLowerCase();
   take.setAttribute("aria-label", "Take " + sideNames[side].toLowerCase() + " for " + fieldText(conflict));
-  take.disabled = conflict[side] === null || conflict.field === "tail";
+  take.disabled = conflict[side] === null || conflict.field === F.tail;
   take.addEventListener("click", () => takeSide(i, side));
   column.append(take);
   return column;
@@ -150,8 +155,8 @@ function paintSides(i) {
 
 function stateText(conflict, i) {
   const now = isHueField(conflict) ? valueNow(conflict) : null;
-  return conflict.field === "tail" ? "ours stays: the bytes after the last hue are no hue"
-    : conflict.field === "block_header" && merge.headersTaken.has(i) ? "Resolved: " + merge.headersTaken.get(i)
+  return conflict.field === F.tail ? "ours stays: the bytes after the last hue are no hue"
+    : conflict.field === F.blockHeader && merge.headersTaken.has(i) ? "Resolved: " + merge.headersTaken.get(i)
       : !resolved(i) ? "Not resolved yet: ours is in the file"
         : merge.keptOurs.has(i) && (now === null || now === conflict.ours) ? "Resolved: ours"
           : now === conflict.theirs ? "Resolved: theirs"
@@ -174,9 +179,9 @@ function takeSide(i, side) {
   const conflict = merge.conflicts[i];
   if (side === "ours") merge.keptOurs.add(i);
   else merge.keptOurs.delete(i);
-  if (conflict.field === "block_header") {
+  if (conflict.field === F.blockHeader) {
     merge.headersTaken.set(i, side);
-    putExtra(conflict.hue, side === "ours" ? null : { block_header: conflict[side] });
+    putExtra(conflict.hue, side === "ours" ? null : { [F.blockHeader]: conflict[side] });
     return update();
   }
   const place = hues.placeOfId.get(conflict.hue);
@@ -208,6 +213,7 @@ function savedWhileResolving(answer) {
 
 // The conflicts, each { hue, field, base, ours, theirs }. Returns what resolving adds to a save.
 export function startResolving(conflicts) {
+  F = fieldNames();
   merge.conflicts = conflicts.map((conflict) => ({ ...conflict, field: fieldNamed(conflict.field) ?? conflict.field }));
   merge.items = merge.conflicts.map(conflictItem);
   $("conflict-list").append(...merge.items);

@@ -2,16 +2,16 @@
 // before and after, the changed ones marked; a filter by id or name; the unchanged hues on
 // request; each changed hue on a picture, before and after. Served by `hues diff --web` (and
 // git difftool), its Done button, or closing it, ends the program.
-import { bytesOfBase64, hueLayout, nameText, printable, rgbText, useProgram } from "./hues.js";
+import { bytesOfBase64, colorField, fieldNames, hueLayout, nameText, printable, rgbText, useProgram } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 
 const $ = (id) => document.getElementById(id);
 const data = JSON.parse($("diff-data").textContent);
 useProgram(data.program);
-const list = $("diff-list"), filter = $("filter"), showUnchanged = $("show-unchanged");
-const hex = (value) => value.toString(16).toUpperCase();
 // Fields by the JSON format's names, as `diff --format json` and `log` give them.
-const colorName = (i) => "colors/" + i;
+const F = fieldNames();
+const list = $("diff-list"), filter = $("filter"), showUnchanged = $("show-unchanged");
+const hex = (value) => (value & 0xffff).toString(16).toUpperCase();
 
 function element(tag, properties = {}, ...children) {
   const made = Object.assign(document.createElement(tag), properties);
@@ -42,14 +42,14 @@ function sideOf(kind, label, side, fields) {
   }
   const strip = element("div", { className: "strip" });
   strip.setAttribute("role", "img");
-  const changed = side.colors.filter((_, i) => fields.has(colorName(i))).length;
+  const changed = side[F.stored].filter((_, i) => fields.has(colorField(i))).length;
   strip.setAttribute("aria-label", label + ": 32 colours" + (changed ? ", " + changed + " changed" : ""));
-  side.colors.forEach((stored, i) => {
+  side[F.stored].forEach((stored, i) => {
     const swatch = element("span", { className: "swatch", title: "Colour " + i + ": " + rgbText[stored & 0x7fff] });
     swatch.style.background = rgbText[stored & 0x7fff];
-    if (fields.has(colorName(i))) {
+    if (fields.has(colorField(i))) {
       swatch.classList.add("changed");
-      swatch.dataset.field = colorName(i);
+      swatch.dataset.field = colorField(i);
     }
     strip.append(swatch);
   });
@@ -65,19 +65,19 @@ function changedHue({ hue, fields: changedFields, before, after }) {
   const shown = after ?? before;
   const kind = !before ? "added" : !after ? "removed" : "";
   const item = element("li", { className: "diff-hue", id: "hue-" + hue },
-    element("h2", {}, "Hue " + hue + " ", element("q", { textContent: shown.name }),
+    element("h2", {}, "Hue " + hue + " ", element("q", { textContent: shown[F.name] }),
       kind ? element("span", { className: "kind", textContent: kind }) : ""));
   item.dataset.hue = hue;
   const value = (side, key, show) => (side ? show(side[key]) : null);
   const quoted = (name) => "\u201C" + name + "\u201D";
   item.append(element("dl", { className: "fields" },
-    fieldLine("name", "Name", value(before, "name", quoted), value(after, "name", quoted), fields.has("name")),
-    fieldLine("table_start", "Table start", value(before, "table_start", hex), value(after, "table_start", hex),
-              fields.has("table_start")),
-    fieldLine("table_end", "Table end", value(before, "table_end", hex), value(after, "table_end", hex),
-              fields.has("table_end"))));
+    fieldLine(F.name, "Name", value(before, F.name, quoted), value(after, F.name, quoted), fields.has(F.name)),
+    fieldLine(F.tableStart, "Table start", value(before, F.tableStart, hex), value(after, F.tableStart, hex),
+              fields.has(F.tableStart)),
+    fieldLine(F.tableEnd, "Table end", value(before, F.tableEnd, hex), value(after, F.tableEnd, hex),
+              fields.has(F.tableEnd))));
   item.append(sideOf("before", "Before", before, fields), sideOf("after", "After", after, fields));
-  item.searchName = shown.name.toLowerCase();
+  item.searchName = shown[F.name].toLowerCase();
   item.sides = [before, after];
   return item;
 }
@@ -145,7 +145,7 @@ function paintItem(item) {
   item.querySelectorAll("canvas").forEach((canvas, i) => {
     const side = item.sides[i === 0 && item.sides[0] ? 0 : 1];
     canvas.hidden = false;
-    paintPicture(canvas, picture, side.colors, false);
+    paintPicture(canvas, picture, side[F.stored], false);
   });
 }
 function usePicture(pixels) {

@@ -32,12 +32,13 @@ export function parseColor(text) {
 // ---- What the program's pages carry of it, given before the first colour or name is made ----
 
 // Each 8-bit channel's linear value, OKLab's matrices (so that OKLab here is the program's to
-// the last bit), Windows-1252's characters for 0x80..0x9F and a hue file's layout: the
-// program's own, written into each page (page_parts.cpp, AppendProgramData), never again here.
+// the last bit), Windows-1252's characters for 0x80..0x9F, a hue file's layout and the JSON
+// format's names of a hue's fields: the program's own, written into each page (page_parts.cpp,
+// AppendProgramData), never again here.
 let linear = null, M = null, M1 = null, M2 = null, M2Inverse = null, M1Inverse = null, MInverse = null;
-let High1252 = "", layout = null;
+let High1252 = "", layout = null, F = null;
 export function useProgram(program) {
-  ({ linear, layout } = program);
+  ({ linear, layout, fields: F } = program);
   ({ linearSrgbToXyz: M, xyzToLms: M1, lmsToLab: M2 } = program.oklab);
   [M2Inverse, M1Inverse, MInverse] = [inverse(M2), inverse(M1), inverse(M)];
   High1252 = String.fromCharCode(...program.windows1252);
@@ -46,6 +47,10 @@ export const linearOf = (channel) => linear[channel];
 // { entryBytes, blockHeaderBytes, huesPerBlock, colorCount, tableStartOffset, tableEndOffset,
 //   nameOffset, nameBytes, highestHueId, lowestTableValue, highestTableValue }
 export const hueLayout = () => layout;
+// { name, tableStart, tableEnd, colors, stored, nameBytes, blockHeader, tail, olderTableStart,
+//   olderTableEnd, olderColor, olderBlockHeader }: "name", "table_start", ...; colour i's field is colorField(i).
+export const fieldNames = () => F;
+export const colorField = (i) => F.colors + "/" + i;
 
 // ---- OKLab, from the same matrices and in the same order of operations as the program ----
 
@@ -325,15 +330,17 @@ function nameRoundTrips(bytes) {
   const end = bytes.indexOf(0) < 0 ? 20 : bytes.indexOf(0);
   return bytes.slice(0, end).every(defined1252) && bytes.slice(end).every((byte) => byte === 0);
 }
-// A field or a file's part by name, as the JSON format and `hues` name them ("name",
-// "table_start", "table_end", "colors/0" ... "colors/31", "block_header", "tail"), also from
-// the names a merge's page gave before ("start", "end", "colour-N", "header"); null for any other.
+// A field or a file's part by name, as the JSON format and `hues` name them (fieldNames), also
+// from the names a merge's page gave before; null for any other.
 export function fieldNamed(name) {
-  const older = { start: "table_start", end: "table_end", header: "block_header" };
+  const older = { [F.olderTableStart]: F.tableStart, [F.olderTableEnd]: F.tableEnd, [F.olderBlockHeader]: F.blockHeader };
   const plain = older[name] ?? name;
-  if (["name", "table_start", "table_end", "block_header", "tail"].includes(plain)) return plain;
-  const color = /^(?:colors\/|colour-)(0|[1-9]\d?)$/.exec(name);
-  return color && +color[1] < 32 ? "colors/" + color[1] : null;
+  if ([F.name, F.tableStart, F.tableEnd, F.blockHeader, F.tail].includes(plain)) return plain;
+  for (const prefix of [F.colors + "/", F.olderColor]) {
+    const digits = name.startsWith(prefix) ? name.slice(prefix.length) : "";
+    if (/^(0|[1-9]\d?)$/.test(digits) && +digits < 32) return colorField(+digits);
+  }
+  return null;
 }
 export const bytesHex = (bytes) => Array.from(bytes, hex2).join("");
 export const sameBytes = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
@@ -460,14 +467,14 @@ export function withShiftedRamp(hue, colour, shiftText, darkText, lightText) {
 
 // A hue's object as `hues list --format json` writes it (block headers aside).
 export function hueObject(id, hue) {
-  const object = { id, name: nameText(hue.bytes) };
-  if (!nameRoundTrips(hue.bytes)) object.name_bytes = bytesHex(hue.bytes);
+  const object = { id, [F.name]: nameText(hue.bytes) };
+  if (!nameRoundTrips(hue.bytes)) object[F.nameBytes] = bytesHex(hue.bytes);
   const signed = (value) => (value << 16) >> 16;
-  object.table_start = signed(hue.values[0]);
-  object.table_end = signed(hue.values[1]);
+  object[F.tableStart] = signed(hue.values[0]);
+  object[F.tableEnd] = signed(hue.values[1]);
   const stored = Array.from(hue.values.subarray(2));
-  object.colors = stored.map((value) => rgbText[value & 0x7fff]);
-  object.stored = stored;
+  object[F.colors] = stored.map((value) => rgbText[value & 0x7fff]);
+  object[F.stored] = stored;
   return object;
 }
 
@@ -492,16 +499,17 @@ export function withPastedJson(hue, text) {
 export function withHueObject(hue, object, what) {
   const fail = (field, why) => { throw new EditError(what + "'s " + field + " " + why); };
   let next = { ...hue, values: hue.values.slice() };
-  if ("name_bytes" in object) {
-    if (!/^[0-9a-fA-F]{40}$/.test(object.name_bytes)) fail("name_bytes", "must be 40 hexadecimal digits");
-    const bytes = Uint8Array.from(object.name_bytes.match(/../g), (pair) => parseInt(pair, 16));
+  if (F.nameBytes in object) {
+    const hex = object[F.nameBytes];
+    if (!/^[0-9a-fA-F]{40}$/.test(hex)) fail(F.nameBytes, "must be 40 hexadecimal digits");
+    const bytes = Uint8Array.from(hex.match(/../g), (pair) => parseInt(pair, 16));
     next = { ...next, bytes, name: printable(nameText(bytes)) };
   }
-  if ("name" in object && (!("name_bytes" in object) || nameText(next.bytes) !== object.name)) {
-    if (typeof object.name !== "string") fail("name", "must be a string");
-    next = withName(next, object.name).hue;
+  if (F.name in object && (!(F.nameBytes in object) || nameText(next.bytes) !== object[F.name])) {
+    if (typeof object[F.name] !== "string") fail(F.name, "must be a string");
+    next = withName(next, object[F.name]).hue;
   }
-  for (const [field, at] of [["table_start", 0], ["table_end", 1]]) {
+  for (const [field, at] of [[F.tableStart, 0], [F.tableEnd, 1]]) {
     if (!(field in object)) continue;
     const value = object[field];
     const { lowestTableValue: lowest, highestTableValue: highest } = layout;
@@ -511,12 +519,12 @@ export function withHueObject(hue, object, what) {
   const list = (field, valid) => {
     const items = object[field];
     if (!Array.isArray(items) || items.length !== 32 || !items.every(valid)) {
-      fail(field, "must be an array of 32 " + (field === "colors" ? "colours #RRGGBB" : "values 0 to 65535"));
+      fail(field, "must be an array of 32 " + (field === F.colors ? "colours #RRGGBB" : "values 0 to 65535"));
     }
     return items;
   };
-  const colors = "colors" in object ? list("colors", (c) => typeof c === "string" && parseColor(c)) : null;
-  const stored = "stored" in object ? list("stored", (v) => Number.isInteger(v) && v >= 0 && v <= 65535) : null;
+  const colors = F.colors in object ? list(F.colors, (c) => typeof c === "string" && parseColor(c)) : null;
+  const stored = F.stored in object ? list(F.stored, (v) => Number.isInteger(v) && v >= 0 && v <= 65535) : null;
   let note;
   if (colors) {
     const chosen = colors.map(parseColor);
@@ -535,15 +543,13 @@ export function withHueObject(hue, object, what) {
 // fields that changed, so that it leaves every other field of the file as it finds it.
 export function patchOf(id, before, after) {
   const full = hueObject(id, after), patch = { id };
-  if (!sameBytes(before.bytes, after.bytes)) {
-    if ("name_bytes" in full) patch.name_bytes = full.name_bytes;
-    else patch.name = full.name;
-  }
-  if (before.values[0] !== after.values[0]) patch.table_start = full.table_start;
-  if (before.values[1] !== after.values[1]) patch.table_end = full.table_end;
+  const copy = (key) => { patch[key] = full[key]; };
+  if (!sameBytes(before.bytes, after.bytes)) copy(F.nameBytes in full ? F.nameBytes : F.name);
+  if (before.values[0] !== after.values[0]) copy(F.tableStart);
+  if (before.values[1] !== after.values[1]) copy(F.tableEnd);
   if (!sameBytes(before.values.subarray(2), after.values.subarray(2))) {
-    patch.colors = full.colors;
-    patch.stored = full.stored;
+    copy(F.colors);
+    copy(F.stored);
   }
   return patch;
 }

@@ -110,7 +110,7 @@ foreach(format text-never text html)
   endif()
   string(SHA256 shown "${out}")
   set(expected_text "52db5325f7b992e59661f6c9a50f397debf762053408c234bcfa21138efdbd56")
-  set(expected_html "2cc423e16edb354d5d4b67eeec59b66cf5f777471bcadb0339367887df39c41a")
+  set(expected_html "3fac9080d072f0905350bc04706156b0b945acc589cb598741acf278ca32a120")
   set(expected "${expected_text}")
   if(format STREQUAL "html")
     set(expected "${expected_html}")
@@ -130,8 +130,8 @@ execute_process(COMMAND ${EMULATOR} "${MAKE_SAMPLE}" "${WORK_DIR}/every-byte.mul
 set(listings
   "list,--format,json" 0 e19340fbb2841332f271155b8edcd51ac530b4b1f0fa49c2de681f425e5740e2
   "export,csv" 0 be9e737f4afb3e9659bab39b7a6233648c759bda0dcfdf28a83c6ae77eeff469
-  "export,html" 0 4be88e1301a47d4886b360894b458f6043fa7675aa754b2786ddf9ee561dd8ad
-  "diff,hues.mul,every-byte.mul,--format,html" 1 d5e4f76a311c44072dc688e2c1e7122cdfb10e121c98647d8294071a14ae08fc
+  "export,html" 0 412376af678e6d8ba5330d6364aebec9750a536edf710599872aecf69b4c32b9
+  "diff,hues.mul,every-byte.mul,--format,html" 1 b71b97635cd5cba4b4cd6171c57908b4d1c3d32b8b49c431c36815aa7917477b
   "similar,--within,0.1" 1 885504f12a35135f1184dec5f10b278ec4abbff06fc595179b7c95e350fcb240
   "similar,--within,0.05,--vision,deuteranomaly:60,--format,json" 1 c4d37fbf16720d24a6ec20685f4f3ae648e427da7b7fd15630ed0b3bf406873c
   "nearest,#FF8800,-n,20,--vision,tritanomaly:35,--format,json" 0 89c4c7841e2fef381b324f26f2d405d6f8f4dd831bb53ed921cef1e440c66565
