@@ -11,16 +11,20 @@ namespace {
 
 // The name and the words of the fields that are not colours, by their kind.
 struct FieldTexts {
-    const char* name;
-    const char* words;
+    std::string_view name;
+    std::string_view words;
 };
 constexpr std::array<FieldTexts, 3> NamedFields{
     {{"name", "name"}, {"table_start", "table start"}, {"table_end", "table end"}}};
 
 }  // namespace
 
+std::string_view ScalarFieldName(HueField::Kind kind) {
+    return NamedFields[kind].name;
+}
+
 std::string FieldName(HueField field) {
-    if (field.kind != HueField::Color) return NamedFields[field.kind].name;
+    if (field.kind != HueField::Color) return std::string(NamedFields[field.kind].name);
     return std::string(ColorsName).append("/").append(std::to_string(field.color));
 }
 
@@ -47,7 +51,7 @@ std::optional<HueField> FieldNamed(std::string_view name) {
 }
 
 std::string FieldWords(HueField field) {
-    if (field.kind != HueField::Color) return NamedFields[field.kind].words;
+    if (field.kind != HueField::Color) return std::string(NamedFields[field.kind].words);
     return "colour " + std::to_string(field.color);
 }
 

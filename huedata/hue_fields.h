@@ -50,6 +50,8 @@ constexpr std::size_t FieldSize(HueField field) {
 // The field's name wherever a program reads or writes one, as the JSON format names it:
 // "name", "table_start", "table_end", "colors/0" ... "colors/31".
 std::string FieldName(HueField field);
+// The same of a field that is not a colour (Name, TableStart, TableEnd), made no string of.
+std::string_view ScalarFieldName(HueField::Kind kind);
 
 // The field a name says: the JSON format's, or the names a merge's page gave before ("start",
 // "end", "colour-N"); nothing for any other.

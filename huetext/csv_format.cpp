@@ -2,6 +2,8 @@
 
 #include "huetext/text_builder.h"
 
+#include "huedata/hue_fields.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -29,7 +31,9 @@ namespace {
 // Rows of hues, each name written by `name`.
 template <typename WriteName>
 void HueRows(std::span<const HueView> hues, TextBuilder& text, WriteName name) {
-    text << "id,name,table_start,table_end";
+    text << "id," << huedata::ScalarFieldName(huedata::HueField::Name) << ','
+         << huedata::ScalarFieldName(huedata::HueField::TableStart) << ','
+         << huedata::ScalarFieldName(huedata::HueField::TableEnd);
     for (int i = 0; i < 32; ++i) text << ",color" << i;
     text << "\r\n";
     for (const HueView& hue : hues) {

@@ -23,6 +23,16 @@ namespace huetext {
 
 namespace {
 
+using huedata::HueField;
+
+// TableStart or TableEnd, where `name` is the field table's name of one.
+std::optional<HueField::Kind> TableFieldNamed(std::string_view name) {
+    for (const HueField::Kind kind : {HueField::TableStart, HueField::TableEnd}) {
+        if (name == huedata::ScalarFieldName(kind)) return kind;
+    }
+    return std::nullopt;
+}
+
 using json = nlohmann::json;
 using huedata::Color15;
 using huedata::Rgb24;
@@ -88,12 +98,13 @@ public:
         }
         nameBytes_ = bytes;
     }
-    void Table(const char* field, std::int64_t value) {
+    // `which`: TableStart or TableEnd.
+    void Table(huedata::HueField::Kind which, std::int64_t value) {
         if (value < huedata::LowestTableValue || value > huedata::HighestTableValue) {
-            Fail(field,
+            Fail(std::string(huedata::ScalarFieldName(which)),
                  "must be from " + huedata::TableRangeText() + ", not " + std::to_string(value));
         }
-        (std::string_view(field) == "table_start" ? change_.tableStart : change_.tableEnd) =
+        (which == huedata::HueField::TableStart ? change_.tableStart : change_.tableEnd) =
             static_cast<std::int16_t>(value);
     }
     void Color(std::size_t index, std::string_view text) {
@@ -105,7 +116,7 @@ public:
     }
     void Stored(std::size_t index, std::int64_t value) {
         if (value < 0 || value > 65535) {
-            Fail("stored/" + std::to_string(index),
+            Fail(std::string(huedata::StoredName) + "/" + std::to_string(index),
                  "must be from 0 to 65535, not " + std::to_string(value));
         }
         stored_[index] = static_cast<Color15>(static_cast<std::uint16_t>(value));
@@ -274,25 +285,26 @@ ReadHue ReadJsonHue(const json& object, const Place& place, bool strict, Inexact
     reader.Id(Integer(reader, "id", *id));
     for (const auto& [key, value] : object.items()) {
         if (key == "id") continue;
-        if (key == "name") {
+        if (key == huedata::ScalarFieldName(HueField::Name)) {
             reader.Name(String(reader, key, value));
-        } else if (key == "name_bytes") {
+        } else if (key == huedata::NameBytesName) {
             reader.NameBytes(String(reader, key, value));
-        } else if (key == "table_start" || key == "table_end") {
-            reader.Table(key == "table_start" ? "table_start" : "table_end",
-                         Integer(reader, key, value));
-        } else if (key == "block_header") {
+        } else if (const auto table = TableFieldNamed(key)) {
+            reader.Table(*table, Integer(reader, key, value));
+        } else if (key == huedata::BlockHeaderName) {
             reader.BlockHeader(Integer(reader, key, value));
-        } else if (key == "colors") {
+        } else if (key == huedata::ColorsName) {
             const auto& items = ArrayOf32(reader, key, value);
             for (std::size_t i = 0; i < items.size(); ++i) {
                 reader.Color(i, String(reader, HueReader::ColorField(i), items[i]));
             }
             reader.HasColors();
-        } else if (key == "stored") {
+        } else if (key == huedata::StoredName) {
             const auto& items = ArrayOf32(reader, key, value);
             for (std::size_t i = 0; i < items.size(); ++i) {
-                reader.Stored(i, Integer(reader, "stored/" + std::to_string(i), items[i]));
+                reader.Stored(
+                    i, Integer(reader, std::string(huedata::StoredName) + "/" + std::to_string(i),
+                               items[i]));
             }
             reader.HasStored();
         } else {
@@ -385,8 +397,9 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact, std::vecto
     for (std::size_t i = 0; i < header.size(); ++i) {
         const std::string& column = header[i];
         const bool color = ColorColumn(column).has_value();
-        const bool known = color || column == "id" || column == "name" || column == "table_start" ||
-                           column == "table_end";
+        const bool known = color || column == "id" ||
+                           column == huedata::ScalarFieldName(HueField::Name) ||
+                           TableFieldNamed(column).has_value();
         if (!known) {
             Fault(headerPlace, std::nullopt, column,
                   "is not a column of a hue: id, name, table_start, table_end, color0 to color31");
@@ -419,13 +432,13 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact, std::vecto
         for (std::size_t i = 0; i < header.size(); ++i) {
             const std::string& column = header[i];
             const std::string value(Unguarded(row.fields[i]));
-            if (column == "name") {
+            if (column == huedata::ScalarFieldName(HueField::Name)) {
                 reader.Name(value);
                 if (value != row.fields[i]) reader.NameAsWritten(row.fields[i]);
             }
-            if (column == "table_start")
-                reader.Table("table_start", CsvInteger(reader, column, value));
-            if (column == "table_end") reader.Table("table_end", CsvInteger(reader, column, value));
+            if (const auto table = TableFieldNamed(column)) {
+                reader.Table(*table, CsvInteger(reader, column, value));
+            }
             if (const auto index = ColorColumn(column)) reader.Color(*index, value);
         }
         if (colorColumns != 0) reader.HasColors();

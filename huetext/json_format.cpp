@@ -2,6 +2,7 @@
 
 #include "huetext/text_builder.h"
 
+#include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 
 #include <nlohmann/json.hpp>
@@ -43,6 +44,29 @@ char* WriteLiteral(char* out, const char (&literal)[N]) {
     return std::copy_n(literal, N - 1, out);
 }
 
+char* WriteText(char* out, std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// A hue object's keys as the field table names them, each with its quotes and colon and the
+// comma before it: ,"name":
+struct HueKeys {
+    std::string blockHeader, name, nameBytes, tableStart, tableEnd, colors, stored;
+};
+
+const HueKeys& Keys() {
+    const auto key = [](std::string_view name) { return ",\"" + std::string(name) + "\":"; };
+    using huedata::HueField;
+    static const HueKeys keys{key(huedata::BlockHeaderName),
+                              key(huedata::ScalarFieldName(HueField::Name)),
+                              key(huedata::NameBytesName),
+                              key(huedata::ScalarFieldName(HueField::TableStart)),
+                              key(huedata::ScalarFieldName(HueField::TableEnd)),
+                              key(huedata::ColorsName),
+                              key(huedata::StoredName)};
+    return keys;
+}
+
 // A table value, -32,768 to 32,767, in decimal.
 char* WriteSignedDecimal(char* out, std::int16_t value) {
     if (value < 0) *out++ = '-';
@@ -54,12 +78,12 @@ char* WriteSignedDecimal(char* out, std::int16_t value) {
 void AppendHueObject(TextBuilder& text, const HueView& hue) {
     constexpr std::size_t MostPerColor = 10 + 6;  // "#RRGGBB", and 65535,
     constexpr std::size_t MostOfTheRest = 200;    // the keys, the brackets, numbers, name_bytes
+    const HueKeys& keys = Keys();
     char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
                              huedata::HueRecord{}.Colors.size() * MostPerColor);
     out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
     if (hue.blockHeader) {
-        out = fmt::format_to(WriteLiteral(out, R"(,"block_header":)"), FMT_COMPILE("{}"),
-                             *hue.blockHeader);
+        out = fmt::format_to(WriteText(out, keys.blockHeader), FMT_COMPILE("{}"), *hue.blockHeader);
     }
     if (hue.record == nullptr) {  // a block's header alone, in a patch
         *out++ = '}';
@@ -67,18 +91,20 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
         return;
     }
     const huedata::HueRecord& record = *hue.record;
-    out = WriteJsonString(WriteLiteral(out, R"(,"name":)"), hue.name);
+    out = WriteJsonString(WriteText(out, keys.name), hue.name);
     // Only where the name alone would not give its bytes back, so the text stays lossless.
     if (!huedata::HueNameRoundTrips(record.Name)) {
-        out = WriteLiteral(out, R"(,"name_bytes":")");
+        out = WriteText(out, keys.nameBytes);
+        *out++ = '"';
         for (const unsigned char byte : record.Name) {
             out = std::copy_n(huedata::HexOfByte[byte].data(), 2, out);
         }
         *out++ = '"';
     }
-    out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_start":)"), record.TableStart);
-    out = WriteSignedDecimal(WriteLiteral(out, R"(,"table_end":)"), record.TableEnd);
-    out = WriteLiteral(out, R"(,"colors":[)");
+    out = WriteSignedDecimal(WriteText(out, keys.tableStart), record.TableStart);
+    out = WriteSignedDecimal(WriteText(out, keys.tableEnd), record.TableEnd);
+    out = WriteText(out, keys.colors);
+    *out++ = '[';
     // Each item ends in a comma; the last one gives way to the closing bracket.
     for (const huedata::Color15 value : record.Colors) {
         out[0] = '"';
@@ -87,7 +113,9 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
         out[9] = ',';
         out += 10;
     }
-    out = WriteLiteral(out - 1, R"(],"stored":[)");
+    *(out - 1) = ']';
+    out = WriteText(out, keys.stored);
+    *out++ = '[';
     for (const huedata::Color15 value : record.Colors) {
         out = WriteSmallDecimal(out, static_cast<std::uint16_t>(value));
         *out++ = ',';
