@@ -9,6 +9,12 @@
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"
 
+#include "huecheck/check_report.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
 #include <algorithm>
 
 namespace cli {
@@ -140,6 +146,88 @@ int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::st
         return failOn && finding.level >= *failOn;
     });
     return failed ? 1 : Success;
+}
+
+namespace {
+
+struct CheckOptions {
+    std::vector<std::string> ids, select, ignore;
+    std::string failOn = "warning";
+    std::string format = "text";
+    std::optional<std::string> config, pathName;
+    bool noConfig = false, fix = false, unsafeFixes = false, dryRun = false, listRules = false,
+         noBackup = false;
+};
+
+int RunCheck(const CheckOptions& options, const Run& run) {
+    if (options.listRules) {
+        huecheck::RulesText(run.out);
+        return Success;
+    }
+    return CheckHueFile(
+        {.file = PathOf(run.file),
+         .ids = options.ids,
+         .select = options.select,
+         .ignore = options.ignore,
+         .failOn = options.failOn,
+         .format = options.format,
+         .config = options.config ? std::optional(PathOf(*options.config)) : std::nullopt,
+         .noConfig = options.noConfig,
+         .pathName = options.pathName,
+         .fix = options.fix,
+         .unsafeFixes = options.unsafeFixes,
+         .dryRun = options.dryRun,
+         .keepBackup = !options.noBackup,
+         .style = StyleFor(run)},
+        run.out, run.err);
+}
+
+}  // namespace
+
+Command CheckCommand() {
+    return {
+        "check",
+        "Check the hue file against rules that make it fit to ship; exit status 1 on a finding "
+        "at --fail-on or above",
+        [](CLI::App* check) {
+            auto options = std::make_shared<CheckOptions>();
+            check->add_option("IDS", options->ids, "Hue identifiers: N or A-B (default: all)");
+            check->add_option("--select", options->select,
+                              "Only these rules, RULE,RULE,... (instead of the config's)");
+            check->add_option("--ignore", options->ignore, "Not these rules, RULE,RULE,...");
+            check
+                ->add_option("--fail-on", options->failOn,
+                             "Exit status 1 on a finding at this level or above")
+                ->check(CLI::IsMember({"error", "warning", "info"}))
+                ->capture_default_str();
+            check
+                ->add_option("--format", options->format,
+                             "text, json, sarif (SARIF 2.1.0) or github (workflow commands)")
+                ->check(CLI::IsMember({"text", "json", "sarif", "github"}))
+                ->capture_default_str();
+            auto* config = check->add_option(
+                "--config", options->config,
+                "Use this config, not the .hues-check found beside the file or above it");
+            check->add_flag("--no-config", options->noConfig, "Use no config")->excludes(config);
+            auto* fix = check->add_flag("--fix", options->fix,
+                                        "Apply the safe fixes of the findings, in place");
+            check
+                ->add_flag("--unsafe-fixes", options->unsafeFixes,
+                           "With --fix: the unsafe fixes too (they change what a player sees)")
+                ->needs(fix);
+            check
+                ->add_flag("--dry-run", options->dryRun,
+                           "With --fix: write nothing, show what would change as diff does; "
+                           "exit status 1 if it would")
+                ->needs(fix);
+            check->add_option("-p,--path-name", options->pathName,
+                              "The file's name in the findings, and where its config is found "
+                              "(for a copy of it, as the commit hook checks)");
+            check->add_flag("--list-rules", options->listRules,
+                            "List the rules: id, default level, fix and what each finds");
+            AddBackup(check, options->noBackup);
+            return CommandRun([options](const Run& run) { return RunCheck(*options, run); });
+        }};
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/app.h"
+#include "cli/command.h"
 #include "huetext/text_format.h"
 
 #include <filesystem>
@@ -30,5 +31,8 @@ struct CheckRequest {
 // Checks `file` and writes the findings to `out`. Returns 1 where a finding is at or above
 // failOn, else 0; with fix and dryRun, 1 where the fixes would change the file.
 int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::string& err);
+
+// `check`: its options, and its run.
+Command CheckCommand();
 
 }  // namespace cli

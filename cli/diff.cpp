@@ -11,6 +11,10 @@
 #include "huedata/hue_fields.h"
 #include "huedata/hue_text.h"
 
+#include "server/edit_server.h"
+
+#include <CLI/CLI.hpp>
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -274,6 +278,68 @@ DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const st
         WriteText(first, second, difference, style, out);
     }
     return outcome;
+}
+
+namespace {
+
+struct DiffOptions {
+    std::string first, second;
+    std::string format = "text";
+    std::optional<std::string> output, pathName, sample;
+    bool web = false;
+    std::optional<std::uint16_t> port;
+    bool noBrowser = false;
+};
+
+int RunDiff(const DiffOptions& options, const Run& run) {
+    DiffRequest request{
+        .first = PathOf(options.first),
+        .second = PathOf(options.second),
+        .format = options.web ? "html" : options.format,
+        .style = StyleFor(run),
+        .output = options.output ? std::optional(PathOf(*options.output)) : std::nullopt,
+        .name = options.pathName,
+        .sample = SampleChosen(options.sample)};
+    if (options.web) {
+        server::ServeDiffPage(
+            {.page = ServedDiffPage(request),
+             .what = "the changes to " + (options.pathName ? *options.pathName : options.second),
+             .port = options.port,
+             .openBrowser = !options.noBrowser},
+            {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+        return Success;
+    }
+    const DiffOutcome diff = DiffHueFiles(request, run.out);
+    run.err += diff.note;
+    return diff.differ ? Differ : Success;
+}
+
+}  // namespace
+
+Command DiffCommand() {
+    return {"diff", "Show what differs between two hue files; exit status 1 if anything does",
+            [](CLI::App* diff) {
+                auto options = std::make_shared<DiffOptions>();
+                diff->add_option("A", options->first, "The first hue file")->required();
+                diff->add_option("B", options->second, "The second hue file")->required();
+                diff->add_option("--format", options->format,
+                                 "text, csv, json (a patch for build --base A), or html: a page "
+                                 "of every changed hue before and after")
+                    ->check(CLI::IsMember({"text", "json", "csv", "html"}))
+                    ->capture_default_str();
+                diff->add_option("-o,--output", options->output,
+                                 "Write to this file (atomically) instead of standard output");
+                diff->add_flag("--web", options->web,
+                               "Show the page in your browser, served on 127.0.0.1 until its "
+                               "Done (git difftool --tool=hues)");
+                diff->add_option("-p,--path-name", options->pathName,
+                                 "The file's name in the page's title (git's $MERGED)");
+                AddSampleOption(diff, options->sample, "html and --web: a");
+                diff->add_option("--port", options->port, "With --web: serve on this port");
+                diff->add_flag("--no-browser", options->noBrowser,
+                               "With --web: print the page's address, but open no browser");
+                return CommandRun([options](const Run& run) { return RunDiff(*options, run); });
+            }};
 }
 
 }  // namespace cli

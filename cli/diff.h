@@ -3,6 +3,7 @@
 // `build --base` lays over the first file (JSON).
 #pragma once
 
+#include "cli/command.h"
 #include "huetext/text_builder.h"
 #include "huetext/text_format.h"
 #include "page/sample_picture.h"
@@ -51,5 +52,8 @@ struct DiffSide {
 // The same for bytes at hand (what an edit would make, say).
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
                          huetext::TextStyle style, huetext::TextBuilder& out);
+
+// `diff`: its options, and its run.
+Command DiffCommand();
 
 }  // namespace cli

@@ -12,6 +12,7 @@
 #include "huetext/hue_view.h"
 #include "huetext/ids.h"
 #include "huetext/output_file.h"
+#include "server/edit_server.h"
 
 #include "huecolour/oklab.h"
 #include "huecolour/shifted_ramp.h"
@@ -19,9 +20,12 @@
 #include "huedata/hue_text.h"
 #include "huedata/safe_write.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <memory>
 #include <stdexcept>
 
 namespace cli {
@@ -426,6 +430,211 @@ int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& er
     });
     err += Report("hue " + std::to_string(request.id), request.file, outcome);
     return Success;
+}
+
+namespace {
+
+// How build, apply and set read their sources, and a run that writes nothing.
+struct ReadingOptions {
+    std::vector<std::string> sources;
+    bool strict = false;
+    bool dryRun = false;
+    std::string encoding = "detect";
+};
+
+void AddReadingOptions(CLI::App* command, ReadingOptions& reading) {
+    AddStrict(command, reading.strict);
+    command
+        ->add_option("--encoding", reading.encoding,
+                     "How text without a byte-order mark is read: detect (UTF-8, else "
+                     "Windows-1252 with a warning), utf-8 or windows-1252")
+        ->check(CLI::IsMember({"detect", "utf-8", "windows-1252"}))
+        ->capture_default_str();
+    command->add_flag("--dry-run", reading.dryRun,
+                      "Write nothing: show what would change as diff does; exit status 1 if "
+                      "anything would");
+}
+
+SourceReading ReadingChosen(const ReadingOptions& reading, const Run& run) {
+    return {.sources = reading.sources,
+            .encoding = reading.encoding == "utf-8"          ? huetext::SourceEncoding::Utf8
+                        : reading.encoding == "windows-1252" ? huetext::SourceEncoding::Windows1252
+                                                             : huetext::SourceEncoding::Detect,
+            .strict = reading.strict,
+            .dryRun = reading.dryRun,
+            .style = StyleFor(run)};
+}
+
+constexpr const char* Sources =
+    "JSON (as list --format json writes), CSV (as list --format csv writes), or ASE, ACO "
+    "or KPL palettes (as export writes them) files; - is standard input";
+
+struct BuildOptions {
+    ReadingOptions reading;
+    std::string output;
+    std::optional<std::string> base;
+    std::size_t least = 0;
+};
+
+CommandRun AddBuildOptions(CLI::App* build) {
+    auto options = std::make_shared<BuildOptions>();
+    build->add_option("SOURCE", options->reading.sources, Sources)->required();
+    build->add_option("-o,--output", options->output, "The hue file to write (atomically)")
+        ->required();
+    build->add_option("--base", options->base,
+                      "Start from this hue file's bytes; sources change only the fields "
+                      "they name");
+    build->add_option("--count", options->least, "Hold at least N hues")
+        ->check(CLI::Range(0, 32768));
+    AddReadingOptions(build, options->reading);
+    return [options](const Run& run) {
+        return BuildHueFile(
+            {.reading = ReadingChosen(options->reading, run),
+             .output = PathOf(options->output),
+             .base = options->base ? std::optional(PathOf(*options->base)) : std::nullopt,
+             .count = options->least},
+            run.env, run.out, run.err);
+    };
+}
+
+struct ApplyOptions {
+    ReadingOptions reading;
+    bool noBackup = false;
+};
+
+CommandRun AddApplyOptions(CLI::App* apply) {
+    auto options = std::make_shared<ApplyOptions>();
+    apply->add_option("SOURCE", options->reading.sources, Sources)->required();
+    AddReadingOptions(apply, options->reading);
+    AddBackup(apply, options->noBackup);
+    return [options](const Run& run) {
+        return ApplyToHueFile({.reading = ReadingChosen(options->reading, run),
+                               .file = PathOf(run.file),
+                               .keepBackup = !options->noBackup},
+                              run.env, run.out, run.err);
+    };
+}
+
+struct SetOptions {
+    int id = 0;
+    std::optional<std::string> name;
+    std::vector<std::string> table;
+    std::optional<std::string> colors, gradient, picture, palette, ramp, shift, range, region;
+    std::optional<int> copyOf;
+    bool dryRun = false, strict = false, noBackup = false;
+};
+
+CommandRun AddSetOptions(CLI::App* set) {
+    auto options = std::make_shared<SetOptions>();
+    set->add_option("ID", options->id, "The hue to change, 0 to " + HighestIdText())
+        ->required()
+        ->check(CLI::Range(0, huedata::HighestHueId));
+    set->add_option("--name", options->name, "The name (at most 20 bytes in Windows-1252)");
+    set->add_option("--table", options->table, "Table start and end, " + huedata::TableRangeText())
+        ->expected(2);
+    auto* colors =
+        set->add_option("--colors", options->colors, "All 32 colours: #RRGGBB,#RRGGBB,...");
+    auto* gradient = set->add_option("--gradient", options->gradient,
+                                     "2 to 32 colours, #RRGGBB,#RRGGBB,...: 32 colours from stop "
+                                     "to stop in OKLab")
+                         ->excludes(colors);
+    auto* picture = set->add_option("--from-picture", options->picture,
+                                    "A ramp of 32 colours, dark to light, from a PNG, JPEG, GIF "
+                                    "or BMP picture")
+                        ->excludes(colors)
+                        ->excludes(gradient);
+    auto* palette = set->add_option("--from", options->palette,
+                                    "32 colours from a palette (ASE, ACO, KPL, GPL, JASC or RIFF "
+                                    "PAL, Paint.NET TXT, hex): all of it, or its group "
+                                    "PALETTE#GROUP; 2 to 31 colours are the stops of a gradient")
+                        ->excludes(colors)
+                        ->excludes(gradient)
+                        ->excludes(picture);
+    auto* ramp = set->add_option("--ramp", options->ramp,
+                                 "One colour, #RRGGBB: 32 shades of it, dark to light in OKLab, "
+                                 "the hue turned toward yellow as they lighten and toward blue as "
+                                 "they darken")
+                     ->excludes(colors)
+                     ->excludes(gradient)
+                     ->excludes(picture)
+                     ->excludes(palette);
+    set->add_option("--shift", options->shift,
+                    "With --ramp: how far the hue turns at the ends, 0 to 90 degrees (20)")
+        ->needs(ramp);
+    set->add_option("--range", options->range,
+                    "With --ramp: the OKLab lightness of colours 0 and 31, DARK,LIGHT "
+                    "(0.10,0.95), widened to take the colour in")
+        ->needs(ramp);
+    set->add_option("--region", options->region,
+                    "Of the picture, only this rectangle: X,Y,WIDTH,HEIGHT in pixels")
+        ->needs(picture);
+    set->add_option("--copy-of", options->copyOf,
+                    "Start from this hue of the file; the other options change it")
+        ->check(CLI::Range(0, huedata::HighestHueId));
+    set->add_flag("--dry-run", options->dryRun,
+                  "Write nothing: show what would change as diff does; exit status 1 if it would");
+    AddStrict(set, options->strict);
+    AddBackup(set, options->noBackup);
+    return [options](const Run& run) {
+        const SetOptions& o = *options;
+        return SetHue({.file = PathOf(run.file),
+                       .id = o.id,
+                       .name = o.name,
+                       .table = o.table,
+                       .colors = o.colors,
+                       .gradient = o.gradient,
+                       .copyOf = o.copyOf,
+                       .picture = o.picture ? std::optional(PathOf(*o.picture)) : std::nullopt,
+                       .region = o.region,
+                       .palette = o.palette,
+                       .ramp = o.ramp,
+                       .shift = o.shift,
+                       .range = o.range,
+                       .keepBackup = !o.noBackup,
+                       .strict = o.strict,
+                       .dryRun = o.dryRun,
+                       .style = StyleFor(run)},
+                      run.out, run.err);
+    };
+}
+
+struct EditorOptions {
+    std::optional<std::uint16_t> port;
+    bool noBrowser = false;
+    std::optional<std::string> sample;
+};
+
+CommandRun AddEditorOptions(CLI::App* edit) {
+    auto options = std::make_shared<EditorOptions>();
+    edit->add_option("--port", options->port,
+                     "Serve on this port (0: any free one); by default 48047, or the next free "
+                     "one");
+    edit->add_flag("--no-browser", options->noBrowser,
+                   "Print the page's address, but open no browser");
+    AddSampleOption(edit, options->sample, "A");
+    return [options](const Run& run) {
+        server::ServeHueEditor({.file = PathOf(run.file),
+                                .fileGiven = run.fileGiven,
+                                .port = options->port,
+                                .openBrowser = !options->noBrowser,
+                                .sample = SampleChosen(options->sample)},
+                               {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+        return int{Success};
+    };
+}
+
+}  // namespace
+
+std::vector<Command> EditCommands() {
+    return {
+        {"build", "Make a hue file from hues as text", AddBuildOptions},
+        {"apply", "Change the hue file in place with hues as text, as build --base would",
+         AddApplyOptions},
+        {"set", "Change one hue of the hue file in place", AddSetOptions},
+        {"edit",
+         "Edit the hue file in your browser: a page served on 127.0.0.1 that saves into the file",
+         AddEditorOptions},
+    };
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/app.h"
+#include "cli/command.h"
 #include "huetext/hue_source.h"
 #include "huetext/text_format.h"
 
@@ -75,5 +76,8 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
 // Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
 // the exit status: with dryRun, 1 where the hue would change.
 int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& err);
+
+// build, apply, set and edit (the editor in the browser): their options, and their runs.
+std::vector<Command> EditCommands();
 
 }  // namespace cli

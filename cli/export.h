@@ -2,6 +2,7 @@
 // standard output or atomically to a file.
 #pragma once
 
+#include "cli/command.h"
 #include "huetext/hue_view.h"
 #include "huetext/text_builder.h"
 #include "page/sample_picture.h"
@@ -26,5 +27,8 @@ void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::H
 // never over the hue file.
 void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
                      const std::function<void(huetext::TextBuilder&)>& write);
+
+// `export`: its options, and its run.
+Command ExportCommand();
 
 }  // namespace cli

@@ -5,6 +5,10 @@
 
 #include "huedata/hue_file.h"
 
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -300,6 +304,30 @@ std::string SetUpGit(const GitSetupRequest& request, const Environment& environm
     if (!request.global) said += RemoveHook(git);
     if (said.empty()) said = "nothing of hues's was set up here\n";
     return said;
+}
+
+Command GitSetupCommand() {
+    return {"git-setup",
+            "Teach git hue files here: diff through the JSON listing, hues merge as merge driver "
+            "and merge tool",
+            [](CLI::App* setup) {
+                auto request = std::make_shared<GitSetupRequest>();
+                setup->add_option("PATTERN", request->patterns,
+                                  "Files that are hue files, as in .gitattributes (default "
+                                  "hues.mul)");
+                setup->add_flag("--global", request->global,
+                                "For all your repositories: your git configuration and "
+                                "attributes");
+                setup->add_flag("--undo", request->undo, "Take away exactly what git-setup added");
+                setup->add_flag("--check", request->check,
+                                "A pre-commit hook too: hues check on each hue file as staged, a "
+                                "finding at error refusing the commit (a hook already there "
+                                "runs first)");
+                return CommandRun([request](const Run& run) {
+                    run.out << SetUpGit(*request, run.env);
+                    return int{Success};
+                });
+            }};
 }
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/app.h"
+#include "cli/command.h"
 
 #include <string>
 #include <vector>
@@ -23,5 +24,8 @@ struct GitSetupRequest {
 // Returns what it set or took away, for standard output. Throws HuesError outside a
 // repository without `global`, or when git cannot be run.
 std::string SetUpGit(const GitSetupRequest& request, const Environment& environment);
+
+// `git-setup`: its options, and its run.
+Command GitSetupCommand();
 
 }  // namespace cli

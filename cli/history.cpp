@@ -6,6 +6,12 @@
 
 #include "huedata/hue_text.h"
 
+#include "huetext/ids.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -99,6 +105,63 @@ void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         }
         out << "  " << name << '\n';
     }
+}
+
+namespace {
+
+struct HistoryOptions {
+    bool log = false;  // else blame
+    std::vector<std::string> ids;
+    std::optional<std::string> rev;
+    std::optional<std::size_t> most;
+    std::string format = "text";
+};
+
+// The file as named on the command line, read through git.
+int RunHistory(const HistoryOptions& options, const Run& run) {
+    const HistoryAsked asked{.file = run.file,
+                             .ids = huetext::ParseIds(options.ids),
+                             .rev = options.rev,
+                             .most = options.most,
+                             .format = options.format,
+                             .style = StyleFor(run)};
+    if (options.log) {
+        LogHues(asked, run.out);
+    } else {
+        BlameHues(asked, run.out);
+    }
+    return Success;
+}
+
+CommandRun AddHistoryOptions(CLI::App* command, bool log) {
+    auto options = std::make_shared<HistoryOptions>();
+    options->log = log;
+    if (log) {
+        command->add_option("IDS", options->ids, "Hue identifiers: N or A-B")->required();
+        command->add_option("-n", options->most, "At most N entries")->check(CLI::PositiveNumber);
+    } else {
+        command->add_option("IDS", options->ids, "Hue identifiers: N or A-B (default: all)");
+    }
+    command->add_option("--rev", options->rev,
+                        "Start at this revision (by default HEAD, and the working file's change "
+                        "first)");
+    command->add_option("--format", options->format, "Output format: text or json")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->capture_default_str();
+    return [options](const Run& run) { return RunHistory(*options, run); };
+}
+
+}  // namespace
+
+std::vector<Command> HistoryCommands() {
+    return {
+        {"log",
+         "The commits that changed these hues of the file, newest first, each with what changed "
+         "(the file in a git repository)",
+         [](CLI::App* log) { return AddHistoryOptions(log, true); }},
+        {"blame", "The commit that last changed each hue of the file, or those given",
+         [](CLI::App* blame) { return AddHistoryOptions(blame, false); }},
+    };
 }
 
 }  // namespace cli

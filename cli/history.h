@@ -3,6 +3,7 @@
 // gives each hue the commit that last changed it.
 #pragma once
 
+#include "cli/command.h"
 #include "huetext/text_builder.h"
 #include "huetext/text_format.h"
 
@@ -24,5 +25,8 @@ struct HistoryAsked {
 
 void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out);
 void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out);
+
+// `log` and `blame`: their options, and their runs.
+std::vector<Command> HistoryCommands();
 
 }  // namespace cli

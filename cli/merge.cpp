@@ -11,6 +11,10 @@
 #include "huedata/hue_merge.h"
 #include "huedata/hue_text.h"
 
+#include "server/edit_server.h"
+
+#include <CLI/CLI.hpp>
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -118,6 +122,79 @@ MergeReport MergeFiles(const MergeRequest& request) {
         "(hues git-setup sets it up)\n",
         name, conflicts);
     return report;
+}
+
+namespace {
+
+struct MergeOptions {
+    std::string base, ours, theirs;
+    std::optional<std::string> output, prefer, pathName;
+    bool resolve = false;
+    std::optional<std::uint16_t> port;
+    bool noBrowser = false;
+};
+
+int RunMerge(const MergeOptions& options, const Run& run) {
+    const MergeReport merged = MergeFiles(
+        {.base = PathOf(options.base),
+         .ours = PathOf(options.ours),
+         .theirs = PathOf(options.theirs),
+         .output = options.output ? std::optional(PathOf(*options.output)) : std::nullopt,
+         .prefer = options.prefer ? options.prefer : run.env.mergePrefer,
+         .name = options.pathName,
+         .resolving = options.resolve});
+    run.err += merged.err;
+    if (!options.resolve || merged.conflicts.empty()) return merged.status;
+    // What is left, resolved by eye: the page saves into the merged file, and a save that
+    // leaves no conflict ends it.
+    run.env.tellNow(run.err.substr(0, run.err.size() - 1));
+    run.err.clear();
+    const std::size_t left =
+        server::ServeHueEditor({.file = merged.written,
+                                .fileGiven = true,
+                                .port = options.port,
+                                .openBrowser = !options.noBrowser,
+                                .conflicts = merged.conflicts},
+                               {.printAddress = run.env.printNow, .tell = run.env.tellNow});
+    const std::string file = huedata::PathText(merged.written);
+    if (left == 0) {
+        run.err = "hues: the merge of " + file + " is resolved\n";
+        return Success;
+    }
+    run.err = "hues: " + std::to_string(left) + (left == 1 ? " conflict" : " conflicts") +
+              " left in " + file + ", ours kept there\n";
+    return Unmerged;
+}
+
+}  // namespace
+
+Command MergeCommand() {
+    return {
+        "merge",
+        "Merge two changes of a hue file by hue and field, as git's merge driver; exit "
+        "status 1 if conflicts remain",
+        [](CLI::App* merge) {
+            auto options = std::make_shared<MergeOptions>();
+            merge->add_option("BASE", options->base, "The common base (empty: none)")->required();
+            merge->add_option("OURS", options->ours, "Our side, where the result goes")->required();
+            merge->add_option("THEIRS", options->theirs, "Their side")->required();
+            merge->add_option("-o,--output", options->output,
+                              "Write the result to this file instead of OURS");
+            merge
+                ->add_option("--prefer", options->prefer,
+                             "Settle every conflict with ours or theirs (also "
+                             "HUES_MERGE_PREFER)")
+                ->check(CLI::IsMember({"ours", "theirs"}));
+            merge->add_option("-p,--path-name", options->pathName,
+                              "The file's name in messages (git's %P)");
+            merge->add_flag("--resolve", options->resolve,
+                            "Resolve the conflicts by eye in your browser, as hues edit "
+                            "serves (git mergetool --tool=hues)");
+            merge->add_option("--port", options->port, "With --resolve: as hues edit --port");
+            merge->add_flag("--no-browser", options->noBrowser,
+                            "With --resolve: print the page's address, but open no browser");
+            return CommandRun([options](const Run& run) { return RunMerge(*options, run); });
+        }};
 }
 
 }  // namespace cli

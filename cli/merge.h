@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/app.h"
+#include "cli/command.h"
 
 #include <filesystem>
 #include <optional>
@@ -31,5 +32,8 @@ struct MergeReport {
 };
 
 MergeReport MergeFiles(const MergeRequest& request);
+
+// `merge`: its options, and its run.
+Command MergeCommand();
 
 }  // namespace cli

@@ -1,0 +1,169 @@
+#include "cli/listing.h"
+
+#include "cli/arguments.h"
+#include "cli/find.h"
+#include "huecolour/colour_search.h"
+#include "huetext/csv_format.h"
+#include "huetext/ids.h"
+#include "huetext/json_format.h"
+
+#include "huedata/hue_text.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace cli {
+
+namespace {
+
+enum class Listing { Show, List, Find, Nearest, Similar };
+
+struct ListingOptions {
+    Listing listing = Listing::List;
+    std::vector<std::string> ids;
+    std::string format = "text";
+    std::string text;   // find
+    std::string color;  // nearest
+    std::size_t count = 10;
+    std::string vision = "normal";
+    double within = huecolour::DefaultSimilarWithin;
+};
+
+void WriteHues(const std::string& format, std::span<const huetext::HueView> hues, bool full,
+               huetext::TextStyle style, huetext::TextBuilder& out) {
+    if (format == "json") return huetext::HuesJson(hues, out);
+    if (format == "csv") return huetext::HuesCsv(hues, out);
+    return full ? huetext::ShowText(hues, style, out) : huetext::ListText(hues, style, out);
+}
+
+void WriteMatches(const std::string& format, std::span<const huetext::NearMatch> matches,
+                  huetext::TextStyle style, huetext::TextBuilder& out) {
+    if (format == "json") return huetext::NearestJson(matches, out);
+    if (format == "csv") return huetext::NearestCsv(matches, out);
+    return huetext::NearestText(matches, style, out);
+}
+
+// A whole file's listing a part at a time as it is read. Held whole, the hues and their views
+// were most of a large listing's time: a fresh page touched for every 4 KB of them.
+void ListInParts(const ListingOptions& options, const Run& run) {
+    const huetext::TextStyle style = StyleFor(run);
+    std::size_t listed = 0;
+    huetext::HuesInParts(PathOf(run.file))
+        .ForEach([&](std::span<const huetext::HueView> views, std::size_t before) {
+            if (options.format == "json") {
+                huetext::HuesJsonPart(views, before, run.out);
+            } else {
+                huetext::ListText(views, style, run.out);
+            }
+            listed = before + views.size();
+        });
+    if (options.format == "json") huetext::HuesJsonEnd(listed, run.out);
+}
+
+int RunListing(const ListingOptions& options, const Run& run) {
+    const huetext::TextStyle style = StyleFor(run);
+    // Arguments are checked before the file is read, so that a typo is named as such.
+    const std::vector<int> ids = huetext::ParseIds(options.ids);
+    const std::optional<huedata::Rgb24> color =
+        options.listing == Listing::Nearest ? std::optional(huedata::ParseColor(options.color))
+                                            : std::nullopt;
+    const huecolour::Vision vision = ParseVision(options.vision);
+    if (options.listing == Listing::List && ids.empty() && options.format != "csv") {
+        ListInParts(options, run);
+        return Success;
+    }
+    huetext::HueFile file;
+    const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+    switch (options.listing) {
+        case Listing::Show:
+        case Listing::List:
+            WriteHues(options.format, hues, options.listing == Listing::Show, style, run.out);
+            return Success;
+        case Listing::Find: {
+            const auto found = FindHues(file, options.text);
+            WriteHues(options.format, found, false, style, run.out);
+            return found.empty() ? NothingFound : Success;
+        }
+        case Listing::Similar: {
+            const auto pairs =
+                huecolour::SimilarHues(huetext::ColoursOf(hues), options.within, vision);
+            if (options.format == "json") {
+                huetext::SimilarJson(pairs, run.out);
+            } else {
+                huetext::SimilarText(pairs, hues, run.out);
+            }
+            return pairs.empty() ? Success : SimilarFound;
+        }
+        case Listing::Nearest:
+            break;
+    }
+    const auto matches = huecolour::NearestHues(file.hues, *color, options.count, vision);
+    WriteMatches(options.format, huetext::MatchesIn(file, matches), style, run.out);
+    return Success;
+}
+
+// A listing's command: its options made as `add` adds them, read by its run.
+Command ListingCommand(const char* name, std::string description, Listing listing,
+                       std::function<void(CLI::App*, ListingOptions&)> add) {
+    return {name, std::move(description), [listing, add = std::move(add)](CLI::App* command) {
+                auto options = std::make_shared<ListingOptions>();
+                options->listing = listing;
+                add(command, *options);
+                return CommandRun([options](const Run& run) { return RunListing(*options, run); });
+            }};
+}
+
+}  // namespace
+
+std::vector<Command> ListingCommands() {
+    return {
+        ListingCommand("show", "Show the given hues in full, in the order given", Listing::Show,
+                       [](CLI::App* show, ListingOptions& options) {
+                           show->add_option(
+                                   "IDS", options.ids,
+                                   "Hue identifiers: N or A-B, each 0 to " + HighestIdText())
+                               ->required();
+                           AddFormatOption(show, options.format);
+                       }),
+        ListingCommand(
+            "list", "List every hue the file holds", Listing::List,
+            [](CLI::App* list, ListingOptions& options) { AddFormatOption(list, options.format); }),
+        ListingCommand(
+            "find", "List the hues whose name contains TEXT, ignoring case; exit status 1 if none",
+            Listing::Find,
+            [](CLI::App* find, ListingOptions& options) {
+                find->add_option("TEXT", options.text, "Text to look for in hue names")->required();
+                AddFormatOption(find, options.format);
+            }),
+        ListingCommand(
+            "nearest", "List the hues whose closest colour is nearest to COLOUR (deltaEOK)",
+            Listing::Nearest,
+            [](CLI::App* nearest, ListingOptions& options) {
+                nearest->add_option("COLOUR", options.color, "A colour as #RRGGBB or RRGGBB")
+                    ->required();
+                nearest->add_option("-n", options.count, "How many hues to list")
+                    ->check(CLI::PositiveNumber)
+                    ->capture_default_str();
+                AddVisionOption(nearest, options.vision);
+                AddFormatOption(nearest, options.format);
+            }),
+        ListingCommand(
+            "similar",
+            "List the pairs of hues whose colours, one by one, lie within D of each other "
+            "(deltaEOK); exit status 1 if any",
+            Listing::Similar,
+            [](CLI::App* similar, ListingOptions& options) {
+                similar->add_option("IDS", options.ids, "Hue identifiers: N or A-B (default: all)");
+                similar->add_option("--within", options.within, "The largest distance D")
+                    ->check(CLI::NonNegativeNumber)
+                    ->capture_default_str();
+                AddVisionOption(similar, options.vision);
+                similar->add_option("--format", options.format, "Output format: text or json")
+                    ->check(CLI::IsMember({"text", "json"}))
+                    ->capture_default_str();
+            }),
+    };
+}
+
+}  // namespace cli
