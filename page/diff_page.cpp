@@ -29,7 +29,7 @@ void AppendSide(huetext::TextBuilder& page, const std::optional<huedata::HueReco
                              tableStart = huedata::FieldName({HueField::TableStart}),
                              tableEnd = huedata::FieldName({HueField::TableEnd});
     page << "{\"" << name << "\":";
-    char* out = page.Reserve(18 * 3 * huedata::HueNameSize + 2);
+    char* out = page.Reserve(huedata::HueNameSize * 3 * 18 + 2);  // WriteScriptString's room
     page.Commit(WriteScriptString(out, huedata::HueNameUtf8Text(hue->Name)));
     page << ",\"" << tableStart << "\":" << hue->TableStart << ",\"" << tableEnd
          << "\":" << hue->TableEnd << ",\"" << huedata::StoredName << "\":[";

@@ -7,7 +7,7 @@ import { bytesHex, fieldNamed, fieldNames, nameText, printable, rgbText } from "
 import { change, onHueChanged, typing } from "./editor.js";
 import { clearExtras, fieldsOf, hues, putExtra } from "./store.js";
 import { onPictureChanged, paintColors, samplePicture } from "./table.js";
-import { $ } from "./dom.js";
+import { $ } from "./data.js";
 import { shownText } from "./vision.js";
 
 const sides = ["base", "ours", "theirs"];

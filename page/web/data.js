@@ -5,7 +5,10 @@
 // handed over by main.js: importing this changes no other module.
 import visionModel from "../../huecolour/colour_vision_machado_2009.json";
 
-const data = JSON.parse(document.getElementById("hue-data").textContent);
+// The page's elements by id: every part finds its own controls through this.
+export const $ = (id) => document.getElementById(id);
+
+const data = JSON.parse($("hue-data").textContent);
 
 export const PROGRAM = data.program;  // for useProgram
 export const VISION_MATRICES = visionModel.matrices;  // for useVisionMatrices

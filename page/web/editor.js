@@ -1,7 +1,7 @@
 // The hue editor: a panel beside the table that changes one hue at a time, every change undone
 // and redone in order back to the file as loaded, kept in the browser's storage so that neither
 // a closed tab nor a crash loses it, and leaving the page as a patch for `hues apply`.
-import { HUES, SERVED } from "./data.js";
+import { $, HUES, SERVED } from "./data.js";
 import {
   EditError, bytesHex, hueObject, jsonLines, patchOf, rgbText, withColor, withGradient, withName,
   withPastedJson, withTable,
@@ -14,7 +14,6 @@ import {
   copy, markEditingRow, onEditAsked, onPictureChanged, paintHue, positionOf, render, samplePicture, say,
   showChangedHue, showPosition,
 } from "./table.js";
-import { $ } from "./dom.js";
 import { findingText, findingsFailure, findingsOf, onFindingsChanged } from "./findings.js";
 import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 

@@ -4,7 +4,7 @@
 // edit: undone, listed and saved like any other.
 import { EditError, rampFromPixels, withRampColors } from "./hues.js";
 import { edit, tell } from "./editor.js";
-import { $ } from "./dom.js";
+import { $ } from "./data.js";
 
 let chooser, canvas;
 let picture = null;  // the chosen picture's ImageData

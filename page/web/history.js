@@ -6,7 +6,7 @@ import { EditError, withHueObject } from "./hues.js";
 import { shownText } from "./vision.js";
 import { change, onEditorShows } from "./editor.js";
 import { fieldsOf, hues } from "./store.js";
-import { $ } from "./dom.js";
+import { $ } from "./data.js";
 
 export function startHistory() {
   const section = $("history"), list = $("history-list"), status = $("history-status");

@@ -3,9 +3,8 @@
 // chosen colour vision sees them; Apply makes them the edited hue's colours, the stored values
 // `hues set --ramp` gives. An ordinary edit: undone, listed and saved like any other.
 import { parseColor, shiftedRamp, storedOfRgb, withShiftedRamp } from "./hues.js";
-import { RAMP } from "./data.js";
+import { $, RAMP } from "./data.js";
 import { edit } from "./editor.js";
-import { $ } from "./dom.js";
 import { shownText } from "./vision.js";
 
 let colour, shift, dark, light, preview;

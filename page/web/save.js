@@ -8,7 +8,7 @@ import { EditError, withHueObject } from "./hues.js";
 import { change, changesJson, keepUnder, reloadLeavingChanges, showChanges } from "./editor.js";
 import { becomeFile, changedCount, changedList, extraIds, fieldsOf, hues } from "./store.js";
 import { render } from "./table.js";
-import { $ } from "./dom.js";
+import { $ } from "./data.js";
 
 const RebaseKey = "hue-changes-to-rebase";
 // What another part of the page adds to a save (resolving a merge), handed to startSaving: more

@@ -2,13 +2,12 @@
 // and only the rows on screen are made, so that a file of 32,768 hues loads, filters and ranks
 // as quickly as one of 3,000. Without scripts the page shows the plain table in <noscript>
 // instead.
-import { SAMPLE, SERVED } from "./data.js";
+import { $, SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 import { findingsOf, findingsShown, onFindingsChanged } from "./findings.js";
 import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
 import { onVisionChanged, shownText } from "./vision.js";
-import { $ } from "./dom.js";
 
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
 const onlyGrey = $("only-grey");
