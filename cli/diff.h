@@ -37,12 +37,6 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out);
 // The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
 std::string ServedDiffPage(const DiffRequest& request);
 
-// The hue as `diff` writes it: its heading, a line a field that changed, and with colours its
-// strips; a hue only the first (second) holds is said to be `onlyFirst` (`onlySecond`).
-void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
-                        std::string_view onlySecond, huetext::TextStyle style,
-                        huetext::TextBuilder& out);
-
 // A hue file's bytes, with the name the output gives it.
 struct DiffSide {
     std::string name;

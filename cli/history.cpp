@@ -1,12 +1,11 @@
 #include "cli/history.h"
 
-#include "cli/diff.h"
 #include "huegit/hue_history.h"
+#include "huetext/diff_format.h"
 #include "huetext/hue_view.h"
+#include "huetext/ids.h"
 
 #include "huedata/hue_text.h"
-
-#include "huetext/ids.h"
 
 #include <CLI/CLI.hpp>
 
@@ -56,7 +55,7 @@ void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         };
         huedata::HueDifference hue{entry.hue, record(entry.before), record(entry.after), {}};
         hue.fields = huedata::DifferingFields(hue.first, hue.second);
-        WriteHueDifference(hue, "removed", "added", asked.style, out);
+        huetext::WriteHueDifference(hue, "removed", "added", asked.style, out);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "huetext/text_builder.h"
 
 #include "huedata/hue_fields.h"
+#include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 
 #include <nlohmann/json.hpp>
@@ -187,6 +188,42 @@ void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
 
 void SimilarJson(std::span<const huecolour::SimilarPair> pairs, TextBuilder& text) {
     WriteArray(pairs, AppendPairObject, text);
+}
+
+// The conflicts a merge left, for the page: each hue field by the JSON format's name, its values
+// as the page keeps them (a name's 20 bytes in hex, a table value or stored colour as a
+// number); a block's header ("block_header") as a number under its first hue; the bytes after
+// the last hue ("tail") by their count; null where a side has no such hue. Numbers, hex and
+// field names only: nothing a script must escape.
+std::string ConflictsJson(std::span<const huedata::MergeConflict> conflicts) {
+    using huedata::MergePart;
+    using json = nlohmann::json;  // its keys in order of name, as the page has had them
+    json list = json::array();
+    for (const huedata::MergeConflict& conflict : conflicts) {
+        const bool name =
+            conflict.part == MergePart::HueField && conflict.field.kind == huedata::HueField::Name;
+        const auto value = [&](const std::optional<std::vector<unsigned char>>& bytes) -> json {
+            if (!bytes) return nullptr;
+            if (conflict.part == MergePart::Tail) return bytes->size();
+            if (name) {
+                std::string hex;
+                for (const unsigned char byte : *bytes)
+                    hex.append(huedata::HexOfByte[byte].data(), 2);
+                return hex;
+            }
+            return huedata::LittleEndianValue(*bytes);
+        };
+        const bool header = conflict.part == MergePart::BlockHeader;
+        list.push_back(
+            {{"hue", header ? conflict.hue * huedata::HuesPerBlock : conflict.hue},
+             {"field", conflict.part == MergePart::HueField ? huedata::FieldName(conflict.field)
+                       : header                             ? std::string(huedata::BlockHeaderName)
+                                                            : std::string(huedata::TailName)},
+             {"base", value(conflict.base)},
+             {"ours", value(conflict.ours)},
+             {"theirs", value(conflict.theirs)}});
+    }
+    return list.dump();
 }
 
 }  // namespace huetext

@@ -5,6 +5,8 @@
 
 #include "huetext/hue_view.h"
 
+#include "huedata/hue_merge.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,5 +32,9 @@ void NearestJson(std::span<const NearMatch> matches, TextBuilder& out);
 
 // [{"a", "b", "largest"}]
 void SimilarJson(std::span<const huecolour::SimilarPair> pairs, TextBuilder& out);
+
+// The conflicts a merge left, for the page to resolve: [{"hue", "field", "base", "ours",
+// "theirs"}], each field by the field table's name.
+std::string ConflictsJson(std::span<const huedata::MergeConflict> conflicts);
 
 }  // namespace huetext

@@ -6,6 +6,7 @@
 #include "huetext/hue_apply.h"
 #include "huetext/hue_source.h"
 #include "huetext/hue_view.h"
+#include "huetext/json_format.h"
 #include "huetext/text_builder.h"
 #include "page/html_export.h"
 #include "server/request_gate.h"
@@ -28,41 +29,6 @@ namespace server {
 namespace {
 
 using json = nlohmann::json;
-
-// The conflicts a merge left, for the page: each hue field by the JSON format's name, its values
-// as the page keeps them (a name's 20 bytes in hex, a table value or stored colour as a
-// number); a block's header ("block_header") as a number under its first hue; the bytes after
-// the last hue ("tail") by their count; null where a side has no such hue. Numbers, hex and
-// field names only: nothing a script must escape.
-std::string ConflictsJson(const std::vector<huedata::MergeConflict>& conflicts) {
-    using huedata::MergePart;
-    json list = json::array();
-    for (const huedata::MergeConflict& conflict : conflicts) {
-        const bool name =
-            conflict.part == MergePart::HueField && conflict.field.kind == huedata::HueField::Name;
-        const auto value = [&](const std::optional<std::vector<unsigned char>>& bytes) -> json {
-            if (!bytes) return nullptr;
-            if (conflict.part == MergePart::Tail) return bytes->size();
-            if (name) {
-                std::string hex;
-                for (const unsigned char byte : *bytes)
-                    hex.append(huedata::HexOfByte[byte].data(), 2);
-                return hex;
-            }
-            return huedata::LittleEndianValue(*bytes);
-        };
-        const bool header = conflict.part == MergePart::BlockHeader;
-        list.push_back(
-            {{"hue", header ? conflict.hue * huedata::HuesPerBlock : conflict.hue},
-             {"field", conflict.part == MergePart::HueField ? huedata::FieldName(conflict.field)
-                       : header                             ? std::string(huedata::BlockHeaderName)
-                                                            : std::string(huedata::TailName)},
-             {"base", value(conflict.base)},
-             {"ours", value(conflict.ours)},
-             {"theirs", value(conflict.theirs)}});
-    }
-    return list.dump();
-}
 
 // The file's bytes, read once for both the page and its stamp, so that the stamp a save names
 // is the stamp of exactly what the page showed.
@@ -138,7 +104,7 @@ EditorResponse EditorService::Page() {
         const page::ServedPage served{
             page::StampOfBytes(read.bytes),
             page::StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
-            conflicts_.empty() ? std::string() : ConflictsJson(conflicts_),
+            conflicts_.empty() ? std::string() : huetext::ConflictsJson(conflicts_),
             huegit::TrackedByGit(file_)};
         huetext::TextBuilder page([&](std::string_view piece) { body.append(piece); });
         const std::vector<huetext::HueView> views = huetext::AllViews(read.hues);
