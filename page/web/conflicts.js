@@ -5,10 +5,9 @@
 // set by hand; Save with none left ends the merge.
 import { bytesHex, fieldNamed, fieldNames, nameText, printable, rgbText } from "./hues.js";
 import { change, onHueChanged, typing } from "./editor.js";
-import { clearExtras, fieldsOf, hues, putExtra } from "./store.js";
-import { onPictureChanged, paintColors, samplePicture } from "./table.js";
+import { clearExtras, fieldsOf, hues, onPictureChanged, putExtra, samplePicture, shownText } from "./store.js";
+import { paintColors } from "./table.js";
 import { $ } from "./data.js";
-import { shownText } from "./vision.js";
 
 const sides = ["base", "ours", "theirs"];
 const sideNames = { base: "Base", ours: "Ours", theirs: "Theirs" };

@@ -145,7 +145,7 @@ function paintItem(item) {
   item.querySelectorAll("canvas").forEach((canvas, i) => {
     const side = item.sides[i === 0 && item.sides[0] ? 0 : 1];
     canvas.hidden = false;
-    paintPicture(canvas, picture, side[F.stored], false);
+    paintPicture(canvas, picture, side[F.stored].map((value) => rgbText[value & 0x7fff]), false);
   });
 }
 function usePicture(pixels) {

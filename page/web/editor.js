@@ -7,15 +7,14 @@ import {
   withPastedJson, withTable,
 } from "./hues.js";
 import {
-  bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, editingHue, extraIds,
-  extraOf, fieldsOf, hues, isChanged, keptChanges, loadedFieldsOf, markEditing, redoChange, undoChange,
+  bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, chosenVision, editingHue, extraIds,
+  extraOf, fieldsOf, hues, isChanged, keptChanges, loadedFieldsOf, markEditing, onPictureChanged, onVisionChanged,
+  redoChange, samplePicture, shownText, undoChange,
 } from "./store.js";
 import {
-  copy, markEditingRow, onEditAsked, onPictureChanged, paintHue, positionOf, render, samplePicture, say,
-  showChangedHue, showPosition,
+  copy, markEditingRow, onEditAsked, paintHue, positionOf, render, say, showChangedHue, showPosition,
 } from "./table.js";
 import { findingText, findingsFailure, findingsOf, onFindingsChanged } from "./findings.js";
-import { chosenVision, onVisionChanged, shownText } from "./vision.js";
 
 const { ids, placeOfId } = hues;
 const editor = $("editor"), editName = $("edit-name"), editStart = $("edit-start");

@@ -3,9 +3,8 @@
 // strip as it was after it, and a button that makes the hue that again: an ordinary edit,
 // counted, undone with Ctrl+Z and saved with Save.
 import { EditError, withHueObject } from "./hues.js";
-import { shownText } from "./vision.js";
 import { change, onEditorShows } from "./editor.js";
-import { fieldsOf, hues } from "./store.js";
+import { fieldsOf, hues, shownText } from "./store.js";
 import { $ } from "./data.js";
 
 export function startHistory() {

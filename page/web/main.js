@@ -8,6 +8,7 @@ import { startFromPicture } from "./from_picture.js";
 import { startHistory } from "./history.js";
 import { startRamp } from "./ramp.js";
 import { startSaving } from "./save.js";
+import { chooseVision, chosenVision } from "./store.js";
 import { startTable } from "./table.js";
 import { useProgram } from "./hues.js";
 import { startVision, useVisionMatrices } from "./vision.js";
@@ -15,7 +16,7 @@ import { startVision, useVisionMatrices } from "./vision.js";
 // What the arithmetic takes from the program, before anything is made.
 useProgram(PROGRAM);
 useVisionMatrices(VISION_MATRICES);
-startVision();
+startVision(chosenVision, chooseVision);
 startTable();
 startEditor();
 startFromPicture();

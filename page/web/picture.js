@@ -1,12 +1,10 @@
 // A hue on a picture, for every page that shows one: each pixel's level (its red >> 3) picks
 // that colour of the hue; alpha stays, and with `greyOnly` a pixel that is not grey keeps its
 // own colour. And a picture read from a data: URL or a chosen file, as its pixels.
-import { shownText } from "./vision.js";
-
-// The picture `pixels` (ImageData) in 32 stored colours as the chosen vision sees them, onto
-// `canvas`.
-export function paintPicture(canvas, pixels, stored, greyOnly) {
-  const list = Array.from(stored, (value) => parseInt(shownText(value).slice(1), 16));
+// The picture `pixels` (ImageData) in 32 colours, "#RRGGBB" each (as the chosen vision sees a
+// hue's), onto `canvas`.
+export function paintPicture(canvas, pixels, colours, greyOnly) {
+  const list = Array.from(colours, (colour) => parseInt(colour.slice(1), 16));
   const out = new ImageData(pixels.width, pixels.height), from = pixels.data, to = out.data;
   for (let i = 0; i < from.length; i += 4) {
     const r = from[i], g = from[i + 1], b = from[i + 2], a = from[i + 3];

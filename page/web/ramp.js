@@ -5,7 +5,7 @@
 import { parseColor, shiftedRamp, storedOfRgb, withShiftedRamp } from "./hues.js";
 import { $, RAMP } from "./data.js";
 import { edit } from "./editor.js";
-import { shownText } from "./vision.js";
+import { shownText } from "./store.js";
 
 let colour, shift, dark, light, preview;
 

@@ -1,10 +1,12 @@
-// The page's hues and every change made to them, in one place: the hues as the file gave them
+// The page's state in one place: the colour vision its colours are shown as, the picture its hues
+// are painted on, and the hues and every change made to them: the hues as the file gave them
 // and as changed, those changed from the file as loaded, the changes in order for undo and redo,
 // the fields a patch carries beside the hues' own (a block's header chosen in a merge), and the
 // hue in the editor. The other modules read and change them through these functions alone, and
 // hear of each changed hue through onFieldsChanged.
 import { HUES } from "./data.js";
 import { hueOf, loadHues, putHue, sameHue } from "./hues.js";
+import { NormalVision, seenTexts } from "./vision.js";
 
 // Read by every module (ids, names, values); its fields are written here alone.
 export const hues = loadHues(HUES);
@@ -81,3 +83,30 @@ export const clearExtras = () => extras.clear();
 
 export const editingHue = () => editing;
 export function markEditing(hue) { editing = hue; }
+
+// ---- What the hues are shown as ----
+
+let vision = NormalVision, shown = seenTexts(NormalVision);
+const visionListeners = [];
+export const chosenVision = () => vision;
+// The colour a stored value is shown in, as the chosen vision sees it.
+export const shownText = (value) => shown[value & 0x7fff];
+// `listener()` once the page shows another vision.
+export const onVisionChanged = (listener) => visionListeners.push(listener);
+export function chooseVision(next) {
+  vision = next;
+  shown = seenTexts(next);
+  for (const listener of visionListeners) listener();
+}
+
+// The picture every hue is painted on ({ width, height, data }), or null; and what else shows
+// it (the table, the editor, a merge's conflicts), told when it or the way it is painted changes.
+let sample = null;
+const pictureListeners = [];
+export const samplePicture = () => sample;
+export const onPictureChanged = (listener) => pictureListeners.push(listener);
+export const tellPictureChanged = () => { for (const listener of pictureListeners) listener(); };
+export function useSamplePicture(pixels) {
+  sample = pixels;
+  tellPictureChanged();
+}

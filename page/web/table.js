@@ -6,8 +6,10 @@ import { $, SAMPLE, SERVED } from "./data.js";
 import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 import { findingsOf, findingsShown, onFindingsChanged } from "./findings.js";
-import { editingHue, hues, isChanged, onFieldsChanged } from "./store.js";
-import { onVisionChanged, shownText } from "./vision.js";
+import {
+  editingHue, hues, isChanged, onFieldsChanged, onPictureChanged, onVisionChanged, samplePicture, shownText,
+  tellPictureChanged, useSamplePicture,
+} from "./store.js";
 
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
 const onlyGrey = $("only-grey");
@@ -146,6 +148,7 @@ function rowHtml(hue, position) {
   }
   html += "</div><td>" + (ranking ? ranking.distances[hue].toFixed(4) : "");
   html += "<td>";
+  const sample = samplePicture();
   if (sample) {
     html += '<canvas width="' + sample.width + '" height="' + sample.height +
       '" aria-label="The picture in hue ' + ids[hue] + '"></canvas>';
@@ -175,7 +178,7 @@ export function render(anew) {
   body.innerHTML = html;
   if (focused && $(focused)) $(focused).querySelector(which).focus({ preventScroll: true });
   markTarget();
-  if (sample) for (const row of body.rows) paint(row);
+  if (samplePicture()) for (const row of body.rows) paint(row);
 }
 
 // The rows again after a hue changed: the order anew where the filter keeps changed hues alone.
@@ -302,9 +305,6 @@ body.addEventListener("keydown", (event) => {
 // ---- A hue on a picture: each pixel's level (its red >> 3) picks that colour of the hue;
 // alpha stays, and with "Only grey pixels" a pixel that is not grey keeps its own colour ----
 
-let sample = null;
-// The picture every hue is painted on: { width, height, data }, or null.
-export const samplePicture = () => sample;
 function paint(row) {
   const canvas = row.cells[6].firstChild;
   if (canvas) paintHue(canvas, hueOfRow(row));
@@ -312,45 +312,39 @@ function paint(row) {
 export function paintHue(canvas, hue) {
   paintColors(canvas, Array.from({ length: 32 }, (_, i) => colorOf(hue, i)));
 }
-// The picture in 32 stored colours.
+// The picture in 32 stored colours, as the chosen vision sees them.
 export function paintColors(canvas, stored) {
-  paintPicture(canvas, sample, stored, onlyGrey.checked);
+  paintPicture(canvas, samplePicture(), Array.from(stored, shownText), onlyGrey.checked);
 }
-// What else shows the picture (the editor, a merge's conflicts), told when it or the way it is
-// painted changes; and what opens a hue's Edit button.
-const pictureChanged = [], editAsked = [];
-export const onPictureChanged = (listener) => pictureChanged.push(listener);
+// What opens a hue's Edit button.
+const editAsked = [];
 export const onEditAsked = (listener) => editAsked.push(listener);
 function useSample(pixels) {
-  sample = pixels;
   // A row is as tall as its picture is shown: at most 128 x 64, never stretched.
   const scale = Math.min(1, 128 / pixels.width, 64 / pixels.height);
   rowHeight = Math.max(22, Math.ceil(pixels.height * scale) + 2);
   table.style.setProperty("--row", rowHeight + "px");
   table.classList.add("sampled");
-  render(true);
-  for (const listener of pictureChanged) listener();
+  useSamplePicture(pixels);
 }
-// Another vision: the rows, and all else that shows a picture, shown anew.
+// The rows shown anew whenever the picture or the way it is painted changes.
+onPictureChanged(() => render(true));
+// Another vision: the swatches made outside the table (they carry their stored value), the rows
+// and all else that shows a picture, shown anew.
 onVisionChanged(() => {
-  render(true);
-  for (const listener of pictureChanged) listener();
+  for (const swatch of document.querySelectorAll("[data-stored]")) swatch.style.background = shownText(+swatch.dataset.stored);
+  tellPictureChanged();
 });
-onlyGrey.addEventListener("change", () => {
-  if (sample) render(true);
-  for (const listener of pictureChanged) listener();
-});
+onlyGrey.addEventListener("change", tellPictureChanged);
 onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
 onlyFindings.addEventListener("change", () => { rebuildOrder(); toTop(); });
 $("only-findings-label").hidden = !findingsShown();
 onFindingsChanged(() => rebuildOrder());
 function dropSample() {
-  sample = null;
   rowHeight = 22;
   table.style.removeProperty("--row");
   table.classList.remove("sampled");
-  render(true);
-  for (const listener of pictureChanged) listener();
+  useSamplePicture(null);
 }
 
 // ---- A picture chosen in the page is kept in the browser's storage for this file (the page's

@@ -1,7 +1,7 @@
 // Colours as a player with anomalous colour vision sees them: the model of Machado, Oliveira and
-// Fernandes (2009), as `hues nearest --vision` measures them; and the page's choice of vision,
-// kept in the browser, with which every swatch, strip and painted picture is shown. The model
-// needs no page: the tests import it in Node.
+// Fernandes (2009), as `hues nearest --vision` measures them; and the controls of the page's
+// choice of vision, kept in the browser (the store holds the choice, with which every swatch,
+// strip and painted picture is shown). The model needs no page: the tests import it in Node.
 import { linearOf, rgbHex, rgbText, srgbChannel, widened } from "./hues.js";
 
 // The matrices per kind and tabulated severity (0, 10, ..., 100), given before the first colour
@@ -34,17 +34,9 @@ export function seenTexts(vision) {
     rgbHex(seenColor([widened[v >> 10], widened[(v >> 5) & 31], widened[v & 31]], vision)));
 }
 
-// ---- The page's choice ----
+// ---- The controls of the page's choice, which the store keeps ----
 
 const Kept = "hues-vision";
-let chosen = NormalVision, shown = rgbText;
-const listeners = [];
-
-// The colour a stored value is shown in, as the chosen vision sees it.
-export const shownText = (value) => shown[value & 0x7fff];
-export const chosenVision = () => chosen;
-// `listener()` once the page shows another vision.
-export const onVisionChanged = (listener) => listeners.push(listener);
 
 function keptVision() {
   try {
@@ -55,29 +47,25 @@ function keptVision() {
   return NormalVision;
 }
 
-function choose(vision) {
-  chosen = vision;
-  shown = seenTexts(vision);
-  try { localStorage.setItem(Kept, JSON.stringify(vision)); } catch { /* kept for this visit only */ }
-  // Swatches made outside the table carry their stored value, and are shown anew here.
-  for (const swatch of document.querySelectorAll("[data-stored]")) swatch.style.background = shownText(+swatch.dataset.stored);
-  for (const listener of listeners) listener();
-}
-
-// The vision controls, set to the vision kept from before.
-export function startVision() {
+// The vision controls, set to the vision kept from before; `chosen()` the vision shown now, and
+// `choose(vision)` shows another (store.js).
+export function startVision(chosen, choose) {
   const kind = document.getElementById("vision"), severity = document.getElementById("vision-severity");
+  const pick = (vision) => {
+    try { localStorage.setItem(Kept, JSON.stringify(vision)); } catch { /* kept for this visit only */ }
+    choose(vision);
+  };
   const kept = keptVision();
   kind.value = kept.kind;
   severity.value = kept.severity;
-  if (kept !== NormalVision) choose(kept);
+  if (kept !== NormalVision) pick(kept);
   const changed = () => {
     const level = Math.round(Number(severity.value));
     if (!(level >= 0 && level <= 100)) return;
     if (level + "" !== severity.value) severity.value = level;
-    if (kind.value !== chosen.kind || level !== chosen.severity) choose({ kind: kind.value, severity: level });
+    if (kind.value !== chosen().kind || level !== chosen().severity) pick({ kind: kind.value, severity: level });
   };
   kind.addEventListener("change", changed);
   severity.addEventListener("input", changed);
-  severity.addEventListener("change", () => { severity.value = chosen.severity; });
+  severity.addEventListener("change", () => { severity.value = chosen().severity; });
 }
