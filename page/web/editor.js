@@ -1,14 +1,14 @@
 // The hue editor: a panel beside the table that changes one hue at a time, every change undone
 // and redone in order back to the file as loaded, kept in the browser's storage so that neither
 // a closed tab nor a crash loses it, and leaving the page as a patch for `hues apply`.
-import { $, HUES, SERVED } from "./data.js";
+import { $ } from "./data.js";
 import {
   EditError, bytesHex, hueObject, jsonLines, patchOf, rgbText, withColor, withGradient, withName,
   withPastedJson, withTable,
 } from "./hues.js";
 import {
   bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, chosenVision, editingHue, extraIds,
-  extraOf, fieldsOf, hues, isChanged, keptChanges, loadedFieldsOf, markEditing, onPictureChanged, onVisionChanged,
+  extraOf, fieldsOf, hues, isChanged, keptChanges, keptKey, loadedFieldsOf, markEditing, onPictureChanged, onVisionChanged,
   redoChange, samplePicture, shownText, undoChange,
 } from "./store.js";
 import {
@@ -97,12 +97,10 @@ $("copy-changes").addEventListener("click", () => copy(changesJson()));
 
 // ---- Kept in the browser for these hues (HUES.key), and back when the page opens again ----
 
-// A served page's hues are those of the file's bytes it names in its stamp.
-let storageKey = "hue-changes:" + (SERVED ? SERVED.stamp : HUES.key);
-// After a save the hues are those of the file as saved: what is kept is kept under its stamp.
-export function keepUnder(stamp) {
-  localStorage.removeItem(storageKey);
-  storageKey = "hue-changes:" + stamp;
+// After a save the hues are those of the file as saved, kept under its stamp (keptKey): what was
+// kept under `previous` goes there.
+export function keepAnew(previous) {
+  localStorage.removeItem(previous);
   keep();
 }
 const fieldsText = (fields) => [fields.name, bytesHex(fields.bytes), Array.from(fields.values)];
@@ -117,8 +115,8 @@ function keep() {
   const entries = (list) => list.map(({ hue, before, after }) => [ids[hue], fieldsText(before), fieldsText(after)]);
   const { done, undone } = keptChanges();
   try {
-    if (done.length + undone.length === 0) localStorage.removeItem(storageKey);
-    else localStorage.setItem(storageKey, JSON.stringify({ done: entries(done), undone: entries(undone) }));
+    if (done.length + undone.length === 0) localStorage.removeItem(keptKey());
+    else localStorage.setItem(keptKey(), JSON.stringify({ done: entries(done), undone: entries(undone) }));
   } catch {
     say("This browser would not keep your changes: download them before you leave the page");
   }
@@ -126,7 +124,7 @@ function keep() {
 function restore() {
   let kept = null;
   try {
-    kept = JSON.parse(localStorage.getItem(storageKey));
+    kept = JSON.parse(localStorage.getItem(keptKey()));
     const entries = (list) => list.map(([id, before, after]) => {
       if (!placeOfId.has(id)) throw new Error("no hue " + id);
       return { hue: placeOfId.get(id), before: keptFields(before), after: keptFields(after) };
@@ -145,7 +143,7 @@ function restore() {
 let reloading = false;  // on purpose, with the changes kept: no need to ask
 // Loads the page again without asking, the changes taken along elsewhere (a save's rebase).
 export function reloadLeavingChanges() {
-  localStorage.removeItem(storageKey);
+  localStorage.removeItem(keptKey());
   reloading = true;
   location.reload();
 }

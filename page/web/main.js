@@ -23,6 +23,6 @@ startFromPicture();
 startRamp();
 // A merge's conflicts first: what resolving adds to a save is handed to the save.
 const resolving = MERGE ? startResolving(MERGE) : {};
-if (SERVED) startSaving(SERVED, resolving);
+if (SERVED) startSaving(resolving);
 if (SERVED) askFindings();
 if (SERVED?.history) startHistory();

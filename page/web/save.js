@@ -5,8 +5,8 @@
 
 import { askFindings } from "./findings.js";
 import { EditError, withHueObject } from "./hues.js";
-import { change, changesJson, keepUnder, reloadLeavingChanges, showChanges } from "./editor.js";
-import { becomeFile, changedCount, changedList, extraIds, fieldsOf, hues } from "./store.js";
+import { change, changesJson, keepAnew, reloadLeavingChanges, showChanges } from "./editor.js";
+import { becomeFile, changedCount, changedList, extraIds, fieldsOf, fileStamp, hues, keptKey } from "./store.js";
 import { render } from "./table.js";
 import { $ } from "./data.js";
 
@@ -17,7 +17,7 @@ const NoMore = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
 let hooks = NoMore;
 
 const saveButton = $("save"), saveStatus = $("save-status"), rebaseButton = $("save-rebase");
-let stamp = null, saving = false;
+let saving = false;
 
 function sayOfSave(text, refusal) {
   saveStatus.setAttribute("role", refusal ? "alert" : "status");
@@ -27,7 +27,7 @@ function sayOfSave(text, refusal) {
 // The answer of hues edit to the patch, or the words for none.
 async function sendChanges() {
   try {
-    const response = await fetch("/save" + location.search + "&stamp=" + stamp + hooks.query(), {
+    const response = await fetch("/save" + location.search + "&stamp=" + fileStamp() + hooks.query(), {
       method: "POST", headers: { "Content-Type": "application/json" }, body: changesJson() });
     return { ...(await response.json()), ok: response.ok, status: response.status };
   } catch {
@@ -51,9 +51,9 @@ async function save() {
     rebaseButton.hidden = !answer.conflict;
     return;
   }
-  stamp = answer.stamp;
-  becomeFile(sent);
-  keepUnder(stamp);
+  const keptBefore = keptKey();
+  becomeFile(sent, answer.stamp);
+  keepAnew(keptBefore);
   showChanges();
   render(true);
   rebaseButton.hidden = true;
@@ -107,9 +107,8 @@ function putChangesBack(waiting) {
             (refused.length ? "; not put back: " + refused.join("; ") : ""), refused.length > 0);
 }
 
-// `served`: the stamp of the file the page was made from; `more`: what a part adds to a save.
-export function startSaving(served, more = {}) {
-  stamp = served.stamp;
+// `more`: what a part adds to a save.
+export function startSaving(more = {}) {
   hooks = { ...NoMore, ...more };
   $("save-bar").hidden = false;
   saveButton.addEventListener("click", save);

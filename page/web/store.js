@@ -4,7 +4,7 @@
 // the fields a patch carries beside the hues' own (a block's header chosen in a merge), and the
 // hue in the editor. The other modules read and change them through these functions alone, and
 // hear of each changed hue through onFieldsChanged.
-import { HUES } from "./data.js";
+import { HUES, SERVED } from "./data.js";
 import { hueOf, loadHues, putHue, sameHue } from "./hues.js";
 import { NormalVision, seenTexts } from "./vision.js";
 
@@ -64,9 +64,18 @@ export function bringBackChanges(kept) {
   undone.push(...kept.undone);
 }
 
-// After a save: the hues as they were sent are now the file's; a hue changed while the save was
-// under way stays changed, and undo starts again from the file as saved once none is.
-export function becomeFile(sent) {
+// Whose hues these are: in a page `hues edit` serves, the stamp of the file's bytes as read or
+// last saved, which a save names; what the browser keeps of the changes is kept under it (under
+// the hues' own key in a page of a file).
+let stamp = SERVED ? SERVED.stamp : null;
+export const fileStamp = () => stamp;
+export const keptKey = () => "hue-changes:" + (stamp ?? HUES.key);
+
+// After a save: the hues as they were sent are now the file's, whose bytes have `savedStamp`; a
+// hue changed while the save was under way stays changed, and undo starts again from the file
+// as saved once none is.
+export function becomeFile(sent, savedStamp) {
+  stamp = savedStamp;
   for (const [hue, fields] of sent) loaded.set(hue, fields);
   for (const hue of [...changed]) if (sameHue(loaded.get(hue), hueOf(hues, hue))) changed.delete(hue);
   if (changed.size === 0) done.length = undone.length = 0;
