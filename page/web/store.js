@@ -93,6 +93,15 @@ export const clearExtras = () => extras.clear();
 export const editingHue = () => editing;
 export function markEditing(hue) { editing = hue; }
 
+// ---- What the table shows: the hues its filter keeps, in order, and their ranking ----
+
+let order = Int32Array.from({ length: hues.total }, (_, hue) => hue);
+let ranking = null;  // { hex, target, distances, best } while ordered by a colour
+export const shownOrder = () => order;
+export function putShownOrder(next) { order = next; }
+export const colourRanking = () => ranking;
+export function putColourRanking(next) { ranking = next; }
+
 // ---- What the hues are shown as ----
 
 let vision = NormalVision, shown = seenTexts(NormalVision);

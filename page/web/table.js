@@ -1,4 +1,4 @@
-// The table of hues, its filter and its ranking. The hues come as one compact block (HUES),
+// The table of hues, its filter and its colourRanking(). The hues come as one compact block (HUES),
 // and only the rows on screen are made, so that a file of 32,768 hues loads, filters and ranks
 // as quickly as one of 3,000. Without scripts the page shows the plain table in <noscript>
 // instead.
@@ -7,8 +7,8 @@ import { ValuesPerHue, oklab, rgbText, widened } from "./hues.js";
 import { paintPicture, pictureOf, readAsUrl } from "./picture.js";
 import { findingsOf, findingsShown, onFindingsChanged } from "./findings.js";
 import {
-  editingHue, hues, isChanged, onFieldsChanged, onPictureChanged, onVisionChanged, samplePicture, shownText,
-  tellPictureChanged, useSamplePicture,
+  colourRanking, editingHue, hues, isChanged, onFieldsChanged, onPictureChanged, onVisionChanged, putColourRanking,
+  putShownOrder, samplePicture, shownOrder, shownText, tellPictureChanged, useSamplePicture,
 } from "./store.js";
 
 const filter = $("filter"), color = $("colour"), colorText = $("colour-text");
@@ -29,10 +29,8 @@ const tableHex = (hue, which) => values[hue * ValuesPerHue + which].toString(16)
 
 // ---- What is shown: the filter, then the order ----
 
-let order = Int32Array.from({ length: total }, (_, hue) => hue);  // hues shown, in order
-// Where the hue stands in the order shown, or -1 when the filter leaves it out.
-export const positionOf = (hue) => order.indexOf(hue);
-let ranking = null;  // { hex, target, distances, best } while ordered by a colour
+// Where the hue stands in the order shown (the store's), or -1 when the filter leaves it out.
+export const positionOf = (hue) => shownOrder().indexOf(hue);
 
 export function say(text) { status.textContent = text; }
 export async function copy(text) {
@@ -50,14 +48,14 @@ export function rebuildOrder() {
   const wanted = filter.value.trim().toLowerCase();
   const shown = [];
   for (let hue = 0; hue < total; hue++) if (passesFilter(hue, wanted)) shown.push(hue);
-  if (ranking) {
-    const { distances } = ranking;
+  if (colourRanking()) {
+    const { distances } = colourRanking();
     shown.sort((x, y) => distances[x] - distances[y] || ids[x] - ids[y]);
   }
-  order = Int32Array.from(shown);
+  putShownOrder(Int32Array.from(shown));
   const narrowed = wanted || onlyChanged.checked || onlyFindings.checked;
   count.textContent = narrowed ? shown.length + " of " + total + " hues" : total + " hues";
-  table.setAttribute("aria-rowcount", order.length + 1);
+  table.setAttribute("aria-rowcount", shownOrder().length + 1);
   render(true);
 }
 
@@ -75,7 +73,7 @@ function labsOfValues() {
   return labOfValue;
 }
 
-// The distance from the OKLab point `target` to the hue's closest colour, into the ranking.
+// The distance from the OKLab point `target` to the hue's closest colour, into the colourRanking().
 function measure(hue, target, distances, best) {
   const labs = labsOfValues(), [L, A, B] = target;
   let nearest = Infinity, index = 0;
@@ -89,10 +87,11 @@ function measure(hue, target, distances, best) {
   best[hue] = index;
 }
 // A changed hue is found by its new name and measured again; it keeps its place until the next
-// filter or ranking.
+// filter or colourRanking().
 onFieldsChanged((hue) => {
   lowerNames[hue] = names[hue].toLowerCase();
-  if (ranking) measure(hue, ranking.target, ranking.distances, ranking.best);
+  const ranking = colourRanking();
+  if (ranking) measure(hue, colourRanking().target, colourRanking().distances, colourRanking().best);
 });
 
 function rank(hex) {
@@ -100,7 +99,7 @@ function rank(hex) {
   const target = oklab(n >> 16, (n >> 8) & 255, n & 255);
   const distances = new Float64Array(total), best = new Uint8Array(total);
   for (let hue = 0; hue < total; hue++) measure(hue, target, distances, best);
-  ranking = { hex, target, distances, best };
+  putColourRanking({ hex, target, distances, best });
   table.classList.add("ranked");
   colorText.value = hex;
   rebuildOrder();
@@ -108,7 +107,7 @@ function rank(hex) {
   say("Ordered by distance from " + hex);
 }
 function clearRanking() {
-  ranking = null;
+  putColourRanking(null);
   table.classList.remove("ranked");
   colorText.value = "";
   rebuildOrder();
@@ -142,6 +141,7 @@ function rowHtml(hue, position) {
     (changed ? '<span class="visually-hidden"> changed</span>' : "") + findingsMark(ids[hue]) +
     "<td>" + name + "<td>" + tableHex(hue, 0) + "<td>" + tableHex(hue, 1) +
     '<td><div class=strip style="background:linear-gradient(90deg' + stops + ')">';
+  const ranking = colourRanking();
   if (ranking) {
     const best = ranking.best[hue];
     html += '<i style="left:' + best * 100 / 32 + '%" title="Closest: colour ' + best + '"></i>';
@@ -160,7 +160,8 @@ function visibleRange() {
   const top = body.getBoundingClientRect().top;
   const from = Math.floor(-top / rowHeight) - Overscan;
   const to = Math.ceil((window.innerHeight - top) / rowHeight) + Overscan;
-  return [Math.max(0, Math.min(from, order.length)), Math.max(0, Math.min(to, order.length))];
+  const shown = shownOrder().length;
+  return [Math.max(0, Math.min(from, shown)), Math.max(0, Math.min(to, shown))];
 }
 
 export function render(anew) {
@@ -168,6 +169,7 @@ export function render(anew) {
   if (!anew && from === first && to === last) return;
   first = from;
   last = to;
+  const order = shownOrder();
   let html = "";
   for (let position = from; position < to; position++) html += rowHtml(order[position], position);
   body.style.paddingTop = from * rowHeight + "px";
@@ -246,11 +248,11 @@ function goToHash() {
   const match = /^#hue-(\d+)$/.exec(location.hash);
   if (!match || !placeOfId.has(+match[1])) return;
   const hue = placeOfId.get(+match[1]);
-  let position = order.indexOf(hue);
+  let position = shownOrder().indexOf(hue);
   if (position < 0) {  // filtered out: show every hue again
     filter.value = "";
     rebuildOrder();
-    position = order.indexOf(hue);
+    position = shownOrder().indexOf(hue);
   }
   showPosition(position);
 }
@@ -296,9 +298,9 @@ body.addEventListener("keydown", (event) => {
   const row = event.target.closest("tr");
   if (!steps || !row) return;
   event.preventDefault();
-  const position = Math.max(0, Math.min(order.length - 1, +row.getAttribute("aria-rowindex") - 2 + steps));
+  const position = Math.max(0, Math.min(shownOrder().length - 1, +row.getAttribute("aria-rowindex") - 2 + steps));
   showPosition(position);
-  const next = document.getElementById("hue-" + ids[order[position]]);
+  const next = document.getElementById("hue-" + ids[shownOrder()[position]]);
   if (next) next.querySelector(event.target.classList.contains("edit") ? "button.edit" : "button").focus();
 });
 
