@@ -8,8 +8,8 @@ import {
 } from "./hues.js";
 import {
   bringBackChanges, canRedo, canUndo, changeHue, changedCount, changedList, chosenVision, editingHue, extraIds,
-  extraOf, fieldsOf, hues, isChanged, keptChanges, keptKey, loadedFieldsOf, markEditing, onPictureChanged, onVisionChanged,
-  redoChange, samplePicture, shownText, undoChange,
+  extraOf, fieldsOf, hues, isChanged, keptChanges, keptKey, loadedFieldsOf, markEditing, markReloading,
+  onPictureChanged, onVisionChanged, redoChange, reloadingOnPurpose, samplePicture, shownText, undoChange,
 } from "./store.js";
 import {
   copy, markEditingRow, onEditAsked, paintHue, positionOf, render, say, showChangedHue, showPosition,
@@ -140,16 +140,15 @@ function restore() {
       " changed. Undo takes them back to the file as loaded");
   render(true);
 }
-let reloading = false;  // on purpose, with the changes kept: no need to ask
 // Loads the page again without asking, the changes taken along elsewhere (a save's rebase).
 export function reloadLeavingChanges() {
   localStorage.removeItem(keptKey());
-  reloading = true;
+  markReloading();
   location.reload();
 }
 addEventListener("pagehide", keep);
 addEventListener("beforeunload", (event) => {
-  if (changedCount() > 0 && !reloading) event.preventDefault();
+  if (changedCount() > 0 && !reloadingOnPurpose()) event.preventDefault();
 });
 
 // ---- The panel ----

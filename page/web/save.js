@@ -6,7 +6,9 @@
 import { askFindings } from "./findings.js";
 import { EditError, withHueObject } from "./hues.js";
 import { change, changesJson, keepAnew, reloadLeavingChanges, showChanges } from "./editor.js";
-import { becomeFile, changedCount, changedList, extraIds, fieldsOf, fileStamp, hues, keptKey } from "./store.js";
+import {
+  becomeFile, changedCount, changedList, extraIds, fieldsOf, fileStamp, hues, keptKey, markSaving, savingNow,
+} from "./store.js";
 import { render } from "./table.js";
 import { $ } from "./data.js";
 
@@ -17,7 +19,6 @@ const NoMore = { query: () => "", mayBeEmpty: () => false, saved: () => {} };
 let hooks = NoMore;
 
 const saveButton = $("save"), saveStatus = $("save-status"), rebaseButton = $("save-rebase");
-let saving = false;
 
 function sayOfSave(text, refusal) {
   saveStatus.setAttribute("role", refusal ? "alert" : "status");
@@ -37,15 +38,17 @@ async function sendChanges() {
 }
 
 async function save() {
-  if (saving) return;
+  if (savingNow()) return;
   if (changedCount() === 0 && extraIds().length === 0 && !hooks.mayBeEmpty()) {
     return sayOfSave("Nothing to save: no hue is changed", false);
   }
-  saving = saveButton.disabled = true;
+  markSaving(true);
+  saveButton.disabled = true;
   sayOfSave("Saving…", false);
   const sent = new Map(changedList().map((hue) => [hue, fieldsOf(hue)]));
   const answer = await sendChanges();
-  saving = saveButton.disabled = false;
+  markSaving(false);
+  saveButton.disabled = false;
   if (!answer.ok) {
     sayOfSave(answer.error, true);
     rebaseButton.hidden = !answer.conflict;

@@ -70,6 +70,13 @@ export function bringBackChanges(kept) {
 let stamp = SERVED ? SERVED.stamp : null;
 export const fileStamp = () => stamp;
 export const keptKey = () => "hue-changes:" + (stamp ?? HUES.key);
+// A save under way (no second one starts), and a reload made on purpose with the changes kept
+// (no need to ask before leaving).
+let saving = false, reloading = false;
+export const savingNow = () => saving;
+export function markSaving(now) { saving = now; }
+export const reloadingOnPurpose = () => reloading;
+export function markReloading() { reloading = true; }
 
 // After a save: the hues as they were sent are now the file's, whose bytes have `savedStamp`; a
 // hue changed while the save was under way stays changed, and undo starts again from the file
