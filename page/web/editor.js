@@ -28,7 +28,6 @@ const colorInputs = Array.from({ length: 32 }, (_, i) => {
   input.addEventListener("change", () => edit((hue) => withColor(hue, i, input.value)));
   return input;
 });
-$("edit-colours").append(...colorInputs);
 
 // What else follows the hues as they change (a merge's conflicts).
 const changeListeners = [];
@@ -59,8 +58,6 @@ function step(take, verb) {
 }
 const undo = () => step(undoChange, "Undid");
 const redo = () => step(redoChange, "Redid");
-undoButton.addEventListener("click", undo);
-redoButton.addEventListener("click", redo);
 
 export function showChanges() {
   const count = changedCount();
@@ -85,15 +82,6 @@ export function changesJson() {
     ...extraOf(ids[hue]),
   })));
 }
-$("download-changes").addEventListener("click", () => {
-  const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob([changesJson()], { type: "application/json" }));
-  link.download = "changes.json";
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href));
-  say("Downloaded the changes as changes.json: hues -f FILE apply changes.json");
-});
-$("copy-changes").addEventListener("click", () => copy(changesJson()));
 
 // ---- Kept in the browser for these hues (HUES.key), and back when the page opens again ----
 
@@ -146,10 +134,6 @@ export function reloadLeavingChanges() {
   markReloading();
   location.reload();
 }
-addEventListener("pagehide", keep);
-addEventListener("beforeunload", (event) => {
-  if (changedCount() > 0 && !reloadingOnPurpose()) event.preventDefault();
-});
 
 // ---- The panel ----
 
@@ -178,7 +162,6 @@ function showEditor() {
   showEditedSample();
   showFindings();
 }
-onVisionChanged(() => { if (editingHue() !== null) showEditor(); });
 // The hue's findings, as the file last read or saved holds them.
 function showFindings() {
   const list = $("edit-findings"), found = findingsOf(ids[editingHue()]);
@@ -188,8 +171,6 @@ function showFindings() {
   list.replaceChildren(...lines.map((line) => Object.assign(document.createElement("li"), { textContent: line })));
   list.hidden = lines.length === 0;
 }
-onFindingsChanged(() => { if (editingHue() !== null) showFindings(); });
-onPictureChanged(showEditedSample);
 function showEditedSample() {
   const sample = samplePicture();
   editSample.hidden = !sample || editingHue() === null;
@@ -216,7 +197,6 @@ function openEditor(hue) {
   markEditingRow();
   editName.focus();
 }
-onEditAsked(openEditor);
 function closeEditor() {
   const hue = editingHue();
   markEditing(null);
@@ -226,7 +206,6 @@ function closeEditor() {
   const row = document.getElementById("hue-" + ids[hue]);
   if (row) row.querySelector("button.edit").focus();
 }
-$("edit-close").addEventListener("click", closeEditor);
 
 // One edit of the hue in the editor; a refusal says why, and the hue stays as it was.
 // One edit of the hue in the editor, made by `make` from its fields; a refusal (EditError) is
@@ -243,9 +222,6 @@ export function edit(make) {
     return false;
   }
 }
-editName.addEventListener("change", () => edit((hue) => withName(hue, editName.value)));
-editStart.addEventListener("change", () => edit((hue) => withTable(hue, "start", editStart.value)));
-editEnd.addEventListener("change", () => edit((hue) => withTable(hue, "end", editEnd.value)));
 
 const gradient = $("edit-gradient"), copyOf = $("edit-copy-of"), paste = $("edit-paste");
 const applyGradient = () => edit((hue) => withGradient(hue, gradient.value));
@@ -259,37 +235,66 @@ function copyHue() {
 function pasteHue(text) {
   if (edit((hue) => withPastedJson(hue, text))) paste.value = "";
 }
-$("edit-gradient-apply").addEventListener("click", applyGradient);
-$("edit-copy-apply").addEventListener("click", copyHue);
-gradient.addEventListener("keydown", (event) => { if (event.key === "Enter") applyGradient(); });
-copyOf.addEventListener("keydown", (event) => { if (event.key === "Enter") copyHue(); });
-paste.addEventListener("paste", (event) => {
-  event.preventDefault();
-  pasteHue(event.clipboardData.getData("text"));
-});
-paste.addEventListener("change", () => { if (paste.value.trim()) pasteHue(paste.value); });
-$("edit-copy-json").addEventListener("click", () =>
-  copy(JSON.stringify(hueObject(ids[editingHue()], fieldsOf(editingHue())))));
 
 // ---- Keys: undo and redo everywhere but while text is being typed; Escape leaves the panel ----
 
 export const typing = (target) => target.matches("input:not([type=color]):not([type=checkbox]):not([type=file]), textarea") &&
   !(target.dataset.shown !== undefined && target.value === target.dataset.shown) &&
   !(editor.contains(target) && target.value === "");
-addEventListener("keydown", (event) => {
-  const key = event.key.toLowerCase();
-  if ((event.ctrlKey || event.metaKey) && !event.altKey && (key === "z" || key === "y") && !typing(event.target)) {
-    event.preventDefault();
-    if (key === "y" || event.shiftKey) redo();
-    else undo();
-  }
-  if (event.key === "Escape" && editor.contains(event.target)) closeEditor();
-});
 
 // ---- Start: the changes kept from before, if any ----
 
 export function startEditor() {
+  listenToThePage();
   $("changes-bar").hidden = false;
   restore();
   showChanges();
+}
+
+// What the editor listens to, made as it starts, so that importing it changes nothing.
+function listenToThePage() {
+  $("edit-colours").append(...colorInputs);
+  undoButton.addEventListener("click", undo);
+  redoButton.addEventListener("click", redo);
+  $("download-changes").addEventListener("click", () => {
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([changesJson()], { type: "application/json" }));
+    link.download = "changes.json";
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href));
+    say("Downloaded the changes as changes.json: hues -f FILE apply changes.json");
+  });
+  $("copy-changes").addEventListener("click", () => copy(changesJson()));
+  addEventListener("pagehide", keep);
+  addEventListener("beforeunload", (event) => {
+    if (changedCount() > 0 && !reloadingOnPurpose()) event.preventDefault();
+  });
+  onVisionChanged(() => { if (editingHue() !== null) showEditor(); });
+  onFindingsChanged(() => { if (editingHue() !== null) showFindings(); });
+  onPictureChanged(showEditedSample);
+  onEditAsked(openEditor);
+  $("edit-close").addEventListener("click", closeEditor);
+  editName.addEventListener("change", () => edit((hue) => withName(hue, editName.value)));
+  editStart.addEventListener("change", () => edit((hue) => withTable(hue, "start", editStart.value)));
+  editEnd.addEventListener("change", () => edit((hue) => withTable(hue, "end", editEnd.value)));
+  $("edit-gradient-apply").addEventListener("click", applyGradient);
+  $("edit-copy-apply").addEventListener("click", copyHue);
+  gradient.addEventListener("keydown", (event) => { if (event.key === "Enter") applyGradient(); });
+  copyOf.addEventListener("keydown", (event) => { if (event.key === "Enter") copyHue(); });
+  paste.addEventListener("paste", (event) => {
+    event.preventDefault();
+    pasteHue(event.clipboardData.getData("text"));
+  });
+  paste.addEventListener("change", () => { if (paste.value.trim()) pasteHue(paste.value); });
+  $("edit-copy-json").addEventListener("click", () =>
+    copy(JSON.stringify(hueObject(ids[editingHue()], fieldsOf(editingHue())))));
+  addEventListener("keydown", (event) => {
+    const key = event.key.toLowerCase();
+    if ((event.ctrlKey || event.metaKey) && !event.altKey && (key === "z" || key === "y") && !typing(event.target)) {
+      event.preventDefault();
+      if (key === "y" || event.shiftKey) redo();
+      else undo();
+    }
+    if (event.key === "Escape" && editor.contains(event.target)) closeEditor();
+  });
 }

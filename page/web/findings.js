@@ -34,4 +34,3 @@ export function findingText({ level, rule, colour, message }) {
   return (colour === undefined ? "" : "colour " + colour + ": ") + level + " " + rule + ": " + message;
 }
 
-useFindings(FINDINGS);

@@ -1,9 +1,9 @@
 // The page's script: each part started in turn, the table first, as every other part shows
 // its hues through it. The build bundles these modules into the page's one inline script.
-import { MERGE, PROGRAM, SERVED, VISION_MATRICES } from "./data.js";
+import { FINDINGS, MERGE, PROGRAM, SERVED, VISION_MATRICES } from "./data.js";
 import { startResolving } from "./conflicts.js";
 import { startEditor } from "./editor.js";
-import { askFindings } from "./findings.js";
+import { askFindings, useFindings } from "./findings.js";
 import { startFromPicture } from "./from_picture.js";
 import { startHistory } from "./history.js";
 import { startRamp } from "./ramp.js";
@@ -16,6 +16,7 @@ import { startVision, useVisionMatrices } from "./vision.js";
 // What the arithmetic takes from the program, before anything is made.
 useProgram(PROGRAM);
 useVisionMatrices(VISION_MATRICES);
+useFindings(FINDINGS);
 startVision(chosenVision, chooseVision);
 startTable();
 startEditor();

@@ -1,4 +1,4 @@
-// The table of hues, its filter and its colourRanking(). The hues come as one compact block (HUES),
+// The table of hues, its filter and its ranking. The hues come as one compact block (HUES),
 // and only the rows on screen are made, so that a file of 32,768 hues loads, filters and ranks
 // as quickly as one of 3,000. Without scripts the page shows the plain table in <noscript>
 // instead.
@@ -73,7 +73,7 @@ function labsOfValues() {
   return labOfValue;
 }
 
-// The distance from the OKLab point `target` to the hue's closest colour, into the colourRanking().
+// The distance from the OKLab point `target` to the hue's closest colour, into the ranking.
 function measure(hue, target, distances, best) {
   const labs = labsOfValues(), [L, A, B] = target;
   let nearest = Infinity, index = 0;
@@ -86,13 +86,6 @@ function measure(hue, target, distances, best) {
   distances[hue] = nearest;
   best[hue] = index;
 }
-// A changed hue is found by its new name and measured again; it keeps its place until the next
-// filter or colourRanking().
-onFieldsChanged((hue) => {
-  lowerNames[hue] = names[hue].toLowerCase();
-  const ranking = colourRanking();
-  if (ranking) measure(hue, colourRanking().target, colourRanking().distances, colourRanking().best);
-});
 
 function rank(hex) {
   const n = parseInt(hex.slice(1), 16);
@@ -200,18 +193,10 @@ function renderSoon() {
     render(false);
   });
 }
-body.addEventListener("pointerdown", () => { held = true; });
-addEventListener("pointerup", () => { held = false; renderSoon(); });
-addEventListener("pointercancel", () => { held = false; renderSoon(); });
-addEventListener("scroll", renderSoon, { passive: true });
-addEventListener("resize", renderSoon, { passive: true });
 
 // The changes bar (the count, Undo, Redo, Save and what a save said) sticks to the top of the
 // screen, and the table's header sticks just below it: what both cover is no place for a row.
 const changesBar = $("changes-bar");
-new ResizeObserver(() => {
-  document.documentElement.style.setProperty("--bar", changesBar.offsetHeight + "px");
-}).observe(changesBar);
 const covered = () => table.tHead.offsetHeight + changesBar.offsetHeight;
 
 // The first row shown just below the sticky header, when the table's top is off screen.
@@ -256,16 +241,7 @@ function goToHash() {
   }
   showPosition(position);
 }
-addEventListener("hashchange", goToHash);
 
-filter.addEventListener("input", () => { rebuildOrder(); toTop(); });
-color.addEventListener("input", () => rank(color.value.toUpperCase()));
-colorText.addEventListener("change", () => {
-  const text = colorText.value.trim().replace(/^#?/, "#").toUpperCase();
-  if (/^#[0-9A-F]{6}$/.test(text)) { color.value = text.toLowerCase(); rank(text); }
-  else say("Give a colour as #RRGGBB");
-});
-$("clear").addEventListener("click", clearRanking);
 
 // ---- Copying, the colour under the pointer, and moving by keyboard ----
 
@@ -274,35 +250,6 @@ function stripIndex(strip, x) {
   const box = strip.getBoundingClientRect();
   return Math.max(0, Math.min(31, Math.floor((x - box.left) / box.width * 32)));
 }
-body.addEventListener("click", (event) => {
-  const button = event.target.closest("td:first-child button");
-  if (button) return copy(button.textContent);
-  const edit = event.target.closest("button.edit");
-  if (edit) return editAsked.forEach((listener) => listener(hueOfRow(edit.closest("tr"))));
-  const strip = event.target.closest(".strip");
-  if (strip) copy(colorsOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
-});
-body.addEventListener("mousemove", (event) => {
-  const strip = event.target.closest(".strip");
-  if (!strip) { tip.hidden = true; return; }
-  const index = stripIndex(strip, event.clientX);
-  tip.textContent = "Colour " + index + ": " + colorsOf(hueOfRow(strip.closest("tr")))[index];
-  tip.style.left = event.clientX + 12 + "px";
-  tip.style.top = event.clientY + 16 + "px";
-  tip.hidden = false;
-});
-body.addEventListener("mouseleave", () => { tip.hidden = true; });
-// Up and down (and a page of them) move between the ids' buttons, making rows as they go.
-body.addEventListener("keydown", (event) => {
-  const steps = { ArrowDown: 1, ArrowUp: -1, PageDown: 20, PageUp: -20 }[event.key];
-  const row = event.target.closest("tr");
-  if (!steps || !row) return;
-  event.preventDefault();
-  const position = Math.max(0, Math.min(shownOrder().length - 1, +row.getAttribute("aria-rowindex") - 2 + steps));
-  showPosition(position);
-  const next = document.getElementById("hue-" + ids[shownOrder()[position]]);
-  if (next) next.querySelector(event.target.classList.contains("edit") ? "button.edit" : "button").focus();
-});
 
 // ---- A hue on a picture: each pixel's level (its red >> 3) picks that colour of the hue;
 // alpha stays, and with "Only grey pixels" a pixel that is not grey keeps its own colour ----
@@ -329,19 +276,6 @@ function useSample(pixels) {
   table.classList.add("sampled");
   useSamplePicture(pixels);
 }
-// The rows shown anew whenever the picture or the way it is painted changes.
-onPictureChanged(() => render(true));
-// Another vision: the swatches made outside the table (they carry their stored value), the rows
-// and all else that shows a picture, shown anew.
-onVisionChanged(() => {
-  for (const swatch of document.querySelectorAll("[data-stored]")) swatch.style.background = shownText(+swatch.dataset.stored);
-  tellPictureChanged();
-});
-onlyGrey.addEventListener("change", tellPictureChanged);
-onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
-onlyFindings.addEventListener("change", () => { rebuildOrder(); toTop(); });
-$("only-findings-label").hidden = !findingsShown();
-onFindingsChanged(() => rebuildOrder());
 function dropSample() {
   rowHeight = 22;
   table.style.removeProperty("--row");
@@ -368,34 +302,11 @@ function keptPicture() {
   localStorage.removeItem(pictureKey);
   return null;
 }
-$("picture").addEventListener("change", async (event) => {
-  const file = event.target.files[0];
-  if (!file) return;
-  let url;
-  try {
-    url = await readAsUrl(file);
-    useSample(await pictureOf(url));
-  } catch { return say("Could not read " + file.name + " as a picture"); }
-  try {
-    localStorage.setItem(pictureKey, JSON.stringify({ name: file.name, url, over: markOf(SAMPLE) }));
-    forgetPicture.hidden = false;
-    say("Showing each hue on " + file.name + "; it comes back when this page is opened again");
-  } catch {
-    say("Showing each hue on " + file.name + "; too large to keep for the next visit");
-  }
-});
-forgetPicture.addEventListener("click", async () => {
-  localStorage.removeItem(pictureKey);
-  forgetPicture.hidden = true;
-  $("picture").value = "";
-  if (SAMPLE) useSample(await pictureOf(SAMPLE));
-  else dropSample();
-  say("The picture is forgotten");
-});
 
 // ---- Start: the table shown, at the hue the address names, and the picture ----
 
 export function startTable() {
+  listenToThePage();
   $("controls").hidden = false;
   table.hidden = false;
   table.setAttribute("aria-rowcount", total + 1);
@@ -410,4 +321,98 @@ export function startTable() {
     }, () => say("Could not read the picture"));
   }
   forgetPicture.hidden = !kept;
+}
+
+// What the table listens to, made as it starts, so that importing it changes nothing.
+function listenToThePage() {
+  // A changed hue is found by its new name and measured again; it keeps its place until the next
+  // filter or ranking.
+  onFieldsChanged((hue) => {
+    lowerNames[hue] = names[hue].toLowerCase();
+    const ranking = colourRanking();
+    if (ranking) measure(hue, ranking.target, ranking.distances, ranking.best);
+  });
+  body.addEventListener("pointerdown", () => { held = true; });
+  addEventListener("pointerup", () => { held = false; renderSoon(); });
+  addEventListener("pointercancel", () => { held = false; renderSoon(); });
+  addEventListener("scroll", renderSoon, { passive: true });
+  addEventListener("resize", renderSoon, { passive: true });
+  new ResizeObserver(() => {
+    document.documentElement.style.setProperty("--bar", changesBar.offsetHeight + "px");
+  }).observe(changesBar);
+  addEventListener("hashchange", goToHash);
+  filter.addEventListener("input", () => { rebuildOrder(); toTop(); });
+  color.addEventListener("input", () => rank(color.value.toUpperCase()));
+  colorText.addEventListener("change", () => {
+    const text = colorText.value.trim().replace(/^#?/, "#").toUpperCase();
+    if (/^#[0-9A-F]{6}$/.test(text)) { color.value = text.toLowerCase(); rank(text); }
+    else say("Give a colour as #RRGGBB");
+  });
+  $("clear").addEventListener("click", clearRanking);
+  body.addEventListener("click", (event) => {
+    const button = event.target.closest("td:first-child button");
+    if (button) return copy(button.textContent);
+    const edit = event.target.closest("button.edit");
+    if (edit) return editAsked.forEach((listener) => listener(hueOfRow(edit.closest("tr"))));
+    const strip = event.target.closest(".strip");
+    if (strip) copy(colorsOf(hueOfRow(strip.closest("tr")))[stripIndex(strip, event.clientX)]);
+  });
+  body.addEventListener("mousemove", (event) => {
+    const strip = event.target.closest(".strip");
+    if (!strip) { tip.hidden = true; return; }
+    const index = stripIndex(strip, event.clientX);
+    tip.textContent = "Colour " + index + ": " + colorsOf(hueOfRow(strip.closest("tr")))[index];
+    tip.style.left = event.clientX + 12 + "px";
+    tip.style.top = event.clientY + 16 + "px";
+    tip.hidden = false;
+  });
+  body.addEventListener("mouseleave", () => { tip.hidden = true; });
+  // Up and down (and a page of them) move between the ids' buttons, making rows as they go.
+  body.addEventListener("keydown", (event) => {
+    const steps = { ArrowDown: 1, ArrowUp: -1, PageDown: 20, PageUp: -20 }[event.key];
+    const row = event.target.closest("tr");
+    if (!steps || !row) return;
+    event.preventDefault();
+    const position = Math.max(0, Math.min(shownOrder().length - 1, +row.getAttribute("aria-rowindex") - 2 + steps));
+    showPosition(position);
+    const next = document.getElementById("hue-" + ids[shownOrder()[position]]);
+    if (next) next.querySelector(event.target.classList.contains("edit") ? "button.edit" : "button").focus();
+  });
+  // The rows shown anew whenever the picture or the way it is painted changes.
+  onPictureChanged(() => render(true));
+  // Another vision: the swatches made outside the table (they carry their stored value), the rows
+  // and all else that shows a picture, shown anew.
+  onVisionChanged(() => {
+    for (const swatch of document.querySelectorAll("[data-stored]")) swatch.style.background = shownText(+swatch.dataset.stored);
+    tellPictureChanged();
+  });
+  onlyGrey.addEventListener("change", tellPictureChanged);
+  onlyChanged.addEventListener("change", () => { rebuildOrder(); toTop(); });
+  onlyFindings.addEventListener("change", () => { rebuildOrder(); toTop(); });
+  $("only-findings-label").hidden = !findingsShown();
+  onFindingsChanged(() => rebuildOrder());
+  $("picture").addEventListener("change", async (event) => {
+    const file = event.target.files[0];
+    if (!file) return;
+    let url;
+    try {
+      url = await readAsUrl(file);
+      useSample(await pictureOf(url));
+    } catch { return say("Could not read " + file.name + " as a picture"); }
+    try {
+      localStorage.setItem(pictureKey, JSON.stringify({ name: file.name, url, over: markOf(SAMPLE) }));
+      forgetPicture.hidden = false;
+      say("Showing each hue on " + file.name + "; it comes back when this page is opened again");
+    } catch {
+      say("Showing each hue on " + file.name + "; too large to keep for the next visit");
+    }
+  });
+  forgetPicture.addEventListener("click", async () => {
+    localStorage.removeItem(pictureKey);
+    forgetPicture.hidden = true;
+    $("picture").value = "";
+    if (SAMPLE) useSample(await pictureOf(SAMPLE));
+    else dropSample();
+    say("The picture is forgotten");
+  });
 }
