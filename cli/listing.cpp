@@ -46,8 +46,7 @@ void WriteMatches(const std::string& format, std::span<const huetext::NearMatch>
 
 // A whole file's listing a part at a time as it is read. Held whole, the hues and their views
 // were most of a large listing's time: a fresh page touched for every 4 KB of them.
-void ListInParts(const ListingOptions& options, const Run& run) {
-    const huetext::TextStyle style = StyleFor(run);
+void ListInParts(const ListingOptions& options, huetext::TextStyle style, const Run& run) {
     std::size_t listed = 0;
     huetext::HuesInParts(PathOf(run.file))
         .ForEach([&](std::span<const huetext::HueView> views, std::size_t before) {
@@ -70,7 +69,7 @@ int RunListing(const ListingOptions& options, const Run& run) {
                                             : std::nullopt;
     const huecolour::Vision vision = ParseVision(options.vision);
     if (options.listing == Listing::List && ids.empty() && options.format != "csv") {
-        ListInParts(options, run);
+        ListInParts(options, style, run);
         return Success;
     }
     huetext::HueFile file;
