@@ -44,14 +44,14 @@ bool IsSetAndNotEmpty(const Environment& env, const char* name) {
 
 }  // namespace
 
-huetext::TerminalColors ColorsFor(std::string_view mode, const Environment& environment) {
+hueformats::TerminalColors ColorsFor(std::string_view mode, const Environment& environment) {
     const bool wanted = mode == "always" || (mode == "auto" && environment.stdoutIsTerminal &&
                                              !IsSetAndNotEmpty(environment, "NO_COLOR") &&
                                              environment.variable("TERM") != "dumb");
-    if (!wanted || !environment.showsColorEscapes()) return huetext::TerminalColors::None;
+    if (!wanted || !environment.showsColorEscapes()) return hueformats::TerminalColors::None;
     const std::optional<std::string> depth = environment.variable("COLORTERM");
-    return depth == "truecolor" || depth == "24bit" ? huetext::TerminalColors::TrueColor
-                                                    : huetext::TerminalColors::Palette;
+    return depth == "truecolor" || depth == "24bit" ? hueformats::TerminalColors::TrueColor
+                                                    : hueformats::TerminalColors::Palette;
 }
 
 namespace {
@@ -74,7 +74,7 @@ Outcome FailureOutcome(const std::string& message) {
 }  // namespace
 
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
-                const huetext::TextSink& out) {
+                const huedata::TextSink& out) {
     CLI::App app{
         "Finds hues in a hue file by number, name or colour, exports them, makes hue "
         "files from text and changes them.",
@@ -120,7 +120,7 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
         return FailureOutcome(std::string(error.what()) + " (see 'hues --help')");
     }
     try {
-        huetext::TextBuilder builder(out);
+        huedata::TextBuilder builder(out);
         std::string err;
         const int status = chosen({.file = fileText,
                                    .fileGiven = file->count() > 0,

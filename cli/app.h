@@ -3,8 +3,8 @@
 // ever printed and tests can run it in-process.
 #pragma once
 
-#include "huetext/text_builder.h"
-#include "huetext/text_format.h"
+#include "huedata/text_builder.h"
+#include "hueformats/text_format.h"
 
 #include <functional>
 #include <optional>
@@ -57,12 +57,12 @@ struct Outcome {
 // and TERM is not "dumb". Some: 24-bit where COLORTERM is "truecolor" or "24bit", else the 256
 // of the terminal's palette; none where the escapes would not show (a Windows console that
 // has no virtual-terminal mode).
-huetext::TerminalColors ColorsFor(std::string_view mode, const Environment& environment);
+hueformats::TerminalColors ColorsFor(std::string_view mode, const Environment& environment);
 
 // `arguments` are UTF-8, without the program name. What goes to standard output is handed
 // to `out` piece by piece, and only once everything has been read and checked.
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment,
-                const huetext::TextSink& out);
+                const huedata::TextSink& out);
 
 // The same, keeping standard output in the outcome.
 Outcome RunHues(const std::vector<std::string>& arguments, const Environment& environment);

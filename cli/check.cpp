@@ -4,7 +4,7 @@
 #include "huecheck/check_config.h"
 #include "huecheck/check_report.h"
 #include "huecheck/check_rules.h"
-#include "huetext/ids.h"
+#include "huedata/hue_text.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"
@@ -68,7 +68,7 @@ std::vector<huedata::HueChange> FixesFor(std::span<const unsigned char> image,
 
 int FixHueFile(const CheckRequest& request, std::span<const int> ids,
                const huecheck::RuleChoice& choice, const std::string& shownName,
-               huetext::TextBuilder& out, std::string& err) {
+               huedata::TextBuilder& out, std::string& err) {
     const huecheck::Fix allowed = request.unsafeFixes ? huecheck::Fix::Unsafe : huecheck::Fix::Safe;
     if (request.dryRun) {
         std::vector<unsigned char> before =
@@ -107,7 +107,7 @@ int FixHueFile(const CheckRequest& request, std::span<const int> ids,
 }
 
 void WriteFindings(const CheckRequest& request, const std::string& shownName,
-                   std::span<const huecheck::Finding> findings, huetext::TextBuilder& out) {
+                   std::span<const huecheck::Finding> findings, huedata::TextBuilder& out) {
     if (request.format == "json") {
         huecheck::CheckJson(findings, out);
     } else if (request.format == "sarif") {
@@ -121,9 +121,9 @@ void WriteFindings(const CheckRequest& request, const std::string& shownName,
 
 }  // namespace
 
-int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::string& err) {
+int CheckHueFile(const CheckRequest& request, huedata::TextBuilder& out, std::string& err) {
     // Every argument and the config are checked before the file is read or changed.
-    const std::vector<int> ids = huetext::ParseIds(request.ids);
+    const std::vector<int> ids = huedata::ParseIds(request.ids);
     const std::string shownName =
         request.pathName ? *request.pathName : huedata::PathText(request.file);
     const huecheck::RuleChoice choice = RulesChosen(request, shownName);
@@ -132,13 +132,13 @@ int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::st
         const int status = FixHueFile(request, ids, choice, shownName, out, err);
         if (request.dryRun) return status;
     }
-    huetext::HueFile file;
-    std::vector<huetext::HueView> hues;
+    huedata::HueFile file;
+    std::vector<huedata::HueView> hues;
     if (ids.empty()) {
-        file = huetext::LoadHueFile(request.file);
-        hues = huetext::AllViews(file);
+        file = huedata::LoadHueFile(request.file);
+        hues = huedata::AllViews(file);
     } else {
-        hues = huetext::LoadViews(request.file, ids, file);
+        hues = huedata::LoadViews(request.file, ids, file);
     }
     const std::vector<huecheck::Finding> findings = huecheck::CheckHues(hues, choice);
     WriteFindings(request, shownName, findings, out);

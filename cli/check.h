@@ -4,7 +4,7 @@
 
 #include "cli/app.h"
 #include "cli/command.h"
-#include "huetext/text_format.h"
+#include "hueformats/text_format.h"
 
 #include <filesystem>
 #include <optional>
@@ -25,12 +25,12 @@ struct CheckRequest {
     // copy of it (a staged blob, in the commit hook).
     std::optional<std::string> pathName;
     bool fix = false, unsafeFixes = false, dryRun = false, keepBackup = true;
-    huetext::TextStyle style;
+    hueformats::TextStyle style;
 };
 
 // Checks `file` and writes the findings to `out`. Returns 1 where a finding is at or above
 // failOn, else 0; with fix and dryRun, 1 where the fixes would change the file.
-int CheckHueFile(const CheckRequest& request, huetext::TextBuilder& out, std::string& err);
+int CheckHueFile(const CheckRequest& request, huedata::TextBuilder& out, std::string& err);
 
 // `check`: its options, and its run.
 Command CheckCommand();

@@ -6,7 +6,7 @@
 
 namespace cli {
 
-huetext::TextStyle StyleFor(const Run& run) {
+hueformats::TextStyle StyleFor(const Run& run) {
     return {.colors = ColorsFor(run.colorMode, run.env)};
 }
 
@@ -55,13 +55,13 @@ std::optional<page::SamplePicture> SampleChosen(const std::optional<std::string>
 
 // Hues given by id are read one entry each, as the window reads them, so that a few of a large
 // file cost what they cost of a small one; past some hundreds, the whole file at once is quicker.
-std::vector<huetext::HueView> LoadHuesNamed(const Run& run, std::span<const int> ids,
-                                            huetext::HueFile& file) {
+std::vector<huedata::HueView> LoadHuesNamed(const Run& run, std::span<const int> ids,
+                                            huedata::HueFile& file) {
     constexpr std::size_t MostHuesReadAlone = 256;
     const auto path = PathOf(run.file);
-    if (!ids.empty() && ids.size() <= MostHuesReadAlone) return huetext::LoadViews(path, ids, file);
-    file = huetext::LoadHueFile(path);
-    return ids.empty() ? huetext::AllViews(file) : huetext::ViewsOf(file, ids);
+    if (!ids.empty() && ids.size() <= MostHuesReadAlone) return huedata::LoadViews(path, ids, file);
+    file = huedata::LoadHueFile(path);
+    return ids.empty() ? huedata::AllViews(file) : huedata::ViewsOf(file, ids);
 }
 
 }  // namespace cli

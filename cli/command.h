@@ -4,9 +4,9 @@
 #pragma once
 
 #include "cli/app.h"
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
-#include "huetext/text_format.h"
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
+#include "hueformats/text_format.h"
 #include "page/sample_picture.h"
 
 #include <filesystem>
@@ -28,7 +28,7 @@ struct Run {
     bool fileGiven = false;
     std::string colorMode;  // --color
     const Environment& env;
-    huetext::TextBuilder& out;
+    huedata::TextBuilder& out;
     std::string& err;
 };
 
@@ -43,7 +43,7 @@ struct Command {
 };
 
 // The style of text for people, as --color and the terminal choose it.
-huetext::TextStyle StyleFor(const Run& run);
+hueformats::TextStyle StyleFor(const Run& run);
 
 // A path as given on the command line (UTF-8).
 std::filesystem::path PathOf(const std::string& text);
@@ -64,7 +64,7 @@ void AddSampleOption(CLI::App* command, std::optional<std::string>& sample,
 std::optional<page::SamplePicture> SampleChosen(const std::optional<std::string>& sample);
 
 // The hues named by id, or with none named the whole file of `run`.
-std::vector<huetext::HueView> LoadHuesNamed(const Run& run, std::span<const int> ids,
-                                            huetext::HueFile& file);
+std::vector<huedata::HueView> LoadHuesNamed(const Run& run, std::span<const int> ids,
+                                            huedata::HueFile& file);
 
 }  // namespace cli

@@ -1,9 +1,9 @@
 #include "cli/diff.h"
 
-#include "huetext/diff_format.h"
-#include "huetext/hue_view.h"
-#include "huetext/json_format.h"
-#include "huetext/output_file.h"
+#include "huedata/hue_view.h"
+#include "hueformats/diff_format.h"
+#include "hueformats/json_format.h"
+#include "hueformats/output_file.h"
 #include "page/diff_page.h"
 #include "server/edit_server.h"
 
@@ -41,10 +41,10 @@ bool SameBytes(std::span<const unsigned char> a, std::span<const unsigned char> 
 }
 
 // The same as the changes `build --base` makes of it.
-std::vector<huedata::HueChange> ChangesOf(std::span<const huetext::HueView> views) {
+std::vector<huedata::HueChange> ChangesOf(std::span<const huedata::HueView> views) {
     std::vector<huedata::HueChange> changes;
     changes.reserve(views.size());
-    for (const huetext::HueView& view : views) {
+    for (const huedata::HueView& view : views) {
         huedata::HueChange change{.id = view.id, .blockHeader = view.blockHeader};
         if (view.record != nullptr) {
             change.name = view.record->Name;
@@ -74,18 +74,18 @@ std::string PatchNote(const DiffSide& a, const DiffSide& b,
 }
 
 std::string PageTitle(const DiffRequest& request) {
-    return "Changes to " + (request.name ? *request.name : huetext::FileNameText(request.second));
+    return "Changes to " + (request.name ? *request.name : huedata::FileNameText(request.second));
 }
 
 void WritePage(const DiffSide& first, const DiffSide& second, const DiffRequest& request,
-               bool served, huetext::TextBuilder& out) {
+               bool served, huedata::TextBuilder& out) {
     page::DiffPage({first.name, first.bytes}, {second.name, second.bytes}, PageTitle(request),
                    request.sample ? &*request.sample : nullptr, served, out);
 }
 
 }  // namespace
 
-DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out) {
+DiffOutcome DiffHueFiles(const DiffRequest& request, huedata::TextBuilder& out) {
     const ReadFile readFirst = ReadSide(request.first), readSecond = ReadSide(request.second);
     const DiffSide& first = readFirst.side;
     const DiffSide& second = readSecond.side;
@@ -93,7 +93,7 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out) 
         throw huedata::HuesError(
             "--sample goes with --format html or --web: only a page shows pictures");
     }
-    const auto write = [&](huetext::TextBuilder& to) {
+    const auto write = [&](huedata::TextBuilder& to) {
         if (request.format == "html") {
             WritePage(first, second, request, false, to);
             return DiffOutcome{.differ = !SameBytes(first.bytes, second.bytes), .note = {}};
@@ -103,32 +103,32 @@ DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out) 
     if (!request.output) return write(out);
     DiffOutcome outcome;
     const std::array read{request.first, request.second};
-    huetext::WriteFileAtomically(
-        *request.output, [&](huetext::TextBuilder& to) { outcome = write(to); }, read);
+    hueformats::WriteFileAtomically(
+        *request.output, [&](huedata::TextBuilder& to) { outcome = write(to); }, read);
     return outcome;
 }
 
 std::string ServedDiffPage(const DiffRequest& request) {
     const ReadFile first = ReadSide(request.first), second = ReadSide(request.second);
     std::string page;
-    huetext::TextBuilder out([&](std::string_view piece) { page.append(piece); });
+    huedata::TextBuilder out([&](std::string_view piece) { page.append(piece); });
     WritePage(first.side, second.side, request, true, out);
     out.Flush();
     return page;
 }
 
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
-                         huetext::TextStyle style, huetext::TextBuilder& out) {
+                         hueformats::TextStyle style, huedata::TextBuilder& out) {
     const huedata::FileDifference difference = huedata::CompareHueFiles(first.bytes, second.bytes);
     DiffOutcome outcome{.differ = difference.Any(), .note = {}};
     if (format == "csv") {
-        huetext::DiffCsv(difference, out);
+        hueformats::DiffCsv(difference, out);
     } else if (format == "json") {
-        const std::vector<huetext::HueView> views = huetext::PatchViews(difference);
-        huetext::HuesJson(views, out);
+        const std::vector<huedata::HueView> views = hueformats::PatchViews(difference);
+        hueformats::HuesJson(views, out);
         outcome.note = PatchNote(first, second, difference, ChangesOf(views));
     } else {
-        huetext::DiffText(first.name, second.name, difference, style, out);
+        hueformats::DiffText(first.name, second.name, difference, style, out);
     }
     return outcome;
 }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "cli/command.h"
-#include "huetext/text_builder.h"
-#include "huetext/text_format.h"
+#include "huedata/text_builder.h"
+#include "hueformats/text_format.h"
 #include "page/sample_picture.h"
 
 #include "huedata/hue_fields.h"
@@ -21,7 +21,7 @@ namespace cli {
 struct DiffRequest {
     std::filesystem::path first, second;
     std::string format;  // text, json, csv or html
-    huetext::TextStyle style;
+    hueformats::TextStyle style;
     std::optional<std::filesystem::path> output;  // written atomically, not to standard output
     std::optional<std::string> name;              // the file's name in the page's title
     std::optional<page::SamplePicture> sample;    // the page shows each changed hue on it
@@ -32,7 +32,7 @@ struct DiffOutcome {
     std::string note;  // for standard error: why the patch cannot rebuild the second file
 };
 
-DiffOutcome DiffHueFiles(const DiffRequest& request, huetext::TextBuilder& out);
+DiffOutcome DiffHueFiles(const DiffRequest& request, huedata::TextBuilder& out);
 
 // The diff page of the two files, for `hues diff --web` to serve: its Done button ends it.
 std::string ServedDiffPage(const DiffRequest& request);
@@ -45,7 +45,7 @@ struct DiffSide {
 
 // The same for bytes at hand (what an edit would make, say).
 DiffOutcome DiffHueBytes(const DiffSide& first, const DiffSide& second, const std::string& format,
-                         huetext::TextStyle style, huetext::TextBuilder& out);
+                         hueformats::TextStyle style, huedata::TextBuilder& out);
 
 // `diff`: its options, and its run.
 Command DiffCommand();

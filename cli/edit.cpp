@@ -4,20 +4,19 @@
 #include "cli/diff.h"
 
 #include "huecolour/colour_search.h"
+#include "huedata/hue_text.h"
+#include "huedata/hue_view.h"
+#include "hueformats/hue_apply.h"
+#include "hueformats/hue_source.h"
+#include "hueformats/output_file.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
 #include "huepicture/picture_file.h"
-#include "huetext/hue_apply.h"
-#include "huetext/hue_source.h"
-#include "huetext/hue_view.h"
-#include "huetext/ids.h"
-#include "huetext/output_file.h"
 #include "server/edit_server.h"
 
 #include "huecolour/oklab.h"
 #include "huecolour/shifted_ramp.h"
 #include "huedata/hue_edit.h"
-#include "huedata/hue_text.h"
 #include "huedata/safe_write.h"
 
 #include <CLI/CLI.hpp>
@@ -39,7 +38,7 @@ constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
 
 // The hues of the palettes among the sources, added to those of the text sources; a hue given
 // by two sources is refused.
-void AddPaletteHues(huetext::SourceHues& hues,
+void AddPaletteHues(huedata::SourceHues& hues,
                     std::span<const std::pair<std::string, std::string>> palettes, bool strict) {
     int inexact = 0;
     std::string firstInexact;
@@ -48,7 +47,7 @@ void AddPaletteHues(huetext::SourceHues& hues,
     for (const auto& [name, bytes] : palettes) {
         const auto span =
             std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        huetext::SourceHues read = huepalette::PaletteHues(
+        huedata::SourceHues read = huepalette::PaletteHues(
             name, huepalette::ReadPalette(name, span), strict, inexact, firstInexact);
         for (std::size_t i = 0; i < read.changes.size(); ++i) {
             const int id = read.changes[i].id;
@@ -61,13 +60,13 @@ void AddPaletteHues(huetext::SourceHues& hues,
             hues.shown.push_back(std::move(read.shown[i]));
         }
     }
-    hues.warning += huetext::InexactColorsWarning(inexact, firstInexact);
+    hues.warning += huedata::InexactColorsWarning(inexact, firstInexact);
 }
 
 // Every source read and checked; warnings go to `err`.
-huetext::SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
+huedata::SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
                                 std::string& err) {
-    std::vector<huetext::SourceText> sources;
+    std::vector<hueformats::SourceText> sources;
     std::vector<std::pair<std::string, std::string>> palettes;
     for (const std::string& name : reading.sources) {
         std::string bytes;
@@ -86,10 +85,11 @@ huetext::SourceHues ReadSources(const SourceReading& reading, const Environment&
             continue;
         }
         sources.push_back(
-            huetext::DecodeSource(std::move(shownName), bytes, reading.encoding, err));
+            hueformats::DecodeSource(std::move(shownName), bytes, reading.encoding, err));
     }
-    huetext::SourceHues hues =
-        sources.empty() ? huetext::SourceHues{} : huetext::ReadHueSources(sources, reading.strict);
+    huedata::SourceHues hues = sources.empty()
+                                   ? huedata::SourceHues{}
+                                   : hueformats::ReadHueSources(sources, reading.strict);
     AddPaletteHues(hues, palettes, reading.strict);
     err += hues.warning;
     return hues;
@@ -169,13 +169,13 @@ std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> color
     int inexact = 0;
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const int before = inexact;
-        stored[i] = huetext::StoredColor(colors[i], inexact);
+        stored[i] = huedata::StoredColor(colors[i], inexact);
         if (inexact != before && strict) {
             throw huedata::HuesError("colour " + std::to_string(i) + ": " +
-                                     huetext::InexactColorText(colors[i], stored[i]));
+                                     huedata::InexactColorText(colors[i], stored[i]));
         }
     }
-    warning = huetext::InexactColorsWarning(inexact);
+    warning = huedata::InexactColorsWarning(inexact);
     return stored;
 }
 
@@ -327,8 +327,8 @@ void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsig
 }  // namespace
 
 int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
-               std::vector<unsigned char> after, huetext::TextStyle style,
-               huetext::TextBuilder& out, std::string& err) {
+               std::vector<unsigned char> after, hueformats::TextStyle style,
+               huedata::TextBuilder& out, std::string& err) {
     const bool differ = before != after;
     DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
@@ -337,13 +337,13 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
 }
 
 int BuildHueFile(const BuildRequest& request, const Environment& environment,
-                 huetext::TextBuilder& out, std::string& err) {
-    const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
+                 huedata::TextBuilder& out, std::string& err) {
+    const huedata::SourceHues hues = ReadSources(request.reading, environment, err);
     std::vector<unsigned char> image;
     if (request.base)
         image = huedata::NamingTheFile([&] { return huedata::ReadFileBytes(*request.base); });
     huedata::ApplyHueChanges(
-        image, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())),
+        image, huedata::ChangesOver(hues, image, huedata::HueCountForSize(image.size())),
         request.count);
 
     if (request.reading.dryRun) {
@@ -360,9 +360,9 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment,
         if (source != "-") read.push_back(huedata::PathFromUtf8(source));
     }
     if (request.base) read.push_back(*request.base);
-    huetext::WriteFileAtomically(
+    hueformats::WriteFileAtomically(
         request.output,
-        [&](huetext::TextBuilder& written) {
+        [&](huedata::TextBuilder& written) {
             written << std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
         },
         read);
@@ -370,27 +370,27 @@ int BuildHueFile(const BuildRequest& request, const Environment& environment,
 }
 
 int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
-                   huetext::TextBuilder& out, std::string& err) {
-    const huetext::SourceHues hues = ReadSources(request.reading, environment, err);
+                   huedata::TextBuilder& out, std::string& err) {
+    const huedata::SourceHues hues = ReadSources(request.reading, environment, err);
     if (request.reading.dryRun) {
         std::vector<unsigned char> image =
             huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         std::vector<unsigned char> after = image;
         huedata::ApplyHueChanges(
-            after, huetext::ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
+            after, huedata::ChangesOver(hues, image, huedata::HueCountForSize(image.size())));
         return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
                           request.reading.style, out, err);
     }
     std::string renamed;
-    const huetext::ApplyHooks hooks{
+    const hueformats::ApplyHooks hooks{
         .before =
             [&](std::span<const unsigned char> before,
                 std::span<const huedata::HueChange> changes) {
                 renamed = Renamed(before, huedata::HueCountForSize(before.size()), changes);
             },
         .after = {}};
-    const huetext::HuesApplied applied = huedata::NamingTheFile(
-        [&] { return huetext::ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
+    const hueformats::HuesApplied applied = huedata::NamingTheFile(
+        [&] { return hueformats::ApplyHuesSafely(request.file, hues, request.keepBackup, hooks); });
     const std::size_t changed = applied.changed;
     const std::string what = changed == 1 ? "1 hue" : std::to_string(changed) + " hues";
     err += renamed +
@@ -398,7 +398,7 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
     return Success;
 }
 
-int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& err) {
+int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& err) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
     err += warning;
@@ -457,9 +457,10 @@ void AddReadingOptions(CLI::App* command, ReadingOptions& reading) {
 
 SourceReading ReadingChosen(const ReadingOptions& reading, const Run& run) {
     return {.sources = reading.sources,
-            .encoding = reading.encoding == "utf-8"          ? huetext::SourceEncoding::Utf8
-                        : reading.encoding == "windows-1252" ? huetext::SourceEncoding::Windows1252
-                                                             : huetext::SourceEncoding::Detect,
+            .encoding = reading.encoding == "utf-8" ? hueformats::SourceEncoding::Utf8
+                        : reading.encoding == "windows-1252"
+                            ? hueformats::SourceEncoding::Windows1252
+                            : hueformats::SourceEncoding::Detect,
             .strict = reading.strict,
             .dryRun = reading.dryRun,
             .style = StyleFor(run)};

@@ -4,8 +4,8 @@
 
 #include "cli/app.h"
 #include "cli/command.h"
-#include "huetext/hue_source.h"
-#include "huetext/text_format.h"
+#include "hueformats/hue_source.h"
+#include "hueformats/text_format.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -18,12 +18,12 @@ namespace cli {
 // How the sources are read, and whether anything is written.
 struct SourceReading {
     std::vector<std::string> sources;  // JSON, CSV, or ASE, ACO, KPL; "-" is standard input
-    huetext::SourceEncoding encoding = huetext::SourceEncoding::Detect;
+    hueformats::SourceEncoding encoding = hueformats::SourceEncoding::Detect;
     bool strict = false;  // a colour no hue can hold is an error
     // Nothing written: what would change goes to standard output as `diff` writes it, and the
     // exit status is 1 where anything would.
     bool dryRun = false;
-    huetext::TextStyle style;  // of that diff
+    hueformats::TextStyle style;  // of that diff
 };
 
 struct BuildRequest {
@@ -35,7 +35,7 @@ struct BuildRequest {
 
 // Makes the file `output` from the sources. Returns the exit status; warnings go to `err`.
 int BuildHueFile(const BuildRequest& request, const Environment& environment,
-                 huetext::TextBuilder& out, std::string& err);
+                 huedata::TextBuilder& out, std::string& err);
 
 struct ApplyRequest {
     SourceReading reading;
@@ -46,7 +46,7 @@ struct ApplyRequest {
 // Changes `file` in place as build --base would, and says so in `err`: a line for each hue
 // renamed (the first 20), then the one line saying what was done. Returns the exit status.
 int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
-                   huetext::TextBuilder& out, std::string& err);
+                   huedata::TextBuilder& out, std::string& err);
 
 struct SetRequest {
     std::filesystem::path file;
@@ -63,19 +63,19 @@ struct SetRequest {
     std::optional<std::string> shift, range;       // and how, as given
     bool keepBackup = true;
     bool strict = false;
-    bool dryRun = false;       // write nothing: show what would change as diff does
-    huetext::TextStyle style;  // of that diff
+    bool dryRun = false;          // write nothing: show what would change as diff does
+    hueformats::TextStyle style;  // of that diff
 };
 
 // --dry-run: what an edit would make of `before`, written to `out` as `diff` writes it, and a
 // line to `err` saying nothing was written. Returns 1 where anything would change, else 0.
 int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
-               std::vector<unsigned char> after, huetext::TextStyle style,
-               huetext::TextBuilder& out, std::string& err);
+               std::vector<unsigned char> after, hueformats::TextStyle style,
+               huedata::TextBuilder& out, std::string& err);
 
 // Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
 // the exit status: with dryRun, 1 where the hue would change.
-int SetHue(const SetRequest& request, huetext::TextBuilder& out, std::string& err);
+int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& err);
 
 // build, apply, set and edit (the editor in the browser): their options, and their runs.
 std::vector<Command> EditCommands();

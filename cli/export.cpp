@@ -1,11 +1,11 @@
 #include "cli/export.h"
 
 #include "huecheck/check_report.h"
-#include "huetext/ids.h"
+#include "huedata/hue_text.h"
 
+#include "hueformats/csv_format.h"
+#include "hueformats/output_file.h"
 #include "huepalette/palette_export.h"
-#include "huetext/csv_format.h"
-#include "huetext/output_file.h"
 #include "page/html_export.h"
 
 #include <CLI/CLI.hpp>
@@ -14,21 +14,21 @@
 
 namespace cli {
 
-void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::HueView> hues,
-                const ExportRequest& request, huetext::TextBuilder& out) {
-    const std::string name = huetext::FileNameText(hueFile);
+void ExportHues(const std::filesystem::path& hueFile, std::span<const huedata::HueView> hues,
+                const ExportRequest& request, huedata::TextBuilder& out) {
+    const std::string name = huedata::FileNameText(hueFile);
     if (const auto format = huepalette::ExportedFormat(request.kind)) {
-        huepalette::PaletteExport(*format, huetext::HuesInParts(hues), name, out);
+        huepalette::PaletteExport(*format, huedata::HuesInParts(hues), name, out);
     } else if (request.kind == "csv") {
-        huetext::SpreadsheetCsv(hues, out);
+        hueformats::SpreadsheetCsv(hues, out);
     } else {
-        page::HtmlPage(huetext::HuesInParts(hues), name, request.sample, out);
+        page::HtmlPage(huedata::HuesInParts(hues), name, request.sample, out);
     }
 }
 
 void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
-                     const std::function<void(huetext::TextBuilder&)>& write) {
-    huetext::WriteFileAtomically(output, write, std::span(&hueFile, 1));
+                     const std::function<void(huedata::TextBuilder&)>& write) {
+    hueformats::WriteFileAtomically(output, write, std::span(&hueFile, 1));
 }
 
 namespace {
@@ -52,7 +52,7 @@ std::vector<std::string> ExportKinds() {
 }
 
 int RunExport(const ExportOptions& options, const Run& run) {
-    const std::vector<int> ids = huetext::ParseIds(options.ids);
+    const std::vector<int> ids = huedata::ParseIds(options.ids);
     if (options.sample && options.kind != "html") {
         throw huedata::HuesError("--sample goes with export html: a palette has no pictures");
     }
@@ -61,7 +61,7 @@ int RunExport(const ExportOptions& options, const Run& run) {
             "--check goes with export html: a palette has nowhere to show findings");
     }
     const std::filesystem::path path = PathOf(run.file);
-    const auto exportTo = [&](const std::function<void(huetext::TextBuilder&)>& write) {
+    const auto exportTo = [&](const std::function<void(huedata::TextBuilder&)>& write) {
         if (options.output) {
             WriteExportFile(path, PathOf(*options.output), write);
         } else {
@@ -71,20 +71,20 @@ int RunExport(const ExportOptions& options, const Run& run) {
     const auto palette = huepalette::ExportedFormat(options.kind);
     if (palette && ids.empty()) {
         // A whole file's palette likewise, read a part at a time as it is written.
-        const huetext::HuesInParts hues(path);
-        exportTo([&](huetext::TextBuilder& out) {
-            huepalette::PaletteExport(*palette, hues, huetext::FileNameText(path), out);
+        const huedata::HuesInParts hues(path);
+        exportTo([&](huedata::TextBuilder& out) {
+            huepalette::PaletteExport(*palette, hues, huedata::FileNameText(path), out);
         });
         return Success;
     }
     if (options.kind == "html" && options.check) {
         // The findings need every hue at once (pairs), so the file is read whole.
-        huetext::HueFile file;
-        const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+        huedata::HueFile file;
+        const std::vector<huedata::HueView> hues = LoadHuesNamed(run, ids, file);
         const std::optional<page::SamplePicture> sample = SampleChosen(options.sample);
         const std::string findings = huecheck::PageFindingsOfFile(hues, path);
-        exportTo([&](huetext::TextBuilder& out) {
-            page::HtmlPage(huetext::HuesInParts(hues), huetext::FileNameText(path),
+        exportTo([&](huedata::TextBuilder& out) {
+            page::HtmlPage(huedata::HuesInParts(hues), huedata::FileNameText(path),
                            sample ? &*sample : nullptr, out, nullptr, findings);
         });
         return Success;
@@ -93,18 +93,18 @@ int RunExport(const ExportOptions& options, const Run& run) {
         // A whole file's page is made from the file read anew for each of the page's sections.
         // Held whole, the hues, their views and the page's values were most of its time: a
         // fresh page of memory touched for every 4 KB of them.
-        const huetext::HuesInParts hues(path);
+        const huedata::HuesInParts hues(path);
         const std::optional<page::SamplePicture> sample = SampleChosen(options.sample);
-        exportTo([&](huetext::TextBuilder& out) {
-            page::HtmlPage(hues, huetext::FileNameText(path), sample ? &*sample : nullptr, out);
+        exportTo([&](huedata::TextBuilder& out) {
+            page::HtmlPage(hues, huedata::FileNameText(path), sample ? &*sample : nullptr, out);
         });
         return Success;
     }
-    huetext::HueFile file;
-    const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+    huedata::HueFile file;
+    const std::vector<huedata::HueView> hues = LoadHuesNamed(run, ids, file);
     const std::optional<page::SamplePicture> sample = SampleChosen(options.sample);
     const ExportRequest request{options.kind, sample ? &*sample : nullptr};
-    exportTo([&](huetext::TextBuilder& out) { ExportHues(path, hues, request, out); });
+    exportTo([&](huedata::TextBuilder& out) { ExportHues(path, hues, request, out); });
     return Success;
 }
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "cli/command.h"
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
 #include "page/sample_picture.h"
 
 #include <filesystem>
@@ -20,13 +20,13 @@ struct ExportRequest {
 };
 
 // Writes the export of `hues`, from the hue file at `hueFile`, to `out`.
-void ExportHues(const std::filesystem::path& hueFile, std::span<const huetext::HueView> hues,
-                const ExportRequest& request, huetext::TextBuilder& out);
+void ExportHues(const std::filesystem::path& hueFile, std::span<const huedata::HueView> hues,
+                const ExportRequest& request, huedata::TextBuilder& out);
 
 // Has `write` write an export of the hue file at `hueFile` to the file `output` atomically,
 // never over the hue file.
 void WriteExportFile(const std::filesystem::path& hueFile, const std::filesystem::path& output,
-                     const std::function<void(huetext::TextBuilder&)>& write);
+                     const std::function<void(huedata::TextBuilder&)>& write);
 
 // `export`: its options, and its run.
 Command ExportCommand();

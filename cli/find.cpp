@@ -34,14 +34,14 @@ std::u16string FoldCase(std::u16string_view text) {
     return folded;
 }
 
-std::vector<huetext::HueView> FindHues(const huetext::HueFile& file, std::string_view text) {
+std::vector<huedata::HueView> FindHues(const huedata::HueFile& file, std::string_view text) {
     const std::u16string wanted = FoldCase(huedata::Utf16Text(text));
-    std::vector<huetext::HueView> found;
+    std::vector<huedata::HueView> found;
     for (std::size_t id = 0; id < file.hues.size(); ++id) {
         const std::u16string name =
             FoldCase(huedata::Utf16Text(huedata::HueNameUtf8Text(file.hues[id].Name)));
         if (name.find(wanted) != std::u16string::npos) {
-            found.push_back(huetext::ViewOf(file, static_cast<int>(id)));
+            found.push_back(huedata::ViewOf(file, static_cast<int>(id)));
         }
     }
     return found;

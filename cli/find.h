@@ -1,7 +1,7 @@
 // `find`: hues whose name contains a text, ignoring case for every letter of Windows-1252.
 #pragma once
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include <string>
 #include <string_view>
@@ -14,6 +14,6 @@ namespace cli {
 std::u16string FoldCase(std::u16string_view text);
 
 // The hues whose name contains `text` (UTF-8), ignoring case, in identifier order.
-std::vector<huetext::HueView> FindHues(const huetext::HueFile& file, std::string_view text);
+std::vector<huedata::HueView> FindHues(const huedata::HueFile& file, std::string_view text);
 
 }  // namespace cli

@@ -1,7 +1,7 @@
 #include "cli/git_setup.h"
 
-#include "huetext/hue_view.h"
-#include "huetext/output_file.h"
+#include "huedata/hue_view.h"
+#include "hueformats/output_file.h"
 
 #include "huedata/hue_file.h"
 
@@ -140,11 +140,11 @@ std::vector<std::string> LinesOf(const fs::path& file) {
 void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    huetext::WriteFileAtomically(file,
-                                 [&](huetext::TextBuilder& out) {
-                                     for (const std::string& line : lines) out << line << '\n';
-                                 },
-                                 {});
+    hueformats::WriteFileAtomically(file,
+                                    [&](huedata::TextBuilder& out) {
+                                        for (const std::string& line : lines) out << line << '\n';
+                                    },
+                                    {});
 }
 
 // The first line of the hook marks it as ours, so that it is never taken for the person's.
@@ -217,8 +217,8 @@ std::string AddHook(const Git& git, const std::string& hues) {
         said += where + ": the hook there before kept as " + ChainedHook + ", and run first\n";
     }
     fs::create_directories(folder, error);
-    huetext::WriteFileAtomically(hook, [&](huetext::TextBuilder& out) { out << HookScript(hues); },
-                                 {});
+    hueformats::WriteFileAtomically(
+        hook, [&](huedata::TextBuilder& out) { out << HookScript(hues); }, {});
     fs::permissions(hook,
                     fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                         fs::perms::others_read | fs::perms::others_exec,

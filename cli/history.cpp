@@ -1,11 +1,10 @@
 #include "cli/history.h"
 
-#include "huegit/hue_history.h"
-#include "huetext/diff_format.h"
-#include "huetext/hue_view.h"
-#include "huetext/ids.h"
-
 #include "huedata/hue_text.h"
+#include "huedata/hue_view.h"
+#include "hueformats/diff_format.h"
+#include "hueformats/json_format.h"
+#include "huegit/hue_history.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +25,7 @@ huegit::HueHistory HistoryOf(const HistoryAsked& asked, bool everyHue) {
 }
 
 // The commit's line: its short hash, author and date, and subject; or that it is not one yet.
-void CommitLine(const huegit::CommitInfo& commit, huetext::TextBuilder& out) {
+void CommitLine(const huegit::CommitInfo& commit, huedata::TextBuilder& out) {
     if (commit.hash.empty()) {
         out << "uncommitted  Not committed yet\n";
         return;
@@ -38,11 +37,11 @@ void CommitLine(const huegit::CommitInfo& commit, huetext::TextBuilder& out) {
 
 }  // namespace
 
-void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
+void LogHues(const HistoryAsked& asked, huedata::TextBuilder& out) {
     const huegit::HueHistory history = HistoryOf(asked, false);
     std::span<const huegit::HueChangeEntry> entries = history.entries;
     if (asked.most) entries = entries.first(std::min(*asked.most, entries.size()));
-    if (asked.format == "json") return huegit::HistoryJson(history, entries, out);
+    if (asked.format == "json") return hueformats::HistoryJson(history, entries, out);
     std::size_t shown = SIZE_MAX;
     for (const huegit::HueChangeEntry& entry : entries) {
         if (entry.commit != shown) {
@@ -55,11 +54,11 @@ void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         };
         huedata::HueDifference hue{entry.hue, record(entry.before), record(entry.after), {}};
         hue.fields = huedata::DifferingFields(hue.first, hue.second);
-        huetext::WriteHueDifference(hue, "removed", "added", asked.style, out);
+        hueformats::WriteHueDifference(hue, "removed", "added", asked.style, out);
     }
 }
 
-void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
+void BlameHues(const HistoryAsked& asked, huedata::TextBuilder& out) {
     const huegit::HueHistory history = HistoryOf(asked, asked.ids.empty());
     std::vector<std::size_t> ids(asked.ids.begin(), asked.ids.end());
     if (ids.empty()) {
@@ -80,7 +79,7 @@ void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         for (std::size_t i = 0; i < ids.size(); ++i) {
             const huegit::HueChangeEntry* entry = last[ids[i]];
             out << R"(  {"hue": )" << ids[i] << ", ";
-            huegit::CommitJson(
+            hueformats::CommitJson(
                 entry == nullptr ? huegit::CommitInfo{} : history.commits[entry->commit], out);
             out << '}';
             out << (i + 1 < ids.size() ? ",\n" : "\n");
@@ -94,7 +93,7 @@ void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out) {
         const std::string name =
             state ? huedata::PrintableText(huedata::HueNameUtf8Text(state->record.Name))
                   : std::string();
-        out.Format(FMT_COMPILE("{:>5}  "), hue);
+        hueformats::AppendFormatted(out, FMT_COMPILE("{:>5}  "), hue);
         if (entry == nullptr) {
             out << "uncommitted  Not committed yet";
         } else {
@@ -119,7 +118,7 @@ struct HistoryOptions {
 // The file as named on the command line, read through git.
 int RunHistory(const HistoryOptions& options, const Run& run) {
     const HistoryAsked asked{.file = run.file,
-                             .ids = huetext::ParseIds(options.ids),
+                             .ids = huedata::ParseIds(options.ids),
                              .rev = options.rev,
                              .most = options.most,
                              .format = options.format,

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "cli/command.h"
-#include "huetext/text_builder.h"
-#include "huetext/text_format.h"
+#include "huedata/text_builder.h"
+#include "hueformats/text_format.h"
 
 #include <cstddef>
 #include <optional>
@@ -20,11 +20,11 @@ struct HistoryAsked {
     std::optional<std::string> rev;   // where to start; none: HEAD, the working file first
     std::optional<std::size_t> most;  // log: at most this many entries
     std::string format;               // text or json
-    huetext::TextStyle style;
+    hueformats::TextStyle style;
 };
 
-void LogHues(const HistoryAsked& asked, huetext::TextBuilder& out);
-void BlameHues(const HistoryAsked& asked, huetext::TextBuilder& out);
+void LogHues(const HistoryAsked& asked, huedata::TextBuilder& out);
+void BlameHues(const HistoryAsked& asked, huedata::TextBuilder& out);
 
 // `log` and `blame`: their options, and their runs.
 std::vector<Command> HistoryCommands();

@@ -3,11 +3,9 @@
 #include "cli/arguments.h"
 #include "cli/find.h"
 #include "huecolour/colour_search.h"
-#include "huetext/csv_format.h"
-#include "huetext/ids.h"
-#include "huetext/json_format.h"
-
 #include "huedata/hue_text.h"
+#include "hueformats/csv_format.h"
+#include "hueformats/json_format.h"
 
 #include <CLI/CLI.hpp>
 
@@ -30,40 +28,40 @@ struct ListingOptions {
     double within = huecolour::DefaultSimilarWithin;
 };
 
-void WriteHues(const std::string& format, std::span<const huetext::HueView> hues, bool full,
-               huetext::TextStyle style, huetext::TextBuilder& out) {
-    if (format == "json") return huetext::HuesJson(hues, out);
-    if (format == "csv") return huetext::HuesCsv(hues, out);
-    return full ? huetext::ShowText(hues, style, out) : huetext::ListText(hues, style, out);
+void WriteHues(const std::string& format, std::span<const huedata::HueView> hues, bool full,
+               hueformats::TextStyle style, huedata::TextBuilder& out) {
+    if (format == "json") return hueformats::HuesJson(hues, out);
+    if (format == "csv") return hueformats::HuesCsv(hues, out);
+    return full ? hueformats::ShowText(hues, style, out) : hueformats::ListText(hues, style, out);
 }
 
-void WriteMatches(const std::string& format, std::span<const huetext::NearMatch> matches,
-                  huetext::TextStyle style, huetext::TextBuilder& out) {
-    if (format == "json") return huetext::NearestJson(matches, out);
-    if (format == "csv") return huetext::NearestCsv(matches, out);
-    return huetext::NearestText(matches, style, out);
+void WriteMatches(const std::string& format, std::span<const huecolour::NearMatch> matches,
+                  hueformats::TextStyle style, huedata::TextBuilder& out) {
+    if (format == "json") return hueformats::NearestJson(matches, out);
+    if (format == "csv") return hueformats::NearestCsv(matches, out);
+    return hueformats::NearestText(matches, style, out);
 }
 
 // A whole file's listing a part at a time as it is read. Held whole, the hues and their views
 // were most of a large listing's time: a fresh page touched for every 4 KB of them.
-void ListInParts(const ListingOptions& options, huetext::TextStyle style, const Run& run) {
+void ListInParts(const ListingOptions& options, hueformats::TextStyle style, const Run& run) {
     std::size_t listed = 0;
-    huetext::HuesInParts(PathOf(run.file))
-        .ForEach([&](std::span<const huetext::HueView> views, std::size_t before) {
+    huedata::HuesInParts(PathOf(run.file))
+        .ForEach([&](std::span<const huedata::HueView> views, std::size_t before) {
             if (options.format == "json") {
-                huetext::HuesJsonPart(views, before, run.out);
+                hueformats::HuesJsonPart(views, before, run.out);
             } else {
-                huetext::ListText(views, style, run.out);
+                hueformats::ListText(views, style, run.out);
             }
             listed = before + views.size();
         });
-    if (options.format == "json") huetext::HuesJsonEnd(listed, run.out);
+    if (options.format == "json") hueformats::HuesJsonEnd(listed, run.out);
 }
 
 int RunListing(const ListingOptions& options, const Run& run) {
-    const huetext::TextStyle style = StyleFor(run);
+    const hueformats::TextStyle style = StyleFor(run);
     // Arguments are checked before the file is read, so that a typo is named as such.
-    const std::vector<int> ids = huetext::ParseIds(options.ids);
+    const std::vector<int> ids = huedata::ParseIds(options.ids);
     const std::optional<huedata::Rgb24> color =
         options.listing == Listing::Nearest ? std::optional(huedata::ParseColor(options.color))
                                             : std::nullopt;
@@ -72,8 +70,8 @@ int RunListing(const ListingOptions& options, const Run& run) {
         ListInParts(options, style, run);
         return Success;
     }
-    huetext::HueFile file;
-    const std::vector<huetext::HueView> hues = LoadHuesNamed(run, ids, file);
+    huedata::HueFile file;
+    const std::vector<huedata::HueView> hues = LoadHuesNamed(run, ids, file);
     switch (options.listing) {
         case Listing::Show:
         case Listing::List:
@@ -86,11 +84,11 @@ int RunListing(const ListingOptions& options, const Run& run) {
         }
         case Listing::Similar: {
             const auto pairs =
-                huecolour::SimilarHues(huetext::ColoursOf(hues), options.within, vision);
+                huecolour::SimilarHues(huecolour::ColoursOf(hues), options.within, vision);
             if (options.format == "json") {
-                huetext::SimilarJson(pairs, run.out);
+                hueformats::SimilarJson(pairs, run.out);
             } else {
-                huetext::SimilarText(pairs, hues, run.out);
+                hueformats::SimilarText(pairs, hues, run.out);
             }
             return pairs.empty() ? Success : SimilarFound;
         }
@@ -98,7 +96,7 @@ int RunListing(const ListingOptions& options, const Run& run) {
             break;
     }
     const auto matches = huecolour::NearestHues(file.hues, *color, options.count, vision);
-    WriteMatches(options.format, huetext::MatchesIn(file, matches), style, run.out);
+    WriteMatches(options.format, huecolour::MatchesIn(file, matches), style, run.out);
     return Success;
 }
 

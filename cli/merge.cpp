@@ -2,9 +2,9 @@
 
 #include "cli/app.h"
 
-#include "huetext/field_text.h"
-#include "huetext/hue_view.h"
-#include "huetext/output_file.h"
+#include "huedata/hue_view.h"
+#include "hueformats/field_text.h"
+#include "hueformats/output_file.h"
 
 #include "huedata/color15.h"
 #include "huedata/hue_file.h"
@@ -40,13 +40,13 @@ std::string ValueText(const MergeConflict& conflict, const Value& value, bool is
     if (!value) return isBase ? "none" : "cut off";
     switch (conflict.part) {
         case MergePart::HueField:
-            return huetext::FieldValueText(conflict.field, *value);
+            return hueformats::FieldValueText(conflict.field, *value);
         case MergePart::BlockHeader:
-            return huetext::BlockHeaderText(huedata::LittleEndianValue(*value));
+            return hueformats::BlockHeaderText(huedata::LittleEndianValue(*value));
         case MergePart::Tail:
             break;
     }
-    return huetext::ByteCountText(value->size());
+    return hueformats::ByteCountText(value->size());
 }
 
 std::string UnitText(const MergeConflict& conflict) {
@@ -89,9 +89,9 @@ MergeReport MergeFiles(const MergeRequest& request) {
     struct {
         std::vector<MergeConflict> conflicts;
     } merged;
-    huetext::WriteFileAtomically(
+    hueformats::WriteFileAtomically(
         target,
-        [&](huetext::TextBuilder& out) {
+        [&](huedata::TextBuilder& out) {
             merged.conflicts = huedata::MergeHueFiles(
                 base->bytes(), ours->bytes(), theirs->bytes(), prefer,
                 [&](std::span<const unsigned char> piece) {

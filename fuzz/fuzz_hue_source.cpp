@@ -1,8 +1,8 @@
 // Arbitrary bytes as a source of hues (JSON or CSV, in any encoding a program saves text in):
 // they are either refused with a message or decoded to UTF-8 and read into changes that keep the
 // promises build relies on, each with what its text showed, which a file's bytes take back.
-#include "huetext/hue_source.h"
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
+#include "hueformats/hue_source.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
@@ -25,11 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool strict : {false, true}) {
         try {
             std::string warning;
-            const auto encoding = static_cast<huetext::SourceEncoding>(size % 3);
-            const huetext::SourceText source =
-                huetext::DecodeSource("fuzz", bytes, encoding, warning);
+            const auto encoding = static_cast<hueformats::SourceEncoding>(size % 3);
+            const hueformats::SourceText source =
+                hueformats::DecodeSource("fuzz", bytes, encoding, warning);
             Require(huedata::IsUtf8(source.text));
-            const huetext::SourceHues read = huetext::ReadHueSources(std::span(&source, 1), strict);
+            const huedata::SourceHues read =
+                hueformats::ReadHueSources(std::span(&source, 1), strict);
             Require(read.shown.size() == read.changes.size());
             std::set<int> ids;
             for (const huedata::HueChange& change : read.changes) {
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Laid over the bytes they made, the changes change nothing more.
             std::vector<unsigned char> again = image;
             huedata::ApplyHueChanges(
-                again, huetext::ChangesOver(read, image, huedata::HueCountForSize(image.size())));
+                again, huedata::ChangesOver(read, image, huedata::HueCountForSize(image.size())));
             Require(again == image);
         } catch (const huedata::HuesError& error) {
             const std::string message = error.what();

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         int inexact = 0;
         std::string first;
-        const huetext::SourceHues hues =
+        const huedata::SourceHues hues =
             huepalette::PaletteHues("fuzz", palette, false, inexact, first);
         Require(hues.changes.size() == hues.shown.size());
     } catch (const huedata::HuesError& error) {

@@ -1,10 +1,9 @@
 #include "huecheck/check_config.h"
 
 #include "huedata/file_error.h"
-#include "huetext/ids.h"
+#include "huedata/hue_text.h"
 
 #include "huedata/hue_file.h"
-#include "huedata/hue_text.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -90,7 +89,7 @@ Config ReadConfig(const std::filesystem::path& path) {
             for (const auto& [rule, ids] : value.items()) {
                 const auto texts = Strings(ids, where, "leave-out\": \"" + rule);
                 try {
-                    config.leaveOut.emplace_back(rule, huetext::ParseIds(texts));
+                    config.leaveOut.emplace_back(rule, huedata::ParseIds(texts));
                 } catch (const huedata::HuesError& error) {
                     throw huedata::HuesError(
                         fmt::format("{}: leave-out of {}: {}", where, rule, error.what()));

@@ -43,7 +43,7 @@ std::string JsonString(std::string_view text) {
 }
 
 // A finding as one JSON object, written out field by field: a file of every hue has a million.
-void WriteFindingJson(const Finding& finding, huetext::TextBuilder& out) {
+void WriteFindingJson(const Finding& finding, huedata::TextBuilder& out) {
     out << R"({"rule": ")" << Rules()[finding.rule].id << R"(", "level": ")"
         << LevelName(finding.level) << R"(", "hue": )" << finding.hue;
     if (finding.colour) out << R"(, "colour": )" << *finding.colour;
@@ -118,15 +118,15 @@ std::string GithubEscaped(std::string_view text, bool property) {
 
 }  // namespace
 
-void CheckText(std::string_view file, std::span<const Finding> findings, huetext::TextStyle style,
-               huetext::TextBuilder& out) {
+void CheckText(std::string_view file, std::span<const Finding> findings,
+               hueformats::TextStyle style, huedata::TextBuilder& out) {
     const std::string name = huedata::PrintableText(file);
     std::array<std::size_t, 3> counts{};
     for (const Finding& finding : findings) {
         ++counts[static_cast<std::size_t>(finding.level)];
         out << name << ": " << Where(finding) << ": ";
         const std::string_view level = LevelName(finding.level);
-        if (style.colors != huetext::TerminalColors::None) {
+        if (style.colors != hueformats::TerminalColors::None) {
             out << LevelColor(finding.level) << level << "\x1b[0m";
         } else {
             out << level;
@@ -147,7 +147,7 @@ void CheckText(std::string_view file, std::span<const Finding> findings, huetext
 
 // A finding a line, written as it is made: a file with a finding on every hue lists over a
 // million, and the whole array held as a document first took seconds and gigabytes.
-void CheckJson(std::span<const Finding> findings, huetext::TextBuilder& out) {
+void CheckJson(std::span<const Finding> findings, huedata::TextBuilder& out) {
     out << '[';
     for (std::size_t i = 0; i < findings.size(); ++i) {
         out << (i == 0 ? "\n  " : ",\n  ");
@@ -156,7 +156,7 @@ void CheckJson(std::span<const Finding> findings, huetext::TextBuilder& out) {
     out << (findings.empty() ? "]\n" : "\n]\n");
 }
 
-void WriteSarifResult(const Finding& finding, std::string_view uri, huetext::TextBuilder& out) {
+void WriteSarifResult(const Finding& finding, std::string_view uri, huedata::TextBuilder& out) {
     const ByteRegion region = RegionOf(finding);
     out << R"({"ruleId": ")" << Rules()[finding.rule].id << R"(", "ruleIndex": )" << finding.rule
         << R"(, "level": ")" << SarifLevel(finding.level) << R"(", "message": {"text": )"
@@ -169,7 +169,7 @@ void WriteSarifResult(const Finding& finding, std::string_view uri, huetext::Tex
 
 // The log around its results, then the results a line each, as CheckJson writes its findings.
 void CheckSarif(std::string_view file, std::span<const Finding> findings, std::string_view version,
-                huetext::TextBuilder& out) {
+                huedata::TextBuilder& out) {
     OrderedJson rules = OrderedJson::array();
     for (const Rule& rule : Rules()) {
         rules.push_back({{"id", rule.id},
@@ -192,7 +192,7 @@ void CheckSarif(std::string_view file, std::span<const Finding> findings, std::s
 }
 
 void CheckGithub(std::string_view file, std::span<const Finding> findings,
-                 huetext::TextBuilder& out) {
+                 huedata::TextBuilder& out) {
     const std::string where = GithubEscaped(file, true);
     for (const Finding& finding : findings) {
         const std::string_view level =
@@ -207,7 +207,7 @@ std::string PageFindingsJson(std::span<const Finding> findings) {
     // Enough to see what is wrong with a hue; `hues check` lists every one.
     constexpr std::size_t MostListed = 5;
     std::string json;
-    huetext::TextBuilder out([&](std::string_view piece) { json.append(piece); });
+    huedata::TextBuilder out([&](std::string_view piece) { json.append(piece); });
     out << R"({"hues": {)";
     // The findings come by hue: each hue's run of them is one entry.
     for (std::size_t first = 0; first < findings.size();) {
@@ -230,7 +230,7 @@ std::string PageFindingsJson(std::span<const Finding> findings) {
     return json;
 }
 
-std::string PageFindingsOfFile(std::span<const huetext::HueView> hues,
+std::string PageFindingsOfFile(std::span<const huedata::HueView> hues,
                                const std::filesystem::path& file) {
     try {
         return PageFindingsJson(CheckHues(hues, ChooseRules(FindCheckConfig(file), {})));
@@ -239,7 +239,7 @@ std::string PageFindingsOfFile(std::span<const huetext::HueView> hues,
     }
 }
 
-void RulesText(huetext::TextBuilder& out) {
+void RulesText(huedata::TextBuilder& out) {
     for (const Rule& rule : Rules()) {
         const std::string_view fix = rule.fix == Fix::Safe     ? "safe fix"
                                      : rule.fix == Fix::Unsafe ? "unsafe fix"

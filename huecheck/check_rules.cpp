@@ -193,7 +193,7 @@ public:
         findings_.push_back({rule, choice_.level[rule], hue, colour, other, std::move(message)});
     }
 
-    void Ramp(const huetext::HueView& hue) {
+    void Ramp(const huedata::HueView& hue) {
         const auto& colors = hue.record->Colors;
         const auto& lightness = LightnessOfColors();
         for (std::size_t i = 1; i < colors.size(); ++i) {
@@ -223,7 +223,7 @@ public:
         }
     }
 
-    void NameBytesOf(const huetext::HueView& hue) {
+    void NameBytesOf(const huedata::HueView& hue) {
         const Name& name = hue.record->Name;
         const std::string_view text = NameBytes(name);
         for (const char c : text) {
@@ -261,7 +261,7 @@ public:
         }
     }
 
-    void TopBitOf(const huetext::HueView& hue) {
+    void TopBitOf(const huedata::HueView& hue) {
         const auto& colors = hue.record->Colors;
         const auto set = [](huedata::Color15 c) {
             return (static_cast<std::uint16_t>(c) >> 15U) != 0;
@@ -275,9 +275,9 @@ public:
                         count == 1 ? "colour has" : "colours have"));
     }
 
-    void Duplicates(std::span<const huetext::HueView> hues) {
+    void Duplicates(std::span<const huedata::HueView> hues) {
         std::map<std::string_view, int> first;
-        for (const huetext::HueView& hue : hues) {
+        for (const huedata::HueView& hue : hues) {
             const std::string_view text = NameBytes(hue.record->Name);
             if (text.empty()) continue;
             const auto [found, added] = first.try_emplace(text, hue.id);
@@ -288,7 +288,7 @@ public:
         }
     }
 
-    void Alike(std::span<const huetext::HueView> hues) {
+    void Alike(std::span<const huedata::HueView> hues) {
         if (!choice_.on[NearDuplicate] && !choice_.on[VisionConfusable]) return;
         // Each vision's pairs on a thread of its own: the index is built and searched four
         // times over the same hues, and a file of every hue takes seconds on one core.
@@ -296,7 +296,7 @@ public:
             {huecolour::VisionKind::Protanomaly, "protanomaly"},
             {huecolour::VisionKind::Deuteranomaly, "deuteranomaly"},
             {huecolour::VisionKind::Tritanomaly, "tritanomaly"}};
-        const std::vector<huecolour::HueColours> colours = huetext::ColoursOf(hues);
+        const std::vector<huecolour::HueColours> colours = huecolour::ColoursOf(hues);
         std::vector<std::future<std::vector<huecolour::SimilarPair>>> seen;
         if (choice_.on[VisionConfusable]) {
             for (const auto& vision : visions) {
@@ -392,20 +392,20 @@ RuleChoice DefaultRuleChoice() {
     return choice;
 }
 
-std::vector<Finding> CheckHues(std::span<const huetext::HueView> hues, const RuleChoice& choice) {
-    std::vector<huetext::HueView> shown;
+std::vector<Finding> CheckHues(std::span<const huedata::HueView> hues, const RuleChoice& choice) {
+    std::vector<huedata::HueView> shown;
     shown.reserve(hues.size());
-    for (const huetext::HueView& hue : hues) {
+    for (const huedata::HueView& hue : hues) {
         if (!IsEmpty(*hue.record)) shown.push_back(hue);
     }
     std::sort(shown.begin(), shown.end(),
-              [](const huetext::HueView& x, const huetext::HueView& y) { return x.id < y.id; });
+              [](const huedata::HueView& x, const huedata::HueView& y) { return x.id < y.id; });
     shown.erase(std::unique(shown.begin(), shown.end(),
                             [](const auto& x, const auto& y) { return x.id == y.id; }),
                 shown.end());
     std::vector<Finding> findings;
     Checking checking(choice, findings);
-    for (const huetext::HueView& hue : shown) {
+    for (const huedata::HueView& hue : shown) {
         checking.Ramp(hue);
         checking.NameBytesOf(hue);
         checking.TopBitOf(hue);

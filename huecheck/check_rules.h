@@ -2,7 +2,7 @@
 // default level and a one-line description, and the fixes two of them offer.
 #pragma once
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include "huedata/hue_file.h"
 
@@ -60,7 +60,7 @@ RuleChoice DefaultRuleChoice();
 // The findings of the chosen rules over `hues`, ordered by hue, then colour, then rule. Hues
 // with no name and every colour 0 are never reported; a pair is reported once, on its lower
 // id, and only where both its hues are among `hues`.
-std::vector<Finding> CheckHues(std::span<const huetext::HueView> hues, const RuleChoice& choice);
+std::vector<Finding> CheckHues(std::span<const huedata::HueView> hues, const RuleChoice& choice);
 
 // The name the fixes of the chosen rules make of `name` (only those whose fix `allowed` takes),
 // or nothing where they change nothing.

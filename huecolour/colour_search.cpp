@@ -322,4 +322,22 @@ std::vector<SimilarPair> SimilarHues(std::span<const HueColours> hues, double wi
     return pairs;
 }
 
+std::vector<NearMatch> MatchesIn(const huedata::HueFile& file,
+                                 std::span<const ColourMatch> matches) {
+    std::vector<NearMatch> views;
+    views.reserve(matches.size());
+    for (const ColourMatch& match : matches) {
+        views.push_back(
+            {huedata::ViewOf(file, match.id), match.index, match.color, match.distance});
+    }
+    return views;
+}
+
+std::vector<HueColours> ColoursOf(std::span<const huedata::HueView> hues) {
+    std::vector<HueColours> colours;
+    colours.reserve(hues.size());
+    for (const huedata::HueView& hue : hues) colours.push_back({hue.id, hue.record});
+    return colours;
+}
+
 }  // namespace huecolour

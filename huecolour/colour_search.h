@@ -7,6 +7,7 @@
 
 #include "huedata/color15.h"
 #include "huedata/hue_file.h"
+#include "huedata/hue_view.h"
 
 #include <cstddef>
 #include <span>
@@ -48,5 +49,20 @@ inline constexpr double DefaultSimilarWithin = 0.02;
 // as seen with `vision`; ordered by a, then b. `within` must not be negative.
 std::vector<SimilarPair> SimilarHues(std::span<const HueColours> hues, double within,
                                      const Vision& vision = {});
+
+// A hue near a colour, ready to print: its view and its best colour for the colour.
+struct NearMatch {
+    huedata::HueView hue;
+    int index;
+    huedata::Rgb24 color;
+    double distance;
+};
+
+// The matches colour search found among the file's hues, each with its view.
+std::vector<NearMatch> MatchesIn(const huedata::HueFile& file,
+                                 std::span<const ColourMatch> matches);
+
+// The hues' ids and records, as colour search compares them.
+std::vector<HueColours> ColoursOf(std::span<const huedata::HueView> hues);
 
 }  // namespace huecolour

@@ -1,5 +1,7 @@
 #include "hue_edit.h"
 
+#include "hue_text.h"
+
 #include <algorithm>
 
 namespace huedata {
@@ -74,6 +76,48 @@ std::size_t ApplyHueChanges(std::vector<unsigned char>& image, std::span<const H
     const std::size_t heldBefore = HueCountForSize(image.size());
     image.resize(static_cast<std::size_t>(SizeForHueChanges(image.size(), changes, leastCount)));
     return ApplyHueChanges(std::span(image), heldBefore, changes);
+}
+
+std::vector<HueChange> ChangesOver(const SourceHues& hues, std::span<const unsigned char> image,
+                                   std::size_t held) {
+    std::vector<HueChange> changes = hues.changes;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        HueChange& change = changes[i];
+        const ShownFields& shown = hues.shown[i];
+        if (static_cast<std::size_t>(change.id) >= held) continue;
+        const HueRecord file = HueAt(image, static_cast<std::size_t>(change.id));
+        if (!shown.names.empty() &&
+            std::ranges::find(shown.names, HueNameUtf8Text(file.Name)) != shown.names.end()) {
+            change.name = file.Name;
+        }
+        for (std::size_t c = 0; c < file.Colors.size(); ++c) {
+            const bool fromText = ((shown.colorsShown >> c) & 1U) != 0;
+            if (fromText && ConvertColor(file.Colors[c]) == shown.colors[c]) {
+                (*change.colors)[c] = file.Colors[c];
+            }
+        }
+    }
+    return changes;
+}
+
+std::string InexactColorsWarning(int count, std::string_view firstAt) {
+    if (count == 0) return {};
+    std::string warning = "hues: warning: " + std::to_string(count) +
+                          (count == 1 ? " colour was" : " colours were") +
+                          " taken to the nearest a hue can hold";
+    if (!firstAt.empty()) warning.append(", the first at ").append(firstAt);
+    return warning + " (--strict makes this an error)\n";
+}
+
+std::string InexactColorText(Rgb24 color, Color15 stored) {
+    return RgbText(color) + " is not a colour a hue can hold; the nearest is " +
+           RgbText(ConvertColor(stored));
+}
+
+Color15 StoredColor(Rgb24 color, int& inexact) {
+    const Color15 stored = NearestColor15(color);
+    if (ConvertColor(stored) != color) ++inexact;
+    return stored;
 }
 
 }  // namespace huedata

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace huedata {
@@ -50,5 +52,42 @@ std::size_t ApplyHueChanges(std::span<unsigned char> image, std::size_t heldBefo
 // every hue changed; nothing else is added or removed.
 std::size_t ApplyHueChanges(std::vector<unsigned char>& image, std::span<const HueChange> changes,
                             std::size_t leastCount = 0);
+
+// ---- Hues read from a source (a listing, a spreadsheet, a palette), as changes ----
+
+// What the text of one hue showed, where its text decided a field: the name (both readings
+// where a leading apostrophe may guard it or belong to it), and each colour given as #RRGGBB
+// with no stored value that shows it.
+struct ShownFields {
+    std::vector<std::string> names;
+    std::uint32_t colorsShown = 0;  // bit i: colour i
+    std::array<Rgb24, 32> colors{};
+};
+
+struct SourceHues {
+    // Only the fields each source object names; every hue once.
+    std::vector<HueChange> changes;
+    std::vector<ShownFields> shown;  // for each change
+    // One line for standard error, "hues: warning: ..." and a line break, or empty.
+    std::string warning;
+};
+
+// The changes to lay over a file's bytes (`held` hues), where a field whose text shows exactly
+// what the file's hue shows keeps the file's bytes: the text carries no top bit of a colour and
+// no byte after a name's NUL, so a listing applied to its own file changes nothing.
+std::vector<HueChange> ChangesOver(const SourceHues& hues, std::span<const unsigned char> image,
+                                   std::size_t held);
+
+// The warning for `count` colours taken to the nearest a hue can hold (the first at `firstAt`,
+// where the text says where), or nothing for none.
+std::string InexactColorsWarning(int count, std::string_view firstAt = {});
+
+// What is wrong with a colour no stored value shows exactly: "#RRGGBB is not a colour a hue can
+// hold; the nearest is #RRGGBB", for --strict's error and the warning's first place.
+std::string InexactColorText(Rgb24 color, Color15 stored);
+
+// The stored value of a colour a person chose. One that no stored value shows exactly is
+// taken to the nearest; `inexact` counts it.
+Color15 StoredColor(Rgb24 color, int& inexact);
 
 }  // namespace huedata

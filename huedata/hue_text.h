@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 namespace huedata {
 
@@ -163,5 +165,10 @@ char* WritePrintableText(char* out, std::string_view utf8);
 // "#RRGGBB" or "RRGGBB", hex digits in either case, as RgbText writes it. Throws HuesError
 // for anything else.
 Rgb24 ParseColor(std::string_view text);
+
+// Hue identifiers as the command line and a check's config give them, N or an inclusive range
+// A-B, each expanded in the order given; a range A-B needs A <= B. Throws HuesError naming the
+// argument that is not an identifier or range from 0 to HighestHueId.
+std::vector<int> ParseIds(std::span<const std::string> arguments);
 
 }  // namespace huedata

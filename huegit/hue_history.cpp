@@ -2,7 +2,6 @@
 
 #include "huedata/file_error.h"
 #include "huegit/program.h"
-#include "huetext/json_format.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_fields.h"
@@ -431,62 +430,6 @@ std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
         fields.push_back(huedata::FieldName(field));
     }
     return fields;
-}
-
-namespace {
-
-void StateJson(huetext::TextBuilder& out, std::size_t hue, const std::optional<HueState>& state) {
-    if (!state) {
-        out << "null";
-        return;
-    }
-    huetext::HueJsonObject({static_cast<int>(hue), huedata::HueNameUtf8Text(state->record.Name),
-                            &state->record, state->blockHeader},
-                           out);
-}
-
-}  // namespace
-
-void CommitJson(const CommitInfo& commit, huetext::TextBuilder& out) {
-    const bool committed = !commit.hash.empty();
-    for (const auto& [field, value] : {std::pair{"commit", &commit.hash},
-                                       {"author", &commit.author},
-                                       {"email", &commit.email},
-                                       {"date", &commit.date}}) {
-        out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
-        if (committed) {
-            huetext::JsonString(out, huedata::PrintableText(*value));
-        } else {
-            out << "null";
-        }
-    }
-    out << R"(, "subject": )";
-    huetext::JsonString(out,
-                        committed ? huedata::PrintableText(commit.subject) : "Not committed yet");
-}
-
-void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,
-                 huetext::TextBuilder& out) {
-    if (entries.empty()) {
-        out << "[]\n";
-        return;
-    }
-    out << "[\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const HueChangeEntry& entry = entries[i];
-        out << "  {";
-        CommitJson(history.commits[entry.commit], out);
-        out << R"(, "hue": )" << entry.hue << R"(, "changed": [)";
-        const std::vector<std::string> fields = ChangedFields(entry.before, entry.after);
-        for (std::size_t f = 0; f < fields.size(); ++f)
-            out << (f == 0 ? "\"" : ", \"") << fields[f] << '"';
-        out << R"(], "before": )";
-        StateJson(out, entry.hue, entry.before);
-        out << R"(, "after": )";
-        StateJson(out, entry.hue, entry.after);
-        out << (i + 1 < entries.size() ? "},\n" : "}\n");
-    }
-    out << "]\n";
 }
 
 }  // namespace huegit

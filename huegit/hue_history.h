@@ -5,8 +5,6 @@
 // the bytes. git's output is read as bytes (-z), never through a locale.
 #pragma once
 
-#include "huetext/text_builder.h"
-
 #include "huedata/hue_file.h"
 
 #include <cstdint>
@@ -68,15 +66,5 @@ bool TrackedByGit(const std::filesystem::path& file);
 // a state is missing).
 std::vector<std::string> ChangedFields(const std::optional<HueState>& before,
                                        const std::optional<HueState>& after);
-
-// A commit's fields of that JSON: "commit": 40 hex or null, "author", "email", "date" (null
-// where it is not committed yet), "subject".
-void CommitJson(const CommitInfo& commit, huetext::TextBuilder& out);
-
-// [{"commit": 40 hex or null, "author", "email", "date", "subject", "hue", "changed": [...],
-//   "before": the hue as `show --format json` gives it or null, "after": likewise}], an entry a
-// line, in the order given.
-void HistoryJson(const HueHistory& history, std::span<const HueChangeEntry> entries,
-                 huetext::TextBuilder& out);
 
 }  // namespace huegit

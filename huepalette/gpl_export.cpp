@@ -1,7 +1,7 @@
 #include "huepalette/gpl_export.h"
 
 #include "huedata/hue_text.h"
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include <algorithm>
 #include <array>
@@ -47,11 +47,11 @@ char* WritePiece(char* out, const char* piece, std::size_t size) {
 
 }  // namespace
 
-void GimpPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
-                 huetext::TextBuilder& text) {
+void GimpPalette(const huedata::HuesInParts& hues, std::string_view paletteName,
+                 huedata::TextBuilder& text) {
     text << "GIMP Palette\nName: " << huedata::PrintableText(paletteName) << "\nColumns: 32\n#\n";
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
-        for (const huetext::HueView& hue : part) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t) {
+        for (const huedata::HueView& hue : part) {
             // Each line: "RRR GGG BBB\tHue <id> colour <i>[ <name>]\n". What follows the colour
             // number is the same on all 32 lines, and so is what comes before it.
             // Left uninitialised: bytes past a piece's end are copied but then written over.
@@ -60,7 +60,7 @@ void GimpPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
             char* beforeEnd = std::copy_n("Hue ", 4, before.data());
             beforeEnd = std::copy_n(
                 " colour ", 8,
-                huetext::WriteSmallDecimal(beforeEnd, static_cast<std::uint32_t>(hue.id)));
+                huedata::WriteSmallDecimal(beforeEnd, static_cast<std::uint32_t>(hue.id)));
             Piece after;  // " ", the printable name, "\n"
             char* afterEnd = after.data();
             if (!hue.name.empty()) *afterEnd++ = ' ';
@@ -77,7 +77,7 @@ void GimpPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
                 out = std::copy_n(RedOrGreenTexts[(bits >> 5U) & 0x1FU].data(), 4, out);
                 out = std::copy_n(BlueTexts[bits & 0x1FU].data(), 4, out);
                 out = WritePiece(out, before.data(), beforeSize);
-                out = huetext::WriteSmallDecimal(out, static_cast<std::uint32_t>(i));
+                out = huedata::WriteSmallDecimal(out, static_cast<std::uint32_t>(i));
                 out = WritePiece(out, after.data(), afterSize);
             }
             text.Commit(out);

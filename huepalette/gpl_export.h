@@ -2,14 +2,14 @@
 // row per hue, each colour labelled with its hue, its index and the hue's name.
 #pragma once
 
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
 
 #include <string_view>
 
 namespace huepalette {
 
-void GimpPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
-                 huetext::TextBuilder& out);
+void GimpPalette(const huedata::HuesInParts& hues, std::string_view paletteName,
+                 huedata::TextBuilder& out);
 
 }  // namespace huepalette

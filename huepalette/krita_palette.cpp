@@ -5,6 +5,9 @@
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
 
+#include <fmt/compile.h>
+#include <fmt/format.h>
+
 #include <expat.h>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -569,14 +572,14 @@ const std::array<std::string, 32>& UnitTexts() {
     return texts;
 }
 
-void ColorSetXml(const huetext::HuesInParts& hues, std::string_view paletteName,
-                 huetext::TextBuilder& xml) {
+void ColorSetXml(const huedata::HuesInParts& hues, std::string_view paletteName,
+                 huedata::TextBuilder& xml) {
     xml << R"(<?xml version="1.0" encoding="UTF-8"?>)"
         << "\n<ColorSet version=\"2.0\" name=\"" << AttributeText(paletteName)
         << R"(" comment="" columns="32" rows="0" readonly="false">)" << '\n';
     const auto& units = UnitTexts();
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
-        for (const huetext::HueView& hue : part) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        for (const huedata::HueView& hue : part) {
             const std::string name = AttributeText(hue.name);
             xml << "<Group name=\"" << AttributeText(PaletteGroupName(hue.id, hue.name))
                 << "\" rows=\"1\">\n";
@@ -602,7 +605,7 @@ using ZipWriter = std::unique_ptr<void, decltype([](zipFile zip) { zipClose(zip,
 // The entry `path`, its bytes written by `write` into a TextBuilder whose pieces go into the
 // zip as they are made: the colour set of a whole file is never held whole beside its zip.
 void AddEntry(zipFile zip, const char* path, int method,
-              const std::function<void(huetext::TextBuilder&)>& write) {
+              const std::function<void(huedata::TextBuilder&)>& write) {
     const auto fail = [path] {
         throw huedata::HuesError(std::string("KPL: the zip's entry ") + path +
                                  " could not be written");
@@ -616,7 +619,7 @@ void AddEntry(zipFile zip, const char* path, int method,
         fail();
     }
     bool written = true;
-    huetext::TextBuilder bytes([&](std::string_view piece) {
+    huedata::TextBuilder bytes([&](std::string_view piece) {
         written = written && zipWriteInFileInZip(zip, piece.data(),
                                                  static_cast<unsigned>(piece.size())) == ZIP_OK;
     });
@@ -649,8 +652,8 @@ Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char>
     return colorSet.Finish();
 }
 
-void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
-                  huetext::TextBuilder& out) {
+void KritaPalette(const huedata::HuesInParts& hues, std::string_view paletteName,
+                  huedata::TextBuilder& out) {
     std::string zipped;
     MemoryFile file{{}, &zipped};
     {
@@ -659,10 +662,10 @@ void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName
         if (!zip) throw huedata::HuesError("KPL: the zip could not be started");
         // The mimetype stored, as the format asks; the rest deflated at zlib's quickest level,
         // which makes a colour set a twelfth of its size at some 400 MB of XML a second.
-        AddEntry(zip.get(), "mimetype", 0, [](huetext::TextBuilder& bytes) { bytes << Mimetype; });
+        AddEntry(zip.get(), "mimetype", 0, [](huedata::TextBuilder& bytes) { bytes << Mimetype; });
         AddEntry(zip.get(), "colorset.xml", Z_DEFLATED,
-                 [&](huetext::TextBuilder& xml) { ColorSetXml(hues, paletteName, xml); });
-        AddEntry(zip.get(), "profiles.xml", Z_DEFLATED, [](huetext::TextBuilder& xml) {
+                 [&](huedata::TextBuilder& xml) { ColorSetXml(hues, paletteName, xml); });
+        AddEntry(zip.get(), "profiles.xml", Z_DEFLATED, [](huedata::TextBuilder& xml) {
             xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Profiles/>\n";
         });
     }

@@ -4,9 +4,9 @@
 // what is held follows the colours; written by minizip.
 #pragma once
 
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
 #include "huepalette/palette.h"
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
 
 #include <span>
 #include <string>
@@ -21,7 +21,7 @@ namespace huepalette {
 Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes);
 
 // A group per hue, 32 columns, each colour named as the hue's GIMP palette names it.
-void KritaPalette(const huetext::HuesInParts& hues, std::string_view paletteName,
-                  huetext::TextBuilder& out);
+void KritaPalette(const huedata::HuesInParts& hues, std::string_view paletteName,
+                  huedata::TextBuilder& out);
 
 }  // namespace huepalette

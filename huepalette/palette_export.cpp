@@ -15,11 +15,11 @@ namespace huepalette {
 
 namespace {
 
-void Big16(huetext::TextBuilder& out, std::uint32_t value) {
+void Big16(huedata::TextBuilder& out, std::uint32_t value) {
     out << static_cast<char>(value >> 8U) << static_cast<char>(value);
 }
 
-void Big32(huetext::TextBuilder& out, std::uint32_t value) {
+void Big32(huedata::TextBuilder& out, std::uint32_t value) {
     Big16(out, value >> 16U);
     Big16(out, value);
 }
@@ -59,7 +59,7 @@ const std::array<std::array<char, 4>, 32>& AseChannels() {
     return channels;
 }
 
-void AseName(huetext::TextBuilder& out, const std::string& utf16) {
+void AseName(huedata::TextBuilder& out, const std::string& utf16) {
     Big16(out, static_cast<std::uint32_t>(utf16.size() / 2));
     out << std::string_view(utf16);
 }
@@ -68,7 +68,7 @@ void AseName(huetext::TextBuilder& out, const std::string& utf16) {
 // index once a hue rather than once a colour: an export of a whole file names a million.
 class ColorNames {
 public:
-    explicit ColorNames(const huetext::HueView& hue) {
+    explicit ColorNames(const huedata::HueView& hue) {
         const std::string whole = Utf16Be(PaletteColorName(hue.id, 0, hue.name));
         const std::string before = Utf16Be(PaletteColorName(hue.id, 0, ""));
         before_ = before.substr(0, before.size() - 4);  // up to the index "0" and its NUL
@@ -90,7 +90,7 @@ public:
         *out++ = static_cast<char>('0' + index % 10);
         return std::copy(after_.begin(), after_.end(), out);
     }
-    void Write(huetext::TextBuilder& out, std::size_t index) const {
+    void Write(huedata::TextBuilder& out, std::size_t index) const {
         out.Commit(Write(out.Reserve(std::size_t{2} * Units(index)), index));
     }
 
@@ -98,7 +98,7 @@ private:
     std::string before_, after_;
 };
 
-void AseHue(const huetext::HueView& hue, huetext::TextBuilder& out) {
+void AseHue(const huedata::HueView& hue, huedata::TextBuilder& out) {
     const auto& channels = AseChannels();
     {
         const std::string group = Utf16Be(PaletteGroupName(hue.id, hue.name));
@@ -133,17 +133,17 @@ void AseHue(const huetext::HueView& hue, huetext::TextBuilder& out) {
     }
 }
 
-void AsePalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
+void AsePalette(const huedata::HuesInParts& hues, huedata::TextBuilder& out) {
     out << "ASEF" << std::string_view("\0\1\0\0", 4);
     Big32(out, static_cast<std::uint32_t>(hues.size() * (HueColorCount + 2)));
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
-        for (const huetext::HueView& hue : part) AseHue(hue, out);
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        for (const huedata::HueView& hue : part) AseHue(hue, out);
     });
 }
 
 // ---- ACO: version 1, then version 2 with names; 16-bit channels, the 8-bit value × 257 ----
 
-void AcoColor(huetext::TextBuilder& out, huedata::Color15 value) {
+void AcoColor(huedata::TextBuilder& out, huedata::Color15 value) {
     const huedata::Rgb24 rgb = huedata::ConvertColor(value);
     Big16(out, 0);  // RGB
     Big16(out, rgb.red * 257U);
@@ -152,7 +152,7 @@ void AcoColor(huetext::TextBuilder& out, huedata::Color15 value) {
     Big16(out, 0);
 }
 
-void AcoPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
+void AcoPalette(const huedata::HuesInParts& hues, huedata::TextBuilder& out) {
     constexpr std::size_t MostHues = 0xFFFF / HueColorCount;
     if (hues.size() > MostHues) {
         throw huedata::HuesError("export aco: ACO holds at most 65,535 colours, " +
@@ -162,15 +162,15 @@ void AcoPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     const auto count = static_cast<std::uint32_t>(hues.size() * HueColorCount);
     Big16(out, 1);
     Big16(out, count);
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
-        for (const huetext::HueView& hue : part) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        for (const huedata::HueView& hue : part) {
             for (const huedata::Color15 value : hue.record->Colors) AcoColor(out, value);
         }
     });
     Big16(out, 2);
     Big16(out, count);
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
-        for (const huetext::HueView& hue : part) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        for (const huedata::HueView& hue : part) {
             const ColorNames names(hue);
             for (std::size_t i = 0; i < HueColorCount; ++i) {
                 AcoColor(out, hue.record->Colors[i]);
@@ -185,15 +185,15 @@ void AcoPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
 
 // Each colour of every hue in turn.
 template <typename Write>
-void ForEachColor(const huetext::HuesInParts& hues, Write write) {
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t /*before*/) {
-        for (const huetext::HueView& hue : part) {
+void ForEachColor(const huedata::HuesInParts& hues, Write write) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        for (const huedata::HueView& hue : part) {
             for (const huedata::Color15 value : hue.record->Colors) write(value);
         }
     });
 }
 
-void JascPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
+void JascPalette(const huedata::HuesInParts& hues, huedata::TextBuilder& out) {
     out << "JASC-PAL\r\n0100\r\n" << hues.size() * HueColorCount << "\r\n";
     ForEachColor(hues, [&](huedata::Color15 value) {
         const huedata::Rgb24 rgb = huedata::ConvertColor(value);
@@ -202,7 +202,7 @@ void JascPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
     });
 }
 
-void HexPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
+void HexPalette(const huedata::HuesInParts& hues, huedata::TextBuilder& out) {
     ForEachColor(hues, [&](huedata::Color15 value) {
         // "#rrggbb" without its "#", in Lospec's lower case.
         std::array<char, 8> text{};
@@ -214,8 +214,8 @@ void HexPalette(const huetext::HuesInParts& hues, huetext::TextBuilder& out) {
 
 }  // namespace
 
-void PaletteExport(PaletteFormat format, const huetext::HuesInParts& hues,
-                   std::string_view paletteName, huetext::TextBuilder& out) {
+void PaletteExport(PaletteFormat format, const huedata::HuesInParts& hues,
+                   std::string_view paletteName, huedata::TextBuilder& out) {
     switch (format) {
         case PaletteFormat::Ase:
             return AsePalette(hues, out);

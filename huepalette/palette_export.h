@@ -3,9 +3,9 @@
 // KPL keep a group per hue, ASE, ACO and KPL a name per colour, so `apply` takes them back.
 #pragma once
 
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
 #include "huepalette/palette.h"
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
 
 #include <span>
 #include <string_view>
@@ -16,7 +16,7 @@ namespace huepalette {
 // `paletteName` where the format keeps a name; a whole file's hues are read a part at a time as
 // they are written, never held whole. Throws HuesError for more hues than the format holds
 // (ACO: 65,535 colours).
-void PaletteExport(PaletteFormat format, const huetext::HuesInParts& hues,
-                   std::string_view paletteName, huetext::TextBuilder& out);
+void PaletteExport(PaletteFormat format, const huedata::HuesInParts& hues,
+                   std::string_view paletteName, huedata::TextBuilder& out);
 
 }  // namespace huepalette

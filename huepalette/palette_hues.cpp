@@ -135,7 +135,7 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
     return colors;
 }
 
-huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
+huedata::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
                                 int& inexact, std::string& firstInexact) {
     const std::string where = name + ": " + std::string(FormatName(palette.format));
     struct Gathered {
@@ -178,10 +178,10 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
             gathered.colors[named->index] = &color;
         }
     }
-    huetext::SourceHues read;
+    huedata::SourceHues read;
     for (const auto& [id, gathered] : hues) {
         huedata::HueChange change{.id = id};
-        huetext::ShownFields shown;
+        huedata::ShownFields shown;
         // A name holding U+FFFD cannot be stored: it is an export's stand-in for a control
         // character, so the file's name stays.
         if (gathered.name.find("\xEF\xBF\xBD") == std::string::npos) {
@@ -202,13 +202,13 @@ huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette,
             }
             const huedata::Rgb24 rgb = gathered.colors[i]->rgb;
             const int before = inexact;
-            (*change.colors)[i] = huetext::StoredColor(rgb, inexact);
+            (*change.colors)[i] = huedata::StoredColor(rgb, inexact);
             if (inexact != before) {
                 const std::string place =
                     name + ", hue " + std::to_string(id) + " colour " + std::to_string(i);
                 if (strict) {
                     throw huedata::HuesError(place + ": " +
-                                             huetext::InexactColorText(rgb, (*change.colors)[i]));
+                                             huedata::InexactColorText(rgb, (*change.colors)[i]));
                 }
                 if (firstInexact.empty()) firstInexact = place;
             }

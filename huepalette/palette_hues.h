@@ -3,8 +3,8 @@
 // and a palette `export` wrote read back as the changes it holds (`apply`, `build`).
 #pragma once
 
+#include "huedata/hue_edit.h"
 #include "huepalette/palette.h"
-#include "huetext/hue_source.h"
 
 #include <optional>
 #include <string>
@@ -32,7 +32,7 @@ std::vector<huedata::Rgb24> PaletteColorsFor(const std::string& name, const Pale
 // no hue can hold exactly is counted in `inexact` (its first place in `firstInexact`), and with
 // `strict` refused. Throws HuesError naming the file and the group or colour that names no hue, or
 // a hue without its 32 colours.
-huetext::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
+huedata::SourceHues PaletteHues(const std::string& name, const Palette& palette, bool strict,
                                 int& inexact, std::string& firstInexact);
 
 }  // namespace huepalette

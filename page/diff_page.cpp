@@ -1,6 +1,6 @@
 #include "page/diff_page.h"
 
-#include "huetext/field_text.h"
+#include "hueformats/field_text.h"
 #include "page/html_export.h"
 #include "page/page_files.h"
 #include "page/page_parts.h"
@@ -19,7 +19,7 @@ namespace {
 
 // One side of a changed hue, keyed as the JSON format keys a hue: its name as shown, its table
 // values (signed, as listed) and its stored colours; or null.
-void AppendSide(huetext::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
+void AppendSide(huedata::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
     using huedata::HueField;
     if (!hue) {
         page << "null";
@@ -43,7 +43,7 @@ void AppendSide(huetext::TextBuilder& page, const std::optional<huedata::HueReco
 // What the hues do not say: the changes of the file apart from its hues, as `diff` gives them.
 std::string Notes(const huedata::FileDifference& difference) {
     std::string notes;
-    for (std::string line : huetext::FileChangeLines(difference)) {
+    for (std::string line : hueformats::FileChangeLines(difference)) {
         line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
         notes += "<p class=\"note\">" + HtmlEscapedText(line) + "</p>\n";
     }
@@ -53,7 +53,7 @@ std::string Notes(const huedata::FileDifference& difference) {
 }  // namespace
 
 void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string_view title,
-              const SamplePicture* sample, bool served, huetext::TextBuilder& page) {
+              const SamplePicture* sample, bool served, huedata::TextBuilder& page) {
     const huedata::FileDifference difference = huedata::CompareHueFiles(before.bytes, after.bytes);
     const std::size_t changed = difference.hues.size();
     FillPlaces(web::DiffHtml, page, [&](std::string_view place) {

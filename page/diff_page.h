@@ -3,7 +3,7 @@
 // `hues diff --web` serves.
 #pragma once
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 #include "page/sample_picture.h"
 
 #include <span>
@@ -24,6 +24,6 @@ struct DiffPageSide {
 // given, is painted with each changed hue. `served`: the page has a Done button, which ends
 // the program that serves it.
 void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string_view title,
-              const SamplePicture* sample, bool served, huetext::TextBuilder& out);
+              const SamplePicture* sample, bool served, huedata::TextBuilder& out);
 
 }  // namespace page

@@ -4,10 +4,13 @@
 #include "huecolour/shifted_ramp.h"
 #include "huedata/hue_text.h"
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include "page/page_files.h"
 #include "page/page_parts.h"
+
+#include <fmt/compile.h>
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
@@ -87,7 +90,7 @@ constexpr auto StopEnds = [] {
 
 // A row of the plain table: id, name, table start and end, and the strip, one element painted
 // by a gradient of 32 hard-edged stops (a cell per colour would be some 100,000 cells).
-void AppendRow(huetext::TextBuilder& page, const huetext::HueView& hue) {
+void AppendRow(huedata::TextBuilder& page, const huedata::HueView& hue) {
     page << "<tr id=\"hue-" << hue.id << "\"><td>" << hue.id << "<td>";
     // A name is 20 characters of at most 3 bytes each; the cut only guards the buffer.
     constexpr std::size_t MostNameBytes = 60;
@@ -116,8 +119,8 @@ void AppendRow(huetext::TextBuilder& page, const huetext::HueView& hue) {
 
 }  // namespace
 
-void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              huetext::TextBuilder& page, const ServedPage* served, std::string_view findings) {
+void HtmlPage(const huedata::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
+              huedata::TextBuilder& page, const ServedPage* served, std::string_view findings) {
     FillPlaces(web::PageHtml, page, [&](std::string_view place) {
         if (place == "title") page << HtmlEscapedText(huedata::PrintableText(title));
         if (place == "policy") page << PageSecurityPolicy(served != nullptr);
@@ -129,8 +132,8 @@ void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const Sa
             if (served != nullptr) {
                 page << "<tr><td>The editor needs scripts: allow them for this page.\n";
             } else {
-                hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
-                    for (const huetext::HueView& hue : part) AppendRow(page, hue);
+                hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t) {
+                    for (const huedata::HueView& hue : part) AppendRow(page, hue);
                 });
             }
         }
@@ -169,7 +172,7 @@ void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const Sa
 }
 
 void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven,
-                huetext::TextBuilder& page) {
+                huedata::TextBuilder& page) {
     FillPlaces(web::OpenHtml, page, [&](std::string_view place) {
         if (place == "policy") page << PageSecurityPolicy(true);
         if (place == "path") page << HtmlEscapedText(path);

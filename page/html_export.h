@@ -4,9 +4,9 @@
 // painted with each hue; when they do not, a plain table of every hue.
 #pragma once
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 #include "page/sample_picture.h"
 
 #include <cstdint>
@@ -29,15 +29,15 @@ struct ServedPage {
 // each of its sections that lists them.
 // `findings`, when given, are `hues check`'s findings as the page takes them (huecheck's
 // PageFindingsJson), shown beside each hue.
-void HtmlPage(const huetext::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
-              huetext::TextBuilder& out, const ServedPage* served = nullptr,
+void HtmlPage(const huedata::HuesInParts& hues, std::string_view title, const SamplePicture* sample,
+              huedata::TextBuilder& out, const ServedPage* served = nullptr,
               std::string_view findings = {});
 
 // The page `hues edit` serves when it finds no hue file to edit: it names the file it looked
 // for and why it could not read it. Without a file named on the command line (`pathGiven`
 // false) it also takes another path, which the script posts to /open.
 void NoFilePage(std::string_view path, std::string_view reason, bool pathGiven,
-                huetext::TextBuilder& out);
+                huedata::TextBuilder& out);
 
 // The page's Content-Security-Policy: nothing from outside; a served page may also speak to
 // the server it came from.

@@ -4,6 +4,10 @@
 #include "huedata/hue_fields.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
+#include "hueformats/text_format.h"
+
+#include <fmt/compile.h>
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
@@ -18,7 +22,7 @@ namespace {
 // marked as they go.
 class ValuesInBase64 {
 public:
-    ValuesInBase64(huetext::TextBuilder& page, std::uint64_t markStart)
+    ValuesInBase64(huedata::TextBuilder& page, std::uint64_t markStart)
         : page_(page), marker_(markStart) {}
     // A hue's values at once: written a value at a time into the slice, each byte would make
     // the compiler read the slice's size anew.
@@ -50,7 +54,7 @@ private:
         size_ = 0;
     }
 
-    huetext::TextBuilder& page_;
+    huedata::TextBuilder& page_;
     BytesMarker marker_;
     // Whole groups of base64 (3 bytes) and whole words of the mark (8), so that slice after
     // slice reads as the values written at once.
@@ -115,18 +119,18 @@ namespace {
 // Numbers as the shortest text that reads back the same double, in the JSON arrays the page's
 // script reads.
 template <typename Numbers>
-void AppendNumbers(huetext::TextBuilder& page, const Numbers& numbers) {
+void AppendNumbers(huedata::TextBuilder& page, const Numbers& numbers) {
     page << '[';
     bool first = true;
     for (const auto number : numbers) {
         if (!first) page << ',';
         first = false;
-        page.Format(FMT_COMPILE("{}"), number);
+        hueformats::AppendFormatted(page, FMT_COMPILE("{}"), number);
     }
     page << ']';
 }
 
-void AppendMatrix(huetext::TextBuilder& page, const huecolour::OkLabMatrices::Matrix& matrix) {
+void AppendMatrix(huedata::TextBuilder& page, const huecolour::OkLabMatrices::Matrix& matrix) {
     page << '[';
     for (std::size_t row = 0; row < matrix.size(); ++row) {
         if (row != 0) page << ',';
@@ -141,7 +145,7 @@ namespace {
 
 // The JSON format's names of a hue's fields and keys, from the one table, as the page reads and
 // writes hues and reads a diff's or a merge's fields: {"name": ..., "tableStart": ..., ...}.
-void AppendFieldNames(huetext::TextBuilder& page) {
+void AppendFieldNames(huedata::TextBuilder& page) {
     using huedata::HueField;
     const std::pair<std::string_view, std::string> names[] = {
         {"name", huedata::FieldName({HueField::Name})},
@@ -168,7 +172,7 @@ void AppendFieldNames(huetext::TextBuilder& page) {
 
 }  // namespace
 
-void AppendProgramData(huetext::TextBuilder& page) {
+void AppendProgramData(huedata::TextBuilder& page) {
     std::array<double, 256> linear{};
     for (std::size_t channel = 0; channel < linear.size(); ++channel) {
         linear[channel] = huecolour::LinearFromSrgb(static_cast<std::uint8_t>(channel));
@@ -189,20 +193,22 @@ void AppendProgramData(huetext::TextBuilder& page) {
     AppendMatrix(page, oklab.lmsToLab);
     page << "},\n\"windows1252\": ";
     AppendNumbers(page, high);
-    page.Format(FMT_COMPILE(",\n\"layout\": {{\"entryBytes\": {}, \"blockHeaderBytes\": {}, "
-                            "\"huesPerBlock\": {}, \"colorCount\": {}, \"tableStartOffset\": {}, "
-                            "\"tableEndOffset\": {}, \"nameOffset\": {}, \"nameBytes\": {}, "
-                            "\"highestHueId\": {}, \"lowestTableValue\": {}, "
-                            "\"highestTableValue\": {}}}"),
-                huedata::HueRecordSize, huedata::HueBlockHeaderSize, huedata::HuesPerBlock,
-                huedata::HueColorCount, huedata::HueTableStartOffset, huedata::HueTableEndOffset,
-                huedata::HueNameOffset, huedata::HueNameSize, huedata::HighestHueId,
-                huedata::LowestTableValue, huedata::HighestTableValue);
+    hueformats::AppendFormatted(
+        page,
+        FMT_COMPILE(",\n\"layout\": {{\"entryBytes\": {}, \"blockHeaderBytes\": {}, "
+                    "\"huesPerBlock\": {}, \"colorCount\": {}, \"tableStartOffset\": {}, "
+                    "\"tableEndOffset\": {}, \"nameOffset\": {}, \"nameBytes\": {}, "
+                    "\"highestHueId\": {}, \"lowestTableValue\": {}, "
+                    "\"highestTableValue\": {}}}"),
+        huedata::HueRecordSize, huedata::HueBlockHeaderSize, huedata::HuesPerBlock,
+        huedata::HueColorCount, huedata::HueTableStartOffset, huedata::HueTableEndOffset,
+        huedata::HueNameOffset, huedata::HueNameSize, huedata::HighestHueId,
+        huedata::LowestTableValue, huedata::HighestTableValue);
     AppendFieldNames(page);
     page << '}';
 }
 
-void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> bytes) {
+void AppendBase64(huedata::TextBuilder& page, std::span<const unsigned char> bytes) {
     static constexpr char Digits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     // Two digits at a time: the pair for each 12 bits, so that three bytes take two lookups.
@@ -240,19 +246,19 @@ void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> byt
     page.Commit(out + 4);
 }
 
-void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues) {
+void AppendHueData(huedata::TextBuilder& page, const huedata::HuesInParts& hues) {
     // Each section a reading of the hues: a whole file's are read anew for each, never held.
     page << R"({"ids": ")";
     ValuesInBase64 ids(page, 0);
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
-        for (const huetext::HueView& hue : part)
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t) {
+        for (const huedata::HueView& hue : part)
             ids.Put(std::array{static_cast<std::uint16_t>(hue.id)});
     });
     const std::uint64_t idsMark = ids.End();
     page << "\",\n\"values\": \"";
     ValuesInBase64 values(page, idsMark);
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t) {
-        for (const huetext::HueView& hue : part) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t) {
+        for (const huedata::HueView& hue : part) {
             std::array<std::uint16_t, 34> hueValues{};
             hueValues[0] = static_cast<std::uint16_t>(hue.record->TableStart);
             hueValues[1] = static_cast<std::uint16_t>(hue.record->TableEnd);
@@ -262,7 +268,7 @@ void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues)
     });
     std::uint64_t key = values.End();
     page << "\",\n\"names\": [";
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t before) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t before) {
         for (std::size_t i = 0; i < part.size(); ++i) {
             char* out = page.Reserve(18 * 60 + 3);
             if (before + i != 0) *out++ = ',';
@@ -275,7 +281,7 @@ void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues)
     // edit of another field keeps them.
     page << "],\n\"nameBytes\": {";
     bool first = true;
-    hues.ForEach([&](std::span<const huetext::HueView> part, std::size_t before) {
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t before) {
         for (std::size_t i = 0; i < part.size(); ++i) {
             const auto& name = part[i].record->Name;
             const auto end = std::find(name.begin(), name.end(), 0);
@@ -309,7 +315,7 @@ std::string InertJson(std::string_view json) {
     return inert;
 }
 
-void FillPlaces(std::string_view text, huetext::TextBuilder& page,
+void FillPlaces(std::string_view text, huedata::TextBuilder& page,
                 const std::function<void(std::string_view)>& fill) {
     for (auto open = text.find("{{"); open != std::string_view::npos; open = text.find("{{")) {
         const auto close = text.find("}}", open);

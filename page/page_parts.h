@@ -3,8 +3,8 @@
 // {{places}} filled. For the units of page/ alone.
 #pragma once
 
-#include "huetext/hue_view.h"
-#include "huetext/text_builder.h"
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
 
 #include <array>
 #include <cstddef>
@@ -42,16 +42,16 @@ char* WriteScriptString(char* out, std::string_view name);
 // (page/web/hues.js, useProgram): each 8-bit channel's linear value, OKLab's matrices,
 // Windows-1252's characters for the bytes 0x80 to 0x9F, a hue file's layout, and the JSON format's
 // names of a hue's fields and keys (the one field table's).
-void AppendProgramData(huetext::TextBuilder& page);
+void AppendProgramData(huedata::TextBuilder& page);
 
 // Bytes as base64 (the hue block, a data: URL), a slice at a time straight into the page.
-void AppendBase64(huetext::TextBuilder& page, std::span<const unsigned char> bytes);
+void AppendBase64(huedata::TextBuilder& page, std::span<const unsigned char> bytes);
 
 // The hues as one JSON object for the script: ids, then table values and stored colours (34
 // values a hue), as little-endian 16-bit values in base64, which the script reads into typed
 // arrays; the names as they are shown; the bytes of the names their text would not give
 // back; and a mark of them all.
-void AppendHueData(huetext::TextBuilder& page, const huetext::HuesInParts& hues);
+void AppendHueData(huedata::TextBuilder& page, const huedata::HuesInParts& hues);
 
 // JSON text made safe inside a page's data element, which "</script" would end: a "<" can
 // only stand in a JSON string, where \u003C means the same.
@@ -59,15 +59,15 @@ std::string InertJson(std::string_view json);
 
 // `text` written to `page` with each {{place}} in it handed in turn to `fill`, which writes
 // what stands there.
-void FillPlaces(std::string_view text, huetext::TextBuilder& page,
+void FillPlaces(std::string_view text, huedata::TextBuilder& page,
                 const std::function<void(std::string_view)>& fill);
 
 // An embedded web file written whole: one string, or the pieces of one too long for one.
-inline void AppendEmbedded(huetext::TextBuilder& page, std::string_view text) {
+inline void AppendEmbedded(huedata::TextBuilder& page, std::string_view text) {
     page << text;
 }
 template <std::size_t Pieces>
-void AppendEmbedded(huetext::TextBuilder& page,
+void AppendEmbedded(huedata::TextBuilder& page,
                     const std::array<std::string_view, Pieces>& pieces) {
     for (const std::string_view piece : pieces) page << piece;
 }

@@ -1,6 +1,6 @@
 #include "page/sample_picture.h"
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include "huedata/hue_file.h"
 

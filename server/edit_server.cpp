@@ -1,6 +1,6 @@
 #include "server/edit_server.h"
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 #include "server/diff_service.h"
 #include "server/editor_service.h"
 #include "server/system.h"

@@ -2,12 +2,12 @@
 
 #include "huecheck/check_report.h"
 
+#include "huedata/hue_view.h"
+#include "huedata/text_builder.h"
+#include "hueformats/hue_apply.h"
+#include "hueformats/hue_source.h"
+#include "hueformats/json_format.h"
 #include "huegit/hue_history.h"
-#include "huetext/hue_apply.h"
-#include "huetext/hue_source.h"
-#include "huetext/hue_view.h"
-#include "huetext/json_format.h"
-#include "huetext/text_builder.h"
 #include "page/html_export.h"
 #include "server/request_gate.h"
 
@@ -34,12 +34,12 @@ using json = nlohmann::json;
 // is the stamp of exactly what the page showed.
 struct ReadFile {
     std::vector<unsigned char> bytes;
-    huetext::HueFile hues;
+    huedata::HueFile hues;
 };
 ReadFile ReadWhole(const std::filesystem::path& path) {
     return huedata::NamingTheFile([&] {
         ReadFile read{huedata::ReadFileBytes(path), {path, {}, {}}};
-        read.hues = huetext::HueFileFromBytes(path, read.bytes);
+        read.hues = huedata::HueFileFromBytes(path, read.bytes);
         return read;
     });
 }
@@ -104,11 +104,11 @@ EditorResponse EditorService::Page() {
         const page::ServedPage served{
             page::StampOfBytes(read.bytes),
             page::StampOfBytes({reinterpret_cast<const unsigned char*>(path.data()), path.size()}),
-            conflicts_.empty() ? std::string() : huetext::ConflictsJson(conflicts_),
+            conflicts_.empty() ? std::string() : hueformats::ConflictsJson(conflicts_),
             huegit::TrackedByGit(file_)};
-        huetext::TextBuilder page([&](std::string_view piece) { body.append(piece); });
-        const std::vector<huetext::HueView> views = huetext::AllViews(read.hues);
-        page::HtmlPage(huetext::HuesInParts(views), huetext::FileNameText(file_),
+        huedata::TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        const std::vector<huedata::HueView> views = huedata::AllViews(read.hues);
+        page::HtmlPage(huedata::HuesInParts(views), huedata::FileNameText(file_),
                        sample_ ? &*sample_ : nullptr, page, &served);
         page.Flush();
     } catch (const huedata::HuesError& error) {
@@ -116,7 +116,7 @@ EditorResponse EditorService::Page() {
         const std::string path = huedata::PathText(file_);
         const std::string reason = std::string(error.what()).substr(path.size() + 2);
         body.clear();
-        huetext::TextBuilder page([&](std::string_view piece) { body.append(piece); });
+        huedata::TextBuilder page([&](std::string_view piece) { body.append(piece); });
         page::NoFilePage(path, reason, fileGiven_, page);
         page.Flush();
     }
@@ -126,17 +126,17 @@ EditorResponse EditorService::Page() {
 EditorResponse EditorService::Save(std::string_view stamp, std::string_view left,
                                    const std::string& body) {
     // Checked in full before the file is touched, with the words `hues apply changes.json` uses.
-    huetext::SourceHues hues;
+    huedata::SourceHues hues;
     try {
-        const std::array sources{huetext::SourceText{"changes.json", body}};
-        hues = huetext::ReadHueSources(sources, false);
+        const std::array sources{hueformats::SourceText{"changes.json", body}};
+        hues = hueformats::ReadHueSources(sources, false);
     } catch (const huedata::HuesError& error) {
         return Refusal(400, error.what());
     }
     std::string newStamp;
-    huetext::HuesApplied applied;
+    hueformats::HuesApplied applied;
     try {
-        const huetext::ApplyHooks hooks{
+        const hueformats::ApplyHooks hooks{
             .before =
                 [&](std::span<const unsigned char> before, std::span<const huedata::HueChange>) {
                     if (page::StampOfBytes(before) != stamp) throw StaleFile{};
@@ -146,7 +146,7 @@ EditorResponse EditorService::Save(std::string_view stamp, std::string_view left
                     newStamp = page::StampOfBytes(after);
                 }};
         // A merge's result goes where git reads it, with no backup: git keeps every side.
-        applied = huetext::ApplyHuesSafely(file_, hues, conflicts_.empty(), hooks);
+        applied = hueformats::ApplyHuesSafely(file_, hues, conflicts_.empty(), hooks);
     } catch (const StaleFile&) {
         return Answer(409, {{"conflict", true},
                             {"error", huedata::PathText(file_) +
@@ -185,7 +185,7 @@ EditorResponse EditorService::Findings() {
     try {
         const ReadFile read = ReadWhole(file_);
         return {200, "application/json",
-                huecheck::PageFindingsOfFile(huetext::AllViews(read.hues), file_)};
+                huecheck::PageFindingsOfFile(huedata::AllViews(read.hues), file_)};
     } catch (const huedata::HuesError& error) {
         return Refusal(409, error.what());
     }
@@ -212,8 +212,8 @@ EditorResponse EditorService::History(std::string_view hue) {
     std::ranges::copy_if(all.entries, std::back_inserter(entries),
                          [&](const huegit::HueChangeEntry& entry) { return entry.hue == id; });
     std::string body;
-    huetext::TextBuilder out([&](std::string_view piece) { body.append(piece); });
-    huegit::HistoryJson(all, entries, out);
+    huedata::TextBuilder out([&](std::string_view piece) { body.append(piece); });
+    hueformats::HistoryJson(all, entries, out);
     out.Flush();
     return {200, "application/json", std::move(body)};
 }

@@ -369,7 +369,7 @@ TEST_F(EditTest, EditedColorsWinOverStoredOnesAndInexactOnesAreReported) {
         << strict.err;
 }
 
-// What the reader refuses (tests/huetext) is refused by both commands before anything is
+// What the reader refuses (tests/hueformats) is refused by both commands before anything is
 // written: a fault of the text, and one of its bytes.
 TEST_F(EditTest, BadSourcesAreRefusedBeforeAnythingIsWritten) {
     const fs::path file = Write("hues.mul", Bytes(huedata::EndOfEntries(8)));

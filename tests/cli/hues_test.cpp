@@ -451,12 +451,12 @@ cli::Environment Terminal(bool isTerminal, const std::map<std::string, std::stri
 }
 
 TEST(ColorRules, ColorsFollowTheTerminalAndTheUsualVariables) {
-    using enum huetext::TerminalColors;
+    using enum hueformats::TerminalColors;
     const struct {
         const char* mode;
         bool terminal;
         std::map<std::string, std::string> variables;
-        huetext::TerminalColors colors;
+        hueformats::TerminalColors colors;
         bool showsEscapes = true;
     } cases[] = {
         {"auto", true, {{"TERM", "xterm"}}, Palette},
@@ -495,7 +495,7 @@ TEST(ColorRules, ThePaletteColorIsTheNearestOfTheCubeAndTheGreys) {
         {{128, 128, 128}, 244}, {{95, 135, 175}, 67},   {{8, 8, 8}, 232},
     };
     for (const auto& [color, index] : cases) {
-        EXPECT_EQ(huetext::NearestPaletteColor(color), index) << huedata::RgbText(color);
+        EXPECT_EQ(hueformats::NearestPaletteColor(color), index) << huedata::RgbText(color);
     }
 }
 
@@ -544,7 +544,7 @@ TEST_F(HuesTest, EveryColorShownIsDrawnInOrderAndNoEscapeWithoutColors) {
         std::vector<std::string> trueColor, palette;
         for (const huedata::Rgb24 c : drawn) {
             trueColor.push_back(fmt::format("2;{};{};{}", c.red, c.green, c.blue));
-            palette.push_back("5;" + std::to_string(huetext::NearestPaletteColor(c)));
+            palette.push_back("5;" + std::to_string(hueformats::NearestPaletteColor(c)));
         }
         auto always = command, never = command;
         always.emplace_back("--color=always");

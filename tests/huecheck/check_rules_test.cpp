@@ -43,10 +43,10 @@ struct Found {
 
 std::vector<Found> Check(const std::vector<HueRecord>& records,
                          const huecheck::RuleChoice& choice = huecheck::DefaultRuleChoice()) {
-    std::vector<huetext::HueView> views;
+    std::vector<huedata::HueView> views;
     views.reserve(records.size());
     for (std::size_t id = 0; id < records.size(); ++id) {
-        views.push_back(huetext::ViewOfRecord(static_cast<int>(id), records[id], 0));
+        views.push_back(huedata::ViewOfRecord(static_cast<int>(id), records[id], 0));
     }
     std::vector<Found> found;
     for (const Finding& finding : huecheck::CheckHues(views, choice)) {

@@ -12,6 +12,8 @@
 
 #include "huedata/hue_text.h"
 
+#include <cmath>
+
 #include <expat.h>
 #include <gtest/gtest.h>
 #include <minizip/unzip.h>
@@ -47,8 +49,8 @@ std::vector<huedata::HueRecord> Records() {
     return records;
 }
 
-std::vector<huetext::HueView> Views(const std::vector<huedata::HueRecord>& records) {
-    std::vector<huetext::HueView> views;
+std::vector<huedata::HueView> Views(const std::vector<huedata::HueRecord>& records) {
+    std::vector<huedata::HueView> views;
     views.reserve(records.size());
     for (std::size_t h = 0; h < records.size(); ++h) {
         views.push_back(
@@ -57,9 +59,9 @@ std::vector<huetext::HueView> Views(const std::vector<huedata::HueRecord>& recor
     return views;
 }
 
-Bytes Exported(std::string_view kind, const std::vector<huetext::HueView>& views) {
-    huetext::TextBuilder out;
-    huepalette::PaletteExport(*huepalette::ExportedFormat(kind), huetext::HuesInParts(views),
+Bytes Exported(std::string_view kind, const std::vector<huedata::HueView>& views) {
+    huedata::TextBuilder out;
+    huepalette::PaletteExport(*huepalette::ExportedFormat(kind), huedata::HuesInParts(views),
                               "test.mul", out);
     const std::string text = std::move(out).Take();
     return {text.begin(), text.end()};

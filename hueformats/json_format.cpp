@@ -1,6 +1,6 @@
-#include "huetext/json_format.h"
+#include "hueformats/json_format.h"
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include "huedata/hue_fields.h"
 #include "huedata/hue_file.h"
@@ -14,7 +14,7 @@
 
 #include <fmt/compile.h>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -71,18 +71,19 @@ const HueKeys& Keys() {
 // A table value, -32,768 to 32,767, in decimal.
 char* WriteSignedDecimal(char* out, std::int16_t value) {
     if (value < 0) *out++ = '-';
-    return WriteSmallDecimal(out, static_cast<std::uint32_t>(std::abs(int{value})));
+    return huedata::WriteSmallDecimal(out, static_cast<std::uint32_t>(std::abs(int{value})));
 }
 
 // Written directly rather than through a json value: a document of 3,000 hues would build
 // some 200,000 values only to print them. One reservation covers the whole hue.
-void AppendHueObject(TextBuilder& text, const HueView& hue) {
+void AppendHueObject(huedata::TextBuilder& text, const huedata::HueView& hue) {
     constexpr std::size_t MostPerColor = 10 + 6;  // "#RRGGBB", and 65535,
     constexpr std::size_t MostOfTheRest = 200;    // the keys, the brackets, numbers, name_bytes
     const HueKeys& keys = Keys();
     char* out = text.Reserve(MostOfTheRest + 6 * hue.name.size() + 2 +
                              huedata::HueRecord{}.Colors.size() * MostPerColor);
-    out = WriteSmallDecimal(WriteLiteral(out, R"({"id":)"), static_cast<std::uint32_t>(hue.id));
+    out = huedata::WriteSmallDecimal(WriteLiteral(out, R"({"id":)"),
+                                     static_cast<std::uint32_t>(hue.id));
     if (hue.blockHeader) {
         out = fmt::format_to(WriteText(out, keys.blockHeader), FMT_COMPILE("{}"), *hue.blockHeader);
     }
@@ -118,7 +119,7 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
     out = WriteText(out, keys.stored);
     *out++ = '[';
     for (const huedata::Color15 value : record.Colors) {
-        out = WriteSmallDecimal(out, static_cast<std::uint16_t>(value));
+        out = huedata::WriteSmallDecimal(out, static_cast<std::uint16_t>(value));
         *out++ = ',';
     }
     out[-1] = ']';
@@ -126,7 +127,7 @@ void AppendHueObject(TextBuilder& text, const HueView& hue) {
     text.Commit(out);
 }
 
-void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
+void AppendMatchObject(huedata::TextBuilder& text, const huecolour::NearMatch& match) {
     const OrderedJson object = {{"id", match.hue.id},
                                 {"name", match.hue.name},
                                 {"index", match.index},
@@ -135,14 +136,15 @@ void AppendMatchObject(TextBuilder& text, const NearMatch& match) {
     text << object.dump();
 }
 
-void AppendPairObject(TextBuilder& text, const huecolour::SimilarPair& pair) {
+void AppendPairObject(huedata::TextBuilder& text, const huecolour::SimilarPair& pair) {
     const OrderedJson object = {{"a", pair.a}, {"b", pair.b}, {"largest", pair.largest}};
     text << object.dump();
 }
 
 // One object per line inside the array: readable, and still a single JSON text.
 template <typename Item, typename AppendObject>
-void WriteArray(std::span<const Item> items, AppendObject appendObject, TextBuilder& text) {
+void WriteArray(std::span<const Item> items, AppendObject appendObject,
+                huedata::TextBuilder& text) {
     if (items.empty()) {
         text << "[]\n";
         return;
@@ -158,35 +160,36 @@ void WriteArray(std::span<const Item> items, AppendObject appendObject, TextBuil
 
 }  // namespace
 
-void HuesJson(std::span<const HueView> hues, TextBuilder& text) {
+void HuesJson(std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
     HuesJsonPart(hues, 0, text);
     HuesJsonEnd(hues.size(), text);
 }
 
-void HuesJsonPart(std::span<const HueView> hues, std::size_t before, TextBuilder& text) {
-    for (const HueView& hue : hues) {
+void HuesJsonPart(std::span<const huedata::HueView> hues, std::size_t before,
+                  huedata::TextBuilder& text) {
+    for (const huedata::HueView& hue : hues) {
         text << (before++ == 0 ? "[\n  " : ",\n  ");
         AppendHueObject(text, hue);
     }
 }
 
-void HuesJsonEnd(std::size_t written, TextBuilder& text) {
+void HuesJsonEnd(std::size_t written, huedata::TextBuilder& text) {
     text << (written == 0 ? "[]\n" : "\n]\n");
 }
 
-void JsonString(TextBuilder& out, std::string_view utf8) {
+void JsonString(huedata::TextBuilder& out, std::string_view utf8) {
     out.Commit(WriteJsonString(out.Reserve(6 * utf8.size() + 2), utf8));
 }
 
-void HueJsonObject(const HueView& hue, TextBuilder& text) {
+void HueJsonObject(const huedata::HueView& hue, huedata::TextBuilder& text) {
     AppendHueObject(text, hue);
 }
 
-void NearestJson(std::span<const NearMatch> matches, TextBuilder& text) {
+void NearestJson(std::span<const huecolour::NearMatch> matches, huedata::TextBuilder& text) {
     WriteArray(matches, AppendMatchObject, text);
 }
 
-void SimilarJson(std::span<const huecolour::SimilarPair> pairs, TextBuilder& text) {
+void SimilarJson(std::span<const huecolour::SimilarPair> pairs, huedata::TextBuilder& text) {
     WriteArray(pairs, AppendPairObject, text);
 }
 
@@ -226,4 +229,62 @@ std::string ConflictsJson(std::span<const huedata::MergeConflict> conflicts) {
     return list.dump();
 }
 
-}  // namespace huetext
+// ---- A hue file's history ----
+
+namespace {
+
+void StateJson(huedata::TextBuilder& out, std::size_t hue,
+               const std::optional<huegit::HueState>& state) {
+    if (!state) {
+        out << "null";
+        return;
+    }
+    HueJsonObject({static_cast<int>(hue), huedata::HueNameUtf8Text(state->record.Name),
+                   &state->record, state->blockHeader},
+                  out);
+}
+
+}  // namespace
+
+void CommitJson(const huegit::CommitInfo& commit, huedata::TextBuilder& out) {
+    const bool committed = !commit.hash.empty();
+    for (const auto& [field, value] : {std::pair{"commit", &commit.hash},
+                                       {"author", &commit.author},
+                                       {"email", &commit.email},
+                                       {"date", &commit.date}}) {
+        out << (field == std::string_view("commit") ? "\"" : ", \"") << field << "\": ";
+        if (committed) {
+            JsonString(out, huedata::PrintableText(*value));
+        } else {
+            out << "null";
+        }
+    }
+    out << R"(, "subject": )";
+    JsonString(out, committed ? huedata::PrintableText(commit.subject) : "Not committed yet");
+}
+
+void HistoryJson(const huegit::HueHistory& history, std::span<const huegit::HueChangeEntry> entries,
+                 huedata::TextBuilder& out) {
+    if (entries.empty()) {
+        out << "[]\n";
+        return;
+    }
+    out << "[\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const huegit::HueChangeEntry& entry = entries[i];
+        out << "  {";
+        CommitJson(history.commits[entry.commit], out);
+        out << R"(, "hue": )" << entry.hue << R"(, "changed": [)";
+        const std::vector<std::string> fields = huegit::ChangedFields(entry.before, entry.after);
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            out << (f == 0 ? "\"" : ", \"") << fields[f] << '"';
+        out << R"(], "before": )";
+        StateJson(out, entry.hue, entry.before);
+        out << R"(, "after": )";
+        StateJson(out, entry.hue, entry.after);
+        out << (i + 1 < entries.size() ? "},\n" : "}\n");
+    }
+    out << "]\n";
+}
+
+}  // namespace hueformats

@@ -1,6 +1,6 @@
 // Hues read from text: each fault of a source, in its text or in its bytes, refused in one line
 // that names the source, the place, the hue and the field, and says why.
-#include "huetext/hue_source.h"
+#include "hueformats/hue_source.h"
 #include "huedata/file_error.h"
 
 #include <gtest/gtest.h>
@@ -40,9 +40,9 @@ TEST(ReadHueSources, RefusesEachFaultInOneLineThatSaysWhereAndWhy) {
     for (const auto& [source, reason] : cases) {
         try {
             std::string warning;
-            const std::array text{huetext::DecodeSource("standard input", source,
-                                                        huetext::SourceEncoding::Detect, warning)};
-            huetext::ReadHueSources(text, false);
+            const std::array text{hueformats::DecodeSource(
+                "standard input", source, hueformats::SourceEncoding::Detect, warning)};
+            hueformats::ReadHueSources(text, false);
             ADD_FAILURE() << "read: " << source;
         } catch (const huedata::HuesError& error) {
             const std::string said = error.what();

@@ -1,8 +1,8 @@
-#include "huetext/hue_apply.h"
+#include "hueformats/hue_apply.h"
 
-namespace huetext {
+namespace hueformats {
 
-HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues& hues,
+HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const huedata::SourceHues& hues,
                             bool keepBackup, const ApplyHooks& hooks) {
     HuesApplied applied;
     applied.outcome = huedata::EditFileSafely(
@@ -12,7 +12,7 @@ HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues&
          .change =
              [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
                  const std::size_t held = huedata::HueCountForSize(sizeBefore);
-                 const auto changes = ChangesOver(hues, image, held);
+                 const auto changes = huedata::ChangesOver(hues, image, held);
                  if (hooks.before) hooks.before(image.first(sizeBefore), changes);
                  applied.changed = huedata::ApplyHueChanges(image, held, changes);
                  if (hooks.after) hooks.after(image);
@@ -22,4 +22,4 @@ HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues&
     return applied;
 }
 
-}  // namespace huetext
+}  // namespace hueformats

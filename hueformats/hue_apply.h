@@ -4,7 +4,7 @@
 // and the file replaced whole, with its backup if asked.
 #pragma once
 
-#include "huetext/hue_source.h"
+#include "hueformats/hue_source.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/safe_write.h"
@@ -14,7 +14,7 @@
 #include <functional>
 #include <span>
 
-namespace huetext {
+namespace hueformats {
 
 // What a caller sees of the edit as it happens, inside the writer's turn.
 struct ApplyHooks {
@@ -34,7 +34,7 @@ struct HuesApplied {
 
 // Throws FileError or FileError as EditFileSafely does, and whatever a hook throws;
 // then nothing is written.
-HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const SourceHues& hues,
+HuesApplied ApplyHuesSafely(const std::filesystem::path& file, const huedata::SourceHues& hues,
                             bool keepBackup, const ApplyHooks& hooks = {});
 
-}  // namespace huetext
+}  // namespace hueformats

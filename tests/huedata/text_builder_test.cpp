@@ -1,5 +1,5 @@
 // The builder every writer of hues as text shares.
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 TEST(WriteSmallDecimal, WritesEveryValueAsToStringDoes) {
     for (std::uint32_t value = 0; value < 100000; ++value) {
         std::array<char, 8> digits{};
-        char* end = huetext::WriteSmallDecimal(digits.data(), value);
+        char* end = huedata::WriteSmallDecimal(digits.data(), value);
         ASSERT_EQ(std::string(digits.data(), end), std::to_string(value));
     }
 }

@@ -1,6 +1,6 @@
-#include "huetext/text_format.h"
+#include "hueformats/text_format.h"
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include "huedata/hue_text.h"
 
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -24,8 +24,9 @@ char* WriteRightAligned(char* out, const char* digits, const char* end, std::siz
 
 char* WriteId(char* out, int id) {
     std::array<char, 8> digits{};
-    return WriteRightAligned(out, digits.data(),
-                             WriteSmallDecimal(digits.data(), static_cast<std::uint32_t>(id)), 5);
+    return WriteRightAligned(
+        out, digits.data(),
+        huedata::WriteSmallDecimal(digits.data(), static_cast<std::uint32_t>(id)), 5);
 }
 
 char* WriteTableValue(char* out, std::int16_t value) {
@@ -87,7 +88,7 @@ int NearestPaletteColor(huedata::Rgb24 color) {
 namespace {
 
 // The escape that paints the background in the colour, as the style draws it.
-void Background(TextBuilder& text, TextStyle style, huedata::Rgb24 c) {
+void Background(huedata::TextBuilder& text, TextStyle style, huedata::Rgb24 c) {
     if (style.colors == TerminalColors::TrueColor) {
         text << "\x1b[48;2;" << c.red << ';' << c.green << ';' << c.blue << 'm';
     } else if (style.colors == TerminalColors::Palette) {
@@ -95,19 +96,20 @@ void Background(TextBuilder& text, TextStyle style, huedata::Rgb24 c) {
     }
 }
 
-void EndColors(TextBuilder& text, TextStyle style) {
+void EndColors(huedata::TextBuilder& text, TextStyle style) {
     if (style.colors != TerminalColors::None) text << "\x1b[0m";
 }
 
 }  // namespace
 
-void ColorCell(TextBuilder& text, TextStyle style, huedata::Rgb24 c, std::string_view cell) {
+void ColorCell(huedata::TextBuilder& text, TextStyle style, huedata::Rgb24 c,
+               std::string_view cell) {
     Background(text, style, c);
     text << cell;
     EndColors(text, style);
 }
 
-void ColorStrip(TextBuilder& text, TextStyle style, const huedata::HueRecord& hue) {
+void ColorStrip(huedata::TextBuilder& text, TextStyle style, const huedata::HueRecord& hue) {
     for (const huedata::Color15 stored : hue.Colors) {
         Background(text, style, ConvertColor(stored));
         text << "  ";
@@ -115,8 +117,8 @@ void ColorStrip(TextBuilder& text, TextStyle style, const huedata::HueRecord& hu
     EndColors(text, style);
 }
 
-void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
-    for (const HueView& hue : hues) {
+void ShowText(std::span<const huedata::HueView> hues, TextStyle style, huedata::TextBuilder& text) {
+    for (const huedata::HueView& hue : hues) {
         if (&hue != hues.data()) text << '\n';
         text << "Hue " << hue.id << "\nHues Name : ";
         text.Commit(huedata::WritePrintableText(text.Reserve(3 * hue.name.size()), hue.name));
@@ -142,8 +144,8 @@ void ShowText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
     }
 }
 
-void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text) {
-    for (const HueView& hue : hues) {
+void ListText(std::span<const huedata::HueView> hues, TextStyle style, huedata::TextBuilder& text) {
+    for (const huedata::HueView& hue : hues) {
         // "    5  Name padded to 20        FFFF     0" a line.
         char* out = text.Reserve(5 + 2 + MostPaddedName(hue.name, 20) + 2 + 4 + 2 + 4);
         out = WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue.id)), hue.name, 20);
@@ -158,14 +160,15 @@ void ListText(std::span<const HueView> hues, TextStyle style, TextBuilder& text)
     }
 }
 
-void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilder& text) {
-    for (const NearMatch& match : matches) {
+void NearestText(std::span<const huecolour::NearMatch> matches, TextStyle style,
+                 huedata::TextBuilder& text) {
+    for (const huecolour::NearMatch& match : matches) {
         char* out = text.Reserve(5 + 2 + MostPaddedName(match.hue.name, 20));
         text.Commit(
             WritePaddedName(std::copy_n("  ", 2, WriteId(out, match.hue.id)), match.hue.name, 20));
-        text.Format(FMT_COMPILE("  colour {:>2}  "), match.index);
+        hueformats::AppendFormatted(text, FMT_COMPILE("  colour {:>2}  "), match.index);
         text << match.color;
-        text.Format(FMT_COMPILE("  {:.6f}"), match.distance);
+        hueformats::AppendFormatted(text, FMT_COMPILE("  {:.6f}"), match.distance);
         if (style.colors != TerminalColors::None) {
             text << "  ";
             ColorCell(text, style, match.color, "    ");
@@ -174,19 +177,19 @@ void NearestText(std::span<const NearMatch> matches, TextStyle style, TextBuilde
     }
 }
 
-void SimilarText(std::span<const huecolour::SimilarPair> pairs, std::span<const HueView> hues,
-                 TextBuilder& text) {
-    std::unordered_map<int, const HueView*> byId;
-    for (const HueView& hue : hues) byId.emplace(hue.id, &hue);
+void SimilarText(std::span<const huecolour::SimilarPair> pairs,
+                 std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
+    std::unordered_map<int, const huedata::HueView*> byId;
+    for (const huedata::HueView& hue : hues) byId.emplace(hue.id, &hue);
     for (const huecolour::SimilarPair& pair : pairs) {
-        for (const HueView* hue : {byId.at(pair.a), byId.at(pair.b)}) {
+        for (const huedata::HueView* hue : {byId.at(pair.a), byId.at(pair.b)}) {
             char* out = text.Reserve(5 + 2 + MostPaddedName(hue->name, 20) + 2);
             text.Commit(std::copy_n(
                 "  ", 2,
                 WritePaddedName(std::copy_n("  ", 2, WriteId(out, hue->id)), hue->name, 20)));
         }
-        text.Format(FMT_COMPILE("{:.6f}\n"), pair.largest);
+        hueformats::AppendFormatted(text, FMT_COMPILE("{:.6f}\n"), pair.largest);
     }
 }
 
-}  // namespace huetext
+}  // namespace hueformats

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace huetext {
+namespace hueformats {
 
 struct CsvRow {
     std::size_t offset;  // of the row's first character
@@ -28,4 +28,4 @@ char CsvSeparator(std::string_view text);
 
 CsvRows ReadCsvRows(std::string_view text);
 
-}  // namespace huetext
+}  // namespace hueformats

@@ -1,4 +1,4 @@
-#include "huetext/source_text.h"
+#include "hueformats/source_text.h"
 
 #include "huedata/file_error.h"
 
@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -85,4 +85,4 @@ SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding
     return {std::move(name), huedata::Utf8FromWindows1252(bytes)};
 }
 
-}  // namespace huetext
+}  // namespace hueformats

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace huetext {
+namespace hueformats {
 
 // One source's text (UTF-8) and the name its messages give it (a file's path, "standard input").
 struct SourceText {
@@ -25,4 +25,4 @@ enum class SourceEncoding { Detect, Utf8, Windows1252 };
 SourceText DecodeSource(std::string name, std::string_view bytes, SourceEncoding encoding,
                         std::string& warning);
 
-}  // namespace huetext
+}  // namespace hueformats

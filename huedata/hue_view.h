@@ -4,8 +4,6 @@
 
 #include "huedata/file_error.h"
 
-#include "huecolour/colour_search.h"
-
 #include "huedata/hue_file.h"
 
 #include <cstdint>
@@ -19,12 +17,12 @@
 #include <string_view>
 #include <vector>
 
-namespace huetext {
+namespace huedata {
 
 // Every hue of one hue file, read once; hues[id] is hue id.
 struct HueFile {
     std::filesystem::path path;
-    std::vector<huedata::HueRecord> hues;
+    std::vector<HueRecord> hues;
     std::vector<std::uint32_t> blockHeaders;  // blockHeaders[b] heads hues 8b to 8b + 7
 };
 
@@ -36,7 +34,7 @@ HueFile LoadHueFile(const std::filesystem::path& path);
 struct HueView {
     int id;
     std::string name;
-    const huedata::HueRecord* record;
+    const HueRecord* record;
     // The header of the block this hue starts, where the text form must give it: a header
     // that is not 0, or in a patch one that differs.
     std::optional<std::uint32_t> blockHeader = std::nullopt;
@@ -47,7 +45,7 @@ HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsi
 
 HueView ViewOf(const HueFile& file, int id);
 // Hue `id`'s view of its record, `blockHeader` the header of its block where it starts one.
-HueView ViewOfRecord(int id, const huedata::HueRecord& record, std::uint32_t blockHeader);
+HueView ViewOfRecord(int id, const HueRecord& record, std::uint32_t blockHeader);
 
 // The given hues, in the order given. Throws HuesError for one the file does not hold.
 std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids);
@@ -78,27 +76,12 @@ public:
 
 private:
     std::span<const HueView> listed_;
-    std::unique_ptr<huedata::HueFileParts> file_;
+    std::unique_ptr<HueFileParts> file_;
     mutable std::vector<HueView> views_;  // a part's, used again
 };
-
-// A hue near a colour, ready to print: its view and its best colour for the colour.
-struct NearMatch {
-    HueView hue;
-    int index;
-    huedata::Rgb24 color;
-    double distance;
-};
-
-// The matches colour search found among the file's hues, each with its view.
-std::vector<NearMatch> MatchesIn(const HueFile& file,
-                                 std::span<const huecolour::ColourMatch> matches);
-
-// The hues' ids and records, as colour search compares them.
-std::vector<huecolour::HueColours> ColoursOf(std::span<const HueView> hues);
 
 // The file name without its folders; both separators count, as a hue file path is often a
 // Windows path even where it is read.
 std::string FileNameText(const std::filesystem::path& path);
 
-}  // namespace huetext
+}  // namespace huedata

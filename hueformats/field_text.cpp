@@ -1,6 +1,6 @@
-#include "huetext/field_text.h"
+#include "hueformats/field_text.h"
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include "huedata/hue_text.h"
 
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <array>
 
-namespace huetext {
+namespace hueformats {
 
 std::string FieldValueText(huedata::HueField field, const huedata::HueRecord& hue) {
     switch (field.kind) {
@@ -74,4 +74,4 @@ std::vector<std::string> FileChangeLines(const huedata::FileDifference& differen
     return lines;
 }
 
-}  // namespace huetext
+}  // namespace hueformats

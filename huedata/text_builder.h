@@ -4,9 +4,6 @@
 #include "huedata/color15.h"
 #include "huedata/hue_text.h"
 
-#include <fmt/compile.h>
-#include <fmt/format.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -16,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace huetext {
+namespace huedata {
 
 // A value below 100,000 (a hue id, a stored colour) in decimal, written at `out`, which has
 // room for 5 characters; returns the end. The last four digits come whole from a table of the
@@ -94,10 +91,9 @@ public:
         return *this;
     }
     // A colour as #RRGGBB.
-    TextBuilder& operator<<(huedata::Rgb24 color) {
+    TextBuilder& operator<<(Rgb24 color) {
         Ensure(7);
-        size_ = static_cast<std::size_t>(huedata::WriteRgbText(text_.data() + size_, color) -
-                                         text_.data());
+        size_ = static_cast<std::size_t>(WriteRgbText(text_.data() + size_, color) - text_.data());
         return *this;
     }
     // Room for `most` characters written straight at the returned pointer; Commit(end) then
@@ -108,13 +104,6 @@ public:
         return text_.data() + size_;
     }
     void Commit(const char* end) { size_ = static_cast<std::size_t>(end - text_.data()); }
-    // For padding and the like; `format` is FMT_COMPILE("...").
-    template <typename CompiledFormat, typename... Args>
-    TextBuilder& Format(const CompiledFormat& format, const Args&... args) {
-        fmt::basic_memory_buffer<char, 128> piece;
-        fmt::format_to(std::back_inserter(piece), format, args...);
-        return *this << std::string_view(piece.data(), piece.size());
-    }
     // Hands what is built so far to the sink, if there is one.
     void Flush() {
         if (!sink_ || size_ == 0) return;
@@ -144,4 +133,4 @@ private:
     std::size_t size_ = 0;
 };
 
-}  // namespace huetext
+}  // namespace huedata

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-namespace huetext {
+namespace hueformats {
 
 // A field's value: a name in quotes (a control character as U+FFFD), a table value in
 // hexadecimal as the window shows it, a colour as its stored value and the colour it shows
@@ -31,4 +31,4 @@ std::string ByteCountText(std::uint64_t count);
 // last hue: ..."), in file order.
 std::vector<std::string> FileChangeLines(const huedata::FileDifference& difference);
 
-}  // namespace huetext
+}  // namespace hueformats

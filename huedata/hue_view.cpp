@@ -1,42 +1,42 @@
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include "huedata/hue_edit.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
 
-namespace huetext {
+namespace huedata {
 
 HueFile LoadHueFile(const std::filesystem::path& path) {
-    return huedata::NamingTheFile([&] {
+    return NamingTheFile([&] {
         HueFile file{path, {}, {}};
-        file.hues = huedata::ReadHueFile(path, &file.blockHeaders);
+        file.hues = ReadHueFile(path, &file.blockHeaders);
         return file;
     });
 }
 
 HueFile HueFileFromBytes(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
     HueFile file{path, {}, {}};
-    const std::size_t count = huedata::HueCountForSize(bytes.size());
+    const std::size_t count = HueCountForSize(bytes.size());
     file.hues.reserve(count);
-    for (std::size_t id = 0; id < count; ++id) file.hues.push_back(huedata::HueAt(bytes, id));
-    const std::size_t blocks = (count + huedata::HuesPerBlock - 1) / huedata::HuesPerBlock;
+    for (std::size_t id = 0; id < count; ++id) file.hues.push_back(HueAt(bytes, id));
+    const std::size_t blocks = (count + HuesPerBlock - 1) / HuesPerBlock;
     for (std::size_t block = 0; block < blocks; ++block) {
-        file.blockHeaders.push_back(huedata::BlockHeaderAt(bytes, block));
+        file.blockHeaders.push_back(BlockHeaderAt(bytes, block));
     }
     return file;
 }
 
-HueView ViewOfRecord(int id, const huedata::HueRecord& record, std::uint32_t blockHeader) {
-    HueView view{id, huedata::HueNameUtf8Text(record.Name), &record};
-    if (static_cast<std::size_t>(id) % huedata::HuesPerBlock == 0 && blockHeader != 0) {
+HueView ViewOfRecord(int id, const HueRecord& record, std::uint32_t blockHeader) {
+    HueView view{id, HueNameUtf8Text(record.Name), &record};
+    if (static_cast<std::size_t>(id) % HuesPerBlock == 0 && blockHeader != 0) {
         view.blockHeader = blockHeader;
     }
     return view;
 }
 
 HueView ViewOf(const HueFile& file, int id) {
-    const auto block = static_cast<std::size_t>(id) / huedata::HuesPerBlock;
+    const auto block = static_cast<std::size_t>(id) / HuesPerBlock;
     return ViewOfRecord(id, file.hues.at(static_cast<std::size_t>(id)),
                         block < file.blockHeaders.size() ? file.blockHeaders[block] : 0);
 }
@@ -47,8 +47,8 @@ void CheckHeld(const std::filesystem::path& path, int id, std::size_t held) {
     if (static_cast<std::size_t>(id) < held) return;
     const std::string holds =
         held == 0 ? "holds no hue" : "holds hues 0 to " + std::to_string(held - 1);
-    throw huedata::HuesError(huedata::PathText(path) + ": hue " + std::to_string(id) +
-                             " is past the end of the file, which " + holds);
+    throw HuesError(PathText(path) + ": hue " + std::to_string(id) +
+                    " is past the end of the file, which " + holds);
 }
 
 }  // namespace
@@ -65,15 +65,14 @@ std::vector<HueView> ViewsOf(const HueFile& file, std::span<const int> ids) {
 
 std::vector<HueView> LoadViews(const std::filesystem::path& path, std::span<const int> ids,
                                HueFile& file) {
-    huedata::SomeHues some =
-        huedata::NamingTheFile([&] { return huedata::ReadSomeHues(path, ids); });
+    SomeHues some = NamingTheFile([&] { return ReadSomeHues(path, ids); });
     for (const int id : ids) CheckHeld(path, id, some.held);
     file = HueFile{path, std::move(some.hues), {}};
     std::vector<HueView> views;
     views.reserve(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        const huedata::HueRecord& record = file.hues[i];
-        HueView view{ids[i], huedata::HueNameUtf8Text(record.Name), &record};
+        const HueRecord& record = file.hues[i];
+        HueView view{ids[i], HueNameUtf8Text(record.Name), &record};
         if (some.headers[i] != 0) view.blockHeader = some.headers[i];
         views.push_back(std::move(view));
     }
@@ -90,20 +89,19 @@ std::vector<HueView> AllViews(const HueFile& file) {
 }
 
 HuesInParts::HuesInParts(const std::filesystem::path& path)
-    : file_(huedata::NamingTheFile([&] { return std::make_unique<huedata::HueFileParts>(path); })) {
-}
+    : file_(NamingTheFile([&] { return std::make_unique<HueFileParts>(path); })) {}
 
 void HuesInParts::ForEach(const Take& take) const {
     if (!file_) {
         take(listed_, 0);
         return;
     }
-    huedata::NamingTheFile([&] {
-        file_->Read([&](const huedata::HuePart& part) {
+    NamingTheFile([&] {
+        file_->Read([&](const HuePart& part) {
             views_.clear();
             for (std::size_t i = 0; i < part.hues.size(); ++i) {
                 views_.push_back(ViewOfRecord(static_cast<int>(part.first + i), part.hues[i],
-                                              part.blockHeaders[i / huedata::HuesPerBlock]));
+                                              part.blockHeaders[i / HuesPerBlock]));
             }
             take(views_, part.first);
         });
@@ -111,26 +109,9 @@ void HuesInParts::ForEach(const Take& take) const {
 }
 
 std::string FileNameText(const std::filesystem::path& path) {
-    const std::string text = huedata::PathText(path);
+    const std::string text = PathText(path);
     const auto slash = text.find_last_of("/\\");
     return slash == std::string::npos ? text : text.substr(slash + 1);
 }
 
-std::vector<NearMatch> MatchesIn(const HueFile& file,
-                                 std::span<const huecolour::ColourMatch> matches) {
-    std::vector<NearMatch> views;
-    views.reserve(matches.size());
-    for (const huecolour::ColourMatch& match : matches) {
-        views.push_back({ViewOf(file, match.id), match.index, match.color, match.distance});
-    }
-    return views;
-}
-
-std::vector<huecolour::HueColours> ColoursOf(std::span<const HueView> hues) {
-    std::vector<huecolour::HueColours> colours;
-    colours.reserve(hues.size());
-    for (const HueView& hue : hues) colours.push_back({hue.id, hue.record});
-    return colours;
-}
-
-}  // namespace huetext
+}  // namespace huedata

@@ -1,6 +1,6 @@
-#include "huetext/csv_reading.h"
+#include "hueformats/csv_reading.h"
 
-namespace huetext {
+namespace hueformats {
 
 char CsvSeparator(std::string_view text) {
     bool inQuotes = false;
@@ -59,4 +59,4 @@ CsvRows ReadCsvRows(std::string_view text) {
     return read;
 }
 
-}  // namespace huetext
+}  // namespace hueformats

@@ -1,13 +1,12 @@
-#include "huetext/hue_source.h"
+#include "hueformats/hue_source.h"
 
-#include "huetext/csv_format.h"
-#include "huetext/csv_reading.h"
-#include "huetext/hue_view.h"
-#include "huetext/ids.h"
+#include "huedata/hue_text.h"
+#include "huedata/hue_view.h"
+#include "hueformats/csv_format.h"
+#include "hueformats/csv_reading.h"
 
 #include "huecolour/oklab.h"
 #include "huedata/hue_fields.h"
-#include "huedata/hue_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,7 +18,7 @@
 #include <optional>
 #include <stdexcept>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -78,8 +77,8 @@ public:
         : place_(place), strict_(strict), inexact_(inexact) {}
 
     void Id(std::int64_t id) {
-        if (id < 0 || id > HighestHueId)
-            Fail("id", "must be from 0 to " + std::to_string(HighestHueId) + ", not " +
+        if (id < 0 || id > huedata::HighestHueId)
+            Fail("id", "must be from 0 to " + std::to_string(huedata::HighestHueId) + ", not " +
                            std::to_string(id));
         change_.id = static_cast<int>(id);
         id_ = change_.id;
@@ -169,7 +168,7 @@ public:
         }
         return change_;
     }
-    const ShownFields& Shown() const { return shown_; }
+    const huedata::ShownFields& Shown() const { return shown_; }
 
     // A colour's field as the JSON format names it.
     static std::string ColorField(std::size_t index) {
@@ -180,9 +179,9 @@ private:
     Color15 Edited(std::size_t index) {
         const Rgb24 color = colors_[index];
         int inexact = 0;
-        const Color15 stored = StoredColor(color, inexact);
+        const Color15 stored = huedata::StoredColor(color, inexact);
         if (inexact != 0) {
-            const std::string what = InexactColorText(color, stored);
+            const std::string what = huedata::InexactColorText(color, stored);
             if (strict_) Fail(ColorField(index), what);
             if (inexact_.count++ == 0) {
                 inexact_.first = PlaceText(place_) + ": hue " + std::to_string(change_.id) + ": " +
@@ -199,7 +198,7 @@ private:
     huedata::HueChange change_;
     std::optional<std::array<unsigned char, 20>> nameBytes_;
     std::optional<std::string> nameText_, nameAsWritten_;
-    ShownFields shown_;
+    huedata::ShownFields shown_;
     std::array<Rgb24, 32> colors_{};
     std::array<Color15, 32> stored_{};
     bool hasColors_ = false, hasStored_ = false;
@@ -208,7 +207,7 @@ private:
 // One hue read, with what its text showed and where it stands.
 struct ReadHue {
     huedata::HueChange change;
-    ShownFields shown;
+    huedata::ShownFields shown;
     Place place;
 };
 
@@ -454,7 +453,7 @@ bool LooksLikeJson(std::string_view text) {
 
 }  // namespace
 
-SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
+huedata::SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     Inexact inexact;
     std::vector<ReadHue> hues;
     for (const SourceText& source : sources) {
@@ -475,7 +474,7 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
         idCount = std::max(idCount, static_cast<std::size_t>(hue.change.id) + 1);
     }
     std::vector<const Place*> firstPlace(idCount, nullptr);
-    SourceHues read;
+    huedata::SourceHues read;
     read.changes.reserve(hues.size());
     read.shown.reserve(hues.size());
     for (const ReadHue& hue : hues) {
@@ -487,52 +486,8 @@ SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
         read.changes.push_back(hue.change);
         read.shown.push_back(hue.shown);
     }
-    read.warning = InexactColorsWarning(inexact.count, inexact.first);
+    read.warning = huedata::InexactColorsWarning(inexact.count, inexact.first);
     return read;
 }
 
-std::vector<huedata::HueChange> ChangesOver(const SourceHues& hues,
-                                            std::span<const unsigned char> image,
-                                            std::size_t held) {
-    std::vector<huedata::HueChange> changes = hues.changes;
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        huedata::HueChange& change = changes[i];
-        const ShownFields& shown = hues.shown[i];
-        if (static_cast<std::size_t>(change.id) >= held) continue;
-        const huedata::HueRecord file = huedata::HueAt(image, static_cast<std::size_t>(change.id));
-        if (!shown.names.empty() &&
-            std::ranges::find(shown.names, huedata::HueNameUtf8Text(file.Name)) !=
-                shown.names.end()) {
-            change.name = file.Name;
-        }
-        for (std::size_t c = 0; c < file.Colors.size(); ++c) {
-            const bool fromText = ((shown.colorsShown >> c) & 1U) != 0;
-            if (fromText && huedata::ConvertColor(file.Colors[c]) == shown.colors[c]) {
-                (*change.colors)[c] = file.Colors[c];
-            }
-        }
-    }
-    return changes;
-}
-
-std::string InexactColorsWarning(int count, std::string_view firstAt) {
-    if (count == 0) return {};
-    std::string warning = "hues: warning: " + std::to_string(count) +
-                          (count == 1 ? " colour was" : " colours were") +
-                          " taken to the nearest a hue can hold";
-    if (!firstAt.empty()) warning.append(", the first at ").append(firstAt);
-    return warning + " (--strict makes this an error)\n";
-}
-
-std::string InexactColorText(Rgb24 color, Color15 stored) {
-    return huedata::RgbText(color) + " is not a colour a hue can hold; the nearest is " +
-           huedata::RgbText(huedata::ConvertColor(stored));
-}
-
-Color15 StoredColor(Rgb24 color, int& inexact) {
-    const Color15 stored = huedata::NearestColor15(color);
-    if (huedata::ConvertColor(stored) != color) ++inexact;
-    return stored;
-}
-
-}  // namespace huetext
+}  // namespace hueformats

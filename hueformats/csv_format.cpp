@@ -1,15 +1,16 @@
-#include "huetext/csv_format.h"
+#include "hueformats/csv_format.h"
+#include "hueformats/text_format.h"
 
-#include "huetext/text_builder.h"
+#include "huedata/text_builder.h"
 
 #include "huedata/hue_fields.h"
 
 #include <algorithm>
 #include <string_view>
 
-namespace huetext {
+namespace hueformats {
 
-void CsvField(TextBuilder& text, std::string_view field) {
+void CsvField(huedata::TextBuilder& text, std::string_view field) {
     // One pass of comparisons: find_first_of searches the field once for each of the four.
     const bool plain = std::none_of(field.begin(), field.end(), [](char c) {
         return c == ',' || c == '"' || c == '\r' || c == '\n';
@@ -30,13 +31,13 @@ namespace {
 
 // Rows of hues, each name written by `name`.
 template <typename WriteName>
-void HueRows(std::span<const HueView> hues, TextBuilder& text, WriteName name) {
+void HueRows(std::span<const huedata::HueView> hues, huedata::TextBuilder& text, WriteName name) {
     text << "id," << huedata::ScalarFieldName(huedata::HueField::Name) << ','
          << huedata::ScalarFieldName(huedata::HueField::TableStart) << ','
          << huedata::ScalarFieldName(huedata::HueField::TableEnd);
     for (int i = 0; i < 32; ++i) text << ",color" << i;
     text << "\r\n";
-    for (const HueView& hue : hues) {
+    for (const huedata::HueView& hue : hues) {
         text << hue.id << ',';
         name(hue.name);
         text << ',' << hue.record->TableStart << ',' << hue.record->TableEnd;
@@ -65,7 +66,7 @@ bool IsTruthValue(std::string_view cell) {
 
 }  // namespace
 
-void HuesCsv(std::span<const HueView> hues, TextBuilder& text) {
+void HuesCsv(std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
     HueRows(hues, text, [&](std::string_view name) { CsvField(text, name); });
 }
 
@@ -76,7 +77,7 @@ bool SpreadsheetMightChange(std::string_view cell) {
            IsTruthValue(cell);
 }
 
-void SpreadsheetCsv(std::span<const HueView> hues, TextBuilder& text) {
+void SpreadsheetCsv(std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
     text << "\xEF\xBB\xBF";
     HueRows(hues, text, [&](std::string_view name) {
         if (!SpreadsheetMightChange(name)) return CsvField(text, name);
@@ -85,14 +86,14 @@ void SpreadsheetCsv(std::span<const HueView> hues, TextBuilder& text) {
     });
 }
 
-void NearestCsv(std::span<const NearMatch> matches, TextBuilder& text) {
+void NearestCsv(std::span<const huecolour::NearMatch> matches, huedata::TextBuilder& text) {
     text << "id,name,index,color,distance\r\n";
-    for (const NearMatch& match : matches) {
+    for (const huecolour::NearMatch& match : matches) {
         text << match.hue.id << ',';
         CsvField(text, match.hue.name);
         text << ',' << match.index << ',' << match.color;
-        text.Format(FMT_COMPILE(",{}\r\n"), match.distance);
+        hueformats::AppendFormatted(text, FMT_COMPILE(",{}\r\n"), match.distance);
     }
 }
 
-}  // namespace huetext
+}  // namespace hueformats

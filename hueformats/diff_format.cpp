@@ -1,7 +1,7 @@
-#include "huetext/diff_format.h"
+#include "hueformats/diff_format.h"
 
-#include "huetext/csv_format.h"
-#include "huetext/field_text.h"
+#include "hueformats/csv_format.h"
+#include "hueformats/field_text.h"
 
 #include "huedata/hue_text.h"
 
@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -31,7 +31,7 @@ void ForEachField(const huedata::HueDifference& hue, Shown shown, Row row) {
 
 // A changed hue's colours drawn: its old strip above its new one, each colour that changed
 // marked below them; a hue one file lacks, its one strip.
-void DrawHue(const huedata::HueDifference& hue, TextStyle style, TextBuilder& out) {
+void DrawHue(const huedata::HueDifference& hue, TextStyle style, huedata::TextBuilder& out) {
     for (const auto& [label, side] : {std::pair{"  old ", &hue.first}, {"  new ", &hue.second}}) {
         if (!*side) continue;
         out << label;
@@ -49,7 +49,7 @@ void DrawHue(const huedata::HueDifference& hue, TextStyle style, TextBuilder& ou
 }  // namespace
 
 void WriteHueDifference(const huedata::HueDifference& hue, std::string_view onlyFirst,
-                        std::string_view onlySecond, TextStyle style, TextBuilder& out) {
+                        std::string_view onlySecond, TextStyle style, huedata::TextBuilder& out) {
     using huedata::HueField;
     out << "hue " << hue.id;
     if (!hue.first)
@@ -74,7 +74,8 @@ void WriteHueDifference(const huedata::HueDifference& hue, std::string_view only
 }
 
 void DiffText(std::string_view first, std::string_view second,
-              const huedata::FileDifference& difference, TextStyle style, TextBuilder& out) {
+              const huedata::FileDifference& difference, TextStyle style,
+              huedata::TextBuilder& out) {
     for (const huedata::HueDifference& hue : difference.hues) {
         WriteHueDifference(hue, "only in " + std::string(first), "only in " + std::string(second),
                            style, out);
@@ -98,7 +99,7 @@ std::string CsvValue(huedata::HueField field, const huedata::HueRecord& hue) {
 
 }  // namespace
 
-void DiffCsv(const huedata::FileDifference& difference, TextBuilder& out) {
+void DiffCsv(const huedata::FileDifference& difference, huedata::TextBuilder& out) {
     const auto line = [&](const std::string& id, std::string_view field, const std::string& old,
                           const std::string& now) {
         out << id << ',' << field << ',';
@@ -135,13 +136,13 @@ void DiffCsv(const huedata::FileDifference& difference, TextBuilder& out) {
     }
 }
 
-std::vector<HueView> PatchViews(const huedata::FileDifference& difference) {
+std::vector<huedata::HueView> PatchViews(const huedata::FileDifference& difference) {
     std::map<std::size_t, std::uint32_t> headers;  // by the block's first hue
     for (const huedata::HeaderDifference& header : difference.headers) {
         const std::size_t first = header.block * huedata::HuesPerBlock;
         if (first < difference.secondCount) headers.emplace(first, header.second);
     }
-    std::vector<HueView> views;
+    std::vector<huedata::HueView> views;
     for (const huedata::HueDifference& hue : difference.hues) {
         if (!hue.second) continue;
         const auto header = headers.extract(hue.id);
@@ -151,8 +152,8 @@ std::vector<HueView> PatchViews(const huedata::FileDifference& difference) {
     for (const auto& [first, header] : headers) {
         views.push_back({static_cast<int>(first), {}, nullptr, header});
     }
-    std::ranges::sort(views, {}, &HueView::id);  // one view an id
+    std::ranges::sort(views, {}, &huedata::HueView::id);  // one view an id
     return views;
 }
 
-}  // namespace huetext
+}  // namespace hueformats

@@ -1,13 +1,13 @@
-#include "huetext/output_file.h"
+#include "hueformats/output_file.h"
 
-#include "huetext/hue_view.h"
+#include "huedata/hue_view.h"
 
 #include "huedata/hue_file.h"
 #include "huedata/safe_write.h"
 
 #include <system_error>
 
-namespace huetext {
+namespace hueformats {
 
 namespace {
 
@@ -20,7 +20,8 @@ bool IsSameFile(const fs::path& first, const fs::path& second) {
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& target, const std::function<void(TextBuilder&)>& write,
+void WriteFileAtomically(const fs::path& target,
+                         const std::function<void(huedata::TextBuilder&)>& write,
                          std::span<const fs::path> protectedFiles) {
     for (const fs::path& read : protectedFiles) {
         if (IsSameFile(target, read)) {
@@ -31,11 +32,11 @@ void WriteFileAtomically(const fs::path& target, const std::function<void(TextBu
     }
     huedata::NamingTheFile([&] {
         huedata::WriteFileSafely(target, [&](const huedata::ByteSink& sink) {
-            TextBuilder out([&](std::string_view piece) { sink(piece); });
+            huedata::TextBuilder out([&](std::string_view piece) { sink(piece); });
             write(out);
             out.Flush();
         });
     });
 }
 
-}  // namespace huetext
+}  // namespace hueformats
