@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include "hueformats/formats.h"
+
 #include "huedata/hue_file.h"
 
 #include <CLI/CLI.hpp>
@@ -20,7 +22,7 @@ std::string HighestIdText() {
 
 void AddFormatOption(CLI::App* command, std::string& format) {
     command->add_option("--format", format, "Output format: text, json or csv")
-        ->check(CLI::IsMember({"text", "json", "csv"}))
+        ->check(CLI::IsMember(hueformats::ListKinds()))
         ->capture_default_str();
 }
 

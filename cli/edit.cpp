@@ -7,7 +7,7 @@
 #include "huedata/hue_text.h"
 #include "huedata/hue_view.h"
 #include "hueformats/hue_apply.h"
-#include "hueformats/hue_source.h"
+#include "hueformats/formats.h"
 #include "hueformats/output_file.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
@@ -36,63 +36,21 @@ namespace fs = std::filesystem;
 // A source of text may be as large as the JSON of every hue the format allows, and more.
 constexpr std::uint64_t MostSourceBytes = std::uint64_t{1} << 30U;
 
-// The hues of the palettes among the sources, added to those of the text sources; a hue given
-// by two sources is refused.
-void AddPaletteHues(huedata::SourceHues& hues,
-                    std::span<const std::pair<std::string, std::string>> palettes, bool strict) {
-    int inexact = 0;
-    std::string firstInexact;
-    std::map<int, std::string> givenBy;
-    for (const huedata::HueChange& change : hues.changes) givenBy[change.id] = "a text source";
-    for (const auto& [name, bytes] : palettes) {
-        const auto span =
-            std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        huedata::SourceHues read = huepalette::PaletteHues(
-            name, huepalette::ReadPalette(name, span), strict, inexact, firstInexact);
-        for (std::size_t i = 0; i < read.changes.size(); ++i) {
-            const int id = read.changes[i].id;
-            if (const auto given = givenBy.find(id); given != givenBy.end()) {
-                throw huedata::HuesError(name + ": hue " + std::to_string(id) +
-                                         " is given twice; first in " + given->second);
-            }
-            givenBy[id] = name;
-            hues.changes.push_back(read.changes[i]);
-            hues.shown.push_back(std::move(read.shown[i]));
-        }
-    }
-    hues.warning += huedata::InexactColorsWarning(inexact, firstInexact);
-}
-
 // Every source read and checked; warnings go to `err`.
 huedata::SourceHues ReadSources(const SourceReading& reading, const Environment& environment,
                                 std::string& err) {
-    std::vector<hueformats::SourceText> sources;
-    std::vector<std::pair<std::string, std::string>> palettes;
+    std::vector<hueformats::HueSource> sources;
     for (const std::string& name : reading.sources) {
-        std::string bytes;
         if (name == "-") {
-            bytes = environment.readStandardInput();
-        } else {
-            const auto read = huedata::NamingTheFile([&] {
-                return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
-            });
-            bytes.assign(read.begin(), read.end());
-        }
-        std::string shownName = name == "-" ? "standard input" : name;
-        if (huepalette::IsHuePalette(
-                std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))) {
-            palettes.emplace_back(std::move(shownName), std::move(bytes));
+            sources.push_back({"standard input", environment.readStandardInput()});
             continue;
         }
-        sources.push_back(
-            hueformats::DecodeSource(std::move(shownName), bytes, reading.encoding, err));
+        const auto read = huedata::NamingTheFile([&] {
+            return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
+        });
+        sources.push_back({name, std::string(read.begin(), read.end())});
     }
-    huedata::SourceHues hues = sources.empty()
-                                   ? huedata::SourceHues{}
-                                   : hueformats::ReadHueSources(sources, reading.strict);
-    AddPaletteHues(hues, palettes, reading.strict);
-    err += hues.warning;
-    return hues;
+    return hueformats::ReadHues(sources, reading.encoding, reading.strict, err);
 }
 
 // A name as `diff` shows it.

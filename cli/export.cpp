@@ -3,13 +3,13 @@
 #include "huecheck/check_report.h"
 #include "huedata/hue_text.h"
 
-#include "hueformats/csv_format.h"
+#include "hueformats/formats.h"
 #include "hueformats/output_file.h"
-#include "huepalette/palette_export.h"
 #include "page/html_export.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <memory>
 
 namespace cli {
@@ -17,10 +17,8 @@ namespace cli {
 void ExportHues(const std::filesystem::path& hueFile, std::span<const huedata::HueView> hues,
                 const ExportRequest& request, huedata::TextBuilder& out) {
     const std::string name = huedata::FileNameText(hueFile);
-    if (const auto format = huepalette::ExportedFormat(request.kind)) {
-        huepalette::PaletteExport(*format, huedata::HuesInParts(hues), name, out);
-    } else if (request.kind == "csv") {
-        hueformats::SpreadsheetCsv(hues, out);
+    if (const hueformats::Format* format = hueformats::ExportFormat(request.kind)) {
+        format->write(*format, huedata::HuesInParts(hues), name, out);
     } else {
         page::HtmlPage(huedata::HuesInParts(hues), name, request.sample, out);
     }
@@ -41,13 +39,11 @@ struct ExportOptions {
     bool check = false;
 };
 
-// What export writes: the palettes hues writes, then the page and the spreadsheet.
+// What export writes: the formats', with the page, which the page layer renders, before the
+// spreadsheet's.
 std::vector<std::string> ExportKinds() {
-    std::vector<std::string> kinds;
-    for (const huepalette::PaletteFormatInfo& format : huepalette::PaletteFormats()) {
-        if (!format.exportKind.empty()) kinds.emplace_back(format.exportKind);
-    }
-    kinds.insert(kinds.end(), {"html", "csv"});
+    std::vector<std::string> kinds = hueformats::ExportKinds();
+    kinds.insert(std::ranges::find(kinds, "csv"), "html");
     return kinds;
 }
 
@@ -68,12 +64,12 @@ int RunExport(const ExportOptions& options, const Run& run) {
             write(run.out);
         }
     };
-    const auto palette = huepalette::ExportedFormat(options.kind);
-    if (palette && ids.empty()) {
-        // A whole file's palette likewise, read a part at a time as it is written.
+    const hueformats::Format* format = hueformats::ExportFormat(options.kind);
+    if (format && ids.empty()) {
+        // A whole file's palette or spreadsheet, read a part at a time as it is written.
         const huedata::HuesInParts hues(path);
         exportTo([&](huedata::TextBuilder& out) {
-            huepalette::PaletteExport(*palette, hues, huedata::FileNameText(path), out);
+            format->write(*format, hues, huedata::FileNameText(path), out);
         });
         return Success;
     }

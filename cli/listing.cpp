@@ -1,5 +1,7 @@
 #include "cli/listing.h"
 
+#include "hueformats/formats.h"
+
 #include "cli/arguments.h"
 #include "cli/find.h"
 #include "huecolour/colour_search.h"
@@ -30,9 +32,7 @@ struct ListingOptions {
 
 void WriteHues(const std::string& format, std::span<const huedata::HueView> hues, bool full,
                hueformats::TextStyle style, huedata::TextBuilder& out) {
-    if (format == "json") return hueformats::HuesJson(hues, out);
-    if (format == "csv") return hueformats::HuesCsv(hues, out);
-    return full ? hueformats::ShowText(hues, style, out) : hueformats::ListText(hues, style, out);
+    hueformats::ListFormat(format)->list(hues, full, style, out);
 }
 
 void WriteMatches(const std::string& format, std::span<const huecolour::NearMatch> matches,

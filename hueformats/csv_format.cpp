@@ -29,14 +29,17 @@ void CsvField(huedata::TextBuilder& text, std::string_view field) {
 
 namespace {
 
-// Rows of hues, each name written by `name`.
-template <typename WriteName>
-void HueRows(std::span<const huedata::HueView> hues, huedata::TextBuilder& text, WriteName name) {
+void HeaderRow(huedata::TextBuilder& text) {
     text << "id," << huedata::ScalarFieldName(huedata::HueField::Name) << ','
          << huedata::ScalarFieldName(huedata::HueField::TableStart) << ','
          << huedata::ScalarFieldName(huedata::HueField::TableEnd);
     for (int i = 0; i < 32; ++i) text << ",color" << i;
     text << "\r\n";
+}
+
+// Rows of hues, each name written by `name`.
+template <typename WriteName>
+void HueRows(std::span<const huedata::HueView> hues, huedata::TextBuilder& text, WriteName name) {
     for (const huedata::HueView& hue : hues) {
         text << hue.id << ',';
         name(hue.name);
@@ -67,6 +70,7 @@ bool IsTruthValue(std::string_view cell) {
 }  // namespace
 
 void HuesCsv(std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
+    HeaderRow(text);
     HueRows(hues, text, [&](std::string_view name) { CsvField(text, name); });
 }
 
@@ -77,12 +81,15 @@ bool SpreadsheetMightChange(std::string_view cell) {
            IsTruthValue(cell);
 }
 
-void SpreadsheetCsv(std::span<const huedata::HueView> hues, huedata::TextBuilder& text) {
+void SpreadsheetCsv(const huedata::HuesInParts& hues, huedata::TextBuilder& text) {
     text << "\xEF\xBB\xBF";
-    HueRows(hues, text, [&](std::string_view name) {
-        if (!SpreadsheetMightChange(name)) return CsvField(text, name);
-        std::string guarded = "'";
-        CsvField(text, guarded.append(name));
+    HeaderRow(text);
+    hues.ForEach([&](std::span<const huedata::HueView> part, std::size_t /*before*/) {
+        HueRows(part, text, [&](std::string_view name) {
+            if (!SpreadsheetMightChange(name)) return CsvField(text, name);
+            std::string guarded = "'";
+            CsvField(text, guarded.append(name));
+        });
     });
 }
 

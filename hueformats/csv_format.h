@@ -31,6 +31,6 @@ bool SpreadsheetMightChange(std::string_view cell);
 // The same columns as HuesCsv for a spreadsheet: UTF-8 with a byte-order mark, so that names
 // read right without asking, and each name a spreadsheet might change guarded by a leading
 // apostrophe (one more where it starts with one), which the reader of hues as text removes.
-void SpreadsheetCsv(std::span<const huedata::HueView> hues, huedata::TextBuilder& out);
+void SpreadsheetCsv(const huedata::HuesInParts& hues, huedata::TextBuilder& out);
 
 }  // namespace hueformats

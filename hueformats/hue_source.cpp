@@ -446,12 +446,13 @@ void ReadCsv(const SourceText& source, bool strict, Inexact& inexact, std::vecto
     }
 }
 
+}  // namespace
+
 bool LooksLikeJson(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
+    // A NUL counts as space, so that UTF-16's bytes, told before they are decoded, say the same.
+    const auto first = text.find_first_not_of(std::string_view(" \t\r\n\0", 5));
     return first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
 }
-
-}  // namespace
 
 huedata::SourceHues ReadHueSources(std::span<const SourceText> sources, bool strict) {
     Inexact inexact;

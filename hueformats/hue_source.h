@@ -17,6 +17,10 @@
 
 namespace hueformats {
 
+// Whether a source's text (or its bytes after any byte-order mark) is JSON rather than CSV:
+// its first character that is not space is "[" or "{".
+bool LooksLikeJson(std::string_view text);
+
 // Reads and checks every source, in order. A colour that differs from its stored value is what
 // a person edited and wins, taken to the nearest colour a hue can hold; one that is not exactly
 // such a colour gives the warning, or with `strict` the error. Throws HuesError naming the

@@ -406,12 +406,12 @@ std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes)
         TextOf(bytes.first(std::min<std::size_t>(bytes.size(), 64)), decoded);
     if (FirstLine(text) == "GIMP Palette") return PaletteFormat::Gpl;
     if (FirstLine(text) == "JASC-PAL") return PaletteFormat::JascPal;
-    return std::nullopt;
-}
-
-bool IsHuePalette(std::span<const unsigned char> bytes) {
-    const auto format = DetectPalette(bytes);
-    return format && InfoOf(*format).carriesHues;
+    // A colour a line: Paint.NET's starts with its ";" comments or gives AARRGGBB.
+    std::string_view line = FirstLine(text);
+    if (line.starts_with(';')) return PaletteFormat::PaintNet;
+    if (line.starts_with('#')) line.remove_prefix(1);
+    if (!HexValue(line) || (line.size() != 6 && line.size() != 8)) return std::nullopt;
+    return line.size() == 6 ? PaletteFormat::Hex : PaletteFormat::PaintNet;
 }
 
 Palette ReadPalette(const std::string& name, std::span<const unsigned char> bytes) {
