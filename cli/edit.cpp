@@ -6,8 +6,8 @@
 #include "huecolour/colour_search.h"
 #include "huedata/hue_text.h"
 #include "huedata/hue_view.h"
-#include "hueformats/hue_apply.h"
 #include "hueformats/formats.h"
+#include "hueformats/hue_apply.h"
 #include "hueformats/output_file.h"
 #include "huepalette/palette_hues.h"
 #include "huepalette/palette_read.h"
@@ -45,9 +45,8 @@ huedata::SourceHues ReadSources(const SourceReading& reading, const Environment&
             sources.push_back({"standard input", environment.readStandardInput()});
             continue;
         }
-        const auto read = huedata::NamingTheFile([&] {
-            return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes);
-        });
+        const auto read = huedata::NamingTheFile(
+            [&] { return huedata::ReadFileBytes(huedata::PathFromUtf8(name), MostSourceBytes); });
         sources.push_back({name, std::string(read.begin(), read.end())});
     }
     return hueformats::ReadHues(sources, reading.encoding, reading.strict, err);

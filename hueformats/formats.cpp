@@ -90,20 +90,30 @@ const std::vector<Format>& Table() {
         // read back as the listing's CSV is.
         for (const huepalette::PaletteFormatInfo& info : huepalette::PaletteFormats()) {
             switch (info.format) {
-            case PaletteFormat::Ase: formats.push_back(PaletteLine<PaletteFormat::Ase>()); break;
-            case PaletteFormat::Aco: formats.push_back(PaletteLine<PaletteFormat::Aco>()); break;
-            case PaletteFormat::Kpl: formats.push_back(PaletteLine<PaletteFormat::Kpl>()); break;
-            case PaletteFormat::JascPal:
-                formats.push_back(PaletteLine<PaletteFormat::JascPal>());
-                break;
-            case PaletteFormat::RiffPal:
-                formats.push_back(PaletteLine<PaletteFormat::RiffPal>());
-                break;
-            case PaletteFormat::Gpl: formats.push_back(PaletteLine<PaletteFormat::Gpl>()); break;
-            case PaletteFormat::PaintNet:
-                formats.push_back(PaletteLine<PaletteFormat::PaintNet>());
-                break;
-            case PaletteFormat::Hex: formats.push_back(PaletteLine<PaletteFormat::Hex>()); break;
+                case PaletteFormat::Ase:
+                    formats.push_back(PaletteLine<PaletteFormat::Ase>());
+                    break;
+                case PaletteFormat::Aco:
+                    formats.push_back(PaletteLine<PaletteFormat::Aco>());
+                    break;
+                case PaletteFormat::Kpl:
+                    formats.push_back(PaletteLine<PaletteFormat::Kpl>());
+                    break;
+                case PaletteFormat::JascPal:
+                    formats.push_back(PaletteLine<PaletteFormat::JascPal>());
+                    break;
+                case PaletteFormat::RiffPal:
+                    formats.push_back(PaletteLine<PaletteFormat::RiffPal>());
+                    break;
+                case PaletteFormat::Gpl:
+                    formats.push_back(PaletteLine<PaletteFormat::Gpl>());
+                    break;
+                case PaletteFormat::PaintNet:
+                    formats.push_back(PaletteLine<PaletteFormat::PaintNet>());
+                    break;
+                case PaletteFormat::Hex:
+                    formats.push_back(PaletteLine<PaletteFormat::Hex>());
+                    break;
             }
         }
         formats.push_back({"spreadsheet CSV", "", "csv", std::nullopt, ReadBack::AsText, nullptr,
@@ -205,7 +215,8 @@ huedata::SourceHues ReadHues(std::span<const HueSource> sources, SourceEncoding 
         }
         texts.push_back(DecodeSource(source.name, source.bytes, encoding, warning));
     }
-    huedata::SourceHues hues = texts.empty() ? huedata::SourceHues{} : ReadHueSources(texts, strict);
+    huedata::SourceHues hues =
+        texts.empty() ? huedata::SourceHues{} : ReadHueSources(texts, strict);
     AddPaletteHues(hues, palettes, strict);
     warning += hues.warning;
     return hues;
