@@ -1,4 +1,5 @@
 #include "hueformats/diff_format.h"
+#include "hueformats/json_format.h"
 
 #include "hueformats/csv_format.h"
 #include "hueformats/field_text.h"
@@ -154,6 +155,50 @@ std::vector<huedata::HueView> PatchViews(const huedata::FileDifference& differen
     }
     std::ranges::sort(views, {}, &huedata::HueView::id);  // one view an id
     return views;
+}
+
+namespace {
+
+// One side of a changed hue, keyed as the JSON format keys a hue: its name as shown, its table
+// values (signed, as listed) and its stored colours; or null.
+void AppendChangedSide(huedata::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
+    using huedata::HueField;
+    if (!hue) {
+        page << "null";
+        return;
+    }
+    static const std::string name = huedata::FieldName({HueField::Name}),
+                             tableStart = huedata::FieldName({HueField::TableStart}),
+                             tableEnd = huedata::FieldName({HueField::TableEnd});
+    page << "{\"" << name << "\":";
+    char* out = page.Reserve(huedata::HueNameSize * 3 * 18 + 2);  // WriteScriptString's room
+    page.Commit(WriteScriptString(out, huedata::HueNameUtf8Text(hue->Name)));
+    page << ",\"" << tableStart << "\":" << hue->TableStart << ",\"" << tableEnd
+         << "\":" << hue->TableEnd << ",\"" << huedata::StoredName << "\":[";
+    for (std::size_t i = 0; i < hue->Colors.size(); ++i) {
+        if (i != 0) page << ',';
+        page << static_cast<std::uint16_t>(hue->Colors[i]);
+    }
+    page << "]}";
+}
+
+}  // namespace
+
+void ChangedHuesJson(const huedata::FileDifference& difference, huedata::TextBuilder& out) {
+    out << '[';
+    for (std::size_t i = 0; i < difference.hues.size(); ++i) {
+        const huedata::HueDifference& hue = difference.hues[i];
+        out << (i == 0 ? "\n" : ",\n") << R"({"hue": )" << hue.id << R"(, "fields": [)";
+        for (std::size_t f = 0; f < hue.fields.size(); ++f) {
+            out << (f == 0 ? "\"" : ",\"") << huedata::FieldName(hue.fields[f]) << '"';
+        }
+        out << R"(], "before": )";
+        AppendChangedSide(out, hue.first);
+        out << R"(, "after": )";
+        AppendChangedSide(out, hue.second);
+        out << '}';
+    }
+    out << ']';
 }
 
 }  // namespace hueformats

@@ -32,4 +32,9 @@ void DiffCsv(const huedata::FileDifference& difference, huedata::TextBuilder& ou
 // the same. In id order; HuesJson writes it.
 std::vector<huedata::HueView> PatchViews(const huedata::FileDifference& difference);
 
+// The changed hues of a difference for the diff page's script: [{"hue", "fields": [their
+// names], "before", "after"}], each side keyed as the JSON format keys a hue (its name as the
+// page shows it, its table values signed, its stored colours) or null where a file lacks it.
+void ChangedHuesJson(const huedata::FileDifference& difference, huedata::TextBuilder& out);
+
 }  // namespace hueformats

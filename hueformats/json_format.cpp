@@ -177,6 +177,33 @@ void HuesJsonEnd(std::size_t written, huedata::TextBuilder& text) {
     text << (written == 0 ? "[]\n" : "\n]\n");
 }
 
+char* WriteScriptString(char* out, std::string_view name) {
+    name = name.substr(0, 60);
+    *out++ = '"';
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0U;
+        if (byte == 0xC2 && !huedata::DefinedInWindows1252(static_cast<unsigned char>(next))) {
+            // A byte Windows-1252 leaves undefined keeps its C1 control, as the listings give
+            // it, so that the page's editor reads the name back to its bytes.
+            out = fmt::format_to(out, FMT_COMPILE("\\u{:04X}"), next);
+            ++i;
+        } else if (byte == '"' || byte == '\\') {
+            *out++ = '\\';
+            *out++ = name[i];
+        } else if (byte == '<') {
+            out = std::copy_n("\\u003C", 6, out);
+        } else if (byte < 0x20 || byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+            out = std::copy_n("\xEF\xBF\xBD", 3, out);  // a control character, as U+FFFD
+            if (byte == 0xC2) ++i;
+        } else {
+            *out++ = name[i];
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
 void JsonString(huedata::TextBuilder& out, std::string_view utf8) {
     out.Commit(WriteJsonString(out.Reserve(6 * utf8.size() + 2), utf8));
 }

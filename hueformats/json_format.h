@@ -24,6 +24,12 @@ void HuesJsonPart(std::span<const huedata::HueView> hues, std::size_t before,
                   huedata::TextBuilder& out);
 void HuesJsonEnd(std::size_t written, huedata::TextBuilder& out);
 
+// A name as a string in a page's script or its JSON data, written at `out`: quotes, backslashes and
+// "<" (which could end the script) escaped, control characters shown as U+FFFD but the five
+// that stand for the bytes Windows-1252 leaves undefined (U+0081 ...), which are kept. Room:
+// 18 * name.size() + 2.
+char* WriteScriptString(char* out, std::string_view name);
+
 // A text (UTF-8) as a JSON string, escaped as every listing here escapes names.
 void JsonString(huedata::TextBuilder& out, std::string_view utf8);
 

@@ -1,5 +1,6 @@
 #include "page/diff_page.h"
 
+#include "hueformats/diff_format.h"
 #include "hueformats/field_text.h"
 #include "page/html_export.h"
 #include "page/page_files.h"
@@ -16,29 +17,6 @@
 namespace page {
 
 namespace {
-
-// One side of a changed hue, keyed as the JSON format keys a hue: its name as shown, its table
-// values (signed, as listed) and its stored colours; or null.
-void AppendSide(huedata::TextBuilder& page, const std::optional<huedata::HueRecord>& hue) {
-    using huedata::HueField;
-    if (!hue) {
-        page << "null";
-        return;
-    }
-    static const std::string name = huedata::FieldName({HueField::Name}),
-                             tableStart = huedata::FieldName({HueField::TableStart}),
-                             tableEnd = huedata::FieldName({HueField::TableEnd});
-    page << "{\"" << name << "\":";
-    char* out = page.Reserve(huedata::HueNameSize * 3 * 18 + 2);  // WriteScriptString's room
-    page.Commit(WriteScriptString(out, huedata::HueNameUtf8Text(hue->Name)));
-    page << ",\"" << tableStart << "\":" << hue->TableStart << ",\"" << tableEnd
-         << "\":" << hue->TableEnd << ",\"" << huedata::StoredName << "\":[";
-    for (std::size_t i = 0; i < hue->Colors.size(); ++i) {
-        if (i != 0) page << ',';
-        page << static_cast<std::uint16_t>(hue->Colors[i]);
-    }
-    page << "]}";
-}
 
 // What the hues do not say: the changes of the file apart from its hues, as `diff` gives them.
 std::string Notes(const huedata::FileDifference& difference) {
@@ -78,22 +56,11 @@ void DiffPage(const DiffPageSide& before, const DiffPageSide& after, std::string
         } else {
             page << "null";
         }
-        page << ",\n\"changed\": [";
-        for (std::size_t i = 0; i < changed; ++i) {
-            const huedata::HueDifference& hue = difference.hues[i];
-            page << (i == 0 ? "\n" : ",\n") << R"({"hue": )" << hue.id << R"(, "fields": [)";
-            for (std::size_t f = 0; f < hue.fields.size(); ++f) {
-                page << (f == 0 ? "\"" : ",\"") << huedata::FieldName(hue.fields[f]) << '"';
-            }
-            page << R"(], "before": )";
-            AppendSide(page, hue.first);
-            page << R"(, "after": )";
-            AppendSide(page, hue.second);
-            page << '}';
-        }
+        page << ",\n\"changed\": ";
+        hueformats::ChangedHuesJson(difference, page);
         // The second file itself, from which the page shows the hues both hold alike.
         const std::size_t held = std::min(difference.firstCount, difference.secondCount);
-        page << "],\n\"held\": " << held << ",\n\"after\": \"";
+        page << ",\n\"held\": " << held << ",\n\"after\": \"";
         AppendBase64(page,
                      after.bytes.first(static_cast<std::size_t>(huedata::EndOfEntries(held))));
         page << "\"}\n";

@@ -4,6 +4,7 @@
 #include "huedata/hue_fields.h"
 #include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
+#include "hueformats/json_format.h"
 #include "hueformats/text_format.h"
 
 #include <fmt/compile.h>
@@ -64,10 +65,6 @@ private:
 
 // The second byte of the UTF-8 of U+0081, U+008D, U+008F, U+0090 and U+009D, the C1 controls
 // that stand for the bytes Windows-1252 leaves undefined.
-bool StandsForAnUndefinedByte(unsigned byte) {
-    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
-}
-
 }  // namespace
 
 void BytesMarker::Add(std::span<const unsigned char> bytes) {
@@ -85,33 +82,6 @@ std::uint64_t BytesMark(std::span<const unsigned char> bytes, std::uint64_t star
     BytesMarker marker(start);
     marker.Add(bytes);
     return marker.mark();
-}
-
-char* WriteScriptString(char* out, std::string_view name) {
-    name = name.substr(0, 60);
-    *out++ = '"';
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0U;
-        if (byte == 0xC2 && StandsForAnUndefinedByte(next)) {
-            // A byte Windows-1252 leaves undefined keeps its C1 control, as the listings give
-            // it, so that the page's editor reads the name back to its bytes.
-            out = fmt::format_to(out, "\\u{:04X}", next);
-            ++i;
-        } else if (byte == '"' || byte == '\\') {
-            *out++ = '\\';
-            *out++ = name[i];
-        } else if (byte == '<') {
-            out = std::copy_n("\\u003C", 6, out);
-        } else if (byte < 0x20 || byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next <= 0x9F)) {
-            out = std::copy_n("\xEF\xBF\xBD", 3, out);  // a control character, as U+FFFD
-            if (byte == 0xC2) ++i;
-        } else {
-            *out++ = name[i];
-        }
-    }
-    *out++ = '"';
-    return out;
 }
 
 namespace {
@@ -272,7 +242,7 @@ void AppendHueData(huedata::TextBuilder& page, const huedata::HuesInParts& hues)
         for (std::size_t i = 0; i < part.size(); ++i) {
             char* out = page.Reserve(18 * 60 + 3);
             if (before + i != 0) *out++ = ',';
-            page.Commit(WriteScriptString(out, part[i].name));
+            page.Commit(hueformats::WriteScriptString(out, part[i].name));
             key = BytesMark(part[i].record->Name, key);
         }
     });

@@ -32,12 +32,6 @@ private:
     std::uint64_t hash_;
 };
 
-// A name as a string in a script or its JSON data, written at `out`: quotes, backslashes and
-// "<" (which could end the script) escaped, control characters shown as U+FFFD but the five
-// that stand for the bytes Windows-1252 leaves undefined (U+0081 ...), which are kept. Room:
-// 18 * name.size() + 2.
-char* WriteScriptString(char* out, std::string_view name);
-
 // What the pages' scripts take from the program rather than write out again, as one JSON object
 // (page/web/hues.js, useProgram): each 8-bit channel's linear value, OKLab's matrices,
 // Windows-1252's characters for the bytes 0x80 to 0x9F, a hue file's layout, and the JSON format's
