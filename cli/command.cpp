@@ -52,7 +52,7 @@ void AddSampleOption(CLI::App* command, std::optional<std::string>& sample,
 
 std::optional<page::SamplePicture> SampleChosen(const std::optional<std::string>& sample) {
     if (!sample) return std::nullopt;
-    return page::ReadSamplePicture(PathOf(*sample));
+    return huedata::NamingTheFile([&] { return page::ReadSamplePicture(PathOf(*sample)); });
 }
 
 // Hues given by id are read one entry each, as the window reads them, so that a few of a large

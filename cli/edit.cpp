@@ -243,8 +243,9 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
         const std::string name = huedata::PathText(path);
         const auto bytes = huedata::NamingTheFile(
             [&path = path] { return huedata::ReadFileBytes(path, huepalette::MostPaletteBytes); });
-        const auto colors =
-            huepalette::PaletteColorsFor(name, huepalette::ReadPalette(name, bytes), group);
+        const huepalette::Palette palette =
+            huedata::NamingTheFile([&] { return huepalette::ReadPalette(name, bytes); });
+        const auto colors = huepalette::PaletteColorsFor(name, palette, group);
         if (colors.size() == 32) {
             change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
         } else {
@@ -255,8 +256,10 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     if (request.picture) {
         const auto region =
             request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
-        change.colors = huepicture::RampFromPictureFile(
-            *request.picture, huepicture::ReadPicture(*request.picture), region);
+        change.colors = huedata::NamingTheFile([&] {
+            return huepicture::RampFromPictureFile(
+                *request.picture, huepicture::ReadPicture(*request.picture), region);
+        });
     }
     if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
         throw huedata::HuesError(

@@ -14,7 +14,7 @@ void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-void RequireOneLine(const huedata::HuesError& error) {
+void RequireOneLine(const std::runtime_error& error) {
     const std::string message = error.what();
     Require(message.starts_with("fuzz") && message.find('\n') == std::string::npos);
 }
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         palette = huepalette::ReadPalette("fuzz", {data, size});
         Require(huepalette::ColorCount(palette) > 0);
-    } catch (const huedata::HuesError& error) {
+    } catch (const huedata::FileError& error) {
         RequireOneLine(error);
         return 0;
     }

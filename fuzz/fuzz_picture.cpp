@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(picture.rgba != nullptr && picture.width > 0 && picture.height > 0);
         const auto ramp = huepicture::RampFromPictureFile("fuzz", picture, std::nullopt);
         Require(ramp.size() == 32);
-    } catch (const huedata::HuesError& error) {
+    } catch (const huedata::FileError& error) {
         const std::string message = error.what();
         Require(message.starts_with("fuzz:") && message.find('\n') == std::string::npos);
     }

@@ -151,9 +151,10 @@ void AddPaletteHues(huedata::SourceHues& hues, std::span<const HueSource* const>
     std::map<int, std::string> givenBy;
     for (const huedata::HueChange& change : hues.changes) givenBy[change.id] = "a text source";
     for (const HueSource* palette : palettes) {
-        huedata::SourceHues read = huepalette::PaletteHues(
-            palette->name, huepalette::ReadPalette(palette->name, BytesOf(palette->bytes)), strict,
-            inexact, firstInexact);
+        const huepalette::Palette contents = huedata::NamingTheFile(
+            [&] { return huepalette::ReadPalette(palette->name, BytesOf(palette->bytes)); });
+        huedata::SourceHues read =
+            huepalette::PaletteHues(palette->name, contents, strict, inexact, firstInexact);
         for (std::size_t i = 0; i < read.changes.size(); ++i) {
             const int id = read.changes[i].id;
             if (const auto given = givenBy.find(id); given != givenBy.end()) {

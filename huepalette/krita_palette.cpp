@@ -164,7 +164,7 @@ using ZipReader = std::unique_ptr<void, decltype([](unzFile zip) { unzClose(zip)
 class KplReader {
 public:
     KplReader(const std::string& name, std::span<const unsigned char> bytes)
-        : where_(name + ": KPL"), file_{bytes} {
+        : name_(name), file_{bytes} {
         zlib_filefunc64_def functions = MemoryFunctions(file_);
         zip_.reset(unzOpen2_64("palette", &functions));
         if (!zip_)
@@ -172,7 +172,7 @@ public:
     }
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw huedata::HuesError(where_ + ": " + why);
+        throw huedata::FileError(huedata::PathFromUtf8(name_), "KPL: " + why);
     }
 
     // Every entry's path checked: none climbs out, and none is named twice, so that the one
@@ -249,7 +249,7 @@ public:
     }
 
 private:
-    std::string where_;
+    std::string name_;
     MemoryFile file_;
     ZipReader zip_;
 

@@ -14,8 +14,8 @@
 
 namespace huepalette {
 
-// Throws HuesError "NAME: KPL: what is wrong" for a zip minizip cannot read, an entry whose
-// path climbs out or that is named twice, an entry larger than it says or than a palette may
+// Throws huedata::FileError "NAME: KPL: what is wrong" for a zip minizip cannot read, an entry
+// whose path climbs out or that is named twice, an entry larger than it says or than a palette may
 // be (a zip bomb), a missing or other mimetype, XML that is not a colour set, that declares an
 // entity, or whose mark-up is far more than its colours need (deep, long or many elements).
 Palette ReadKritaPalette(const std::string& name, std::span<const unsigned char> bytes);

@@ -20,10 +20,16 @@ namespace {
 // length that runs past the end, is refused with where it happened.
 class ByteReader {
 public:
-    ByteReader(std::span<const unsigned char> bytes, std::string where)
-        : bytes_(bytes), where_(std::move(where)) {}
+    // A part of a palette (a block, a colour): its failure is named by the reader of the whole.
+    ByteReader(std::span<const unsigned char> bytes, std::string part)
+        : bytes_(bytes), where_(std::move(part)) {}
+    // The palette file itself, in its format: its failure names the file.
+    ByteReader(std::span<const unsigned char> bytes, const std::string& name,
+               std::string_view format)
+        : bytes_(bytes), where_(format), file_(name) {}
 
     [[noreturn]] void Fail(const std::string& why) const {
+        if (file_) throw huedata::FileError(huedata::PathFromUtf8(*file_), where_ + ": " + why);
         throw huedata::HuesError(where_ + ": " + why);
     }
     std::size_t Left() const { return bytes_.size() - at_; }
@@ -67,6 +73,7 @@ public:
 private:
     std::span<const unsigned char> bytes_;
     std::string where_;
+    std::optional<std::string> file_;
     std::size_t at_ = 0;
 };
 
@@ -416,8 +423,7 @@ std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes)
 
 Palette ReadPalette(const std::string& name, std::span<const unsigned char> bytes) {
     const std::optional<PaletteFormat> format = DetectPalette(bytes);
-    ByteReader reader(bytes,
-                      name + ": " + std::string(FormatName(format.value_or(PaletteFormat::Hex))));
+    ByteReader reader(bytes, name, FormatName(format.value_or(PaletteFormat::Hex)));
     Palette palette;
     if (format == PaletteFormat::Ase) {
         palette = ReadAse(reader);
@@ -445,9 +451,9 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
             read = ReadHexLines(reader, lines);
         }
         if (!read) {
-            throw huedata::HuesError(
-                name +
-                ": not a palette: ASE, ACO, KPL, JASC-PAL, RIFF PAL, GIMP, Paint.NET "
+            throw huedata::FileError(
+                huedata::PathFromUtf8(name),
+                "not a palette: ASE, ACO, KPL, JASC-PAL, RIFF PAL, GIMP, Paint.NET "
                 "or hex (RRGGBB a line)");
         }
         palette = std::move(*read);
@@ -457,8 +463,8 @@ Palette ReadPalette(const std::string& name, std::span<const unsigned char> byte
         palette.groups.erase(palette.groups.begin());
     }
     if (ColorCount(palette) == 0)
-        throw huedata::HuesError(name + ": " + std::string(FormatName(palette.format)) +
-                                 ": holds no colours");
+        throw huedata::FileError(huedata::PathFromUtf8(name),
+                                 std::string(FormatName(palette.format)) + ": holds no colours");
     return palette;
 }
 

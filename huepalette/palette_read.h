@@ -22,8 +22,8 @@ inline constexpr std::size_t MostPaletteColors = std::size_t{1} << 21U;
 // The format the bytes show, or nothing for bytes that are no palette.
 std::optional<PaletteFormat> DetectPalette(std::span<const unsigned char> bytes);
 
-// The palette in `bytes`. Throws HuesError "NAME: FORMAT: what is wrong" for bytes that are no
-// palette, end early, give a count or length they do not hold, or a colour in a model that
+// The palette in `bytes`. Throws huedata::FileError "NAME: FORMAT: what is wrong" for bytes that
+// are no palette, end early, give a count or length they do not hold, or a colour in a model that
 // cannot be brought to sRGB without a profile (CMYK).
 Palette ReadPalette(const std::string& name, std::span<const unsigned char> bytes);
 

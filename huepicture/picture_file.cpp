@@ -151,31 +151,28 @@ void FreePixels::operator()(std::uint8_t* pixels) const {
 
 DecodedPicture DecodePicture(const std::filesystem::path& path,
                              std::span<const std::uint8_t> bytes) {
-    const std::string file = huedata::PathText(path);
     if (!bytes.empty() && bytes[0] == 0xFF && !JpegTablesFit(bytes)) {
-        throw huedata::HuesError(file +
-                                 ": the picture is broken: a Huffman table holds over 256 codes");
+        throw huedata::FileError(path,
+                                 "the picture is broken: a Huffman table holds over 256 codes");
     }
     PictureBytes header{bytes};
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_callbacks(&PictureReading, &header, &width, &height, &channels) == 0) {
-        throw huedata::HuesError(file +
-                                 (HasPictureSignature(bytes)
-                                      ? ": the picture is broken: its header does not read"
-                                      : ": not a picture hues reads (PNG, JPEG, GIF or BMP)"));
+        throw huedata::FileError(path, HasPictureSignature(bytes)
+                                           ? "the picture is broken: its header does not read"
+                                           : "not a picture hues reads (PNG, JPEG, GIF or BMP)");
     }
     if (!BmpRowsFit(bytes))
-        throw huedata::HuesError(file + ": the picture is broken: the file ends early");
+        throw huedata::FileError(path, "the picture is broken: the file ends early");
     // A BMP may say it is 0 pixels high, and the decoder takes it at its word.
     if (width <= 0 || height <= 0) {
-        throw huedata::HuesError(file + ": the picture is broken: it is " + std::to_string(width) +
-                                 " x " + std::to_string(height) + " pixels");
+        throw huedata::FileError(path, "the picture is broken: it is " + std::to_string(width) +
+                                           " x " + std::to_string(height) + " pixels");
     }
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixels > LargestPicturePixels) {
-        throw huedata::HuesError(file + ": " + std::to_string(width) + " x " +
-                                 std::to_string(height) +
-                                 " pixels is over the 100 megapixels hues reads");
+        throw huedata::FileError(path, std::to_string(width) + " x " + std::to_string(height) +
+                                           " pixels is over the 100 megapixels hues reads");
     }
     // A picture without alpha (a JPEG, most photos) decoded without it: a quarter less to write
     // and to read again.
@@ -185,10 +182,10 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
         stbi_load_from_callbacks(&PictureReading, &reading, &width, &height, &channels, wanted));
     if (!decoded || reading.shortOfBytes) {
         const char* reason = stbi_failure_reason();
-        throw huedata::HuesError(file + ": the picture is broken: " +
-                                 (decoded || reason == nullptr || *reason == '\0'
-                                      ? "the file ends early"
-                                      : DecoderSays(reason)));
+        throw huedata::FileError(
+            path, "the picture is broken: " + (decoded || reason == nullptr || *reason == '\0'
+                                                   ? "the file ends early"
+                                                   : DecoderSays(reason)));
     }
     return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
             std::unique_ptr<std::uint8_t, FreePixels>(decoded.release()),
@@ -198,34 +195,31 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
 DecodedPicture ReadPicture(const std::filesystem::path& path) {
     // Mapped where the system maps files: a photo's bytes are read once, by the decoder.
     constexpr std::uint64_t MostPictureBytes = std::uint64_t{1} << 30U;
-    return huedata::NamingTheFile([&] {
-        const huedata::FileBytes file(path, MostPictureBytes);
-        return DecodePicture(path, file.bytes());
-    });
+    const huedata::FileBytes file(path, MostPictureBytes);
+    return DecodePicture(path, file.bytes());
 }
 
 std::array<huedata::Color15, 32> RampFromPictureFile(
     const std::filesystem::path& path, const DecodedPicture& picture,
     const std::optional<huecolour::PictureRegion>& region) {
-    const std::string file = huedata::PathText(path);
     const huecolour::PictureRegion used =
         region.value_or(huecolour::PictureRegion{0, 0, picture.width, picture.height});
     if (used.width == 0 || used.height == 0) {
-        throw huedata::HuesError(file + ": the region " + RegionText(used) + " is empty");
+        throw huedata::FileError(path, "the region " + RegionText(used) + " is empty");
     }
     const bool inside = used.x < picture.width && used.width <= picture.width - used.x &&
                         used.y < picture.height && used.height <= picture.height - used.y;
     if (!inside) {
-        throw huedata::HuesError(file + ": the region " + RegionText(used) +
-                                 " reaches outside the " + std::to_string(picture.width) + " x " +
-                                 std::to_string(picture.height) + " picture");
+        throw huedata::FileError(path, "the region " + RegionText(used) + " reaches outside the " +
+                                           std::to_string(picture.width) + " x " +
+                                           std::to_string(picture.height) + " picture");
     }
     const auto ramp = huecolour::RampFromPicture(picture.Pixels(), used);
     if (!ramp) {
-        throw huedata::HuesError(
-            file + ": fewer than 32 opaque pixels in " +
-            (region ? "the region " + RegionText(used) : std::string("the picture")) +
-            ": a hue needs 32 colours");
+        throw huedata::FileError(
+            path, "fewer than 32 opaque pixels in " +
+                      (region ? "the region " + RegionText(used) : std::string("the picture")) +
+                      ": a hue needs 32 colours");
     }
     return *ramp;
 }

@@ -33,7 +33,7 @@ struct DecodedPicture {
     }
 };
 
-// The picture in `bytes`, as RGBA. Throws HuesError naming `path` for a file that is not a
+// The picture in `bytes`, as RGBA. Throws huedata::FileError naming `path` for a file that is not a
 // PNG, JPEG, GIF or BMP, one whose header says it holds over 100 megapixels (before it is
 // decoded), and one that does not decode.
 DecodedPicture DecodePicture(const std::filesystem::path& path,
@@ -43,8 +43,8 @@ DecodedPicture DecodePicture(const std::filesystem::path& path,
 DecodedPicture ReadPicture(const std::filesystem::path& path);
 
 // The 32 colours from the region of the picture (the whole picture without one). Throws
-// HuesError naming `path` for a region that is empty or reaches outside the picture, and for
-// one with fewer than 32 opaque pixels.
+// huedata::FileError naming `path` for a region that is empty or reaches outside the picture, and
+// for one with fewer than 32 opaque pixels.
 std::array<huedata::Color15, 32> RampFromPictureFile(
     const std::filesystem::path& path, const DecodedPicture& picture,
     const std::optional<huecolour::PictureRegion>& region);

@@ -21,20 +21,18 @@ std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
 }
 
 [[noreturn]] void Refuse(const std::filesystem::path& path, const std::string& reason) {
-    throw huedata::HuesError(fmt::format("{}: {}", huedata::PathText(path), reason));
+    throw huedata::FileError(path, reason);
 }
 
 }  // namespace
 
 SamplePicture ReadSamplePicture(const std::filesystem::path& path) {
     // Read as every file is read, with the same refusals: missing, not a regular file, unreadable.
-    const std::uint64_t size =
-        huedata::NamingTheFile([&] { return huedata::ReadableFileSize(path); });
+    const std::uint64_t size = huedata::ReadableFileSize(path);
     if (size > LargestSampleBytes) {
         Refuse(path, fmt::format("the sample picture is {} bytes; it may be at most 1 MiB", size));
     }
-    const auto bytes =
-        huedata::NamingTheFile([&] { return huedata::ReadFileBytes(path, LargestSampleBytes); });
+    const auto bytes = huedata::ReadFileBytes(path, LargestSampleBytes);
     SamplePicture picture;
     picture.png.assign(bytes.begin(), bytes.end());
     // The signature, then the header chunk, which the format puts first: its width and height.

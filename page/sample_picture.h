@@ -17,8 +17,8 @@ struct SamplePicture {
     std::string png;  // the file's bytes
 };
 
-// Reads and checks the picture at `path`. Throws HuesError naming the file for anything that
-// is not a PNG within the limits.
+// Reads and checks the picture at `path`. Throws huedata::FileError naming the file for anything
+// that is not a PNG within the limits.
 SamplePicture ReadSamplePicture(const std::filesystem::path& path);
 
 }  // namespace page

@@ -72,7 +72,7 @@ template <typename Work>
 std::string Refusal(Work work) {
     try {
         work();
-    } catch (const huedata::HuesError& error) {
+    } catch (const std::runtime_error& error) {  // FileError for a read, HuesError for its hues
         EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos);
         return error.what();
     }

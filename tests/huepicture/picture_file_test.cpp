@@ -30,7 +30,7 @@ std::string Refusal(const std::string& bytes,
         const huepicture::DecodedPicture picture = huepicture::DecodePicture("p", Bytes(bytes));
         huepicture::RampFromPictureFile("p", picture, region);
         return "";
-    } catch (const huedata::HuesError& error) {
+    } catch (const huedata::FileError& error) {
         const std::string message = error.what();
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
         return message;
