@@ -132,6 +132,9 @@ Outcome RunHues(const std::vector<std::string>& arguments, const Environment& en
         return {status, {}, err};
     } catch (const huedata::HuesError& error) {
         return FailureOutcome(error.what());
+    } catch (const huedata::FileError& error) {
+        // A file's failure that no command named otherwise, said as NamingTheFile says it.
+        return FailureOutcome(error.what());
     }
 }
 

@@ -164,33 +164,13 @@ bool ReadNumberBetween(std::string_view text, double least, double most, double&
     return true;
 }
 
-// --ramp's 32 colours, its shift and range checked before anything is made.
-std::array<huedata::Color15, 32> RampFromColor(const SetRequest& request, std::string& warning) {
-    const auto base = ColorList("--ramp", *request.ramp);
-    if (base.size() != 1) {
-        throw huedata::HuesError("--ramp: gives " + std::to_string(base.size()) +
-                                 " colours; give one, #RRGGBB");
-    }
-    huecolour::RampChoice choice;
-    if (request.shift && !ReadNumberBetween(*request.shift, 0, 90, choice.shift)) {
-        throw huedata::HuesError("--shift: \"" + huedata::PrintableText(*request.shift) +
-                                 "\" is not a number of degrees from 0 to 90");
-    }
-    if (request.range) {
-        const std::string_view text = *request.range;
-        const auto comma = text.find(',');
-        if (comma == std::string_view::npos ||
-            !ReadNumberBetween(text.substr(0, comma), 0, 1, choice.dark) ||
-            !ReadNumberBetween(text.substr(comma + 1), 0, 1, choice.light) ||
-            !(choice.dark < choice.light)) {
-            throw huedata::HuesError(
-                "--range: \"" + huedata::PrintableText(text) +
-                "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
-        }
-    }
-    StoredColors(base, request.strict, warning);
+// --ramp's 32 colours.
+std::array<huedata::Color15, 32> RampFromColor(huedata::Rgb24 base,
+                                               const huecolour::RampChoice& choice, bool strict,
+                                               std::string& warning) {
+    StoredColors(std::span(&base, 1), strict, warning);
     std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(huecolour::ShiftedRamp(base.front(), choice), colors.begin(),
+    std::ranges::transform(huecolour::ShiftedRamp(base, choice), colors.begin(),
                            huedata::NearestColor15);
     return colors;
 }
@@ -206,45 +186,22 @@ std::pair<fs::path, std::optional<std::string>> PaletteAndGroup(const std::strin
     return {huedata::PathFromUtf8(text.substr(0, hash)), text.substr(hash + 1)};
 }
 
-// The change `set` asks for, checked in full before the file is touched.
+// The change `set` asks for, made in full before the file is touched: the colours from the
+// picture, the palette, the one colour or the stops given.
 huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
-    huedata::HueChange change;
-    change.id = request.id;
-    if (request.name) {
-        try {
-            change.name = huedata::HueNameBytes(*request.name);
-        } catch (const std::invalid_argument& why) {
-            throw huedata::HuesError("--name: \"" + huedata::PrintableText(*request.name) +
-                                     "\" cannot be stored: " + why.what());
-        }
-    }
-    if (!request.table.empty()) {
-        change.tableStart = TableValue(request.table.at(0));
-        change.tableEnd = TableValue(request.table.at(1));
-    }
-    if (request.colors) {
-        const auto colors = ColorList("--colors", *request.colors);
-        if (colors.size() != 32) {
-            throw huedata::HuesError("--colors: gives " + std::to_string(colors.size()) +
-                                     " colours; a hue has 32");
-        }
-        change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
-    }
-    if (request.gradient) {
-        const auto stops = ColorList("--gradient", *request.gradient);
-        if (stops.size() < 2 || stops.size() > 32) {
-            throw huedata::HuesError("--gradient: gives " + std::to_string(stops.size()) +
-                                     " colours; give 2 to 32 stops");
-        }
-        change.colors = GradientFromStops(stops, request.strict, warning);
+    huedata::HueChange change{.id = request.id,
+                              .name = request.name,
+                              .tableStart = request.tableStart,
+                              .tableEnd = request.tableEnd};
+    if (request.picture) {
+        change.colors = huepicture::RampFromPictureFile(
+            *request.picture, huepicture::ReadPicture(*request.picture), request.region);
     }
     if (request.palette) {
-        const auto [path, group] = PaletteAndGroup(*request.palette);
+        const auto& [path, group] = *request.palette;
         const std::string name = huedata::PathText(path);
-        const auto bytes = huedata::NamingTheFile(
-            [&path = path] { return huedata::ReadFileBytes(path, huepalette::MostPaletteBytes); });
-        const huepalette::Palette palette =
-            huedata::NamingTheFile([&] { return huepalette::ReadPalette(name, bytes); });
+        const huepalette::Palette palette = huepalette::ReadPalette(
+            name, huedata::ReadFileBytes(path, huepalette::MostPaletteBytes));
         const auto colors = huepalette::PaletteColorsFor(name, palette, group);
         if (colors.size() == 32) {
             change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
@@ -252,20 +209,13 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             change.colors = GradientFromStops(colors, request.strict, warning);
         }
     }
-    if (request.ramp) change.colors = RampFromColor(request, warning);
-    if (request.picture) {
-        const auto region =
-            request.region ? std::optional(ParseRegion(*request.region)) : std::nullopt;
-        change.colors = huedata::NamingTheFile([&] {
-            return huepicture::RampFromPictureFile(
-                *request.picture, huepicture::ReadPicture(*request.picture), region);
-        });
+    if (request.ramp) {
+        change.colors = RampFromColor(*request.ramp, request.rampChoice, request.strict, warning);
     }
-    if (!request.name && request.table.empty() && !change.colors && !request.copyOf) {
-        throw huedata::HuesError(
-            "set: nothing to change: give --name, --table, --colors, --gradient, --ramp, --from, "
-            "--from-picture or --copy-of");
-    }
+    if (request.gradient)
+        change.colors = GradientFromStops(*request.gradient, request.strict, warning);
+    if (request.colors)
+        change.colors = ThirtyTwoStoredColors(*request.colors, request.strict, warning);
     return change;
 }
 
@@ -485,6 +435,80 @@ struct SetOptions {
     bool dryRun = false, strict = false, noBackup = false;
 };
 
+// Colours given as #RRGGBB,#RRGGBB,... to `option`, as many as `least` to `most`.
+std::vector<huedata::Rgb24> ColorsGiven(const std::string& option, const std::string& text,
+                                        std::size_t least, std::size_t most,
+                                        const std::string& asked) {
+    std::vector<huedata::Rgb24> colors = ColorList(option, text);
+    if (colors.size() < least || colors.size() > most) {
+        throw huedata::HuesError(option + ": gives " + std::to_string(colors.size()) +
+                                 " colours; " + asked);
+    }
+    return colors;
+}
+
+// --ramp's colour, shift and range.
+void ReadRamp(const SetOptions& options, SetRequest& request) {
+    request.ramp = ColorsGiven("--ramp", *options.ramp, 1, 1, "give one, #RRGGBB").front();
+    huecolour::RampChoice& choice = request.rampChoice;
+    if (options.shift && !ReadNumberBetween(*options.shift, 0, 90, choice.shift)) {
+        throw huedata::HuesError("--shift: \"" + huedata::PrintableText(*options.shift) +
+                                 "\" is not a number of degrees from 0 to 90");
+    }
+    if (options.range) {
+        const std::string_view text = *options.range;
+        const auto comma = text.find(',');
+        if (comma == std::string_view::npos ||
+            !ReadNumberBetween(text.substr(0, comma), 0, 1, choice.dark) ||
+            !ReadNumberBetween(text.substr(comma + 1), 0, 1, choice.light) ||
+            !(choice.dark < choice.light)) {
+            throw huedata::HuesError(
+                "--range: \"" + huedata::PrintableText(text) +
+                "\" is not two lightnesses DARK,LIGHT with 0 <= DARK < LIGHT <= 1");
+        }
+    }
+}
+
+// `set`'s arguments read and checked, in the order of its options, before anything is read.
+SetRequest SetRequestOf(const SetOptions& o, const Run& run) {
+    SetRequest request{.file = PathOf(run.file),
+                       .id = o.id,
+                       .copyOf = o.copyOf,
+                       .keepBackup = !o.noBackup,
+                       .strict = o.strict,
+                       .dryRun = o.dryRun,
+                       .style = StyleFor(run)};
+    if (o.name) {
+        try {
+            request.name = huedata::HueNameBytes(*o.name);
+        } catch (const std::invalid_argument& why) {
+            throw huedata::HuesError("--name: \"" + huedata::PrintableText(*o.name) +
+                                     "\" cannot be stored: " + why.what());
+        }
+    }
+    if (!o.table.empty()) {
+        request.tableStart = TableValue(o.table.at(0));
+        request.tableEnd = TableValue(o.table.at(1));
+    }
+    if (o.colors) request.colors = ColorsGiven("--colors", *o.colors, 32, 32, "a hue has 32");
+    if (o.gradient) {
+        request.gradient = ColorsGiven("--gradient", *o.gradient, 2, 32, "give 2 to 32 stops");
+    }
+    if (o.palette) request.palette = PaletteAndGroup(*o.palette);
+    if (o.ramp) ReadRamp(o, request);
+    if (o.picture) {
+        request.picture = PathOf(*o.picture);
+        if (o.region) request.region = ParseRegion(*o.region);
+    }
+    if (!o.name && o.table.empty() && !o.colors && !o.gradient && !o.palette && !o.ramp &&
+        !o.picture && !o.copyOf) {
+        throw huedata::HuesError(
+            "set: nothing to change: give --name, --table, --colors, --gradient, --ramp, --from, "
+            "--from-picture or --copy-of");
+    }
+    return request;
+}
+
 CommandRun AddSetOptions(CLI::App* set) {
     auto options = std::make_shared<SetOptions>();
     set->add_option("ID", options->id, "The hue to change, 0 to " + HighestIdText())
@@ -536,27 +560,8 @@ CommandRun AddSetOptions(CLI::App* set) {
                   "Write nothing: show what would change as diff does; exit status 1 if it would");
     AddStrict(set, options->strict);
     AddBackup(set, options->noBackup);
-    return [options](const Run& run) {
-        const SetOptions& o = *options;
-        return SetHue({.file = PathOf(run.file),
-                       .id = o.id,
-                       .name = o.name,
-                       .table = o.table,
-                       .colors = o.colors,
-                       .gradient = o.gradient,
-                       .copyOf = o.copyOf,
-                       .picture = o.picture ? std::optional(PathOf(*o.picture)) : std::nullopt,
-                       .region = o.region,
-                       .palette = o.palette,
-                       .ramp = o.ramp,
-                       .shift = o.shift,
-                       .range = o.range,
-                       .keepBackup = !o.noBackup,
-                       .strict = o.strict,
-                       .dryRun = o.dryRun,
-                       .style = StyleFor(run)},
-                      run.out, run.err);
-    };
+    return
+        [options](const Run& run) { return SetHue(SetRequestOf(*options, run), run.out, run.err); };
 }
 
 struct EditorOptions {

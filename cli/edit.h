@@ -4,10 +4,15 @@
 
 #include "cli/app.h"
 #include "cli/command.h"
+#include "huecolour/picture_ramp.h"
+#include "huecolour/shifted_ramp.h"
+#include "huedata/color15.h"
 #include "hueformats/hue_source.h"
 #include "hueformats/text_format.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -48,25 +53,27 @@ struct ApplyRequest {
 int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
                    huedata::TextBuilder& out, std::string& err);
 
+// What `set` changes, read from its arguments and checked before anything is read.
 struct SetRequest {
     std::filesystem::path file;
     int id = 0;
-    std::optional<std::string> name;
-    std::vector<std::string> table;     // START and END, when given
-    std::optional<std::string> colors;  // C0,...,C31
-    std::optional<std::string> gradient;
+    std::optional<std::array<unsigned char, 20>> name = std::nullopt;
+    std::optional<std::int16_t> tableStart = std::nullopt, tableEnd = std::nullopt;
+    // The colours, from one of these: all 32, the stops of a gradient, a palette (PALETTE#GROUP:
+    // its file and group), a picture's ramp (of its region), or a ramp from one colour.
+    std::optional<std::vector<huedata::Rgb24>> colors = std::nullopt;
+    std::optional<std::vector<huedata::Rgb24>> gradient = std::nullopt;
+    std::optional<std::pair<std::filesystem::path, std::optional<std::string>>> palette = std::nullopt;
+    std::optional<std::filesystem::path> picture = std::nullopt;
+    std::optional<huecolour::PictureRegion> region = std::nullopt;
+    std::optional<huedata::Rgb24> ramp = std::nullopt;
+    huecolour::RampChoice rampChoice = {};
     std::optional<int> copyOf;
-    std::optional<std::filesystem::path> picture;  // the colours made from this picture
-    std::optional<std::string> region;             // of it, X,Y,W,H
-    std::optional<std::string> palette;            // the colours from PALETTE[#GROUP]
-    std::optional<std::string> ramp;               // the colours made from this one
-    std::optional<std::string> shift, range;       // and how, as given
     bool keepBackup = true;
     bool strict = false;
     bool dryRun = false;          // write nothing: show what would change as diff does
     hueformats::TextStyle style;  // of that diff
 };
-
 // --dry-run: what an edit would make of `before`, written to `out` as `diff` writes it, and a
 // line to `err` saying nothing was written. Returns 1 where anything would change, else 0.
 int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
