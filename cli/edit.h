@@ -63,7 +63,8 @@ struct SetRequest {
     // its file and group), a picture's ramp (of its region), or a ramp from one colour.
     std::optional<std::vector<huedata::Rgb24>> colors = std::nullopt;
     std::optional<std::vector<huedata::Rgb24>> gradient = std::nullopt;
-    std::optional<std::pair<std::filesystem::path, std::optional<std::string>>> palette = std::nullopt;
+    std::optional<std::pair<std::filesystem::path, std::optional<std::string>>> palette =
+        std::nullopt;
     std::optional<std::filesystem::path> picture = std::nullopt;
     std::optional<huecolour::PictureRegion> region = std::nullopt;
     std::optional<huedata::Rgb24> ramp = std::nullopt;

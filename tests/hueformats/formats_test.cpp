@@ -18,6 +18,7 @@ namespace {
 
 std::vector<huedata::HueView> ViewsOf(const std::vector<huedata::HueRecord>& records) {
     std::vector<huedata::HueView> views;
+    views.reserve(records.size());
     for (std::size_t id = 0; id < records.size(); ++id) {
         views.push_back(huedata::ViewOfRecord(static_cast<int>(id), records[id], 0));
     }
