@@ -120,59 +120,12 @@ std::vector<huedata::Rgb24> ColorList(const std::string& option, const std::stri
     }
 }
 
-std::vector<huedata::Color15> StoredColors(std::span<const huedata::Rgb24> colors, bool strict,
-                                           std::string& warning) {
-    std::vector<huedata::Color15> stored(colors.size());
-    int inexact = 0;
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        const int before = inexact;
-        stored[i] = huedata::StoredColor(colors[i], inexact);
-        if (inexact != before && strict) {
-            throw huedata::HuesError("colour " + std::to_string(i) + ": " +
-                                     huedata::InexactColorText(colors[i], stored[i]));
-        }
-    }
-    warning = huedata::InexactColorsWarning(inexact);
-    return stored;
-}
-
-// A hue's 32 colours as `colors` gives them, each taken to the nearest a hue can hold.
-std::array<huedata::Color15, 32> ThirtyTwoStoredColors(std::span<const huedata::Rgb24> colors,
-                                                       bool strict, std::string& warning) {
-    const auto stored = StoredColors(colors, strict, warning);
-    std::array<huedata::Color15, 32> array{};
-    std::ranges::copy(stored, array.begin());
-    return array;
-}
-
-// 32 colours from stop to stop. The stops are what the user chose; the colours between them
-// are made, and simply taken to the nearest a hue can hold.
-std::array<huedata::Color15, 32> GradientFromStops(std::span<const huedata::Rgb24> stops,
-                                                   bool strict, std::string& warning) {
-    StoredColors(stops, strict, warning);
-    std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(huecolour::GradientColors(stops), colors.begin(),
-                           huedata::NearestColor15);
-    return colors;
-}
-
 // Whether `text` is a number from `least` to `most`, whole or with a fraction, read into `value`.
 bool ReadNumberBetween(std::string_view text, double least, double most, double& value) {
     const std::optional<double> number = huedata::NumberFromText<double>(text);
     if (!number || !(*number >= least && *number <= most)) return false;
     value = *number;
     return true;
-}
-
-// --ramp's 32 colours.
-std::array<huedata::Color15, 32> RampFromColor(huedata::Rgb24 base,
-                                               const huecolour::RampChoice& choice, bool strict,
-                                               std::string& warning) {
-    StoredColors(std::span(&base, 1), strict, warning);
-    std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(huecolour::ShiftedRamp(base, choice), colors.begin(),
-                           huedata::NearestColor15);
-    return colors;
 }
 
 // PALETTE#GROUP: the file and the group. A '#' belongs to the file's path where the whole
@@ -204,34 +157,23 @@ huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
             name, huedata::ReadFileBytes(path, huepalette::MostPaletteBytes));
         const auto colors = huepalette::PaletteColorsFor(name, palette, group);
         if (colors.size() == 32) {
-            change.colors = ThirtyTwoStoredColors(colors, request.strict, warning);
+            change.colors = huedata::StoredHueColors(
+                std::span<const huedata::Rgb24, 32>(colors.data(), 32), request.strict, warning);
         } else {
-            change.colors = GradientFromStops(colors, request.strict, warning);
+            change.colors = huecolour::StoredGradient(colors, request.strict, warning);
         }
     }
     if (request.ramp) {
-        change.colors = RampFromColor(*request.ramp, request.rampChoice, request.strict, warning);
+        change.colors = huecolour::StoredShiftedRamp(*request.ramp, request.rampChoice,
+                                                     request.strict, warning);
     }
     if (request.gradient)
-        change.colors = GradientFromStops(*request.gradient, request.strict, warning);
+        change.colors = huecolour::StoredGradient(*request.gradient, request.strict, warning);
     if (request.colors)
-        change.colors = ThirtyTwoStoredColors(*request.colors, request.strict, warning);
+        change.colors = huedata::StoredHueColors(
+            std::span<const huedata::Rgb24, 32>(request.colors->data(), 32), request.strict,
+            warning);
     return change;
-}
-
-// --copy-of: the fields `change` leaves as they are come from hue `copyOf` of the file.
-void StartFromCopy(huedata::HueChange& change, int copyOf, std::span<const unsigned char> image,
-                   std::size_t held, const fs::path& file) {
-    if (static_cast<std::size_t>(copyOf) >= held) {
-        throw huedata::HuesError(
-            huedata::PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
-            " is past the end of the file, which holds " + std::to_string(held) + " hues");
-    }
-    const huedata::HueRecord copied = huedata::HueAt(image, static_cast<std::size_t>(copyOf));
-    if (!change.name) change.name = copied.Name;
-    if (!change.tableStart) change.tableStart = copied.TableStart;
-    if (!change.tableEnd) change.tableEnd = copied.TableEnd;
-    if (!change.colors) change.colors = copied.Colors;
 }
 
 }  // namespace
@@ -316,7 +258,8 @@ int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& er
         std::vector<unsigned char> image =
             huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
         const std::size_t held = huedata::HueCountForSize(image.size());
-        if (request.copyOf) StartFromCopy(change, *request.copyOf, image, held, request.file);
+        if (request.copyOf)
+            huedata::StartFromCopy(change, *request.copyOf, image, held, request.file);
         std::vector<unsigned char> after = image;
         huedata::ApplyHueChanges(after, std::span(&change, 1));
         return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
@@ -332,7 +275,7 @@ int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& er
                  [&](std::span<unsigned char> image, std::uint64_t sizeBefore) {
                      const std::size_t held = huedata::HueCountForSize(sizeBefore);
                      if (request.copyOf) {
-                         StartFromCopy(change, *request.copyOf, image, held, request.file);
+                         huedata::StartFromCopy(change, *request.copyOf, image, held, request.file);
                      }
                      return huedata::ApplyHueChanges(image, held, oneChange()) > 0;
                  }},

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace huecolour {
 
@@ -61,5 +62,10 @@ double DeltaEOK(const OkLab& first, const OkLab& second);
 // Each colour of `stops`, at evenly spaced places along 32 colours, and between them the
 // colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
 std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops);
+
+// The same as a hue stores it; the stops checked as colours a person chose
+// (huedata::StoredColors), `warning` and `strict` as there.
+std::array<huedata::Color15, 32> StoredGradient(std::span<const huedata::Rgb24> stops, bool strict,
+                                                std::string& warning);
 
 }  // namespace huecolour

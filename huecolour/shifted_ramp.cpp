@@ -2,6 +2,8 @@
 
 #include "huecolour/oklab.h"
 
+#include "huedata/hue_edit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -76,6 +78,14 @@ std::array<huedata::Rgb24, 32> ShiftedRamp(huedata::Rgb24 base, const RampChoice
             colors[i] = SrgbFromOkLab(FromLch(l, ChromaInSrgb(l, chroma, turned), turned));
         }
     }
+    return colors;
+}
+
+std::array<huedata::Color15, 32> StoredShiftedRamp(huedata::Rgb24 base, const RampChoice& choice,
+                                                   bool strict, std::string& warning) {
+    huedata::StoredColors(std::span(&base, 1), strict, warning);
+    std::array<huedata::Color15, 32> colors{};
+    std::ranges::transform(ShiftedRamp(base, choice), colors.begin(), huedata::NearestColor15);
     return colors;
 }
 

@@ -1,6 +1,8 @@
 #include "hue_edit.h"
 
+#include "file_error.h"
 #include "hue_text.h"
+#include "system_files.h"
 
 #include <algorithm>
 
@@ -118,6 +120,44 @@ Color15 StoredColor(Rgb24 color, int& inexact) {
     const Color15 stored = NearestColor15(color);
     if (ConvertColor(stored) != color) ++inexact;
     return stored;
+}
+
+std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict,
+                                  std::string& warning) {
+    std::vector<Color15> stored(colors.size());
+    int inexact = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const int before = inexact;
+        stored[i] = StoredColor(colors[i], inexact);
+        if (inexact != before && strict) {
+            throw HuesError("colour " + std::to_string(i) + ": " +
+                            InexactColorText(colors[i], stored[i]));
+        }
+    }
+    warning = InexactColorsWarning(inexact);
+    return stored;
+}
+
+std::array<Color15, 32> StoredHueColors(std::span<const Rgb24, 32> colors, bool strict,
+                                        std::string& warning) {
+    const std::vector<Color15> stored = StoredColors(colors, strict, warning);
+    std::array<Color15, 32> array{};
+    std::ranges::copy(stored, array.begin());
+    return array;
+}
+
+void StartFromCopy(HueChange& change, int copyOf, std::span<const unsigned char> image,
+                   std::size_t held, const std::filesystem::path& file) {
+    if (static_cast<std::size_t>(copyOf) >= held) {
+        throw HuesError(PathText(file) + ": --copy-of: hue " + std::to_string(copyOf) +
+                        " is past the end of the file, which holds " + std::to_string(held) +
+                        " hues");
+    }
+    const HueRecord copied = HueAt(image, static_cast<std::size_t>(copyOf));
+    if (!change.name) change.name = copied.Name;
+    if (!change.tableStart) change.tableStart = copied.TableStart;
+    if (!change.tableEnd) change.tableEnd = copied.TableEnd;
+    if (!change.colors) change.colors = copied.Colors;
 }
 
 }  // namespace huedata

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -89,5 +90,18 @@ std::string InexactColorText(Rgb24 color, Color15 stored);
 // The stored value of a colour a person chose. One that no stored value shows exactly is
 // taken to the nearest; `inexact` counts it.
 Color15 StoredColor(Rgb24 color, int& inexact);
+
+// The stored values of colours a person chose, each the nearest a hue can hold; `warning` says
+// how many were not exactly one. With `strict`, the first that is not is refused ("colour I:
+// ...", HuesError).
+std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict, std::string& warning);
+// The same for a hue's 32 colours.
+std::array<Color15, 32> StoredHueColors(std::span<const Rgb24, 32> colors, bool strict,
+                                        std::string& warning);
+
+// `set --copy-of`: the fields `change` leaves as they are come from hue `copyOf` of the file's
+// bytes (`held` hues). Throws HuesError naming `file` for a hue past its end.
+void StartFromCopy(HueChange& change, int copyOf, std::span<const unsigned char> image,
+                   std::size_t held, const std::filesystem::path& file);
 
 }  // namespace huedata
