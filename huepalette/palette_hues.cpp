@@ -11,15 +11,19 @@ namespace huepalette {
 
 namespace {
 
+// The decimal digits `text` starts with, if any.
+std::string_view LeadingDigits(std::string_view text) {
+    return text.substr(0, std::min(text.size(), text.find_first_not_of("0123456789")));
+}
+
 // "Hue ID" and what follows, from the start of `text`; nothing where it does not start so.
 std::optional<int> LeadingHueId(std::string_view& text) {
     if (!text.starts_with("Hue ")) return std::nullopt;
     text.remove_prefix(4);
-    int id = -1;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    if (error != std::errc{} || id < 0 || id > huedata::HighestHueId || end == text.data())
-        return std::nullopt;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    const std::string_view digits = LeadingDigits(text);
+    const auto id = huedata::NumberFromText<int>(digits);
+    if (!id || *id > huedata::HighestHueId) return std::nullopt;
+    text.remove_prefix(digits.size());
     return id;
 }
 
@@ -53,13 +57,13 @@ std::optional<NamedColor> HueOfColor(std::string_view text) {
     const auto id = LeadingHueId(text);
     if (!id || !text.starts_with(" colour ")) return std::nullopt;
     text.remove_prefix(8);
-    std::size_t index = HueColorCount;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (error != std::errc{} || index >= HueColorCount) return std::nullopt;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    const std::string_view digits = LeadingDigits(text);
+    const auto index = huedata::NumberFromText<std::size_t>(digits);
+    if (!index || *index >= HueColorCount) return std::nullopt;
+    text.remove_prefix(digits.size());
     auto name = NameAfter(text);
     if (!name) return std::nullopt;
-    return NamedColor{*id, index, std::move(*name)};
+    return NamedColor{*id, *index, std::move(*name)};
 }
 
 std::string GroupList(const Palette& palette) {

@@ -64,7 +64,7 @@ public:
         const auto taken = Take(std::size_t{Count(units, 2, what)} * 2, what);
         std::u16string text(units, u'\0');
         for (std::size_t i = 0; i < units; ++i) {
-            text[i] = static_cast<char16_t>((taken[2 * i] << 8U) | taken[2 * i + 1]);
+            text[i] = static_cast<char16_t>(huedata::BigEndianValue(taken.subspan(2 * i, 2)));
         }
         if (!text.empty() && text.back() == u'\0') text.pop_back();
         return huedata::Utf8Text(text);

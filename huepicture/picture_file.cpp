@@ -88,7 +88,7 @@ bool JpegTablesFit(std::span<const std::uint8_t> bytes) {
             at += marker == 0xFF ? 1 : 2;
             continue;
         }
-        const std::size_t length = std::size_t{bytes[at + 2]} << 8U | bytes[at + 3];
+        const std::size_t length = huedata::BigEndianValue(bytes.subspan(at + 2, 2));
         const std::size_t end = std::min(bytes.size(), at + 2 + length);
         if (marker == 0xC4) {  // define Huffman tables
             // As the decoder reads them: a table begun inside the segment is read whole, past

@@ -9,10 +9,7 @@ namespace huetools {
 namespace {
 
 unsigned char* PutLittleEndian16(unsigned char* out, std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    out[0] = static_cast<unsigned char>(bits & 0xFFU);
-    out[1] = static_cast<unsigned char>(bits >> 8U);
-    return out + 2;
+    return huedata::PutLittleEndian(out, static_cast<std::uint16_t>(value), 2);
 }
 
 }  // namespace
