@@ -50,36 +50,35 @@ std::string_view AfterByteOrderMark(std::span<const unsigned char> bytes) {
     return text;
 }
 
-bool TellsJson(std::span<const unsigned char> bytes) {
+bool LooksLikeJsonBytes(std::span<const unsigned char> bytes) {
     return LooksLikeJson(AfterByteOrderMark(bytes));
 }
 
+bool TellsJson(const Format& /*format*/, std::span<const unsigned char> bytes) {
+    return LooksLikeJsonBytes(bytes);
+}
+
 // CSV is what text that is no JSON is taken as.
-bool TellsCsv(std::span<const unsigned char> bytes) {
-    return !TellsJson(bytes);
+bool TellsCsv(const Format& /*format*/, std::span<const unsigned char> bytes) {
+    return !LooksLikeJsonBytes(bytes);
 }
 
-// Each palette's own test of its bytes, one function a format.
-template <huepalette::PaletteFormat Palette>
-bool TellsPalette(std::span<const unsigned char> bytes) {
-    return huepalette::DetectPalette(bytes) == Palette;
+bool TellsPalette(const Format& format, std::span<const unsigned char> bytes) {
+    return huepalette::DetectPalette(bytes) == format.palette;
 }
 
-template <huepalette::PaletteFormat Palette>
-Format PaletteLine() {
-    const huepalette::PaletteFormatInfo& info = huepalette::InfoOf(Palette);
+Format PaletteLine(const huepalette::PaletteFormatInfo& info) {
     return {info.name,
             "",
             info.exportKind,
-            Palette,
+            info.format,
             info.carriesHues ? ReadBack::FromPalette : ReadBack::Never,
-            TellsPalette<Palette>,
+            TellsPalette,
             nullptr,
             info.exportKind.empty() ? nullptr : WritePalette};
 }
 
 const std::vector<Format>& Table() {
-    using huepalette::PaletteFormat;
     static const std::vector<Format> table = [] {
         std::vector<Format> formats{
             {"text", "text", "", std::nullopt, ReadBack::Never, nullptr, ListAsText, nullptr},
@@ -89,32 +88,7 @@ const std::vector<Format>& Table() {
         // The palettes in the order `export` lists them, then the spreadsheet's CSV, which is
         // read back as the listing's CSV is.
         for (const huepalette::PaletteFormatInfo& info : huepalette::PaletteFormats()) {
-            switch (info.format) {
-                case PaletteFormat::Ase:
-                    formats.push_back(PaletteLine<PaletteFormat::Ase>());
-                    break;
-                case PaletteFormat::Aco:
-                    formats.push_back(PaletteLine<PaletteFormat::Aco>());
-                    break;
-                case PaletteFormat::Kpl:
-                    formats.push_back(PaletteLine<PaletteFormat::Kpl>());
-                    break;
-                case PaletteFormat::JascPal:
-                    formats.push_back(PaletteLine<PaletteFormat::JascPal>());
-                    break;
-                case PaletteFormat::RiffPal:
-                    formats.push_back(PaletteLine<PaletteFormat::RiffPal>());
-                    break;
-                case PaletteFormat::Gpl:
-                    formats.push_back(PaletteLine<PaletteFormat::Gpl>());
-                    break;
-                case PaletteFormat::PaintNet:
-                    formats.push_back(PaletteLine<PaletteFormat::PaintNet>());
-                    break;
-                case PaletteFormat::Hex:
-                    formats.push_back(PaletteLine<PaletteFormat::Hex>());
-                    break;
-            }
+            formats.push_back(PaletteLine(info));
         }
         formats.push_back({"spreadsheet CSV", "", "csv", std::nullopt, ReadBack::AsText, nullptr,
                            nullptr, WriteSpreadsheet});
@@ -195,12 +169,12 @@ const Format& FormatOfBytes(std::span<const unsigned char> bytes) {
     const auto& table = Table();
     // The palettes first: their signatures are exact, and text is whatever is left.
     const auto isPalette = [&](const Format& format) {
-        return format.palette && format.tells && format.tells(bytes);
+        return format.palette && format.tells && format.tells(format, bytes);
     };
     if (const auto palette = std::ranges::find_if(table, isPalette); palette != table.end()) {
         return *palette;
     }
-    return *ListFormat(TellsJson(bytes) ? "json" : "csv");
+    return *ListFormat(LooksLikeJsonBytes(bytes) ? "json" : "csv");
 }
 
 huedata::SourceHues ReadHues(std::span<const HueSource> sources, SourceEncoding encoding,

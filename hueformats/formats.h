@@ -32,7 +32,7 @@ struct Format {
     std::optional<huepalette::PaletteFormat> palette;
     ReadBack readBack = ReadBack::Never;
     // Whether these bytes are of this format; null for a format hues only writes.
-    bool (*tells)(std::span<const unsigned char> bytes) = nullptr;
+    bool (*tells)(const Format& format, std::span<const unsigned char> bytes) = nullptr;
     // A listing: the hues given, as `list` and `show` write them (`full`: every field).
     void (*list)(std::span<const huedata::HueView> hues, bool full, TextStyle style,
                  huedata::TextBuilder& out) = nullptr;

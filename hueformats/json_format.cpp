@@ -292,26 +292,23 @@ void CommitJson(const huegit::CommitInfo& commit, huedata::TextBuilder& out) {
 
 void HistoryJson(const huegit::HueHistory& history, std::span<const huegit::HueChangeEntry> entries,
                  huedata::TextBuilder& out) {
-    if (entries.empty()) {
-        out << "[]\n";
-        return;
-    }
-    out << "[\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const huegit::HueChangeEntry& entry = entries[i];
-        out << "  {";
-        CommitJson(history.commits[entry.commit], out);
-        out << R"(, "hue": )" << entry.hue << R"(, "changed": [)";
-        const std::vector<std::string> fields = huegit::ChangedFields(entry.before, entry.after);
-        for (std::size_t f = 0; f < fields.size(); ++f)
-            out << (f == 0 ? "\"" : ", \"") << fields[f] << '"';
-        out << R"(], "before": )";
-        StateJson(out, entry.hue, entry.before);
-        out << R"(, "after": )";
-        StateJson(out, entry.hue, entry.after);
-        out << (i + 1 < entries.size() ? "},\n" : "}\n");
-    }
-    out << "]\n";
+    WriteArray(
+        entries,
+        [&](huedata::TextBuilder& text, const huegit::HueChangeEntry& entry) {
+            text << '{';
+            CommitJson(history.commits[entry.commit], text);
+            text << R"(, "hue": )" << entry.hue << R"(, "changed": [)";
+            const std::vector<std::string> fields =
+                huegit::ChangedFields(entry.before, entry.after);
+            for (std::size_t f = 0; f < fields.size(); ++f)
+                text << (f == 0 ? "\"" : ", \"") << fields[f] << '"';
+            text << R"(], "before": )";
+            StateJson(text, entry.hue, entry.before);
+            text << R"(, "after": )";
+            StateJson(text, entry.hue, entry.after);
+            text << '}';
+        },
+        out);
 }
 
 }  // namespace hueformats
