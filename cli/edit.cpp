@@ -1,11 +1,11 @@
 #include "cli/edit.h"
 
 #include "cli/arguments.h"
-#include "cli/diff.h"
 
 #include "huecolour/colour_search.h"
 #include "huedata/hue_text.h"
 #include "huedata/hue_view.h"
+#include "hueformats/diff_format.h"
 #include "hueformats/formats.h"
 #include "hueformats/hue_apply.h"
 #include "hueformats/output_file.h"
@@ -17,6 +17,7 @@
 #include "huecolour/oklab.h"
 #include "huecolour/shifted_ramp.h"
 #include "huedata/hue_edit.h"
+#include "huedata/hue_fields.h"
 #include "huedata/safe_write.h"
 
 #include <CLI/CLI.hpp>
@@ -139,40 +140,43 @@ std::pair<fs::path, std::optional<std::string>> PaletteAndGroup(const std::strin
     return {huedata::PathFromUtf8(text.substr(0, hash)), text.substr(hash + 1)};
 }
 
-// The change `set` asks for, made in full before the file is touched: the colours from the
-// picture, the palette, the one colour or the stops given.
+// The colours a person chose for `set`: all 32, a gradient's stops (a palette's colours among
+// them), or a ramp's one colour; none for a picture.
+std::vector<huedata::Rgb24> ChosenColors(const SetRequest& request) {
+    if (request.palette) {
+        const auto& [path, group] = *request.palette;
+        const std::string name = huedata::PathText(path);
+        return huepalette::PaletteColorsFor(
+            name,
+            huepalette::ReadPalette(name,
+                                    huedata::ReadFileBytes(path, huepalette::MostPaletteBytes)),
+            group);
+    }
+    if (request.ramp) return {*request.ramp};
+    if (request.gradient) return *request.gradient;
+    if (request.colors) return *request.colors;
+    return {};
+}
+
+// The change `set` asks for, made in full before the file is touched. It goes one way, down:
+// the files read (palette, picture), the 32 colours made of them, then stored as a hue holds
+// them. 32 stops make exactly those 32 colours.
 huedata::HueChange SetChange(const SetRequest& request, std::string& warning) {
     huedata::HueChange change{.id = request.id,
                               .name = request.name,
                               .tableStart = request.tableStart,
                               .tableEnd = request.tableEnd};
+    const std::vector<huedata::Rgb24> chose = ChosenColors(request);
     if (request.picture) {
-        change.colors = huepicture::RampFromPictureFile(
-            *request.picture, huepicture::ReadPicture(*request.picture), request.region);
+        const huepicture::DecodedPicture picture = huepicture::ReadPicture(*request.picture);
+        change.colors = huepicture::RampFromPictureFile(*request.picture, picture, request.region);
     }
-    if (request.palette) {
-        const auto& [path, group] = *request.palette;
-        const std::string name = huedata::PathText(path);
-        const huepalette::Palette palette = huepalette::ReadPalette(
-            name, huedata::ReadFileBytes(path, huepalette::MostPaletteBytes));
-        const auto colors = huepalette::PaletteColorsFor(name, palette, group);
-        if (colors.size() == 32) {
-            change.colors = huedata::StoredHueColors(
-                std::span<const huedata::Rgb24, 32>(colors.data(), 32), request.strict, warning);
-        } else {
-            change.colors = huecolour::StoredGradient(colors, request.strict, warning);
-        }
+    if (!chose.empty()) {
+        const std::array<huedata::Rgb24, 32> made =
+            request.ramp ? huecolour::ShiftedRamp(*request.ramp, request.rampChoice)
+                         : huecolour::GradientColors(chose);
+        change.colors = huedata::StoredHueColors(chose, made, request.strict, warning);
     }
-    if (request.ramp) {
-        change.colors = huecolour::StoredShiftedRamp(*request.ramp, request.rampChoice,
-                                                     request.strict, warning);
-    }
-    if (request.gradient)
-        change.colors = huecolour::StoredGradient(*request.gradient, request.strict, warning);
-    if (request.colors)
-        change.colors = huedata::StoredHueColors(
-            std::span<const huedata::Rgb24, 32>(request.colors->data(), 32), request.strict,
-            warning);
     return change;
 }
 
@@ -182,7 +186,8 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
                std::vector<unsigned char> after, hueformats::TextStyle style,
                huedata::TextBuilder& out, std::string& err) {
     const bool differ = before != after;
-    DiffHueBytes({name, before}, {name + " as it would be", after}, "text", style, out);
+    hueformats::DiffText(name, name + " as it would be", huedata::CompareHueFiles(before, after),
+                         style, out);
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
            "; nothing was written\n";
     return differ ? 1 : Success;
@@ -250,23 +255,23 @@ int ApplyToHueFile(const ApplyRequest& request, const Environment& environment,
     return Success;
 }
 
-int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& err) {
+SetDone SetHue(const SetRequest& request, std::string& err) {
     std::string warning;
     huedata::HueChange change = SetChange(request, warning);
     err += warning;
+    SetDone done;
     if (request.dryRun) {
-        std::vector<unsigned char> image =
-            huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
-        const std::size_t held = huedata::HueCountForSize(image.size());
-        if (request.copyOf)
-            huedata::StartFromCopy(change, *request.copyOf, image, held, request.file);
-        std::vector<unsigned char> after = image;
-        huedata::ApplyHueChanges(after, std::span(&change, 1));
-        return ShowDryRun(huedata::PathText(request.file), std::move(image), std::move(after),
-                          request.style, out, err);
+        done.before = huedata::NamingTheFile([&] { return huedata::ReadFileBytes(request.file); });
+        const std::size_t held = huedata::HueCountForSize(done.before.size());
+        if (request.copyOf) {
+            huedata::StartFromCopy(change, *request.copyOf, done.before, held, request.file);
+        }
+        done.after = done.before;
+        huedata::ApplyHueChanges(done.after, std::span(&change, 1));
+        return done;
     }
     const auto oneChange = [&] { return std::span(&change, 1); };
-    const auto outcome = huedata::NamingTheFile([&] {
+    done.written = huedata::NamingTheFile([&] {
         return huedata::EditFileSafely(
             request.file,
             {.sizeFor =
@@ -281,8 +286,7 @@ int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& er
                  }},
             request.keepBackup);
     });
-    err += Report("hue " + std::to_string(request.id), request.file, outcome);
-    return Success;
+    return done;
 }
 
 namespace {
@@ -452,6 +456,19 @@ SetRequest SetRequestOf(const SetOptions& o, const Run& run) {
     return request;
 }
 
+// set's request goes down and comes back done; then a dry run's difference is shown, or the
+// line saying what was done.
+int RunSet(const SetOptions& options, const Run& run) {
+    const SetRequest request = SetRequestOf(options, run);
+    SetDone done = SetHue(request, run.err);
+    if (request.dryRun) {
+        return ShowDryRun(huedata::PathText(request.file), std::move(done.before),
+                          std::move(done.after), request.style, run.out, run.err);
+    }
+    run.err += Report("hue " + std::to_string(request.id), request.file, done.written);
+    return Success;
+}
+
 CommandRun AddSetOptions(CLI::App* set) {
     auto options = std::make_shared<SetOptions>();
     set->add_option("ID", options->id, "The hue to change, 0 to " + HighestIdText())
@@ -503,8 +520,7 @@ CommandRun AddSetOptions(CLI::App* set) {
                   "Write nothing: show what would change as diff does; exit status 1 if it would");
     AddStrict(set, options->strict);
     AddBackup(set, options->noBackup);
-    return
-        [options](const Run& run) { return SetHue(SetRequestOf(*options, run), run.out, run.err); };
+    return [options](const Run& run) { return RunSet(*options, run); };
 }
 
 struct EditorOptions {

@@ -7,6 +7,7 @@
 #include "huecolour/picture_ramp.h"
 #include "huecolour/shifted_ramp.h"
 #include "huedata/color15.h"
+#include "huedata/safe_write.h"
 #include "hueformats/hue_source.h"
 #include "hueformats/text_format.h"
 
@@ -81,9 +82,16 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
                std::vector<unsigned char> after, hueformats::TextStyle style,
                huedata::TextBuilder& out, std::string& err);
 
-// Changes one hue of `file` in place; the one line saying what was done goes to `err`. Returns
-// the exit status: with dryRun, 1 where the hue would change.
-int SetHue(const SetRequest& request, huedata::TextBuilder& out, std::string& err);
+// What `set` made of its file: with dryRun the bytes before and after, nothing written; else
+// what the edit in place did.
+struct SetDone {
+    std::vector<unsigned char> before, after;
+    huedata::EditOutcome written;
+};
+
+// Changes one hue of `file` in place, or with dryRun only makes what it would be; colours no
+// hue holds exactly are warned of in `err` before the file is read.
+SetDone SetHue(const SetRequest& request, std::string& err);
 
 // build, apply, set and edit (the editor in the browser): their options, and their runs.
 std::vector<Command> EditCommands();

@@ -329,14 +329,4 @@ std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> st
     return colors;
 }
 
-std::array<huedata::Color15, 32> StoredGradient(std::span<const huedata::Rgb24> stops, bool strict,
-                                                std::string& warning) {
-    // The stops are what a person chose: checked as such. The colours between them are made,
-    // and simply taken to the nearest a hue can hold.
-    huedata::StoredColors(stops, strict, warning);
-    std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(GradientColors(stops), colors.begin(), huedata::NearestColor15);
-    return colors;
-}
-
 }  // namespace huecolour

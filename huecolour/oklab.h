@@ -63,9 +63,4 @@ double DeltaEOK(const OkLab& first, const OkLab& second);
 // colours in between in OKLab; a stop that falls on a colour gives exactly that colour.
 std::array<huedata::Rgb24, 32> GradientColors(std::span<const huedata::Rgb24> stops);
 
-// The same as a hue stores it; the stops checked as colours a person chose
-// (huedata::StoredColors), `warning` and `strict` as there.
-std::array<huedata::Color15, 32> StoredGradient(std::span<const huedata::Rgb24> stops, bool strict,
-                                                std::string& warning);
-
 }  // namespace huecolour

@@ -81,12 +81,4 @@ std::array<huedata::Rgb24, 32> ShiftedRamp(huedata::Rgb24 base, const RampChoice
     return colors;
 }
 
-std::array<huedata::Color15, 32> StoredShiftedRamp(huedata::Rgb24 base, const RampChoice& choice,
-                                                   bool strict, std::string& warning) {
-    huedata::StoredColors(std::span(&base, 1), strict, warning);
-    std::array<huedata::Color15, 32> colors{};
-    std::ranges::transform(ShiftedRamp(base, choice), colors.begin(), huedata::NearestColor15);
-    return colors;
-}
-
 }  // namespace huecolour

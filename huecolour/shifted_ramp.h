@@ -29,9 +29,4 @@ struct RampChoice {
 // 5. Each to 8-bit sRGB. A grey base (red, green and blue equal) gives greys.
 std::array<huedata::Rgb24, 32> ShiftedRamp(huedata::Rgb24 base, const RampChoice& choice);
 
-// The same as a hue stores it; the base checked as a colour a person chose
-// (huedata::StoredColors), `warning` and `strict` as there.
-std::array<huedata::Color15, 32> StoredShiftedRamp(huedata::Rgb24 base, const RampChoice& choice,
-                                                   bool strict, std::string& warning);
-
 }  // namespace huecolour

@@ -138,12 +138,13 @@ std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict,
     return stored;
 }
 
-std::array<Color15, 32> StoredHueColors(std::span<const Rgb24, 32> colors, bool strict,
+std::array<Color15, 32> StoredHueColors(std::span<const Rgb24> chose,
+                                        std::span<const Rgb24, 32> made, bool strict,
                                         std::string& warning) {
-    const std::vector<Color15> stored = StoredColors(colors, strict, warning);
-    std::array<Color15, 32> array{};
-    std::ranges::copy(stored, array.begin());
-    return array;
+    StoredColors(chose, strict, warning);
+    std::array<Color15, 32> stored{};
+    std::ranges::transform(made, stored.begin(), NearestColor15);
+    return stored;
 }
 
 void StartFromCopy(HueChange& change, int copyOf, std::span<const unsigned char> image,

@@ -95,8 +95,11 @@ Color15 StoredColor(Rgb24 color, int& inexact);
 // how many were not exactly one. With `strict`, the first that is not is refused ("colour I:
 // ...", HuesError).
 std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict, std::string& warning);
-// The same for a hue's 32 colours.
-std::array<Color15, 32> StoredHueColors(std::span<const Rgb24, 32> colors, bool strict,
+// A hue's 32 colours `made` from colours a person `chose` (all 32, a gradient's stops, a ramp's
+// one colour): the chosen checked as StoredColors checks them, each made colour the nearest a
+// hue can hold.
+std::array<Color15, 32> StoredHueColors(std::span<const Rgb24> chose,
+                                        std::span<const Rgb24, 32> made, bool strict,
                                         std::string& warning);
 
 // `set --copy-of`: the fields `change` leaves as they are come from hue `copyOf` of the file's
