@@ -4,7 +4,6 @@
 #include "huedata/hue_text.h"
 
 #include <array>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,19 +32,18 @@ huecolour::Vision ParseVision(std::string_view text) {
 
 huecolour::PictureRegion ParseRegion(std::string_view text) {
     std::array<std::uint32_t, 4> numbers{};
-    std::string_view rest = text;
+    std::size_t start = 0;
     bool read = true;
     for (std::size_t i = 0; i < numbers.size() && read; ++i) {
-        const auto [end, error] =
-            std::from_chars(rest.data(), rest.data() + rest.size(), numbers[i]);
-        read = error == std::errc{} && end != rest.data();
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        if (i + 1 < numbers.size()) {
-            read = read && rest.starts_with(',');
-            if (read) rest.remove_prefix(1);
-        }
+        const std::size_t comma = text.find(',', start);
+        const bool last = i + 1 == numbers.size();
+        const auto number =
+            huedata::NumberFromText<std::uint32_t>(text.substr(start, comma - start));
+        read = number && last == (comma == std::string_view::npos);
+        numbers[i] = number.value_or(0);
+        start = comma + 1;
     }
-    if (!read || !rest.empty()) {
+    if (!read) {
         throw huedata::HuesError("--region: '" + huedata::PrintableText(text) +
                                  "' is not a region: give X,Y,WIDTH,HEIGHT in pixels");
     }

@@ -23,7 +23,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <memory>
 #include <stdexcept>

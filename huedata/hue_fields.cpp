@@ -1,9 +1,9 @@
 #include "hue_fields.h"
 
 #include "hue_edit.h"
+#include "hue_text.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace huedata {
 
@@ -38,14 +38,10 @@ std::optional<HueField> FieldNamed(std::string_view name) {
     for (const std::string_view prefix : {std::string_view(colorsPrefix), OlderColorPrefix}) {
         if (!name.starts_with(prefix)) continue;
         const std::string_view digits = name.substr(prefix.size());
-        std::size_t color = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), color);
+        const std::optional<std::size_t> color = NumberFromText<std::size_t>(digits);
         const bool plain =
             !digits.empty() && digits.size() <= 2 && (digits == "0" || digits[0] != '0');
-        if (error == std::errc() && end == digits.data() + digits.size() && plain && color < 32) {
-            return HueField{HueField::Color, color};
-        }
+        if (color && plain && *color < 32) return HueField{HueField::Color, *color};
     }
     return std::nullopt;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -306,18 +305,15 @@ char* WritePrintableText(char* out, std::string_view utf8) {
 Rgb24 ParseColor(std::string_view text) {
     std::string_view digits = text;
     if (digits.starts_with('#')) digits.remove_prefix(1);
-    std::uint32_t rgb = 0;
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), rgb, 16);
     const bool allHex = std::all_of(digits.begin(), digits.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
     });
-    if (digits.size() != 6 || !allHex || error != std::errc{} ||
-        end != digits.data() + digits.size()) {
+    const std::optional<std::uint32_t> rgb = NumberFromText<std::uint32_t>(digits, 16);
+    if (digits.size() != 6 || !allHex || !rgb) {
         throw HuesError("'" + std::string(text) + "' is not a colour: give #RRGGBB or RRGGBB");
     }
-    return {static_cast<std::uint8_t>(rgb >> 16U), static_cast<std::uint8_t>((rgb >> 8U) & 0xFFU),
-            static_cast<std::uint8_t>(rgb & 0xFFU)};
+    return {static_cast<std::uint8_t>(*rgb >> 16U), static_cast<std::uint8_t>((*rgb >> 8U) & 0xFFU),
+            static_cast<std::uint8_t>(*rgb & 0xFFU)};
 }
 
 namespace {  // ids

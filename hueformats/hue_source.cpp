@@ -11,7 +11,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -93,7 +92,7 @@ public:
                           });
         if (!fits) Fail("name_bytes", "must be 40 hexadecimal digits (the 20 bytes of the name)");
         for (std::size_t i = 0; i < bytes.size(); ++i) {
-            std::from_chars(hex.data() + 2 * i, hex.data() + 2 * i + 2, bytes[i], 16);
+            bytes[i] = *huedata::NumberFromText<unsigned char>(hex.substr(2 * i, 2), 16);
         }
         nameBytes_ = bytes;
     }

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -184,7 +183,7 @@ private:
         }
         const std::size_t last = line_.rfind(' ');
         const std::string_view size = std::string_view(line_).substr(last + 1);
-        std::from_chars(size.data(), size.data() + size.size(), size_);
+        size_ = huedata::NumberFromText<std::size_t>(size).value_or(0);
         line_.clear();
         if (!spares_.empty()) {
             bytes_ = std::move(spares_.back());

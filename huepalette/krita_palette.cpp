@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -313,10 +312,8 @@ std::string TextAttribute(const XML_Char** attributes, const char* name) {
 double NumberAttribute(const XML_Char** attributes, const char* name) {
     const char* value = AttributeOf(attributes, name);
     if (value == nullptr) return 0.0;
-    const char* last = value + std::strlen(value);
-    double number = 0;
-    const auto [end, error] = std::from_chars(value, last, number);
-    return error == std::errc() && end == last ? number : std::strtod(value, nullptr);
+    const std::optional<double> number = huedata::NumberFromText<double>(value);
+    return number ? *number : std::strtod(value, nullptr);
 }
 
 long long WholeAttribute(const XML_Char** attributes, const char* name) {

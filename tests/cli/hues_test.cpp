@@ -256,6 +256,15 @@ TEST_F(HuesTest, SetFromPictureTakesRealPicturesAndRefusesHostileOnes) {
     Run({"set", "6", "--from-picture", stripes.string() + ".png", "--region", "0,0,8,8"});
     EXPECT_EQ(colorsOf("6"), json(std::vector<json>(32, colorsOf("6").at(0))));
 
+    // A region is exactly four whole numbers between commas: none more, fewer, signed or spaced.
+    for (const std::string text : {"0,0,4", "0,0,4,4,", "0,0,4,4,4", ",0,4,4", "0,,4,4", "+0,0,4,4",
+                                   "0, 0,4,4", "0,0,4,4294967296", "0,0,4,x", ""}) {
+        EXPECT_THROW((void)cli::ParseRegion(text), huedata::HuesError) << text;
+    }
+    const huecolour::PictureRegion region = cli::ParseRegion("1,2,30,4294967295");
+    EXPECT_EQ(std::tuple(region.x, region.y, region.width, region.height),
+              std::tuple(1U, 2U, 30U, 4294967295U));
+
     // Refused in one line, the file as it was (each reason is tested with the reader).
     std::ofstream(dir_ / "notes.png") << "not a picture\n";
     const std::string before = FileText(file_);
