@@ -110,6 +110,17 @@ constexpr unsigned char* PutLittleEndian(unsigned char* out, std::uint32_t value
     return out;
 }
 
+// `value` written at `out` as `bytes` big-endian bytes (at most four), as other programs'
+// palettes keep theirs; returns the end. Into bytes of either sign, as a text being built holds.
+template <typename Byte>
+requires(sizeof(Byte) == 1) constexpr Byte* PutBigEndian(Byte* out, std::uint32_t value,
+                                                         int bytes) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) {
+        *out++ = static_cast<Byte>(value >> static_cast<unsigned>(shift));
+    }
+    return out;
+}
+
 // Decodes the 88 stored bytes of one entry. Pure: no I/O.
 HueRecord DecodeHueRecord(std::span<const unsigned char, HueRecordSize> bytes);
 

@@ -5,6 +5,7 @@
 #include "huepalette/krita_palette.h"
 #include "huepalette/palette_hues.h"
 
+#include "huedata/hue_file.h"
 #include "huedata/hue_text.h"
 
 #include <algorithm>
@@ -16,12 +17,11 @@ namespace huepalette {
 namespace {
 
 void Big16(huedata::TextBuilder& out, std::uint32_t value) {
-    out << static_cast<char>(value >> 8U) << static_cast<char>(value);
+    out.Commit(huedata::PutBigEndian(out.Reserve(2), value, 2));
 }
 
 void Big32(huedata::TextBuilder& out, std::uint32_t value) {
-    Big16(out, value >> 16U);
-    Big16(out, value);
+    out.Commit(huedata::PutBigEndian(out.Reserve(4), value, 4));
 }
 
 // UTF-16BE with its NUL, as ASE and ACO keep names. Most names are ASCII, whose units are
@@ -36,8 +36,7 @@ std::string Utf16Be(std::string_view utf8) {
     const std::u16string units = huedata::Utf16Text(utf8);
     bytes.assign(2 * units.size() + 2, '\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(units[i] >> 8U);
-        bytes[2 * i + 1] = static_cast<char>(units[i] & 0xFFU);
+        huedata::PutBigEndian(bytes.data() + 2 * i, units[i], 2);
     }
     return bytes;
 }
@@ -51,8 +50,7 @@ const std::array<std::array<char, 4>, 32>& AseChannels() {
         for (std::size_t k = 0; k < made.size(); ++k) {
             const auto bits = std::bit_cast<std::uint32_t>(
                 static_cast<float>(huedata::WidenedChannels[k] / 255.0));
-            made[k] = {static_cast<char>(bits >> 24U), static_cast<char>(bits >> 16U),
-                       static_cast<char>(bits >> 8U), static_cast<char>(bits)};
+            huedata::PutBigEndian(made[k].data(), bits, 4);
         }
         return made;
     }();
@@ -112,20 +110,15 @@ void AseHue(const huedata::HueView& hue, huedata::TextBuilder& out) {
             const std::uint32_t units = names.Units(i);
             const std::uint32_t length = 2 + 2 * units + 4 + 12 + 2;
             char* at = out.Reserve(6 + length);
-            const auto big = [&at](std::uint32_t value, int bytes) {
-                for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) {
-                    *at++ = static_cast<char>(value >> static_cast<unsigned>(shift));
-                }
-            };
-            big(0x0001, 2);
-            big(length, 4);
-            big(units, 2);
+            at = huedata::PutBigEndian(at, 0x0001, 2);
+            at = huedata::PutBigEndian(at, length, 4);
+            at = huedata::PutBigEndian(at, units, 2);
             at = names.Write(at, i);
             at = std::copy_n("RGB ", 4, at);
             at = std::copy_n(channels[(bits >> 10U) & 0x1FU].data(), 4, at);
             at = std::copy_n(channels[(bits >> 5U) & 0x1FU].data(), 4, at);
             at = std::copy_n(channels[bits & 0x1FU].data(), 4, at);
-            big(2, 2);  // a normal colour, neither global nor spot
+            at = huedata::PutBigEndian(at, 2, 2);  // a normal colour, neither global nor spot
             out.Commit(at);
         }
         Big16(out, 0xC002);
