@@ -111,7 +111,7 @@ void KeepBackup(const fs::path& target, const fs::path& backup) {
     const std::vector<unsigned char> bytes = ReadFileBytes(target);
     ReplaceWith(backup,
                 [&](NewFile& file) {
-                    file.Write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+                    file.Append({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
                 },
                 {});
 }
@@ -133,7 +133,7 @@ void WriteFileSafely(const fs::path& target, const std::function<void(const Byte
     ReplaceWith(file,
                 [&](NewFile& out) {
                     if (fs::exists(file, error)) out.KeepModeOf(file);
-                    write([&](std::string_view piece) { return out.Write(piece); });
+                    write([&](std::string_view piece) { return out.Append(piece); });
                 },
                 {});
 }
@@ -154,7 +154,7 @@ EditOutcome EditFileSafely(const fs::path& target, const FileEdit& edit, bool ke
         file,
         [&](NewFile& out) {
             out.KeepModeOf(file);
-            out.Write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+            out.Append({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
         },
         [&] {
             // Another program may have written the file since it was read; its work comes first.

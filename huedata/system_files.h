@@ -85,7 +85,8 @@ public:
     NewFile& operator=(const NewFile&) = delete;
     ~NewFile();
 
-    bool Write(std::string_view bytes);
+    // Adds `bytes` at its end; false where the system would not take them all.
+    bool Append(std::string_view bytes);
     // Gives it the permission bits (and owner, where allowed) of the file it replaces.
     void KeepModeOf(const std::filesystem::path& original);
     // Flushes and closes it: the reason for a failure, or an empty text.

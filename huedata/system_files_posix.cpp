@@ -150,7 +150,7 @@ NewFile::~NewFile() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-bool NewFile::Write(std::string_view bytes) {
+bool NewFile::Append(std::string_view bytes) {
     while (reason_.empty() && !bytes.empty()) {
         const ssize_t written = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;

@@ -204,7 +204,7 @@ NewFile::~NewFile() {
     if (handle_ != -1) CloseHandle(Handle(handle_));
 }
 
-bool NewFile::Write(std::string_view bytes) {
+bool NewFile::Append(std::string_view bytes) {
     while (reason_.empty() && !bytes.empty()) {
         DWORD written = 0;
         const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 30U));
