@@ -122,26 +122,19 @@ Color15 StoredColor(Rgb24 color, int& inexact) {
     return stored;
 }
 
-std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict,
-                                  std::string& warning) {
-    std::vector<Color15> stored(colors.size());
-    int inexact = 0;
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        const int before = inexact;
-        stored[i] = StoredColor(colors[i], inexact);
-        if (inexact != before && strict) {
-            throw HuesError("colour " + std::to_string(i) + ": " +
-                            InexactColorText(colors[i], stored[i]));
-        }
-    }
-    warning = InexactColorsWarning(inexact);
-    return stored;
-}
-
 std::array<Color15, 32> StoredHueColors(std::span<const Rgb24> chose,
                                         std::span<const Rgb24, 32> made, bool strict,
                                         std::string& warning) {
-    StoredColors(chose, strict, warning);
+    int inexact = 0;
+    for (std::size_t i = 0; i < chose.size(); ++i) {
+        const int before = inexact;
+        const Color15 stored = StoredColor(chose[i], inexact);
+        if (inexact != before && strict) {
+            throw HuesError("colour " + std::to_string(i) + ": " +
+                            InexactColorText(chose[i], stored));
+        }
+    }
+    warning = InexactColorsWarning(inexact);
     std::array<Color15, 32> stored{};
     std::ranges::transform(made, stored.begin(), NearestColor15);
     return stored;

@@ -91,13 +91,10 @@ std::string InexactColorText(Rgb24 color, Color15 stored);
 // taken to the nearest; `inexact` counts it.
 Color15 StoredColor(Rgb24 color, int& inexact);
 
-// The stored values of colours a person chose, each the nearest a hue can hold; `warning` says
-// how many were not exactly one. With `strict`, the first that is not is refused ("colour I:
-// ...", HuesError).
-std::vector<Color15> StoredColors(std::span<const Rgb24> colors, bool strict, std::string& warning);
 // A hue's 32 colours `made` from colours a person `chose` (all 32, a gradient's stops, a ramp's
-// one colour): the chosen checked as StoredColors checks them, each made colour the nearest a
-// hue can hold.
+// one colour), each made colour the nearest a hue can hold. The chosen are checked: `warning`
+// says how many a hue cannot hold exactly, and with `strict` the first of them is refused
+// ("colour I: ...", HuesError).
 std::array<Color15, 32> StoredHueColors(std::span<const Rgb24> chose,
                                         std::span<const Rgb24, 32> made, bool strict,
                                         std::string& warning);

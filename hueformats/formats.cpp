@@ -167,14 +167,15 @@ std::vector<std::string> ExportKinds() {
 
 const Format& FormatOfBytes(std::span<const unsigned char> bytes) {
     const auto& table = Table();
-    // The palettes first: their signatures are exact, and text is whatever is left.
-    const auto isPalette = [&](const Format& format) {
-        return format.palette && format.tells && format.tells(format, bytes);
+    // The palettes first: their signatures are exact, and CSV tells whatever JSON does not.
+    const auto toldAmong = [&](bool palettes) {
+        return std::ranges::find_if(table, [&](const Format& format) {
+            return format.palette.has_value() == palettes && format.tells &&
+                   format.tells(format, bytes);
+        });
     };
-    if (const auto palette = std::ranges::find_if(table, isPalette); palette != table.end()) {
-        return *palette;
-    }
-    return *ListFormat(LooksLikeJsonBytes(bytes) ? "json" : "csv");
+    if (const auto palette = toldAmong(true); palette != table.end()) return *palette;
+    return *toldAmong(false);
 }
 
 huedata::SourceHues ReadHues(std::span<const HueSource> sources, SourceEncoding encoding,
