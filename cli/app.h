@@ -16,11 +16,13 @@ namespace cli {
 
 enum ExitStatus : int {
     Success = 0,
-    NothingFound = 1,  // `find` matched no hue, as grep does
-    SimilarFound = 1,  // `similar` found a pair, as diff does on a difference
-    Differ = 1,        // `diff` found the files differ, as diff does
-    Unmerged = 1,      // `merge` left conflicts, as git's merge drivers say
-    Failure = 2,       // bad usage, unreadable input, a failed write
+    NothingFound = 1,    // `find` matched no hue, as grep does
+    SimilarFound = 1,    // `similar` found a pair, as diff does on a difference
+    Differ = 1,          // `diff` found the files differ, as diff does
+    Unmerged = 1,        // `merge` left conflicts, as git's merge drivers say
+    WouldChange = 1,     // a --dry-run found the file would change, as diff does
+    FindingsFailed = 1,  // `check` found what --fail-on names, as linters do
+    Failure = 2,         // bad usage, unreadable input, a failed write
 };
 
 struct Environment {

@@ -4,18 +4,14 @@
 #include "huecheck/check_config.h"
 #include "huecheck/check_report.h"
 #include "huecheck/check_rules.h"
-#include "huedata/hue_text.h"
-
 #include "huedata/hue_edit.h"
+#include "huedata/hue_text.h"
 #include "huedata/safe_write.h"
-
-#include "huecheck/check_report.h"
 
 #include <CLI/CLI.hpp>
 
-#include <memory>
-
 #include <algorithm>
+#include <memory>
 
 namespace cli {
 
@@ -145,7 +141,7 @@ int CheckHueFile(const CheckRequest& request, huedata::TextBuilder& out, std::st
     const bool failed = std::any_of(findings.begin(), findings.end(), [&](const auto& finding) {
         return failOn && finding.level >= *failOn;
     });
-    return failed ? 1 : Success;
+    return failed ? FindingsFailed : Success;
 }
 
 namespace {

@@ -189,7 +189,7 @@ int ShowDryRun(const std::string& name, std::vector<unsigned char> before,
                          style, out);
     err += "hues: --dry-run: " + (differ ? name + " would change" : name + " would stay as it is") +
            "; nothing was written\n";
-    return differ ? 1 : Success;
+    return differ ? WouldChange : Success;
 }
 
 int BuildHueFile(const BuildRequest& request, const Environment& environment,

@@ -90,7 +90,9 @@ public:
         const bool fits = hex.size() == 40 && std::all_of(hex.begin(), hex.end(), [](char c) {
                               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
                           });
-        if (!fits) Fail("name_bytes", "must be 40 hexadecimal digits (the 20 bytes of the name)");
+        if (!fits)
+            Fail(std::string(huedata::NameBytesName),
+                 "must be 40 hexadecimal digits (the 20 bytes of the name)");
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             bytes[i] = *huedata::NumberFromText<unsigned char>(hex.substr(2 * i, 2), 16);
         }
@@ -121,7 +123,8 @@ public:
     }
     void BlockHeader(std::int64_t value) {
         if (value < 0 || value > std::int64_t{0xFFFFFFFF}) {
-            Fail("block_header", "must be from 0 to 4294967295, not " + std::to_string(value));
+            Fail(std::string(huedata::BlockHeaderName),
+                 "must be from 0 to 4294967295, not " + std::to_string(value));
         }
         change_.blockHeader = static_cast<std::uint32_t>(value);
     }
@@ -137,7 +140,7 @@ public:
     huedata::HueChange Finish() {
         if (change_.blockHeader &&
             static_cast<std::size_t>(change_.id) % huedata::HuesPerBlock != 0) {
-            Fail("block_header",
+            Fail(std::string(huedata::BlockHeaderName),
                  "only the first hue of a block, whose id is a multiple of 8, "
                  "carries one");
         }
