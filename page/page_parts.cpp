@@ -109,10 +109,6 @@ void AppendMatrix(huedata::TextBuilder& page, const huecolour::OkLabMatrices::Ma
     page << ']';
 }
 
-}  // namespace
-
-namespace {
-
 // The JSON format's names of a hue's fields and keys, from the one table, as the page reads and
 // writes hues and reads a diff's or a merge's fields: {"name": ..., "tableStart": ..., ...}.
 void AppendFieldNames(huedata::TextBuilder& page) {
