@@ -1,7 +1,5 @@
 #include "huecolour/oklab.h"
 
-#include "huedata/hue_edit.h"
-
 #include <algorithm>
 #include <array>
 #include <bit>

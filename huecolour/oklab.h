@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 namespace huecolour {
 

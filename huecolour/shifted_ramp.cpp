@@ -2,8 +2,6 @@
 
 #include "huecolour/oklab.h"
 
-#include "huedata/hue_edit.h"
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>

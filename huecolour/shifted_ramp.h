@@ -7,7 +7,6 @@
 #include "huedata/color15.h"
 
 #include <array>
-#include <string>
 
 namespace huecolour {
 

@@ -1,7 +1,6 @@
 #include "hue_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -305,11 +304,9 @@ char* WritePrintableText(char* out, std::string_view utf8) {
 Rgb24 ParseColor(std::string_view text) {
     std::string_view digits = text;
     if (digits.starts_with('#')) digits.remove_prefix(1);
-    const bool allHex = std::all_of(digits.begin(), digits.end(), [](char c) {
-        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-    });
+    // Six digits read whole: an unsigned reading takes no sign, space or prefix.
     const std::optional<std::uint32_t> rgb = NumberFromText<std::uint32_t>(digits, 16);
-    if (digits.size() != 6 || !allHex || !rgb) {
+    if (digits.size() != 6 || !rgb) {
         throw HuesError("'" + std::string(text) + "' is not a colour: give #RRGGBB or RRGGBB");
     }
     return {static_cast<std::uint8_t>(*rgb >> 16U), static_cast<std::uint8_t>((*rgb >> 8U) & 0xFFU),

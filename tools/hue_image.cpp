@@ -32,9 +32,9 @@ std::vector<unsigned char> HueFileImage(std::span<const huedata::HueRecord> reco
                   huedata::HueBlockSize);
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (i % huedata::HuesPerBlock == 0) {
-            for (unsigned shift = 0; shift < 32; shift += 8) {
-                image.push_back(static_cast<unsigned char>((blockHeader >> shift) & 0xFFU));
-            }
+            std::array<unsigned char, huedata::HueBlockHeaderSize> header{};
+            huedata::PutLittleEndian(header.data(), blockHeader, 4);
+            image.insert(image.end(), header.begin(), header.end());
         }
         const auto entry = EncodeHueRecord(records[i]);
         image.insert(image.end(), entry.begin(), entry.end());

@@ -148,7 +148,8 @@ TEST_F(HuesTest, FindIgnoresCaseForWindows1252Letters) {
 // Its ranking is held to a measure of every colour below; its JSON's words, in hues_program.
 TEST_F(HuesTest, NearestGivesTenAndRefusesWhatIsNotAColour) {
     EXPECT_EQ(LineCount(Run({"nearest", "#123456"}).out), 10U);
-    for (const char* bad : {"#12345", "12345G", "#1234567", "red", "##123456"}) {
+    for (const char* bad : {"#12345", "12345G", "#1234567", "red", "##123456", "+12345", "-12345",
+                            " 12345", "0x1234"}) {
         ExpectFailure(Run({"nearest", bad}), "is not a colour");
     }
     ExpectFailure(Run({"nearest", "#123456", "-n", "0"}), "-n");
